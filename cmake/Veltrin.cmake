@@ -1,0 +1,45 @@
+# Helpers that keep each area's build description next to its code.
+#
+# veltrin_core_library(<area> SOURCES ... [DEPENDS ...])
+#   plain C++ library veltrin_<area>; it never sees Qt's include paths, so a Qt
+#   include in core code fails to compile.
+# veltrin_ui_library(<area> SOURCES ... [DEPENDS ...])
+#   Qt library veltrin_<area>_ui.
+# veltrin_test(<name> SOURCES ... DEPENDS ... [UI])
+#   GoogleTest executable registered with CTest; UI tests run offscreen.
+
+set_property(GLOBAL PROPERTY VELTRIN_CORE_LIBS "")
+set_property(GLOBAL PROPERTY VELTRIN_UI_LIBS "")
+
+function(veltrin_core_library area)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(veltrin_${area} STATIC ${ARG_SOURCES})
+  target_include_directories(veltrin_${area} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(veltrin_${area} PUBLIC ${ARG_DEPENDS})
+  set_property(GLOBAL APPEND PROPERTY VELTRIN_CORE_LIBS veltrin_${area})
+endfunction()
+
+function(veltrin_ui_library area)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(veltrin_${area}_ui STATIC ${ARG_SOURCES})
+  target_include_directories(veltrin_${area}_ui PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(veltrin_${area}_ui PUBLIC ${ARG_DEPENDS} Qt6::Widgets)
+  set_property(GLOBAL APPEND PROPERTY VELTRIN_UI_LIBS veltrin_${area}_ui)
+endfunction()
+
+function(veltrin_test name)
+  cmake_parse_arguments(ARG "UI" "" "SOURCES;DEPENDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock)
+  if(ARG_UI)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/ui_main.cpp)
+    target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets)
+    gtest_discover_tests(${name}
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+      DISCOVERY_MODE PRE_TEST)
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+  endif()
+endfunction()

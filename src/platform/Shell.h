@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace veltrin {
+
+// Opens a program, a document or a web address the way the desktop would.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual bool open(const std::string& target) = 0;
+};
+
+}  // namespace veltrin

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace veltrin {
+
+using Colour = std::uint32_t;  // 0x00BBGGRR
+
+// Moves the primitives of the data files to or from an open file, through a
+// 4 096-byte buffer, with one call per field in either direction.
+//
+// Loading is bounded: every length is checked against what is left of the
+// file before anything is allocated. The first failure sticks; later calls do
+// nothing, so a serialize routine can run to its end and ask ok() once.
+class Archive {
+public:
+    enum class Mode { Load, Store };
+    static constexpr std::size_t kBufferSize = 4096;
+
+    // The file stays owned by the caller; fileSize bounds loading.
+    Archive(std::FILE* file, Mode mode, std::uint64_t fileSize = 0);
+    ~Archive();
+    Archive(const Archive&) = delete;
+    Archive& operator=(const Archive&) = delete;
+
+    bool IsStoring() const { return mode_ == Mode::Store; }
+    bool IsLoading() const { return mode_ == Mode::Load; }
+
+    void int32(std::int32_t& v);
+    void colour(Colour& v);
+    void float32(std::uint32_t& bits);  // kept as bits: a load and store is exact
+    void time32(std::int32_t& v);
+    void countedString(std::string& s);
+
+    // Reads a count for a collection and checks that each of its elements,
+    // being at least minElementSize bytes, can still follow. A count of 0 or
+    // less reads nothing.
+    std::int32_t count(std::int32_t n, std::size_t minElementSize);
+
+    // Writes out the rest of the buffer when storing. False on any failure.
+    bool Close();
+
+    bool ok() const { return error_.empty(); }
+    const std::string& error() const { return error_; }
+    std::uint64_t errorOffset() const { return errorOffset_; }
+    std::uint64_t position() const { return position_; }
+    std::uint64_t remaining() const { return fileSize_ > position_ ? fileSize_ - position_ : 0; }
+
+    void fail(const std::string& why);
+
+    // The length prefix of a counted string of n bytes.
+    static std::string lengthPrefix(std::uint64_t n);
+
+private:
+    bool readBytes(void* dst, std::size_t n);
+    void writeBytes(const void* src, std::size_t n);
+    bool readU8(std::uint8_t& v);
+    bool readU16(std::uint16_t& v);
+    bool readU32(std::uint32_t& v);
+    void writeU32(std::uint32_t v);
+    bool readLength(std::uint64_t& n, bool& utf16);
+    void flush();
+
+    std::FILE* file_;
+    Mode mode_;
+    std::uint64_t fileSize_;
+    std::uint64_t position_ = 0;
+    std::vector<unsigned char> buffer_;
+    std::size_t bufPos_ = 0;
+    std::size_t bufLen_ = 0;
+    std::string error_;
+    std::uint64_t errorOffset_ = 0;
+    bool closed_ = false;
+};
+
+// UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units);
+
+}  // namespace veltrin

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "storage/Archive.h"
+
+namespace veltrin {
+
+// The five data files and their signatures.
+struct DataFileKind {
+    const char* fileName;
+    const char* signature;
+};
+inline constexpr DataFileKind kSettingsFile{"Settings.dat", "Settings"};
+inline constexpr DataFileKind kDiaryFile{"Diary.dat", "Diary"};
+inline constexpr DataFileKind kNotesFile{"Notes.dat", "Notes"};
+inline constexpr DataFileKind kEventsFile{"Events.dat", "Events"};
+inline constexpr DataFileKind kContactsFile{"Contacts.dat", "Contacts"};
+
+// The format version at the head of every file. One value serves all five:
+// each load takes the four bytes it finds, each store writes what is held.
+inline constexpr std::uint32_t kDefaultVersionBits = 0x3F8CCCCD;  // 1.1f
+std::uint32_t& SharedVersion();
+
+using ArchiveBody = std::function<void(Archive&)>;
+
+// Loading a file by path, for the program and for tools that inspect files.
+struct LoadResult {
+    enum class Status { Ok, Missing, Unreadable, WrongFormat, Damaged };
+    Status status = Status::Ok;
+    std::string why;            // for Damaged: what is wrong
+    std::uint64_t offset = 0;   // for Damaged: where it was found
+    bool ok() const { return status == Status::Ok; }
+};
+LoadResult LoadArchiveFile(const std::string& path, const char* signature,
+                           std::uint32_t& version, const ArchiveBody& body);
+
+// Stores by writing a temporary file beside the old one and renaming it over
+// it once everything is on disk: a failure leaves the old file as it was.
+bool StoreArchiveFile(const std::string& path, const char* signature, std::uint32_t version,
+                      const ArchiveBody& body, std::string* why = nullptr);
+
+// The shared skeleton of the five serialize operations: builds the path,
+// loads or stores, and tells the user of every failure. A file that fails to
+// load is copied aside before any later store may replace it.
+bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody& body);
+
+// Keeps a copy of a file that could not be loaded, under a name not yet in use
+// (Events.dat.damaged, Events.dat.damaged-2, ...). Returns the copy's path, or
+// an empty string when no copy could be made.
+std::string PreserveDamagedFile(const std::string& path);
+
+}  // namespace veltrin

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace veltrin {
+
+// Full path of the running executable.
+std::string ExecutablePath();
+// Tests point the program elsewhere; an empty path restores the real one.
+void SetExecutablePathForTesting(const std::string& path);
+
+// The executable's folder: the path cut at its last separator ('/' or '\'),
+// keeping the separator only right after a drive colon ("C:\").
+std::string ModuleFolderOf(const std::string& executablePath);
+std::string ModuleFolder();
+
+// The folder beside the executable that holds the five data files. It is
+// worked out anew each time and never created by the program.
+std::string DataFolderOf(const std::string& executablePath);
+std::string DataFilePathOf(const std::string& executablePath, const std::string& fileName);
+std::string DataFolder();
+std::string DataFilePath(const std::string& fileName);
+
+}  // namespace veltrin

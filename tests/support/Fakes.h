@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "storage/ModuleFolder.h"
+
+namespace veltrin::test {
+
+// Records every message box and answers from a script (Yes by default for
+// questions, so a missing script line is visible in the assertion).
+class RecordingMessages : public Messages {
+public:
+    struct Shown {
+        std::string text, caption;
+        Icon icon;
+        Buttons buttons;
+    };
+    std::vector<Shown> shown;
+    std::deque<Answer> answers;
+
+    Answer show(const std::string& text, const std::string& caption, Icon icon,
+                Buttons buttons) override {
+        shown.push_back({text, caption, icon, buttons});
+        if (!answers.empty()) {
+            Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> t;
+        for (const auto& s : shown) t.push_back(s.text);
+        return t;
+    }
+};
+
+class FixedClock : public Clock {
+public:
+    std::int64_t t = 1'700'000'000;
+    std::int64_t now() const override { return t; }
+};
+
+class RecordingAutostart : public Autostart {
+public:
+    struct Call {
+        std::string path;
+        bool enabled;
+    };
+    std::vector<Call> calls;
+    Result result = Result::Written;
+    Result write(const std::string& path, bool enabled) override {
+        calls.push_back({path, enabled});
+        return result;
+    }
+};
+
+inline std::string readAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void writeAll(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+// A program folder of its own in a temporary place, with an empty data folder,
+// and fakes for every platform service. Undone when the test ends.
+class ProgramFolder {
+public:
+    ProgramFolder() {
+        char tmpl[] = "/tmp/veltrin-test-XXXXXX";
+        root = ::mkdtemp(tmpl);
+        std::filesystem::create_directories(root / "data");
+        SetExecutablePathForTesting((root / "veltrin").string());
+        setMessages(&messages);
+        setClock(&clock);
+        setAutostart(&autostart);
+    }
+    ~ProgramFolder() {
+        setMessages(nullptr);
+        setClock(nullptr);
+        setAutostart(nullptr);
+        SetExecutablePathForTesting("");
+        std::error_code ec;
+        std::filesystem::permissions(data(), std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(root, ec);
+    }
+    std::filesystem::path data() const { return root / "data"; }
+    std::filesystem::path file(const std::string& name) const { return data() / name; }
+
+    std::filesystem::path root;
+    RecordingMessages messages;
+    FixedClock clock;
+    RecordingAutostart autostart;
+};
+
+}  // namespace veltrin::test

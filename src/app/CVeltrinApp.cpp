@@ -1,0 +1,77 @@
+#include "app/CVeltrinApp.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <memory>
+
+#include "app/AppData.h"
+#include "app/CMainDialog.h"
+#include "app/SignalWatcher.h"
+#include "app/SingleInstance.h"
+#include "platform/InstanceLock.h"
+#include "platform/QtServices.h"
+#include "storage/ModuleFolder.h"
+
+namespace veltrin {
+
+namespace {
+
+// Loads every data file in start-up order; a failed load has shown its
+// message and start-up goes on with what it left in memory.
+void LoadAll(AppData& data) {
+    SerializeSettings(data.settings, false);
+    // Diary.dat, Notes.dat, Events.dat and Contacts.dat load here, in this
+    // order, as their records join the program.
+}
+
+}  // namespace
+
+int CVeltrinApp::InitInstance(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Veltrin"));
+    QApplication::setQuitOnLastWindowClosed(false);  // hiding in the tray is not quitting
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Tango"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("x-office-calendar")));
+
+    QtServices services;
+
+    // One program per data folder: a second start hands over to the first
+    // and ends without loading or writing anything.
+    const std::string dataFolder = DataFolder();
+    const QString key = QString::fromStdString(InstanceLock::keyFor(dataFolder));
+    InstanceLock lock;
+    if (!lock.acquire(dataFolder)) {
+        if (!SingleInstance::notifyRunning(key))
+            messages().show("Veltrin is already running with the data folder \"" + dataFolder +
+                                "\", but does not answer.",
+                            "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
+        return 0;
+    }
+    SingleInstance instance(key);
+    instance.listen();
+
+    // A signal before the window exists ends the start without writing:
+    // the data may be only partly loaded.
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::endRequested, [] {
+        QtMessages::setEnding(true);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->done(QDialog::Rejected);
+    });
+
+    AppData data;
+    LoadAll(data);
+    if (watcher.received()) return 0;
+
+    const QStringList arguments = QApplication::arguments();
+    auto dialog = std::make_unique<CMainDialog>(data, arguments);
+    QObject::connect(&watcher, &SignalWatcher::endRequested, dialog.get(), &CMainDialog::EndSession);
+    QObject::connect(&instance, &SingleInstance::activationRequested, dialog.get(),
+                     &CMainDialog::RestoreFromTray);
+    dialog->exec();
+    dialog.reset();  // destruction runs SaveAll
+    return 0;
+}
+
+}  // namespace veltrin

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "imaging/Picture.h"
+
+namespace veltrin {
+
+// Tints a picture with a colour: a copy whose alpha is set to 51 everywhere,
+// blended onto the flat colour. The picture shows through at one fifth of its
+// strength: (p × 51 + c × 204) / 255 per channel, truncated.
+Picture TintPicture(const Picture& picture, Rgb colour);
+
+// Where a button sits in its row decides which faces it wears.
+enum class FacePosition { Left, Middle, Right };
+// The first button of a row is Left, the last Right, all others Middle.
+FacePosition PositionInRow(int index, int count);
+
+// The seven faces of one button set.
+struct ButtonFaces {
+    std::array<Picture, 3> normal;  // by FacePosition
+    std::array<Picture, 3> hover;
+    Picture selected;
+};
+
+// Cuts the faces from the three tinted pictures of one set: the normal and
+// hover pictures in thirds (columns 0–w/3, w/3–2w/3, 2w/3–w), the selected
+// picture whole.
+ButtonFaces CutButtonFaces(const Picture& normal, const Picture& hover, const Picture& selected);
+
+// The decoded pictures of the skin, each with full alpha (ceiling 255).
+struct SkinPictures {
+    Picture smallNormal, smallHover, smallSelected;  // 300 × 30, 300 × 30, 100 × 30
+    Picture topNormal, topHover, topSelected;        // 270 × 73, 270 × 73, 90 × 73
+    Picture background;                              // 1024 × 653
+};
+
+// The skin's working state: the tinted pictures, the faces cut from them and
+// the colours sampled from the tinted background. Each Apply call redoes only
+// its own group, and only when its colour changed (or nothing was applied
+// yet); it returns whether it did any work.
+class Skin {
+public:
+    Skin() = default;
+    explicit Skin(SkinPictures pictures) : pictures_(std::move(pictures)) {}
+
+    const SkinPictures& pictures() const { return pictures_; }
+
+    // Tints the top and small pictures and cuts both face sets.
+    bool ApplyButtonColour(std::uint32_t colour);
+    // Tints the background and samples the strip and panel colours.
+    bool ApplySkinColour(std::uint32_t colour);
+
+    const ButtonFaces& topFaces() const { return topFaces_; }
+    const ButtonFaces& smallFaces() const { return smallFaces_; }
+    const Picture& background() const { return background_; }
+    // Column 10 of the tenth row from the bottom: the main window's surface
+    // and the Today view's background.
+    Rgb stripColour() const { return strip_; }
+    // Column 10 of the third row from the bottom: the other views' panels.
+    Rgb panelColour() const { return panel_; }
+
+private:
+    SkinPictures pictures_;
+    ButtonFaces topFaces_, smallFaces_;
+    Picture background_;
+    Rgb strip_{255, 255, 255}, panel_{255, 255, 255};
+    bool buttonsApplied_ = false, skinApplied_ = false;
+    std::uint32_t buttonColour_ = 0, skinColour_ = 0;
+};
+
+// Where the skin samples its colours (column, row from the bottom).
+inline constexpr int kSampleColumn = 10;
+inline constexpr int kStripSampleRow = 9;
+inline constexpr int kPanelSampleRow = 2;
+
+// The clock's three palette pictures and their fixed colours.
+struct ClockPictures {
+    Picture face;         // 151 × 72
+    Picture largeDigits;  // 240 × 34, ten 24 × 34 cells
+    Picture smallDigits;  // 120 × 17, ten 12 × 17 cells
+};
+inline constexpr Rgb kClockBack{179, 183, 139};
+inline constexpr Rgb kClockDigit{0, 0, 0};
+inline constexpr Rgb kClockUnlit{158, 164, 108};
+
+// Unlit segments take the background dimmed: each channel × 0.92, truncated,
+// with 0 replaced by 40 so they stay visible on black.
+Rgb DimmedClockBack(Rgb back);
+// Recolours a copy of the clock pictures with the user's colours: background
+// and lit segments in all three, unlit segments in the digit strips. Every
+// pixel is mapped by its original colour, so a black background does not
+// turn into the digit colour afterwards.
+ClockPictures RecolourClock(const ClockPictures& original, Rgb back, Rgb digit);
+
+}  // namespace veltrin

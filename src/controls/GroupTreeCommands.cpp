@@ -1,0 +1,58 @@
+#include "controls/GroupTreeCommands.h"
+
+namespace veltrin {
+
+const std::vector<GroupTreeCommandEntry>& GroupTreeCommandEntries() {
+    static const std::vector<GroupTreeCommandEntry> entries = {
+        {kCmdCollapseAll, "Collapse all", "list-remove"},
+        {kCmdExpandAll, "Expand all", "list-add"},
+        {0, "", ""},
+        {kCmdInsertAfter, "Insert after", "document-new"},
+        {kCmdInsertChild, "Insert as a child", "folder-new"},
+        {kCmdEditItem, "Edit item/folder", "document-properties"},
+        {kCmdDeleteItem, "Delete item/folder", "edit-delete"},
+        {0, "", ""},
+        {kCmdMoveUp, "Move up", "go-up"},
+        {kCmdMoveDown, "Move down", "go-down"},
+    };
+    return entries;
+}
+
+void SetAllCollapsed(GroupTreeModel& tree, bool collapse) {
+    tree.SetRedraw(false);
+    for (NodeHandle node = tree.GetNextItem(kRootNode, kFirstChild); node != kNoNode;
+         node = tree.NextInPreorder(node))
+        tree.SetCollapsed(node, collapse ? 1 : 0);
+    tree.SetRedraw(true);
+}
+
+NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string& text, int image,
+                            int style, const std::function<void(NodeHandle)>& fill) {
+    const NodeHandle selected = tree.GetSelectedItem();
+    NodeHandle node = kNoNode;
+    if (selected == kNoNode) {
+        node = tree.InsertItem(kRootNode, kInsertLast, text, image, style);
+    } else if (command == kCmdInsertChild) {
+        node = tree.InsertItem(selected, kInsertLast, text, image, style);
+        tree.SetCollapsed(selected, 0);
+    } else {
+        node = tree.InsertItem(tree.GetNextItem(selected, kParent), selected, text, image, style);
+    }
+    if (node == kNoNode) return kNoNode;
+    if (fill) fill(node);
+    const int column = tree.TreeColumnIndex() >= 0 ? tree.TreeColumnIndex() : 0;
+    tree.SelectItem(node, column, true);
+    return node;
+}
+
+bool MoveSelected(GroupTreeModel& tree, int command) {
+    const NodeHandle selected = tree.GetSelectedItem();
+    if (selected == kNoNode) return false;
+    const NodeHandle other =
+        tree.GetNextItem(selected, command == kCmdMoveUp ? kPrevSibling : kNextSibling);
+    if (other == kNoNode) return false;
+    tree.SwapItems(selected, other);
+    return true;
+}
+
+}  // namespace veltrin

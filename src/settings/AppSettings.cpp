@@ -1,5 +1,6 @@
 #include "settings/AppSettings.h"
 
+#include "contacts/ContactRecords.h"
 #include "platform/Platform.h"
 #include "storage/DataFile.h"
 #include "storage/ModuleFolder.h"
@@ -8,15 +9,9 @@ namespace veltrin {
 
 const std::array<ContactColumn, kContactColumnCount>& DefaultContactColumns() {
     static const std::array<ContactColumn, kContactColumnCount> columns = [] {
-        static const char* const names[kContactColumnCount] = {
-            "Name", "First Name", "Last Name", "Middle Name", "Nickname", "E-mail Address",
-            "Home Street", "Home City", "Home Postal Code", "Home State", "Home Country",
-            "Home Phone", "Home Fax", "Cellular", "Personal Web Page", "Business Street",
-            "Business City", "Business Postal Code", "Business State", "Business Country",
-            "Business Web Page", "Business Phone", "Business Fax", "Pager", "Company",
-            "Job Title", "Department", "Office Location", "Notes"};
         std::array<ContactColumn, kContactColumnCount> c;
-        for (int i = 0; i < kContactColumnCount; ++i) c[i] = ContactColumn{names[i], 100, 1};
+        for (int i = 0; i < kContactColumnCount; ++i)
+            c[i] = ContactColumn{ContactFields()[i].name, 100, 1};
         return c;
     }();
     return columns;

@@ -15,7 +15,7 @@ struct ContactColumn {
     std::int32_t shown = 1;
 };
 
-inline constexpr int kContactColumnCount = 29;
+inline constexpr int kContactColumnCount = 29;  // one per contact field
 
 // The program's settings, in the order Settings.dat stores them.
 struct AppSettings {

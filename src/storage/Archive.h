@@ -76,6 +76,24 @@ private:
     bool closed_ = false;
 };
 
+// A counted collection of records, each with Transfer(Archive&) and a
+// kMinStoredSize. Storing writes the count and every record; loading appends
+// each record read whole, so a damaged file keeps the records before the damage.
+template <typename Record>
+void TransferRecords(Archive& ar, std::vector<Record>& records) {
+    const std::int32_t n =
+        ar.count(static_cast<std::int32_t>(records.size()), Record::kMinStoredSize);
+    if (ar.IsStoring()) {
+        for (Record& r : records) r.Transfer(ar);
+        return;
+    }
+    for (std::int32_t i = 0; i < n && ar.ok(); ++i) {
+        Record r;
+        r.Transfer(ar);
+        if (ar.ok()) records.push_back(std::move(r));
+    }
+}
+
 // UTF-16LE code units to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units);
 

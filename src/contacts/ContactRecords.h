@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "storage/Archive.h"
+
+namespace veltrin {
+
+inline constexpr int kContactFieldCount = 29;
+
+// One folder of the Contacts view's group tree.
+struct ContactGroup {
+    std::int32_t levelStep = 0;
+    std::string name = "New contact group";
+    std::int32_t iconIndex = 0;
+    std::int32_t bold = 0;
+    std::int32_t isCurrent = 0;
+    std::int32_t collapsed = 1;
+    std::int32_t groupId = 0;
+
+    void Transfer(Archive& ar);
+    static constexpr std::size_t kMinStoredSize = 6 * 4 + 1;
+};
+
+// One contact. fields[] is in record order: first, last and middle name come
+// before the display name. Go through the field table to find a field by name.
+struct ContactItem {
+    std::int32_t groupId = 0;
+    std::array<std::string, kContactFieldCount> fields;
+    std::int32_t isCurrent = 0;
+
+    void Transfer(Archive& ar);
+    static constexpr std::size_t kMinStoredSize = 2 * 4 + kContactFieldCount * 1;
+};
+
+// The field table: for each field-name index (the column chooser's default
+// order), the name and the field's place in ContactItem::fields.
+struct ContactField {
+    const char* name;
+    int recordIndex;  // 0-based position in ContactItem::fields
+};
+const std::array<ContactField, kContactFieldCount>& ContactFields();
+
+// The record position of a field by its name (a column heading); -1 for none.
+int ContactFieldRecordIndex(const std::string& name);
+
+struct ContactStore {
+    std::vector<ContactGroup> groups;
+    std::vector<ContactItem> contacts;
+};
+
+// Loading (save == false) appends the file's records to the store; storing
+// writes the whole store. True on success; every failure has been reported.
+bool SerializeContactsFile(ContactStore& store, bool save);
+
+// The body of Contacts.dat after its header.
+void TransferContactStore(Archive& ar, ContactStore& store);
+
+}  // namespace veltrin

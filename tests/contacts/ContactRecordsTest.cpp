@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include "contacts/ContactRecords.h"
+#include "settings/AppSettings.h"
+#include "storage/DataFile.h"
+#include "support/Fakes.h"
+
+using namespace veltrin;
+using veltrin::test::ProgramFolder;
+using veltrin::test::readAll;
+
+namespace {
+
+class ContactsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { SharedVersion() = kDefaultVersionBits; }
+    ProgramFolder folder;
+};
+
+}  // namespace
+
+TEST(ContactFieldTable, NameIsTheFourthStringOfTheRecord) {
+    EXPECT_EQ(ContactFieldRecordIndex("Name"), 3);
+    EXPECT_EQ(ContactFieldRecordIndex("First Name"), 0);
+    EXPECT_EQ(ContactFieldRecordIndex("Middle Name"), 2);
+    EXPECT_EQ(ContactFieldRecordIndex("Nickname"), 4);
+    EXPECT_EQ(ContactFieldRecordIndex("Notes"), 28);
+    EXPECT_EQ(ContactFieldRecordIndex("Shoe Size"), -1);
+    // Every record position is used exactly once.
+    std::array<int, kContactFieldCount> used{};
+    for (const ContactField& f : ContactFields()) ++used.at(f.recordIndex);
+    for (int n : used) EXPECT_EQ(n, 1);
+    // The contact list's default columns follow the field-name order.
+    for (int i = 0; i < kContactFieldCount; ++i)
+        EXPECT_EQ(DefaultContactColumns()[i].name, ContactFields()[i].name);
+}
+
+TEST_F(ContactsFileTest, EmptyStoreIsTwentyOneBytes) {
+    ContactStore store;
+    ASSERT_TRUE(SerializeContactsFile(store, true));
+    EXPECT_EQ(readAll(folder.file("Contacts.dat")),
+              std::string("\xCD\xCC\x8C\x3F\x08" "Contacts\0\0\0\0\0\0\0\0", 21));
+}
+
+TEST_F(ContactsFileTest, ContactWithEmptyFieldsIsThirtySevenBytes) {
+    ContactStore store;
+    store.contacts.emplace_back();
+    ASSERT_TRUE(SerializeContactsFile(store, true));
+    EXPECT_EQ(readAll(folder.file("Contacts.dat")).size(), 21u + 37u);
+}
+
+TEST_F(ContactsFileTest, GroupsAndContactsRoundTripWithTheDisplayNameInPlace) {
+    ContactStore store;
+    store.groups = {{0, "Friends", 3, 1, 0, 0, 4711}, {1, "Close", 0, 0, 1, 1, 815},
+                    {-1, "Work", 2, 0, 0, 1, 4711}};
+    ContactItem ann;
+    ann.groupId = 4711;
+    ann.fields[ContactFieldRecordIndex("First Name")] = "Ann";
+    ann.fields[ContactFieldRecordIndex("Last Name")] = "Lee";
+    ann.fields[ContactFieldRecordIndex("Name")] = "Ann Lee";
+    ann.fields[ContactFieldRecordIndex("Notes")] = "met in Oslo\r\nlikes tea";
+    ann.isCurrent = 1;
+    ContactItem orphan;
+    orphan.groupId = 99;  // names no group: kept, never shown
+    orphan.fields[0] = "Nobody";
+    store.contacts = {ann, orphan};
+    ASSERT_TRUE(SerializeContactsFile(store, true));
+
+    const std::string bytes = readAll(folder.file("Contacts.dat"));
+    EXPECT_NE(bytes.find(std::string("\x03" "Ann\x03" "Lee\x00\x07" "Ann Lee", 17)), std::string::npos);
+
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        ContactStore back;
+        ASSERT_TRUE(SerializeContactsFile(back, false));
+        ASSERT_EQ(back.groups.size(), 3u);
+        EXPECT_EQ(back.groups[1].name, "Close");
+        EXPECT_EQ(back.groups[1].levelStep, 1);
+        EXPECT_EQ(back.groups[2].levelStep, -1);
+        EXPECT_EQ(back.groups[2].groupId, 4711);
+        EXPECT_EQ(back.groups[0].bold, 1);
+        ASSERT_EQ(back.contacts.size(), 2u);
+        EXPECT_EQ(back.contacts[0].fields, ann.fields);
+        EXPECT_EQ(back.contacts[0].isCurrent, 1);
+        EXPECT_EQ(back.contacts[1].groupId, 99);
+        ASSERT_TRUE(SerializeContactsFile(back, true));
+        EXPECT_EQ(readAll(folder.file("Contacts.dat")), bytes);
+    }
+}

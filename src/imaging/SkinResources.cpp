@@ -1,0 +1,66 @@
+#include "imaging/SkinResources.h"
+
+#include <QFile>
+
+#include "VeltrinResources.h"
+#include "imaging/Decode.h"
+
+namespace veltrin {
+
+namespace {
+
+QIcon iconFromSizes(const QString& id) {
+    EnsureVeltrinResources();
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString path = QStringLiteral(":/ICON/%1/%2").arg(id).arg(size);
+        if (QFile::exists(path)) icon.addFile(path, QSize(size, size));
+    }
+    return icon;
+}
+
+Picture withAlpha(Picture p) {
+    p.addAlpha();
+    return p;
+}
+
+}  // namespace
+
+QByteArray ResourceBytes(const QString& type, const QString& name) {
+    EnsureVeltrinResources();
+    QFile file(QStringLiteral(":/%1/%2").arg(type, name));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+Picture LoadResourcePicture(const QString& name, const QString& type) {
+    PictureFormat format;
+    if (!FormatForResourceType(type.toStdString(), format)) return {};
+    const QByteArray bytes = ResourceBytes(type, name);
+    return DecodePicture(format, reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                         static_cast<std::size_t>(bytes.size()));
+}
+
+SkinPictures LoadSkinPictures() {
+    const QString jpg = QStringLiteral("JPG");
+    SkinPictures s;
+    s.smallNormal = withAlpha(LoadResourcePicture(QStringLiteral("261"), jpg));
+    s.smallHover = withAlpha(LoadResourcePicture(QStringLiteral("262"), jpg));
+    s.smallSelected = withAlpha(LoadResourcePicture(QStringLiteral("263"), jpg));
+    s.topNormal = withAlpha(LoadResourcePicture(QStringLiteral("IDR_TOPMENUNORMAL_JPG"), jpg));
+    s.topHover = withAlpha(LoadResourcePicture(QStringLiteral("IDR_TOPMENUHOVER_JPG"), jpg));
+    s.topSelected = withAlpha(LoadResourcePicture(QStringLiteral("IDR_TOPMENUSELECTED_JPG"), jpg));
+    s.background = withAlpha(LoadResourcePicture(QStringLiteral("IDR_BACKGROUND1_JPG"), jpg));
+    return s;
+}
+
+ClockPictures LoadClockPictures() {
+    const QString bitmap = QStringLiteral("BITMAP");
+    return {LoadResourcePicture(QStringLiteral("220"), bitmap), LoadResourcePicture(QStringLiteral("221"), bitmap),
+            LoadResourcePicture(QStringLiteral("219"), bitmap)};
+}
+
+QIcon ApplicationIcon() { return iconFromSizes(QStringLiteral("128")); }
+QIcon TrayIcon() { return iconFromSizes(QStringLiteral("264")); }
+
+}  // namespace veltrin

@@ -47,6 +47,15 @@ int ContactFieldRecordIndex(const std::string& name) {
     return -1;
 }
 
+const ContactColumns& DefaultContactColumns() {
+    static const ContactColumns columns = [] {
+        ContactColumns c;
+        for (int i = 0; i < kContactColumnCount; ++i) c[i] = ContactColumn{ContactFields()[i].name, 100, 1};
+        return c;
+    }();
+    return columns;
+}
+
 void ContactGroup::Transfer(Archive& ar) {
     ar.int32(levelStep);
     ar.countedString(name);

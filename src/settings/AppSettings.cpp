@@ -1,21 +1,10 @@
 #include "settings/AppSettings.h"
 
-#include "contacts/ContactRecords.h"
 #include "platform/Platform.h"
 #include "storage/DataFile.h"
 #include "storage/ModuleFolder.h"
 
 namespace veltrin {
-
-const std::array<ContactColumn, kContactColumnCount>& DefaultContactColumns() {
-    static const std::array<ContactColumn, kContactColumnCount> columns = [] {
-        std::array<ContactColumn, kContactColumnCount> c;
-        for (int i = 0; i < kContactColumnCount; ++i)
-            c[i] = ContactColumn{ContactFields()[i].name, 100, 1};
-        return c;
-    }();
-    return columns;
-}
 
 void ApplySettingsDefaults(AppSettings& s) {
     s = AppSettings();

@@ -4,18 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "contacts/ContactRecords.h"
 #include "storage/Archive.h"
 
 namespace veltrin {
 
-// One column of the contact list.
-struct ContactColumn {
-    std::string name;
-    std::int32_t width = 100;
-    std::int32_t shown = 1;
-};
-
-inline constexpr int kContactColumnCount = 29;  // one per contact field
 
 // The program's settings, in the order Settings.dat stores them.
 struct AppSettings {
@@ -70,9 +63,6 @@ struct AppSettings {
     // Every field in stored order, one transfer each.
     void Transfer(Archive& ar);
 };
-
-// The 29 contact columns as a new installation shows them.
-const std::array<ContactColumn, kContactColumnCount>& DefaultContactColumns();
 
 // Sets every field to its default, the shared file version to 1.1 and
 // reservedTime to the clock's present time.

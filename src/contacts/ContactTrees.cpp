@@ -1,0 +1,111 @@
+#include "contacts/ContactTrees.h"
+
+#include "controls/LevelSteps.h"
+
+namespace veltrin {
+
+NodeHandle BuildContactGroupTree(GroupTreeModel& tree, const std::vector<ContactGroup>& groups) {
+    tree.SetRedraw(false);
+    LevelStepReader reader(tree);
+    NodeHandle current = kNoNode;
+    std::vector<NodeHandle> nodes;
+    for (const ContactGroup& g : groups) {
+        const NodeHandle node = reader.Insert(g.levelStep, g.name, g.iconIndex);
+        tree.SetBold(node, g.bold);
+        tree.SetContactGroupId(node, g.groupId);
+        nodes.push_back(node);
+        if (g.isCurrent && current == kNoNode) current = node;
+    }
+    // Collapse states once every node has its children.
+    for (std::size_t i = 0; i < nodes.size(); ++i) tree.SetCollapsed(nodes[i], groups[i].collapsed);
+    tree.SetRedraw(true);
+    return current;
+}
+
+void FillContactGroups(const GroupTreeModel& tree, std::vector<ContactGroup>& groups) {
+    groups.clear();
+    const NodeHandle selected = tree.GetSelectedItem();
+    WalkLevelSteps(tree, [&](NodeHandle node, std::int32_t step) {
+        ContactGroup g;
+        g.levelStep = step;
+        g.name = tree.GetItemText(node, 0);
+        g.iconIndex = tree.GetItemImage(node, 0);
+        g.bold = tree.GetBold(node);
+        g.isCurrent = node == selected ? 1 : 0;
+        g.collapsed = tree.IsCollapsed(node);
+        g.groupId = tree.GetContactGroupId(node);
+        groups.push_back(std::move(g));
+    });
+}
+
+void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle) {
+    const ContactItem item = list.GetContactRecord<ContactItem>(row);
+    for (int c = 0; c < list.ColumnCount(); ++c) {
+        const int field = ContactFieldRecordIndex(list.Column(c)->title);
+        list.SetItemText(row, c, field >= 0 ? item.fields[field] : std::string());
+    }
+    list.SetCellStyle(row, 0, editStyle);
+}
+
+int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t groupId,
+                         int editStyle) {
+    list.SetRedraw(false);
+    NodeHandle current = kNoNode;
+    int taken = 0;
+    std::vector<ContactItem> kept;
+    kept.reserve(store.contacts.size());
+    for (ContactItem& c : store.contacts) {
+        if (c.groupId != groupId) {
+            kept.push_back(std::move(c));
+            continue;
+        }
+        const NodeHandle row = list.InsertItem(kRootNode, kInsertLast, std::string(), 0);
+        list.SetContactRecord(row, c);
+        FillContactCells(list, row, editStyle);
+        if (c.isCurrent) current = row;
+        ++taken;
+    }
+    store.contacts = std::move(kept);
+    if (current == kNoNode) current = list.GetNextItem(kRootNode, kFirstChild);
+    list.SetRedraw(true);
+    if (current != kNoNode) list.SelectItem(current, -1);
+    return taken;
+}
+
+void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t groupId,
+                         bool remove) {
+    const NodeHandle selected = list.GetSelectedItem();
+    std::vector<NodeHandle> rows;
+    for (NodeHandle r = list.GetNextItem(kRootNode, kFirstChild); r != kNoNode;
+         r = list.GetNextItem(r, kNextSibling))
+        rows.push_back(r);
+    for (NodeHandle r : rows) {
+        ContactItem item = list.GetContactRecord<ContactItem>(r);
+        item.groupId = groupId;
+        item.isCurrent = r == selected ? 1 : 0;
+        store.contacts.push_back(std::move(item));
+    }
+    if (remove) {
+        list.SetRedraw(false);
+        for (NodeHandle r : rows) list.DeleteItem(r);
+        list.SetRedraw(true);
+    }
+}
+
+bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views) {
+    if (views.list) {
+        for (int c = 0; c < views.list->ColumnCount(); ++c)
+            for (ContactColumn& col : columns)
+                if (col.name == views.list->Column(c)->title) col.width = views.list->Column(c)->width;
+    }
+    const std::vector<ContactItem> snapshot = store.contacts;
+    const NodeHandle group = views.groups ? views.groups->GetSelectedItem() : kNoNode;
+    if (views.list && group != kNoNode)
+        HandBackContactRows(store, *views.list, views.groups->GetContactGroupId(group), false);
+    if (views.groups) FillContactGroups(*views.groups, store.groups);
+    const bool ok = SerializeContactsFile(store, true);
+    store.contacts = snapshot;
+    return ok;
+}
+
+}  // namespace veltrin

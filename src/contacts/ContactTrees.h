@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "contacts/ContactRecords.h"
+#include "controls/GroupTreeModel.h"
+
+namespace veltrin {
+
+// The Contacts view's group tree from the group array; returns the group
+// stored as current, or kNoNode.
+NodeHandle BuildContactGroupTree(GroupTreeModel& tree, const std::vector<ContactGroup>& groups);
+void FillContactGroups(const GroupTreeModel& tree, std::vector<ContactGroup>& groups);
+
+// Puts each field named by a column heading of the list into that column's
+// cell of the row; column 0 gets editStyle.
+void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle);
+
+// Moves the contacts of groupId out of the array into rows, in array order;
+// the one stored as current is selected, else the first row. Returns the
+// number of rows.
+int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t groupId,
+                         int editStyle);
+
+// Appends the list's rows to the contact array with the group's id; the
+// selected row is marked current. With remove, the rows go.
+void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t groupId,
+                         bool remove);
+
+// What the Contacts view holds while the program runs.
+struct ContactViews {
+    GroupTreeModel* groups = nullptr;  // the group tree
+    GroupTreeModel* list = nullptr;    // the contacts of the selected group
+};
+
+// Takes the list's column widths into the column table (matched by
+// heading), then writes the contact array plus the list's rows and the group
+// array rebuilt from the tree. The store is left as it was.
+bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views);
+
+}  // namespace veltrin

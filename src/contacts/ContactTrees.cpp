@@ -1,40 +1,20 @@
 #include "contacts/ContactTrees.h"
 
-#include "controls/LevelSteps.h"
+#include "controls/TreeRecords.h"
 
 namespace veltrin {
 
 NodeHandle BuildContactGroupTree(GroupTreeModel& tree, const std::vector<ContactGroup>& groups) {
-    tree.SetRedraw(false);
-    LevelStepReader reader(tree);
     NodeHandle current = kNoNode;
-    std::vector<NodeHandle> nodes;
-    for (const ContactGroup& g : groups) {
-        const NodeHandle node = reader.Insert(g.levelStep, g.name, g.iconIndex);
-        tree.SetBold(node, g.bold);
+    BuildTreeFromRecords(tree, groups, &current, [&tree](NodeHandle node, const ContactGroup& g) {
         tree.SetContactGroupId(node, g.groupId);
-        nodes.push_back(node);
-        if (g.isCurrent && current == kNoNode) current = node;
-    }
-    // Collapse states once every node has its children.
-    for (std::size_t i = 0; i < nodes.size(); ++i) tree.SetCollapsed(nodes[i], groups[i].collapsed);
-    tree.SetRedraw(true);
+    });
     return current;
 }
 
 void FillContactGroups(const GroupTreeModel& tree, std::vector<ContactGroup>& groups) {
-    groups.clear();
-    const NodeHandle selected = tree.GetSelectedItem();
-    WalkLevelSteps(tree, [&](NodeHandle node, std::int32_t step) {
-        ContactGroup g;
-        g.levelStep = step;
-        g.name = tree.GetItemText(node, 0);
-        g.iconIndex = tree.GetItemImage(node, 0);
-        g.bold = tree.GetBold(node);
-        g.isCurrent = node == selected ? 1 : 0;
-        g.collapsed = tree.IsCollapsed(node);
+    RecordsFromTree(tree, tree.GetSelectedItem(), groups, [&tree](NodeHandle node, ContactGroup& g) {
         g.groupId = tree.GetContactGroupId(node);
-        groups.push_back(std::move(g));
     });
 }
 

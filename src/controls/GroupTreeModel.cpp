@@ -74,7 +74,7 @@ void GroupTreeModel::freeNode(Node* n) {
     n->parent = nullptr;
     n->children.clear();
     n->cells.clear();
-    n->slots.reset();
+    n->appSlots.reset();
     n->textColour.reset();
     n->backColour.reset();
     freeSlots_.push_back(static_cast<std::uint32_t>(n->handle));
@@ -96,8 +96,8 @@ GroupTreeModel::Cell* GroupTreeModel::cellFor(NodeHandle h, int column) {
 GroupTreeModel::Slots* GroupTreeModel::slotsFor(NodeHandle h) {
     Node* n = find(h);
     if (!n || n == &root_) return nullptr;
-    if (!n->slots) n->slots = std::make_unique<Slots>();
-    return n->slots.get();
+    if (!n->appSlots) n->appSlots = std::make_unique<Slots>();
+    return n->appSlots.get();
 }
 
 bool GroupTreeModel::isShown(const Node* n) const {
@@ -548,28 +548,28 @@ void GroupTreeModel::SetPagePayload(NodeHandle node, const TextPayload& p) {
 }
 TextPayload GroupTreeModel::GetPagePayload(NodeHandle node) const {
     const Node* n = find(node);
-    return n && n->slots ? n->slots->page : TextPayload{};
+    return n && n->appSlots ? n->appSlots->page : TextPayload{};
 }
 void GroupTreeModel::SetNotePayload(NodeHandle node, const TextPayload& p) {
     if (Slots* s = slotsFor(node)) s->note = p;
 }
 TextPayload GroupTreeModel::GetNotePayload(NodeHandle node) const {
     const Node* n = find(node);
-    return n && n->slots ? n->slots->note : TextPayload{};
+    return n && n->appSlots ? n->appSlots->note : TextPayload{};
 }
 void GroupTreeModel::SetGroupId(NodeHandle node, std::int32_t id) {
     if (Slots* s = slotsFor(node)) s->groupId = id;
 }
 std::int32_t GroupTreeModel::GetGroupId(NodeHandle node) const {
     const Node* n = find(node);
-    return n && n->slots ? n->slots->groupId : 0;
+    return n && n->appSlots ? n->appSlots->groupId : 0;
 }
 void GroupTreeModel::SetContactGroupId(NodeHandle node, std::int32_t id) {
     if (Slots* s = slotsFor(node)) s->contactGroupId = id;
 }
 std::int32_t GroupTreeModel::GetContactGroupId(NodeHandle node) const {
     const Node* n = find(node);
-    return n && n->slots ? n->slots->contactGroupId : 0;
+    return n && n->appSlots ? n->appSlots->contactGroupId : 0;
 }
 
 // ---------------------------------------------------------------- styles, columns
@@ -839,6 +839,18 @@ ClickResult GroupTreeModel::ActOnCell(NodeHandle node, int column) {
         if (!(answer & kAnswerRefuse) && n->alive) SetCheck(node, column, next);
     }
     return ClickResult::Nothing;
+}
+
+ClickResult GroupTreeModel::PressSpace() {
+    if (!sel_ || Editing()) return ClickResult::Nothing;
+    int column = selColumn_;
+    if (fullRow_) {
+        const int count = std::max(ColumnCount(), 1);
+        for (column = 0; column < count; ++column)
+            if (StyleFlags(sel_->handle, column) & (kStyleButton | kStyleCheck)) break;
+        if (column == count) return ClickResult::Nothing;
+    }
+    return ActOnCell(sel_->handle, column);
 }
 
 ClickResult GroupTreeModel::Click(NodeHandle node, int column, CellPart part, bool doubleClick) {

@@ -272,6 +272,9 @@ public:
     bool HandleKey(TreeKey key, int rowsPerPage);
     // Space, or the small button of a button cell.
     ClickResult ActOnCell(NodeHandle node, int column);
+    // Space: the selected cell, or in full-row mode the row's first cell
+    // with a button or a check box.
+    ClickResult PressSpace();
     void ToggleCheckByClick(NodeHandle node, int column);
 
     // In-place editing. BeginEdit asks the owner (1229); EndEdit reports the
@@ -315,7 +318,7 @@ private:
         bool collapsed = true;
         bool alive = false;
         std::optional<Colour> textColour, backColour;
-        std::unique_ptr<Slots> slots;
+        std::unique_ptr<Slots> appSlots;
         NodeHandle handle = kNoNode;
     };
     struct Style {
@@ -332,8 +335,8 @@ private:
     template <class Record>
     Record recordFrom(NodeHandle h, std::any Slots::*member) const {
         const Node* n = find(h);
-        if (!n || !n->slots) return Record{};
-        const Record* r = std::any_cast<Record>(&(n->slots.get()->*member));
+        if (!n || !n->appSlots) return Record{};
+        const Record* r = std::any_cast<Record>(&(n->appSlots.get()->*member));
         return r ? *r : Record{};
     }
 

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QPixmap>
+#include <QPointer>
+#include <vector>
+
+#include "controls/GroupTreeModel.h"
+
+class QComboBox;
+class QHeaderView;
+class QStandardItemModel;
+
+namespace veltrin {
+
+class GroupTreeDropDown;
+
+// The tree-list control: draws a GroupTreeModel as a report list with the
+// tree in one column, and turns mouse and keys into the model's rules.
+// The owning view listens to the model (SetListener) for the notifications.
+class CGroupTree : public QAbstractScrollArea, private GroupTreeObserver {
+    Q_OBJECT
+public:
+    explicit CGroupTree(QWidget* parent = nullptr);
+    ~CGroupTree() override;
+
+    GroupTreeModel& model() { return model_; }
+    const GroupTreeModel& model() const { return model_; }
+    void SetListener(GroupTreeListener* l) { model_.SetListener(l); }
+
+    int InsertColumn(int index, const QString& title, ColumnAlign align, int width);
+    void SetImageList(std::vector<QPixmap> images);
+    const std::vector<QPixmap>& ImageList() const { return images_; }
+
+    // Runs the group-tree commands the control owns (collapse all, expand
+    // all, move up, move down); false for the ones that need the view.
+    bool RunCommand(int command);
+
+    // Geometry in viewport coordinates, for the views and the tests.
+    int RowsPerPage() const;
+    QRect CellRect(int row, int column) const;
+    QRect PartRect(int row, int column, CellPart part) const;
+    void FitColumnWidth(int column);
+
+    QWidget* Editor() const { return editor_; }
+    QComboBox* DropDown() const;
+    QHeaderView* Header() const { return header_; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    // GroupTreeObserver
+    void RowsChanged() override;
+    void NodeChanged(NodeHandle) override;
+    void EnsureVisible(NodeHandle node) override;
+    void EditEnded() override;
+
+    void scheduleLayout();
+    void layoutNow();
+    void syncHeader();
+    void updateFontMetrics();
+    int columnAt(int x) const;
+    int columnLeft(int column) const;
+    int totalWidth() const;
+    void press(QMouseEvent* e, bool doubleClick);
+    void paintCell(QPainter& p, NodeHandle node, int column, const QRect& rect, bool selected);
+    void drawExpandButton(QPainter& p, const QRect& box, bool collapsed);
+    void after(ClickResult r);
+    void openEditor(const QString* startText);
+    void commitEditor(int moveAfter);  // 0 none, 1 next cell, -1 previous cell
+    void closeEditorWidget();
+    void openDropDown();
+    void finishDropDown();
+    QRect textRect(int row, int column) const;
+
+    GroupTreeModel model_;
+    std::vector<QPixmap> images_;
+    QHeaderView* header_ = nullptr;
+    QStandardItemModel* headerModel_ = nullptr;
+    QPointer<QWidget> editor_;
+    QPointer<GroupTreeDropDown> dropDown_;
+    bool layoutPending_ = false;
+    NodeHandle pendingVisible_ = kNoNode;  // asked for before the window had its size
+    bool syncingHeader_ = false;
+    bool committing_ = false;
+};
+
+}  // namespace veltrin

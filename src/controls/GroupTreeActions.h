@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QList>
+
+class QAction;
+class QObject;
+
+namespace veltrin {
+
+// The group-tree commands as actions, in menu order with their separators,
+// each with its 16 x 16 theme icon, its text as tooltip and its command id
+// as data. The same list fills the tree's context menu and a tool strip.
+QList<QAction*> CreateGroupTreeActions(QObject* owner);
+
+// Icons come from the freedesktop theme; without a theme chosen by the
+// desktop, the bundled-with-the-system Tango theme is used.
+void EnsureIconTheme();
+
+}  // namespace veltrin

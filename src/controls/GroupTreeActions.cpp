@@ -2,12 +2,22 @@
 
 #include <QAction>
 #include <QIcon>
+#include <QStringList>
 
 #include "controls/GroupTreeCommands.h"
 
 namespace veltrin {
 
 void EnsureIconTheme() {
+    // Without a desktop platform theme (offscreen) Qt knows no system folders.
+    QStringList paths = QIcon::themeSearchPaths();
+    QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dataDirs.isEmpty()) dataDirs = QStringLiteral("/usr/local/share:/usr/share");
+    for (const QString& dir : dataDirs.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        const QString icons = dir + QStringLiteral("/icons");
+        if (!paths.contains(icons)) paths.append(icons);
+    }
+    if (paths != QIcon::themeSearchPaths()) QIcon::setThemeSearchPaths(paths);
     const QString theme = QIcon::themeName();
     if (theme.isEmpty() || theme == QLatin1String("hicolor")) QIcon::setThemeName(QStringLiteral("Tango"));
 }

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "controls/CGroupTree.h"
+#include "controls/GroupTreeActions.h"
+#include "controls/TreeFixtures.h"
+
+namespace veltrin {
+namespace {
+
+using test::RecordingListener;
+using test::RowsText;
+
+// A parent that counts the context-menu requests the tree lets through.
+class Host : public QWidget {
+public:
+    int menus = 0;
+    CGroupTree* tree;
+    Host() {
+        auto* lay = new QVBoxLayout(this);
+        tree = new CGroupTree(this);
+        lay->addWidget(tree);
+        resize(420, 300);
+    }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent*) override { ++menus; }
+};
+
+struct Widget : ::testing::Test {
+    Host host;
+    CGroupTree& tree = *host.tree;
+    GroupTreeModel& m = tree.model();
+    RecordingListener l;
+    NodeHandle a = 0, a1 = 0, b = 0;
+    int editable = -1, drop = -1;
+
+    void SetUp() override {
+        tree.SetListener(&l);
+        tree.InsertColumn(0, "Name", ColumnAlign::Left, 150);
+        tree.InsertColumn(1, "Note", ColumnAlign::Left, 100);
+        tree.InsertColumn(2, "Priority", ColumnAlign::Left, 100);
+        editable = m.AddCellStyle(kStyleEditable);
+        drop = m.AddCellStyle(kStyleDropDown | kStyleButton);
+        a = m.InsertItem(kRootNode, kInsertLast, "a", -1, editable);
+        a1 = m.InsertItem(a, kInsertLast, "a1", -1, editable);
+        b = m.InsertItem(kRootNode, kInsertLast, "b", -1, editable);
+        for (NodeHandle n : {a, a1, b}) {
+            m.SetItemText(n, 1, "note");
+            m.SetCellStyle(n, 1, editable);
+            m.SetItemText(n, 2, "1 of 3");
+            m.SetItemValue(n, 2, 1);
+            m.SetCellStyle(n, 2, drop);
+        }
+        for (int i = 1; i <= 3; ++i) m.AddCellChoice(drop, std::to_string(i) + " of 3", i);
+        host.show();
+        QApplication::setActiveWindow(&host);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+        tree.setFocus();
+        QApplication::processEvents();
+    }
+    QWidget* vp() { return tree.viewport(); }
+    QLineEdit* editor() { return qobject_cast<QLineEdit*>(tree.Editor()); }
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* target = tree.Editor() ? tree.Editor() : static_cast<QWidget*>(&tree);
+        QTest::keyClick(target, k, mods);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(Widget, ClickOnTheExpandButtonKeepsTheSelection) {
+    m.SelectItem(b, 0, false);
+    const QRect button = tree.PartRect(0, 0, CellPart::Button);
+    ASSERT_FALSE(button.isNull());
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, button.center());
+    EXPECT_EQ(RowsText(m), "a .a1 b");
+    EXPECT_EQ(m.GetSelectedItem(), b);
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, button.center());
+    EXPECT_EQ(RowsText(m), "a b");
+    // Elsewhere in the row the cell is selected.
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, tree.PartRect(0, 1, CellPart::Text).center());
+    EXPECT_EQ(m.GetSelectedItem(), a);
+    EXPECT_EQ(m.GetSelectedColumn(), 1);
+    // Below the last row nothing happens.
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, QPoint(10, vp()->height() - 3));
+    EXPECT_EQ(m.GetSelectedItem(), a);
+}
+
+TEST_F(Widget, ArrowsWithNoSelectionPickTheFirstOrLastRow) {
+    key(Qt::Key_Down);
+    EXPECT_EQ(m.GetSelectedItem(), a);
+    m.SelectItem(kRootNode, 0, false);
+    key(Qt::Key_Up);
+    EXPECT_EQ(m.GetSelectedItem(), b);
+    key(Qt::Key_Up, Qt::AltModifier);  // ignored with Alt
+    EXPECT_EQ(m.GetSelectedItem(), b);
+    key(Qt::Key_Up);
+    EXPECT_EQ(m.GetSelectedItem(), a);
+    key(Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(RowsText(m), "a .a1 b");
+    key(Qt::Key_Tab);  // Tab stays in the control, moving a cell
+    EXPECT_EQ(m.GetSelectedColumn(), 1);
+    EXPECT_TRUE(tree.hasFocus());
+}
+
+TEST_F(Widget, ATypedLetterOpensTheEditorWithThatLetter) {
+    m.SelectItem(b, 0, false);
+    QTest::keyClicks(&tree, "x");
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), "x");
+    EXPECT_EQ(editor()->cursorPosition(), 1);
+    ASSERT_EQ(l.codes(kNotifyBeginEdit).size(), 1u);
+    key(Qt::Key_Return);
+    EXPECT_EQ(tree.Editor(), nullptr);
+    EXPECT_EQ(m.GetItemText(b, 0), "x");
+    ASSERT_EQ(l.codes(kNotifyEndEdit).size(), 1u);
+    EXPECT_EQ(l.codes(kNotifyEndEdit)[0].text, "x");
+}
+
+TEST_F(Widget, EscapeKeepsTheOldTextAndSendsNothing) {
+    m.SelectItem(b, 0, false);
+    key(Qt::Key_F2);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), "b");
+    QTest::keyClicks(editor(), "zz");
+    key(Qt::Key_Escape);
+    EXPECT_EQ(tree.Editor(), nullptr);
+    EXPECT_EQ(m.GetItemText(b, 0), "b");
+    EXPECT_TRUE(l.codes(kNotifyEndEdit).empty());
+    EXPECT_FALSE(m.Editing());
+}
+
+TEST_F(Widget, TabEndsTheEditAndOpensTheNextCellsEditor) {
+    m.SelectItem(a, 0, false);
+    key(Qt::Key_Return);
+    ASSERT_NE(editor(), nullptr);
+    editor()->setText("first");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(m.GetItemText(a, 0), "first");
+    EXPECT_EQ(m.GetSelectedColumn(), 1);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), "note");
+    // The owner keeps the editor open with bit 1, and refuses the text with bit 0.
+    l.answer = [](const TreeNotification& n) { return n.code == kNotifyEndEdit ? kAnswerRefuse | kAnswerKeepOpen : 0u; };
+    editor()->setText("nope");
+    key(Qt::Key_Return);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(m.GetItemText(a, 1), "note");
+    l.answer = nullptr;
+    key(Qt::Key_Return);
+    EXPECT_EQ(tree.Editor(), nullptr);
+    EXPECT_EQ(m.GetItemText(a, 1), "nope");
+}
+
+TEST_F(Widget, DoubleClickEditsAndFocusLossCommits) {
+    const QPoint text = tree.PartRect(0, 1, CellPart::Text).center();
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, text);
+    QTest::mouseDClick(vp(), Qt::LeftButton, {}, text);
+    ASSERT_NE(editor(), nullptr);
+    editor()->setText("changed");
+    // A click on another row takes the focus from the editor first.
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, tree.PartRect(1, 0, CellPart::Text).center());
+    QApplication::processEvents();
+    EXPECT_EQ(tree.Editor(), nullptr);
+    EXPECT_EQ(m.GetItemText(a, 1), "changed");
+    EXPECT_EQ(m.GetSelectedItem(), b);
+}
+
+TEST_F(Widget, DropDownChoiceSetsTextAndValue) {
+    m.SelectItem(b, 2, false);
+    key(Qt::Key_Space);
+    QComboBox* box = tree.DropDown();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->currentIndex(), 0);  // the entry equal to the cell's text and value
+    ASSERT_EQ(l.codes(kNotifyDropDown).size(), 1u);
+    box->setCurrentIndex(2);
+    box->hidePopup();
+    QTest::qWait(20);
+    EXPECT_EQ(m.GetItemText(b, 2), "3 of 3");
+    EXPECT_EQ(m.GetItemValue(b, 2), 3);
+    ASSERT_EQ(l.codes(kNotifyEndEdit).size(), 1u);
+    EXPECT_EQ(l.codes(kNotifyEndEdit)[0].value, 3);
+    EXPECT_EQ(tree.DropDown(), nullptr);
+    // The small button of the selected cell opens it too.
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, tree.PartRect(1, 2, CellPart::CellButton).center());
+    ASSERT_NE(tree.DropDown(), nullptr);
+    tree.DropDown()->hidePopup();
+    QTest::qWait(20);
+}
+
+TEST_F(Widget, HeaderClicksSortAndAlternate) {
+    QHeaderView* h = tree.Header();
+    m.SetItemText(a, 0, "Zeta");
+    const QPoint title(h->sectionPosition(0) + 20, h->height() / 2);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, title);
+    EXPECT_EQ(RowsText(m), "b Zeta");
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, title);
+    EXPECT_EQ(RowsText(m), "Zeta b");
+    // A double click on the divider fits the width to the longest text.
+    m.SetItemText(b, 1, "a rather long note that does not fit");
+    tree.FitColumnWidth(1);
+    EXPECT_GT(m.Column(1)->width, 150);
+}
+
+TEST_F(Widget, RightClickSelectsAndLetsTheMenuRequestThrough) {
+    const QPoint at = tree.PartRect(1, 0, CellPart::Text).center();
+    QTest::mouseClick(vp(), Qt::RightButton, {}, at);
+    EXPECT_EQ(m.GetSelectedItem(), b);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, vp()->mapToGlobal(at));
+    QApplication::sendEvent(vp(), &e);
+    EXPECT_EQ(host.menus, 1);
+}
+
+TEST_F(Widget, CheckBoxClickTogglesUnlessRefused) {
+    const int checkStyle = m.AddCellStyle(kStyleCheck | kStyleEditable);
+    m.SetCellStyle(b, 0, checkStyle);
+    const QPoint box = tree.PartRect(1, 0, CellPart::Check).center();
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, box);
+    EXPECT_EQ(m.GetCheck(b, 0), 1);
+    l.answer = [](const TreeNotification& n) { return n.code == kNotifyCheckClicked ? kAnswerRefuse : 0u; };
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, box);
+    EXPECT_EQ(m.GetCheck(b, 0), 1);
+    EXPECT_EQ(l.codes(kNotifyCheckClicked).size(), 2u);
+}
+
+TEST_F(Widget, DrawsThePlainExpandButtonAndTheSelectedCell) {
+    m.SelectItem(b, 1, false);
+    QApplication::processEvents();
+    const QImage img = vp()->grab().toImage();
+    const QPoint c = tree.PartRect(0, 0, CellPart::Button).center();
+    EXPECT_EQ(QColor(img.pixel(c.x() - 4, c.y())), QColor(172, 168, 153));  // the border
+    EXPECT_EQ(QColor(img.pixel(c.x() - 3, c.y() - 3)), QColor(Qt::white));
+    EXPECT_EQ(QColor(img.pixel(c)), QColor(Qt::black));                    // the dash
+    EXPECT_EQ(QColor(img.pixel(c.x(), c.y() - 2)), QColor(Qt::black));      // collapsed: a plus
+    const QRect sel = tree.CellRect(1, 1);
+    EXPECT_EQ(QColor(img.pixel(sel.left() + 1, sel.top() + 1)), tree.palette().color(QPalette::Highlight));
+    const QRect other = tree.CellRect(1, 0);
+    EXPECT_EQ(QColor(img.pixel(other.left() + 1, other.top() + 1)), QColor(Qt::white));
+}
+
+TEST(GroupTreeActionsTest, MenuActionsCarryIdsIconsAndSeparators) {
+    QObject owner;
+    const QList<QAction*> actions = CreateGroupTreeActions(&owner);
+    ASSERT_EQ(actions.size(), 10);
+    EXPECT_TRUE(actions[2]->isSeparator());
+    EXPECT_TRUE(actions[7]->isSeparator());
+    EXPECT_EQ(actions[0]->text(), "Collapse all");
+    EXPECT_EQ(actions[5]->data().toInt(), 305);
+    EXPECT_EQ(actions[5]->toolTip(), "Edit item/folder");
+    for (QAction* a : actions)
+        if (!a->isSeparator()) {
+            EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+        }
+}
+
+}  // namespace
+}  // namespace veltrin

@@ -1,0 +1,10 @@
+#include <iostream>
+
+#include "cli/Commands.h"
+#include "events/LocalTime.h"
+
+int main(int argc, char** argv) {
+    veltrin::PinLocalZone();
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return veltrin::cli::RunVeltrinData(args, {std::cout, std::cerr});
+}

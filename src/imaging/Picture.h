@@ -56,6 +56,9 @@ public:
     // new = (p × a + c × (255 − a)) / 255 per channel, truncated, a being the
     // pixel's alpha scaled by the ceiling. Without alpha nothing changes.
     void blendOnto(Rgb c);
+    // The same as a copy whose alpha is set to `alpha` everywhere (ceiling
+    // 255) blended onto c, without copying the alpha channel first.
+    Picture blendedCopy(Rgb c, std::uint8_t alpha) const;
 
     // Columns [from, to) over the full height, alpha included; the range is
     // clipped to the picture.

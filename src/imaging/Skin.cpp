@@ -7,10 +7,7 @@ constexpr std::uint8_t kTintAlpha = 51;
 }
 
 Picture TintPicture(const Picture& picture, Rgb colour) {
-    Picture copy = picture;
-    copy.setAllAlpha(kTintAlpha, 255);
-    copy.blendOnto(colour);
-    return copy;
+    return picture.blendedCopy(colour, kTintAlpha);
 }
 
 FacePosition PositionInRow(int index, int count) {

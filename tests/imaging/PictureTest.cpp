@@ -59,6 +59,30 @@ TEST(Picture, BlendUsesTheExactIntegerRule) {
     EXPECT_EQ(p.pixel(2, 0).g, 50);  // 254 × 51 / 255 = 50.8, truncated
 }
 
+TEST(Picture, BlendMatchesTheRuleForEveryValue) {
+    // 257 pixels: whole blocks and a remainder; every value in each channel.
+    Picture p(257, 1);
+    for (int x = 0; x < 257; ++x) {
+        const auto v = static_cast<std::uint8_t>(x % 256);
+        p.setPixel(x, 0, {v, static_cast<std::uint8_t>(255 - v), static_cast<std::uint8_t>(v * 7)});
+    }
+    for (unsigned a : {0u, 1u, 51u, 128u, 254u, 255u}) {
+        for (Rgb c : {Rgb{0, 0, 0}, Rgb{255, 255, 255}, Rgb{1, 128, 254}}) {
+            Picture stepwise = p;
+            stepwise.setAllAlpha(static_cast<std::uint8_t>(a));
+            stepwise.blendOnto(c);
+            const Picture fused = p.blendedCopy(c, static_cast<std::uint8_t>(a));
+            EXPECT_EQ(fused, stepwise);
+            for (int x = 0; x < 257; ++x) {
+                const Rgb s = p.pixel(x, 0), r = stepwise.pixel(x, 0);
+                ASSERT_EQ(r.r, (s.r * a + c.r * (255 - a)) / 255) << x << " a=" << a;
+                ASSERT_EQ(r.g, (s.g * a + c.g * (255 - a)) / 255) << x << " a=" << a;
+                ASSERT_EQ(r.b, (s.b * a + c.b * (255 - a)) / 255) << x << " a=" << a;
+            }
+        }
+    }
+}
+
 TEST(Picture, BlendScalesAlphaByTheCeiling) {
     Picture p(1, 1, {200, 200, 200});
     p.setAllAlpha(64, 128);  // half of the ceiling: a = 64 × 255 / 128 = 127

@@ -1,8 +1,8 @@
 #include "controls/SkinPainting.h"
 
-#include <QIcon>
+#include <algorithm>
+
 #include <QPainter>
-#include <QStandardPaths>
 
 #include "controls/CSkinButton.h"
 #include "imaging/QtPicture.h"
@@ -64,28 +64,18 @@ void PaintSkinBar(QPainter& p, const QImage& skin, const QRect& bar) {
 void PaintSkinBackground(QPainter& p, const QImage& skin, const QRect& area) {
     if (!frameable(skin) || area.isEmpty()) return;
     const int f = kSkinFrameWidth;
+    const QRect inner(f, f, skin.width() - 2 * f, skin.height() - 2 * f);
+    // Scaled to cover the area without distortion, keeping the picture's
+    // lower edge (where its pattern lies) and cutting from the top.
+    const double scale = std::max(1.0, std::max(double(area.width()) / inner.width(),
+                                                 double(area.height()) / inner.height()));
+    const int w = std::min(inner.width(), int(area.width() / scale + 0.5));
+    const int h = std::min(inner.height(), int(area.height() / scale + 0.5));
+    const QRect source(inner.left(), inner.bottom() + 1 - h, w, h);
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(area, skin, QRect(f, f, skin.width() - 2 * f, skin.height() - 2 * f));
+    p.drawImage(area, skin, source);
     p.restore();
-}
-
-QIcon ThemeIcon(const QString& name) {
-    static const bool themed = [] {
-        // Some platforms (offscreen, bare X servers) know no icon folders.
-        QStringList paths = QIcon::themeSearchPaths();
-        for (const QString& dir :
-             QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
-                                       QStandardPaths::LocateDirectory))
-            if (!paths.contains(dir)) paths << dir;
-        if (!paths.contains(QStringLiteral("/usr/share/icons"))) paths << QStringLiteral("/usr/share/icons");
-        QIcon::setThemeSearchPaths(paths);
-        if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-            QIcon::setThemeName(QStringLiteral("Tango"));
-        return true;
-    }();
-    (void)themed;
-    return QIcon::fromTheme(name);
 }
 
 }  // namespace veltrin

@@ -35,10 +35,8 @@ void PaintSkinFrame(QPainter& painter, const QImage& skin, const QRect& outer);
 // One straight band of the frame: horizontal when wider than high, else
 // vertical (for bars between a view's parts).
 void PaintSkinBar(QPainter& painter, const QImage& skin, const QRect& bar);
-// The skin picture inside its frame, stretched over area.
+// The skin picture inside its frame over area: at its own size when it is
+// large enough, else scaled up evenly; the lower part is kept.
 void PaintSkinBackground(QPainter& painter, const QImage& skin, const QRect& area);
-
-// An icon of the desktop's icon theme (Tango when none is set).
-QIcon ThemeIcon(const QString& name);
 
 }  // namespace veltrin

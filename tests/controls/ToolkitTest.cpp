@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QPainter>
 #include <QEnterEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -13,6 +14,7 @@
 #include "controls/CSplitter.h"
 #include "controls/CToolStrip.h"
 #include "controls/SkinPainting.h"
+#include "controls/ThemeIcons.h"
 #include "platform/Platform.h"
 
 namespace veltrin {
@@ -314,6 +316,62 @@ TEST(ToolStrip, ButtonsCarryIconsTooltipsAndCommands) {
     EXPECT_LT(strip.button(301)->x(), b->x() - 20);  // the gap lies between
     const QColor c = strip.grab().toImage().pixelColor(299 - 20, CToolStrip::kHeight / 2);
     EXPECT_NEAR(c.green(), 220, 12);
+}
+
+TEST(ThemeIcons, EveryNumberedIconIsInTheTheme) {
+    for (int n : {161, 163, 202, 197, 194, 201, 199, 198, 286, 300, 274, 303}) {
+        const QIcon icon = NumberedIcon(n);
+        EXPECT_FALSE(icon.isNull()) << n;
+        EXPECT_FALSE(icon.pixmap(16, 16).isNull()) << n;
+    }
+    EXPECT_TRUE(NumberedIcon(12345).isNull());
+}
+
+TEST(SkinPaintingTest, BackgroundKeepsItsLowerPartAndFillsTheArea) {
+    QImage skin(200, 120, QImage::Format_RGB32);
+    skin.fill(Qt::white);
+    for (int y = 60; y < 110; ++y)
+        for (int x = 10; x < 190; ++x) skin.setPixelColor(x, y, Qt::blue);  // lower half of the inside
+    QImage target(180, 40, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        QPainter p(&target);
+        PaintSkinBackground(p, skin, target.rect());
+    }
+    // A short area shows the picture's lower part at its own size.
+    EXPECT_EQ(target.pixelColor(5, 5), QColor(Qt::blue));
+    EXPECT_EQ(target.pixelColor(170, 35), QColor(Qt::blue));
+    QImage big(720, 400, QImage::Format_RGB32);
+    big.fill(Qt::black);
+    {
+        QPainter p(&big);
+        PaintSkinBackground(p, skin, big.rect());
+    }
+    EXPECT_NE(big.pixelColor(719, 399), QColor(Qt::black));
+    EXPECT_EQ(big.pixelColor(360, 390), QColor(Qt::blue));
+    EXPECT_EQ(big.pixelColor(360, 5), QColor(Qt::white));
+}
+
+TEST(SkinPaintingTest, FrameCornersComeFromThePictureCorners) {
+    QImage skin(100, 80, QImage::Format_RGB32);
+    skin.fill(Qt::gray);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            skin.setPixelColor(x, y, Qt::red);
+            skin.setPixelColor(99 - x, 79 - y, Qt::green);
+        }
+    QImage target(300, 200, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        QPainter p(&target);
+        PaintSkinFrame(p, skin, QRect(20, 30, 250, 150));
+    }
+    EXPECT_EQ(target.pixelColor(20, 30), QColor(Qt::red));
+    EXPECT_EQ(target.pixelColor(29, 39), QColor(Qt::red));
+    EXPECT_EQ(target.pixelColor(269, 179), QColor(Qt::green));
+    EXPECT_EQ(target.pixelColor(100, 35), QColor(Qt::gray));   // top edge
+    EXPECT_EQ(target.pixelColor(100, 100), QColor(Qt::black)); // the inside is left alone
+    EXPECT_EQ(target.pixelColor(19, 29), QColor(Qt::black));
 }
 
 class RecordingShell : public Shell {

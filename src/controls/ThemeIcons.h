@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QIcon>
+
+namespace veltrin {
+
+// An icon of the desktop's icon theme (Tango when none is set).
+QIcon ThemeIcon(const QString& name);
+
+// The theme icon that stands for one of the program's numbered icons, so
+// every view shows the same picture for the same command:
+//   161 collapse all, 163 expand all, 202 insert after, 197 insert as a
+//   child, 194 edit item/folder, 201 delete item/folder, 199 move up,
+//   198 move down (the group-tree command set); 286 event; 300 cancel,
+//   274 help, 303 choose file (dialog buttons).
+// An unknown number gives an empty icon (the theme has no picture for OK,
+// so OK buttons show their text alone).
+QIcon NumberedIcon(int number);
+
+}  // namespace veltrin

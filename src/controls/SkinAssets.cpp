@@ -1,0 +1,40 @@
+#include "controls/SkinAssets.h"
+
+#include "imaging/QtPicture.h"
+#include "imaging/SkinResources.h"
+
+namespace veltrin {
+
+SkinAssets::SkinAssets() : SkinAssets(LoadSkinPictures(), LoadClockPictures()) {}
+
+SkinAssets::SkinAssets(SkinPictures pictures, ClockPictures clock)
+    : skin_(std::move(pictures)), clockOriginal_(std::move(clock)) {}
+
+bool SkinAssets::ApplyButtonColour(std::uint32_t colour) {
+    if (!skin_.ApplyButtonColour(colour)) return false;
+    top_ = ToFacePixmaps(skin_.topFaces());
+    small_ = ToFacePixmaps(skin_.smallFaces());
+    return true;
+}
+
+bool SkinAssets::ApplySkinColour(std::uint32_t colour) {
+    if (!skin_.ApplySkinColour(colour)) return false;
+    background_ = ToQImage(skin_.background());
+    stripColour_ = ToQColor(skin_.stripColour());
+    panelColour_ = ToQColor(skin_.panelColour());
+    return true;
+}
+
+bool SkinAssets::ApplyClockColours(std::uint32_t back, std::uint32_t digit) {
+    if (clockApplied_ && back == clockBack_ && digit == clockDigit_) return false;
+    const ClockPictures c = RecolourClock(clockOriginal_, RgbFromColour(back), RgbFromColour(digit));
+    clockFace_ = ToQImage(c.face);
+    clockLarge_ = ToQImage(c.largeDigits);
+    clockSmall_ = ToQImage(c.smallDigits);
+    clockBack_ = back;
+    clockDigit_ = digit;
+    clockApplied_ = true;
+    return true;
+}
+
+}  // namespace veltrin

@@ -22,13 +22,7 @@ Picture Pattern(int w, int h) {
 const SkinPictures& Pictures() {
     static const SkinPictures s = [] {
         SkinPictures p;
-        p.smallNormal = Pattern(300, 30);
-        p.smallHover = Pattern(300, 30);
-        p.smallSelected = Pattern(100, 30);
-        p.topNormal = Pattern(270, 73);
-        p.topHover = Pattern(270, 73);
-        p.topSelected = Pattern(90, 73);
-        p.background = Pattern(1024, 653);
+        for (const auto& size : veltrin::kSkinPictureSizes) p.*size.picture = Pattern(size.width, size.height);
         return p;
     }();
     return s;
@@ -49,9 +43,8 @@ void BM_SkinTintAndCut(benchmark::State& state) {
 void BM_PlainCopy(benchmark::State& state) {
     const SkinPictures& s = Pictures();
     for (auto _ : state) {
-        for (const Picture* p : {&s.smallNormal, &s.smallHover, &s.smallSelected, &s.topNormal, &s.topHover,
-                                 &s.topSelected, &s.background}) {
-            Picture copy = *p;
+        for (const auto& size : veltrin::kSkinPictureSizes) {
+            Picture copy = s.*size.picture;
             benchmark::DoNotOptimize(copy.bits());
         }
     }

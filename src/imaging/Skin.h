@@ -36,6 +36,22 @@ struct SkinPictures {
     Picture background;                              // 1024 × 653
 };
 
+// Each skin picture with its resource (type "JPG") and size, in load order.
+struct SkinPictureSize {
+    Picture SkinPictures::*picture;
+    const char* resource;
+    int width, height;
+};
+inline constexpr std::array<SkinPictureSize, 7> kSkinPictureSizes = {{
+    {&SkinPictures::smallNormal, "261", 300, 30},
+    {&SkinPictures::smallHover, "262", 300, 30},
+    {&SkinPictures::smallSelected, "263", 100, 30},
+    {&SkinPictures::topNormal, "IDR_TOPMENUNORMAL_JPG", 270, 73},
+    {&SkinPictures::topHover, "IDR_TOPMENUHOVER_JPG", 270, 73},
+    {&SkinPictures::topSelected, "IDR_TOPMENUSELECTED_JPG", 90, 73},
+    {&SkinPictures::background, "IDR_BACKGROUND1_JPG", 1024, 653},
+}};
+
 // The skin's working state: the tinted pictures, the faces cut from them and
 // the colours sampled from the tinted background. Each Apply call redoes only
 // its own group, and only when its colour changed (or nothing was applied

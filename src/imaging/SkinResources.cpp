@@ -19,11 +19,6 @@ QIcon iconFromSizes(const QString& id) {
     return icon;
 }
 
-Picture withAlpha(Picture p) {
-    p.addAlpha();
-    return p;
-}
-
 }  // namespace
 
 QByteArray ResourceBytes(const QString& type, const QString& name) {
@@ -42,15 +37,12 @@ Picture LoadResourcePicture(const QString& name, const QString& type) {
 }
 
 SkinPictures LoadSkinPictures() {
-    const QString jpg = QStringLiteral("JPG");
     SkinPictures s;
-    s.smallNormal = withAlpha(LoadResourcePicture(QStringLiteral("261"), jpg));
-    s.smallHover = withAlpha(LoadResourcePicture(QStringLiteral("262"), jpg));
-    s.smallSelected = withAlpha(LoadResourcePicture(QStringLiteral("263"), jpg));
-    s.topNormal = withAlpha(LoadResourcePicture(QStringLiteral("IDR_TOPMENUNORMAL_JPG"), jpg));
-    s.topHover = withAlpha(LoadResourcePicture(QStringLiteral("IDR_TOPMENUHOVER_JPG"), jpg));
-    s.topSelected = withAlpha(LoadResourcePicture(QStringLiteral("IDR_TOPMENUSELECTED_JPG"), jpg));
-    s.background = withAlpha(LoadResourcePicture(QStringLiteral("IDR_BACKGROUND1_JPG"), jpg));
+    for (const SkinPictureSize& entry : kSkinPictureSizes) {
+        Picture p = LoadResourcePicture(QString::fromLatin1(entry.resource), QStringLiteral("JPG"));
+        p.addAlpha();
+        s.*entry.picture = std::move(p);
+    }
     return s;
 }
 

@@ -18,18 +18,13 @@ std::set<std::uint32_t> ColoursOf(const Picture& p) {
 
 TEST(SkinResources, SkinPicturesDecodeAtTheirSizesWithFullAlpha) {
     const SkinPictures s = LoadSkinPictures();
-    struct Expect {
-        const Picture* p;
-        int w, h;
-    } expected[] = {{&s.smallNormal, 300, 30}, {&s.smallHover, 300, 30}, {&s.smallSelected, 100, 30},
-                    {&s.topNormal, 270, 73},   {&s.topHover, 270, 73},   {&s.topSelected, 90, 73},
-                    {&s.background, 1024, 653}};
-    for (const Expect& e : expected) {
-        EXPECT_EQ(e.p->width(), e.w);
-        EXPECT_EQ(e.p->height(), e.h);
-        EXPECT_TRUE(e.p->hasAlpha());
-        EXPECT_EQ(e.p->alphaAt(e.w / 2, e.h / 2), 255);
-        EXPECT_EQ(e.p->alphaCeiling(), 255);
+    for (const SkinPictureSize& size : kSkinPictureSizes) {
+        const Picture& p = s.*size.picture;
+        EXPECT_EQ(p.width(), size.width);
+        EXPECT_EQ(p.height(), size.height);
+        EXPECT_TRUE(p.hasAlpha());
+        EXPECT_EQ(p.alphaAt(size.width / 2, size.height / 2), 255);
+        EXPECT_EQ(p.alphaCeiling(), 255);
     }
 }
 

@@ -21,13 +21,7 @@ Picture Ramp(int w, int h) {
 
 SkinPictures RampSkin() {
     SkinPictures s;
-    s.smallNormal = Ramp(300, 30);
-    s.smallHover = Ramp(300, 30);
-    s.smallSelected = Ramp(100, 30);
-    s.topNormal = Ramp(270, 73);
-    s.topHover = Ramp(270, 73);
-    s.topSelected = Ramp(90, 73);
-    s.background = Ramp(1024, 653);
+    for (const SkinPictureSize& size : kSkinPictureSizes) s.*size.picture = Ramp(size.width, size.height);
     return s;
 }
 

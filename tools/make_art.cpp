@@ -280,23 +280,31 @@ QImage todayHeader() {
     sun.setColorAt(0.5, QColor(255, 214, 150, 60));
     sun.setColorAt(1, QColor(255, 214, 150, 0));
     p.fillRect(image.rect(), sun);
-    // Soft clouds; every shape repeats with the picture's width, so the
-    // picture tiles without a seam.
+    // Soft clouds of a few puffs each, placed by a fixed sequence so the
+    // picture is the same on every run; each is drawn again one width to
+    // either side, so the picture tiles without a seam.
     auto periodic = [](qreal x, qreal period, qreal phase) { return std::sin(x / period * 2 * M_PI + phase); };
-    for (int layer = 0; layer < 2; ++layer) {
-        for (int i = 0; i < 7; ++i) {
-            const qreal cx = (i * 157 + layer * 71) % w;
-            const qreal cy = h * (0.22 + 0.12 * layer) + 6 * periodic(cx, w, i);
+    unsigned seed = 20260207;
+    auto next = [&seed](qreal lo, qreal hi) {
+        seed = seed * 1103515245u + 12345u;
+        return lo + (hi - lo) * ((seed >> 8) & 0xFFFF) / 65535.0;
+    };
+    p.setPen(Qt::NoPen);
+    for (int cloud = 0; cloud < 9; ++cloud) {
+        const qreal cx = next(0, w), cy = next(h * 0.12, h * 0.42);
+        const qreal size = next(0.7, 1.5);
+        const int alpha = static_cast<int>(next(110, 190));
+        const int puffs = static_cast<int>(next(4, 8));
+        for (int k = 0; k < puffs; ++k) {
+            const qreal px = cx + next(-38, 38) * size, py = cy + next(-7, 6) * size;
+            const qreal rx = next(16, 30) * size, ry = rx * next(0.55, 0.75);
             for (int shift : {-w, 0, w}) {
-                for (int k = 0; k < 4; ++k) {
-                    const QPointF c(cx + shift + k * 18 - 27, cy + (k % 2) * 4);
-                    QRadialGradient puff(c, 22 + 6 * (k % 2));
-                    puff.setColorAt(0, QColor(255, 255, 255, 150 - layer * 40));
-                    puff.setColorAt(1, QColor(255, 255, 255, 0));
-                    p.setPen(Qt::NoPen);
-                    p.setBrush(puff);
-                    p.drawEllipse(c, 28.0, 16.0);
-                }
+                QRadialGradient puff(QPointF(px + shift, py), rx);
+                puff.setColorAt(0, QColor(255, 255, 255, alpha));
+                puff.setColorAt(0.6, QColor(255, 255, 255, alpha / 2));
+                puff.setColorAt(1, QColor(255, 255, 255, 0));
+                p.setBrush(puff);
+                p.drawEllipse(QPointF(px + shift, py), rx, ry);
             }
         }
     }

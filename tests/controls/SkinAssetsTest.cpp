@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/CSkinButton.h"
+#include "controls/CSkinPanel.h"
 #include "controls/SkinAssets.h"
 #include "imaging/QtPicture.h"
 
@@ -78,6 +79,28 @@ TEST(SkinAssets, ClockColoursReplaceTheExactPixels) {
     for (int y = 0; y < small.height(); ++y)
         for (int x = 0; x < small.width(); ++x) dimmed |= small.pixelColor(x, y) == QColor(92, 40, 234);
     EXPECT_TRUE(dimmed);
+}
+
+TEST(SkinPanel, PaintsTheTintedBackgroundInsideTheSkinFrame) {
+    SkinAssets assets;
+    assets.ApplySkinColour(0x00000000);  // black: one fifth of the picture
+    CSkinPanel panel;
+    panel.resize(600, 300);
+    panel.setSkin(assets.background());
+    panel.setPanelColour(assets.panelColour());
+    const QImage shown = panel.grab().toImage();
+    // The frame's corner is the picture's corner.
+    EXPECT_EQ(shown.pixelColor(0, 0), assets.background().pixelColor(0, 0));
+    EXPECT_EQ(shown.pixelColor(599, 299), assets.background().pixelColor(1023, 652));
+    // Inside, the background: dark, as black shows the picture at one fifth.
+    const QColor inside = shown.pixelColor(300, 150);
+    EXPECT_LE(inside.red(), 51);
+    EXPECT_LE(inside.blue(), 51);
+
+    CSkinPanel plain;
+    plain.resize(50, 50);
+    plain.setPanelColour(QColor(10, 200, 30));
+    EXPECT_EQ(plain.grab().toImage().pixelColor(25, 25), QColor(10, 200, 30));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -49,113 +50,10 @@ std::optional<std::int64_t> LibraryMakeTime(const DateTime& f) {
     return static_cast<std::int64_t>(t);
 }
 
-// One local day: where it starts in UT and, when its offset holds all day,
-// that offset.
-struct DayInfo {
-    std::int64_t day = INT64_MIN;  // days since 1970 in local reckoning
-    std::int64_t utcStart = 0;
-    std::int64_t offset = 0;
-    bool regular = false;
-};
-
-class LocalCalendar {
-public:
-    static LocalCalendar& current() {
-        thread_local LocalCalendar calendar;
-        calendar.followZone();
-        return calendar;
-    }
-
-    static unsigned& generation() {
-        static unsigned g = 0;
-        return g;
-    }
-
-    std::optional<std::int64_t> make(std::int64_t year, std::int64_t month, std::int64_t day,
-                                     std::int64_t hour, std::int64_t minute,
-                                     std::int64_t second) {
-        // Fields from a damaged record may be anything; beyond these bounds no
-        // date fits the library's year anyway.
-        constexpr std::int64_t kLimit = std::int64_t(1) << 33;
-        for (std::int64_t v : {year, month, day, hour, minute, second})
-            if (v < -kLimit || v > kLimit) return std::nullopt;
-        const std::int64_t local = DaysFromCivil(year, month, 1) * kDay + (day - 1) * kDay +
-                                   hour * 3600 + minute * 60 + second;
-        const DayInfo& info = lookup(FloorDiv(local, kDay));
-        if (info.regular) return local - info.offset;
-        return LibraryMakeTime(DateTimeFromSeconds(local));
-    }
-
-    DateTime breakDown(std::int64_t t) {
-        const std::int64_t guess = FloorDiv(t + lastOffset_, kDay);
-        for (std::int64_t d : {guess, guess - 1, guess + 1}) {
-            const DayInfo& info = lookup(d);
-            if (info.regular && t >= info.utcStart && t < info.utcStart + kDay) {
-                lastOffset_ = info.offset;
-                return DateTimeFromSeconds(t + info.offset);
-            }
-        }
-        const std::time_t tt = static_cast<std::time_t>(t);
-        std::tm tm{};
-        if (!localtime_r(&tt, &tm)) return DateTimeFromSeconds(t);
-        return FromTm(tm);
-    }
-
-    void forget() {
-        for (DayInfo& d : days_) d = DayInfo{};
-    }
-
-private:
-    // Notices a changed TZ (tests and callers may set it) or a re-read zone.
-    void followZone() {
-        const char* tz = std::getenv("TZ");
-        const bool set = tz != nullptr;
-        if (set == zoneSet_ && (!set || zoneName_ == tz) && seenGeneration_ == generation())
-            return;
-        zoneSet_ = set;
-        zoneName_ = set ? tz : "";
-        seenGeneration_ = generation();
-        tzset();
-        forget();
-    }
-
-    const DayInfo& lookup(std::int64_t day) {
-        DayInfo& slot = days_[static_cast<std::size_t>(FloorMod(day, kSlots))];
-        if (slot.day != day) slot = learn(day);
-        return slot;
-    }
-
-    static DayInfo learn(std::int64_t day) {
-        DayInfo info;
-        info.day = day;
-        const CivilDate date = CivilFromDays(day);
-        DateTime midnight;
-        midnight.year = date.year;
-        midnight.month = date.month;
-        midnight.day = date.day;
-        const std::optional<std::int64_t> start = LibraryMakeTime(midnight);
-        if (!start) return info;
-        info.utcStart = *start;
-        info.offset = day * kDay - *start;
-        // The day is regular when midnight exists and the next one follows a
-        // full day later at the same offset.
-        // The same offset at both ends puts them at 00:00:00 and 23:59:59.
-        for (std::int64_t probe : {*start, *start + kDay - 1}) {
-            const std::time_t tt = static_cast<std::time_t>(probe);
-            std::tm tm{};
-            if (!localtime_r(&tt, &tm) || tm.tm_gmtoff != info.offset) return info;
-        }
-        info.regular = true;
-        return info;
-    }
-
-    static constexpr std::int64_t kSlots = 1024;
-    std::array<DayInfo, kSlots> days_{};
-    std::int64_t lastOffset_ = 0;
-    bool zoneSet_ = false;
-    std::string zoneName_;
-    unsigned seenGeneration_ = ~0u;
-};
+unsigned& ZoneGeneration() {
+    static unsigned g = 0;
+    return g;
+}
 
 const char* const kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                  "Thursday", "Friday", "Saturday"};
@@ -174,6 +72,99 @@ int& ZoneWatch() {
 }
 
 }  // namespace
+
+LocalCalendar& LocalCalendar::current() {
+    thread_local LocalCalendar calendar;
+    calendar.followZone();
+    return calendar;
+}
+
+std::optional<std::int64_t> LocalCalendar::make(std::int64_t year, std::int64_t month,
+                                                std::int64_t day, std::int64_t hour,
+                                                std::int64_t minute, std::int64_t second) {
+    // Fields from a damaged record may be anything; beyond these bounds no
+    // date fits the library's year anyway, and the sums below cannot overflow.
+    constexpr std::int64_t kLimit = std::int64_t(1) << 33;
+    for (std::int64_t v : {year, month, day, hour, minute, second})
+        if (v < -kLimit || v > kLimit) return std::nullopt;
+    const std::int64_t local = DaysFromCivil(year, month, 1) * kDay + (day - 1) * kDay +
+                               hour * 3600 + minute * 60 + second;
+    const Day& info = lookup(FloorDiv(local, kDay));
+    if (info.regular) return local - info.offset;
+    return LibraryMakeTime(DateTimeFromSeconds(local));
+}
+
+DateTime LocalCalendar::breakDown(std::int64_t t) {
+    const std::int64_t guess = FloorDiv(t + lastOffset_, kDay);
+    for (std::int64_t d : {guess, guess - 1, guess + 1}) {
+        const Day& info = lookup(d);
+        const std::int64_t start = d * kDay - info.offset;
+        if (info.regular && t >= start && t < start + kDay) {
+            lastOffset_ = info.offset;
+            return DateTimeFromSeconds(t + info.offset);
+        }
+    }
+    const std::time_t tt = static_cast<std::time_t>(t);
+    std::tm tm{};
+    if (!localtime_r(&tt, &tm)) return DateTimeFromSeconds(t);
+    return FromTm(tm);
+}
+
+void LocalCalendar::forget() {
+    for (Day& d : days_) d = Day{};
+}
+
+// Notices a changed TZ (tests and callers may set it) or a re-read zone.
+void LocalCalendar::followZone() {
+    const char* tz = std::getenv("TZ");
+    if (tz == nullptr) {
+        PinLocalZone();
+        tz = std::getenv("TZ");
+    }
+    // Looking for a change of the system zone once a second is enough, and
+    // keeps it to one call however many times are converted.
+    const std::time_t second = std::time(nullptr);
+    if (second != lastPoll_) {
+        lastPoll_ = second;
+        RefreshLocalZoneIfChanged();
+    }
+    const bool set = tz != nullptr;
+    if (set == zoneSet_ && (!set || zoneName_ == tz) && seenGeneration_ == ZoneGeneration())
+        return;
+    zoneSet_ = set;
+    zoneName_ = set ? tz : "";
+    seenGeneration_ = ZoneGeneration();
+    tzset();
+    forget();
+}
+
+const LocalCalendar::Day& LocalCalendar::lookup(std::int64_t day) {
+    Day& slot = days_[static_cast<std::size_t>(FloorMod(day, kSlots))];
+    if (slot.number != day) slot = learn(day);
+    return slot;
+}
+
+LocalCalendar::Day LocalCalendar::learn(std::int64_t day) {
+    Day info;
+    info.number = day;
+    const CivilDate date = CivilFromDays(day);
+    DateTime midnight;
+    midnight.year = date.year;
+    midnight.month = date.month;
+    midnight.day = date.day;
+    const std::optional<std::int64_t> start = LibraryMakeTime(midnight);
+    if (!start) return info;
+    info.offset = day * kDay - *start;
+    // The same offset at both ends puts them at 00:00:00 and 23:59:59; a
+    // change and a change back within one day is not a thing zones do.
+    for (std::int64_t probe : {*start, *start + kDay - 1}) {
+        const std::time_t tt = static_cast<std::time_t>(probe);
+        std::tm tm{};
+        if (!localtime_r(&tt, &tm) || tm.tm_gmtoff != info.offset) return info;
+    }
+    info.regular = true;
+    return info;
+}
 
 std::optional<std::int64_t> MakeLocalTime(std::int64_t year, std::int64_t month,
                                           std::int64_t day, std::int64_t hour,
@@ -252,7 +243,7 @@ bool RefreshLocalZoneIfChanged() {
     tzset();
     setenv("TZ", kPinnedZone, 1);
     tzset();
-    ++LocalCalendar::generation();
+    ++ZoneGeneration();
     return true;
 }
 

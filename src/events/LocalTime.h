@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "events/Calendar.h"
 
@@ -24,6 +25,41 @@ std::optional<std::int64_t> MakeLocalTime(std::int64_t year, std::int64_t month,
 // The local calendar fields of a time.
 DateTime BreakDownLocal(std::int64_t t);
 
+// The learnt days behind the two functions above, for code that converts many
+// times in a row: take current() once, then convert through it.
+class LocalCalendar {
+public:
+    // This thread's calendar, brought in line with the process zone.
+    static LocalCalendar& current();
+
+    std::optional<std::int64_t> make(std::int64_t year, std::int64_t month, std::int64_t day,
+                                     std::int64_t hour, std::int64_t minute, std::int64_t second);
+    DateTime breakDown(std::int64_t t);
+    void forget();
+
+private:
+    // One local day and, when its offset from UT holds all day, that offset.
+    struct Day {
+        std::int64_t number = INT64_MIN;  // days since 1970 in local reckoning
+        std::int64_t offset = 0;          // seconds east of UT
+        bool regular = false;
+    };
+    // Enough slots that the days of about eleven years never share one.
+    static constexpr std::int64_t kSlots = 4096;
+
+    LocalCalendar() = default;
+    void followZone();
+    const Day& lookup(std::int64_t day);
+    static Day learn(std::int64_t day);
+
+    std::vector<Day> days_ = std::vector<Day>(static_cast<std::size_t>(kSlots));
+    std::int64_t lastOffset_ = 0;
+    std::int64_t lastPoll_ = 0;
+    bool zoneSet_ = false;
+    std::string zoneName_;
+    unsigned seenGeneration_ = ~0u;
+};
+
 // Expands %A %a %B %b %d %m %Y %H %M %S and %% with English names whatever
 // the locale; any other character is copied.
 std::string FormatDateTime(const DateTime& f, const char* pattern);
@@ -31,11 +67,13 @@ std::string FormatLocalTime(std::int64_t t, const char* pattern);
 
 // When TZ is unset, glibc checks /etc/localtime on every mktime call. This
 // names that file in TZ once, so conversions stay in memory, and watches it so
-// that a change of the system's zone is still taken up. Call once at start.
+// that a change of the system's zone is still taken up. The conversions above
+// do it themselves when they find TZ unset; calling it early at start keeps
+// the environment change away from any other thread.
 void PinLocalZone();
 
-// Re-reads the system zone if it changed since the last call (one cheap check;
-// meant for a timer tick, not for every row). True when it was re-read.
+// Re-reads the system zone if the watch saw it change (one cheap check). The
+// conversions above call it at most once a second. True when it was re-read.
 bool RefreshLocalZoneIfChanged();
 
 // Drops every learnt day; the next conversion asks the library again.

@@ -39,14 +39,14 @@ bool UsableFields(const EventSchedule& s) {
 // Today at the event's time of day, then each following day, until a day
 // passes the test and the occurrence lies beyond the reference time.
 template <typename DayTest>
-std::int64_t NextMatchingDay(const EventSchedule& s, const DateTime& ref, std::int64_t refTime,
-                             DayTest matches) {
-    const DateTime at = BreakDownLocal(s.eventTime);
+std::int64_t NextMatchingDay(LocalCalendar& cal, const EventSchedule& s, const DateTime& ref,
+                             std::int64_t refTime, DayTest matches) {
+    const DateTime at = cal.breakDown(s.eventTime);
     std::int64_t y = ref.year, m = ref.month, d = ref.day;
     for (int round = 0; round < kMaxDailyRounds; ++round) {
-        const std::optional<std::int64_t> t = MakeLocalTime(y, m, d, at.hour, at.minute, at.second);
+        const std::optional<std::int64_t> t = cal.make(y, m, d, at.hour, at.minute, at.second);
         if (!t) break;
-        const DateTime tf = BreakDownLocal(*t);
+        const DateTime tf = cal.breakDown(*t);
         if (matches(tf) && *t > refTime) return *t;
         if (++d > DaysInMonth(tf.year, tf.month)) {
             d = 1;
@@ -59,10 +59,9 @@ std::int64_t NextMatchingDay(const EventSchedule& s, const DateTime& ref, std::i
     return s.eventTime;
 }
 
-std::int64_t AtTimeOfEvent(const EventSchedule& s, std::int64_t y, std::int64_t m,
-                           std::int64_t d) {
-    const DateTime at = BreakDownLocal(s.eventTime);
-    return MakeLocalTime(y, m, d, at.hour, at.minute, at.second).value_or(s.eventTime);
+std::int64_t AtTimeOf(LocalCalendar& cal, const DateTime& at, const EventSchedule& s,
+                      std::int64_t y, std::int64_t m, std::int64_t d) {
+    return cal.make(y, m, d, at.hour, at.minute, at.second).value_or(s.eventTime);
 }
 
 }  // namespace
@@ -81,7 +80,8 @@ std::int64_t NextOccurrence(const EventSchedule& s, std::int64_t now) {
     // already counted as gone.
     const std::int64_t refTime = now + 1;
     if (!UsableFields(s)) return s.eventTime;
-    const DateTime ref = BreakDownLocal(refTime);
+    LocalCalendar& cal = LocalCalendar::current();
+    const DateTime ref = cal.breakDown(refTime);
 
     switch (s.kind) {
     case Hourly: {
@@ -100,26 +100,27 @@ std::int64_t NextOccurrence(const EventSchedule& s, std::int64_t now) {
                 }
             }
         }
-        return MakeLocalTime(y, m, d, h, s.minutesAfterHour, 0).value_or(s.eventTime);
+        return cal.make(y, m, d, h, s.minutesAfterHour, 0).value_or(s.eventTime);
     }
     case Daily: {
         const std::string set = DaySet(s);
-        return NextMatchingDay(s, ref, refTime, [&set](const DateTime& f) {
+        return NextMatchingDay(cal, s, ref, refTime, [&set](const DateTime& f) {
             return set.find(DayDigit(f)) != std::string::npos;
         });
     }
     case Weekly:
-        return NextMatchingDay(s, ref, refTime,
+        return NextMatchingDay(cal, s, ref, refTime,
                                [&s](const DateTime& f) { return f.weekday + 1 == s.weekday; });
     case Monthly: {
-        const std::int64_t t = AtTimeOfEvent(s, ref.year, ref.month, s.dayOfMonth);
+        const DateTime at = cal.breakDown(s.eventTime);
+        const std::int64_t t = AtTimeOf(cal, at, s, ref.year, ref.month, s.dayOfMonth);
         if (refTime <= t) return t;
         std::int64_t y = ref.year, m = ref.month + 1;
         if (m > 12) {
             m -= 12;
             ++y;
         }
-        return AtTimeOfEvent(s, y, m, s.dayOfMonth);
+        return AtTimeOf(cal, at, s, y, m, s.dayOfMonth);
     }
     case Annually: {
         std::int64_t y = ref.year, m = static_cast<std::int64_t>(s.annualMonth) + 1;
@@ -127,9 +128,10 @@ std::int64_t NextOccurrence(const EventSchedule& s, std::int64_t now) {
             m -= 12;
             ++y;
         }
-        const std::int64_t t = AtTimeOfEvent(s, y, m, s.annualDay);
+        const DateTime at = cal.breakDown(s.eventTime);
+        const std::int64_t t = AtTimeOf(cal, at, s, y, m, s.annualDay);
         if (refTime <= t) return t;
-        return AtTimeOfEvent(s, y + 1, m, s.annualDay);
+        return AtTimeOf(cal, at, s, y + 1, m, s.annualDay);
     }
     default:  // Once, and kinds no editor writes
         return s.eventTime;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <optional>
 #include <random>
+#include <string>
 
 #include "events/Calendar.h"
 #include "events/LocalTime.h"
@@ -118,17 +120,22 @@ TEST(LocalTime, EnglishNamesWhateverTheLocale) {
     EXPECT_EQ(FormatLocalTime(t, "%a %b %m 100%% %Q"), "Mon Dec 12 100% %Q");
 }
 
-TEST(LocalTime, PinnedZoneStaysTheSystemZone) {
-    const char* before = std::getenv("TZ");
-    if (before != nullptr) GTEST_SKIP() << "TZ is set for this run";
-    const std::int64_t t = 1700000000;
-    const std::string unpinned = Text(BreakDownLocal(t));
-    PinLocalZone();
-    ASSERT_NE(std::getenv("TZ"), nullptr);
-    EXPECT_EQ(Text(BreakDownLocal(t)), unpinned);
-    EXPECT_EQ(Text(LibraryFields(t)), unpinned);
-    EXPECT_FALSE(RefreshLocalZoneIfChanged());  // nothing changed in /etc
+TEST(LocalTime, AnUnsetZoneIsPinnedToTheSystemZone) {
+    std::optional<std::string> saved;
+    if (const char* tz = std::getenv("TZ")) saved = tz;
     unsetenv("TZ");
+    tzset();
+    const std::int64_t t = 1700000000;
+    const std::string system = Text(LibraryFields(t));
+    EXPECT_EQ(Text(BreakDownLocal(t)), system);
+    ASSERT_NE(std::getenv("TZ"), nullptr);
+    EXPECT_STREQ(std::getenv("TZ"), ":/etc/localtime");
+    EXPECT_EQ(Text(LibraryFields(t)), system);
+    EXPECT_FALSE(RefreshLocalZoneIfChanged());  // nothing changed in /etc
+    if (saved)
+        setenv("TZ", saved->c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 }
 

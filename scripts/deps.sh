@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-multimedia-dev libqt6svg6
   libjpeg-dev libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev tzdata
   xvfb xauth fonts-liberation fonts-dejavu-core tango-icon-theme
 )
 

@@ -20,17 +20,6 @@ constexpr const char* kPinnedZone = ":/etc/localtime";
 
 bool FitsInt(std::int64_t v) { return v >= INT_MIN && v <= INT_MAX; }
 
-DateTime FromTm(const std::tm& tm) {
-    DateTime f;
-    f.year = static_cast<std::int64_t>(tm.tm_year) + 1900;
-    f.month = tm.tm_mon + 1;
-    f.day = tm.tm_mday;
-    f.hour = tm.tm_hour;
-    f.minute = tm.tm_min;
-    f.second = tm.tm_sec;
-    f.weekday = tm.tm_wday;
-    return f;
-}
 
 // The library's conversion, normalising fields and leaving daylight saving
 // open. Empty when the result cannot be represented.
@@ -107,7 +96,7 @@ DateTime LocalCalendar::breakDown(std::int64_t t) {
     const std::time_t tt = static_cast<std::time_t>(t);
     std::tm tm{};
     if (!localtime_r(&tt, &tm)) return DateTimeFromSeconds(t);
-    return FromTm(tm);
+    return DateTimeFromTm(tm);
 }
 
 void LocalCalendar::forget() {
@@ -173,6 +162,18 @@ std::optional<std::int64_t> MakeLocalTime(std::int64_t year, std::int64_t month,
 }
 
 DateTime BreakDownLocal(std::int64_t t) { return LocalCalendar::current().breakDown(t); }
+
+DateTime DateTimeFromTm(const std::tm& tm) {
+    DateTime f;
+    f.year = static_cast<std::int64_t>(tm.tm_year) + 1900;
+    f.month = tm.tm_mon + 1;
+    f.day = tm.tm_mday;
+    f.hour = tm.tm_hour;
+    f.minute = tm.tm_min;
+    f.second = tm.tm_sec;
+    f.weekday = tm.tm_wday;
+    return f;
+}
 
 std::string FormatDateTime(const DateTime& f, const char* pattern) {
     std::string out;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ std::optional<std::int64_t> MakeLocalTime(std::int64_t year, std::int64_t month,
 
 // The local calendar fields of a time.
 DateTime BreakDownLocal(std::int64_t t);
+
+// The fields of the C library's broken-down time.
+DateTime DateTimeFromTm(const std::tm& tm);
 
 // The learnt days behind the two functions above, for code that converts many
 // times in a row: take current() once, then convert through it.

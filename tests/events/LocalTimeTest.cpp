@@ -13,19 +13,12 @@ using namespace veltrin;
 
 namespace {
 
+// The library's own reading, for comparison.
 DateTime LibraryFields(std::int64_t t) {
     const std::time_t tt = static_cast<std::time_t>(t);
     std::tm tm{};
     localtime_r(&tt, &tm);
-    DateTime f;
-    f.year = tm.tm_year + 1900;
-    f.month = tm.tm_mon + 1;
-    f.day = tm.tm_mday;
-    f.hour = tm.tm_hour;
-    f.minute = tm.tm_min;
-    f.second = tm.tm_sec;
-    f.weekday = tm.tm_wday;
-    return f;
+    return DateTimeFromTm(tm);
 }
 
 std::string Text(const DateTime& f) { return FormatDateTime(f, "%Y-%m-%d %H:%M:%S %a"); }

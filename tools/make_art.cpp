@@ -406,9 +406,6 @@ QImage bindingCorner() {
     page.setColorAt(0.6, kPage);
     page.setColorAt(1, QColor(196, 198, 200));
     p.fillRect(QRectF(21, 21, 9, 9), page);
-    // A stitched seam along the cover's corner.
-    p.setPen(QPen(QColor(150, 170, 210, 160), 1, Qt::DashLine));
-    p.drawLine(QPointF(4, 4), QPointF(17, 17));
     return image;
 }
 

@@ -1,6 +1,5 @@
 #include "events/LocalTime.h"
 
-#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -19,7 +18,6 @@ constexpr std::int64_t kDay = 86400;
 constexpr const char* kPinnedZone = ":/etc/localtime";
 
 bool FitsInt(std::int64_t v) { return v >= INT_MIN && v <= INT_MAX; }
-
 
 // The library's conversion, normalising fields and leaving daylight saving
 // open. Empty when the result cannot be represented.
@@ -105,17 +103,18 @@ void LocalCalendar::forget() {
 
 // Notices a changed TZ (tests and callers may set it) or a re-read zone.
 void LocalCalendar::followZone() {
-    const char* tz = std::getenv("TZ");
-    if (tz == nullptr) {
-        PinLocalZone();
-        tz = std::getenv("TZ");
-    }
     // Looking for a change of the system zone once a second is enough, and
-    // keeps it to one call however many times are converted.
+    // keeps it to one call however many times are converted. (It may rewrite
+    // TZ, so it comes before TZ is read.)
     const std::time_t second = std::time(nullptr);
     if (second != lastPoll_) {
         lastPoll_ = second;
         RefreshLocalZoneIfChanged();
+    }
+    const char* tz = std::getenv("TZ");
+    if (tz == nullptr) {
+        PinLocalZone();
+        tz = std::getenv("TZ");
     }
     const bool set = tz != nullptr;
     if (set == zoneSet_ && (!set || zoneName_ == tz) && seenGeneration_ == ZoneGeneration())

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "controls/CBannerStrip.h"
 #include "controls/CHeaderStrip.h"
 #include "controls/CHyperlink.h"
 #include "controls/CPictureButton.h"
@@ -372,6 +373,35 @@ TEST(SkinPaintingTest, FrameCornersComeFromThePictureCorners) {
     EXPECT_EQ(target.pixelColor(100, 35), QColor(Qt::gray));   // top edge
     EXPECT_EQ(target.pixelColor(100, 100), QColor(Qt::black)); // the inside is left alone
     EXPECT_EQ(target.pixelColor(19, 29), QColor(Qt::black));
+}
+
+TEST(PictureButton, DialogButtonsShowTheirLabelAndTooltip) {
+    CPictureButton cancel(1, NumberedIcon(300), QStringLiteral("&Cancel"), nullptr, true);
+    EXPECT_EQ(cancel.toolTip(), QStringLiteral("Cancel"));
+    EXPECT_EQ(cancel.toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+    EXPECT_EQ(cancel.focusPolicy(), Qt::StrongFocus);
+    QSignalSpy spy(&cancel, &CPictureButton::commandTriggered);
+    cancel.show();
+    cancel.setFocus();
+    QTest::keyClick(&cancel, Qt::Key_Space);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), 1);
+}
+
+TEST(BannerStrip, ShowsTheIconAndTheEventName) {
+    CBannerStrip banner;
+    banner.resize(400, CBannerStrip::kHeight);
+    QPixmap red(32, 32);
+    red.fill(Qt::red);
+    banner.setIcon(QIcon(red));
+    banner.setText(QStringLiteral("Dentist"));
+    EXPECT_EQ(banner.toolTip(), QStringLiteral("Dentist"));
+    const QImage shown = banner.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(10 + 16, CBannerStrip::kHeight / 2), QColor(Qt::red));
+    int white = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 52; x < 200; ++x) white += shown.pixelColor(x, y).lightness() > 240;
+    EXPECT_GT(white, 20);  // the name, in white
 }
 
 class RecordingShell : public Shell {

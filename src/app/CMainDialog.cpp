@@ -10,6 +10,8 @@
 
 #include "app/AppData.h"
 #include "platform/Platform.h"
+#include "contacts/ContactTrees.h"
+#include "events/EventTrees.h"
 #include "settings/AppSettings.h"
 
 namespace veltrin {
@@ -61,8 +63,15 @@ void CMainDialog::SaveAll() {
     // start a second save and a second box.
     if (saving_) return;
     saving_ = true;
-    // The view save steps (Today, Diary, Notes, Events, Contacts) come first,
-    // in this order, as the views join the window.
+    // The view save steps, in this order: Today, Diary, Notes, Events,
+    // Contacts; then the settings. Until a view exists its store is written
+    // as it was loaded.
+    const int view = data_.settings.currentView;
+    SaveEventsFromTodayView(data_.events, view, EventViews{});
+    SerializeDiaryFile(data_.diary, true);
+    SerializeNotesFile(data_.notes, true);
+    SaveEventsFromEventsView(data_.events, view, EventViews{});
+    SaveContacts(data_.contacts, data_.settings.contactColumns, ContactViews{});
     SerializeSettings(data_.settings, true);
     saving_ = false;
 }

@@ -14,18 +14,6 @@
 
 namespace veltrin {
 
-namespace {
-
-// Loads every data file in start-up order; a failed load has shown its
-// message and start-up goes on with what it left in memory.
-void LoadAll(AppData& data) {
-    SerializeSettings(data.settings, false);
-    // Diary.dat, Notes.dat, Events.dat and Contacts.dat load here, in this
-    // order, as their records join the program.
-}
-
-}  // namespace
-
 int CVeltrinApp::InitInstance(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrin"));

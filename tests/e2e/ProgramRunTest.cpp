@@ -5,11 +5,15 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <map>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "platform/InstanceLock.h"
+#include "contacts/ContactRecords.h"
+#include "documents/DocumentRecords.h"
+#include "events/EventRecords.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
@@ -25,11 +29,18 @@ protected:
         fs::copy_file(VELTRIN_EXE, folder.root / "veltrin");
         fs::create_directories(folder.root / "run");
         fs::permissions(folder.root / "run", fs::perms::owner_all);
-        // A Settings.dat of defaults, so the start shows no message.
+        // Data files of defaults, so the start shows no message.
         AppSettings s;
         ApplySettingsDefaults(s);
         ASSERT_TRUE(SerializeSettings(s, true));
-        settingsBytes = test::readAll(folder.file("Settings.dat"));
+        DiaryTable diary;
+        NoteTable notes;
+        EventStore events;
+        ContactStore contacts;
+        ASSERT_TRUE(SerializeDiaryFile(diary, true));
+        ASSERT_TRUE(SerializeNotesFile(notes, true));
+        ASSERT_TRUE(SerializeEventsFile(events, true));
+        ASSERT_TRUE(SerializeContactsFile(contacts, true));
         socket = folder.root / "run" / (InstanceLock::keyFor(folder.data().string()) + ".socket");
     }
     void TearDown() override {
@@ -75,7 +86,6 @@ protected:
     }
 
     test::ProgramFolder folder;
-    std::string settingsBytes;
     fs::path socket;
     std::vector<pid_t> started;
 };
@@ -88,11 +98,15 @@ TEST_F(ProgramRun, StartsSavesOnTerminationAndEndsCleanly) {
     const std::string entry = test::readAll(folder.root / "config/autostart/veltrin.desktop");
     EXPECT_NE(entry.find("Exec=" + (folder.root / "veltrin").string() + " /autorun"), std::string::npos);
 
-    fs::remove(folder.file("Settings.dat"));
+    std::map<std::string, std::string> before;
+    for (const char* name : {"Settings.dat", "Diary.dat", "Notes.dat", "Events.dat", "Contacts.dat"}) {
+        before[name] = test::readAll(folder.file(name));
+        fs::remove(folder.file(name));
+    }
     ::kill(pid, SIGTERM);
     EXPECT_EQ(waitExit(pid, 30), 0);
-    // Written again on the way out, byte for byte as loaded.
-    EXPECT_EQ(test::readAll(folder.file("Settings.dat")), settingsBytes);
+    // All five written again on the way out, byte for byte as loaded.
+    for (const auto& [name, bytes] : before) EXPECT_EQ(test::readAll(folder.file(name)), bytes) << name;
 }
 
 TEST_F(ProgramRun, SecondStartHandsOverAndWritesNothing) {

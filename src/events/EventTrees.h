@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "controls/GroupTreeModel.h"
+#include "events/EventRecords.h"
+
+namespace veltrin {
+
+// The four columns of both event lists.
+enum EventListColumn { kEventNameColumn = 0, kEventTimeColumn = 1, kEventLeftColumn = 2, kEventPriorityColumn = 3 };
+
+// Builds the Events view's group tree from the group array; returns the node
+// of the group stored as current (kNoNode when none is).
+NodeHandle BuildEventGroupTree(GroupTreeModel& tree, const std::vector<EventGroup>& groups);
+
+// Rebuilds the group array from the tree, in pre-order with level steps.
+void FillEventGroups(const GroupTreeModel& tree, std::vector<EventGroup>& groups);
+
+// Adds a row for an event: name, check box, bold, the four column images and
+// the priority text; the event's details ride in the row. The "Time" and
+// "Left" texts are the view's to set.
+NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyle, int priorityStyle);
+
+// The event a row holds.
+EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCurrent);
+
+// Moves the events that match out of the array into rows of the list, in
+// array order; returns how many.
+int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
+                       const std::function<bool(const EventItem&)>& matches, int nameStyle,
+                       int priorityStyle);
+
+// Appends the list's rows to the event array, in list order. groupId, when
+// not null, is written into every event (the group selected in the tree);
+// markCurrent marks the list's selected row. With remove, the rows go.
+void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId,
+                       bool markCurrent, bool remove);
+
+// The two lists and the tree that may hold events while the program runs.
+struct EventViews {
+    GroupTreeModel* todayList = nullptr;     // the Today view's coming events
+    GroupTreeModel* eventsList = nullptr;    // the Events view's list
+    GroupTreeModel* eventsGroups = nullptr;  // the Events view's group tree
+};
+
+// Saves from the Events view (skipped while Today is the current view): the
+// group array is rebuilt from the tree. Saves from the Today view (skipped
+// while Events is current) write the group array as it is. Either writes the
+// event array plus the rows of both lists, so no write ever drops an event;
+// the store is left as it was. True when written or skipped.
+bool SaveEventsFromEventsView(EventStore& store, int currentView, const EventViews& views);
+bool SaveEventsFromTodayView(EventStore& store, int currentView, const EventViews& views);
+
+}  // namespace veltrin

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "events/EventTrees.h"
+#include "storage/DataFile.h"
+#include "support/Fakes.h"
+
+using namespace veltrin;
+using veltrin::test::ProgramFolder;
+using veltrin::test::readAll;
+
+namespace {
+
+EventItem event(std::int32_t group, const std::string& name, std::int32_t priority = 5) {
+    EventItem e;
+    e.actual = 1;
+    e.name = name;
+    e.priority = priority;
+    e.details.groupId = group;
+    e.details.eventId = 1000 + priority;
+    e.details.comment = name + " comment";
+    e.details.schedule.kind = Daily;
+    e.details.schedule.whichDays = CustomDays;
+    e.details.schedule.customDays = "246";
+    e.details.schedule.eventTime = 1'790'000'000;
+    e.details.schedule.nextDue = 1'790'086'400;
+    e.details.schedule.lastCheck = 1'790'000'000;
+    return e;
+}
+
+class EventStoreTest : public ::testing::Test {
+protected:
+    EventStoreTest() {
+        SharedVersion() = kDefaultVersionBits;
+        groups.InsertColumn(0, "Groups", ColumnAlign::Left, 200);
+        for (auto* l : {&eventsList, &todayList})
+            for (const char* c : {"Event Name", "Time", "Left", "Priority"})
+                l->InsertColumn(l->ColumnCount(), c, ColumnAlign::Left, 100);
+        store.groups = {{0, "Home", 1, 0, 1, 10}, {1, "Birthdays", 2, 1, 0, 20}};
+        store.events = {event(10, "Bins", 3), event(20, "Mum", 10), event(10, "Plants", 7)};
+    }
+    std::vector<std::string> names(const EventStore& s) const {
+        std::vector<std::string> n;
+        for (const auto& e : s.events) n.push_back(e.name);
+        return n;
+    }
+    ProgramFolder folder;
+    GroupTreeModel groups, eventsList, todayList;
+    EventStore store;
+};
+
+}  // namespace
+
+TEST_F(EventStoreTest, EmptyStoreIsNineteenBytes) {
+    EventStore empty;
+    ASSERT_TRUE(SerializeEventsFile(empty, true));
+    EXPECT_EQ(readAll(folder.file("Events.dat")),
+              std::string("\xCD\xCC\x8C\x3F\x06" "Events\0\0\0\0\0\0\0\0", 19));
+}
+
+TEST_F(EventStoreTest, RecordsRoundTripWithCurrentBeforePriority) {
+    store.events[1].isCurrent = 1;
+    ASSERT_TRUE(SerializeEventsFile(store, true));
+    const std::string bytes = readAll(folder.file("Events.dat"));
+    // "Mum": actual 1, name, icon 0, bold 0, isCurrent 1, then priority 10.
+    EXPECT_NE(bytes.find(std::string("\x01\0\0\0\x03Mum\0\0\0\0\0\0\0\0\x01\0\0\0\x0A\0\0\0", 24)),
+              std::string::npos);
+    EventStore back;
+    ASSERT_TRUE(SerializeEventsFile(back, false));
+    ASSERT_EQ(back.events.size(), 3u);
+    ASSERT_EQ(back.groups.size(), 2u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(back.events[i].name, store.events[i].name);
+        EXPECT_EQ(back.events[i].priority, store.events[i].priority);
+        EXPECT_EQ(back.events[i].isCurrent, store.events[i].isCurrent);
+        EXPECT_EQ(back.events[i].details.comment, store.events[i].details.comment);
+        EXPECT_EQ(back.events[i].details.schedule, store.events[i].details.schedule);
+    }
+    EXPECT_EQ(back.groups[1].levelStep, 1);
+    EXPECT_EQ(back.groups[1].groupId, 20);
+    ASSERT_TRUE(SerializeEventsFile(back, true));
+    EXPECT_EQ(readAll(folder.file("Events.dat")), bytes);
+}
+
+TEST_F(EventStoreTest, ListRowsCarryTheRecordAndPriorityText) {
+    BuildEventGroupTree(groups, store.groups);
+    EXPECT_EQ(TakeEventsIntoList(store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18), 2);
+    EXPECT_EQ(store.events.size(), 1u);
+    const NodeHandle row = eventsList.GetNextItem(kRootNode, kFirstChild);
+    EXPECT_EQ(eventsList.GetItemText(row, kEventPriorityColumn), "3 of 10");
+    EXPECT_EQ(eventsList.GetCheck(row, kEventNameColumn), 1);
+    EXPECT_EQ(eventsList.GetItemImage(row, kEventLeftColumn), 2);
+    const EventItem back = EventItemFromRow(eventsList, row, false);
+    EXPECT_EQ(back.priority, 3);
+    EXPECT_EQ(back.details.schedule.customDays, "246");
+}
+
+TEST_F(EventStoreTest, SaveFromTheEventsViewTakesGroupsFromTheTreeAndRowsWithTheSelectedGroup) {
+    BuildEventGroupTree(groups, store.groups);
+    const NodeHandle home = groups.GetNextItem(kRootNode, kFirstChild);
+    groups.SelectItem(home, 0);
+    TakeEventsIntoList(store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+    eventsList.SetItemText(eventsList.GetNextItem(kRootNode, kFirstChild), kEventPriorityColumn, "9 of 10");
+    eventsList.SelectItem(eventsList.GetChildItem(kRootNode, 1), -1);
+    groups.SetItemText(home, 0, "House");
+
+    ASSERT_TRUE(SaveEventsFromEventsView(store, 3, {nullptr, &eventsList, &groups}));
+    EXPECT_EQ(names(store), std::vector<std::string>{"Mum"});  // the store is as it was
+
+    EventStore back;
+    ASSERT_TRUE(SerializeEventsFile(back, false));
+    EXPECT_EQ(names(back), (std::vector<std::string>{"Mum", "Bins", "Plants"}));
+    EXPECT_EQ(back.events[1].priority, 9);
+    EXPECT_EQ(back.events[2].isCurrent, 1);
+    EXPECT_EQ(back.groups[0].name, "House");
+    EXPECT_EQ(back.groups[0].isCurrent, 1);
+}
+
+TEST_F(EventStoreTest, SaveRoutinesSkipTheirOtherView) {
+    ASSERT_TRUE(SaveEventsFromEventsView(store, 0, {&todayList, &eventsList, &groups}));
+    ASSERT_TRUE(SaveEventsFromTodayView(store, 3, {&todayList, &eventsList, &groups}));
+    EXPECT_FALSE(std::filesystem::exists(folder.file("Events.dat")));
+}
+
+TEST_F(EventStoreTest, SaveAllOnAnotherViewNeverDropsAnEvent) {
+    BuildEventGroupTree(groups, store.groups);
+    groups.SelectItem(groups.GetNextItem(kRootNode, kFirstChild), 0);
+    // Whichever list holds rows, both writes of a SaveAll hold every event.
+    for (GroupTreeModel* holder : {&todayList, &eventsList}) {
+        EventStore s = store;
+        TakeEventsIntoList(s, *holder, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+        const EventViews views{&todayList, &eventsList, &groups};
+        ASSERT_TRUE(SaveEventsFromTodayView(s, 1, views));
+        EventStore afterFirst;
+        ASSERT_TRUE(SerializeEventsFile(afterFirst, false));
+        EXPECT_EQ(afterFirst.events.size(), 3u);
+        ASSERT_TRUE(SaveEventsFromEventsView(s, 1, views));
+        EventStore afterSecond;
+        ASSERT_TRUE(SerializeEventsFile(afterSecond, false));
+        EXPECT_EQ(afterSecond.events.size(), 3u);
+        HandBackEventRows(s, *holder, nullptr, false, true);
+    }
+}
+
+TEST_F(EventStoreTest, RepeatedGroupIdShowsTheEventsOfBothGroups) {
+    store.groups[1].groupId = 10;
+    store.events[1].details.groupId = 10;
+    EXPECT_EQ(TakeEventsIntoList(store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18), 3);
+}

@@ -105,8 +105,8 @@ void CGroupTree::SetImageList(std::vector<QPixmap> images) {
 
 bool CGroupTree::RunCommand(int command) {
     switch (command) {
-    case kCmdCollapseAll: SetAllCollapsed(model_, true); return true;
-    case kCmdExpandAll: SetAllCollapsed(model_, false); return true;
+    case kCmdCollapseAll: model_.SetAllCollapsed(true); return true;
+    case kCmdExpandAll: model_.SetAllCollapsed(false); return true;
     case kCmdMoveUp:
     case kCmdMoveDown: MoveSelected(model_, command); return true;
     default: return false;

@@ -18,14 +18,6 @@ const std::vector<GroupTreeCommandEntry>& GroupTreeCommandEntries() {
     return entries;
 }
 
-void SetAllCollapsed(GroupTreeModel& tree, bool collapse) {
-    tree.SetRedraw(false);
-    for (NodeHandle node = tree.GetNextItem(kRootNode, kFirstChild); node != kNoNode;
-         node = tree.NextInPreorder(node))
-        tree.SetCollapsed(node, collapse ? 1 : 0);
-    tree.SetRedraw(true);
-}
-
 NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string& text, int image,
                             int style, const std::function<void(NodeHandle)>& fill) {
     const NodeHandle selected = tree.GetSelectedItem();

@@ -10,7 +10,8 @@ namespace veltrin {
 
 // The commands of the group-tree menu and tool strips, shared by every view
 // that shows groups. Edit and Delete open the view's own dialogs and messages;
-// the rest are the control's own rules below.
+// Collapse all and Expand all are GroupTreeModel::SetAllCollapsed; the rest are
+// the control's own rules below.
 enum GroupTreeCommand {
     kCmdCollapseAll = 300,
     kCmdExpandAll = 301,
@@ -30,9 +31,6 @@ struct GroupTreeCommandEntry {
 
 // In menu order, with the two separators.
 const std::vector<GroupTreeCommandEntry>& GroupTreeCommandEntries();
-
-// Collapse all / Expand all: every node in pre-order, with redrawing held off.
-void SetAllCollapsed(GroupTreeModel& tree, bool collapse);
 
 // Insert after / Insert as a child: places a new node next to or under the
 // selected one (the last top-level node with no selection), expands the parent

@@ -41,9 +41,9 @@ GroupTreeModel::Node* GroupTreeModel::find(NodeHandle h) const {
     if (h == kRootNode) return const_cast<Node*>(&root_);
     const std::uint32_t generation = static_cast<std::uint32_t>(h >> 32);
     const std::uint32_t index = static_cast<std::uint32_t>(h);
-    if (generation == 0 || index >= nodes_.size() || generations_[index] != generation) return nullptr;
-    Node* n = nodes_[index].get();
-    return n->alive ? n : nullptr;
+    if (index >= slotCount_) return nullptr;
+    Node* n = &slot(index);
+    return (n->alive && static_cast<std::uint32_t>(n->handle >> 32) == generation) ? n : nullptr;
 }
 
 bool GroupTreeModel::IsValid(NodeHandle node) const { return find(node) != nullptr; }
@@ -53,18 +53,18 @@ GroupTreeModel::Node* GroupTreeModel::newNode() {
     if (!freeSlots_.empty()) {
         index = freeSlots_.back();
         freeSlots_.pop_back();
-        if (++generations_[index] == 0) generations_[index] = 1;
     } else {
-        index = static_cast<std::uint32_t>(nodes_.size());
-        nodes_.push_back(std::make_unique<Node>());
-        generations_.push_back(1);
+        index = slotCount_++;
+        if (index % kChunk == 0) chunks_.push_back(std::make_unique<Node[]>(kChunk));
     }
-    Node* n = nodes_[index].get();
+    Node* n = &slot(index);
+    std::uint32_t generation = static_cast<std::uint32_t>(n->handle >> 32) + 1;
+    if (generation == 0) generation = 1;
     n->alive = true;
     n->collapsed = true;
     n->bold = false;
     n->row = -1;
-    n->handle = makeHandle(generations_[index], index);
+    n->handle = makeHandle(generation, index);
     ++liveCount_;
     return n;
 }
@@ -73,10 +73,7 @@ void GroupTreeModel::freeNode(Node* n) {
     n->alive = false;
     n->parent = nullptr;
     n->children.clear();
-    n->cells.clear();
-    n->appSlots.reset();
-    n->textColour.reset();
-    n->backColour.reset();
+    n->extra.reset();  // the cells are cleared on reuse, sparing a pass over them here
     freeSlots_.push_back(static_cast<std::uint32_t>(n->handle));
     --liveCount_;
 }
@@ -86,18 +83,19 @@ const GroupTreeModel::Cell* GroupTreeModel::cellAt(const Node* n, int column) co
     return &n->cells[column];
 }
 
-GroupTreeModel::Cell* GroupTreeModel::cellFor(NodeHandle h, int column) {
+GroupTreeModel::Cell* GroupTreeModel::cellFor(NodeHandle h, int column, Node** owner) {
     Node* n = find(h);
     if (!n || n == &root_ || column < 0 || column >= kMaxColumns) return nullptr;
     if (static_cast<std::size_t>(column) >= n->cells.size()) n->cells.resize(column + 1);
+    if (owner) *owner = n;
     return &n->cells[column];
 }
 
-GroupTreeModel::Slots* GroupTreeModel::slotsFor(NodeHandle h) {
+GroupTreeModel::Extra* GroupTreeModel::slotsFor(NodeHandle h) {
     Node* n = find(h);
     if (!n || n == &root_) return nullptr;
-    if (!n->appSlots) n->appSlots = std::make_unique<Slots>();
-    return n->appSlots.get();
+    if (!n->extra) n->extra = std::make_unique<Extra>();
+    return n->extra.get();
 }
 
 bool GroupTreeModel::isShown(const Node* n) const {
@@ -119,7 +117,8 @@ bool GroupTreeModel::isAncestor(const Node* a, const Node* n) {
 }
 
 void GroupTreeModel::reindex(Node* parent, std::size_t from) {
-    for (std::size_t i = from; i < parent->children.size(); ++i) parent->children[i]->index = i;
+    for (std::size_t i = from; i < parent->children.size(); ++i)
+        parent->children[i]->index = static_cast<std::uint32_t>(i);
 }
 
 void GroupTreeModel::rowsChanged() {
@@ -178,6 +177,7 @@ NodeHandle GroupTreeModel::InsertItem(NodeHandle parent, NodeHandle where, const
                                       int image, int style) {
     Node* p = find(parent);
     if (!p) return kNoNode;
+    ++mutations_;
     Node* after = nullptr;
     if (where != kInsertLast && where != kInsertFirst && where != kInsertFirstSorted) {
         after = find(where);
@@ -187,17 +187,25 @@ NodeHandle GroupTreeModel::InsertItem(NodeHandle parent, NodeHandle where, const
     n->parent = p;
     n->depth = p->depth + 1;
     const int textColumn = treeColumn_ >= 0 ? treeColumn_ : 0;
-    if (!columns_.empty()) n->cells.reserve(columns_.size());
-    n->cells.resize(textColumn + 1);
-    n->cells[textColumn].text = text;
-    n->cells[textColumn].image = image;
-    n->cells[textColumn].style = style;
+    // A reused slot keeps its cells' storage; only their contents start afresh.
+    for (Cell& c : n->cells) {
+        c.text.clear();
+        c.value = 0;
+        c.image = -1;
+        c.style = -1;
+        c.check = 0;
+    }
+    n->cells.resize(std::max<std::size_t>(textColumn + 1, columns_.size()));
+    Cell& cell = n->cells[textColumn];
+    cell.text = text;
+    cell.image = static_cast<std::int16_t>(image >= 0 && image <= kMaxImage ? image : -1);
+    cell.style = static_cast<std::int8_t>(style >= 0 && static_cast<std::size_t>(style) < styles_.size() ? style : -1);
 
     std::size_t pos = p->children.size();
     if (where == kInsertFirst || where == kInsertFirstSorted) pos = 0;
     else if (after) pos = after->index + 1;
     if (pos == p->children.size()) {
-        n->index = pos;
+        n->index = static_cast<std::uint32_t>(pos);
         p->children.push_back(n);
     } else {
         p->children.insert(p->children.begin() + static_cast<std::ptrdiff_t>(pos), n);
@@ -221,12 +229,13 @@ NodeHandle GroupTreeModel::InsertItem(NodeHandle parent, NodeHandle where, const
 void GroupTreeModel::DeleteItem(NodeHandle node) {
     Node* n = find(node);
     if (!n) return;
+    ++mutations_;
     if (editNode_ && (editNode_ == n || isAncestor(n, editNode_))) CancelEdit();
 
     // Everything below the node goes without touching the selection, which
     // the node's own collapse has moved out of the subtree.
     auto retire = [this](Node* x, Node* replacement) {
-        SetCollapsed(x->handle, 1);
+        setCollapsed(x, true, true);
         notify(kNotifyDeleting, x, -1, cellAt(x, treeColumn_ >= 0 ? treeColumn_ : 0));
         if (sel_ == x) select(replacement, selColumn_, false);
         std::vector<Node*> stack(x->children.rbegin(), x->children.rend());
@@ -243,7 +252,8 @@ void GroupTreeModel::DeleteItem(NodeHandle node) {
         }
     };
     auto freeSubtree = [this](Node* x) {
-        std::vector<Node*> stack{x};
+        std::vector<Node*>& stack = scratch_;  // nothing below calls out
+        stack.assign(1, x);
         while (!stack.empty()) {
             Node* d = stack.back();
             stack.pop_back();
@@ -296,11 +306,15 @@ void GroupTreeModel::DeleteItem(NodeHandle node) {
 void GroupTreeModel::SetCollapsed(NodeHandle node, int collapse) {
     Node* n = find(node);
     if (!n || n == &root_) return;  // the root is always expanded
-    const bool want = collapse != 0;
+    ++mutations_;
+    setCollapsed(n, collapse != 0, true);
+}
+
+void GroupTreeModel::setCollapsed(Node* n, bool want, bool keepRows) {
     if (n->collapsed == want) return;
     if (want && editNode_ && isAncestor(n, editNode_)) CancelEdit();
     n->collapsed = want;
-    if (!n->children.empty() && isShown(n)) {
+    if (keepRows && !n->children.empty() && isShown(n)) {
         if (!rowsDirty_ && n->row >= 0 && isLastInPreorder(n)) {
             // The subtree is the tail of the rows: cut or extend it in place.
             if (want) {
@@ -325,6 +339,32 @@ void GroupTreeModel::SetCollapsed(NodeHandle node, int collapse) {
     else nodeChanged(n);
 }
 
+void GroupTreeModel::SetAllCollapsed(bool collapse) {
+    SetRedraw(false);
+    const std::uint64_t before = ++mutations_;
+    // The rows come out of the same walk: every node when all are expanded,
+    // the top level when all are collapsed.
+    std::vector<Node*> rows;
+    rows.reserve(collapse ? root_.children.size() : liveCount_);
+    Node* n = root_.children.empty() ? nullptr : root_.children.front();
+    while (n) {
+        setCollapsed(n, collapse, false);
+        if (!collapse || n->parent == &root_) {
+            n->row = static_cast<int>(rows.size());
+            rows.push_back(n);
+        }
+        n = nextPreorder(n, nullptr);
+    }
+    if (mutations_ == before) {
+        rows_ = std::move(rows);
+        rowsDirty_ = false;
+    } else {
+        rowsDirty_ = true;  // the owner changed the tree while being told
+    }
+    changedWhileHeld_ = true;
+    SetRedraw(true);
+}
+
 int GroupTreeModel::IsCollapsed(NodeHandle node) const {
     const Node* n = find(node);
     if (!n) return 0;
@@ -335,6 +375,7 @@ void GroupTreeModel::SwapItems(NodeHandle a, NodeHandle b) {
     Node* x = find(a);
     Node* y = find(b);
     if (!x || !y || x == y || x == &root_ || y == &root_ || x->parent != y->parent) return;
+    ++mutations_;
     // Each keeps its subtree, expanded state and the selection inside it.
     std::swap(x->parent->children[x->index], y->parent->children[y->index]);
     std::swap(x->index, y->index);
@@ -405,15 +446,14 @@ NodeHandle GroupTreeModel::GetNextItem(NodeHandle node, int relation) const {
     return r ? r->handle : kNoNode;
 }
 
-NodeHandle GroupTreeModel::NextInPreorder(NodeHandle node, int* levelStep) const {
-    const Node* n = find(node);
+GroupTreeModel::Node* GroupTreeModel::nextPreorder(const Node* n, int* levelStep) const {
     int step = 0;
-    const Node* next = nullptr;
-    if (n && !n->children.empty()) {
+    Node* next = nullptr;
+    if (!n->children.empty()) {
         next = n->children.front();
         step = 1;
     } else {
-        for (const Node* a = n; a && a != &root_; a = a->parent, --step) {
+        for (const Node* a = n; a->parent && a != &root_; a = a->parent, --step) {
             if (a->index + 1 < a->parent->children.size()) {
                 next = a->parent->children[a->index + 1];
                 break;
@@ -421,6 +461,12 @@ NodeHandle GroupTreeModel::NextInPreorder(NodeHandle node, int* levelStep) const
         }
     }
     if (levelStep) *levelStep = step;
+    return next;
+}
+
+NodeHandle GroupTreeModel::NextInPreorder(NodeHandle node, int* levelStep) const {
+    const Node* n = find(node);
+    const Node* next = n ? nextPreorder(n, levelStep) : nullptr;
     return next ? next->handle : kNoNode;
 }
 
@@ -448,9 +494,10 @@ std::string GroupTreeModel::GetItemText(NodeHandle node, int column) const {
 }
 
 void GroupTreeModel::SetItemText(NodeHandle node, int column, const std::string& text) {
-    if (Cell* c = cellFor(node, column)) {
+    Node* n = nullptr;
+    if (Cell* c = cellFor(node, column, &n)) {
         c->text = text;
-        nodeChanged(find(node));
+        nodeChanged(n);
     }
 }
 
@@ -460,9 +507,10 @@ int GroupTreeModel::GetItemImage(NodeHandle node, int column) const {
 }
 
 void GroupTreeModel::SetItemImage(NodeHandle node, int column, int image) {
-    if (Cell* c = cellFor(node, column)) {
-        c->image = image < 0 ? -1 : image;
-        nodeChanged(find(node));
+    Node* n = nullptr;
+    if (Cell* c = cellFor(node, column, &n)) {
+        c->image = static_cast<std::int16_t>(image >= 0 && image <= kMaxImage ? image : -1);
+        nodeChanged(n);
     }
 }
 
@@ -472,9 +520,10 @@ int GroupTreeModel::GetCheck(NodeHandle node, int column) const {
 }
 
 void GroupTreeModel::SetCheck(NodeHandle node, int column, int state) {
-    if (Cell* c = cellFor(node, column)) {
-        c->check = (state >= 0 && state <= 2) ? state : 0;
-        nodeChanged(find(node));
+    Node* n = nullptr;
+    if (Cell* c = cellFor(node, column, &n)) {
+        c->check = static_cast<std::int8_t>((state >= 0 && state <= 2) ? state : 0);
+        nodeChanged(n);
     }
 }
 
@@ -504,9 +553,10 @@ unsigned GroupTreeModel::StyleFlags(NodeHandle node, int column) const {
 }
 
 void GroupTreeModel::SetCellStyle(NodeHandle node, int column, int style) {
-    if (Cell* c = cellFor(node, column)) {
-        c->style = (style >= 0 && static_cast<std::size_t>(style) < styles_.size()) ? style : -1;
-        nodeChanged(find(node));
+    Node* n = nullptr;
+    if (Cell* c = cellFor(node, column, &n)) {
+        c->style = static_cast<std::int8_t>((style >= 0 && static_cast<std::size_t>(style) < styles_.size()) ? style : -1);
+        nodeChanged(n);
     }
 }
 
@@ -524,57 +574,58 @@ void GroupTreeModel::SetBold(NodeHandle node, int bold) {
 
 void GroupTreeModel::SetItemColours(NodeHandle node, std::optional<Colour> text,
                                     std::optional<Colour> back) {
-    Node* n = find(node);
-    if (!n || n == &root_) return;
-    n->textColour = text;
-    n->backColour = back;
-    nodeChanged(n);
+    Extra* x = slotsFor(node);
+    if (!x) return;
+    x->textColour = text;
+    x->backColour = back;
+    nodeChanged(find(node));
 }
 
 std::optional<Colour> GroupTreeModel::GetItemTextColour(NodeHandle node) const {
     const Node* n = find(node);
-    return n ? n->textColour : std::nullopt;
+    return n && n->extra ? n->extra->textColour : std::nullopt;
 }
 
 std::optional<Colour> GroupTreeModel::GetItemBackColour(NodeHandle node) const {
     const Node* n = find(node);
-    return n ? n->backColour : std::nullopt;
+    return n && n->extra ? n->extra->backColour : std::nullopt;
 }
 
 // ---------------------------------------------------------------- slots
 
 void GroupTreeModel::SetPagePayload(NodeHandle node, const TextPayload& p) {
-    if (Slots* s = slotsFor(node)) s->page = p;
+    if (Extra* s = slotsFor(node)) s->page = p;
 }
 TextPayload GroupTreeModel::GetPagePayload(NodeHandle node) const {
     const Node* n = find(node);
-    return n && n->appSlots ? n->appSlots->page : TextPayload{};
+    return n && n->extra ? n->extra->page : TextPayload{};
 }
 void GroupTreeModel::SetNotePayload(NodeHandle node, const TextPayload& p) {
-    if (Slots* s = slotsFor(node)) s->note = p;
+    if (Extra* s = slotsFor(node)) s->note = p;
 }
 TextPayload GroupTreeModel::GetNotePayload(NodeHandle node) const {
     const Node* n = find(node);
-    return n && n->appSlots ? n->appSlots->note : TextPayload{};
+    return n && n->extra ? n->extra->note : TextPayload{};
 }
 void GroupTreeModel::SetGroupId(NodeHandle node, std::int32_t id) {
-    if (Slots* s = slotsFor(node)) s->groupId = id;
+    if (Extra* s = slotsFor(node)) s->groupId = id;
 }
 std::int32_t GroupTreeModel::GetGroupId(NodeHandle node) const {
     const Node* n = find(node);
-    return n && n->appSlots ? n->appSlots->groupId : 0;
+    return n && n->extra ? n->extra->groupId : 0;
 }
 void GroupTreeModel::SetContactGroupId(NodeHandle node, std::int32_t id) {
-    if (Slots* s = slotsFor(node)) s->contactGroupId = id;
+    if (Extra* s = slotsFor(node)) s->contactGroupId = id;
 }
 std::int32_t GroupTreeModel::GetContactGroupId(NodeHandle node) const {
     const Node* n = find(node);
-    return n && n->appSlots ? n->appSlots->contactGroupId : 0;
+    return n && n->extra ? n->extra->contactGroupId : 0;
 }
 
 // ---------------------------------------------------------------- styles, columns
 
 int GroupTreeModel::AddCellStyle(unsigned flags) {
+    if (static_cast<int>(styles_.size()) >= kMaxStyles) return -1;
     styles_.push_back(Style{flags, {}});
     return static_cast<int>(styles_.size()) - 1;
 }
@@ -610,8 +661,8 @@ void GroupTreeModel::DeleteColumn(int index) {
     if (index < 0 || index >= static_cast<int>(columns_.size())) return;
     columns_.erase(columns_.begin() + index);
     // The cells of that column go with it, as a list drops its sub-items.
-    for (auto& n : nodes_)
-        if (n->alive && static_cast<std::size_t>(index) < n->cells.size())
+    for (std::uint32_t i = 0; i < slotCount_; ++i)
+        if (Node* n = &slot(i); n->alive && static_cast<std::size_t>(index) < n->cells.size())
             n->cells.erase(n->cells.begin() + index);
     if (selColumn_ >= ColumnCount()) selColumn_ = clampColumn(selColumn_);
     rowsChanged();
@@ -721,6 +772,7 @@ void GroupTreeModel::sortNode(Node* n, int column, bool descending) {
 void GroupTreeModel::SortChildren(int column, NodeHandle node, bool recursive, bool descending) {
     Node* n = find(node);
     if (!n || column < 0) return;
+    ++mutations_;
     std::vector<Node*> stack{n};
     while (!stack.empty()) {
         Node* d = stack.back();

@@ -153,6 +153,8 @@ public:
     int GetDepth(NodeHandle node) const;
     int IsCollapsed(NodeHandle node) const;
     void SetCollapsed(NodeHandle node, int collapse);
+    // Collapse all / Expand all: every node in pre-order, redrawing held off.
+    void SetAllCollapsed(bool collapse);
     bool HasChildren(NodeHandle node) const { return GetChildCount(node) > 0; }
     void SwapItems(NodeHandle a, NodeHandle b);
     bool IsValid(NodeHandle node) const;
@@ -191,19 +193,19 @@ public:
     std::int32_t GetContactGroupId(NodeHandle node) const;
     template <class Record>
     void SetEventRecord(NodeHandle node, const Record& r) {
-        if (Slots* s = slotsFor(node)) s->eventRecord = r;
+        if (Extra* s = slotsFor(node)) s->eventRecord = r;
     }
     template <class Record>
     Record GetEventRecord(NodeHandle node) const {
-        return recordFrom<Record>(node, &Slots::eventRecord);
+        return recordFrom<Record>(node, &Extra::eventRecord);
     }
     template <class Record>
     void SetContactRecord(NodeHandle node, const Record& r) {
-        if (Slots* s = slotsFor(node)) s->contactRecord = r;
+        if (Extra* s = slotsFor(node)) s->contactRecord = r;
     }
     template <class Record>
     Record GetContactRecord(NodeHandle node) const {
-        return recordFrom<Record>(node, &Slots::contactRecord);
+        return recordFrom<Record>(node, &Extra::contactRecord);
     }
 
     // Cell styles.
@@ -295,31 +297,36 @@ public:
     bool MoveToNextCell(bool backwards);
 
 private:
+    // 40 bytes: a list of 100 000 rows keeps four of these per row.
     struct Cell {
         std::string text;
-        int image = -1;
-        int style = -1;
         std::int32_t value = 0;
-        int check = 0;
+        std::int16_t image = -1;
+        std::int8_t style = -1;
+        std::int8_t check = 0;
     };
-    struct Slots {
+    static constexpr int kMaxImage = 32767;
+    static constexpr int kMaxStyles = 127;
+    // What few nodes carry: colour overrides and the application slots.
+    struct Extra {
         TextPayload page, note;
         std::int32_t groupId = 0, contactGroupId = 0;
         std::any eventRecord, contactRecord;
+        std::optional<Colour> textColour, backColour;
     };
+    // Kept small: the walks over every node are bound by memory traffic.
     struct Node {
         Node* parent = nullptr;
         std::vector<Node*> children;
-        std::size_t index = 0;  // position in the parent's children
+        std::vector<Cell> cells;
+        std::unique_ptr<Extra> extra;
+        NodeHandle handle = kNoNode;  // generation in the high half, slot in the low
+        std::uint32_t index = 0;      // position in the parent's children
         int depth = 0;
         int row = -1;
-        std::vector<Cell> cells;
         bool bold = false;
         bool collapsed = true;
         bool alive = false;
-        std::optional<Colour> textColour, backColour;
-        std::unique_ptr<Slots> appSlots;
-        NodeHandle handle = kNoNode;
     };
     struct Style {
         unsigned flags = 0;
@@ -329,14 +336,14 @@ private:
     Node* find(NodeHandle h) const;
     Node* newNode();
     void freeNode(Node* n);
-    Cell* cellFor(NodeHandle h, int column);
+    Cell* cellFor(NodeHandle h, int column, Node** owner = nullptr);
     const Cell* cellAt(const Node* n, int column) const;
-    Slots* slotsFor(NodeHandle h);
+    Extra* slotsFor(NodeHandle h);
     template <class Record>
-    Record recordFrom(NodeHandle h, std::any Slots::*member) const {
+    Record recordFrom(NodeHandle h, std::any Extra::*member) const {
         const Node* n = find(h);
-        if (!n || !n->appSlots) return Record{};
-        const Record* r = std::any_cast<Record>(&(n->appSlots.get()->*member));
+        if (!n || !n->extra) return Record{};
+        const Record* r = std::any_cast<Record>(&(n->extra.get()->*member));
         return r ? *r : Record{};
     }
 
@@ -344,6 +351,8 @@ private:
     bool isLastInPreorder(const Node* n) const;
     static bool isAncestor(const Node* a, const Node* n);
     Node* nextRow(const Node* n) const;
+    Node* nextPreorder(const Node* n, int* levelStep) const;
+    void setCollapsed(Node* n, bool want, bool keepRows);
     Node* prevRow(const Node* n) const;
     Node* lastShownDescendant(Node* n) const;
     void rowsChanged();
@@ -359,9 +368,15 @@ private:
     int rowOfSelectionForKeys() const;
 
     Node root_;
-    std::vector<std::unique_ptr<Node>> nodes_;
-    std::vector<std::uint32_t> generations_;
+    // Nodes live in fixed chunks, so they stay put and are made without one
+    // allocation each; a freed slot is reused under a new generation.
+    static constexpr std::uint32_t kChunk = 256;
+    Node& slot(std::uint32_t index) const { return chunks_[index / kChunk][index % kChunk]; }
+    std::vector<std::unique_ptr<Node[]>> chunks_;
+    std::uint32_t slotCount_ = 0;
     std::vector<std::uint32_t> freeSlots_;
+    std::vector<Node*> scratch_;
+    std::uint64_t mutations_ = 0;  // structural changes, to spot one made from a notification
     std::size_t liveCount_ = 0;
 
     mutable std::vector<Node*> rows_;

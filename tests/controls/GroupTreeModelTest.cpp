@@ -507,11 +507,11 @@ TEST_F(Tree, CollapseAndExpandAllHoldRedrawingOff) {
     add(a1, "a11");
     add(kRootNode, "b");
     o = CountingObserver{};
-    SetAllCollapsed(t, true);
+    t.SetAllCollapsed(true);
     EXPECT_EQ(RowsText(t), "a b");
     EXPECT_EQ(o.rowsChanged, 1);
     EXPECT_EQ(o.nodeChanged, 0);
-    SetAllCollapsed(t, false);
+    t.SetAllCollapsed(false);
     EXPECT_EQ(RowsText(t), "a .a1 ..a11 b");
     EXPECT_EQ(o.rowsChanged, 2);
 }

@@ -320,14 +320,7 @@ void GroupTreeModel::setCollapsed(Node* n, bool want, bool keepRows) {
             if (want) {
                 rows_.resize(static_cast<std::size_t>(n->row) + 1);
             } else {
-                std::vector<Node*> stack(n->children.rbegin(), n->children.rend());
-                while (!stack.empty()) {
-                    Node* d = stack.back();
-                    stack.pop_back();
-                    d->row = static_cast<int>(rows_.size());
-                    rows_.push_back(d);
-                    if (!d->collapsed) stack.insert(stack.end(), d->children.rbegin(), d->children.rend());
-                }
+                appendShownRows(n);
             }
         } else {
             rowsDirty_ = true;
@@ -793,9 +786,8 @@ void GroupTreeModel::SortByHeader(int column) {
 
 // ---------------------------------------------------------------- rows
 
-void GroupTreeModel::rebuildRows() const {
-    rows_.clear();
-    std::vector<Node*> stack(root_.children.rbegin(), root_.children.rend());
+void GroupTreeModel::appendShownRows(const Node* under) const {
+    std::vector<Node*> stack(under->children.rbegin(), under->children.rend());
     while (!stack.empty()) {
         Node* d = stack.back();
         stack.pop_back();
@@ -803,6 +795,11 @@ void GroupTreeModel::rebuildRows() const {
         rows_.push_back(d);
         if (!d->collapsed) stack.insert(stack.end(), d->children.rbegin(), d->children.rend());
     }
+}
+
+void GroupTreeModel::rebuildRows() const {
+    rows_.clear();
+    appendShownRows(&root_);
     rowsDirty_ = false;
 }
 

@@ -358,6 +358,7 @@ private:
     void rowsChanged();
     void nodeChanged(const Node* n);
     void rebuildRows() const;
+    void appendShownRows(const Node* under) const;  // the rows of its shown descendants, at the end
     void deleteNode(Node* n, bool detach, Node* afterRootDelete);
     void select(Node* n, int column, bool scroll);
     int clampColumn(int column) const;

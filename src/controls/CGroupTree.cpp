@@ -90,6 +90,12 @@ CGroupTree::CGroupTree(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 CGroupTree::~CGroupTree() {
+    // The editor must not report to a model that is going away.
+    if (editor_) {
+        editor_->removeEventFilter(this);
+        delete editor_.data();
+    }
+    if (dropDown_) dropDown_->onClosed = nullptr;
     model_.SetObserver(nullptr);
     model_.SetListener(nullptr);
 }
@@ -194,7 +200,10 @@ void CGroupTree::updateFontMetrics() {
 
 void CGroupTree::scrollContentsBy(int, int) {
     header_->setOffset(horizontalScrollBar()->value());
-    if (editor_ || dropDown_) model_.CancelEdit();
+    // An open editor or list rides along with its cell.
+    const int row = model_.GetRow(model_.EditNode());
+    if (editor_ && row >= 0) editor_->setGeometry(textRect(row, model_.EditColumn()).adjusted(0, 1, 0, 0));
+    if (dropDown_ && row >= 0) dropDown_->setGeometry(CellRect(row, model_.EditColumn()));
     viewport()->update();
 }
 

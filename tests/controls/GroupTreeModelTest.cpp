@@ -516,6 +516,69 @@ TEST_F(Tree, CollapseAndExpandAllHoldRedrawingOff) {
     EXPECT_EQ(o.rowsChanged, 2);
 }
 
+TEST_F(Tree, RowsStayRightWhenTheOwnerChangesTheTreeDuringExpandAll) {
+    NodeHandle a = add(kRootNode, "a");
+    t.InsertItem(a, kInsertLast, "a1");
+    add(kRootNode, "b");
+    bool once = false;
+    l.answer = [&](const TreeNotification& n) {
+        if (n.code == kNotifyCollapsedChanged && !once) {
+            once = true;
+            t.InsertItem(kRootNode, kInsertFirst, "new");
+        }
+        return 0u;
+    };
+    t.SetAllCollapsed(false);
+    EXPECT_EQ(RowsText(t), "new a .a1 b");
+}
+
+TEST_F(Tree, NotificationsCarryTheCellAndState) {
+    t.SetControlId(1000);
+    NodeHandle a = add(kRootNode, "a");
+    t.SetItemImage(a, 0, 3);
+    t.SetCheck(a, 0, 2);
+    t.InsertItem(a, kInsertLast, "a1");
+    t.SetCollapsed(a, 0);
+    t.SelectItem(a, 0, false);
+    const TreeNotification c = l.codes(kNotifyCollapsedChanged).back();
+    EXPECT_EQ(c.node, a);
+    EXPECT_EQ(c.collapsed, 0);
+    EXPECT_EQ(c.controlId, 1000);
+    EXPECT_EQ(c.sender, &t);
+    const TreeNotification s = l.codes(kNotifySelectionChanged).back();
+    EXPECT_EQ(s.text, "a");
+    EXPECT_EQ(s.image, 3);
+    EXPECT_EQ(s.check, 2);
+    EXPECT_EQ(s.column, 0);
+}
+
+TEST_F(Tree, KeysFromASelectionHiddenUnderACollapsedNode) {
+    NodeHandle a = add(kRootNode, "a");
+    NodeHandle a1 = t.InsertItem(a, kInsertLast, "a1");  // a stays collapsed
+    NodeHandle b = add(kRootNode, "b");
+    t.SelectItem(a1, 0, false);  // a view may select a node it has not opened
+    EXPECT_EQ(t.GetRow(a1), -1);
+    t.HandleKey(TreeKey::Down, 10);  // moves on from the row that shows it
+    EXPECT_EQ(t.GetSelectedItem(), b);
+    t.SelectItem(a1, 0, false);
+    t.HandleKey(TreeKey::PageDown, 10);
+    EXPECT_EQ(t.GetSelectedItem(), b);
+}
+
+TEST_F(Tree, DeletingAColumnTakesItsCells) {
+    NodeHandle a = add(kRootNode, "a");
+    t.SetItemText(a, 1, "one");
+    t.InsertColumn(2, "Two", ColumnAlign::Right, 50);
+    t.SetItemText(a, 2, "two");
+    t.DeleteColumn(1);
+    EXPECT_EQ(t.ColumnCount(), 2);
+    EXPECT_EQ(t.Column(1)->title, "Two");
+    EXPECT_EQ(t.GetItemText(a, 1), "two");
+    t.SelectItem(a, 1, false);
+    t.DeleteColumn(1);
+    EXPECT_EQ(t.GetSelectedColumn(), 0);
+}
+
 TEST_F(Tree, InsertCommandsPlaceSelectAndExpand) {
     NodeHandle a = add(kRootNode, "a");
     NodeHandle a1 = add(a, "a1");

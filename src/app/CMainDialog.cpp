@@ -8,7 +8,17 @@
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
+#include <QPainter>
+
 #include "app/AppData.h"
+#include "contacts/CContactsView.h"
+#include "controls/CSkinButton.h"
+#include "controls/SkinAssets.h"
+#include "documents/CDiaryView.h"
+#include "documents/CNotesView.h"
+#include "events/CEventsView.h"
+#include "imaging/QtPicture.h"
+#include "today/CTodayView.h"
 #include "platform/Platform.h"
 #include "contacts/ContactTrees.h"
 #include "events/EventTrees.h"
@@ -23,7 +33,30 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     setWindowTitle(QStringLiteral("Veltrin"));
     setWindowIcon(QApplication::windowIcon());
     setSizeGripEnabled(false);
-    resize(792, 496);
+    setMinimumSize(640, 400);
+    resize(1024, 700);
+
+    // The views, created in this order; the index order is Today, Diary,
+    // Notes, Events, Contacts.
+    views_[kToday] = new CTodayView(this);
+    views_[kDiary] = new CDiaryView(this);
+    views_[kEvents] = new CEventsView(this);
+    views_[kNotes] = new CNotesView(this);
+    views_[kContacts] = new CContactsView(this);
+    for (CViewBase* v : views_) v->hide();
+
+    skin_ = std::make_unique<SkinAssets>();
+
+    static const char* const captions[] = {"Today", "Diary", "Notes", "Events", "Contacts", "Options", "Info"};
+    for (int i = 0; i < 7; ++i) {
+        const bool isView = i < kViewCount;
+        auto* b = new CSkinButton(QString::fromLatin1(captions[i]), this,
+                                  isView ? CSkinButton::Kind::Radio : CSkinButton::Kind::Push);
+        b->setObjectName(QString::fromLatin1(captions[i]));
+        b->setFocusPolicy(Qt::NoFocus);
+        buttons_[static_cast<std::size_t>(i)] = b;
+        if (isView) connect(b, &QAbstractButton::clicked, this, [this, i] { onViewButton(i); });
+    }
 
     AppSettings& s = data_.settings;
     if (s.currentView < 0 || s.currentView >= kViewCount) s.currentView = 0;
@@ -76,9 +109,133 @@ void CMainDialog::SaveAll() {
     saving_ = false;
 }
 
-void CMainDialog::ShowView() { shownView_ = data_.settings.currentView; }
+int CMainDialog::ClockLeft(int clientWidth) {
+    const int rowEnd = 7 * kButtonWidth;
+    return rowEnd + kClockWidth < clientWidth ? clientWidth - kClockWidth : rowEnd;
+}
 
-void CMainDialog::ApplySettings() {}
+QColor CMainDialog::stripColour() const { return skin_->stripColour(); }
+
+int CMainDialog::tickPeriodMs() const { return data_.settings.showSeconds ? 1000 : 60000; }
+
+void CMainDialog::layOut() {
+    for (int i = 0; i < 7; ++i)
+        buttons_[static_cast<std::size_t>(i)]->setGeometry(i * kButtonWidth, 0, kButtonWidth, kClockHeight);
+    if (shownView_ >= 0 && shownView_ < kViewCount)
+        view(shownView_)->setGeometry(0, kClockHeight, width(), std::max(0, height() - kClockHeight));
+}
+
+void CMainDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layOut();
+}
+
+void CMainDialog::paintEvent(QPaintEvent*) {
+    // Only the part of the button row that no button covers shows the window itself.
+    QPainter p(this);
+    const int left = kInfoButton * kButtonWidth;
+    p.fillRect(QRect(left, 0, std::max(0, width() - left), kClockHeight), skin_->stripColour());
+}
+
+void CMainDialog::onViewButton(int index) {
+    data_.settings.currentView = index;
+    ShowView();
+}
+
+void CMainDialog::ShowView() {
+    const int next = data_.settings.currentView;
+    if (next == shownView_ || next < 0 || next >= kViewCount) return;
+    setUpdatesEnabled(false);
+    if (shownView_ >= 0) {
+        view(shownView_)->hide();
+        view(shownView_)->viewHidden();
+    }
+    shownView_ = next;
+    layOut();
+    // At most one of the two event lists holds rows: the one being shown
+    // takes them from the other.
+    if (next == kToday && view(kEvents)->holdsListRows()) view(kEvents)->commitList();
+    if (next == kEvents && view(kToday)->holdsListRows()) view(kToday)->commitList();
+    view(next)->viewShown(next == kToday || next == kEvents ? tickPeriodMs() : 0);
+    view(next)->show();
+    button(next)->setChecked(true);
+    setUpdatesEnabled(true);
+}
+
+namespace {
+
+QFont makeFont(const FontSetting& f) {
+    QFont font(QString::fromStdString(f.face));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(std::max(1, f.size));
+    font.setWeight(f.bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(f.italic != 0);
+    font.setUnderline(f.underline != 0);
+    return font;
+}
+
+}  // namespace
+
+void CMainDialog::ApplySettings() {
+    const AppSettings& s = data_.settings;
+    const unsigned g = ChangedSettingsGroups(lastApplied_, s);
+    lastGroups_ = g;
+    if (g == 0) return;
+    const AppliedSettings now = AppliedSettings::From(s);
+    setUpdatesEnabled(false);
+
+    if (g & kButtonFontGroup) {
+        const QFont font = makeFont(now.buttonFont);
+        for (CSkinButton* b : buttons_) b->setFont(font);
+    }
+    if (g & kButtonTextGroup) {
+        const QColor c = QColorFromColour(s.buttonTextColour);
+        for (CSkinButton* b : buttons_) b->setTextColour(c);
+        for (CViewBase* v : views_) v->setButtonTextColour(c);
+    }
+    if (g & (kDayInfoFontGroup | kDayInfoTextGroup))
+        view(kToday)->setDayInfoFont(makeFont(now.dayInfoFont), QColorFromColour(s.dayInfoTextColour));
+    if (g & kHeaderFontGroup) {
+        const QFont font = makeFont(now.headerFont);
+        for (CViewBase* v : views_) v->setHeaderFont(font);
+    }
+    if (g & kHeaderColoursGroup)
+        for (CViewBase* v : views_)
+            v->setHeaderColours(QColorFromColour(s.headerTextColour), QColorFromColour(s.headerGradient1),
+                                QColorFromColour(s.headerGradient2));
+    if (g & kButtonColourGroup) {
+        skin_->ApplyButtonColour(s.buttonColour);
+        AssignRowFaces({buttons_.begin(), buttons_.end()}, skin_->topFaces());
+        for (CViewBase* v : views_) v->setCommandFaces(skin_->smallFaces());
+    }
+    if (g & kSkinColourGroup) {
+        skin_->ApplySkinColour(s.skinColour);
+        for (CViewBase* v : views_) {
+            v->setSkin(skin_->background());
+            v->setPanelColour(v == view(kToday) ? skin_->stripColour() : skin_->panelColour());
+        }
+    }
+    if (g & kToolbarGroup)
+        for (CViewBase* v : views_) v->setToolbarColour(QColorFromColour(s.toolbarColour));
+    if (g & kListColoursGroup) {
+        const EventColumnColours columns = ComputeEventColumnColours(s.skinColour, s.listBackColour);
+        const CViewBase::ListColours colours{
+            QColorFromColour(s.listTextColour),    QColorFromColour(s.listBackColour),
+            QColorFromColour(s.listSelTextColour), QColorFromColour(s.listSelBackColour),
+            QColorFromColour(columns.time),        QColorFromColour(columns.priority)};
+        for (CViewBase* v : views_) v->setListColours(colours);
+    }
+    if (g & kClockGroup) {
+        skin_->ApplyClockColours(s.clockBackColour, s.clockDigitColour);
+        layOut();
+    }
+    if ((g & kShowSecondsGroup) && lastApplied_ && (shownView_ == kToday || shownView_ == kEvents))
+        view(shownView_)->setTickPeriod(tickPeriodMs());
+
+    lastApplied_ = now;
+    setUpdatesEnabled(true);
+    update();
+}
 
 namespace {
 int g_trayOverride = -1;

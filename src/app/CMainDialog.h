@@ -2,6 +2,11 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "settings/AppliedSettings.h"
 
 class QSystemTrayIcon;
 class QTimer;
@@ -9,6 +14,9 @@ class QTimer;
 namespace veltrin {
 
 struct AppData;
+class CSkinButton;
+class CViewBase;
+class SkinAssets;
 
 // The program's one top-level window. It runs modally for the whole session;
 // ending it ends the program, after SaveAll.
@@ -18,6 +26,12 @@ public:
     static constexpr int kAutoSaveTimerId = 300;
     static constexpr int kAutoSaveIntervalMs = 120000;
     static constexpr int kViewCount = 5;
+    // The button row: seven 90-pixel buttons as high as the clock.
+    static constexpr int kButtonWidth = 90;
+    static constexpr int kClockWidth = 151;
+    static constexpr int kClockHeight = 72;
+    enum ViewIndex { kToday = 0, kDiary = 1, kNotes = 2, kEvents = 3, kContacts = 4 };
+    enum ButtonIndex { kOptionsButton = 5, kInfoButton = 6 };
 
     CMainDialog(AppData& data, const QStringList& arguments, QWidget* parent = nullptr);
     ~CMainDialog() override;
@@ -41,6 +55,14 @@ public:
     void EndSession();
 
     int shownView() const { return shownView_; }
+    CViewBase* view(int index) const { return views_[static_cast<std::size_t>(index)]; }
+    CSkinButton* button(int index) const { return buttons_[static_cast<std::size_t>(index)]; }
+    // Where the clock goes for a client width: at the right edge, or right
+    // after Info when the window is too narrow for that.
+    static int ClockLeft(int clientWidth);
+    // The groups the last ApplySettings redid.
+    unsigned lastAppliedGroups() const { return lastGroups_; }
+    QColor stripColour() const;
     bool startHidden() const { return startHidden_; }
     bool trayIconShown() const;
     bool ended() const { return ended_; }
@@ -53,6 +75,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void setVisible(bool visible) override;
     void accept() override {}
     void reject() override {}
@@ -63,6 +87,9 @@ private:
     void endDialog();
     void showTrayIcon();
     void removeTrayIcon();
+    void layOut();
+    void onViewButton(int index);
+    int tickPeriodMs() const;
 
     AppData& data_;
     bool startHidden_ = true;
@@ -71,6 +98,11 @@ private:
     int shownView_ = -1;
     QTimer* autoSave_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
+    std::unique_ptr<SkinAssets> skin_;
+    std::array<CSkinButton*, 7> buttons_{};
+    std::array<CViewBase*, kViewCount> views_{};
+    std::optional<AppliedSettings> lastApplied_;
+    unsigned lastGroups_ = 0;
 };
 
 }  // namespace veltrin

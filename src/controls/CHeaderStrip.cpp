@@ -1,6 +1,7 @@
 #include "controls/CHeaderStrip.h"
 
 #include <QPainter>
+#include <cstdlib>
 
 namespace veltrin {
 
@@ -31,10 +32,21 @@ void CHeaderStrip::paintEvent(QPaintEvent*) {
     g.setColorAt(1, right_);
     p.fillRect(rect(), g);
     p.setFont(font());
-    p.setPen(textColour_);
     const QRect area = rect().adjusted(kTextMargin, 0, -kTextMargin, 0);
-    p.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-               QFontMetrics(font()).elidedText(caption_, Qt::ElideRight, area.width()));
+    const QString text = QFontMetrics(font()).elidedText(caption_, Qt::ElideRight, area.width());
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    // The caption starts over the gradient's left colour; where the chosen
+    // text colour nearly matches it (black on black by default) a thin halo
+    // of the opposite brightness keeps it readable.
+    const int textLight = qGray(textColour_.rgb());
+    if (std::abs(textLight - qGray(left_.rgb())) < 96) {
+        p.setPen(textLight < 128 ? QColor(255, 255, 255, 200) : QColor(0, 0, 0, 200));
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (dx || dy) p.drawText(area.translated(dx, dy), flags, text);
+    }
+    p.setPen(textColour_);
+    p.drawText(area, flags, text);
 }
 
 }  // namespace veltrin

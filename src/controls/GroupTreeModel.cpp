@@ -273,7 +273,8 @@ void GroupTreeModel::DeleteItem(NodeHandle node) {
             Node* next = i + 1 < root_.children.size() ? root_.children[i + 1] : nullptr;
             retire(c, next);
         }
-        for (Node* c : root_.children) freeSubtree(c);
+        // Freed last to first, so that the next fill reuses them in memory order.
+        for (auto it = root_.children.rbegin(); it != root_.children.rend(); ++it) freeSubtree(*it);
         root_.children.clear();
         rows_.clear();
         rowsDirty_ = false;

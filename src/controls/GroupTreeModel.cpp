@@ -221,8 +221,8 @@ NodeHandle GroupTreeModel::InsertItem(NodeHandle parent, NodeHandle where, const
             rowsDirty_ = true;
         }
         rowsChanged();
-        nodeChanged(p);
     }
+    if (p != &root_ && isShown(p)) nodeChanged(p);  // its button shows from the first child on
     return n->handle;
 }
 

@@ -499,6 +499,21 @@ struct CountingObserver : GroupTreeObserver {
     void NodeChanged(NodeHandle) override { ++nodeChanged; }
 };
 
+TEST_F(Tree, AFirstChildUnderACollapsedParentRedrawsTheParentOnly) {
+    struct Seen : GroupTreeObserver {
+        std::vector<NodeHandle> nodes;
+        int rows = 0;
+        void NodeChanged(NodeHandle n) override { nodes.push_back(n); }
+        void RowsChanged() override { ++rows; }
+    } o;
+    NodeHandle a = add(kRootNode, "a");
+    t.SetObserver(&o);
+    t.InsertItem(a, kInsertLast, "a1");  // no row, but a now has a button
+    EXPECT_EQ(o.nodes, std::vector<NodeHandle>{a});
+    EXPECT_EQ(o.rows, 0);
+    t.SetObserver(nullptr);
+}
+
 TEST_F(Tree, CollapseAndExpandAllHoldRedrawingOff) {
     CountingObserver o;
     t.SetObserver(&o);

@@ -77,9 +77,11 @@ CGroupTree::CGroupTree(QWidget* parent) : QAbstractScrollArea(parent) {
     connect(header_, &QHeaderView::sectionResized, this, [this](int index, int, int size) {
         if (syncingHeader_) return;
         model_.SetColumnWidth(index, size);
+        placeEditors();
         viewport()->update();
     });
     connect(header_, &QHeaderView::sectionClicked, this, [this](int index) {
+        if (editor_) commitEditor(0);  // the header takes no focus, so finish the edit here
         model_.SortByHeader(index);
     });
     connect(header_, &QHeaderView::sectionHandleDoubleClicked, this,
@@ -151,6 +153,7 @@ void CGroupTree::layoutNow() {
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setRange(0, std::max(0, totalWidth() - viewport()->width()));
     header_->setOffset(horizontalScrollBar()->value());
+    placeEditors();
     viewport()->update();
     if (pendingVisible_ && isVisible()) {
         const NodeHandle node = pendingVisible_;
@@ -200,11 +203,16 @@ void CGroupTree::updateFontMetrics() {
 
 void CGroupTree::scrollContentsBy(int, int) {
     header_->setOffset(horizontalScrollBar()->value());
-    // An open editor or list rides along with its cell.
-    const int row = model_.GetRow(model_.EditNode());
-    if (editor_ && row >= 0) editor_->setGeometry(textRect(row, model_.EditColumn()).adjusted(0, 1, 0, 0));
-    if (dropDown_ && row >= 0) dropDown_->setGeometry(CellRect(row, model_.EditColumn()));
+    placeEditors();
     viewport()->update();
+}
+
+// An open editor or list rides along with its cell.
+void CGroupTree::placeEditors() {
+    const int row = model_.GetRow(model_.EditNode());
+    if (row < 0) return;
+    if (editor_) editor_->setGeometry(textRect(row, model_.EditColumn()).adjusted(0, 1, 0, 0));
+    if (dropDown_) dropDown_->setGeometry(CellRect(row, model_.EditColumn()));
 }
 
 int CGroupTree::RowsPerPage() const {

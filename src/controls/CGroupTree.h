@@ -79,6 +79,7 @@ private:
     void openEditor(const QString* startText);
     void commitEditor(int moveAfter);  // 0 none, 1 next cell, -1 previous cell
     void closeEditorWidget();
+    void placeEditors();
     void openDropDown();
     void finishDropDown();
     QRect textRect(int row, int column) const;

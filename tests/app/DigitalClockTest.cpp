@@ -137,7 +137,7 @@ TEST_F(DigitalClockTest, MissingPictureLeavesTheClockStill) {
               CDigitalClock::kMissingPicture);
     EXPECT_FALSE(clock.isRunning());
     EXPECT_EQ(clock.size(), QSize(30, 20));
-    // Still, it is no longer running: a later Start may bring it to life.
+    // No worker was left behind, so a later Start with all three pictures runs.
     EXPECT_EQ(clock.Start(assets_.clockFace(), assets_.clockLargeDigits(), assets_.clockSmallDigits(), 0),
               CDigitalClock::kStarted);
     EXPECT_TRUE(clock.isRunning());

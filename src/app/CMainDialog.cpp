@@ -11,18 +11,23 @@
 #include <QPainter>
 
 #include "app/AppData.h"
+#include "app/CDigitalClock.h"
 #include "contacts/CContactsView.h"
+#include "controls/CPopupMenu.h"
 #include "controls/CSkinButton.h"
+#include "controls/ThemeIcons.h"
 #include "controls/SkinAssets.h"
 #include "documents/CDiaryView.h"
 #include "documents/CNotesView.h"
 #include "events/CEventsView.h"
 #include "imaging/QtPicture.h"
+#include "imaging/SkinResources.h"
 #include "today/CTodayView.h"
 #include "platform/Platform.h"
 #include "contacts/ContactTrees.h"
 #include "events/EventTrees.h"
 #include "settings/AppSettings.h"
+#include "storage/ModuleFolder.h"
 
 namespace veltrin {
 
@@ -57,6 +62,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
         buttons_[static_cast<std::size_t>(i)] = b;
         if (isView) connect(b, &QAbstractButton::clicked, this, [this, i] { onViewButton(i); });
     }
+    connect(button(kInfoButton), &QAbstractButton::clicked, this, &CMainDialog::showInfoMenu);
 
     AppSettings& s = data_.settings;
     if (s.currentView < 0 || s.currentView >= kViewCount) s.currentView = 0;
@@ -121,6 +127,7 @@ int CMainDialog::tickPeriodMs() const { return data_.settings.showSeconds ? 1000
 void CMainDialog::layOut() {
     for (int i = 0; i < 7; ++i)
         buttons_[static_cast<std::size_t>(i)]->setGeometry(i * kButtonWidth, 0, kButtonWidth, kClockHeight);
+    if (clock_) clock_->move(ClockLeft(width()), 0);
     if (shownView_ >= 0 && shownView_ < kViewCount)
         view(shownView_)->setGeometry(0, kClockHeight, width(), std::max(0, height() - kClockHeight));
 }
@@ -134,7 +141,31 @@ void CMainDialog::paintEvent(QPaintEvent*) {
     // Only the part of the button row that no button covers shows the window itself.
     QPainter p(this);
     const int left = kInfoButton * kButtonWidth;
-    p.fillRect(QRect(left, 0, std::max(0, width() - left), kClockHeight), skin_->stripColour());
+    const QRect strip = clock_ ? QRect(QPoint(left, 0), clock_->geometry().bottomRight())
+                               : QRect(left, 0, std::max(0, width() - left), height());
+    p.fillRect(strip, skin_->stripColour());
+}
+
+void CMainDialog::showInfoMenu() {
+    CPopupMenu menu(this);
+    menu.setSideTitle(QStringLiteral("Veltrin"));
+    menu.addCommand(kHelpContents, QStringLiteral("Contents and index"), ThemeIcon(QStringLiteral("help-browser")));
+    menu.addCommand(kReadMe, QStringLiteral("Read me"), ThemeIcon(QStringLiteral("text-x-generic")));
+    menu.addSeparator();
+    menu.addCommand(kMinimizeToTray, QStringLiteral("Minimize to System Tray"),
+                    ThemeIcon(QStringLiteral("go-down")));
+    menu.addCommand(kExitVeltrin, QStringLiteral("Exit Veltrin"), ThemeIcon(QStringLiteral("system-log-out")));
+    OnInfoCommand(menu.execUnder(button(kInfoButton)));
+}
+
+void CMainDialog::OnInfoCommand(int command) {
+    switch (command) {
+    case kHelpContents: help().showTopic("/General/index.htm"); break;
+    case kReadMe: shell().open(ModuleFolder() + "/readme.txt"); break;
+    case kMinimizeToTray: HideToTray(); break;
+    case kExitVeltrin: ExitVeltrin(false); break;
+    default: break;
+    }
 }
 
 void CMainDialog::onViewButton(int index) {
@@ -227,6 +258,8 @@ void CMainDialog::ApplySettings() {
     }
     if (g & kClockGroup) {
         skin_->ApplyClockColours(s.clockBackColour, s.clockDigitColour);
+        clock_ = CDigitalClock::Recreate(clock_, this, skin_->clockFace(), skin_->clockLargeDigits(),
+                                         skin_->clockSmallDigits());
         layOut();
     }
     if ((g & kShowSecondsGroup) && lastApplied_ && (shownView_ == kToday || shownView_ == kEvents))
@@ -251,7 +284,7 @@ bool CMainDialog::trayIconShown() const { return tray_ && tray_->isVisible(); }
 
 void CMainDialog::showTrayIcon() {
     if (!tray_) {
-        tray_ = new QSystemTrayIcon(windowIcon(), this);
+        tray_ = new QSystemTrayIcon(TrayIcon(), this);
         tray_->setToolTip(QStringLiteral("Veltrin"));
         connect(tray_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason r) {

@@ -14,6 +14,7 @@ class QTimer;
 namespace veltrin {
 
 struct AppData;
+class CDigitalClock;
 class CSkinButton;
 class CViewBase;
 class SkinAssets;
@@ -54,9 +55,14 @@ public:
     // The session or a signal ends the program: no questions, save, end.
     void EndSession();
 
+    // Info menu commands.
+    enum InfoCommand { kHelpContents = 306, kReadMe = 307, kMinimizeToTray = 315, kExitVeltrin = 316 };
+    void OnInfoCommand(int command);
+
     int shownView() const { return shownView_; }
     CViewBase* view(int index) const { return views_[static_cast<std::size_t>(index)]; }
     CSkinButton* button(int index) const { return buttons_[static_cast<std::size_t>(index)]; }
+    CDigitalClock* digitalClock() const { return clock_; }
     // Where the clock goes for a client width: at the right edge, or right
     // after Info when the window is too narrow for that.
     static int ClockLeft(int clientWidth);
@@ -89,6 +95,7 @@ private:
     void removeTrayIcon();
     void layOut();
     void onViewButton(int index);
+    void showInfoMenu();
     int tickPeriodMs() const;
 
     AppData& data_;
@@ -101,6 +108,7 @@ private:
     std::unique_ptr<SkinAssets> skin_;
     std::array<CSkinButton*, 7> buttons_{};
     std::array<CViewBase*, kViewCount> views_{};
+    CDigitalClock* clock_ = nullptr;
     std::optional<AppliedSettings> lastApplied_;
     unsigned lastGroups_ = 0;
 };

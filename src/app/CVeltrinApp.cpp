@@ -8,6 +8,7 @@
 #include "app/CMainDialog.h"
 #include "app/SignalWatcher.h"
 #include "app/SingleInstance.h"
+#include "imaging/SkinResources.h"
 #include "platform/InstanceLock.h"
 #include "platform/QtServices.h"
 #include "storage/ModuleFolder.h"
@@ -18,9 +19,7 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrin"));
     QApplication::setQuitOnLastWindowClosed(false);  // hiding in the tray is not quitting
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-        QIcon::setThemeName(QStringLiteral("Tango"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("x-office-calendar")));
+    QApplication::setWindowIcon(ApplicationIcon());
 
     QtServices services;
 

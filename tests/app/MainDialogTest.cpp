@@ -237,3 +237,39 @@ TEST_F(MainDialogTest, SaveAllDoesNotStackWhileItsMessageIsOpen) {
     }
     setMessages(&folder.messages);
 }
+
+namespace {
+class RecordingShell : public Shell {
+public:
+    std::vector<std::string> opened;
+    bool open(const std::string& target) override {
+        opened.push_back(target);
+        return true;
+    }
+};
+}  // namespace
+
+TEST_F(MainDialogTest, InfoMenuHidesEndsAndOpensTheReadMe) {
+    RecordingShell shell;
+    setShell(&shell);
+    folder.messages.answers = {Messages::Answer::Yes};
+    {
+        CMainDialog dlg(data, {"veltrin"});
+        dlg.show();
+        dlg.OnInfoCommand(CMainDialog::kReadMe);
+        ASSERT_EQ(shell.opened.size(), 1u);
+        EXPECT_EQ(shell.opened[0], (folder.root / "readme.txt").string());
+
+        // Hides to the tray even with minimizeToTray clear.
+        data.settings.minimizeToTray = 0;
+        dlg.OnInfoCommand(CMainDialog::kMinimizeToTray);
+        EXPECT_FALSE(dlg.isVisible());
+        EXPECT_TRUE(dlg.trayIconShown());
+        EXPECT_TRUE(settingsWritten());
+
+        dlg.OnInfoCommand(CMainDialog::kExitVeltrin);
+        EXPECT_EQ(folder.messages.shown.at(0).text, "Are you sure to exit Veltrin ?");
+        EXPECT_TRUE(dlg.ended());
+    }
+    setShell(nullptr);
+}

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QPointer>
 #include <QTest>
 
 #include "app/AppData.h"
+#include "app/CDigitalClock.h"
 #include "app/CMainDialog.h"
 #include "controls/CHeaderStrip.h"
 #include "controls/CSkinButton.h"
@@ -37,6 +39,8 @@ TEST_F(MainWindowSkinTest, ButtonsFillTheTopRowAndTheViewTheRest) {
     QApplication::processEvents();
     for (int i = 0; i < 7; ++i) EXPECT_EQ(dlg.button(i)->geometry(), QRect(i * 90, 0, 90, 72)) << i;
     EXPECT_EQ(dlg.view(0)->geometry(), QRect(0, 72, dlg.width(), dlg.height() - 72));
+    ASSERT_NE(dlg.digitalClock(), nullptr);
+    EXPECT_EQ(dlg.digitalClock()->geometry(), QRect(dlg.width() - 151, 0, 151, 72));
     EXPECT_TRUE(dlg.view(0)->isVisible());
     EXPECT_FALSE(dlg.view(1)->isVisible());
 }
@@ -83,6 +87,13 @@ TEST_F(MainWindowSkinTest, ApplySettingsRedoesOnlyWhatChanged) {
     EXPECT_EQ(dlg.lastAppliedGroups(), static_cast<unsigned>(kListColoursGroup));
     EXPECT_EQ(PictureWork().decodes, before.decodes);
     EXPECT_EQ(PictureWork().blends, before.blends);
+
+    const QPointer<CDigitalClock> clockBefore = dlg.digitalClock();
+    data.settings.clockDigitColour = 0x000000FF;
+    dlg.ApplySettings();
+    EXPECT_EQ(dlg.lastAppliedGroups(), static_cast<unsigned>(kClockGroup));
+    EXPECT_TRUE(clockBefore.isNull());  // recreated with the new colours
+    EXPECT_TRUE(dlg.digitalClock()->isRunning());
 
     // The button colour retints the faces the buttons show.
     const QImage oldFace = dlg.button(0)->bitmap(CSkinButton::Look::Normal).toImage();

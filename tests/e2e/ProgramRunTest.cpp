@@ -50,10 +50,16 @@ protected:
         }
     }
 
-    pid_t start() {
+    // Starts the program; on an X display when one is named, else offscreen.
+    pid_t start(const std::string& display = std::string()) {
         const pid_t pid = ::fork();
         if (pid == 0) {
-            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            if (display.empty()) {
+                ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            } else {
+                ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+                ::setenv("DISPLAY", display.c_str(), 1);
+            }
             ::setenv("XDG_CONFIG_HOME", (folder.root / "config").c_str(), 1);
             ::setenv("XDG_RUNTIME_DIR", (folder.root / "run").c_str(), 1);
             const std::string exe = (folder.root / "veltrin").string();
@@ -83,6 +89,11 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return false;
+    }
+
+    void writeSettings(const AppSettings& s) {
+        AppSettings copy = s;
+        ASSERT_TRUE(SerializeSettings(copy, true));
     }
 
     test::ProgramFolder folder;
@@ -140,4 +151,101 @@ TEST_F(ProgramRun, StartAfterAKilledProgramIsNotBlocked) {
     ::kill(next, SIGTERM);
     EXPECT_EQ(waitExit(next, 30), 0);
     EXPECT_TRUE(fs::exists(folder.file("Settings.dat")));
+}
+
+namespace {
+
+// A virtual X display for the test's own windows, ended with the test.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        if (::access("/usr/bin/Xvfb", X_OK) != 0) return;
+        for (int n = 90; n < 130 && name_.empty(); ++n) {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+            if (fs::exists(socket) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+            const std::string display = ":" + std::to_string(n);
+            pid_ = ::fork();
+            if (pid_ == 0) {
+                ::execl("/usr/bin/Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24",
+                        "-nolisten", "tcp", static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            for (int i = 0; i < 100 && name_.empty(); ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                if (fs::exists(socket)) name_ = display;
+                if (::waitpid(pid_, nullptr, WNOHANG) == pid_) break;  // lost the race for it
+            }
+            if (name_.empty() && ::kill(pid_, 0) == 0) {
+                ::kill(pid_, SIGTERM);
+                ::waitpid(pid_, nullptr, 0);
+            }
+        }
+    }
+    ~VirtualDisplay() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& name() const { return name_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+struct Shot {
+    double mean = -1;
+    long colours = 0;
+};
+
+Shot grab(const std::string& display, const fs::path& png) {
+    const std::string command = "DISPLAY=" + display + " QT_QPA_PLATFORM=xcb " + GRAB_SCREEN + " '" +
+                                png.string() + "'";
+    Shot shot;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        if (std::fscanf(p, "mean=%lf colours=%ld", &shot.mean, &shot.colours) != 2) shot.mean = -1;
+        ::pclose(p);
+    }
+    return shot;
+}
+
+}  // namespace
+
+// Screenshots of every view with the default look and with a dark skin, kept
+// in the build folder (screenshots/) for a person to look at.
+TEST_F(ProgramRun, ScreenshotsOfEveryViewInTwoSkins) {
+    VirtualDisplay display;
+    if (display.name().empty()) GTEST_SKIP() << "no Xvfb";
+    const fs::path out = fs::path(SCREENSHOT_DIR);
+    fs::create_directories(out);
+    const char* const views[] = {"today", "diary", "notes", "events", "contacts"};
+    double meanOf[2] = {0, 0};
+    for (int dark = 0; dark < 2; ++dark) {
+        for (int v = 0; v < 5; ++v) {
+            AppSettings s;
+            ApplySettingsDefaults(s);
+            s.currentView = v;
+            if (dark) {
+                s.skinColour = 0x00503020;
+                s.buttonColour = 0x00604030;
+                s.buttonTextColour = 0x00F0F0F0;
+                s.headerGradient1 = 0x00402010;
+                s.headerGradient2 = 0x00A08060;
+                s.headerTextColour = 0x00FFFFFF;
+            }
+            writeSettings(s);
+            const pid_t pid = start(display.name());
+            ASSERT_TRUE(waitListening(30));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // first paint
+            const fs::path png = out / (std::string(dark ? "dark-" : "default-") + views[v] + ".png");
+            const Shot shot = grab(display.name(), png);
+            ::kill(pid, SIGTERM);
+            EXPECT_EQ(waitExit(pid, 30), 0);
+            ASSERT_GE(shot.mean, 0) << "no screenshot taken";
+            EXPECT_GT(shot.colours, 50) << png << ": the window was not drawn";
+            meanOf[dark] += shot.mean;
+        }
+    }
+    EXPECT_LT(meanOf[1], meanOf[0]) << "the dark skin did not darken the window";
 }

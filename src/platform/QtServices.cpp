@@ -57,7 +57,13 @@ void QtSound::play(const std::string& path) {
         QApplication::beep();
         return;
     }
-    if (!effect_) effect_ = std::make_unique<QSoundEffect>();
+    if (!effect_) {
+        effect_ = std::make_unique<QSoundEffect>();
+        // A file that is there but cannot be played still makes a sound.
+        QObject::connect(effect_.get(), &QSoundEffect::statusChanged, effect_.get(), [e = effect_.get()] {
+            if (e->status() == QSoundEffect::Error) QApplication::beep();
+        });
+    }
     effect_->setSource(QUrl::fromLocalFile(file));
     effect_->play();
 }

@@ -54,22 +54,12 @@ int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t
 
 void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t groupId,
                          bool remove) {
-    const NodeHandle selected = list.GetSelectedItem();
-    std::vector<NodeHandle> rows;
-    for (NodeHandle r = list.GetNextItem(kRootNode, kFirstChild); r != kNoNode;
-         r = list.GetNextItem(r, kNextSibling))
-        rows.push_back(r);
-    for (NodeHandle r : rows) {
-        ContactItem item = list.GetContactRecord<ContactItem>(r);
+    HandBackRows(list, remove, [&](NodeHandle row, bool selected) {
+        ContactItem item = list.GetContactRecord<ContactItem>(row);
         item.groupId = groupId;
-        item.isCurrent = r == selected ? 1 : 0;
+        item.isCurrent = selected ? 1 : 0;
         store.contacts.push_back(std::move(item));
-    }
-    if (remove) {
-        list.SetRedraw(false);
-        for (NodeHandle r : rows) list.DeleteItem(r);
-        list.SetRedraw(true);
-    }
+    });
 }
 
 bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views) {

@@ -58,4 +58,20 @@ void RecordsFromTree(const GroupTreeModel& tree, NodeHandle current, std::vector
     });
 }
 
+// A flat list's rows, for handing them back to a store: visits every
+// top-level node in order, then deletes them all when remove is set.
+template <class Visit>
+void HandBackRows(GroupTreeModel& list, bool remove, Visit visit) {
+    std::vector<NodeHandle> rows;
+    for (NodeHandle r = list.GetNextItem(kRootNode, kFirstChild); r != kNoNode;
+         r = list.GetNextItem(r, kNextSibling))
+        rows.push_back(r);
+    const NodeHandle selected = list.GetSelectedItem();
+    for (NodeHandle r : rows) visit(r, r == selected);
+    if (!remove) return;
+    list.SetRedraw(false);
+    for (NodeHandle r : rows) list.DeleteItem(r);
+    list.SetRedraw(true);
+}
+
 }  // namespace veltrin

@@ -62,21 +62,11 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
 
 void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId,
                        bool markCurrent, bool remove) {
-    const NodeHandle selected = list.GetSelectedItem();
-    std::vector<NodeHandle> rows;
-    for (NodeHandle r = list.GetNextItem(kRootNode, kFirstChild); r != kNoNode;
-         r = list.GetNextItem(r, kNextSibling))
-        rows.push_back(r);
-    for (NodeHandle r : rows) {
-        EventItem item = EventItemFromRow(list, r, markCurrent && r == selected);
+    HandBackRows(list, remove, [&](NodeHandle row, bool selected) {
+        EventItem item = EventItemFromRow(list, row, markCurrent && selected);
         if (groupId) item.details.groupId = *groupId;
         store.events.push_back(std::move(item));
-    }
-    if (remove) {
-        list.SetRedraw(false);
-        for (NodeHandle r : rows) list.DeleteItem(r);
-        list.SetRedraw(true);
-    }
+    });
 }
 
 namespace {

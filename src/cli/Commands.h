@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "events/Calendar.h"
 
 namespace CLI {
 class App;
@@ -29,9 +33,23 @@ struct Command {
 // One function per command; each adds its subcommand to the program's parser.
 Command AddTownsCommand(CLI::App& program, Output io);
 Command AddSunCommand(CLI::App& program, Output io);
+Command AddDumpCommand(CLI::App& program, Output io);
+Command AddCheckCommand(CLI::App& program, Output io);
+Command AddResaveCommand(CLI::App& program, Output io);
+Command AddAgendaCommand(CLI::App& program, Output io);
 
 // The one-line complaint about the arguments, with the status that goes with it.
 int BadArguments(Output io, const std::string& message);
+
+// A date given as YYYY-MM-DD; empty when malformed or not a calendar day.
+std::optional<CivilDate> ParseDate(const std::string& text);
+
+// The date given as YYYY-MM-DD, or the local date at the moment when none is
+// given; empty when malformed.
+std::optional<CivilDate> DateOrDayOf(const std::string& text, std::int64_t moment);
+
+// A local time given as "YYYY-MM-DD HH:MM:SS"; empty when malformed.
+std::optional<std::int64_t> ParseLocalDateTime(const std::string& text);
 
 // The whole program, arguments without the program name.
 int RunVeltrinData(const std::vector<std::string>& args, Output io);

@@ -3,11 +3,9 @@
 
 #include <cmath>
 #include <memory>
-#include <optional>
 #include <ostream>
 
 #include "cli/Commands.h"
-#include "events/LocalTime.h"
 #include "platform/Platform.h"
 #include "today/SunTimes.h"
 
@@ -20,18 +18,6 @@ struct SunOptions {
     std::string date;
 };
 
-std::optional<CivilDate> ParseDate(const std::string& text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    const CivilDate date{std::stoi(text.substr(0, 4)), std::stoi(text.substr(5, 2)),
-                         std::stoi(text.substr(8, 2))};
-    if (date.year < 1 || date.month < 1 || date.month > 12 || date.day < 1 ||
-        date.day > DaysInMonth(date.year, date.month))
-        return std::nullopt;
-    return date;
-}
-
 nlohmann::ordered_json Minutes(double m) {
     return std::isfinite(m) ? nlohmann::ordered_json(m) : nlohmann::ordered_json(nullptr);
 }
@@ -41,15 +27,9 @@ int RunSun(const SunOptions& o, Output io) {
     if (!table.contains(o.town))
         return BadArguments(io, "unknown town index " + std::to_string(o.town) +
                                     " (valid: 0 to " + std::to_string(table.count() - 1) + ")");
-    CivilDate date{};
-    if (o.date.empty()) {
-        const DateTime today = BreakDownLocal(clock().now());
-        date = {today.year, today.month, today.day};
-    } else if (const auto parsed = ParseDate(o.date)) {
-        date = *parsed;
-    } else {
-        return BadArguments(io, "malformed date '" + o.date + "' (expected YYYY-MM-DD)");
-    }
+    const std::optional<CivilDate> given = DateOrDayOf(o.date, clock().now());
+    if (!given) return BadArguments(io, "malformed date '" + o.date + "' (expected YYYY-MM-DD)");
+    const CivilDate date = *given;
 
     const CityInfo town = table.at(static_cast<int>(o.town));
     const double latitude = NorthLatitude(town), longitude = WestLongitude(town);

@@ -6,33 +6,17 @@
 #include <sstream>
 #include <sys/wait.h>
 
-#include "cli/Commands.h"
+#include "cli/RunCommand.h"
 #include "events/Calendar.h"
 #include "events/ScopedZone.h"
 #include "support/Fakes.h"
 
 using namespace veltrin;
+using veltrin::test::Outcome;
+using veltrin::test::RunCommand;
+using veltrin::test::Split;
 
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-Outcome RunCommand(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = cli::RunVeltrinData(args, {out, err});
-    return {status, out.str(), err.str()};
-}
-
-std::vector<std::string> Split(const std::string& text, char sep) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, sep)) parts.push_back(part);
-    return parts;
-}
 
 TEST(VeltrinData, TownsListsEveryRowWithSignedCoordinates) {
     const Outcome r = RunCommand({"towns"});
@@ -101,7 +85,19 @@ TEST(VeltrinData, BadArgumentsGiveOneLineAndStatusTwo) {
              {"sun", "--town", "3", "--date", "2023-13-01"},
              {"sun", "--town", "3", "--date", "yesterday"},
              {"weather"},
-             {}}) {
+             {},
+             {"dump"},
+             {"check"},
+             {"resave"},
+             {"dump", "a", "b"},
+             {"check", "--all", "x"},
+             {"agenda"},
+             {"agenda", "--data", "x", "--period", "fortnight"},
+             {"agenda", "--data", "x", "--date", "2026-02-30"},
+             {"agenda", "--data", "x", "--at", "2026-12-07"},
+             {"agenda", "--data", "x", "--at", "2026-12-07 24:00:00"},
+             {"agenda", "--data", "x", "--at", "2026-12-07T10:00:00"},
+             {"agenda", "--data", "x", "--at", "2026-12-07 10:0:00"}}) {
         const Outcome r = RunCommand(args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
         EXPECT_EQ(r.out, "");

@@ -1,0 +1,119 @@
+#include <CLI/CLI.hpp>
+
+#include "cli/DataFiles.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <ostream>
+
+namespace veltrin::cli {
+
+namespace {
+
+const DataFileKind* const kAllKinds[] = {&kSettingsFile, &kDiaryFile, &kNotesFile, &kEventsFile,
+                                         &kContactsFile};
+
+}  // namespace
+
+ArchiveBody AnyDataFile::body() {
+    if (kind == &kSettingsFile) return [this](Archive& ar) { settings.Transfer(ar); };
+    if (kind == &kDiaryFile) return [this](Archive& ar) { TransferRecords(ar, diary); };
+    if (kind == &kNotesFile) return [this](Archive& ar) { TransferRecords(ar, notes); };
+    if (kind == &kEventsFile) return [this](Archive& ar) { TransferEventStore(ar, events); };
+    if (kind == &kContactsFile) return [this](Archive& ar) { TransferContactStore(ar, contacts); };
+    return [](Archive& ar) { ar.fail("the file's kind is unknown"); };
+}
+
+LoadResult LoadAnyDataFile(const std::string& path, AnyDataFile& file) {
+    LoadResult result;
+    result.status = LoadResult::Status::WrongFormat;
+    for (const DataFileKind* kind : kAllKinds) {
+        file.kind = kind;
+        const ArchiveBody body = file.body();
+        bool bodyReached = false;
+        result = LoadArchiveFile(path, kind->signature, file.version, [&](Archive& ar) {
+            bodyReached = true;
+            body(ar);
+            file.trailingBytes = ar.remaining();
+        });
+        // Only a read signature can rule a kind out; anything else ends the search.
+        if (result.status != LoadResult::Status::WrongFormat) {
+            if (!bodyReached) file.kind = nullptr;
+            return result;
+        }
+    }
+    file.kind = nullptr;
+    return result;
+}
+
+double VersionNumber(std::uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    if (!std::isfinite(f)) return std::nan("");
+    char text[32];
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(f));
+        if (std::strtof(text, nullptr) == f) break;
+    }
+    return std::strtod(text, nullptr);
+}
+
+std::string FileNameOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of('/');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+int ReportLoadFailure(Output io, const std::string& path, const LoadResult& result,
+                      const DataFileKind* expected) {
+    const std::string name = FileNameOf(path);
+    switch (result.status) {
+    case LoadResult::Status::Ok:
+        return 0;
+    case LoadResult::Status::Missing:
+        io.err << "Cannot find " << name << '\n';
+        break;
+    case LoadResult::Status::Unreadable:
+        io.err << "Cannot find " << name << '\n'
+               << name << " exists but cannot be opened (" << result.why << ").\n";
+        break;
+    case LoadResult::Status::WrongFormat:
+        io.err << "Wrong file format!\n" << name << " is not a file Veltrin can read: ";
+        if (expected) {
+            io.err << "its signature is not \"" << expected->signature << "\".\n";
+        } else {
+            io.err << "its signature is none of";
+            for (const DataFileKind* kind : kAllKinds)
+                io.err << (kind == kAllKinds[0] ? " \"" : ", \"") << kind->signature << '"';
+            io.err << ".\n";
+        }
+        break;
+    case LoadResult::Status::Damaged:
+        io.err << name << " is damaged: " << result.why << " (at byte " << result.offset << ").\n";
+        break;
+    }
+    return 1;
+}
+
+Command AddDataFileCommand(CLI::App& program, Output io, const char* name,
+                           const char* description, LoadedFileAction action,
+                           const char* failureNote) {
+    auto path = std::make_shared<std::string>();
+    CLI::App* parser = program.add_subcommand(name, description);
+    parser->add_option("FILE", *path, "The data file")->required();
+    return {parser, [path, io, action = std::move(action), failureNote] {
+                // Five record sets are too much for the stack.
+                auto file = std::make_unique<AnyDataFile>();
+                const LoadResult r = LoadAnyDataFile(*path, *file);
+                if (!r.ok()) {
+                    ReportLoadFailure(io, *path, r);
+                    if (failureNote) io.err << FileNameOf(*path) << ' ' << failureNote << '\n';
+                    return 1;
+                }
+                return action(*path, *file);
+            }};
+}
+
+}  // namespace veltrin::cli

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "cli/Commands.h"
+#include "contacts/ContactRecords.h"
+#include "documents/DocumentRecords.h"
+#include "events/EventRecords.h"
+#include "settings/AppSettings.h"
+#include "storage/DataFile.h"
+
+namespace veltrin::cli {
+
+// Any one of the five data files, with the records the program keeps for it.
+// Only the part of the file's kind is filled.
+struct AnyDataFile {
+    const DataFileKind* kind = nullptr;  // null until a signature was recognised
+    std::uint32_t version = 0;           // the float's bits, as found
+    std::uint64_t trailingBytes = 0;     // after the last record; loading ignores them
+    AppSettings settings;
+    DiaryTable diary;
+    NoteTable notes;
+    EventStore events;
+    ContactStore contacts;
+
+    // The body of the file after its header, through the program's own transfers.
+    ArchiveBody body();
+};
+
+// Loads a data file of any kind, told apart by its signature. A signature
+// that is none of the five gives WrongFormat with no kind.
+LoadResult LoadAnyDataFile(const std::string& path, AnyDataFile& file);
+
+// The file's version as a number: the shortest decimal that reads back as the
+// same float (1.1 rather than 1.100000023841858); NaN when it is not finite.
+double VersionNumber(std::uint32_t bits);
+
+// Tells why a file did not load, in the program's own words and with the byte
+// offset of any damage, on the error stream. Returns the exit status (1).
+// expected names the file's kind when the command wants one kind only.
+int ReportLoadFailure(Output io, const std::string& path, const LoadResult& result,
+                      const DataFileKind* expected = nullptr);
+
+// A command on one data file: it loads the file whole and then runs what the
+// command does with it. A file that does not load whole is reported, with
+// failureNote after the reason when given, and gives status 1.
+using LoadedFileAction = std::function<int(const std::string& path, AnyDataFile& file)>;
+Command AddDataFileCommand(CLI::App& program, Output io, const char* name,
+                           const char* description, LoadedFileAction action,
+                           const char* failureNote = nullptr);
+
+// The last part of a path.
+std::string FileNameOf(const std::string& path);
+
+}  // namespace veltrin::cli

@@ -15,6 +15,7 @@
 #include "contacts/CContactsView.h"
 #include "controls/CPopupMenu.h"
 #include "controls/CSkinButton.h"
+#include "controls/StoredQString.h"
 #include "controls/ThemeIcons.h"
 #include "controls/SkinAssets.h"
 #include "documents/CDiaryView.h"
@@ -196,7 +197,7 @@ void CMainDialog::ShowView() {
 namespace {
 
 QFont makeFont(const FontSetting& f) {
-    QFont font(QString::fromStdString(f.face));
+    QFont font(FromStored(f.face));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(std::max(1, f.size));
     font.setWeight(f.bold ? QFont::Bold : QFont::Normal);

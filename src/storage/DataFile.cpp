@@ -108,6 +108,28 @@ std::string PreserveDamagedFile(const std::string& path) {
     return std::string();
 }
 
+LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signature,
+                       std::uint32_t& version, const ArchiveBody& body) {
+    LoadResult result;
+    Archive ar(file, Archive::Mode::Load, size);
+    std::uint32_t headVersion = 0;
+    ar.float32(headVersion);
+    if (ar.ok()) version = headVersion;
+    std::string found;
+    ar.countedString(found);
+    if (ar.ok() && found != signature) {
+        result.status = LoadResult::Status::WrongFormat;
+        return result;
+    }
+    if (ar.ok()) body(ar);
+    if (!ar.ok()) {
+        result.status = LoadResult::Status::Damaged;
+        result.why = ar.error();
+        result.offset = ar.errorOffset();
+    }
+    return result;
+}
+
 LoadResult LoadArchiveFile(const std::string& path, const char* signature, std::uint32_t& version,
                            const ArchiveBody& body) {
     LoadResult result;
@@ -132,24 +154,7 @@ LoadResult LoadArchiveFile(const std::string& path, const char* signature, std::
         result.why = std::strerror(errno);
         return result;
     }
-    {
-        Archive ar(file, Archive::Mode::Load, static_cast<std::uint64_t>(st.st_size));
-        std::uint32_t headVersion = 0;
-        ar.float32(headVersion);
-        if (ar.ok()) version = headVersion;
-        std::string found;
-        ar.countedString(found);
-        if (ar.ok() && found != signature) {
-            result.status = LoadResult::Status::WrongFormat;
-        } else {
-            if (ar.ok()) body(ar);
-            if (!ar.ok()) {
-                result.status = LoadResult::Status::Damaged;
-                result.why = ar.error();
-                result.offset = ar.errorOffset();
-            }
-        }
-    }
+    result = LoadArchive(file, static_cast<std::uint64_t>(st.st_size), signature, version, body);
     std::fclose(file);
     return result;
 }

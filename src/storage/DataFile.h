@@ -36,6 +36,9 @@ struct LoadResult {
 };
 LoadResult LoadArchiveFile(const std::string& path, const char* signature,
                            std::uint32_t& version, const ArchiveBody& body);
+// The same from an open stream of the given size.
+LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signature,
+                       std::uint32_t& version, const ArchiveBody& body);
 
 // Stores by writing a temporary file beside the old one and renaming it over
 // it once everything is on disk: a failure leaves the old file as it was.

@@ -82,6 +82,18 @@ TEST(NotesTree, MalformedStepsFromAFileStillGiveATree) {
     EXPECT_EQ(back[2].levelStep, -1);
 }
 
+TEST(NotesTree, AFirstStepOfOneIsATopLevelNote) {
+    GroupTreeModel tree;
+    tree.InsertColumn(0, "Notes", ColumnAlign::Left, 200);
+    BuildNotesTree(tree, {note(1, "first"), note(1, "child"), note(0, "sibling")});
+    EXPECT_EQ(tree.GetChildCount(kRootNode), 1);
+    NoteTable back;
+    FillNoteTable(tree, kNoNode, back);
+    EXPECT_EQ(back[0].levelStep, 0);
+    EXPECT_EQ(back[1].levelStep, 1);
+    EXPECT_EQ(back[2].levelStep, 0);
+}
+
 TEST(DiaryList, PagesComeBackInOrderWithTheCurrentOne) {
     const DiaryTable table = {{"2026, January 02", "<p>a</p>", 100, 0},
                               {"2026, January 03", "", 200, 1},

@@ -87,6 +87,10 @@ void TransferRecords(Archive& ar, std::vector<Record>& records) {
         for (Record& r : records) r.Transfer(ar);
         return;
     }
+    // The count is bounded by the bytes left, so this asks for no more than a
+    // file of this size needs; growing by doubling would hold up to a third
+    // of the vector unused for as long as the records are loaded.
+    records.reserve(records.size() + static_cast<std::size_t>(n));
     for (std::int32_t i = 0; i < n && ar.ok(); ++i) {
         Record r;
         r.Transfer(ar);

@@ -1,0 +1,561 @@
+// Storing and loading the events, contacts and diary files through the
+// program's own serialize routines, against plain buffered stdio writing and
+// reading the same bytes field by field in the same run; and the memory a
+// loaded file holds against its size.
+//
+// The data folder lives on tmpfs, where fsync returns at once: the flush to
+// disk is left out of both sides, while every step of the program's safe
+// store (temporary file, permissions, rename) stays in.
+#include <malloc.h>
+#include <sys/statfs.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Target.h"
+#include "contacts/ContactRecords.h"
+#include "documents/DocumentRecords.h"
+#include "events/EventRecords.h"
+#include "storage/DataFile.h"
+#include "storage/ModuleFolder.h"
+
+using namespace veltrin;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kEvents = 100000;
+constexpr int kContacts = 100000;
+constexpr int kDiaryPages = 5000;
+constexpr std::size_t kDiaryPageBytes = 20 * 1024;
+
+// Memory a load may hold whatever the file's size: the archive's buffer, the
+// path and message texts and the allocator's own bookkeeping come to a few
+// kilobytes; 1 MiB leaves room for that and is under 2% of every file here,
+// so it cannot hide a per-record cost.
+constexpr double kMemoryBase = 1 << 20;
+
+// ---- the program's data folder --------------------------------------------
+
+constexpr long kTmpfsMagic = 0x01021994;
+
+struct BenchFolder {
+    fs::path root;
+    bool onTmpfs = false;
+
+    BenchFolder() {
+        std::string tmpl = "/dev/shm/veltrin-bench-XXXXXX";
+        if (!::mkdtemp(tmpl.data())) {
+            tmpl = "/tmp/veltrin-bench-XXXXXX";
+            if (!::mkdtemp(tmpl.data())) {
+                std::perror("mkdtemp");
+                std::exit(1);
+            }
+        }
+        root = tmpl;
+        fs::create_directories(root / "data");
+        struct statfs sf{};
+        onTmpfs = ::statfs(root.c_str(), &sf) == 0 && static_cast<long>(sf.f_type) == kTmpfsMagic;
+        SetExecutablePathForTesting((root / "veltrin").string());
+    }
+    ~BenchFolder() {
+        SetExecutablePathForTesting("");
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    std::string plainPath() const { return (root / "plain.dat").string(); }
+};
+
+BenchFolder& folder() {
+    static BenchFolder f;
+    return f;
+}
+
+// ---- realistic records ----------------------------------------------------
+
+const char* pick(std::mt19937& rng, const std::vector<const char*>& from) {
+    return from[rng() % from.size()];
+}
+
+const std::vector<const char*> kFirstNames = {
+    "Anna", "Robin", "Marek", "Sofia", "Jonas", "Elena", "Tomasz", "Hannah", "Lukas", "Maria",
+    "Pieter", "Ingrid", "Oskar", "Chiara", "Mateo", "Aoife", "Nils", "Zofia", "Henrik", "Leonie"};
+const std::vector<const char*> kLastNames = {
+    "Kowalski", "Lindqvist", "Moreau", "Fernandes", "van der Berg", "Novak", "O'Brien",
+    "Schneider", "Rossi", "Haugen", "Dubois", "Nowakowska", "Bergström", "Costa", "Meyer"};
+const std::vector<const char*> kStreets = {"Elm", "Station", "Church", "Mill", "Harbour", "Linden",
+                                           "Victoria", "Chestnut", "Market", "Orchard"};
+const std::vector<const char*> kCities = {"Leeds", "Utrecht", "Gdańsk", "Porto", "Lyon",
+                                          "Bergen", "Graz", "Cork", "Malmö", "Bologna"};
+const std::vector<const char*> kCountries = {"United Kingdom", "Netherlands", "Poland", "Portugal",
+                                             "France", "Norway", "Austria", "Ireland"};
+const std::vector<const char*> kCompanies = {"Northwind Traders", "Harbour Logistics Ltd",
+                                             "Blue Fern Design", "Kestrel Engineering",
+                                             "City Library", "St. Mary's Hospital"};
+const std::vector<const char*> kJobs = {"Accountant", "Project Manager", "Nurse", "Librarian",
+                                        "Software Developer", "Sales Representative"};
+const std::vector<const char*> kEventNames = {
+    "Dentist appointment", "Pay the electricity bill", "Call mum", "Team meeting",
+    "Renew passport", "Water the plants", "Car service at the garage", "Take out the recycling",
+    "Piano lesson", "Submit the quarterly report", "Book club", "Back up the laptop"};
+const std::vector<const char*> kSentences = {
+    "Bring the papers from last time. ", "Ask about the new timetable. ",
+    "Remember the parking is round the back. ", "Twenty minutes by bike. ",
+    "Check the account number twice before paying. ", "Ring first if running late. "};
+
+std::string sentences(std::mt19937& rng, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += pick(rng, kSentences);
+    return s;
+}
+
+std::string digits(std::mt19937& rng, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += static_cast<char>('0' + rng() % 10);
+    return s;
+}
+
+constexpr std::int32_t kBaseTime = 1780000000;  // June 2026
+
+EventStore makeEvents() {
+    std::mt19937 rng(1);
+    EventStore store;
+    constexpr int groups = 400;
+    for (int i = 0; i < groups; ++i) {
+        // Top-level groups with four groups inside each.
+        EventGroup g;
+        g.levelStep = i % 5 == 0 ? (i == 0 ? 0 : -1) : (i % 5 == 1 ? 1 : 0);
+        g.name = std::string(pick(rng, {"Home", "Work", "Health", "Family", "Club"})) + " " +
+                 std::to_string(i);
+        g.iconIndex = i % 8;
+        g.bold = i % 7 == 0;
+        g.isCurrent = i == 3;
+        g.groupId = 1000 + i;
+        store.groups.push_back(g);
+    }
+    store.events.reserve(kEvents);
+    for (int i = 0; i < kEvents; ++i) {
+        EventItem e;
+        e.actual = i % 9 != 0;
+        e.name = pick(rng, kEventNames);
+        if (i % 3 == 0) e.name += std::string(" with ") + pick(rng, kFirstNames);
+        e.iconIndex = static_cast<std::int32_t>(rng() % 12);
+        e.bold = i % 11 == 0;
+        e.priority = static_cast<std::int32_t>(rng() % 3);
+        e.isCurrent = i == 42;
+        EventDetails& d = e.details;
+        d.groupId = 1000 + static_cast<std::int32_t>(rng() % groups);
+        d.eventId = 5000000 + i * 13;
+        d.comment = sentences(rng, static_cast<int>(rng() % 4));
+        d.playSound = i % 3 == 0;
+        d.showMessage = i % 4 != 0;
+        d.runFile = i % 5 == 0;
+        if (d.runFile) d.filePath = "/home/robin/Music/alarm-" + std::to_string(i % 40) + ".ogg";
+        EventSchedule& s = d.schedule;
+        s.kind = i % 6;
+        s.eventTime = kBaseTime + i * 3593;
+        s.minutesAfterHour = i % 60;
+        s.dayOfMonth = 1 + i % 28;
+        s.annualDay = 1 + i % 30;
+        s.annualMonth = i % 12;
+        s.whichDays = i % 4;
+        if (s.whichDays == CustomDays) s.customDays = "246";
+        s.weekday = 1 + i % 7;
+        s.nextDue = s.eventTime + 86400;
+        s.lastCheck = s.eventTime - 3600;
+        store.events.push_back(std::move(e));
+    }
+    return store;
+}
+
+ContactStore makeContacts() {
+    std::mt19937 rng(2);
+    ContactStore store;
+    constexpr int groups = 60;
+    for (int i = 0; i < groups; ++i) {
+        ContactGroup g;
+        g.levelStep = i % 3 == 0 ? (i == 0 ? 0 : -1) : (i % 3 == 1 ? 1 : 0);
+        g.name = std::string(pick(rng, {"Friends", "Colleagues", "Suppliers", "School", "Neighbours"})) +
+                 " " + std::to_string(i);
+        g.iconIndex = i % 6;
+        g.bold = i % 5 == 0;
+        g.isCurrent = i == 1;
+        g.collapsed = i % 2;
+        g.groupId = 200 + i;
+        store.groups.push_back(g);
+    }
+    store.contacts.reserve(kContacts);
+    for (int i = 0; i < kContacts; ++i) {
+        ContactItem c;
+        c.groupId = 200 + static_cast<std::int32_t>(rng() % groups);
+        c.isCurrent = i == 7;
+        auto& f = c.fields;
+        auto set = [&f](const char* name, std::string value) {
+            f[static_cast<std::size_t>(ContactFieldRecordIndex(name))] = std::move(value);
+        };
+        const std::string first = pick(rng, kFirstNames);
+        const std::string last = pick(rng, kLastNames);
+        set("First Name", first);
+        set("Last Name", last);
+        if (i % 4 == 0) set("Middle Name", std::string(1, static_cast<char>('A' + rng() % 26)) + ".");
+        set("Name", first + " " + last);
+        if (i % 6 == 0) set("Nickname", first.substr(0, 3));
+        set("E-mail Address", first + "." + std::to_string(i) + "@example.org");
+        set("Home Street", std::to_string(1 + rng() % 200) + " " + pick(rng, kStreets) + " Street");
+        set("Home City", pick(rng, kCities));
+        set("Home Postal Code", digits(rng, 5));
+        if (i % 3 == 0) set("Home State", "North");
+        set("Home Country", pick(rng, kCountries));
+        set("Home Phone", "+44 20 7946 " + digits(rng, 4));
+        if (i % 20 == 0) set("Home Fax", "+44 20 7946 " + digits(rng, 4));
+        set("Cellular", "+44 7700 " + digits(rng, 6));
+        if (i % 10 == 0) set("Personal Web Page", "https://www." + first + std::to_string(i) + ".example.net/");
+        if (i % 2 == 0) {  // half of them with their work address
+            set("Business Street", std::to_string(1 + rng() % 90) + " " + pick(rng, kStreets) + " Road");
+            set("Business City", pick(rng, kCities));
+            set("Business Postal Code", digits(rng, 5));
+            set("Business Country", pick(rng, kCountries));
+            set("Business Phone", "+44 161 496 " + digits(rng, 4));
+            set("Company", pick(rng, kCompanies));
+            set("Job Title", pick(rng, kJobs));
+            if (i % 4 == 0) set("Department", "Finance");
+            if (i % 8 == 0) set("Office Location", "Building " + std::to_string(rng() % 9));
+            if (i % 12 == 0) set("Business Web Page", "https://intranet.example.com/people/" + std::to_string(i));
+        }
+        if (i % 50 == 0) set("Pager", digits(rng, 7));
+        if (i % 5 == 0) set("Notes", sentences(rng, 1 + static_cast<int>(rng() % 3)));
+        store.contacts.push_back(std::move(c));
+    }
+    return store;
+}
+
+DiaryTable makeDiary() {
+    std::mt19937 rng(3);
+    // One page's worth of varied markup, cut to exactly 20 KB per page.
+    std::string body = "<html><head><meta charset=\"utf-8\"></head><body>";
+    while (body.size() < kDiaryPageBytes + 64) body += "<p>" + sentences(rng, 4) + "</p>\n";
+    DiaryTable table;
+    table.reserve(kDiaryPages);
+    const std::int32_t start = 1262304000;  // 2010-01-01: 5 000 days stay before 2038
+    for (int i = 0; i < kDiaryPages; ++i) {
+        DiaryPage p;
+        p.date = start + i * 86400;
+        const std::time_t t = p.date;
+        std::tm tm{};
+        ::gmtime_r(&t, &tm);
+        char title[64];
+        std::strftime(title, sizeof title, "%Y, %B %d", &tm);
+        p.title = title;
+        p.html = body.substr(static_cast<std::size_t>(i % 64), kDiaryPageBytes);
+        p.isCurrent = i == kDiaryPages - 1;
+        table.push_back(std::move(p));
+    }
+    return table;
+}
+
+// ---- plain stdio, field by field ------------------------------------------
+
+struct PlainWriter {
+    std::FILE* f;
+    void operator()(std::int32_t& v) { std::fwrite(&v, 4, 1, f); }
+    void operator()(std::string& s) {
+        const std::string prefix = Archive::lengthPrefix(s.size());
+        std::fwrite(prefix.data(), 1, prefix.size(), f);
+        std::fwrite(s.data(), 1, s.size(), f);
+    }
+    std::int32_t count(std::size_t n) {
+        std::int32_t c = static_cast<std::int32_t>(n);
+        (*this)(c);
+        return c;
+    }
+    static constexpr bool kStoring = true;
+};
+
+struct PlainReader {
+    std::FILE* f;
+    void operator()(std::int32_t& v) { std::fread(&v, 4, 1, f); }
+    void operator()(std::string& s) {
+        unsigned char b = 0;
+        std::fread(&b, 1, 1, f);
+        std::uint32_t len = b;
+        if (b == 0xFF) {
+            std::uint16_t w = 0;
+            std::fread(&w, 2, 1, f);
+            len = w;
+            if (w == 0xFFFF) std::fread(&len, 4, 1, f);
+        }
+        s.resize(len);
+        std::fread(s.data(), 1, len, f);
+    }
+    std::int32_t count(std::size_t) {
+        std::int32_t c = 0;
+        (*this)(c);
+        return c;
+    }
+    static constexpr bool kStoring = false;
+};
+
+template <class IO>
+void fields(IO& io, EventGroup& g) {
+    io(g.levelStep), io(g.name), io(g.iconIndex), io(g.bold), io(g.isCurrent), io(g.groupId);
+}
+
+template <class IO>
+void fields(IO& io, EventItem& e) {
+    EventDetails& d = e.details;
+    EventSchedule& s = d.schedule;
+    io(e.actual), io(e.name), io(e.iconIndex), io(e.bold), io(e.isCurrent), io(e.priority);
+    io(d.groupId), io(d.eventId), io(d.comment), io(d.playSound), io(d.showMessage), io(d.runFile);
+    io(d.filePath), io(s.kind), io(s.eventTime), io(s.minutesAfterHour), io(s.dayOfMonth);
+    io(s.annualDay), io(s.annualMonth), io(s.whichDays), io(s.customDays), io(s.weekday);
+    io(s.nextDue), io(s.lastCheck);
+}
+
+template <class IO>
+void fields(IO& io, ContactGroup& g) {
+    io(g.levelStep), io(g.name), io(g.iconIndex), io(g.bold), io(g.isCurrent), io(g.collapsed);
+    io(g.groupId);
+}
+
+template <class IO>
+void fields(IO& io, ContactItem& c) {
+    io(c.groupId);
+    for (std::string& s : c.fields) io(s);
+    io(c.isCurrent);
+}
+
+template <class IO>
+void fields(IO& io, DiaryPage& p) {
+    io(p.title), io(p.html), io(p.date), io(p.isCurrent);
+}
+
+template <class IO, class Record>
+void records(IO& io, std::vector<Record>& v) {
+    const std::int32_t n = io.count(v.size());
+    if constexpr (IO::kStoring) {
+        for (Record& r : v) fields(io, r);
+        return;
+    }
+    v.reserve(v.size() + static_cast<std::size_t>(std::max(n, 0)));
+    for (std::int32_t i = 0; i < n; ++i) {
+        Record r;
+        fields(io, r);
+        v.push_back(std::move(r));
+    }
+}
+
+template <class IO>
+void body(IO& io, EventStore& s) {
+    records(io, s.groups);
+    records(io, s.events);
+}
+template <class IO>
+void body(IO& io, ContactStore& s) {
+    records(io, s.groups);
+    records(io, s.contacts);
+}
+template <class IO>
+void body(IO& io, DiaryTable& t) {
+    records(io, t);
+}
+
+// The header every data file starts with, then the body.
+template <class IO, class Store>
+void plainFile(IO& io, const DataFileKind& kind, Store& store) {
+    std::int32_t version = static_cast<std::int32_t>(SharedVersion());
+    std::string signature = kind.signature;
+    io(version), io(signature);
+    body(io, store);
+}
+
+// ---- the three files ------------------------------------------------------
+
+bool serialize(EventStore& s, bool storing) { return SerializeEventsFile(s, storing); }
+bool serialize(ContactStore& s, bool storing) { return SerializeContactsFile(s, storing); }
+bool serialize(DiaryTable& t, bool storing) { return SerializeDiaryFile(t, storing); }
+
+std::size_t recordCount(const EventStore& s) { return s.groups.size() + s.events.size(); }
+std::size_t recordCount(const ContactStore& s) { return s.groups.size() + s.contacts.size(); }
+std::size_t recordCount(const DiaryTable& t) { return t.size(); }
+
+template <class Store>
+struct FileCase {
+    const char* label;
+    const DataFileKind& kind;
+    Store data;
+};
+
+FileCase<EventStore>& events() {
+    static FileCase<EventStore> c{"100000 events", kEventsFile, makeEvents()};
+    return c;
+}
+FileCase<ContactStore>& contacts() {
+    static FileCase<ContactStore> c{"100000 contacts", kContactsFile, makeContacts()};
+    return c;
+}
+FileCase<DiaryTable>& diary() {
+    static FileCase<DiaryTable> c{"5000 diary pages of 20 KB", kDiaryFile, makeDiary()};
+    return c;
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::FILE* openPlain(const char* mode) {
+    std::FILE* f = std::fopen(folder().plainPath().c_str(), mode);
+    if (!f) {
+        std::perror("plain file");
+        std::exit(1);
+    }
+    std::setvbuf(f, nullptr, _IOFBF, Archive::kBufferSize);
+    return f;
+}
+
+template <class Store>
+void plainWrite(FileCase<Store>& c) {
+    std::FILE* f = openPlain("wb");
+    PlainWriter w{f};
+    plainFile(w, c.kind, c.data);
+    std::fclose(f);
+}
+
+template <class Store>
+void plainRead(FileCase<Store>& c, Store& into) {
+    std::FILE* f = openPlain("rb");
+    PlainReader r{f};
+    plainFile(r, c.kind, into);
+    std::fclose(f);
+}
+
+// Both sides must move the same bytes, or the comparison says nothing.
+template <class Store>
+void checkSameBytes(FileCase<Store>& c) {
+    if (!serialize(c.data, true)) std::exit(1);
+    plainWrite(c);
+    const std::string program = fileBytes(DataFilePath(c.kind.fileName));
+    if (program != fileBytes(folder().plainPath())) {
+        std::fprintf(stderr, "%s: the plain writer does not write the program's bytes\n", c.label);
+        std::exit(1);
+    }
+    Store loaded, plain;
+    if (!serialize(loaded, false)) std::exit(1);
+    plainRead(c, plain);
+    if (recordCount(loaded) != recordCount(c.data) || recordCount(plain) != recordCount(c.data)) {
+        std::fprintf(stderr, "%s: a load did not give back every record\n", c.label);
+        std::exit(1);
+    }
+    std::printf("%s: %zu bytes\n", c.label, program.size());
+}
+
+// A loaded store is dropped outside the timed part on both sides.
+template <class Store, class Load>
+void timeLoads(benchmark::State& state, Load load) {
+    for (auto _ : state) {
+        Store s;
+        if (!load(s)) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(recordCount(s));
+        state.PauseTiming();
+        { Store gone = std::move(s); }
+        state.ResumeTiming();
+    }
+}
+
+double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+template <class Store>
+void registerCase(FileCase<Store>& c) {
+    const std::string name = c.label;
+    auto shape = [](benchmark::internal::Benchmark* b) {
+        // The fastest of several runs: the machine is shared.
+        b->Repetitions(5)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true)
+            ->Unit(benchmark::kMillisecond);
+    };
+    shape(benchmark::RegisterBenchmark((name + " store").c_str(), [&c](benchmark::State& state) {
+        for (auto _ : state)
+            if (!serialize(c.data, true)) state.SkipWithError("store failed");
+    }));
+    shape(benchmark::RegisterBenchmark((name + " plain write").c_str(), [&c](benchmark::State& state) {
+        for (auto _ : state) plainWrite(c);
+    }));
+    shape(benchmark::RegisterBenchmark((name + " load").c_str(), [](benchmark::State& state) {
+        timeLoads<Store>(state, [](Store& s) { return serialize(s, false); });
+    }));
+    shape(benchmark::RegisterBenchmark((name + " plain read").c_str(), [&c](benchmark::State& state) {
+        timeLoads<Store>(state, [&c](Store& s) {
+            plainRead(c, s);
+            return true;
+        });
+    }));
+}
+
+// ---- memory held while loaded ---------------------------------------------
+
+double heapInUse() {
+    const struct mallinfo2 m = ::mallinfo2();
+    return static_cast<double>(m.uordblks + m.hblkhd);
+}
+
+template <class Store>
+bool reportMemory(FileCase<Store>& c) {
+    const double size = static_cast<double>(fs::file_size(DataFilePath(c.kind.fileName)));
+    double held = 0;
+    {
+        const double before = heapInUse();
+        Store s;
+        if (!serialize(s, false)) return false;
+        held = heapInUse() - before;
+    }
+    std::printf("%s: %.0f bytes held for a file of %.0f bytes\n", c.label, held, size);
+    return bench::reportTarget(std::string(c.label) + " memory held vs 3x file size + 1 MiB",
+                               held / (3 * size + kMemoryBase), 1.0);
+}
+
+template <class Store>
+bool reportSpeed(std::map<std::string, double>& t, FileCase<Store>& c) {
+    const std::string name = c.label;
+    auto best = [&t](const std::string& run) {
+        for (const auto& [key, value] : t)
+            if (key.rfind(run + "/", 0) == 0 && key.size() > 4 && key.compare(key.size() - 4, 4, "_min") == 0)
+                return value;
+        return 0.0;
+    };
+    bool ok = bench::reportTarget(name + " store vs plain write",
+                                  best(name + " store") / best(name + " plain write"), 2.0);
+    ok = bench::reportTarget(name + " load vs plain read",
+                             best(name + " load") / best(name + " plain read"), 2.0) && ok;
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!folder().onTmpfs)
+        std::printf("note: %s is not on tmpfs, so the program's stores include fsync\n",
+                    folder().root.c_str());
+    checkSameBytes(events());
+    checkSameBytes(contacts());
+    checkSameBytes(diary());
+    registerCase(events());
+    registerCase(contacts());
+    registerCase(diary());
+    auto t = bench::runAll(argc, argv);
+    bool ok = reportSpeed(t, events());
+    ok = reportSpeed(t, contacts()) && ok;
+    ok = reportSpeed(t, diary()) && ok;
+    ok = reportMemory(events()) && ok;
+    ok = reportMemory(contacts()) && ok;
+    ok = reportMemory(diary()) && ok;
+    return ok ? 0 : 1;
+}

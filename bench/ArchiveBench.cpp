@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "PlainStdio.h"
 #include "Target.h"
 #include "storage/Archive.h"
 
@@ -59,9 +60,7 @@ void BM_PlainWrite(benchmark::State& state) {
         for (std::size_t i = 0; i < fields().size(); ++i) {
             const Field& x = fields()[i];
             if (i % 4 == 3) {
-                const std::string prefix = Archive::lengthPrefix(x.text.size());
-                std::fwrite(prefix.data(), 1, prefix.size(), f);
-                std::fwrite(x.text.data(), 1, x.text.size(), f);
+                veltrin::bench::plainWriteString(f, x.text);
             } else {
                 std::fwrite(&x.number, 4, 1, f);
             }
@@ -100,18 +99,7 @@ void BM_PlainRead(benchmark::State& state) {
         std::string s;
         for (int i = 0; i < kFields; ++i) {
             if (i % 4 == 3) {
-                // The same prefix rule, read the plain way.
-                unsigned char b = 0;
-                std::fread(&b, 1, 1, f);
-                std::uint32_t len = b;
-                if (b == 0xFF) {
-                    std::uint16_t w = 0;
-                    std::fread(&w, 2, 1, f);
-                    len = w;
-                    if (w == 0xFFFF) std::fread(&len, 4, 1, f);
-                }
-                s.resize(len);
-                std::fread(s.data(), 1, len, f);
+                veltrin::bench::plainReadString(f, s);
             } else {
                 std::fread(&n, 4, 1, f);
             }

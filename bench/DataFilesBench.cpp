@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "PlainStdio.h"
 #include "Target.h"
 #include "contacts/ContactRecords.h"
 #include "documents/DocumentRecords.h"
@@ -127,22 +128,29 @@ std::string digits(std::mt19937& rng, int n) {
 
 constexpr std::int32_t kBaseTime = 1780000000;  // June 2026
 
+// Top-level groups, each with `inside` groups one level down.
+template <class Group>
+std::vector<Group> makeGroups(std::mt19937& rng, int count, int inside,
+                              const std::vector<const char*>& names, std::int32_t firstId) {
+    std::vector<Group> groups(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        Group& g = groups[static_cast<std::size_t>(i)];
+        const int k = i % (inside + 1);
+        g.levelStep = k == 0 ? (i == 0 ? 0 : -1) : (k == 1 ? 1 : 0);
+        g.name = std::string(pick(rng, names)) + " " + std::to_string(i);
+        g.iconIndex = i % 8;
+        g.bold = i % 7 == 0;
+        g.isCurrent = i == 3;
+        g.groupId = firstId + i;
+    }
+    return groups;
+}
+
 EventStore makeEvents() {
     std::mt19937 rng(1);
     EventStore store;
     constexpr int groups = 400;
-    for (int i = 0; i < groups; ++i) {
-        // Top-level groups with four groups inside each.
-        EventGroup g;
-        g.levelStep = i % 5 == 0 ? (i == 0 ? 0 : -1) : (i % 5 == 1 ? 1 : 0);
-        g.name = std::string(pick(rng, {"Home", "Work", "Health", "Family", "Club"})) + " " +
-                 std::to_string(i);
-        g.iconIndex = i % 8;
-        g.bold = i % 7 == 0;
-        g.isCurrent = i == 3;
-        g.groupId = 1000 + i;
-        store.groups.push_back(g);
-    }
+    store.groups = makeGroups<EventGroup>(rng, groups, 4, {"Home", "Work", "Health", "Family", "Club"}, 1000);
     store.events.reserve(kEvents);
     for (int i = 0; i < kEvents; ++i) {
         EventItem e;
@@ -182,18 +190,9 @@ ContactStore makeContacts() {
     std::mt19937 rng(2);
     ContactStore store;
     constexpr int groups = 60;
-    for (int i = 0; i < groups; ++i) {
-        ContactGroup g;
-        g.levelStep = i % 3 == 0 ? (i == 0 ? 0 : -1) : (i % 3 == 1 ? 1 : 0);
-        g.name = std::string(pick(rng, {"Friends", "Colleagues", "Suppliers", "School", "Neighbours"})) +
-                 " " + std::to_string(i);
-        g.iconIndex = i % 6;
-        g.bold = i % 5 == 0;
-        g.isCurrent = i == 1;
-        g.collapsed = i % 2;
-        g.groupId = 200 + i;
-        store.groups.push_back(g);
-    }
+    store.groups = makeGroups<ContactGroup>(
+        rng, groups, 2, {"Friends", "Colleagues", "Suppliers", "School", "Neighbours"}, 200);
+    for (std::size_t i = 0; i < store.groups.size(); ++i) store.groups[i].collapsed = i % 2;
     store.contacts.reserve(kContacts);
     for (int i = 0; i < kContacts; ++i) {
         ContactItem c;
@@ -201,7 +200,7 @@ ContactStore makeContacts() {
         c.isCurrent = i == 7;
         auto& f = c.fields;
         auto set = [&f](const char* name, std::string value) {
-            f[static_cast<std::size_t>(ContactFieldRecordIndex(name))] = std::move(value);
+            f.set(static_cast<std::size_t>(ContactFieldRecordIndex(name)), value);
         };
         const std::string first = pick(rng, kFirstNames);
         const std::string last = pick(rng, kLastNames);
@@ -268,10 +267,9 @@ DiaryTable makeDiary() {
 struct PlainWriter {
     std::FILE* f;
     void operator()(std::int32_t& v) { std::fwrite(&v, 4, 1, f); }
-    void operator()(std::string& s) {
-        const std::string prefix = Archive::lengthPrefix(s.size());
-        std::fwrite(prefix.data(), 1, prefix.size(), f);
-        std::fwrite(s.data(), 1, s.size(), f);
+    void operator()(std::string& s) { bench::plainWriteString(f, s); }
+    void operator()(ContactFieldTexts& t) {
+        for (int i = 0; i < kContactFieldCount; ++i) bench::plainWriteString(f, t[i]);
     }
     std::int32_t count(std::size_t n) {
         std::int32_t c = static_cast<std::int32_t>(n);
@@ -284,18 +282,13 @@ struct PlainWriter {
 struct PlainReader {
     std::FILE* f;
     void operator()(std::int32_t& v) { std::fread(&v, 4, 1, f); }
-    void operator()(std::string& s) {
-        unsigned char b = 0;
-        std::fread(&b, 1, 1, f);
-        std::uint32_t len = b;
-        if (b == 0xFF) {
-            std::uint16_t w = 0;
-            std::fread(&w, 2, 1, f);
-            len = w;
-            if (w == 0xFFFF) std::fread(&len, 4, 1, f);
+    void operator()(std::string& s) { bench::plainReadString(f, s); }
+    void operator()(ContactFieldTexts& t) {
+        std::string s;
+        for (int i = 0; i < kContactFieldCount; ++i) {
+            (*this)(s);
+            t.set(i, s);
         }
-        s.resize(len);
-        std::fread(s.data(), 1, len, f);
     }
     std::int32_t count(std::size_t) {
         std::int32_t c = 0;
@@ -330,7 +323,7 @@ void fields(IO& io, ContactGroup& g) {
 template <class IO>
 void fields(IO& io, ContactItem& c) {
     io(c.groupId);
-    for (std::string& s : c.fields) io(s);
+    io(c.fields);
     io(c.isCurrent);
 }
 

@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
     contacts.groups = {{0, "Friends", 1, 0, 1, 0, 7}, {1, "Chess", 0, 1, 0, 1, 8}};
     ContactItem c;
     c.groupId = 7;
-    c.fields[3] = "Ann Lee";
-    c.fields[28] = "notes";
+    c.fields.set(3, "Ann Lee");
+    c.fields.set(28, "notes");
     contacts.contacts = {c, c};
     store("contacts", kContactsFile, [&](Archive& ar) { TransferContactStore(ar, contacts); });
     return 0;

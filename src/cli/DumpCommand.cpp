@@ -167,7 +167,7 @@ Json ContactsJson(const ContactStore& store) {
         // By field name, in the order of the field table, whatever the record order.
         Json fields;
         for (const ContactField& f : ContactFields())
-            fields[f.name] = Value(c.fields[static_cast<std::size_t>(f.recordIndex)]);
+            fields[f.name] = Value(std::string(c.fields[static_cast<std::size_t>(f.recordIndex)]));
         contact["fields"] = std::move(fields);
         VELTRIN_FIELD(contact, c, isCurrent);
         contacts.push_back(std::move(contact));

@@ -1,5 +1,9 @@
 #include "contacts/ContactRecords.h"
 
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
 #include "storage/DataFile.h"
 
 namespace veltrin {
@@ -66,9 +70,56 @@ void ContactGroup::Transfer(Archive& ar) {
     ar.int32(groupId);
 }
 
+namespace {
+
+constexpr std::size_t kMaxFieldBytes = std::numeric_limits<std::uint32_t>::max();
+
+}  // namespace
+
+void ContactFieldTexts::set(std::size_t index, std::string_view text) {
+    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+    const std::size_t old = ends_[index] - begin;
+    if (text_.size() - old > kMaxFieldBytes - std::min(text.size(), kMaxFieldBytes))
+        throw std::length_error("a contact's fields are too long");
+    text_.replace(begin, old, text.data(), text.size());
+    for (std::size_t i = index; i < ends_.size(); ++i)
+        ends_[i] = static_cast<std::uint32_t>(ends_[i] - old + text.size());
+}
+
+void ContactFieldTexts::Transfer(Archive& ar) {
+    if (ar.IsStoring()) {
+        std::string field;
+        for (std::size_t i = 0; i < ends_.size(); ++i) {
+            field.assign((*this)[i]);
+            ar.countedString(field);
+        }
+        return;
+    }
+    // Read whole before anything changes, so that a damaged contact leaves
+    // the texts as they were, and packed with one allocation.
+    std::array<std::string, kContactFieldCount> read;
+    std::size_t total = 0;
+    for (std::string& f : read) {
+        ar.countedString(f);
+        total += f.size();
+    }
+    if (!ar.ok()) return;
+    if (total > kMaxFieldBytes) {
+        ar.fail("a contact is longer than Veltrin can hold");
+        return;
+    }
+    std::string packed;
+    packed.reserve(total);
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        packed += read[i];
+        ends_[i] = static_cast<std::uint32_t>(packed.size());
+    }
+    text_ = std::move(packed);
+}
+
 void ContactItem::Transfer(Archive& ar) {
     ar.int32(groupId);
-    for (std::string& f : fields) ar.countedString(f);
+    fields.Transfer(ar);
     ar.int32(isCurrent);
 }
 

@@ -22,7 +22,7 @@ void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle) {
     const ContactItem item = list.GetContactRecord<ContactItem>(row);
     for (int c = 0; c < list.ColumnCount(); ++c) {
         const int field = ContactFieldRecordIndex(list.Column(c)->title);
-        list.SetItemText(row, c, field >= 0 ? item.fields[field] : std::string());
+        list.SetItemText(row, c, field >= 0 ? std::string(item.fields[field]) : std::string());
     }
     list.SetCellStyle(row, 0, editStyle);
 }

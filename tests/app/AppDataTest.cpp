@@ -31,7 +31,7 @@ TEST(StartUp, SaveAllWritesAllFiveFilesAndTheyLoadBackWhole) {
     data.events.groups.push_back({0, "Home", 0, 0, 1, 5});
     data.events.events.push_back(e);
     ContactItem c;
-    c.fields[3] = "Ann";
+    c.fields.set(3, "Ann");
     data.contacts.contacts.push_back(c);
     for (int view : {0, 1, 3}) {  // Today, another view, Events: no event is ever dropped
         data.settings.currentView = view;

@@ -83,7 +83,7 @@ protected:
         store.groups = {{0, "Friends", 4, 1, 1, 0, 77}};
         ContactItem c;
         c.groupId = 77;
-        for (int i = 0; i < kContactFieldCount; ++i) c.fields[i] = "field " + std::to_string(i);
+        for (int i = 0; i < kContactFieldCount; ++i) c.fields.set(i, "field " + std::to_string(i));
         c.isCurrent = 1;
         store.contacts = {c};
         c.groupId = 999;  // a group that does not exist
@@ -104,7 +104,7 @@ protected:
         EventStore events = SampleEvents();
         ASSERT_TRUE(SerializeEventsFile(events, true));
         ContactStore contacts = SampleContacts();
-        contacts.contacts[0].fields[28] = std::string(70000, 'n');  // the long length prefix
+        contacts.contacts[0].fields.set(28, std::string(70000, 'n'));  // the long length prefix
         ASSERT_TRUE(SerializeContactsFile(contacts, true));
         DiaryTable diary = {{"2026, December 07", std::string(300, 'd'), 1'796'601'600, 1}};
         ASSERT_TRUE(SerializeDiaryFile(diary, true));

@@ -35,6 +35,38 @@ TEST(ContactFieldTable, NameIsTheFourthStringOfTheRecord) {
         EXPECT_EQ(DefaultContactColumns()[i].name, ContactFields()[i].name);
 }
 
+TEST(ContactFieldTexts, SettingAFieldLeavesEveryOtherFieldAsItWas) {
+    ContactFieldTexts t;
+    for (int i = 0; i < kContactFieldCount; ++i) EXPECT_EQ(t[i], "");
+    // Filled out of order, then grown, emptied and shrunk in the middle and at both ends.
+    t.set(28, "notes");
+    t.set(0, "Ann");
+    t.set(3, "Ann Lee");
+    t.set(14, "https://ann.example.net/");
+    t.set(3, "Ann Marie Lee-Smith");
+    t.set(0, "");
+    t.set(14, "x");
+    t.set(28, "met in Oslo");
+    t.set(1, t[3].substr(10));  // a text of its own
+    const char* expected[kContactFieldCount] = {};
+    expected[1] = "Lee-Smith";
+    expected[3] = "Ann Marie Lee-Smith";
+    expected[14] = "x";
+    expected[28] = "met in Oslo";
+    for (int i = 0; i < kContactFieldCount; ++i)
+        EXPECT_EQ(t[i], expected[i] ? expected[i] : "") << "field " << i;
+
+    // The same texts reached another way are equal; any difference is not.
+    ContactFieldTexts u;
+    for (int i = kContactFieldCount - 1; i >= 0; --i) u.set(i, t[i]);
+    EXPECT_EQ(u, t);
+    u.set(2, " ");
+    EXPECT_NE(u, t);
+    u.set(1, "Lee-Smit");  // the same texts joined, split differently
+    u.set(2, "h");
+    EXPECT_NE(u, t);
+}
+
 TEST_F(ContactsFileTest, EmptyStoreIsTwentyOneBytes) {
     ContactStore store;
     ASSERT_TRUE(SerializeContactsFile(store, true));
@@ -55,14 +87,14 @@ TEST_F(ContactsFileTest, GroupsAndContactsRoundTripWithTheDisplayNameInPlace) {
                     {-1, "Work", 2, 0, 0, 1, 4711}};
     ContactItem ann;
     ann.groupId = 4711;
-    ann.fields[ContactFieldRecordIndex("First Name")] = "Ann";
-    ann.fields[ContactFieldRecordIndex("Last Name")] = "Lee";
-    ann.fields[ContactFieldRecordIndex("Name")] = "Ann Lee";
-    ann.fields[ContactFieldRecordIndex("Notes")] = "met in Oslo\r\nlikes tea";
+    ann.fields.set(ContactFieldRecordIndex("First Name"), "Ann");
+    ann.fields.set(ContactFieldRecordIndex("Last Name"), "Lee");
+    ann.fields.set(ContactFieldRecordIndex("Name"), "Ann Lee");
+    ann.fields.set(ContactFieldRecordIndex("Notes"), "met in Oslo\r\nlikes tea");
     ann.isCurrent = 1;
     ContactItem orphan;
     orphan.groupId = 99;  // names no group: kept, never shown
-    orphan.fields[0] = "Nobody";
+    orphan.fields.set(0, "Nobody");
     store.contacts = {ann, orphan};
     ASSERT_TRUE(SerializeContactsFile(store, true));
 

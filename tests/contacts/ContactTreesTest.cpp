@@ -11,8 +11,8 @@ namespace {
 ContactItem contact(std::int32_t group, const std::string& display, int current = 0) {
     ContactItem c;
     c.groupId = group;
-    c.fields[ContactFieldRecordIndex("Name")] = display;
-    c.fields[ContactFieldRecordIndex("Company")] = display + " Ltd";
+    c.fields.set(ContactFieldRecordIndex("Name"), display);
+    c.fields.set(ContactFieldRecordIndex("Company"), display + " Ltd");
     c.isCurrent = current;
     return c;
 }

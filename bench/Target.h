@@ -22,6 +22,10 @@ inline bool reportTarget(const std::string& name, double ratio, double bound) {
 // so that a run can compare its own measurements.
 class CollectingReporter : public benchmark::ConsoleReporter {
 public:
+    // Without colour codes, whatever the flags say: a custom reporter does not
+    // follow --benchmark_color, and a trailing code would run into the first
+    // "target:" line.
+    CollectingReporter() : ConsoleReporter(OO_None) {}
     std::map<std::string, double> realTime;
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) realTime[r.benchmark_name()] = r.GetAdjustedRealTime();

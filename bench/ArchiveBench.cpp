@@ -120,8 +120,9 @@ int main(int argc, char** argv) {
     auto t = veltrin::bench::runAll(argc, argv);
     bool ok = veltrin::bench::reportTarget("archive store vs plain write",
                                            t["BM_ArchiveStore"] / t["BM_PlainWrite"], 2.0);
-    ok = veltrin::bench::reportTarget("archive load vs plain read",
-                                      t["BM_ArchiveLoad"] / t["BM_PlainRead"], 2.0) && ok;
+    ok = veltrin::bench::reportTarget("archive load vs plain read", t["BM_ArchiveLoad"] / t["BM_PlainRead"],
+                                      2.0) &&
+         ok;
     std::remove(kPath);
     return ok ? 0 : 1;
 }

@@ -7,8 +7,8 @@
 // disk is left out of both sides, while every step of the program's safe
 // store (temporary file, permissions, rename) stays in.
 #include <malloc.h>
-#include <sys/statfs.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -65,7 +65,7 @@ struct BenchFolder {
         }
         root = tmpl;
         fs::create_directories(root / "data");
-        struct statfs sf{};
+        struct statfs sf {};
         onTmpfs = ::statfs(root.c_str(), &sf) == 0 && static_cast<long>(sf.f_type) == kTmpfsMagic;
         SetExecutablePathForTesting((root / "veltrin").string());
     }
@@ -89,30 +89,40 @@ const char* pick(std::mt19937& rng, const std::vector<const char*>& from) {
 }
 
 const std::vector<const char*> kFirstNames = {
-    "Anna", "Robin", "Marek", "Sofia", "Jonas", "Elena", "Tomasz", "Hannah", "Lukas", "Maria",
-    "Pieter", "Ingrid", "Oskar", "Chiara", "Mateo", "Aoife", "Nils", "Zofia", "Henrik", "Leonie"};
+    "Anna",   "Robin",  "Marek", "Sofia",  "Jonas", "Elena", "Tomasz", "Hannah", "Lukas",  "Maria",
+    "Pieter", "Ingrid", "Oskar", "Chiara", "Mateo", "Aoife", "Nils",   "Zofia",  "Henrik", "Leonie"};
 const std::vector<const char*> kLastNames = {
-    "Kowalski", "Lindqvist", "Moreau", "Fernandes", "van der Berg", "Novak", "O'Brien",
-    "Schneider", "Rossi", "Haugen", "Dubois", "Nowakowska", "Bergström", "Costa", "Meyer"};
-const std::vector<const char*> kStreets = {"Elm", "Station", "Church", "Mill", "Harbour", "Linden",
-                                           "Victoria", "Chestnut", "Market", "Orchard"};
-const std::vector<const char*> kCities = {"Leeds", "Utrecht", "Gdańsk", "Porto", "Lyon",
-                                          "Bergen", "Graz", "Cork", "Malmö", "Bologna"};
-const std::vector<const char*> kCountries = {"United Kingdom", "Netherlands", "Poland", "Portugal",
-                                             "France", "Norway", "Austria", "Ireland"};
+    "Kowalski", "Lindqvist", "Moreau", "Fernandes",  "van der Berg", "Novak", "O'Brien", "Schneider",
+    "Rossi",    "Haugen",    "Dubois", "Nowakowska", "Bergström",    "Costa", "Meyer"};
+const std::vector<const char*> kStreets = {"Elm",    "Station",  "Church",   "Mill",   "Harbour",
+                                           "Linden", "Victoria", "Chestnut", "Market", "Orchard"};
+const std::vector<const char*> kCities = {"Leeds",  "Utrecht", "Gdańsk", "Porto", "Lyon",
+                                          "Bergen", "Graz",    "Cork",   "Malmö", "Bologna"};
+const std::vector<const char*> kCountries = {"United Kingdom", "Netherlands", "Poland",  "Portugal",
+                                             "France",         "Norway",      "Austria", "Ireland"};
 const std::vector<const char*> kCompanies = {"Northwind Traders", "Harbour Logistics Ltd",
-                                             "Blue Fern Design", "Kestrel Engineering",
-                                             "City Library", "St. Mary's Hospital"};
-const std::vector<const char*> kJobs = {"Accountant", "Project Manager", "Nurse", "Librarian",
-                                        "Software Developer", "Sales Representative"};
-const std::vector<const char*> kEventNames = {
-    "Dentist appointment", "Pay the electricity bill", "Call mum", "Team meeting",
-    "Renew passport", "Water the plants", "Car service at the garage", "Take out the recycling",
-    "Piano lesson", "Submit the quarterly report", "Book club", "Back up the laptop"};
-const std::vector<const char*> kSentences = {
-    "Bring the papers from last time. ", "Ask about the new timetable. ",
-    "Remember the parking is round the back. ", "Twenty minutes by bike. ",
-    "Check the account number twice before paying. ", "Ring first if running late. "};
+                                             "Blue Fern Design",  "Kestrel Engineering",
+                                             "City Library",      "St. Mary's Hospital"};
+const std::vector<const char*> kJobs = {"Accountant", "Project Manager",    "Nurse",
+                                        "Librarian",  "Software Developer", "Sales Representative"};
+const std::vector<const char*> kEventNames = {"Dentist appointment",
+                                              "Pay the electricity bill",
+                                              "Call mum",
+                                              "Team meeting",
+                                              "Renew passport",
+                                              "Water the plants",
+                                              "Car service at the garage",
+                                              "Take out the recycling",
+                                              "Piano lesson",
+                                              "Submit the quarterly report",
+                                              "Book club",
+                                              "Back up the laptop"};
+const std::vector<const char*> kSentences = {"Bring the papers from last time. ",
+                                             "Ask about the new timetable. ",
+                                             "Remember the parking is round the back. ",
+                                             "Twenty minutes by bike. ",
+                                             "Check the account number twice before paying. ",
+                                             "Ring first if running late. "};
 
 std::string sentences(std::mt19937& rng, int n) {
     std::string s;
@@ -130,8 +140,8 @@ constexpr std::int32_t kBaseTime = 1780000000;  // June 2026
 
 // Top-level groups, each with `inside` groups one level down.
 template <class Group>
-std::vector<Group> makeGroups(std::mt19937& rng, int count, int inside,
-                              const std::vector<const char*>& names, std::int32_t firstId) {
+std::vector<Group> makeGroups(std::mt19937& rng, int count, int inside, const std::vector<const char*>& names,
+                              std::int32_t firstId) {
     std::vector<Group> groups(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         Group& g = groups[static_cast<std::size_t>(i)];
@@ -218,7 +228,8 @@ ContactStore makeContacts() {
         set("Home Phone", "+44 20 7946 " + digits(rng, 4));
         if (i % 20 == 0) set("Home Fax", "+44 20 7946 " + digits(rng, 4));
         set("Cellular", "+44 7700 " + digits(rng, 6));
-        if (i % 10 == 0) set("Personal Web Page", "https://www." + first + std::to_string(i) + ".example.net/");
+        if (i % 10 == 0)
+            set("Personal Web Page", "https://www." + first + std::to_string(i) + ".example.net/");
         if (i % 2 == 0) {  // half of them with their work address
             set("Business Street", std::to_string(1 + rng() % 90) + " " + pick(rng, kStreets) + " Road");
             set("Business City", pick(rng, kCities));
@@ -229,7 +240,8 @@ ContactStore makeContacts() {
             set("Job Title", pick(rng, kJobs));
             if (i % 4 == 0) set("Department", "Finance");
             if (i % 8 == 0) set("Office Location", "Building " + std::to_string(rng() % 9));
-            if (i % 12 == 0) set("Business Web Page", "https://intranet.example.com/people/" + std::to_string(i));
+            if (i % 12 == 0)
+                set("Business Web Page", "https://intranet.example.com/people/" + std::to_string(i));
         }
         if (i % 50 == 0) set("Pager", digits(rng, 7));
         if (i % 5 == 0) set("Notes", sentences(rng, 1 + static_cast<int>(rng() % 3)));
@@ -472,7 +484,9 @@ void registerCase(FileCase<Store>& c) {
     const std::string name = c.label;
     auto shape = [](benchmark::internal::Benchmark* b) {
         // The fastest of several runs: the machine is shared.
-        b->Repetitions(5)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true)
+        b->Repetitions(5)
+            ->ComputeStatistics("min", fastest)
+            ->ReportAggregatesOnly(true)
             ->Unit(benchmark::kMillisecond);
     };
     shape(benchmark::RegisterBenchmark((name + " store").c_str(), [&c](benchmark::State& state) {
@@ -526,8 +540,9 @@ bool reportSpeed(std::map<std::string, double>& t, FileCase<Store>& c) {
     };
     bool ok = bench::reportTarget(name + " store vs plain write",
                                   best(name + " store") / best(name + " plain write"), 2.0);
-    ok = bench::reportTarget(name + " load vs plain read",
-                             best(name + " load") / best(name + " plain read"), 2.0) && ok;
+    ok = bench::reportTarget(name + " load vs plain read", best(name + " load") / best(name + " plain read"),
+                             2.0) &&
+         ok;
     return ok;
 }
 

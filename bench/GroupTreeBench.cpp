@@ -39,7 +39,8 @@ const std::vector<Record>& records() {
     static const std::vector<Record> r = [] {
         std::vector<Record> v(100000);
         for (int i = 0; i < 100000; ++i)
-            v[i] = {"Event " + std::to_string(i), "Monday, 12:00", "3 days", std::to_string(1 + i % 10) + " of 10"};
+            v[i] = {"Event " + std::to_string(i), "Monday, 12:00", "3 days",
+                    std::to_string(1 + i % 10) + " of 10"};
         return v;
     }();
     return r;
@@ -132,8 +133,12 @@ void BM_CollapseExpandAll(benchmark::State& state) {
 // The fastest of several runs, as another process can still slow one down
 // through the shared caches.
 double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-#define VELTRIN_FASTEST \
-    UseManualTime()->Repetitions(7)->ComputeStatistics("min", fastest)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)
+#define VELTRIN_FASTEST                     \
+    UseManualTime()                         \
+        ->Repetitions(7)                    \
+        ->ComputeStatistics("min", fastest) \
+        ->ReportAggregatesOnly(true)        \
+        ->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_AppendDelete)->Arg(10000)->Arg(100000)->Iterations(20)->VELTRIN_FASTEST;
 BENCHMARK(BM_Append)->VELTRIN_FASTEST;
 BENCHMARK(BM_VectorFill)->VELTRIN_FASTEST;
@@ -146,9 +151,17 @@ int main(int argc, char** argv) {
     auto times = bench::runAll(argc, argv);
     auto t = [&](const std::string& name) { return times[name]; };
     bool ok = bench::reportTarget("tree append and delete 100000 vs 10000",
-                                  t("BM_AppendDelete/100000/iterations:20/repeats:7/manual_time_min") / t("BM_AppendDelete/10000/iterations:20/repeats:7/manual_time_min"), 12.0);
-    ok = bench::reportTarget("tree append 100000 vs vector of records", t("BM_Append/repeats:7/manual_time_min") / t("BM_VectorFill/repeats:7/manual_time_min"), 10.0) && ok;
+                                  t("BM_AppendDelete/100000/iterations:20/repeats:7/manual_time_min") /
+                                      t("BM_AppendDelete/10000/iterations:20/repeats:7/manual_time_min"),
+                                  12.0);
+    ok = bench::reportTarget(
+             "tree append 100000 vs vector of records",
+             t("BM_Append/repeats:7/manual_time_min") / t("BM_VectorFill/repeats:7/manual_time_min"), 10.0) &&
+         ok;
     ok = bench::reportTarget("tree collapse and expand all 100000 vs 10000",
-                             t("BM_CollapseExpandAll/100000/iterations:20/repeats:7/manual_time_min") / t("BM_CollapseExpandAll/10000/iterations:20/repeats:7/manual_time_min"), 12.0) && ok;
+                             t("BM_CollapseExpandAll/100000/iterations:20/repeats:7/manual_time_min") /
+                                 t("BM_CollapseExpandAll/10000/iterations:20/repeats:7/manual_time_min"),
+                             12.0) &&
+         ok;
     return ok ? 0 : 1;
 }

@@ -27,8 +27,7 @@ const std::vector<EventSchedule>& Schedules() {
         for (int i = 0; i < kRows; ++i) {
             EventSchedule& s = v[static_cast<std::size_t>(i)];
             s.kind = i % 6;
-            s.eventTime = static_cast<std::int32_t>(kStart - 5 * 365 * 86400 +
-                                                    random() % (6 * 365 * 86400));
+            s.eventTime = static_cast<std::int32_t>(kStart - 5 * 365 * 86400 + random() % (6 * 365 * 86400));
             s.minutesAfterHour = static_cast<std::int32_t>(random() % 60);
             s.dayOfMonth = static_cast<std::int32_t>(1 + random() % 31);
             s.annualDay = static_cast<std::int32_t>(1 + random() % 31);

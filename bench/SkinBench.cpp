@@ -13,8 +13,9 @@ Picture Pattern(int w, int h) {
     Picture p(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            p.setPixel(x, y, {static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x ^ y),
-                              static_cast<std::uint8_t>(y * 3)});
+            p.setPixel(x, y,
+                       {static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x ^ y),
+                        static_cast<std::uint8_t>(y * 3)});
     p.addAlpha();  // as at load
     return p;
 }
@@ -22,7 +23,8 @@ Picture Pattern(int w, int h) {
 const SkinPictures& Pictures() {
     static const SkinPictures s = [] {
         SkinPictures p;
-        for (const auto& size : veltrin::kSkinPictureSizes) p.*size.picture = Pattern(size.width, size.height);
+        for (const auto& size : veltrin::kSkinPictureSizes)
+            p.*size.picture = Pattern(size.width, size.height);
         return p;
     }();
     return s;

@@ -12,8 +12,7 @@ namespace veltrin::bench {
 // One verdict line per speed goal, in the form every benchmark here prints.
 inline bool reportTarget(const std::string& name, double ratio, double bound) {
     const bool ok = ratio <= bound;
-    std::printf("target: %s ratio=%.2f bound=%.2f %s\n", name.c_str(), ratio, bound,
-                ok ? "ok" : "MISSED");
+    std::printf("target: %s ratio=%.2f bound=%.2f %s\n", name.c_str(), ratio, bound, ok ? "ok" : "MISSED");
     std::fflush(stdout);
     return ok;
 }

@@ -46,7 +46,8 @@ void fuzzOne(std::FILE* f, std::uint64_t size) {
     const NodeHandle current = BuildEventGroupTree(groups, store.groups);
     if (current != kNoNode) groups.SelectItem(current, 0);
     const std::int32_t id = current != kNoNode ? groups.GetGroupId(current) : 0;
-    TakeEventsIntoList(store, list, [id](const EventItem& e) { return e.details.groupId == id; }, -1, -1);
+    TakeEventsIntoList(
+        store, list, [id](const EventItem& e) { return e.details.groupId == id; }, -1, -1);
     HandBackEventRows(store, list, &id, true, true);
     FillEventGroups(groups, store.groups);
 #elif VELTRIN_FUZZ_KIND == 4

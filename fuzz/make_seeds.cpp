@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     auto store = [&dir](const char* kind, const DataFileKind& file, const ArchiveBody& body) {
         std::filesystem::create_directories(dir / kind);
         std::string why;
-        if (!StoreArchiveFile((dir / kind / "seed.dat").string(), file.signature, kDefaultVersionBits, body, &why)) {
+        if (!StoreArchiveFile((dir / kind / "seed.dat").string(), file.signature, kDefaultVersionBits, body,
+                              &why)) {
             std::fprintf(stderr, "make_seeds: %s: %s\n", kind, why.c_str());
             std::exit(1);
         }

@@ -5,8 +5,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QSet>
 #include <QScreen>
+#include <QSet>
 #include <cstdio>
 
 int main(int argc, char** argv) {

@@ -179,10 +179,11 @@ QImage buttonRow(int cells, int cellWidth, int height, Face face) {
 // outer edge fixes the two sampled colours (distance 9: the strip colour,
 // distance 2: the panel colour).
 QColor frameTone(int d) {
-    static const QColor profile[10] = {
-        QColor(78, 90, 116),   QColor(214, 222, 236), QColor(236, 240, 247), QColor(226, 232, 242),
-        QColor(212, 220, 234), QColor(198, 208, 226), QColor(184, 196, 216), QColor(168, 180, 204),
-        QColor(150, 164, 188), kSurround};
+    static const QColor profile[10] = {QColor(78, 90, 116),   QColor(214, 222, 236),
+                                       QColor(236, 240, 247), QColor(226, 232, 242),
+                                       QColor(212, 220, 234), QColor(198, 208, 226),
+                                       QColor(184, 196, 216), QColor(168, 180, 204),
+                                       QColor(150, 164, 188), kSurround};
     return profile[std::max(0, std::min(9, d))];
 }
 
@@ -283,7 +284,9 @@ QImage todayHeader() {
     // Soft clouds of a few puffs each, placed by a fixed sequence so the
     // picture is the same on every run; each is drawn again one width to
     // either side, so the picture tiles without a seam.
-    auto periodic = [](qreal x, qreal period, qreal phase) { return std::sin(x / period * 2 * M_PI + phase); };
+    auto periodic = [](qreal x, qreal period, qreal phase) {
+        return std::sin(x / period * 2 * M_PI + phase);
+    };
     unsigned seed = 20260207;
     auto next = [&seed](qreal lo, qreal hi) {
         seed = seed * 1103515245u + 12345u;
@@ -321,7 +324,8 @@ QImage todayHeader() {
     for (const Hill& hl : hills) {
         QPainterPath path;
         auto y = [&](qreal x) {
-            return h * hl.level - hl.a1 * periodic(x, w / 2.0, hl.phase) - hl.a2 * periodic(x, w / 8.0, hl.phase * 2);
+            return h * hl.level - hl.a1 * periodic(x, w / 2.0, hl.phase) -
+                   hl.a2 * periodic(x, w / 8.0, hl.phase * 2);
         };
         path.moveTo(0, h);
         for (int x = 0; x <= w; x += 4) path.lineTo(x, y(x));
@@ -422,30 +426,38 @@ const int kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F,
 // leaves the segments that are off undrawn.
 void drawDigit(QPainter& p, const QRectF& cell, int digit, const QColor& lit, const QColor* unlit) {
     const bool large = cell.height() > 20;
-    const qreal t = large ? 4 : 2;        // segment thickness
-    const qreal gap = large ? 1 : 0.5;    // between neighbouring segments
+    const qreal t = large ? 4 : 2;      // segment thickness
+    const qreal gap = large ? 1 : 0.5;  // between neighbouring segments
     const qreal x0 = cell.left() + (large ? 2 : 1), x1 = cell.right() + 1 - (large ? 2 : 1);
     const qreal y0 = cell.top() + 1, y1 = cell.bottom() + 1 - 1;
     const qreal ym = (y0 + y1) / 2;
     auto horizontal = [&](qreal yc) {
         const qreal a = x0 + gap, b = x1 - gap;
-        return QPolygonF({{a, yc}, {a + t / 2, yc - t / 2}, {b - t / 2, yc - t / 2}, {b, yc}, {b - t / 2, yc + t / 2},
+        return QPolygonF({{a, yc},
+                          {a + t / 2, yc - t / 2},
+                          {b - t / 2, yc - t / 2},
+                          {b, yc},
+                          {b - t / 2, yc + t / 2},
                           {a + t / 2, yc + t / 2}});
     };
     auto vertical = [&](qreal xc, qreal ya, qreal yb) {
         ya += gap;
         yb -= gap;
-        return QPolygonF({{xc, ya}, {xc + t / 2, ya + t / 2}, {xc + t / 2, yb - t / 2}, {xc, yb},
-                          {xc - t / 2, yb - t / 2}, {xc - t / 2, ya + t / 2}});
+        return QPolygonF({{xc, ya},
+                          {xc + t / 2, ya + t / 2},
+                          {xc + t / 2, yb - t / 2},
+                          {xc, yb},
+                          {xc - t / 2, yb - t / 2},
+                          {xc - t / 2, ya + t / 2}});
     };
     const QPolygonF segments[7] = {
-        horizontal(y0 + t / 2),                    // a
-        vertical(x1 - t / 2, y0 + t / 2, ym),      // b
-        vertical(x1 - t / 2, ym, y1 - t / 2),      // c
-        horizontal(y1 - t / 2),                    // d
-        vertical(x0 + t / 2, ym, y1 - t / 2),      // e
-        vertical(x0 + t / 2, y0 + t / 2, ym),      // f
-        horizontal(ym),                            // g
+        horizontal(y0 + t / 2),                // a
+        vertical(x1 - t / 2, y0 + t / 2, ym),  // b
+        vertical(x1 - t / 2, ym, y1 - t / 2),  // c
+        horizontal(y1 - t / 2),                // d
+        vertical(x0 + t / 2, ym, y1 - t / 2),  // e
+        vertical(x0 + t / 2, y0 + t / 2, ym),  // f
+        horizontal(ym),                        // g
     };
     p.setPen(Qt::NoPen);
     for (int s = 0; s < 7; ++s) {

@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
             const double attack = std::min(1.0, u / 0.004);
             const double decay = std::exp(-u * 4.0);
             v += attack * decay *
-                 (0.6 * std::sin(2 * pi * n.freq * u) + 0.25 * std::sin(2 * pi * n.freq * 2.01 * u) * std::exp(-u * 6) +
+                 (0.6 * std::sin(2 * pi * n.freq * u) +
+                  0.25 * std::sin(2 * pi * n.freq * 2.01 * u) * std::exp(-u * 6) +
                   0.1 * std::sin(2 * pi * n.freq * 3.02 * u) * std::exp(-u * 9));
         }
         const double fadeOut = std::min(1.0, (length - t) / 0.05);

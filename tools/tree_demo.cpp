@@ -1,12 +1,12 @@
 // A scratch window with a few hundred nodes in a CGroupTree, to try the
 // control by hand: mouse, keys, in-place editing, drop-downs, the menu.
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QIcon>
 #include <QMainWindow>
 #include <QMenu>
-#include <QToolBar>
-#include <QContextMenuEvent>
 #include <QStatusBar>
+#include <QToolBar>
 #include <cstdio>
 
 #include "controls/CGroupTree.h"
@@ -35,12 +35,16 @@ public:
         priority_ = m.AddCellStyle(kStyleDropDown | kStyleButton);
         int counter = 0;
         for (int g = 0; g < 12; ++g) {
-            NodeHandle group = m.InsertItem(kRootNode, kInsertLast, "Group " + std::to_string(g + 1), 0, editable);
+            NodeHandle group =
+                m.InsertItem(kRootNode, kInsertLast, "Group " + std::to_string(g + 1), 0, editable);
             m.SetBold(group, g % 4 == 0);
             for (int s = 0; s < 4; ++s) {
-                NodeHandle sub = m.InsertItem(group, kInsertLast, "Folder " + std::to_string(g + 1) + "." + std::to_string(s + 1), 0, editable);
+                NodeHandle sub = m.InsertItem(group, kInsertLast,
+                                              "Folder " + std::to_string(g + 1) + "." + std::to_string(s + 1),
+                                              0, editable);
                 for (int i = 0; i < 5; ++i) {
-                    NodeHandle leaf = m.InsertItem(sub, kInsertLast, "Item " + std::to_string(++counter), 1 + i % 3, checked);
+                    NodeHandle leaf = m.InsertItem(sub, kInsertLast, "Item " + std::to_string(++counter),
+                                                   1 + i % 3, checked);
                     m.SetCheck(leaf, 0, i % 2);
                     m.SetItemText(leaf, 1, "note " + std::to_string(counter));
                     m.SetCellStyle(leaf, 1, editable);
@@ -60,14 +64,16 @@ public:
         bar->setIconSize(QSize(16, 16));
         bar->addActions(actions_);
         for (QAction* a : actions_)
-            if (!a->isSeparator()) connect(a, &QAction::triggered, this, [this, a] { run(a->data().toInt()); });
+            if (!a->isSeparator())
+                connect(a, &QAction::triggered, this, [this, a] { run(a->data().toInt()); });
         resize(640, 480);
         setWindowTitle("Group tree");
     }
 
     unsigned OnTreeNotify(const TreeNotification& n) override {
         if (n.code == kNotifyDropDown && tree_->model().GetCellChoices(priority_).empty())
-            for (int i = 1; i <= 10; ++i) tree_->model().AddCellChoice(priority_, std::to_string(i) + " of 10", i);
+            for (int i = 1; i <= 10; ++i)
+                tree_->model().AddCellChoice(priority_, std::to_string(i) + " of 10", i);
         if (n.code == kNotifySelectionChanged || n.code == kNotifyEndEdit)
             statusBar()->showMessage(QString("%1: %2").arg(n.code).arg(QString::fromStdString(n.text)));
         return 0;
@@ -84,9 +90,12 @@ private:
     void run(int id) {
         if (tree_->RunCommand(id)) return;
         GroupTreeModel& m = tree_->model();
-        if (id == kCmdInsertAfter || id == kCmdInsertChild) InsertForCommand(m, id, "New group", 0);
-        else if (id == kCmdDeleteItem) m.DeleteItem(m.GetSelectedItem());
-        else if (id == kCmdEditItem && m.GetSelectedItem()) m.SetItemText(m.GetSelectedItem(), 0, m.GetItemText(m.GetSelectedItem(), 0) + "*");
+        if (id == kCmdInsertAfter || id == kCmdInsertChild)
+            InsertForCommand(m, id, "New group", 0);
+        else if (id == kCmdDeleteItem)
+            m.DeleteItem(m.GetSelectedItem());
+        else if (id == kCmdEditItem && m.GetSelectedItem())
+            m.SetItemText(m.GetSelectedItem(), 0, m.GetItemText(m.GetSelectedItem(), 0) + "*");
     }
 
     CGroupTree* tree_;

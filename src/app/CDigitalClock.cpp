@@ -10,9 +10,7 @@
 
 namespace veltrin {
 
-CDigitalClock::CDigitalClock(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("clock"));
-}
+CDigitalClock::CDigitalClock(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("clock")); }
 
 CDigitalClock::~CDigitalClock() { Stop(); }
 
@@ -56,8 +54,7 @@ CDigitalClock* CDigitalClock::Create(QWidget* parent, const QImage& face, const 
 }
 
 CDigitalClock* CDigitalClock::Recreate(CDigitalClock* old, QWidget* parent, const QImage& face,
-                                       const QImage& largeDigits, const QImage& smallDigits,
-                                       int dateOrder) {
+                                       const QImage& largeDigits, const QImage& smallDigits, int dateOrder) {
     const QPoint at = old ? old->pos() : QPoint();
     delete old;
     CDigitalClock* clock = Create(parent, face, largeDigits, smallDigits, dateOrder);
@@ -82,7 +79,8 @@ void CDigitalClock::Run() {
         Tick();
         // Only the UI thread draws: post the repaint to it. A call still
         // queued when the control goes is dropped with it.
-        QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { update(); }, Qt::QueuedConnection);
         lock.lock();
         wake_.wait_for(lock, std::chrono::milliseconds(1000), [this] { return !running_; });
     }

@@ -45,8 +45,7 @@ public:
     // Destroys old (may be null) and puts a new clock with the given pictures
     // where it stood: how new clock colours reach the screen.
     static CDigitalClock* Recreate(CDigitalClock* old, QWidget* parent, const QImage& face,
-                                   const QImage& largeDigits, const QImage& smallDigits,
-                                   int dateOrder = 0);
+                                   const QImage& largeDigits, const QImage& smallDigits, int dateOrder = 0);
 
     bool isRunning() const { return worker_.joinable(); }
     int dateOrder() const { return dateOrder_; }

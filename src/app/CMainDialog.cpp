@@ -13,29 +13,29 @@
 #include "app/AppData.h"
 #include "app/CDigitalClock.h"
 #include "contacts/CContactsView.h"
+#include "contacts/ContactTrees.h"
 #include "controls/CPopupMenu.h"
 #include "controls/CSkinButton.h"
+#include "controls/SkinAssets.h"
 #include "controls/StoredQString.h"
 #include "controls/ThemeIcons.h"
-#include "controls/SkinAssets.h"
 #include "documents/CDiaryView.h"
 #include "documents/CNotesView.h"
 #include "events/CEventsView.h"
+#include "events/EventTrees.h"
 #include "imaging/QtPicture.h"
 #include "imaging/SkinResources.h"
-#include "today/CTodayView.h"
 #include "platform/Platform.h"
-#include "contacts/ContactTrees.h"
-#include "events/EventTrees.h"
 #include "settings/AppSettings.h"
 #include "storage/ModuleFolder.h"
+#include "today/CTodayView.h"
 
 namespace veltrin {
 
 CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* parent)
     : QDialog(parent), data_(data) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Veltrin"));
     setWindowIcon(QApplication::windowIcon());
     setSizeGripEnabled(false);
@@ -53,7 +53,8 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
 
     skin_ = std::make_unique<SkinAssets>();
 
-    static const char* const captions[] = {"Today", "Diary", "Notes", "Events", "Contacts", "Options", "Info"};
+    static const char* const captions[] = {"Today",    "Diary",   "Notes", "Events",
+                                           "Contacts", "Options", "Info"};
     for (int i = 0; i < 7; ++i) {
         const bool isView = i < kViewCount;
         auto* b = new CSkinButton(QString::fromLatin1(captions[i]), this,
@@ -150,12 +151,14 @@ void CMainDialog::paintEvent(QPaintEvent*) {
 void CMainDialog::showInfoMenu() {
     CPopupMenu menu(this);
     menu.setSideTitle(QStringLiteral("Veltrin"));
-    menu.addCommand(kHelpContents, QStringLiteral("Contents and index"), ThemeIcon(QStringLiteral("help-browser")));
+    menu.addCommand(kHelpContents, QStringLiteral("Contents and index"),
+                    ThemeIcon(QStringLiteral("help-browser")));
     menu.addCommand(kReadMe, QStringLiteral("Read me"), ThemeIcon(QStringLiteral("text-x-generic")));
     menu.addSeparator();
     menu.addCommand(kMinimizeToTray, QStringLiteral("Minimize to System Tray"),
                     ThemeIcon(QStringLiteral("go-down")));
-    menu.addCommand(kExitVeltrin, QStringLiteral("Exit Veltrin"), ThemeIcon(QStringLiteral("system-log-out")));
+    menu.addCommand(kExitVeltrin, QStringLiteral("Exit Veltrin"),
+                    ThemeIcon(QStringLiteral("system-log-out")));
     OnInfoCommand(menu.execUnder(button(kInfoButton)));
 }
 
@@ -287,10 +290,9 @@ void CMainDialog::showTrayIcon() {
     if (!tray_) {
         tray_ = new QSystemTrayIcon(TrayIcon(), this);
         tray_->setToolTip(QStringLiteral("Veltrin"));
-        connect(tray_, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason r) {
-                    if (r == QSystemTrayIcon::DoubleClick) RestoreFromTray();
-                });
+        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+            if (r == QSystemTrayIcon::DoubleClick) RestoreFromTray();
+        });
     }
     tray_->show();
 }
@@ -398,8 +400,7 @@ void CMainDialog::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Escape:
         event->accept();  // Enter and Escape never end the window
         return;
-    default:
-        QDialog::keyPressEvent(event);
+    default: QDialog::keyPressEvent(event);
     }
 }
 

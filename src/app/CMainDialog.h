@@ -77,7 +77,6 @@ public:
     static void SetTrayAvailableForTesting(int available);
 
 protected:
-
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

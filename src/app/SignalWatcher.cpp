@@ -21,7 +21,7 @@ SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_fds) != 0) return;
     notifier_ = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &SignalWatcher::onReadable);
-    struct sigaction sa{};
+    struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
@@ -29,7 +29,7 @@ SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent) {
 }
 
 SignalWatcher::~SignalWatcher() {
-    struct sigaction sa{};
+    struct sigaction sa {};
     sa.sa_handler = SIG_DFL;
     for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
     if (g_fds[0] >= 0) {

@@ -34,8 +34,7 @@ int RunAgenda(const AgendaOptions& o, Output io) {
     std::int64_t now = clock().now();
     if (!o.at.empty()) {
         const std::optional<std::int64_t> at = ParseLocalDateTime(o.at);
-        if (!at)
-            return BadArguments(io, "malformed time '" + o.at + "' (expected \"YYYY-MM-DD HH:MM:SS\")");
+        if (!at) return BadArguments(io, "malformed time '" + o.at + "' (expected \"YYYY-MM-DD HH:MM:SS\")");
         now = *at;
     }
     const std::optional<CivilDate> date = DateOrDayOf(o.date, now);
@@ -60,10 +59,10 @@ int RunAgenda(const AgendaOptions& o, Output io) {
     for (NodeHandle row = list.GetNextItem(kRootNode, kFirstChild); row != kNoNode;
          row = list.GetNextItem(row, kNextSibling)) {
         const EventDetails details = list.GetEventRecord<EventDetails>(row);
-        const CountdownTexts texts = EventCountdownTexts(
-            details.schedule, list.GetCheck(row, kEventNameColumn) == 1, o.seconds, now);
-        io.out << OneLine(list.GetItemText(row, kEventNameColumn)) << '\t' << texts.time << '\t'
-               << texts.left << '\t' << list.GetItemText(row, kEventPriorityColumn) << '\n';
+        const CountdownTexts texts =
+            EventCountdownTexts(details.schedule, list.GetCheck(row, kEventNameColumn) == 1, o.seconds, now);
+        io.out << OneLine(list.GetItemText(row, kEventNameColumn)) << '\t' << texts.time << '\t' << texts.left
+               << '\t' << list.GetItemText(row, kEventPriorityColumn) << '\n';
     }
     return 0;
 }

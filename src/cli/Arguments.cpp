@@ -31,8 +31,7 @@ std::optional<CivilDate> DateOrDayOf(const std::string& text, std::int64_t momen
 }
 
 std::optional<std::int64_t> ParseLocalDateTime(const std::string& text) {
-    if (text.size() != 19 || text[10] != ' ' || text[13] != ':' || text[16] != ':')
-        return std::nullopt;
+    if (text.size() != 19 || text[10] != ' ' || text[13] != ':' || text[16] != ':') return std::nullopt;
     const std::optional<CivilDate> date = ParseDate(text.substr(0, 10));
     if (!date || !DigitsAt(text, {11, 12, 14, 15, 17, 18})) return std::nullopt;
     const int hour = std::stoi(text.substr(11, 2));

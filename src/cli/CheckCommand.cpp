@@ -29,8 +29,8 @@ Command AddCheckCommand(CLI::App& program, Output io) {
         "Load a data file as the program does. Exit status 0 when it loads whole; otherwise 1, "
         "with what is wrong and the byte offset where it was found.",
         [io](const std::string& path, AnyDataFile& file) {
-            io.out << FileNameOf(path) << " loads whole: " << file.kind->signature
-                   << " file, version " << VersionNumber(file.version) << ", " << Contents(file);
+            io.out << FileNameOf(path) << " loads whole: " << file.kind->signature << " file, version "
+                   << VersionNumber(file.version) << ", " << Contents(file);
             if (file.trailingBytes > 0)
                 io.out << "; the " << Count(file.trailingBytes, "byte", "bytes")
                        << " after its end are ignored";

@@ -70,11 +70,8 @@ int ReportLoadFailure(Output io, const std::string& path, const LoadResult& resu
                       const DataFileKind* expected) {
     const std::string name = FileNameOf(path);
     switch (result.status) {
-    case LoadResult::Status::Ok:
-        return 0;
-    case LoadResult::Status::Missing:
-        io.err << "Cannot find " << name << '\n';
-        break;
+    case LoadResult::Status::Ok: return 0;
+    case LoadResult::Status::Missing: io.err << "Cannot find " << name << '\n'; break;
     case LoadResult::Status::Unreadable:
         io.err << "Cannot find " << name << '\n'
                << name << " exists but cannot be opened (" << result.why << ").\n";
@@ -97,9 +94,8 @@ int ReportLoadFailure(Output io, const std::string& path, const LoadResult& resu
     return 1;
 }
 
-Command AddDataFileCommand(CLI::App& program, Output io, const char* name,
-                           const char* description, LoadedFileAction action,
-                           const char* failureNote) {
+Command AddDataFileCommand(CLI::App& program, Output io, const char* name, const char* description,
+                           LoadedFileAction action, const char* failureNote) {
     auto path = std::make_shared<std::string>();
     CLI::App* parser = program.add_subcommand(name, description);
     parser->add_option("FILE", *path, "The data file")->required();

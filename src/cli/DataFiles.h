@@ -47,9 +47,8 @@ int ReportLoadFailure(Output io, const std::string& path, const LoadResult& resu
 // command does with it. A file that does not load whole is reported, with
 // failureNote after the reason when given, and gives status 1.
 using LoadedFileAction = std::function<int(const std::string& path, AnyDataFile& file)>;
-Command AddDataFileCommand(CLI::App& program, Output io, const char* name,
-                           const char* description, LoadedFileAction action,
-                           const char* failureNote = nullptr);
+Command AddDataFileCommand(CLI::App& program, Output io, const char* name, const char* description,
+                           LoadedFileAction action, const char* failureNote = nullptr);
 
 // The last part of a path.
 std::string FileNameOf(const std::string& path);

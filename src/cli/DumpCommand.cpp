@@ -183,11 +183,16 @@ Json FileJson(const AnyDataFile& file) {
     j["version"] = std::isnan(version) ? Json(nullptr) : Json(version);
     j["signature"] = file.kind->signature;
     Json body;
-    if (file.kind == &kSettingsFile) body = SettingsJson(file.settings);
-    else if (file.kind == &kDiaryFile) body = DiaryJson(file.diary);
-    else if (file.kind == &kNotesFile) body = Json{{"notes", TreeRecordsJson(file.notes)}};
-    else if (file.kind == &kEventsFile) body = EventsJson(file.events);
-    else body = ContactsJson(file.contacts);
+    if (file.kind == &kSettingsFile)
+        body = SettingsJson(file.settings);
+    else if (file.kind == &kDiaryFile)
+        body = DiaryJson(file.diary);
+    else if (file.kind == &kNotesFile)
+        body = Json{{"notes", TreeRecordsJson(file.notes)}};
+    else if (file.kind == &kEventsFile)
+        body = EventsJson(file.events);
+    else
+        body = ContactsJson(file.contacts);
     for (auto it = body.begin(); it != body.end(); ++it) j[it.key()] = std::move(it.value());
     return j;
 }

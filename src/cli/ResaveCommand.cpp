@@ -12,8 +12,7 @@ Command AddResaveCommand(CLI::App& program, Output io) {
         [io](const std::string& path, AnyDataFile& file) {
             std::string why;
             if (!StoreArchiveFile(path, file.kind->signature, file.version, file.body(), &why)) {
-                io.err << "Unable to write configuration file!\n"
-                       << FileNameOf(path) << ": " << why << "\n";
+                io.err << "Unable to write configuration file!\n" << FileNameOf(path) << ": " << why << "\n";
                 return 1;
             }
             return 0;

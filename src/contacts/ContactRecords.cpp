@@ -129,8 +129,7 @@ void TransferContactStore(Archive& ar, ContactStore& store) {
 }
 
 bool SerializeContactsFile(ContactStore& store, bool save) {
-    return SerializeDataFile(save, kContactsFile,
-                             [&store](Archive& ar) { TransferContactStore(ar, store); });
+    return SerializeDataFile(save, kContactsFile, [&store](Archive& ar) { TransferContactStore(ar, store); });
 }
 
 }  // namespace veltrin

@@ -13,9 +13,8 @@ NodeHandle BuildContactGroupTree(GroupTreeModel& tree, const std::vector<Contact
 }
 
 void FillContactGroups(const GroupTreeModel& tree, std::vector<ContactGroup>& groups) {
-    RecordsFromTree(tree, tree.GetSelectedItem(), groups, [&tree](NodeHandle node, ContactGroup& g) {
-        g.groupId = tree.GetContactGroupId(node);
-    });
+    RecordsFromTree(tree, tree.GetSelectedItem(), groups,
+                    [&tree](NodeHandle node, ContactGroup& g) { g.groupId = tree.GetContactGroupId(node); });
 }
 
 void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle) {
@@ -27,8 +26,7 @@ void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle) {
     list.SetCellStyle(row, 0, editStyle);
 }
 
-int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t groupId,
-                         int editStyle) {
+int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t groupId, int editStyle) {
     list.SetRedraw(false);
     NodeHandle current = kNoNode;
     int taken = 0;
@@ -52,8 +50,7 @@ int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t
     return taken;
 }
 
-void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t groupId,
-                         bool remove) {
+void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t groupId, bool remove) {
     HandBackRows(list, remove, [&](NodeHandle row, bool selected) {
         ContactItem item = list.GetContactRecord<ContactItem>(row);
         item.groupId = groupId;

@@ -21,13 +21,11 @@ void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle);
 // Moves the contacts of groupId out of the array into rows, in array order;
 // the one stored as current is selected, else the first row. Returns the
 // number of rows.
-int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t groupId,
-                         int editStyle);
+int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t groupId, int editStyle);
 
 // Appends the list's rows to the contact array with the group's id; the
 // selected row is marked current. With remove, the rows go.
-void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t groupId,
-                         bool remove);
+void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t groupId, bool remove);
 
 // What the Contacts view holds while the program runs.
 struct ContactViews {

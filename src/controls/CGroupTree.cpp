@@ -171,7 +171,8 @@ void CGroupTree::syncHeader() {
         const QString title = fromBytes(col->title);
         if (headerModel_->headerData(c, Qt::Horizontal).toString() != title)
             headerModel_->setHeaderData(c, Qt::Horizontal, title);
-        headerModel_->setHeaderData(c, Qt::Horizontal, QVariant::fromValue(int(alignOf(col->align) | Qt::AlignVCenter)),
+        headerModel_->setHeaderData(c, Qt::Horizontal,
+                                    QVariant::fromValue(int(alignOf(col->align) | Qt::AlignVCenter)),
                                     Qt::TextAlignmentRole);
         if (header_->sectionSize(c) != col->width) header_->resizeSection(c, col->width);
     }
@@ -215,9 +216,7 @@ void CGroupTree::placeEditors() {
     if (dropDown_) dropDown_->setGeometry(CellRect(row, model_.EditColumn()));
 }
 
-int CGroupTree::RowsPerPage() const {
-    return std::max(1, viewport()->height() / model_.RowHeight());
-}
+int CGroupTree::RowsPerPage() const { return std::max(1, viewport()->height() / model_.RowHeight()); }
 
 int CGroupTree::totalWidth() const {
     int w = 0;
@@ -283,8 +282,10 @@ void CGroupTree::EnsureVisible(NodeHandle node) {
     const int row = model_.GetRow(node);
     if (row < 0) return;
     QScrollBar* v = verticalScrollBar();
-    if (row < v->value()) v->setValue(row);
-    else if (row >= v->value() + RowsPerPage()) v->setValue(row - RowsPerPage() + 1);
+    if (row < v->value())
+        v->setValue(row);
+    else if (row >= v->value() + RowsPerPage())
+        v->setValue(row - RowsPerPage() + 1);
 }
 
 void CGroupTree::FitColumnWidth(int column) {
@@ -370,7 +371,8 @@ void CGroupTree::paintCell(QPainter& p, NodeHandle node, int column, const QRect
     const CellLayout l = model_.LayoutCell(node, column);
     const int top = rect.top() + (rect.height() - l.box) / 2;
     if (l.hasButtonSpace && model_.HasChildren(node))
-        drawExpandButton(p, QRect(rect.left() + l.buttonLeft, top, l.box, l.box), model_.IsCollapsed(node) != 0);
+        drawExpandButton(p, QRect(rect.left() + l.buttonLeft, top, l.box, l.box),
+                         model_.IsCollapsed(node) != 0);
     if (l.hasCheck) {
         QStyleOptionButton opt;
         opt.initFrom(this);
@@ -414,7 +416,8 @@ void CGroupTree::paintCell(QPainter& p, NodeHandle node, int column, const QRect
         p.setFont(f);
     }
     p.setPen(text);
-    const QRect tr(QPoint(rect.left() + l.textLeft + kTextPad, rect.top()), QPoint(right - kTextPad, rect.bottom()));
+    const QRect tr(QPoint(rect.left() + l.textLeft + kTextPad, rect.top()),
+                   QPoint(right - kTextPad, rect.bottom()));
     const QString s = fromBytes(model_.GetItemText(node, column));
     if (model_.LinesPerRow() > 1) {
         p.drawText(tr, int(alignOf(col->align) | Qt::AlignVCenter) | Qt::TextWordWrap, s);
@@ -450,8 +453,10 @@ void CGroupTree::press(QMouseEvent* e, bool doubleClick) {
 }
 
 void CGroupTree::after(ClickResult r) {
-    if (r == ClickResult::OpenEditor) openEditor(nullptr);
-    else if (r == ClickResult::OpenDropDown) openDropDown();
+    if (r == ClickResult::OpenEditor)
+        openEditor(nullptr);
+    else if (r == ClickResult::OpenDropDown)
+        openDropDown();
 }
 
 // ---------------------------------------------------------------- keys
@@ -614,10 +619,12 @@ void CGroupTree::openDropDown() {
     const auto choices = model_.GetCellChoices(model_.EffectiveStyle(node, column));
     for (std::size_t i = 0; i < choices.size(); ++i) {
         box->addItem(fromBytes(choices[i].text), choices[i].value);
-        if (current < 0 && choices[i].text == text && choices[i].value == value) current = static_cast<int>(i);
+        if (current < 0 && choices[i].text == text && choices[i].value == value)
+            current = static_cast<int>(i);
     }
     box->setCurrentIndex(current);
-    box->setMaxVisibleItems(std::max(1, (10 * model_.BoxSize() + 30 - cell.height()) / std::max(1, cell.height())));
+    box->setMaxVisibleItems(
+        std::max(1, (10 * model_.BoxSize() + 30 - cell.height()) / std::max(1, cell.height())));
     box->setGeometry(cell);
     box->onClosed = [this] { finishDropDown(); };
     dropDown_ = box;
@@ -632,7 +639,8 @@ void CGroupTree::finishDropDown() {
     dropDown_ = nullptr;
     const int i = box->currentIndex();
     const NodeHandle node = model_.EditNode();
-    const std::string text = i >= 0 ? toBytes(box->itemText(i)) : model_.GetItemText(node, model_.EditColumn());
+    const std::string text =
+        i >= 0 ? toBytes(box->itemText(i)) : model_.GetItemText(node, model_.EditColumn());
     const std::int32_t value = i >= 0 ? box->itemData(i).toInt() : 0;
     box->hide();
     box->deleteLater();

@@ -43,12 +43,9 @@ void CSkinButton::setBitmaps(const QPixmap& normal, const QPixmap& selected, con
 
 const QPixmap& CSkinButton::bitmap(Look look) const {
     switch (look) {
-    case Look::Hover:
-        return hover_;
-    case Look::Selected:
-        return selected_;
-    case Look::Normal:
-        break;
+    case Look::Hover: return hover_;
+    case Look::Selected: return selected_;
+    case Look::Normal: break;
     }
     return normal_;
 }
@@ -100,7 +97,8 @@ void CSkinButton::drawFallbackFace(QPainter& p, Look look) const {
     const QRect r = rect().adjusted(0, 0, -1, -1);
     QLinearGradient g(0, 0, 0, height());
     const QColor base = palette().color(QPalette::Button);
-    g.setColorAt(0, look == Look::Selected ? base.darker(115) : base.lighter(look == Look::Hover ? 112 : 104));
+    g.setColorAt(0,
+                 look == Look::Selected ? base.darker(115) : base.lighter(look == Look::Hover ? 112 : 104));
     g.setColorAt(1, look == Look::Selected ? base : base.darker(108));
     p.fillRect(r, g);
     p.setPen(palette().color(QPalette::Mid));

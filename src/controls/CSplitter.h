@@ -36,8 +36,8 @@ private:
 
     int startX_ = 0;
     int left_ = 200, right_ = 300;
-    int pressX_ = 0;       // the bar's x when the drag began
-    int grabOffset_ = 0;   // where in the bar the pointer took it
+    int pressX_ = 0;      // the bar's x when the drag began
+    int grabOffset_ = 0;  // where in the bar the pointer took it
     bool dragging_ = false;
 };
 

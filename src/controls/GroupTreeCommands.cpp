@@ -18,8 +18,8 @@ const std::vector<GroupTreeCommandEntry>& GroupTreeCommandEntries() {
     return entries;
 }
 
-NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string& text, int image,
-                            int style, const std::function<void(NodeHandle)>& fill) {
+NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string& text, int image, int style,
+                            const std::function<void(NodeHandle)>& fill) {
     const NodeHandle selected = tree.GetSelectedItem();
     NodeHandle node = kNoNode;
     if (selected == kNoNode) {
@@ -40,8 +40,7 @@ NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string
 bool MoveSelected(GroupTreeModel& tree, int command) {
     const NodeHandle selected = tree.GetSelectedItem();
     if (selected == kNoNode) return false;
-    const NodeHandle other =
-        tree.GetNextItem(selected, command == kCmdMoveUp ? kPrevSibling : kNextSibling);
+    const NodeHandle other = tree.GetNextItem(selected, command == kCmdMoveUp ? kPrevSibling : kNextSibling);
     if (other == kNoNode) return false;
     tree.SwapItems(selected, other);
     return true;

@@ -35,9 +35,8 @@ const std::vector<GroupTreeCommandEntry>& GroupTreeCommandEntries();
 // Insert after / Insert as a child: places a new node next to or under the
 // selected one (the last top-level node with no selection), expands the parent
 // of a new child, lets fill() give it its record, then selects it.
-NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string& text,
-                            int image = -1, int style = -1,
-                            const std::function<void(NodeHandle)>& fill = {});
+NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string& text, int image = -1,
+                            int style = -1, const std::function<void(NodeHandle)>& fill = {});
 
 // Move up / Move down: swaps the selected node with its previous or next
 // sibling. False when there is nothing to swap with.

@@ -173,8 +173,8 @@ unsigned GroupTreeModel::notify(int code, const Node* n, int column, const Cell*
 
 // ---------------------------------------------------------------- structure
 
-NodeHandle GroupTreeModel::InsertItem(NodeHandle parent, NodeHandle where, const std::string& text,
-                                      int image, int style) {
+NodeHandle GroupTreeModel::InsertItem(NodeHandle parent, NodeHandle where, const std::string& text, int image,
+                                      int style) {
     Node* p = find(parent);
     if (!p) return kNoNode;
     ++mutations_;
@@ -199,11 +199,14 @@ NodeHandle GroupTreeModel::InsertItem(NodeHandle parent, NodeHandle where, const
     Cell& cell = n->cells[textColumn];
     cell.text = text;
     cell.image = static_cast<std::int16_t>(image >= 0 && image <= kMaxImage ? image : -1);
-    cell.style = static_cast<std::int8_t>(style >= 0 && static_cast<std::size_t>(style) < styles_.size() ? style : -1);
+    cell.style =
+        static_cast<std::int8_t>(style >= 0 && static_cast<std::size_t>(style) < styles_.size() ? style : -1);
 
     std::size_t pos = p->children.size();
-    if (where == kInsertFirst || where == kInsertFirstSorted) pos = 0;
-    else if (after) pos = after->index + 1;
+    if (where == kInsertFirst || where == kInsertFirstSorted)
+        pos = 0;
+    else if (after)
+        pos = after->index + 1;
     if (pos == p->children.size()) {
         n->index = static_cast<std::uint32_t>(pos);
         p->children.push_back(n);
@@ -329,8 +332,10 @@ void GroupTreeModel::setCollapsed(Node* n, bool want, bool keepRows) {
         rowsChanged();
     }
     notify(kNotifyCollapsedChanged, n, -1);
-    if (want && sel_ && isAncestor(n, sel_)) select(n, selColumn_, false);
-    else nodeChanged(n);
+    if (want && sel_ && isAncestor(n, sel_))
+        select(n, selColumn_, false);
+    else
+        nodeChanged(n);
 }
 
 void GroupTreeModel::SetAllCollapsed(bool collapse) {
@@ -432,9 +437,7 @@ NodeHandle GroupTreeModel::GetNextItem(NodeHandle node, int relation) const {
         }
         break;
     case kFirstShown: r = root_.children.empty() ? nullptr : root_.children.front(); break;
-    case kLastShown:
-        r = root_.children.empty() ? nullptr : lastShownDescendant(root_.children.back());
-        break;
+    case kLastShown: r = root_.children.empty() ? nullptr : lastShownDescendant(root_.children.back()); break;
     default: break;
     }
     return r ? r->handle : kNoNode;
@@ -549,7 +552,8 @@ unsigned GroupTreeModel::StyleFlags(NodeHandle node, int column) const {
 void GroupTreeModel::SetCellStyle(NodeHandle node, int column, int style) {
     Node* n = nullptr;
     if (Cell* c = cellFor(node, column, &n)) {
-        c->style = static_cast<std::int8_t>((style >= 0 && static_cast<std::size_t>(style) < styles_.size()) ? style : -1);
+        c->style = static_cast<std::int8_t>(
+            (style >= 0 && static_cast<std::size_t>(style) < styles_.size()) ? style : -1);
         nodeChanged(n);
     }
 }
@@ -566,8 +570,7 @@ void GroupTreeModel::SetBold(NodeHandle node, int bold) {
     nodeChanged(n);
 }
 
-void GroupTreeModel::SetItemColours(NodeHandle node, std::optional<Colour> text,
-                                    std::optional<Colour> back) {
+void GroupTreeModel::SetItemColours(NodeHandle node, std::optional<Colour> text, std::optional<Colour> back) {
     Extra* x = slotsFor(node);
     if (!x) return;
     x->textColour = text;
@@ -721,8 +724,8 @@ void GroupTreeModel::SelectItem(NodeHandle node, int column, bool scroll) {
 
 NodeHandle GroupTreeModel::GetSelectedItem() const { return sel_ ? sel_->handle : kNoNode; }
 
-NodeHandle GroupTreeModel::FindItem(NodeHandle parent, NodeHandle first, int column,
-                                    const std::string& text, bool caseInsensitive) const {
+NodeHandle GroupTreeModel::FindItem(NodeHandle parent, NodeHandle first, int column, const std::string& text,
+                                    bool caseInsensitive) const {
     const Node* p = find(parent);
     if (!p) return kNoNode;
     std::size_t start = 0;
@@ -857,7 +860,8 @@ CellPart GroupTreeModel::PartAt(NodeHandle node, int column, int xInCell, int ce
     auto inside = [&](int left) { return xInCell >= left && xInCell < left + l.box; };
     if (l.hasButtonSpace && !n->children.empty() && inside(l.buttonLeft)) return CellPart::Button;
     if (l.hasCheck && inside(l.checkLeft)) return CellPart::Check;
-    if ((StyleFlags(node, column) & kStyleButton) && xInCell >= cellWidth - l.box) return CellPart::CellButton;
+    if ((StyleFlags(node, column) & kStyleButton) && xInCell >= cellWidth - l.box)
+        return CellPart::CellButton;
     if (l.hasIcon && inside(l.iconLeft)) return CellPart::Icon;
     if (xInCell >= l.textLeft) return CellPart::Text;
     return CellPart::None;
@@ -939,7 +943,9 @@ bool GroupTreeModel::HandleKey(TreeKey key, int rowsPerPage) {
         case TreeKey::PageDown:
             if (first) SelectItem(first, 0, true);
             return true;
-        case TreeKey::BackTab: if (last) SelectItem(last, lastColumn, true); return true;
+        case TreeKey::BackTab:
+            if (last) SelectItem(last, lastColumn, true);
+            return true;
         case TreeKey::Up:
         case TreeKey::PageUp:
             if (last) SelectItem(last, 0, true);
@@ -983,7 +989,9 @@ bool GroupTreeModel::HandleKey(TreeKey key, int rowsPerPage) {
         return true;
     case TreeKey::Left:
     case TreeKey::Right:
-        if (!fullRow_) SelectItem(sel_->handle, std::clamp(column + (key == TreeKey::Left ? -1 : 1), 0, lastColumn), true);
+        if (!fullRow_)
+            SelectItem(sel_->handle, std::clamp(column + (key == TreeKey::Left ? -1 : 1), 0, lastColumn),
+                       true);
         return true;
     case TreeKey::Expand: SetCollapsed(sel_->handle, 0); return true;
     case TreeKey::Collapse: SetCollapsed(sel_->handle, 1); return true;

@@ -144,8 +144,8 @@ public:
     int ControlId() const { return controlId_; }
 
     // Structure.
-    NodeHandle InsertItem(NodeHandle parent, NodeHandle where, const std::string& text,
-                          int image = -1, int style = -1);
+    NodeHandle InsertItem(NodeHandle parent, NodeHandle where, const std::string& text, int image = -1,
+                          int style = -1);
     void DeleteItem(NodeHandle node);
     NodeHandle GetNextItem(NodeHandle node, int relation) const;
     NodeHandle GetChildItem(NodeHandle parent, int index) const;
@@ -226,7 +226,10 @@ public:
     int TreeColumnIndex() const { return treeColumn_; }
 
     // List-wide look.
-    void SetListColours(Colour text, Colour back) { listText_ = text; listBack_ = back; }
+    void SetListColours(Colour text, Colour back) {
+        listText_ = text;
+        listBack_ = back;
+    }
     Colour ListTextColour() const { return listText_; }
     Colour ListBackColour() const { return listBack_; }
     void SetBoxSize(int s) { boxSize_ = s > 0 ? s : 1; }

@@ -9,8 +9,7 @@ int DepthAfterLevelStep(int previousDepth, std::int32_t step) {
     return static_cast<int>(std::clamp<std::int64_t>(depth, 1, static_cast<std::int64_t>(previousDepth) + 1));
 }
 
-void WalkLevelSteps(const GroupTreeModel& tree,
-                    const std::function<void(NodeHandle, std::int32_t)>& visit) {
+void WalkLevelSteps(const GroupTreeModel& tree, const std::function<void(NodeHandle, std::int32_t)>& visit) {
     int step = 0;
     for (NodeHandle node = tree.GetNextItem(kRootNode, kFirstChild); node != kNoNode;
          node = tree.NextInPreorder(node, &step))

@@ -37,7 +37,8 @@ bool frameable(const QImage& skin) {
 }  // namespace
 
 void PaintSkinFrame(QPainter& p, const QImage& skin, const QRect& outer) {
-    if (!frameable(skin) || outer.width() < 2 * kSkinFrameWidth || outer.height() < 2 * kSkinFrameWidth) return;
+    if (!frameable(skin) || outer.width() < 2 * kSkinFrameWidth || outer.height() < 2 * kSkinFrameWidth)
+        return;
     const int f = kSkinFrameWidth, sw = skin.width(), sh = skin.height();
     const int l = outer.left(), t = outer.top(), r = outer.right() + 1, b = outer.bottom() + 1;
     // Corners as they are, edges stretched along their length.
@@ -67,8 +68,8 @@ void PaintSkinBackground(QPainter& p, const QImage& skin, const QRect& area) {
     const QRect inner(f, f, skin.width() - 2 * f, skin.height() - 2 * f);
     // Scaled to cover the area without distortion, keeping the picture's
     // lower edge (where its pattern lies) and cutting from the top.
-    const double scale = std::max(1.0, std::max(double(area.width()) / inner.width(),
-                                                 double(area.height()) / inner.height()));
+    const double scale =
+        std::max(1.0, std::max(double(area.width()) / inner.width(), double(area.height()) / inner.height()));
     const int w = std::min(inner.width(), int(area.width() / scale + 0.5));
     const int h = std::min(inner.height(), int(area.height() / scale + 0.5));
     const QRect source(inner.left(), inner.bottom() + 1 - h, w, h);

@@ -9,8 +9,9 @@ QIcon ThemeIcon(const QString& name) {
     static const bool themed = [] {
         // Some platforms (offscreen, bare X servers) know no icon folders.
         QStringList paths = QIcon::themeSearchPaths();
-        for (const QString& dir : QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
-                                                            QStringLiteral("icons"), QStandardPaths::LocateDirectory))
+        for (const QString& dir :
+             QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                       QStandardPaths::LocateDirectory))
             if (!paths.contains(dir)) paths << dir;
         if (!paths.contains(QStringLiteral("/usr/share/icons"))) paths << QStringLiteral("/usr/share/icons");
         QIcon::setThemeSearchPaths(paths);
@@ -27,11 +28,9 @@ QIcon NumberedIcon(int number) {
         int number;
         const char* name;
     } table[] = {
-        {161, "list-remove"},         {163, "list-add"},      {202, "document-new"},
-        {197, "folder-new"},          {194, "document-properties"},
-        {201, "edit-delete"},         {199, "go-up"},         {198, "go-down"},
-        {286, "appointment-new"},     {300, "process-stop"},  {274, "help-browser"},
-        {303, "document-open"},
+        {161, "list-remove"},         {163, "list-add"},     {202, "document-new"}, {197, "folder-new"},
+        {194, "document-properties"}, {201, "edit-delete"},  {199, "go-up"},        {198, "go-down"},
+        {286, "appointment-new"},     {300, "process-stop"}, {274, "help-browser"}, {303, "document-open"},
     };
     for (const auto& entry : table)
         if (entry.number == number) return ThemeIcon(QString::fromLatin1(entry.name));

@@ -2,18 +2,16 @@
 
 namespace veltrin {
 
-bool IsLeapYear(std::int64_t year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(std::int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(std::int64_t year, int month) {
     switch (month) {
-    case 4: case 6: case 9: case 11:
-        return 30;
-    case 2:
-        return IsLeapYear(year) ? 29 : 28;
-    default:
-        return 31;
+    case 4:
+    case 6:
+    case 9:
+    case 11: return 30;
+    case 2: return IsLeapYear(year) ? 29 : 28;
+    default: return 31;
     }
 }
 

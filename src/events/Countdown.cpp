@@ -40,16 +40,13 @@ std::string LeftText(std::int64_t left, bool showSeconds) {
     return out;
 }
 
-CountdownTexts EventCountdownTexts(const EventSchedule& s, bool actual, bool showSeconds,
-                                   std::int64_t now) {
+CountdownTexts EventCountdownTexts(const EventSchedule& s, bool actual, bool showSeconds, std::int64_t now) {
     if (!actual) return {kNotActualText, kNotActualText};
     const std::int64_t due = NextOccurrence(s, now);
     return {DueTimeText(due), LeftText(due - now, showSeconds)};
 }
 
-std::string PriorityText(std::int32_t priority) {
-    return std::to_string(priority) + " of 10";
-}
+std::string PriorityText(std::int32_t priority) { return std::to_string(priority) + " of 10"; }
 
 std::int32_t PriorityFromText(const std::string& text) {
     return static_cast<std::int32_t>(std::strtol(text.substr(0, 2).c_str(), nullptr, 10));

@@ -24,8 +24,7 @@ struct CountdownTexts {
     std::string time;
     std::string left;
 };
-CountdownTexts EventCountdownTexts(const EventSchedule& s, bool actual, bool showSeconds,
-                                   std::int64_t now);
+CountdownTexts EventCountdownTexts(const EventSchedule& s, bool actual, bool showSeconds, std::int64_t now);
 
 // "%d of 10", and back from the text's first two characters as an integer.
 std::string PriorityText(std::int32_t priority);

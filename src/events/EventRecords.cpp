@@ -47,8 +47,7 @@ void TransferEventStore(Archive& ar, EventStore& store) {
 }
 
 bool SerializeEventsFile(EventStore& store, bool save) {
-    return SerializeDataFile(save, kEventsFile,
-                             [&store](Archive& ar) { TransferEventStore(ar, store); });
+    return SerializeDataFile(save, kEventsFile, [&store](Archive& ar) { TransferEventStore(ar, store); });
 }
 
 }  // namespace veltrin

@@ -37,11 +37,10 @@ struct EventSchedule {
     std::int32_t lastCheck = 0;
 
     bool operator==(const EventSchedule& o) const {
-        return kind == o.kind && eventTime == o.eventTime &&
-               minutesAfterHour == o.minutesAfterHour && dayOfMonth == o.dayOfMonth &&
-               annualDay == o.annualDay && annualMonth == o.annualMonth &&
-               whichDays == o.whichDays && customDays == o.customDays &&
-               weekday == o.weekday && nextDue == o.nextDue && lastCheck == o.lastCheck;
+        return kind == o.kind && eventTime == o.eventTime && minutesAfterHour == o.minutesAfterHour &&
+               dayOfMonth == o.dayOfMonth && annualDay == o.annualDay && annualMonth == o.annualMonth &&
+               whichDays == o.whichDays && customDays == o.customDays && weekday == o.weekday &&
+               nextDue == o.nextDue && lastCheck == o.lastCheck;
     }
     bool operator!=(const EventSchedule& o) const { return !(*this == o); }
 };

@@ -60,8 +60,8 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
     return taken;
 }
 
-void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId,
-                       bool markCurrent, bool remove) {
+void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId, bool markCurrent,
+                       bool remove) {
     HandBackRows(list, remove, [&](NodeHandle row, bool selected) {
         EventItem item = EventItemFromRow(list, row, markCurrent && selected);
         if (groupId) item.details.groupId = *groupId;

@@ -10,7 +10,12 @@
 namespace veltrin {
 
 // The four columns of both event lists.
-enum EventListColumn { kEventNameColumn = 0, kEventTimeColumn = 1, kEventLeftColumn = 2, kEventPriorityColumn = 3 };
+enum EventListColumn {
+    kEventNameColumn = 0,
+    kEventTimeColumn = 1,
+    kEventLeftColumn = 2,
+    kEventPriorityColumn = 3
+};
 
 // Builds the Events view's group tree from the group array; returns the node
 // of the group stored as current (kNoNode when none is).
@@ -36,8 +41,8 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
 // Appends the list's rows to the event array, in list order. groupId, when
 // not null, is written into every event (the group selected in the tree);
 // markCurrent marks the list's selected row. With remove, the rows go.
-void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId,
-                       bool markCurrent, bool remove);
+void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId, bool markCurrent,
+                       bool remove);
 
 // The two lists and the tree that may hold events while the program runs.
 struct EventViews {

@@ -66,16 +66,15 @@ LocalCalendar& LocalCalendar::current() {
     return calendar;
 }
 
-std::optional<std::int64_t> LocalCalendar::make(std::int64_t year, std::int64_t month,
-                                                std::int64_t day, std::int64_t hour,
-                                                std::int64_t minute, std::int64_t second) {
+std::optional<std::int64_t> LocalCalendar::make(std::int64_t year, std::int64_t month, std::int64_t day,
+                                                std::int64_t hour, std::int64_t minute, std::int64_t second) {
     // Fields from a damaged record may be anything; beyond these bounds no
     // date fits the library's year anyway, and the sums below cannot overflow.
     constexpr std::int64_t kLimit = std::int64_t(1) << 33;
     for (std::int64_t v : {year, month, day, hour, minute, second})
         if (v < -kLimit || v > kLimit) return std::nullopt;
-    const std::int64_t local = DaysFromCivil(year, month, 1) * kDay + (day - 1) * kDay +
-                               hour * 3600 + minute * 60 + second;
+    const std::int64_t local =
+        DaysFromCivil(year, month, 1) * kDay + (day - 1) * kDay + hour * 3600 + minute * 60 + second;
     const Day& info = lookup(FloorDiv(local, kDay));
     if (info.regular) return local - info.offset;
     return LibraryMakeTime(DateTimeFromSeconds(local));
@@ -117,8 +116,7 @@ void LocalCalendar::followZone() {
         tz = std::getenv("TZ");
     }
     const bool set = tz != nullptr;
-    if (set == zoneSet_ && (!set || zoneName_ == tz) && seenGeneration_ == ZoneGeneration())
-        return;
+    if (set == zoneSet_ && (!set || zoneName_ == tz) && seenGeneration_ == ZoneGeneration()) return;
     zoneSet_ = set;
     zoneName_ = set ? tz : "";
     seenGeneration_ = ZoneGeneration();
@@ -154,9 +152,8 @@ LocalCalendar::Day LocalCalendar::learn(std::int64_t day) {
     return info;
 }
 
-std::optional<std::int64_t> MakeLocalTime(std::int64_t year, std::int64_t month,
-                                          std::int64_t day, std::int64_t hour,
-                                          std::int64_t minute, std::int64_t second) {
+std::optional<std::int64_t> MakeLocalTime(std::int64_t year, std::int64_t month, std::int64_t day,
+                                          std::int64_t hour, std::int64_t minute, std::int64_t second) {
     return LocalCalendar::current().make(year, month, day, hour, minute, second);
 }
 
@@ -193,9 +190,7 @@ std::string FormatDateTime(const DateTime& f, const char* pattern) {
         case 'M': AppendTwoDigits(out, f.minute); break;
         case 'S': AppendTwoDigits(out, f.second); break;
         case '%': out += '%'; break;
-        default:
-            out += '%';
-            out += *p;
+        default: out += '%'; out += *p;
         }
     }
     return out;
@@ -210,8 +205,7 @@ void PinLocalZone() {
     tzset();
     setenv("TZ", kPinnedZone, 1);
     tzset();
-    if (ZoneWatch() < 0)
-        ZoneWatch() = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (ZoneWatch() < 0) ZoneWatch() = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     // Zone tools replace the link in /etc rather than writing through it.
     if (ZoneWatch() >= 0 &&
         inotify_add_watch(ZoneWatch(), "/etc",

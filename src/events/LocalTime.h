@@ -19,9 +19,8 @@ namespace veltrin {
 // The time of the given local calendar fields, which roll over when out of
 // range; daylight saving is left for the library to decide on days when the
 // clocks change. Empty when the time cannot be represented.
-std::optional<std::int64_t> MakeLocalTime(std::int64_t year, std::int64_t month,
-                                          std::int64_t day, std::int64_t hour,
-                                          std::int64_t minute, std::int64_t second);
+std::optional<std::int64_t> MakeLocalTime(std::int64_t year, std::int64_t month, std::int64_t day,
+                                          std::int64_t hour, std::int64_t minute, std::int64_t second);
 
 // The local calendar fields of a time.
 DateTime BreakDownLocal(std::int64_t t);

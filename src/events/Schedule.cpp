@@ -59,8 +59,8 @@ std::int64_t NextMatchingDay(LocalCalendar& cal, const EventSchedule& s, const D
     return s.eventTime;
 }
 
-std::int64_t AtTimeOf(LocalCalendar& cal, const DateTime& at, const EventSchedule& s,
-                      std::int64_t y, std::int64_t m, std::int64_t d) {
+std::int64_t AtTimeOf(LocalCalendar& cal, const DateTime& at, const EventSchedule& s, std::int64_t y,
+                      std::int64_t m, std::int64_t d) {
     return cal.make(y, m, d, at.hour, at.minute, at.second).value_or(s.eventTime);
 }
 
@@ -140,9 +140,7 @@ std::int64_t NextOccurrence(const EventSchedule& s, std::int64_t now) {
 
 std::int64_t NextOccurrence(const EventSchedule& s) { return NextOccurrence(s, clock().now()); }
 
-std::int64_t TimeLeft(const EventSchedule& s, std::int64_t now) {
-    return NextOccurrence(s, now) - now;
-}
+std::int64_t TimeLeft(const EventSchedule& s, std::int64_t now) { return NextOccurrence(s, now) - now; }
 
 std::int64_t TimeLeft(const EventSchedule& s) { return TimeLeft(s, clock().now()); }
 

@@ -13,8 +13,8 @@ void putTwo(ClockDigits& d, int at, int value) {
 
 }  // namespace
 
-ClockDigits ClockDigitsAt(std::int64_t year, int month, int day, int hour, int minute,
-                          int second, int dateOrder) {
+ClockDigits ClockDigitsAt(std::int64_t year, int month, int day, int hour, int minute, int second,
+                          int dateOrder) {
     ClockDigits d{};
     putTwo(d, 0, hour);
     putTwo(d, 2, minute);

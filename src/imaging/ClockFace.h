@@ -23,8 +23,8 @@ using ClockDigits = std::array<std::uint8_t, 14>;
 
 // The digits of a local moment. The year shows its last four digits, so a
 // year outside 0–9999 can never pick a cell outside the digit strips.
-ClockDigits ClockDigitsAt(std::int64_t year, int month, int day, int hour, int minute,
-                          int second, int dateOrder);
+ClockDigits ClockDigitsAt(std::int64_t year, int month, int day, int hour, int minute, int second,
+                          int dateOrder);
 
 enum class ClockStrip { Large, Small };
 
@@ -38,13 +38,20 @@ struct ClockCell {
 // The cells in the order of ClockDigits. The dashes and the colon belong to
 // the face and are never redrawn.
 inline constexpr std::array<ClockCell, 14> kClockCells = {{
-    {ClockStrip::Large, 5, 33},   {ClockStrip::Large, 32, 33},   // hours
-    {ClockStrip::Large, 65, 33},  {ClockStrip::Large, 92, 33},   // minutes
-    {ClockStrip::Small, 120, 50}, {ClockStrip::Small, 134, 50},  // seconds
-    {ClockStrip::Small, 5, 5},    {ClockStrip::Small, 19, 5},    // day or month
-    {ClockStrip::Small, 41, 5},   {ClockStrip::Small, 55, 5},    // month or day
-    {ClockStrip::Small, 77, 5},   {ClockStrip::Small, 91, 5},    // year
-    {ClockStrip::Small, 105, 5},  {ClockStrip::Small, 119, 5},
+    {ClockStrip::Large, 5, 33},
+    {ClockStrip::Large, 32, 33},  // hours
+    {ClockStrip::Large, 65, 33},
+    {ClockStrip::Large, 92, 33},  // minutes
+    {ClockStrip::Small, 120, 50},
+    {ClockStrip::Small, 134, 50},  // seconds
+    {ClockStrip::Small, 5, 5},
+    {ClockStrip::Small, 19, 5},  // day or month
+    {ClockStrip::Small, 41, 5},
+    {ClockStrip::Small, 55, 5},  // month or day
+    {ClockStrip::Small, 77, 5},
+    {ClockStrip::Small, 91, 5},  // year
+    {ClockStrip::Small, 105, 5},
+    {ClockStrip::Small, 119, 5},
 }};
 
 // Cell sizes: the strips hold the digits 0 to 9 side by side.

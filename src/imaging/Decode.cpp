@@ -23,8 +23,8 @@ void jpegMessage(j_common_ptr cinfo, int level) {
 
 // Runs the decompression; returns false on any failure. Kept apart from
 // objects with destructors, since libjpeg leaves through longjmp.
-bool decodeJpegInto(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& rows,
-                    int& width, int& height) {
+bool decodeJpegInto(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& rows, int& width,
+                    int& height) {
     jpeg_decompress_struct cinfo;
     detail::JpegError err;
     cinfo.err = jpeg_std_error(&err.mgr);

@@ -15,7 +15,6 @@ namespace veltrin {
 
 namespace {
 
-
 // Compresses into a buffer that libjpeg allocates; false on any failure.
 bool compressJpeg(const Picture& picture, int quality, unsigned char** out, unsigned long* outSize) {
     jpeg_compress_struct cinfo;
@@ -36,8 +35,8 @@ bool compressJpeg(const Picture& picture, int quality, unsigned char** out, unsi
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(picture.bits() +
-                                            static_cast<std::size_t>(cinfo.next_scanline) * picture.width() * 3);
+        JSAMPROW row = const_cast<JSAMPROW>(picture.bits() + static_cast<std::size_t>(cinfo.next_scanline) *
+                                                                 picture.width() * 3);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);

@@ -210,13 +210,14 @@ void Picture::tileOnto(Picture& target, const PixelRect& area) const {
         copyPiece(*this, target,
                   {{p.source.x + piece.source.x, p.source.y + piece.source.y, piece.source.width,
                     piece.source.height},
-                   piece.targetX, piece.targetY});
+                   piece.targetX,
+                   piece.targetY});
     }
 }
 
 bool operator==(const Picture& a, const Picture& b) {
-    return a.width_ == b.width_ && a.height_ == b.height_ && a.pixels_ == b.pixels_ &&
-           a.alpha_ == b.alpha_ && (a.alpha_.empty() || a.alphaCeiling_ == b.alphaCeiling_);
+    return a.width_ == b.width_ && a.height_ == b.height_ && a.pixels_ == b.pixels_ && a.alpha_ == b.alpha_ &&
+           (a.alpha_.empty() || a.alphaCeiling_ == b.alphaCeiling_);
 }
 
 std::vector<TilePiece> TilePieces(int pictureWidth, int pictureHeight, const PixelRect& area) {

@@ -6,9 +6,7 @@ namespace {
 constexpr std::uint8_t kTintAlpha = 51;
 }
 
-Picture TintPicture(const Picture& picture, Rgb colour) {
-    return picture.blendedCopy(colour, kTintAlpha);
-}
+Picture TintPicture(const Picture& picture, Rgb colour) { return picture.blendedCopy(colour, kTintAlpha); }
 
 FacePosition PositionInRow(int index, int count) {
     if (index <= 0) return FacePosition::Left;

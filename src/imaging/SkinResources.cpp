@@ -48,7 +48,8 @@ SkinPictures LoadSkinPictures() {
 
 ClockPictures LoadClockPictures() {
     const QString bitmap = QStringLiteral("BITMAP");
-    return {LoadResourcePicture(QStringLiteral("220"), bitmap), LoadResourcePicture(QStringLiteral("221"), bitmap),
+    return {LoadResourcePicture(QStringLiteral("220"), bitmap),
+            LoadResourcePicture(QStringLiteral("221"), bitmap),
             LoadResourcePicture(QStringLiteral("219"), bitmap)};
 }
 

@@ -20,7 +20,7 @@ std::string configHome() {
 
 bool makeFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) {
-        struct stat st{};
+        struct stat st {};
         return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
     return false;

@@ -13,13 +13,10 @@ public:
     enum class Answer { Ok, Yes, No };
 
     virtual ~Messages() = default;
-    virtual Answer show(const std::string& text, const std::string& caption,
-                        Icon icon, Buttons buttons) = 0;
+    virtual Answer show(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) = 0;
 
     // The file-error box: caption "Veltrin", exclamation icon, OK.
-    void fileError(const std::string& text) {
-        show(text, "Veltrin", Icon::Exclamation, Buttons::Ok);
-    }
+    void fileError(const std::string& text) { show(text, "Veltrin", Icon::Exclamation, Buttons::Ok); }
 };
 
 }  // namespace veltrin

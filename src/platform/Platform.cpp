@@ -7,8 +7,8 @@ namespace veltrin {
 
 std::int64_t SystemClock::now() const { return static_cast<std::int64_t>(std::time(nullptr)); }
 
-Messages::Answer ConsoleMessages::show(const std::string& text, const std::string& caption,
-                                       Icon, Buttons buttons) {
+Messages::Answer ConsoleMessages::show(const std::string& text, const std::string& caption, Icon,
+                                       Buttons buttons) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
 }

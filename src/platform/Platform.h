@@ -31,8 +31,7 @@ void setAutostart(Autostart* a);
 // OK, or No for a question, so nothing destructive is ever confirmed.
 class ConsoleMessages : public Messages {
 public:
-    Answer show(const std::string& text, const std::string& caption, Icon icon,
-                Buttons buttons) override;
+    Answer show(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
 };
 
 }  // namespace veltrin

@@ -18,8 +18,8 @@ bool g_ending = false;
 
 void QtMessages::setEnding(bool ending) { g_ending = ending; }
 
-Messages::Answer QtMessages::show(const std::string& text, const std::string& caption,
-                                  Icon icon, Buttons buttons) {
+Messages::Answer QtMessages::show(const std::string& text, const std::string& caption, Icon icon,
+                                  Buttons buttons) {
     if (g_ending) return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     QMessageBox box(nullptr);
     box.setWindowTitle(QString::fromStdString(caption));

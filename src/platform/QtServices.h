@@ -12,8 +12,7 @@ namespace veltrin {
 // no longer shown: questions answer No, notices are dropped.
 class QtMessages : public Messages {
 public:
-    Answer show(const std::string& text, const std::string& caption, Icon icon,
-                Buttons buttons) override;
+    Answer show(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
     static void setEnding(bool ending);
 };
 

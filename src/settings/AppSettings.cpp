@@ -84,10 +84,9 @@ bool SerializeSettings(AppSettings& s, bool storing) {
 
     // When loading this uses the default (on), so every start writes the
     // entry until the next store writes the stored choice.
-    if (autostart().write(ExecutablePath(), s.runOnStartup != 0) ==
-        Autostart::Result::WriteFailed)
-        messages().show("Error to write the Registry!", executableBaseName(),
-                        Messages::Icon::Exclamation, Messages::Buttons::Ok);
+    if (autostart().write(ExecutablePath(), s.runOnStartup != 0) == Autostart::Result::WriteFailed)
+        messages().show("Error to write the Registry!", executableBaseName(), Messages::Icon::Exclamation,
+                        Messages::Buttons::Ok);
 
     return SerializeDataFile(storing, kSettingsFile, [&s](Archive& ar) { s.Transfer(ar); });
 }

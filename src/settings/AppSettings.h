@@ -9,7 +9,6 @@
 
 namespace veltrin {
 
-
 // The program's settings, in the order Settings.dat stores them.
 struct AppSettings {
     Colour skinColour = 0x00FFFFFF;

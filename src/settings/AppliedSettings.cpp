@@ -47,8 +47,7 @@ unsigned ChangedSettingsGroups(const std::optional<AppliedSettings>& last, const
     if (o.listBackColour != n.listBackColour || o.listTextColour != n.listTextColour ||
         o.listSelBackColour != n.listSelBackColour || o.listSelTextColour != n.listSelTextColour)
         g |= kListColoursGroup;
-    if (o.clockBackColour != n.clockBackColour || o.clockDigitColour != n.clockDigitColour)
-        g |= kClockGroup;
+    if (o.clockBackColour != n.clockBackColour || o.clockDigitColour != n.clockDigitColour) g |= kClockGroup;
     if (o.showSeconds != n.showSeconds) g |= kShowSecondsGroup;
     return g;
 }
@@ -61,9 +60,7 @@ EventColumnColours ComputeEventColumnColours(Colour skin, Colour listBack) {
     const int k2 = bS < bL ? 5 : 8;
     auto mid = [&](int shift) { return (ch(skin, shift) + ch(listBack, shift)) / 2; };
     auto toward = [](int m, int k) { return 255 - (255 - m) * k / 10; };
-    auto colour = [](int r, int g, int b) {
-        return static_cast<Colour>(r | (g << 8) | (b << 16));
-    };
+    auto colour = [](int r, int g, int b) { return static_cast<Colour>(r | (g << 8) | (b << 16)); };
     const int r = mid(0), g = mid(8), b = mid(16);
     return {colour(toward(r, k1), toward(g, k2), toward(b, k1)),
             colour(toward(r, 9), toward(g, 9), toward(b, 9))};

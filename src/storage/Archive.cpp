@@ -87,8 +87,7 @@ bool Archive::readU32(std::uint32_t& v) {
 
 void Archive::writeU32(std::uint32_t v) {
     const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                                static_cast<unsigned char>(v >> 16),
-                                static_cast<unsigned char>(v >> 24)};
+                                static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
     writeBytes(b, 4);
 }
 

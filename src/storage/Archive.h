@@ -81,8 +81,7 @@ private:
 // each record read whole, so a damaged file keeps the records before the damage.
 template <typename Record>
 void TransferRecords(Archive& ar, std::vector<Record>& records) {
-    const std::int32_t n =
-        ar.count(static_cast<std::int32_t>(records.size()), Record::kMinStoredSize);
+    const std::int32_t n = ar.count(static_cast<std::int32_t>(records.size()), Record::kMinStoredSize);
     if (ar.IsStoring()) {
         for (Record& r : records) r.Transfer(ar);
         return;

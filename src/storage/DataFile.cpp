@@ -98,7 +98,7 @@ std::uint32_t& SharedVersion() {
 std::string PreserveDamagedFile(const std::string& path) {
     for (int i = 1; i < 1000; ++i) {
         const std::string candidate = path + ".damaged" + (i == 1 ? "" : "-" + std::to_string(i));
-        struct stat st{};
+        struct stat st {};
         if (::lstat(candidate.c_str(), &st) == 0) continue;
         if (copyFile(path, candidate)) return candidate;
         // An unreadable file can still be kept by a second name.
@@ -108,8 +108,8 @@ std::string PreserveDamagedFile(const std::string& path) {
     return std::string();
 }
 
-LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signature,
-                       std::uint32_t& version, const ArchiveBody& body) {
+LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signature, std::uint32_t& version,
+                       const ArchiveBody& body) {
     LoadResult result;
     Archive ar(file, Archive::Mode::Load, size);
     std::uint32_t headVersion = 0;
@@ -136,11 +136,11 @@ LoadResult LoadArchiveFile(const std::string& path, const char* signature, std::
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         result.status = (errno == ENOENT || errno == ENOTDIR) ? LoadResult::Status::Missing
-                                                               : LoadResult::Status::Unreadable;
+                                                              : LoadResult::Status::Unreadable;
         result.why = std::strerror(errno);
         return result;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         result.status = LoadResult::Status::Unreadable;
@@ -171,7 +171,7 @@ bool StoreArchiveFile(const std::string& path, const char* signature, std::uint3
     if (fd < 0) return failed(std::string("cannot create a file in ") + folder + ": " + std::strerror(errno));
 
     // The new file keeps the old one's permissions.
-    struct stat old{};
+    struct stat old {};
     ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
 
     std::FILE* file = ::fdopen(fd, "wb");
@@ -225,7 +225,8 @@ bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody
                 messages().fileError("Unable to write configuration file!");
                 return false;
             }
-            messages().fileError(std::string(kind.fileName) + " could not be read when Veltrin started. " + note);
+            messages().fileError(std::string(kind.fileName) + " could not be read when Veltrin started. " +
+                                 note);
         }
         if (!StoreArchiveFile(path, kind.signature, SharedVersion(), body)) {
             messages().fileError("Unable to write configuration file!");
@@ -236,15 +237,14 @@ bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody
 
     const LoadResult r = LoadArchiveFile(path, kind.signature, SharedVersion(), body);
     switch (r.status) {
-    case LoadResult::Status::Ok:
-        return true;
+    case LoadResult::Status::Ok: return true;
     case LoadResult::Status::Missing:
         messages().fileError(std::string("Cannot find ") + kind.fileName);
         return false;
     case LoadResult::Status::Unreadable:
         messages().fileError(std::string("Cannot find ") + kind.fileName);
-        messages().fileError(std::string(kind.fileName) + " exists but cannot be opened (" + r.why +
-                             "). " + keepAside(path));
+        messages().fileError(std::string(kind.fileName) + " exists but cannot be opened (" + r.why + "). " +
+                             keepAside(path));
         return false;
     case LoadResult::Status::WrongFormat:
         messages().fileError("Wrong file format!");

@@ -30,15 +30,15 @@ using ArchiveBody = std::function<void(Archive&)>;
 struct LoadResult {
     enum class Status { Ok, Missing, Unreadable, WrongFormat, Damaged };
     Status status = Status::Ok;
-    std::string why;            // for Damaged: what is wrong
-    std::uint64_t offset = 0;   // for Damaged: where it was found
+    std::string why;           // for Damaged: what is wrong
+    std::uint64_t offset = 0;  // for Damaged: where it was found
     bool ok() const { return status == Status::Ok; }
 };
-LoadResult LoadArchiveFile(const std::string& path, const char* signature,
-                           std::uint32_t& version, const ArchiveBody& body);
+LoadResult LoadArchiveFile(const std::string& path, const char* signature, std::uint32_t& version,
+                           const ArchiveBody& body);
 // The same from an open stream of the given size.
-LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signature,
-                       std::uint32_t& version, const ArchiveBody& body);
+LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signature, std::uint32_t& version,
+                       const ArchiveBody& body);
 
 // Stores by writing a temporary file beside the old one and renaming it over
 // it once everything is on disk: a failure leaves the old file as it was.

@@ -54,8 +54,6 @@ std::string DataFilePathOf(const std::string& executablePath, const std::string&
 
 std::string DataFolder() { return DataFolderOf(ExecutablePath()); }
 
-std::string DataFilePath(const std::string& fileName) {
-    return DataFilePathOf(ExecutablePath(), fileName);
-}
+std::string DataFilePath(const std::string& fileName) { return DataFilePathOf(ExecutablePath(), fileName); }
 
 }  // namespace veltrin

@@ -347,8 +347,7 @@ double EastLongitude(const CityInfo& c) { return -WestLongitude(c); }
 CityTable BuiltInCityTable() {
     CityTable table;
     for (const Row& r : kRows)
-        table.add({r.country, r.town, r.latitude, r.longitude, r.timeZone, r.latitudeSide,
-                   r.longitudeSide});
+        table.add({r.country, r.town, r.latitude, r.longitude, r.timeZone, r.latitudeSide, r.longitudeSide});
     return table;
 }
 

@@ -13,8 +13,8 @@ struct CityInfo {
     std::string town;
     double latitude = 0;
     double longitude = 0;
-    double timeZone = 0;      // standard-time offset from UT in hours, east positive
-    char latitudeSide = 'N';  // 'N' or 'S'
+    double timeZone = 0;       // standard-time offset from UT in hours, east positive
+    char latitudeSide = 'N';   // 'N' or 'S'
     char longitudeSide = 'W';  // 'W' or 'E'
 };
 

@@ -24,8 +24,7 @@ bool InComingPeriod(std::int64_t due, const CivilDate& selected, ComingEventsPer
     switch (period) {
     case kPeriodYear: return true;
     case kPeriodMonth: return t.month == selected.month;
-    case kPeriodWeek:
-        return MondayWeekOfYear({t.year, t.month, t.day}) == MondayWeekOfYear(selected);
+    case kPeriodWeek: return MondayWeekOfYear({t.year, t.month, t.day}) == MondayWeekOfYear(selected);
     case kPeriodDay:
     default: return t.month == selected.month && t.day == selected.day;
     }
@@ -39,8 +38,7 @@ bool IsComingEvent(const EventItem& event, const CivilDate& selected, ComingEven
 int FillComingEvents(EventStore& store, GroupTreeModel& list, const CivilDate& selected,
                      ComingEventsPeriod period, std::int64_t now, int nameStyle, int priorityStyle) {
     const int added = TakeEventsIntoList(
-        store, list,
-        [&](const EventItem& e) { return IsComingEvent(e, selected, period, now); }, nameStyle,
+        store, list, [&](const EventItem& e) { return IsComingEvent(e, selected, period, now); }, nameStyle,
         priorityStyle);
     list.SortChildren(kEventNameColumn, kRootNode, false);
     return added;

@@ -39,7 +39,6 @@ bool IsComingEvent(const EventItem& event, const CivilDate& selected, ComingEven
 // the array's order). The "Time" and "Left" texts are left to the row update.
 // Returns how many rows were added.
 int FillComingEvents(EventStore& store, GroupTreeModel& list, const CivilDate& selected,
-                     ComingEventsPeriod period, std::int64_t now, int nameStyle = -1,
-                     int priorityStyle = -1);
+                     ComingEventsPeriod period, std::int64_t now, int nameStyle = -1, int priorityStyle = -1);
 
 }  // namespace veltrin

@@ -12,7 +12,7 @@ namespace {
 constexpr double kDegToRad = 0.017453292222222222;
 constexpr double kRadToDeg = 57.295780490442965;
 constexpr double kRadiansPerDay = 0.01721420602739726;  // 2 pi / 365
-constexpr double kZenith = 1.5853348924211113;         // 90.833 degrees
+constexpr double kZenith = 1.5853348924211113;          // 90.833 degrees
 
 constexpr int kMonthLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
@@ -84,13 +84,13 @@ int DayOfYear(int month, int day, bool leap) {
 }
 
 double EquationOfTime(double g) {
-    return 229.18 * (0.000075 + 0.001868 * std::cos(g) - 0.032077 * std::sin(g) -
-                     0.014615 * std::cos(2 * g) - 0.040849 * std::sin(2 * g));
+    return 229.18 * (0.000075 + 0.001868 * std::cos(g) - 0.032077 * std::sin(g) - 0.014615 * std::cos(2 * g) -
+                     0.040849 * std::sin(2 * g));
 }
 
 double SolarDeclination(double g) {
-    return 0.006918 - 0.399912 * std::cos(g) + 0.070257 * std::sin(g) -
-           0.006758 * std::cos(2 * g) + 0.000907 * std::sin(2 * g);
+    return 0.006918 - 0.399912 * std::cos(g) + 0.070257 * std::sin(g) - 0.006758 * std::cos(2 * g) +
+           0.000907 * std::sin(2 * g);
 }
 
 double HourAngle(double latitude, double declination, bool rising) {

@@ -13,8 +13,8 @@ namespace veltrin {
 // minutes count from 00:00 UT of the day.
 
 int DayOfYear(int month, int day, bool leap);
-double EquationOfTime(double gamma);    // minutes
-double SolarDeclination(double gamma);  // radians
+double EquationOfTime(double gamma);                                 // minutes
+double SolarDeclination(double gamma);                               // radians
 double HourAngle(double latitude, double declination, bool rising);  // radians
 
 // Not a number on a day the sun does not cross the horizon.

@@ -41,8 +41,8 @@ protected:
     // A clock started with the built-in pictures, its first tick shown.
     std::unique_ptr<CDigitalClock> Started(int dateOrder, const ClockDigits& expected) {
         auto clock = std::make_unique<CDigitalClock>();
-        EXPECT_EQ(clock->Start(assets_.clockFace(), assets_.clockLargeDigits(),
-                               assets_.clockSmallDigits(), dateOrder),
+        EXPECT_EQ(clock->Start(assets_.clockFace(), assets_.clockLargeDigits(), assets_.clockSmallDigits(),
+                               dateOrder),
                   CDigitalClock::kStarted);
         EXPECT_TRUE(WaitFor([&] { return clock->digits() == expected; }));
         return clock;
@@ -76,9 +76,7 @@ void ExpectPainted(const QImage& shown, const SkinAssets& a, const ClockDigits& 
     EXPECT_EQ(wrong, 0);
 }
 
-QImage Shown(CDigitalClock& clock) {
-    return clock.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+QImage Shown(CDigitalClock& clock) { return clock.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 // The face shows every segment lit, so each cell of the table must hold
 // exactly the strip's 8: a misplaced cell would leave stray segments.
@@ -87,8 +85,8 @@ TEST_F(DigitalClockTest, CellsSitOnTheFacesEights) {
     const QImage face = ToQImage(original.face);
     for (std::size_t i = 0; i < kClockCells.size(); ++i) {
         const ClockCell& cell = kClockCells[i];
-        const QImage strip = ToQImage(cell.strip == ClockStrip::Large ? original.largeDigits
-                                                                      : original.smallDigits);
+        const QImage strip =
+            ToQImage(cell.strip == ClockStrip::Large ? original.largeDigits : original.smallDigits);
         const PixelRect s = ClockDigitSource(cell.strip, 8);
         int wrong = 0;
         for (int y = 0; y < s.height; ++y)

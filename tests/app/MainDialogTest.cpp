@@ -214,8 +214,7 @@ namespace {
 class ReenteringMessages : public test::RecordingMessages {
 public:
     CMainDialog* dialog = nullptr;
-    Answer show(const std::string& text, const std::string& caption, Icon icon,
-                Buttons buttons) override {
+    Answer show(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
         if (dialog) dialog->SaveAll();
         return RecordingMessages::show(text, caption, icon, buttons);
     }
@@ -232,8 +231,7 @@ TEST_F(MainDialogTest, SaveAllDoesNotStackWhileItsMessageIsOpen) {
         dlg.SaveAll();
         reentering.dialog = nullptr;
         // One failure per file, not one more round of five per open message.
-        EXPECT_EQ(reentering.texts(),
-                  std::vector<std::string>(5, "Unable to write configuration file!"));
+        EXPECT_EQ(reentering.texts(), std::vector<std::string>(5, "Unable to write configuration file!"));
     }
     setMessages(&folder.messages);
 }

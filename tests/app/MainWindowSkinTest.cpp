@@ -26,8 +26,8 @@ protected:
 }  // namespace
 
 TEST(MainWindowLayout, ClockGoesRightOrDirectlyAfterInfo) {
-    EXPECT_EQ(CMainDialog::ClockLeft(700), 630);   // cut off at the right
-    EXPECT_EQ(CMainDialog::ClockLeft(781), 630);   // 630 + 151 is not less than 781
+    EXPECT_EQ(CMainDialog::ClockLeft(700), 630);  // cut off at the right
+    EXPECT_EQ(CMainDialog::ClockLeft(781), 630);  // 630 + 151 is not less than 781
     EXPECT_EQ(CMainDialog::ClockLeft(782), 631);
     EXPECT_EQ(CMainDialog::ClockLeft(1024), 873);
 }

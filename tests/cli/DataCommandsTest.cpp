@@ -68,8 +68,7 @@ protected:
         e.priority = 7;
         e.isCurrent = 1;
         e.details = {20, 4242, "bring card", 1, 0, 1, "/usr/bin/true", {}};
-        e.details.schedule = {Daily, 1'790'000'000, 15, 31, 29, 1, CustomDays, "246", 3,
-                              1'790'086'400, -5};
+        e.details.schedule = {Daily, 1'790'000'000, 15, 31, 29, 1, CustomDays, "246", 3, 1'790'086'400, -5};
         store.events = {e};
         e.name = "Bins";
         e.actual = 0;
@@ -123,21 +122,21 @@ TEST_F(DataCommandsTest, DumpOfSettingsNamesEveryFieldInStoredOrder) {
         bool text;
     };
     const Field fields[] = {
-        {"skinColour", false}, {"buttonColour", false}, {"defaultDiaryTemplate", true},
-        {"defaultNoteTemplate", true}, {"priorityColour", false}, {"toolbarColour", false},
-        {"buttonFontFace", true}, {"buttonFontSize", false}, {"buttonFontBold", false},
-        {"buttonFontItalic", false}, {"buttonFontUnderline", false}, {"buttonTextColour", false},
-        {"dayInfoFontFace", true}, {"dayInfoFontSize", false}, {"dayInfoFontBold", false},
-        {"dayInfoFontItalic", false}, {"dayInfoFontUnderline", false}, {"dayInfoTextColour", false},
-        {"headerFontFace", true}, {"headerFontSize", false}, {"headerFontBold", false},
-        {"headerFontItalic", false}, {"headerFontUnderline", false}, {"headerTextColour", false},
-        {"headerGradient1", false}, {"headerGradient2", false}, {"listBackColour", false},
-        {"listTextColour", false}, {"listSelBackColour", false}, {"listSelTextColour", false},
-        {"clockBackColour", false}, {"clockDigitColour", false}, {"comingEventsPeriod", false},
-        {"runOnStartup", false}, {"minimizeOnAutorun", false}, {"showSeconds", false},
-        {"minimizeToTray", false}, {"minimizeOnClose", false}, {"askOnExit", false},
-        {"showTipsAtStartup", false}, {"currentView", false}, {"townIndex", false},
-        {"reservedTime", false}, {"reservedNumber", false}, {"reservedText", true},
+        {"skinColour", false},         {"buttonColour", false},         {"defaultDiaryTemplate", true},
+        {"defaultNoteTemplate", true}, {"priorityColour", false},       {"toolbarColour", false},
+        {"buttonFontFace", true},      {"buttonFontSize", false},       {"buttonFontBold", false},
+        {"buttonFontItalic", false},   {"buttonFontUnderline", false},  {"buttonTextColour", false},
+        {"dayInfoFontFace", true},     {"dayInfoFontSize", false},      {"dayInfoFontBold", false},
+        {"dayInfoFontItalic", false},  {"dayInfoFontUnderline", false}, {"dayInfoTextColour", false},
+        {"headerFontFace", true},      {"headerFontSize", false},       {"headerFontBold", false},
+        {"headerFontItalic", false},   {"headerFontUnderline", false},  {"headerTextColour", false},
+        {"headerGradient1", false},    {"headerGradient2", false},      {"listBackColour", false},
+        {"listTextColour", false},     {"listSelBackColour", false},    {"listSelTextColour", false},
+        {"clockBackColour", false},    {"clockDigitColour", false},     {"comingEventsPeriod", false},
+        {"runOnStartup", false},       {"minimizeOnAutorun", false},    {"showSeconds", false},
+        {"minimizeToTray", false},     {"minimizeOnClose", false},      {"askOnExit", false},
+        {"showTipsAtStartup", false},  {"currentView", false},          {"townIndex", false},
+        {"reservedTime", false},       {"reservedNumber", false},       {"reservedText", true},
     };
     Bytes b;
     b.i32(kDefaultVersionBits).str("Settings");
@@ -178,8 +177,12 @@ TEST_F(DataCommandsTest, DumpOfEventsNestsDetailsAndSchedule) {
     EXPECT_EQ(Keys(j), (std::vector<std::string>{"version", "signature", "groups", "events"}));
     EXPECT_EQ(j["version"], 2);
     ASSERT_EQ(j["groups"].size(), 3u);
-    EXPECT_EQ(j["groups"][1], (json{{"levelStep", 1}, {"name", "Birthdays"}, {"iconIndex", 2},
-                                    {"bold", 1}, {"isCurrent", 1}, {"groupId", 20}}));
+    EXPECT_EQ(j["groups"][1], (json{{"levelStep", 1},
+                                    {"name", "Birthdays"},
+                                    {"iconIndex", 2},
+                                    {"bold", 1},
+                                    {"isCurrent", 1},
+                                    {"groupId", 20}}));
     EXPECT_EQ(j["groups"][2]["levelStep"], -1);
     ASSERT_EQ(j["events"].size(), 2u);
     const json& e = j["events"][0];
@@ -187,14 +190,25 @@ TEST_F(DataCommandsTest, DumpOfEventsNestsDetailsAndSchedule) {
                                                  "isCurrent", "details"}));
     EXPECT_EQ(e["priority"], 7);
     EXPECT_EQ(e["isCurrent"], 1);
-    EXPECT_EQ(e["details"],
-              (json{{"groupId", 20}, {"eventId", 4242}, {"comment", "bring card"}, {"playSound", 1},
-                    {"showMessage", 0}, {"runFile", 1}, {"filePath", "/usr/bin/true"},
-                    {"schedule",
-                     {{"kind", 2}, {"eventTime", 1790000000}, {"minutesAfterHour", 15},
-                      {"dayOfMonth", 31}, {"annualDay", 29}, {"annualMonth", 1}, {"whichDays", 3},
-                      {"customDays", "246"}, {"weekday", 3}, {"nextDue", 1790086400},
-                      {"lastCheck", -5}}}}));
+    EXPECT_EQ(e["details"], (json{{"groupId", 20},
+                                  {"eventId", 4242},
+                                  {"comment", "bring card"},
+                                  {"playSound", 1},
+                                  {"showMessage", 0},
+                                  {"runFile", 1},
+                                  {"filePath", "/usr/bin/true"},
+                                  {"schedule",
+                                   {{"kind", 2},
+                                    {"eventTime", 1790000000},
+                                    {"minutesAfterHour", 15},
+                                    {"dayOfMonth", 31},
+                                    {"annualDay", 29},
+                                    {"annualMonth", 1},
+                                    {"whichDays", 3},
+                                    {"customDays", "246"},
+                                    {"weekday", 3},
+                                    {"nextDue", 1790086400},
+                                    {"lastCheck", -5}}}}));
     EXPECT_EQ(Keys(e["details"]["schedule"]).front(), "kind");
     EXPECT_EQ(j["events"][1]["name"], "Bins");
     EXPECT_EQ(j["events"][1]["priority"], 10);
@@ -205,8 +219,12 @@ TEST_F(DataCommandsTest, DumpOfContactsKeysTheFieldsByName) {
     ASSERT_TRUE(SerializeContactsFile(store, true));
     const json j = Dump("Contacts.dat");
     EXPECT_EQ(Keys(j), (std::vector<std::string>{"version", "signature", "groups", "contacts"}));
-    EXPECT_EQ(j["groups"][0], (json{{"levelStep", 0}, {"name", "Friends"}, {"iconIndex", 4},
-                                    {"bold", 1}, {"isCurrent", 1}, {"collapsed", 0},
+    EXPECT_EQ(j["groups"][0], (json{{"levelStep", 0},
+                                    {"name", "Friends"},
+                                    {"iconIndex", 4},
+                                    {"bold", 1},
+                                    {"isCurrent", 1},
+                                    {"collapsed", 0},
                                     {"groupId", 77}}));
     ASSERT_EQ(j["contacts"].size(), 2u);
     const json& c = j["contacts"][0];
@@ -229,22 +247,35 @@ TEST_F(DataCommandsTest, DumpOfDiaryAndNotesAndTheirTexts) {
                         {"2026, December 08", "", 1'796'688'000, 0}};
     ASSERT_TRUE(SerializeDiaryFile(diary, true));
     // A name from Windows (é and € in Windows-1252), a UTF-8 one, and one that mixes both.
-    NoteTable notes = {{0, "Caf\xE9 \x80" "5", 7, 1, 0, 0, "<b>x</b>", 1'700'000'000},
-                       {1, "Gr\xC3\xBC\xC3\x9F" "e", 0, 0, 1, 1, "", -1},
+    NoteTable notes = {{0,
+                        "Caf\xE9 \x80"
+                        "5",
+                        7, 1, 0, 0, "<b>x</b>", 1'700'000'000},
+                       {1,
+                        "Gr\xC3\xBC\xC3\x9F"
+                        "e",
+                        0, 0, 1, 1, "", -1},
                        {-1, "na\xC3\xAFve \xE9t\xE9", 45, 0, 0, 1, "\x93q\x94", 0}};
     ASSERT_TRUE(SerializeNotesFile(notes, true));
 
     const json d = Dump("Diary.dat");
     EXPECT_EQ(Keys(d), (std::vector<std::string>{"version", "signature", "pages"}));
-    EXPECT_EQ(d["pages"][0], (json{{"title", "2026, December 07"}, {"html", "<p>Snow</p>"},
-                                   {"date", 1796601600}, {"isCurrent", 1}}));
+    EXPECT_EQ(d["pages"][0], (json{{"title", "2026, December 07"},
+                                   {"html", "<p>Snow</p>"},
+                                   {"date", 1796601600},
+                                   {"isCurrent", 1}}));
     EXPECT_EQ(d["pages"][1]["html"], "");
 
     const json n = Dump("Notes.dat");
     EXPECT_EQ(Keys(n), (std::vector<std::string>{"version", "signature", "notes"}));
-    EXPECT_EQ(n["notes"][0], (json{{"levelStep", 0}, {"name", "Café €5"}, {"iconIndex", 7},
-                                   {"bold", 1}, {"isCurrent", 0}, {"collapsed", 0},
-                                   {"html", "<b>x</b>"}, {"created", 1700000000}}));
+    EXPECT_EQ(n["notes"][0], (json{{"levelStep", 0},
+                                   {"name", "Café €5"},
+                                   {"iconIndex", 7},
+                                   {"bold", 1},
+                                   {"isCurrent", 0},
+                                   {"collapsed", 0},
+                                   {"html", "<b>x</b>"},
+                                   {"created", 1700000000}}));
     EXPECT_EQ(n["notes"][1]["name"], "Grüße");
     EXPECT_EQ(n["notes"][1]["created"], -1);
     EXPECT_EQ(n["notes"][2]["name"], "naïve été");
@@ -342,7 +373,7 @@ TEST_F(DataCommandsTest, ResaveWritesEveryKindBackByteForByte) {
         const Outcome r = RunCommand({"resave", path(name)});
         EXPECT_EQ(r.status, 0) << name << ": " << r.err;
         EXPECT_EQ(readAll(folder.file(name)), before) << name;
-        struct stat st{};
+        struct stat st {};
         ::stat(path(name).c_str(), &st);
         EXPECT_EQ(st.st_mode & 0777, 0640u) << name;
     }
@@ -429,10 +460,8 @@ TEST_F(AgendaTest, PeriodAndDateChooseWhatIsListed) {
     using List = std::vector<std::string>;
     EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2026-01-04", "--period", "week"})),
               (List{"b Jan 1", "c Jan 4"}));
-    EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2026-01-05", "--period", "week"})),
-              (List{"d Jan 5"}));
-    EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2025-12-31", "--period", "week"})),
-              (List{"a Dec 29"}));
+    EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2026-01-05", "--period", "week"})), (List{"d Jan 5"}));
+    EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2025-12-31", "--period", "week"})), (List{"a Dec 29"}));
     EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2026-01-31", "--period", "month"})),
               (List{"b Jan 1", "c Jan 4", "d Jan 5"}));
     EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2026-06-15", "--period", "year"})),
@@ -451,7 +480,8 @@ TEST_F(AgendaTest, RepeatingEventsAreListedByTheirNextOccurrence) {
     annual.details.schedule.kind = Annually;
     annual.details.schedule.annualMonth = 0;  // January
     annual.details.schedule.annualDay = 2;
-    annual.details.schedule.eventTime = static_cast<std::int32_t>(*cli::ParseLocalDateTime("2020-01-01 09:00:00"));
+    annual.details.schedule.eventTime =
+        static_cast<std::int32_t>(*cli::ParseLocalDateTime("2020-01-01 09:00:00"));
     EventItem hourly = annual;
     hourly.name = "Stretch";
     hourly.details.schedule.kind = Hourly;
@@ -464,8 +494,9 @@ TEST_F(AgendaTest, RepeatingEventsAreListedByTheirNextOccurrence) {
     Outcome r = Agenda({"--at", "2026-01-03 10:00:00", "--period", "week"});
     EXPECT_EQ(Names(r), (std::vector<std::string>{"Stretch"}));
     r = Agenda({"--at", "2026-01-03 10:00:00", "--date", "2027-01-02"});
-    EXPECT_EQ(r.out, "Birthday\tSaturday, January 02, 2027, 09:00:00\t363 days, 23 hours, 00 "
-                     "minutes\t1 of 10\n");
+    EXPECT_EQ(r.out,
+              "Birthday\tSaturday, January 02, 2027, 09:00:00\t363 days, 23 hours, 00 "
+              "minutes\t1 of 10\n");
     r = Agenda({"--at", "2026-01-03 23:50:00"});
     EXPECT_EQ(r.out, "");  // the next stretch is tomorrow
 }
@@ -487,8 +518,9 @@ TEST_F(AgendaTest, WritesNothingAndReportsMissingOrForeignFiles) {
     writeAll(folder.file("Events.dat"), Bytes().i32(kDefaultVersionBits).str("Notes").i32(0).s);
     r = Agenda({});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Wrong file format!\nEvents.dat is not a file Veltrin can read: its "
-                     "signature is not \"Events\".\n");
+    EXPECT_EQ(r.err,
+              "Wrong file format!\nEvents.dat is not a file Veltrin can read: its "
+              "signature is not \"Events\".\n");
     EXPECT_TRUE(folder.messages.shown.empty());
 }
 

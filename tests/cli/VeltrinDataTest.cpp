@@ -74,30 +74,30 @@ TEST(VeltrinData, SunDefaultsToTodaysLocalDate) {
 }
 
 TEST(VeltrinData, BadArgumentsGiveOneLineAndStatusTwo) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"sun", "--town", "249"},
-             {"sun", "--town=-1"},
-             {"sun", "--town", "many"},
-             {"sun", "--town", "99999999999999999999"},
-             {"sun"},
-             {"sun", "--town", "3", "--date", "2023-02-29"},
-             {"sun", "--town", "3", "--date", "2023-2-28"},
-             {"sun", "--town", "3", "--date", "2023-13-01"},
-             {"sun", "--town", "3", "--date", "yesterday"},
-             {"weather"},
-             {},
-             {"dump"},
-             {"check"},
-             {"resave"},
-             {"dump", "a", "b"},
-             {"check", "--all", "x"},
-             {"agenda"},
-             {"agenda", "--data", "x", "--period", "fortnight"},
-             {"agenda", "--data", "x", "--date", "2026-02-30"},
-             {"agenda", "--data", "x", "--at", "2026-12-07"},
-             {"agenda", "--data", "x", "--at", "2026-12-07 24:00:00"},
-             {"agenda", "--data", "x", "--at", "2026-12-07T10:00:00"},
-             {"agenda", "--data", "x", "--at", "2026-12-07 10:0:00"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"sun", "--town", "249"},
+                                               {"sun", "--town=-1"},
+                                               {"sun", "--town", "many"},
+                                               {"sun", "--town", "99999999999999999999"},
+                                               {"sun"},
+                                               {"sun", "--town", "3", "--date", "2023-02-29"},
+                                               {"sun", "--town", "3", "--date", "2023-2-28"},
+                                               {"sun", "--town", "3", "--date", "2023-13-01"},
+                                               {"sun", "--town", "3", "--date", "yesterday"},
+                                               {"weather"},
+                                               {},
+                                               {"dump"},
+                                               {"check"},
+                                               {"resave"},
+                                               {"dump", "a", "b"},
+                                               {"check", "--all", "x"},
+                                               {"agenda"},
+                                               {"agenda", "--data", "x", "--period", "fortnight"},
+                                               {"agenda", "--data", "x", "--date", "2026-02-30"},
+                                               {"agenda", "--data", "x", "--at", "2026-12-07"},
+                                               {"agenda", "--data", "x", "--at", "2026-12-07 24:00:00"},
+                                               {"agenda", "--data", "x", "--at", "2026-12-07T10:00:00"},
+                                               {"agenda", "--data", "x", "--at", "2026-12-07 10:0:00"}}) {
         const Outcome r = RunCommand(args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
         EXPECT_EQ(r.out, "");

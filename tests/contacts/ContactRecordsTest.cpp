@@ -70,8 +70,9 @@ TEST(ContactFieldTexts, SettingAFieldLeavesEveryOtherFieldAsItWas) {
 TEST_F(ContactsFileTest, EmptyStoreIsTwentyOneBytes) {
     ContactStore store;
     ASSERT_TRUE(SerializeContactsFile(store, true));
-    EXPECT_EQ(readAll(folder.file("Contacts.dat")),
-              std::string("\xCD\xCC\x8C\x3F\x08" "Contacts\0\0\0\0\0\0\0\0", 21));
+    EXPECT_EQ(readAll(folder.file("Contacts.dat")), std::string("\xCD\xCC\x8C\x3F\x08"
+                                                                "Contacts\0\0\0\0\0\0\0\0",
+                                                                21));
 }
 
 TEST_F(ContactsFileTest, ContactWithEmptyFieldsIsThirtySevenBytes) {
@@ -83,8 +84,8 @@ TEST_F(ContactsFileTest, ContactWithEmptyFieldsIsThirtySevenBytes) {
 
 TEST_F(ContactsFileTest, GroupsAndContactsRoundTripWithTheDisplayNameInPlace) {
     ContactStore store;
-    store.groups = {{0, "Friends", 3, 1, 0, 0, 4711}, {1, "Close", 0, 0, 1, 1, 815},
-                    {-1, "Work", 2, 0, 0, 1, 4711}};
+    store.groups = {
+        {0, "Friends", 3, 1, 0, 0, 4711}, {1, "Close", 0, 0, 1, 1, 815}, {-1, "Work", 2, 0, 0, 1, 4711}};
     ContactItem ann;
     ann.groupId = 4711;
     ann.fields.set(ContactFieldRecordIndex("First Name"), "Ann");
@@ -99,7 +100,12 @@ TEST_F(ContactsFileTest, GroupsAndContactsRoundTripWithTheDisplayNameInPlace) {
     ASSERT_TRUE(SerializeContactsFile(store, true));
 
     const std::string bytes = readAll(folder.file("Contacts.dat"));
-    EXPECT_NE(bytes.find(std::string("\x03" "Ann\x03" "Lee\x00\x07" "Ann Lee", 17)), std::string::npos);
+    EXPECT_NE(bytes.find(std::string("\x03"
+                                     "Ann\x03"
+                                     "Lee\x00\x07"
+                                     "Ann Lee",
+                                     17)),
+              std::string::npos);
 
     for (int cycle = 0; cycle < 3; ++cycle) {
         ContactStore back;

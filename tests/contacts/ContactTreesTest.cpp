@@ -24,7 +24,8 @@ protected:
         groups.InsertColumn(0, "Groups", ColumnAlign::Left, 200);
         list.InsertColumn(0, "Company", ColumnAlign::Left, 100);
         list.InsertColumn(1, "Name", ColumnAlign::Left, 100);
-        store.groups = {{0, "Friends", 1, 0, 0, 1, 10}, {1, "Chess", 2, 1, 1, 1, 20}, {-1, "Work", 0, 0, 0, 1, 30}};
+        store.groups = {
+            {0, "Friends", 1, 0, 0, 1, 10}, {1, "Chess", 2, 1, 1, 1, 20}, {-1, "Work", 0, 0, 0, 1, 30}};
         store.contacts = {contact(10, "Ann"), contact(20, "Bo"), contact(10, "Cy", 1), contact(77, "Orphan")};
     }
     test::ProgramFolder folder;

@@ -149,7 +149,9 @@ TEST_F(Widget, TabEndsTheEditAndOpensTheNextCellsEditor) {
     ASSERT_NE(editor(), nullptr);
     EXPECT_EQ(editor()->text(), "note");
     // The owner keeps the editor open with bit 1, and refuses the text with bit 0.
-    l.answer = [](const TreeNotification& n) { return n.code == kNotifyEndEdit ? kAnswerRefuse | kAnswerKeepOpen : 0u; };
+    l.answer = [](const TreeNotification& n) {
+        return n.code == kNotifyEndEdit ? kAnswerRefuse | kAnswerKeepOpen : 0u;
+    };
     editor()->setText("nope");
     key(Qt::Key_Return);
     ASSERT_NE(editor(), nullptr);
@@ -274,8 +276,8 @@ TEST_F(Widget, DrawsThePlainExpandButtonAndTheSelectedCell) {
     const QPoint c = tree.PartRect(0, 0, CellPart::Button).center();
     EXPECT_EQ(QColor(img.pixel(c.x() - 4, c.y())), QColor(172, 168, 153));  // the border
     EXPECT_EQ(QColor(img.pixel(c.x() - 3, c.y() - 3)), QColor(Qt::white));
-    EXPECT_EQ(QColor(img.pixel(c)), QColor(Qt::black));                    // the dash
-    EXPECT_EQ(QColor(img.pixel(c.x(), c.y() - 2)), QColor(Qt::black));      // collapsed: a plus
+    EXPECT_EQ(QColor(img.pixel(c)), QColor(Qt::black));                 // the dash
+    EXPECT_EQ(QColor(img.pixel(c.x(), c.y() - 2)), QColor(Qt::black));  // collapsed: a plus
     const QRect sel = tree.CellRect(1, 1);
     EXPECT_EQ(QColor(img.pixel(sel.left() + 1, sel.top() + 1)), tree.palette().color(QPalette::Highlight));
     const QRect other = tree.CellRect(1, 0);

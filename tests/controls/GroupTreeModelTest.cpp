@@ -169,7 +169,7 @@ TEST_F(Tree, DeletingTheSelectedNodeMovesTheSelection) {
     t.DeleteItem(b);  // next sibling
     EXPECT_EQ(t.GetSelectedItem(), c);
     EXPECT_EQ(t.GetSelectedColumn(), 1);  // the column is kept
-    t.DeleteItem(c);  // the last sibling: the node in the previous row
+    t.DeleteItem(c);                      // the last sibling: the node in the previous row
     EXPECT_EQ(t.GetSelectedItem(), a1);
     t.DeleteItem(a1);  // an only child: its parent, which loses its button
     EXPECT_EQ(t.GetSelectedItem(), a);
@@ -229,7 +229,7 @@ TEST_F(Tree, CollapsingAnAncestorOfTheSelectionSelectsIt) {
     EXPECT_EQ(t.GetSelectedColumn(), 1);
     ASSERT_EQ(l.codes(kNotifyCollapsedChanged).size(), 1u);
     EXPECT_EQ(l.codes(kNotifyCollapsedChanged)[0].collapsed, 1);
-    t.SetCollapsed(a, 1);  // no change, no notification
+    t.SetCollapsed(a, 1);          // no change, no notification
     t.SetCollapsed(kRootNode, 1);  // the root never collapses
     EXPECT_EQ(l.codes(kNotifyCollapsedChanged).size(), 1u);
     EXPECT_EQ(t.IsCollapsed(a1), 0);  // the inner state is kept
@@ -264,7 +264,8 @@ TEST_F(Tree, SortingIgnoresCaseAndAHeaderClickAlternates) {
     EXPECT_EQ(RowsText(t), "a p .Alpha .Bravo .charlie .delta");
     // Another routine: longest text first.
     t.SetCompare([](const GroupTreeModel& m, NodeHandle x, NodeHandle y, int col) {
-        return static_cast<int>(m.GetItemText(y, col).size()) - static_cast<int>(m.GetItemText(x, col).size());
+        return static_cast<int>(m.GetItemText(y, col).size()) -
+               static_cast<int>(m.GetItemText(x, col).size());
     });
     t.SortChildren(0, p, false);
     EXPECT_EQ(RowsText(t), "a p .charlie .Alpha .Bravo .delta");
@@ -284,7 +285,10 @@ TEST_F(Tree, FindItemHonoursTheCaseFlagAndStartNode) {
 }
 
 TEST_F(Tree, SlotsAndCellsAreKeptPerNode) {
-    struct Contact { std::string name; int age = 0; };
+    struct Contact {
+        std::string name;
+        int age = 0;
+    };
     NodeHandle a = add(kRootNode, "a");
     t.SetPagePayload(a, {"<p>x</p>", 12});
     t.SetGroupId(a, 77);
@@ -465,13 +469,16 @@ TEST_F(Tree, CellGeometryStacksIndentButtonCheckIconText) {
 
 TEST_F(Tree, LevelStepsRoundTripAnIrregularTree) {
     // a(b(c(d)), e), f, g(h(i)), j — climbs of one, two and three levels.
-    const std::vector<std::pair<int, std::string>> records = {
-        {0, "a"}, {1, "b"}, {1, "c"}, {1, "d"}, {-2, "e"}, {-1, "f"}, {0, "g"}, {1, "h"}, {1, "i"}, {-2, "j"}};
+    const std::vector<std::pair<int, std::string>> records = {{0, "a"},  {1, "b"},  {1, "c"}, {1, "d"},
+                                                              {-2, "e"}, {-1, "f"}, {0, "g"}, {1, "h"},
+                                                              {1, "i"},  {-2, "j"}};
     LevelStepReader reader(t);
     for (const auto& [step, text] : records) reader.Insert(step, text);
     t.SetCollapsed(t.GetChildItem(kRootNode, 0), 0);
     std::vector<std::pair<int, std::string>> written;
-    WalkLevelSteps(t, [&](NodeHandle n, std::int32_t step) { written.push_back({step, t.GetItemText(n, 0)}); });
+    WalkLevelSteps(t, [&](NodeHandle n, std::int32_t step) {
+        written.push_back({step, t.GetItemText(n, 0)});
+    });
     EXPECT_EQ(written, records);
     EXPECT_EQ(t.GetChildCount(kRootNode), 4);
     EXPECT_EQ(t.GetDepth(t.FindItem(kRootNode, 0, 0, "j", false)), 1);
@@ -479,9 +486,9 @@ TEST_F(Tree, LevelStepsRoundTripAnIrregularTree) {
 
 TEST_F(Tree, LevelStepsFromADamagedFileStillMakeATree) {
     LevelStepReader reader(t);
-    NodeHandle a = reader.Insert(1, "a");     // a child of nothing: top level
-    NodeHandle b = reader.Insert(5, "b");     // more than one level down: a child
-    NodeHandle c = reader.Insert(-9, "c");    // climbs past the top: top level
+    NodeHandle a = reader.Insert(1, "a");   // a child of nothing: top level
+    NodeHandle b = reader.Insert(5, "b");   // more than one level down: a child
+    NodeHandle c = reader.Insert(-9, "c");  // climbs past the top: top level
     NodeHandle d = reader.Insert(INT32_MIN, "d");
     EXPECT_EQ(t.GetDepth(a), 1);
     EXPECT_EQ(t.GetNextItem(b, kParent), a);
@@ -614,7 +621,8 @@ TEST_F(Tree, InsertCommandsPlaceSelectAndExpand) {
         if (n.code == kNotifySelectionChanged) idAtSelection = t.GetGroupId(n.node);
         return 0u;
     };
-    NodeHandle n3 = InsertForCommand(t, kCmdInsertChild, "n3", -1, -1, [&](NodeHandle n) { t.SetGroupId(n, 5); });
+    NodeHandle n3 =
+        InsertForCommand(t, kCmdInsertChild, "n3", -1, -1, [&](NodeHandle n) { t.SetGroupId(n, 5); });
     EXPECT_EQ(t.IsCollapsed(a), 0);
     EXPECT_EQ(t.GetNextItem(a, kLastChild), n3);
     EXPECT_EQ(t.GetSelectedItem(), n3);

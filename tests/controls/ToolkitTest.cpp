@@ -1,6 +1,6 @@
 #include <QApplication>
-#include <QPainter>
 #include <QEnterEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -170,7 +170,8 @@ TEST(SkinFaces, ARowGetsLeftMiddleAndRightFaces) {
     AssignRowFaces(row, pixmaps);
     auto colourOf = [](const QPixmap& p) { return p.toImage().pixelColor(0, 0); };
     EXPECT_EQ(colourOf(row[0]->bitmap(CSkinButton::Look::Normal)), QColor(255, 0, 0));
-    for (int i = 1; i < 6; ++i) EXPECT_EQ(colourOf(row[i]->bitmap(CSkinButton::Look::Normal)), QColor(0, 255, 0));
+    for (int i = 1; i < 6; ++i)
+        EXPECT_EQ(colourOf(row[i]->bitmap(CSkinButton::Look::Normal)), QColor(0, 255, 0));
     EXPECT_EQ(colourOf(row[6]->bitmap(CSkinButton::Look::Normal)), QColor(0, 0, 255));
     EXPECT_EQ(colourOf(row[6]->bitmap(CSkinButton::Look::Hover)), QColor(0, 0, 100));
     for (CSkinButton* b : row) EXPECT_EQ(colourOf(b->bitmap(CSkinButton::Look::Selected)), QColor(9, 9, 9));
@@ -194,12 +195,11 @@ TEST(PopupMenu, ReturnsTheChosenCommandOrZero) {
     menu.addCommand(306, QStringLiteral("Contents and index"), ThemeIcon(QStringLiteral("help-browser")));
     menu.addSeparator();
     menu.addCommand(316, QStringLiteral("Exit"), ThemeIcon(QStringLiteral("system-log-out")));
-    const int chosen = RunMenu(
-        [&] { return menu.execAt(QPoint(100, 100)); }, [](QMenu*) {},
-        {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
+    const int chosen = RunMenu([&] { return menu.execAt(QPoint(100, 100)); }, [](QMenu*) {},
+                               {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
     EXPECT_EQ(chosen, 316);
-    const int dismissed = RunMenu(
-        [&] { return menu.execAt(QPoint(100, 100)); }, [](QMenu*) {}, {Qt::Key_Escape});
+    const int dismissed =
+        RunMenu([&] { return menu.execAt(QPoint(100, 100)); }, [](QMenu*) {}, {Qt::Key_Escape});
     EXPECT_EQ(dismissed, 0);
 }
 
@@ -213,16 +213,14 @@ TEST(PopupMenu, OpensUnderItsButtonOrAboveThePointer) {
     menu.setSideTitle(QStringLiteral("Veltrin"));
     menu.addCommand(314, QStringLiteral("About Veltrin..."));
     QPoint at;
-    RunMenu(
-        [&] { return menu.execUnder(info); }, [&](QMenu* m) { at = m->pos(); }, {Qt::Key_Escape});
+    RunMenu([&] { return menu.execUnder(info); }, [&](QMenu* m) { at = m->pos(); }, {Qt::Key_Escape});
     EXPECT_EQ(at, info->mapToGlobal(QPoint(0, 72)));
     // The side title takes a band on the left.
     EXPECT_EQ(menu.contentsMargins().left(), CPopupMenu::kSideWidth);
 
     QRect shown;
-    RunMenu(
-        [&] { return menu.execAbove(QPoint(300, 400)); }, [&](QMenu* m) { shown = m->geometry(); },
-        {Qt::Key_Escape});
+    RunMenu([&] { return menu.execAbove(QPoint(300, 400)); }, [&](QMenu* m) { shown = m->geometry(); },
+            {Qt::Key_Escape});
     EXPECT_EQ(shown.bottom() + 1, 400);
     EXPECT_EQ(shown.left(), 300);
 }
@@ -370,8 +368,8 @@ TEST(SkinPaintingTest, FrameCornersComeFromThePictureCorners) {
     EXPECT_EQ(target.pixelColor(20, 30), QColor(Qt::red));
     EXPECT_EQ(target.pixelColor(29, 39), QColor(Qt::red));
     EXPECT_EQ(target.pixelColor(269, 179), QColor(Qt::green));
-    EXPECT_EQ(target.pixelColor(100, 35), QColor(Qt::gray));   // top edge
-    EXPECT_EQ(target.pixelColor(100, 100), QColor(Qt::black)); // the inside is left alone
+    EXPECT_EQ(target.pixelColor(100, 35), QColor(Qt::gray));    // top edge
+    EXPECT_EQ(target.pixelColor(100, 100), QColor(Qt::black));  // the inside is left alone
     EXPECT_EQ(target.pixelColor(19, 29), QColor(Qt::black));
 }
 

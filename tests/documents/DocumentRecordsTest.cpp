@@ -34,8 +34,12 @@ TEST_F(DocumentFilesTest, EmptyTablesWriteHeaderAndZeroCount) {
     NoteTable notes;
     ASSERT_TRUE(SerializeDiaryFile(diary, true));
     ASSERT_TRUE(SerializeNotesFile(notes, true));
-    EXPECT_EQ(readAll(folder.file("Diary.dat")), std::string("\xCD\xCC\x8C\x3F\x05" "Diary\0\0\0\0", 14));
-    EXPECT_EQ(readAll(folder.file("Notes.dat")), std::string("\xCD\xCC\x8C\x3F\x05" "Notes\0\0\0\0", 14));
+    EXPECT_EQ(readAll(folder.file("Diary.dat")), std::string("\xCD\xCC\x8C\x3F\x05"
+                                                             "Diary\0\0\0\0",
+                                                             14));
+    EXPECT_EQ(readAll(folder.file("Notes.dat")), std::string("\xCD\xCC\x8C\x3F\x05"
+                                                             "Notes\0\0\0\0",
+                                                             14));
     diary.push_back({"kept", "", 0, 0});
     ASSERT_TRUE(SerializeDiaryFile(diary, false));
     EXPECT_EQ(diary.size(), 1u);  // loading appends; an empty file adds nothing
@@ -62,15 +66,17 @@ TEST_F(DocumentFilesTest, DiaryPagesRoundTripInOrderWithTheSelection) {
 }
 
 TEST_F(DocumentFilesTest, NoteFieldsKeepTheirStoredOrder) {
-    NoteTable notes = {note(0, "A", 0), note(1, "A1"), note(0, "A2", 0), note(1, "A2a"),
-                       note(-2, "B")};
+    NoteTable notes = {note(0, "A", 0), note(1, "A1"), note(0, "A2", 0), note(1, "A2a"), note(-2, "B")};
     notes[2].bold = 1;
     notes[4].iconIndex = 45;
     notes[4].isCurrent = 1;
     ASSERT_TRUE(SerializeNotesFile(notes, true));
     const std::string bytes = readAll(folder.file("Notes.dat"));
     // First record right after the count: step 0, "A", icon 0, bold 0, current 0, collapsed 0.
-    EXPECT_EQ(bytes.substr(14, 4 + 2 + 16), std::string("\0\0\0\0\x01" "A" "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22));
+    EXPECT_EQ(bytes.substr(14, 4 + 2 + 16), std::string("\0\0\0\0\x01"
+                                                        "A"
+                                                        "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0",
+                                                        22));
     NoteTable back;
     ASSERT_TRUE(SerializeNotesFile(back, false));
     ASSERT_EQ(back.size(), notes.size());
@@ -112,7 +118,9 @@ TEST_F(DocumentFilesTest, TruncatedFileKeepsTheWholeRecordsBeforeTheDamage) {
 }
 
 TEST_F(DocumentFilesTest, HugeRecordCountIsRefusedBeforeAnyAllocation) {
-    writeAll(folder.file("Diary.dat"), std::string("\xCD\xCC\x8C\x3F\x05" "Diary\xFF\xFF\xFF\x7F", 14));
+    writeAll(folder.file("Diary.dat"), std::string("\xCD\xCC\x8C\x3F\x05"
+                                                   "Diary\xFF\xFF\xFF\x7F",
+                                                   14));
     DiaryTable back;
     EXPECT_FALSE(SerializeDiaryFile(back, false));
     EXPECT_TRUE(back.empty());

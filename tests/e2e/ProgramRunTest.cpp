@@ -10,10 +10,10 @@
 #include <thread>
 #include <unistd.h>
 
-#include "platform/InstanceLock.h"
 #include "contacts/ContactRecords.h"
 #include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
+#include "platform/InstanceLock.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
@@ -166,8 +166,8 @@ public:
             const std::string display = ":" + std::to_string(n);
             pid_ = ::fork();
             if (pid_ == 0) {
-                ::execl("/usr/bin/Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24",
-                        "-nolisten", "tcp", static_cast<char*>(nullptr));
+                ::execl("/usr/bin/Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+                        "tcp", static_cast<char*>(nullptr));
                 ::_exit(127);
             }
             for (int i = 0; i < 100 && name_.empty(); ++i) {
@@ -200,8 +200,8 @@ struct Shot {
 };
 
 Shot grab(const std::string& display, const fs::path& png) {
-    const std::string command = "DISPLAY=" + display + " QT_QPA_PLATFORM=xcb " + GRAB_SCREEN + " '" +
-                                png.string() + "'";
+    const std::string command =
+        "DISPLAY=" + display + " QT_QPA_PLATFORM=xcb " + GRAB_SCREEN + " '" + png.string() + "'";
     Shot shot;
     if (FILE* p = ::popen(command.c_str(), "r")) {
         if (std::fscanf(p, "mean=%lf colours=%ld", &shot.mean, &shot.colours) != 2) shot.mean = -1;

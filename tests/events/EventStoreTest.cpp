@@ -53,8 +53,9 @@ protected:
 TEST_F(EventStoreTest, EmptyStoreIsNineteenBytes) {
     EventStore empty;
     ASSERT_TRUE(SerializeEventsFile(empty, true));
-    EXPECT_EQ(readAll(folder.file("Events.dat")),
-              std::string("\xCD\xCC\x8C\x3F\x06" "Events\0\0\0\0\0\0\0\0", 19));
+    EXPECT_EQ(readAll(folder.file("Events.dat")), std::string("\xCD\xCC\x8C\x3F\x06"
+                                                              "Events\0\0\0\0\0\0\0\0",
+                                                              19));
 }
 
 TEST_F(EventStoreTest, RecordsRoundTripWithCurrentBeforePriority) {
@@ -83,7 +84,9 @@ TEST_F(EventStoreTest, RecordsRoundTripWithCurrentBeforePriority) {
 
 TEST_F(EventStoreTest, ListRowsCarryTheRecordAndPriorityText) {
     BuildEventGroupTree(groups, store.groups);
-    EXPECT_EQ(TakeEventsIntoList(store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18), 2);
+    EXPECT_EQ(TakeEventsIntoList(
+                  store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18),
+              2);
     EXPECT_EQ(store.events.size(), 1u);
     const NodeHandle row = eventsList.GetNextItem(kRootNode, kFirstChild);
     EXPECT_EQ(eventsList.GetItemText(row, kEventPriorityColumn), "3 of 10");
@@ -98,7 +101,8 @@ TEST_F(EventStoreTest, SaveFromTheEventsViewTakesGroupsFromTheTreeAndRowsWithThe
     BuildEventGroupTree(groups, store.groups);
     const NodeHandle home = groups.GetNextItem(kRootNode, kFirstChild);
     groups.SelectItem(home, 0);
-    TakeEventsIntoList(store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+    TakeEventsIntoList(
+        store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
     eventsList.SetItemText(eventsList.GetNextItem(kRootNode, kFirstChild), kEventPriorityColumn, "9 of 10");
     eventsList.SelectItem(eventsList.GetChildItem(kRootNode, 1), -1);
     groups.SetItemText(home, 0, "House");
@@ -127,7 +131,8 @@ TEST_F(EventStoreTest, SaveAllOnAnotherViewNeverDropsAnEvent) {
     // Whichever list holds rows, both writes of a SaveAll hold every event.
     for (GroupTreeModel* holder : {&todayList, &eventsList}) {
         EventStore s = store;
-        TakeEventsIntoList(s, *holder, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+        TakeEventsIntoList(
+            s, *holder, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
         const EventViews views{&todayList, &eventsList, &groups};
         ASSERT_TRUE(SaveEventsFromTodayView(s, 1, views));
         EventStore afterFirst;
@@ -144,5 +149,7 @@ TEST_F(EventStoreTest, SaveAllOnAnotherViewNeverDropsAnEvent) {
 TEST_F(EventStoreTest, RepeatedGroupIdShowsTheEventsOfBothGroups) {
     store.groups[1].groupId = 10;
     store.events[1].details.groupId = 10;
-    EXPECT_EQ(TakeEventsIntoList(store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18), 3);
+    EXPECT_EQ(TakeEventsIntoList(
+                  store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18),
+              3);
 }

@@ -52,16 +52,16 @@ TEST(Calendar, CivilDaysRoundTripAndRollOver) {
 // daylight saving, half-hour changes, a skipped day and changes at midnight.
 TEST(LocalTime, MatchesTheLibraryInEveryZone) {
     std::mt19937_64 random(20261207);
-    for (const char* name : {"America/New_York", "Europe/London", "Australia/Lord_Howe",
-                             "Pacific/Apia", "America/Sao_Paulo", "Asia/Kolkata", "UTC"}) {
+    for (const char* name : {"America/New_York", "Europe/London", "Australia/Lord_Howe", "Pacific/Apia",
+                             "America/Sao_Paulo", "Asia/Kolkata", "UTC"}) {
         test::ScopedZone zone(name);
         std::uniform_int_distribution<std::int64_t> instants(0, 2200000000);
         for (int i = 0; i < 20000; ++i) {
             const std::int64_t t = instants(random);
             ASSERT_EQ(Text(BreakDownLocal(t)), Text(LibraryFields(t))) << name << ' ' << t;
         }
-        std::uniform_int_distribution<int> year(1971, 2037), month(-2, 15), day(-3, 34),
-            hour(-2, 26), minute(-5, 65);
+        std::uniform_int_distribution<int> year(1971, 2037), month(-2, 15), day(-3, 34), hour(-2, 26),
+            minute(-5, 65);
         for (int i = 0; i < 20000; ++i) {
             const int y = year(random), mo = month(random), d = day(random), h = hour(random),
                       mi = minute(random), s = minute(random);

@@ -211,10 +211,10 @@ TEST_F(ScheduleTest, FieldsNoEditorWritesNeverFallDue) {
             s.weekday = v;
             const std::int64_t due = NextOccurrence(s, now);
             // Values the editor could have written still give a time to come.
-            const bool usable = (kind == Hourly && v >= 0 && v <= 59) ||
-                                (kind == Daily && s.customDays.find_first_of("1234567") !=
-                                                      std::string::npos) ||
-                                (kind == Monthly && v >= 1 && v <= 31);
+            const bool usable =
+                (kind == Hourly && v >= 0 && v <= 59) ||
+                (kind == Daily && s.customDays.find_first_of("1234567") != std::string::npos) ||
+                (kind == Monthly && v >= 1 && v <= 31);
             if (usable)
                 EXPECT_GT(due, now) << kind << ' ' << v;
             else

@@ -48,8 +48,8 @@ TEST(ClockCells, CellsLieOnTheFaceWithoutOverlapping) {
         for (std::size_t j = i + 1; j < kClockCells.size(); ++j) {
             const ClockCell& b = kClockCells[j];
             const PixelRect rb = ClockDigitSource(b.strip, 0);
-            const bool apart = a.x + ra.width <= b.x || b.x + rb.width <= a.x ||
-                               a.y + ra.height <= b.y || b.y + rb.height <= a.y;
+            const bool apart = a.x + ra.width <= b.x || b.x + rb.width <= a.x || a.y + ra.height <= b.y ||
+                               b.y + rb.height <= a.y;
             EXPECT_TRUE(apart) << "cells " << i << " and " << j;
         }
     }

@@ -13,7 +13,8 @@ Picture Gradient(int w, int h) {
     Picture p(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            p.setPixel(x, y, {static_cast<std::uint8_t>(x * 255 / w), static_cast<std::uint8_t>(y * 255 / h), 128});
+            p.setPixel(x, y,
+                       {static_cast<std::uint8_t>(x * 255 / w), static_cast<std::uint8_t>(y * 255 / h), 128});
     return p;
 }
 
@@ -104,7 +105,8 @@ TEST(DecodeGif, RichPicturesAreReducedToAPalette) {
 TEST(DecodeGif, DamagedDataGivesAnEmptyPicture) {
     const auto bytes = EncodeGif(Gradient(90, 60));
     const long decodes = PictureWork().decodes;
-    for (std::size_t size : {bytes.size() / 2, std::size_t{30}, std::size_t{13}, std::size_t{6}, std::size_t{0}})
+    for (std::size_t size :
+         {bytes.size() / 2, std::size_t{30}, std::size_t{13}, std::size_t{6}, std::size_t{0}})
         EXPECT_TRUE(Decode(PictureFormat::Gif, bytes, size).isNull()) << size;
     const std::vector<std::uint8_t> text(300, 'G');
     EXPECT_TRUE(Decode(PictureFormat::Gif, text, text.size()).isNull());

@@ -141,7 +141,8 @@ TEST(Picture, ResampleTakesTheTruncatedScaledPosition) {
     ASSERT_EQ(half.width(), 4);
     ASSERT_EQ(half.height(), 3);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(half.pixel(x, y), p.pixel(x * 10 / 4, y * 4 / 3)) << x << "," << y;
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(half.pixel(x, y), p.pixel(x * 10 / 4, y * 4 / 3)) << x << "," << y;
     const Picture twice = p.resampled(20, 8);
     EXPECT_EQ(twice.pixel(19, 7), p.pixel(9, 3));
     EXPECT_EQ(twice.pixel(1, 1), p.pixel(0, 0));

@@ -108,8 +108,8 @@ TEST(Skin, ColoursAreSampledFromTheTintedBackground) {
     pictures.background.setPixel(10, 2, {250, 0, 10});
     Skin skin(std::move(pictures));
     ASSERT_TRUE(skin.ApplySkinColour(0x00FFFFFF));
-    EXPECT_EQ(skin.stripColour(), (Rgb{(40 * 51 + 255 * 204) / 255, (80 * 51 + 255 * 204) / 255,
-                                       (120 * 51 + 255 * 204) / 255}));
+    EXPECT_EQ(skin.stripColour(),
+              (Rgb{(40 * 51 + 255 * 204) / 255, (80 * 51 + 255 * 204) / 255, (120 * 51 + 255 * 204) / 255}));
     EXPECT_EQ(skin.panelColour(), (Rgb{(250 * 51 + 255 * 204) / 255, 204, (10 * 51 + 255 * 204) / 255}));
     EXPECT_EQ(skin.background().width(), 1024);
     EXPECT_EQ(skin.background().height(), 653);

@@ -54,9 +54,9 @@ TEST_F(AutostartTest, DisabledEntryStaysButIsSwitchedOff) {
 }
 
 TEST_F(AutostartTest, PathWithBlanksIsQuoted) {
-    EXPECT_NE(XdgAutostart::entryText("/home/a b/veltrin", true)
-                  .find("Exec=\"/home/a b/veltrin\" /autorun\n"),
-              std::string::npos);
+    EXPECT_NE(
+        XdgAutostart::entryText("/home/a b/veltrin", true).find("Exec=\"/home/a b/veltrin\" /autorun\n"),
+        std::string::npos);
 }
 
 TEST_F(AutostartTest, UnmakeableFolderIsNoFolder) {

@@ -91,8 +91,9 @@ TEST(CountedString, LengthBeyondTheFileFailsWithoutReading) {
     std::string text = "kept";
     std::uint64_t offset = 99;
     // A 4-byte length of 0xFFFFFFF0 with nothing after it.
-    const std::string error = load(bytesOf({0xFF, 0xFF, 0xFF, 0xF0, 0xFF, 0xFF, 0xFF, 'x'}),
-                                   [&](Archive& ar) { ar.countedString(text); }, &offset);
+    const std::string error = load(
+        bytesOf({0xFF, 0xFF, 0xFF, 0xF0, 0xFF, 0xFF, 0xFF, 'x'}),
+        [&](Archive& ar) { ar.countedString(text); }, &offset);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(text, "kept");
     EXPECT_EQ(offset, 7u);
@@ -109,20 +110,23 @@ TEST(Archive, NumbersAreLittleEndianFourBytes) {
         ar.float32(f);
         ar.time32(t);
     });
-    EXPECT_EQ(bytes, bytesOf({0xFE, 0xFF, 0xFF, 0xFF, 0x33, 0x22, 0x11, 0x00, 0xCD, 0xCC, 0x8C,
-                              0x3F, 0x04, 0x03, 0x02, 0x01}));
+    EXPECT_EQ(bytes, bytesOf({0xFE, 0xFF, 0xFF, 0xFF, 0x33, 0x22, 0x11, 0x00, 0xCD, 0xCC, 0x8C, 0x3F, 0x04,
+                              0x03, 0x02, 0x01}));
 }
 
 TEST(Archive, FirstFailureSticksAndLaterFieldsStayUntouched) {
     std::int32_t a = 0, b = 7;
     std::uint64_t offset = 0;
-    const std::string error = load(bytesOf({1, 0, 0, 0, 2, 0}), [&](Archive& ar) {
-        ar.int32(a);
-        ar.int32(b);
-        std::int32_t c = 5;
-        ar.int32(c);
-        EXPECT_EQ(c, 5);
-    }, &offset);
+    const std::string error = load(
+        bytesOf({1, 0, 0, 0, 2, 0}),
+        [&](Archive& ar) {
+            ar.int32(a);
+            ar.int32(b);
+            std::int32_t c = 5;
+            ar.int32(c);
+            EXPECT_EQ(c, 5);
+        },
+        &offset);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(a, 1);
     EXPECT_EQ(b, 7);
@@ -132,15 +136,14 @@ TEST(Archive, FirstFailureSticksAndLaterFieldsStayUntouched) {
 TEST(Archive, CountIsCheckedAgainstWhatTheFileCanHold) {
     std::int32_t got = -1;
     // A count of 2^31-1 elements of at least 4 bytes, in a 12-byte file.
-    EXPECT_FALSE(load(bytesOf({0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0, 0, 0}),
-                      [&](Archive& ar) { got = ar.count(0, 4); })
-                     .empty());
+    EXPECT_FALSE(load(bytesOf({0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 0, 0, 0, 0, 0, 0}), [&](Archive& ar) {
+                     got = ar.count(0, 4);
+                 }).empty());
     EXPECT_EQ(got, 0);
     // Zero or negative counts read nothing and are no error.
     EXPECT_EQ(load(bytesOf({0xFB, 0xFF, 0xFF, 0xFF}), [&](Archive& ar) { got = ar.count(0, 4); }), "");
     EXPECT_EQ(got, 0);
-    EXPECT_EQ(load(bytesOf({2, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0}),
-                   [&](Archive& ar) { got = ar.count(0, 4); }),
+    EXPECT_EQ(load(bytesOf({2, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0}), [&](Archive& ar) { got = ar.count(0, 4); }),
               "");
     EXPECT_EQ(got, 2);
 }
@@ -154,15 +157,16 @@ TEST(Archive, LargeStreamCrossesBufferBoundaries) {
             ar.countedString(s);
         }
     });
-    EXPECT_EQ(load(bytes, [](Archive& ar) {
-                  for (std::int32_t i = 0; i < 5000; ++i) {
-                      std::int32_t v = -1;
-                      std::string s;
-                      ar.int32(v);
-                      ar.countedString(s);
-                      ASSERT_EQ(v, i);
-                      ASSERT_EQ(s.size(), static_cast<std::size_t>(i % 300));
-                  }
-              }),
+    EXPECT_EQ(load(bytes,
+                   [](Archive& ar) {
+                       for (std::int32_t i = 0; i < 5000; ++i) {
+                           std::int32_t v = -1;
+                           std::string s;
+                           ar.int32(v);
+                           ar.countedString(s);
+                           ASSERT_EQ(v, i);
+                           ASSERT_EQ(s.size(), static_cast<std::size_t>(i % 300));
+                       }
+                   }),
               "");
 }

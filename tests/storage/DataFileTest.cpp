@@ -38,7 +38,10 @@ std::string header(const std::string& signature, std::uint32_t version = kDefaul
 }
 
 std::string sampleBytes(std::uint32_t version = kDefaultVersionBits) {
-    return header("Events", version) + std::string("\x01\0\0\0\x02\0\0\0\x03" "abc", 12);
+    return header("Events", version) + std::string(
+                                           "\x01\0\0\0\x02\0\0\0\x03"
+                                           "abc",
+                                           12);
 }
 
 class DataFileTest : public ::testing::Test {
@@ -156,8 +159,8 @@ TEST_F(DataFileTest, FailedWriteLeavesTheOldFileAndNoLeftovers) {
 TEST_F(DataFileTest, ReadOnlyFolderLeavesTheOldFile) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
     writeAll(folder.file("Events.dat"), sampleBytes());
-    std::filesystem::permissions(folder.data(), std::filesystem::perms::owner_read |
-                                                    std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(folder.data(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     Sample s{9, 9, "new"};
     EXPECT_FALSE(serialize(s, true));
     EXPECT_EQ(readAll(folder.file("Events.dat")), sampleBytes());

@@ -31,16 +31,25 @@ TEST(EveryTruncation, EachFileKindFailsCleanlyAtEveryLength) {
     EventStore events;
     ContactStore contacts;
     const std::vector<Kind> kinds = {
-        {"Diary.dat", [&](bool s) { return SerializeDiaryFile(diary, s); },
-         [&] { return diary.size(); }, [&] { diary = {{"a", "<p>x</p>", 1, 0}, {"b", "", 2, 1}}; }},
-        {"Notes.dat", [&](bool s) { return SerializeNotesFile(notes, s); },
-         [&] { return notes.size(); }, [&] { notes = NoteTable(2); notes[1].levelStep = 1; }},
+        {"Diary.dat", [&](bool s) { return SerializeDiaryFile(diary, s); }, [&] { return diary.size(); },
+         [&] {
+             diary = {{"a", "<p>x</p>", 1, 0}, {"b", "", 2, 1}};
+         }},
+        {"Notes.dat", [&](bool s) { return SerializeNotesFile(notes, s); }, [&] { return notes.size(); },
+         [&] {
+             notes = NoteTable(2);
+             notes[1].levelStep = 1;
+         }},
         {"Events.dat", [&](bool s) { return SerializeEventsFile(events, s); },
          [&] { return events.groups.size() + events.events.size(); },
-         [&] { events = EventStore{{EventGroup{}}, {EventItem{}}}; }},
+         [&] {
+             events = EventStore{{EventGroup{}}, {EventItem{}}};
+         }},
         {"Contacts.dat", [&](bool s) { return SerializeContactsFile(contacts, s); },
          [&] { return contacts.groups.size() + contacts.contacts.size(); },
-         [&] { contacts = ContactStore{{ContactGroup{}}, {ContactItem{}}}; }},
+         [&] {
+             contacts = ContactStore{{ContactGroup{}}, {ContactItem{}}};
+         }},
     };
     auto emptyAll = [&] { diary.clear(), notes.clear(), events = {}, contacts = {}; };
     for (const Kind& k : kinds) {

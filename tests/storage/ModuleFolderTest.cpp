@@ -12,10 +12,8 @@ TEST(ModuleFolder, CutsAtTheLastSeparator) {
 }
 
 TEST(ModuleFolder, DataFilesLieInTheDataFolderBesideTheProgram) {
-    EXPECT_EQ(DataFilePathOf("C:\\Tools\\Veltrin.exe", "Settings.dat"),
-              "C:\\Tools\\data\\Settings.dat");
-    EXPECT_EQ(DataFilePathOf("/home/ann/veltrin/veltrin", "Events.dat"),
-              "/home/ann/veltrin/data/Events.dat");
+    EXPECT_EQ(DataFilePathOf("C:\\Tools\\Veltrin.exe", "Settings.dat"), "C:\\Tools\\data\\Settings.dat");
+    EXPECT_EQ(DataFilePathOf("/home/ann/veltrin/veltrin", "Events.dat"), "/home/ann/veltrin/data/Events.dat");
     SetExecutablePathForTesting("/srv/app/veltrin");
     EXPECT_EQ(DataFilePath("Notes.dat"), "/srv/app/data/Notes.dat");
     SetExecutablePathForTesting("");

@@ -6,9 +6,10 @@ using veltrin::StoredTextToUtf8;
 
 TEST(StoredText, WellFormedUtf8StaysAsItIs) {
     for (const std::string& s : {std::string(""), std::string("plain"), std::string("a\0b", 3),
-                                 std::string("Gr\xC3\xBC\xC3\x9F" "e"),
-                                 std::string("\xE2\x82\xAC 5"),            // €
-                                 std::string("\xF0\x9F\x8E\x82"),          // U+1F382
+                                 std::string("Gr\xC3\xBC\xC3\x9F"
+                                             "e"),
+                                 std::string("\xE2\x82\xAC 5"),                 // €
+                                 std::string("\xF0\x9F\x8E\x82"),               // U+1F382
                                  std::string("\xEF\xBF\xBF\xF4\x8F\xBF\xBF")})  // U+FFFF, U+10FFFF
         EXPECT_EQ(StoredTextToUtf8(s), s);
 }
@@ -23,12 +24,12 @@ TEST(StoredText, OtherBytesAreWindows1252) {
 }
 
 TEST(StoredText, MalformedSequencesFallBackByteByByte) {
-    EXPECT_EQ(StoredTextToUtf8("\xC0\x80"), "À€");              // overlong NUL
-    EXPECT_EQ(StoredTextToUtf8("\xE0\x80\xAF"), "à€¯");         // overlong slash
-    EXPECT_EQ(StoredTextToUtf8("\xED\xA0\x80"), "í\u00A0€");    // a surrogate
+    EXPECT_EQ(StoredTextToUtf8("\xC0\x80"), "À€");                 // overlong NUL
+    EXPECT_EQ(StoredTextToUtf8("\xE0\x80\xAF"), "à€¯");            // overlong slash
+    EXPECT_EQ(StoredTextToUtf8("\xED\xA0\x80"), "í\u00A0€");       // a surrogate
     EXPECT_EQ(StoredTextToUtf8("\xF4\x90\x80\x80"), "ô\u0090€€");  // above U+10FFFF
     EXPECT_EQ(StoredTextToUtf8("\xF5\xBF"), "õ¿");
-    EXPECT_EQ(StoredTextToUtf8("ab\xE2\x82"), "abâ‚");          // cut short at the end
+    EXPECT_EQ(StoredTextToUtf8("ab\xE2\x82"), "abâ‚");  // cut short at the end
     EXPECT_EQ(StoredTextToUtf8("\xE2\x82x"), "â‚x");
 }
 

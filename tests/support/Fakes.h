@@ -25,8 +25,7 @@ public:
     std::vector<Shown> shown;
     std::deque<Answer> answers;
 
-    Answer show(const std::string& text, const std::string& caption, Icon icon,
-                Buttons buttons) override {
+    Answer show(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
         shown.push_back({text, caption, icon, buttons});
         if (!answers.empty()) {
             Answer a = answers.front();

@@ -35,9 +35,9 @@ TEST(CityTable, RowsInTheirFixedOrder) {
     EXPECT_EQ(Table().at(185).town, "Reykjav\xC3\xADk");
     EXPECT_EQ(Table().at(241).town, "Z\xC3\xBCrich");
     // Zones per row, half hours included.
-    EXPECT_DOUBLE_EQ(Table().at(132).timeZone, 9.5);   // Adelaide
-    EXPECT_DOUBLE_EQ(Table().at(186).timeZone, 5.5);   // Bombay
-    EXPECT_DOUBLE_EQ(Table().at(99).timeZone, -4);     // St. John
+    EXPECT_DOUBLE_EQ(Table().at(132).timeZone, 9.5);  // Adelaide
+    EXPECT_DOUBLE_EQ(Table().at(186).timeZone, 5.5);  // Bombay
+    EXPECT_DOUBLE_EQ(Table().at(99).timeZone, -4);    // St. John
 }
 
 TEST(CityTable, CountriesAreContiguousRuns) {

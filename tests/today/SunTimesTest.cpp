@@ -135,7 +135,7 @@ TEST(SunTimes, PolarDaysShowMarksNotNumbers) {
 // event itself and refined until it settles.
 struct Reference {
     SunPath path = SunPath::Crosses;
-    double rise = 0, set = 0;  // minutes after 00:00 UT of the date
+    double rise = 0, set = 0;                  // minutes after 00:00 UT of the date
     double lowAltitude = 0, highAltitude = 0;  // degrees, at the day's culminations
 };
 
@@ -198,9 +198,8 @@ TEST(SunTimes, EveryTownAgreesWithAnIndependentReckoning) {
                 const Reference ref = ReferenceSun(NorthLatitude(town), EastLongitude(town), date);
                 const std::int64_t midnight = DaysFromCivil(date.year, date.month, date.day) * 86400;
                 const std::string where = town.town + " " + Ut(midnight);
-                const bool nearHorizon =
-                    std::min(std::abs(ref.highAltitude + 0.833), std::abs(ref.lowAltitude + 0.833)) <
-                    kGrazingDegrees;
+                const bool nearHorizon = std::min(std::abs(ref.highAltitude + 0.833),
+                                                  std::abs(ref.lowAltitude + 0.833)) < kGrazingDegrees;
                 ASSERT_NE(ours.path, SunPath::Mixed) << where;
                 if (ours.path != SunPath::Crosses || ref.path != SunPath::Crosses) {
                     // Never the sun up all day by one reckoning and down by the other.

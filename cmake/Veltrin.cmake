@@ -8,15 +8,11 @@
 # veltrin_test(<name> SOURCES ... DEPENDS ... [UI])
 #   GoogleTest executable registered with CTest; UI tests run offscreen.
 
-set_property(GLOBAL PROPERTY VELTRIN_CORE_LIBS "")
-set_property(GLOBAL PROPERTY VELTRIN_UI_LIBS "")
-
 function(veltrin_core_library area)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_library(veltrin_${area} STATIC ${ARG_SOURCES})
   target_include_directories(veltrin_${area} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(veltrin_${area} PUBLIC ${ARG_DEPENDS})
-  set_property(GLOBAL APPEND PROPERTY VELTRIN_CORE_LIBS veltrin_${area})
 endfunction()
 
 function(veltrin_ui_library area)
@@ -24,7 +20,6 @@ function(veltrin_ui_library area)
   add_library(veltrin_${area}_ui STATIC ${ARG_SOURCES})
   target_include_directories(veltrin_${area}_ui PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(veltrin_${area}_ui PUBLIC ${ARG_DEPENDS} Qt6::Widgets)
-  set_property(GLOBAL APPEND PROPERTY VELTRIN_UI_LIBS veltrin_${area}_ui)
 endfunction()
 
 function(veltrin_test name)

@@ -32,7 +32,7 @@ NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string
     }
     if (node == kNoNode) return kNoNode;
     if (fill) fill(node);
-    const int column = tree.TreeColumnIndex() >= 0 ? tree.TreeColumnIndex() : 0;
+    const int column = tree.TextColumn();
     tree.SelectItem(node, column, true);
     return node;
 }

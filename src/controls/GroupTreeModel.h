@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/Archive.h"  // Colour
+#include "storage/Colour.h"
 
 namespace veltrin {
 
@@ -224,6 +224,9 @@ public:
     void SetColumnColours(int index, std::optional<Colour> text, std::optional<Colour> back);
     void SetTreeColumn(int column) { treeColumn_ = column; }  // -1 = a flat list
     int TreeColumnIndex() const { return treeColumn_; }
+    // The column that carries a row's name, bold face and tree: the tree
+    // column, or the first column of a flat list.
+    int TextColumn() const { return treeColumn_ >= 0 ? treeColumn_ : 0; }
 
     // List-wide look.
     void SetListColours(Colour text, Colour back) {
@@ -366,7 +369,7 @@ private:
     void select(Node* n, int column, bool scroll);
     int clampColumn(int column) const;
     unsigned notify(int code, const Node* n, int column, const Cell* cell = nullptr,
-                    const std::string* text = nullptr, int check = -1, std::int32_t value = 0);
+                    const std::string* text = nullptr, int check = -1);
     void sortNode(Node* n, int column, bool descending);
     void reindex(Node* parent, std::size_t from);
     int rowOfSelectionForKeys() const;

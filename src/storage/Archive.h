@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace veltrin {
+#include "storage/Colour.h"
 
-using Colour = std::uint32_t;  // 0x00BBGGRR
+namespace veltrin {
 
 // Moves the primitives of the data files to or from an open file, through a
 // 4 096-byte buffer, with one call per field in either direction.

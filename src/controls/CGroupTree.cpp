@@ -16,15 +16,12 @@
 #include <optional>
 
 #include "controls/GroupTreeCommands.h"
+#include "controls/StoredQString.h"
+#include "imaging/QtPicture.h"
 
 namespace veltrin {
 
 namespace {
-
-QColor toQColor(Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-
-QString fromBytes(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
-std::string toBytes(const QString& s) { return s.toUtf8().toStdString(); }
 
 Qt::Alignment alignOf(ColumnAlign a) {
     switch (a) {
@@ -103,7 +100,7 @@ CGroupTree::~CGroupTree() {
 }
 
 int CGroupTree::InsertColumn(int index, const QString& title, ColumnAlign align, int width) {
-    return model_.InsertColumn(index, toBytes(title), align, width);
+    return model_.InsertColumn(index, ToStored(title), align, width);
 }
 
 void CGroupTree::SetImageList(std::vector<QPixmap> images) {
@@ -168,7 +165,7 @@ void CGroupTree::syncHeader() {
     if (headerModel_->columnCount() != count) headerModel_->setColumnCount(count);
     for (int c = 0; c < count; ++c) {
         const TreeColumn* col = model_.Column(c);
-        const QString title = fromBytes(col->title);
+        const QString title = FromStored(col->title);
         if (headerModel_->headerData(c, Qt::Horizontal).toString() != title)
             headerModel_->setHeaderData(c, Qt::Horizontal, title);
         headerModel_->setHeaderData(c, Qt::Horizontal,
@@ -293,13 +290,13 @@ void CGroupTree::FitColumnWidth(int column) {
     QFont bold = font();
     bold.setWeight(QFont::Bold);
     const QFontMetrics fm(font()), fmBold(bold);
-    const int textColumn = model_.TreeColumnIndex() >= 0 ? model_.TreeColumnIndex() : 0;
-    int width = header_->fontMetrics().horizontalAdvance(fromBytes(model_.Column(column)->title)) +
+    const int textColumn = model_.TextColumn();
+    int width = header_->fontMetrics().horizontalAdvance(FromStored(model_.Column(column)->title)) +
                 2 * header_->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header_);
     for (int r = 0, n = model_.RowCount(); r < n; ++r) {
         const NodeHandle node = model_.NodeAtRow(r);
         const CellLayout l = model_.LayoutCell(node, column);
-        const QString text = fromBytes(model_.GetItemText(node, column));
+        const QString text = FromStored(model_.GetItemText(node, column));
         const bool isBold = column == textColumn && model_.GetBold(node);
         int w = l.textLeft + 2 * kTextPad + (isBold ? fmBold : fm).horizontalAdvance(text);
         if (model_.StyleFlags(node, column) & kStyleButton) w += l.box;
@@ -313,7 +310,7 @@ void CGroupTree::FitColumnWidth(int column) {
 
 void CGroupTree::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
-    const QColor listBack = toQColor(model_.ListBackColour());
+    const QColor listBack = QColorFromColour(model_.ListBackColour());
     p.fillRect(viewport()->rect(), listBack);
     const int h = model_.RowHeight();
     const int first = verticalScrollBar()->value();
@@ -355,12 +352,12 @@ void CGroupTree::drawExpandButton(QPainter& p, const QRect& box, bool collapsed)
 
 void CGroupTree::paintCell(QPainter& p, NodeHandle node, int column, const QRect& rect, bool selected) {
     const TreeColumn* col = model_.Column(column);
-    QColor back = toQColor(model_.ListBackColour());
-    QColor text = toQColor(model_.ListTextColour());
-    if (col->backColour) back = toQColor(*col->backColour);
-    if (col->textColour) text = toQColor(*col->textColour);
-    if (auto c = model_.GetItemBackColour(node)) back = toQColor(*c);
-    if (auto c = model_.GetItemTextColour(node)) text = toQColor(*c);
+    QColor back = QColorFromColour(model_.ListBackColour());
+    QColor text = QColorFromColour(model_.ListTextColour());
+    if (col->backColour) back = QColorFromColour(*col->backColour);
+    if (col->textColour) text = QColorFromColour(*col->textColour);
+    if (auto c = model_.GetItemBackColour(node)) back = QColorFromColour(*c);
+    if (auto c = model_.GetItemTextColour(node)) text = QColorFromColour(*c);
     if (selected) {
         back = palette().color(QPalette::Highlight);
         text = palette().color(QPalette::HighlightedText);
@@ -409,7 +406,7 @@ void CGroupTree::paintCell(QPainter& p, NodeHandle node, int column, const QRect
             p.drawText(opt.rect, Qt::AlignCenter, QStringLiteral("..."));
         }
     }
-    const int textColumn = model_.TreeColumnIndex() >= 0 ? model_.TreeColumnIndex() : 0;
+    const int textColumn = model_.TextColumn();
     if (column == textColumn && model_.GetBold(node)) {
         QFont f = font();
         f.setWeight(QFont::Bold);
@@ -418,7 +415,7 @@ void CGroupTree::paintCell(QPainter& p, NodeHandle node, int column, const QRect
     p.setPen(text);
     const QRect tr(QPoint(rect.left() + l.textLeft + kTextPad, rect.top()),
                    QPoint(right - kTextPad, rect.bottom()));
-    const QString s = fromBytes(model_.GetItemText(node, column));
+    const QString s = FromStored(model_.GetItemText(node, column));
     if (model_.LinesPerRow() > 1) {
         p.drawText(tr, int(alignOf(col->align) | Qt::AlignVCenter) | Qt::TextWordWrap, s);
     } else {
@@ -522,7 +519,7 @@ void CGroupTree::openEditor(const QString* startText) {
     EnsureVisible(node);
     const int row = model_.GetRow(node);
     const QRect area = textRect(row, column).adjusted(0, 1, 0, 0);
-    const QString text = startText ? *startText : fromBytes(model_.GetItemText(node, column));
+    const QString text = startText ? *startText : FromStored(model_.GetItemText(node, column));
     QWidget* w;
     if (model_.LinesPerRow() > 1) {
         auto* box = new QPlainTextEdit(viewport());
@@ -541,6 +538,10 @@ void CGroupTree::openEditor(const QString* startText) {
     w->setGeometry(area);
     w->installEventFilter(this);
     editor_ = w;
+    // What the box shows before any typing, as the box itself gives it back
+    // (a text box may change line breaks): an edit that ends on exactly this
+    // keeps the stored bytes.
+    untouchedText_ = startText ? std::nullopt : std::optional<QString>(editorText(w));
     w->show();
     w->setFocus(Qt::OtherFocusReason);
 }
@@ -575,7 +576,12 @@ bool CGroupTree::eventFilter(QObject* watched, QEvent* e) {
 void CGroupTree::commitEditor(int moveAfter) {
     if (!editor_ || committing_) return;
     committing_ = true;
-    const bool closed = model_.EndEdit(toBytes(editorText(editor_)));
+    const QString text = editorText(editor_);
+    const std::string bytes =
+        untouchedText_ ? StoredAfterEdit(text, *untouchedText_,
+                                         model_.GetItemText(model_.EditNode(), model_.EditColumn()))
+                       : ToStored(text);
+    const bool closed = model_.EndEdit(bytes);
     committing_ = false;
     if (!closed) return;  // the owner keeps it open
     closeEditorWidget();
@@ -618,7 +624,7 @@ void CGroupTree::openDropDown() {
     int current = -1;
     const auto choices = model_.GetCellChoices(model_.EffectiveStyle(node, column));
     for (std::size_t i = 0; i < choices.size(); ++i) {
-        box->addItem(fromBytes(choices[i].text), choices[i].value);
+        box->addItem(FromStored(choices[i].text), choices[i].value);
         if (current < 0 && choices[i].text == text && choices[i].value == value)
             current = static_cast<int>(i);
     }
@@ -639,8 +645,11 @@ void CGroupTree::finishDropDown() {
     dropDown_ = nullptr;
     const int i = box->currentIndex();
     const NodeHandle node = model_.EditNode();
-    const std::string text =
-        i >= 0 ? toBytes(box->itemText(i)) : model_.GetItemText(node, model_.EditColumn());
+    // A chosen entry gives its own stored bytes, never a round trip through the screen's text.
+    const auto choices = model_.GetCellChoices(model_.EffectiveStyle(node, model_.EditColumn()));
+    const std::string text = i >= 0 && static_cast<std::size_t>(i) < choices.size()
+                                 ? choices[static_cast<std::size_t>(i)].text
+                                 : model_.GetItemText(node, model_.EditColumn());
     const std::int32_t value = i >= 0 ? box->itemData(i).toInt() : 0;
     box->hide();
     box->deleteLater();

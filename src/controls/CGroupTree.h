@@ -3,6 +3,8 @@
 #include <QAbstractScrollArea>
 #include <QPixmap>
 #include <QPointer>
+#include <QString>
+#include <optional>
 #include <vector>
 
 #include "controls/GroupTreeModel.h"
@@ -89,6 +91,7 @@ private:
     QHeaderView* header_ = nullptr;
     QStandardItemModel* headerModel_ = nullptr;
     QPointer<QWidget> editor_;
+    std::optional<QString> untouchedText_;  // the editor's text as opened from the cell
     QPointer<GroupTreeDropDown> dropDown_;
     bool layoutPending_ = false;
     NodeHandle pendingVisible_ = kNoNode;  // asked for before the window had its size

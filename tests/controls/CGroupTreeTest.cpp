@@ -284,6 +284,72 @@ TEST_F(Widget, DrawsThePlainExpandButtonAndTheSelectedCell) {
     EXPECT_EQ(QColor(img.pixel(other.left() + 1, other.top() + 1)), QColor(Qt::white));
 }
 
+// Names from older files hold Windows-1252 bytes. The editor shows them as
+// letters, and no way out of it changes the bytes unless the user typed.
+TEST_F(Widget, Windows1252NamesKeepTheirBytesThroughEveryEditPath) {
+    const std::string cafe = "Caf\xE9";
+    m.SetItemText(b, 0, cafe);
+    m.SelectItem(b, 0, false);
+
+    key(Qt::Key_F2);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), QString::fromUtf8("Caf\xC3\xA9"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(m.GetItemText(b, 0), cafe);
+    ASSERT_EQ(l.codes(kNotifyEndEdit).size(), 1u);
+    EXPECT_EQ(l.codes(kNotifyEndEdit)[0].text, cafe);
+
+    key(Qt::Key_F2);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(m.GetItemText(b, 0), cafe);
+
+    key(Qt::Key_F2);
+    ASSERT_NE(editor(), nullptr);
+    QTest::mouseClick(vp(), Qt::LeftButton, {}, tree.PartRect(0, 1, CellPart::Text).center());
+    QApplication::processEvents();
+    EXPECT_EQ(tree.Editor(), nullptr);
+    EXPECT_EQ(m.GetItemText(b, 0), cafe);
+
+    // Typing is an edit: the new text is stored as UTF-8, the letter kept.
+    m.SelectItem(b, 0, false);
+    key(Qt::Key_F2);
+    QTest::keyClicks(editor(), "s");
+    key(Qt::Key_Return);
+    EXPECT_EQ(m.GetItemText(b, 0), "Caf\xC3\xA9s");
+}
+
+TEST_F(Widget, UntouchedMultiLineTextKeepsItsLineBreaksAndBytes) {
+    const std::string stored = "first\r\nCaf\xE9";
+    m.SetLinesPerRow(2);
+    m.SetItemText(b, 0, stored);
+    m.SelectItem(b, 0, false);
+    key(Qt::Key_F2);
+    auto* box = qobject_cast<QPlainTextEdit*>(tree.Editor());
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->toPlainText().endsWith(QString::fromUtf8("Caf\xC3\xA9")));
+    QTest::keyClick(box, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(tree.Editor(), nullptr);
+    EXPECT_EQ(m.GetItemText(b, 0), stored);
+}
+
+TEST_F(Widget, ADropDownChoiceGivesItsOwnStoredBytes) {
+    const int style = m.AddCellStyle(kStyleDropDown | kStyleButton);
+    m.AddCellChoice(style, "Tr\xE8s bas", 1);
+    m.AddCellChoice(style, "Tr\xE8s haut", 2);
+    m.SetCellStyle(b, 2, style);
+    m.SelectItem(b, 2, false);
+    key(Qt::Key_Space);
+    QComboBox* box = tree.DropDown();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->itemText(1), QString::fromUtf8("Tr\xC3\xA8s haut"));
+    box->setCurrentIndex(1);
+    box->hidePopup();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree.DropDown() == nullptr; }, 30000));
+    EXPECT_EQ(m.GetItemText(b, 2), "Tr\xE8s haut");
+    EXPECT_EQ(m.GetItemValue(b, 2), 2);
+}
+
 TEST(GroupTreeActionsTest, MenuActionsCarryIdsIconsAndSeparators) {
     QObject owner;
     const QList<QAction*> actions = CreateGroupTreeActions(&owner);

@@ -4,11 +4,10 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
-
-#include <QPainter>
 
 #include "app/AppData.h"
 #include "app/CDigitalClock.h"
@@ -21,6 +20,7 @@
 #include "controls/ThemeIcons.h"
 #include "documents/CDiaryView.h"
 #include "documents/CNotesView.h"
+#include "documents/DocumentTrees.h"
 #include "events/CEventsView.h"
 #include "events/EventTrees.h"
 #include "imaging/QtPicture.h"
@@ -42,20 +42,20 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     setMinimumSize(640, 400);
     resize(1024, 700);
 
-    // The views, created in this order; the index order is Today, Diary,
-    // Notes, Events, Contacts.
-    views_[kToday] = new CTodayView(this);
-    views_[kDiary] = new CDiaryView(this);
-    views_[kEvents] = new CEventsView(this);
-    views_[kNotes] = new CNotesView(this);
-    views_[kContacts] = new CContactsView(this);
+    // The views, created in this order; ViewIndex gives their order on screen.
+    today_ = new CTodayView(this);
+    diary_ = new CDiaryView(this);
+    events_ = new CEventsView(this);
+    notes_ = new CNotesView(this);
+    contacts_ = new CContactsView(this);
+    views_ = {today_, diary_, notes_, events_, contacts_};
     for (CViewBase* v : views_) v->hide();
 
     skin_ = std::make_unique<SkinAssets>();
 
-    static const char* const captions[] = {"Today",    "Diary",   "Notes", "Events",
-                                           "Contacts", "Options", "Info"};
-    for (int i = 0; i < 7; ++i) {
+    static const char* const captions[kMainButtonCount] = {"Today",    "Diary",   "Notes", "Events",
+                                                           "Contacts", "Options", "Info"};
+    for (int i = 0; i < kMainButtonCount; ++i) {
         const bool isView = i < kViewCount;
         auto* b = new CSkinButton(QString::fromLatin1(captions[i]), this,
                                   isView ? CSkinButton::Kind::Radio : CSkinButton::Kind::Push);
@@ -67,7 +67,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     connect(button(kInfoButton), &QAbstractButton::clicked, this, &CMainDialog::showInfoMenu);
 
     AppSettings& s = data_.settings;
-    if (s.currentView < 0 || s.currentView >= kViewCount) s.currentView = 0;
+    if (!IsViewIndex(s.currentView)) s.currentView = kTodayView;
     ApplySettings();
     ShowView();
 
@@ -105,20 +105,23 @@ void CMainDialog::SaveAll() {
     if (saving_) return;
     saving_ = true;
     // The view save steps, in this order: Today, Diary, Notes, Events,
-    // Contacts; then the settings. Until a view exists its store is written
-    // as it was loaded.
-    const int view = data_.settings.currentView;
-    SaveEventsFromTodayView(data_.events, view, EventViews{});
-    SerializeDiaryFile(data_.diary, true);
-    SerializeNotesFile(data_.notes, true);
-    SaveEventsFromEventsView(data_.events, view, EventViews{});
-    SaveContacts(data_.contacts, data_.settings.contactColumns, ContactViews{});
+    // Contacts; then the settings. Each view hands over what its controls
+    // hold (after taking in any edit in progress); a view that holds nothing
+    // leaves its store to be written as loaded.
+    const int current = data_.settings.currentView;
+    EventViews events = events_->saveState();
+    events.todayList = today_->saveState().todayList;
+    SaveEventsFromTodayView(data_.events, current, events);
+    SaveDiary(data_.diary, diary_->saveState());
+    SaveNotes(data_.notes, notes_->saveState());
+    SaveEventsFromEventsView(data_.events, current, events);
+    SaveContacts(data_.contacts, data_.settings.contactColumns, contacts_->saveState());
     SerializeSettings(data_.settings, true);
     saving_ = false;
 }
 
 int CMainDialog::ClockLeft(int clientWidth) {
-    const int rowEnd = 7 * kButtonWidth;
+    const int rowEnd = kMainButtonCount * kButtonWidth;
     return rowEnd + kClockWidth < clientWidth ? clientWidth - kClockWidth : rowEnd;
 }
 
@@ -127,7 +130,7 @@ QColor CMainDialog::stripColour() const { return skin_->stripColour(); }
 int CMainDialog::tickPeriodMs() const { return data_.settings.showSeconds ? 1000 : 60000; }
 
 void CMainDialog::layOut() {
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < kMainButtonCount; ++i)
         buttons_[static_cast<std::size_t>(i)]->setGeometry(i * kButtonWidth, 0, kButtonWidth, kClockHeight);
     if (clock_) clock_->move(ClockLeft(width()), 0);
     if (shownView_ >= 0 && shownView_ < kViewCount)
@@ -189,9 +192,9 @@ void CMainDialog::ShowView() {
     layOut();
     // At most one of the two event lists holds rows: the one being shown
     // takes them from the other.
-    if (next == kToday && view(kEvents)->holdsListRows()) view(kEvents)->commitList();
-    if (next == kEvents && view(kToday)->holdsListRows()) view(kToday)->commitList();
-    view(next)->viewShown(next == kToday || next == kEvents ? tickPeriodMs() : 0);
+    if (next == kTodayView && events_->holdsListRows()) events_->commitList();
+    if (next == kEventsView && today_->holdsListRows()) today_->commitList();
+    view(next)->viewShown(next == kTodayView || next == kEventsView ? tickPeriodMs() : 0);
     view(next)->show();
     button(next)->setChecked(true);
     setUpdatesEnabled(true);
@@ -229,7 +232,7 @@ void CMainDialog::ApplySettings() {
         for (CViewBase* v : views_) v->setButtonTextColour(c);
     }
     if (g & (kDayInfoFontGroup | kDayInfoTextGroup))
-        view(kToday)->setDayInfoFont(makeFont(now.dayInfoFont), QColorFromColour(s.dayInfoTextColour));
+        today_->setDayInfoFont(makeFont(now.dayInfoFont), QColorFromColour(s.dayInfoTextColour));
     if (g & kHeaderFontGroup) {
         const QFont font = makeFont(now.headerFont);
         for (CViewBase* v : views_) v->setHeaderFont(font);
@@ -247,7 +250,7 @@ void CMainDialog::ApplySettings() {
         skin_->ApplySkinColour(s.skinColour);
         for (CViewBase* v : views_) {
             v->setSkin(skin_->background());
-            v->setPanelColour(v == view(kToday) ? skin_->stripColour() : skin_->panelColour());
+            v->setPanelColour(v == today_ ? skin_->stripColour() : skin_->panelColour());
         }
     }
     if (g & kToolbarGroup)
@@ -266,8 +269,10 @@ void CMainDialog::ApplySettings() {
                                          skin_->clockSmallDigits());
         layOut();
     }
-    if ((g & kShowSecondsGroup) && lastApplied_ && (shownView_ == kToday || shownView_ == kEvents))
-        view(shownView_)->setTickPeriod(tickPeriodMs());
+    if ((g & kShowSecondsGroup) && lastApplied_) {
+        if (shownView_ == kTodayView) today_->setTickPeriod(tickPeriodMs());
+        if (shownView_ == kEventsView) events_->setTickPeriod(tickPeriodMs());
+    }
 
     lastApplied_ = now;
     setUpdatesEnabled(true);

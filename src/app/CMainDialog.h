@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "settings/AppliedSettings.h"
+#include "settings/ViewIndex.h"
 
 class QSystemTrayIcon;
 class QTimer;
@@ -14,8 +15,13 @@ class QTimer;
 namespace veltrin {
 
 struct AppData;
+class CContactsView;
+class CDiaryView;
 class CDigitalClock;
+class CEventsView;
+class CNotesView;
 class CSkinButton;
+class CTodayView;
 class CViewBase;
 class SkinAssets;
 
@@ -26,13 +32,13 @@ class CMainDialog : public QDialog {
 public:
     static constexpr int kAutoSaveTimerId = 300;
     static constexpr int kAutoSaveIntervalMs = 120000;
-    static constexpr int kViewCount = 5;
-    // The button row: seven 90-pixel buttons as high as the clock.
+    // The button row: a button per view (in ViewIndex order), then Options
+    // and Info, each 90 pixels wide and as high as the clock.
+    enum ButtonIndex { kOptionsButton = kViewCount, kInfoButton = kViewCount + 1 };
+    static constexpr int kMainButtonCount = kInfoButton + 1;
     static constexpr int kButtonWidth = 90;
     static constexpr int kClockWidth = 151;
     static constexpr int kClockHeight = 72;
-    enum ViewIndex { kToday = 0, kDiary = 1, kNotes = 2, kEvents = 3, kContacts = 4 };
-    enum ButtonIndex { kOptionsButton = 5, kInfoButton = 6 };
 
     CMainDialog(AppData& data, const QStringList& arguments, QWidget* parent = nullptr);
     ~CMainDialog() override;
@@ -61,6 +67,11 @@ public:
 
     int shownView() const { return shownView_; }
     CViewBase* view(int index) const { return views_[static_cast<std::size_t>(index)]; }
+    CTodayView* todayView() const { return today_; }
+    CDiaryView* diaryView() const { return diary_; }
+    CNotesView* notesView() const { return notes_; }
+    CEventsView* eventsView() const { return events_; }
+    CContactsView* contactsView() const { return contacts_; }
     CSkinButton* button(int index) const { return buttons_[static_cast<std::size_t>(index)]; }
     CDigitalClock* digitalClock() const { return clock_; }
     // Where the clock goes for a client width: at the right edge, or right
@@ -105,7 +116,14 @@ private:
     QTimer* autoSave_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     std::unique_ptr<SkinAssets> skin_;
-    std::array<CSkinButton*, 7> buttons_{};
+    std::array<CSkinButton*, kMainButtonCount> buttons_{};
+    // The views twice: typed for what only one view offers, and in ViewIndex
+    // order for what the window does to all of them.
+    CTodayView* today_ = nullptr;
+    CDiaryView* diary_ = nullptr;
+    CNotesView* notes_ = nullptr;
+    CEventsView* events_ = nullptr;
+    CContactsView* contacts_ = nullptr;
     std::array<CViewBase*, kViewCount> views_{};
     CDigitalClock* clock_ = nullptr;
     std::optional<AppliedSettings> lastApplied_;

@@ -6,4 +6,7 @@ CContactsView::CContactsView(QWidget* parent) : CViewBase(QStringLiteral("Contac
     setObjectName(QStringLiteral("CContactsView"));
 }
 
+// The tree and list are not built yet: the contacts are saved as loaded.
+ContactViews CContactsView::saveState() { return ContactViews{}; }
+
 }  // namespace veltrin

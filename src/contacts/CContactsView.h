@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contacts/ContactTrees.h"
 #include "controls/CViewBase.h"
 
 namespace veltrin {
@@ -9,6 +10,10 @@ class CContactsView : public CViewBase {
     Q_OBJECT
 public:
     explicit CContactsView(QWidget* parent = nullptr);
+
+    // SaveAll's view of the group tree and contact list; the view first
+    // takes any edit in progress (a cell, the comment box) into its rows.
+    ContactViews saveState();
 };
 
 }  // namespace veltrin

@@ -30,26 +30,21 @@ public:
     void setHeaderFont(const QFont& font);
     void setHeaderColours(const QColor& text, const QColor& left, const QColor& right);
 
-    // Settings the views that need them act on.
+    // Settings the window hands to every view; a view that shows none of
+    // them keeps the default.
     virtual void setListColours(const ListColours&) {}
     virtual void setToolbarColour(const QColor&) {}
     virtual void setButtonTextColour(const QColor&) {}
     virtual void setCommandFaces(const FacePixmaps&) {}
-    virtual void setDayInfoFont(const QFont&, const QColor&) {}
 
-    // The window's view switch. The Today and Events views run their tick
-    // while shown, at the period given.
+    // The window's view switch. tickMs is the period of the view tick for
+    // the views that run one (Today, Events), else 0.
     virtual void viewShown(int /*tickMs*/) {}
     virtual void viewHidden() {}
-    virtual void setTickPeriod(int /*tickMs*/) {}
 
-    // Event lists: whether rows are held, and giving them back to the store.
-    virtual bool holdsListRows() const { return false; }
-    virtual void commitList() {}
-
-    // SaveAll's step for this view: take the controls' state into the data
-    // and store the view's file.
-    virtual void saveStep() {}
+    // Anything a single view offers the window (its save state, its list,
+    // its tick) is a member of that view's own class, reached through the
+    // window's typed pointer.
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/CViewBase.h"
+#include "documents/DocumentTrees.h"
 
 namespace veltrin {
 
@@ -9,6 +10,10 @@ class CDiaryView : public CViewBase {
     Q_OBJECT
 public:
     explicit CDiaryView(QWidget* parent = nullptr);
+
+    // SaveAll's view of the page list; the view first takes the editor's
+    // text into the current page.
+    DiaryViews saveState();
 };
 
 }  // namespace veltrin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/CViewBase.h"
+#include "documents/DocumentTrees.h"
 
 namespace veltrin {
 
@@ -9,6 +10,10 @@ class CNotesView : public CViewBase {
     Q_OBJECT
 public:
     explicit CNotesView(QWidget* parent = nullptr);
+
+    // SaveAll's view of the note tree; the view first takes the editor's
+    // text into the current note.
+    NoteViews saveState();
 };
 
 }  // namespace veltrin

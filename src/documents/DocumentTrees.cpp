@@ -47,6 +47,16 @@ void FillNoteTable(const GroupTreeModel& tree, NodeHandle currentNote, NoteTable
     });
 }
 
+bool SaveDiary(DiaryTable& table, const DiaryViews& views) {
+    if (views.list) FillDiaryTable(*views.list, views.currentPage, table);
+    return SerializeDiaryFile(table, true);
+}
+
+bool SaveNotes(NoteTable& table, const NoteViews& views) {
+    if (views.tree) FillNoteTable(*views.tree, views.currentNote, table);
+    return SerializeNotesFile(table, true);
+}
+
 std::string DiaryCaption(std::int32_t date) { return FormatLocalTime(date, "%B %d, %Y"); }
 
 }  // namespace veltrin

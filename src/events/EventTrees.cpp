@@ -2,6 +2,7 @@
 
 #include "controls/TreeRecords.h"
 #include "events/Countdown.h"
+#include "settings/ViewIndex.h"
 
 namespace veltrin {
 
@@ -85,9 +86,6 @@ bool saveEvents(EventStore& store, const EventViews& views, bool rebuildGroups) 
     store.events = snapshot;
     return ok;
 }
-
-constexpr int kTodayView = 0;
-constexpr int kEventsView = 3;
 
 }  // namespace
 

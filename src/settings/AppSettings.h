@@ -5,6 +5,7 @@
 #include <string>
 
 #include "contacts/ContactRecords.h"
+#include "settings/ViewIndex.h"
 #include "storage/Archive.h"
 
 namespace veltrin {
@@ -51,8 +52,8 @@ struct AppSettings {
     std::int32_t minimizeOnClose = 1;
     std::int32_t askOnExit = 1;
     std::int32_t showTipsAtStartup = 0;
-    std::int32_t currentView = 0;  // 0 Today, 1 Diary, 2 Notes, 3 Events, 4 Contacts
-    std::int32_t townIndex = 79;   // New York, N.Y.
+    std::int32_t currentView = kTodayView;  // a ViewIndex
+    std::int32_t townIndex = 79;            // New York, N.Y.
     // Never interpreted; held so that the file keeps its layout.
     std::int32_t reservedTime = 0;
     std::int32_t reservedNumber = 0;

@@ -37,7 +37,8 @@ TEST_F(MainWindowSkinTest, ButtonsFillTheTopRowAndTheViewTheRest) {
     dlg.resize(1024, 700);
     dlg.show();
     QApplication::processEvents();
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(dlg.button(i)->geometry(), QRect(i * 90, 0, 90, 72)) << i;
+    for (int i = 0; i < CMainDialog::kMainButtonCount; ++i)
+        EXPECT_EQ(dlg.button(i)->geometry(), QRect(i * 90, 0, 90, 72)) << i;
     EXPECT_EQ(dlg.view(0)->geometry(), QRect(0, 72, dlg.width(), dlg.height() - 72));
     ASSERT_NE(dlg.digitalClock(), nullptr);
     EXPECT_EQ(dlg.digitalClock()->geometry(), QRect(dlg.width() - 151, 0, 151, 72));

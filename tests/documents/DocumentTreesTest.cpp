@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "documents/DocumentTrees.h"
+#include "support/Fakes.h"
 
 using namespace veltrin;
 
@@ -112,4 +113,44 @@ TEST(DiaryList, PagesComeBackInOrderWithTheCurrentOne) {
         EXPECT_EQ(back[i].date, table[i].date);
         EXPECT_EQ(back[i].isCurrent, table[i].isCurrent);
     }
+}
+
+TEST(DocumentSaveSteps, WriteWhatTheViewHoldsOrTheTableAsItIs) {
+    test::ProgramFolder folder;
+    DiaryTable diary = {DiaryPage{"May 01, 2024", "<p>one</p>", 1714521600, 0},
+                        DiaryPage{"May 02, 2024", "<p>two</p>", 1714608000, 1}};
+    // No view yet: the table goes out as loaded.
+    ASSERT_TRUE(SaveDiary(diary, DiaryViews{}));
+    DiaryTable back;
+    ASSERT_TRUE(SerializeDiaryFile(back, false));
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[1].html, "<p>two</p>");
+
+    // A view's list is the live copy: an edited page and a new current page reach the file.
+    GroupTreeModel list;
+    list.InsertColumn(0, "Pages", ColumnAlign::Left, 100);
+    BuildDiaryList(list, diary);
+    const NodeHandle first = list.GetNextItem(kRootNode, kFirstChild);
+    list.SetPagePayload(first, TextPayload{"<p>edited</p>", 1714521600});
+    ASSERT_TRUE(SaveDiary(diary, DiaryViews{&list, first}));
+    back.clear();
+    ASSERT_TRUE(SerializeDiaryFile(back, false));
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].html, "<p>edited</p>");
+    EXPECT_EQ(back[0].isCurrent, 1);
+    EXPECT_EQ(back[1].isCurrent, 0);
+
+    NoteTable notes = {note(0, "A", 0), note(1, "A1")};
+    GroupTreeModel tree;
+    tree.InsertColumn(0, "Notes", ColumnAlign::Left, 200);
+    BuildNotesTree(tree, notes);
+    const NodeHandle a1 = tree.GetChildItem(tree.GetNextItem(kRootNode, kFirstChild), 0);
+    tree.SetItemText(a1, 0, "renamed");
+    ASSERT_TRUE(SaveNotes(notes, NoteViews{&tree, a1}));
+    NoteTable notesBack;
+    ASSERT_TRUE(SerializeNotesFile(notesBack, false));
+    ASSERT_EQ(notesBack.size(), 2u);
+    EXPECT_EQ(notesBack[1].name, "renamed");
+    EXPECT_EQ(notesBack[1].isCurrent, 1);
+    EXPECT_EQ(notesBack[1].levelStep, 1);
 }

@@ -10,8 +10,8 @@
 #include <cstdio>
 
 #include "controls/CGroupTree.h"
-#include "controls/GroupTreeActions.h"
 #include "controls/GroupTreeCommands.h"
+#include "controls/QtGroupTreeActions.h"
 
 using namespace veltrin;
 

@@ -15,16 +15,16 @@
 #include "contacts/ContactTrees.h"
 #include "controls/CPopupMenu.h"
 #include "controls/CSkinButton.h"
-#include "controls/SkinAssets.h"
+#include "controls/QtSkinAssets.h"
+#include "controls/QtThemeIcons.h"
 #include "controls/StoredQString.h"
-#include "controls/ThemeIcons.h"
 #include "documents/CDiaryView.h"
 #include "documents/CNotesView.h"
 #include "documents/DocumentTrees.h"
 #include "events/CEventsView.h"
 #include "events/EventTrees.h"
 #include "imaging/QtPicture.h"
-#include "imaging/SkinResources.h"
+#include "imaging/QtSkinResources.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "storage/ModuleFolder.h"
@@ -51,7 +51,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     views_ = {today_, diary_, notes_, events_, contacts_};
     for (CViewBase* v : views_) v->hide();
 
-    skin_ = std::make_unique<SkinAssets>();
+    skin_ = std::make_unique<QtSkinAssets>();
 
     static const char* const captions[kMainButtonCount] = {"Today",    "Diary",   "Notes", "Events",
                                                            "Contacts", "Options", "Info"};

@@ -23,7 +23,7 @@ class CNotesView;
 class CSkinButton;
 class CTodayView;
 class CViewBase;
-class SkinAssets;
+class QtSkinAssets;
 
 // The program's one top-level window. It runs modally for the whole session;
 // ending it ends the program, after SaveAll.
@@ -115,7 +115,7 @@ private:
     int shownView_ = -1;
     QTimer* autoSave_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
-    std::unique_ptr<SkinAssets> skin_;
+    std::unique_ptr<QtSkinAssets> skin_;
     std::array<CSkinButton*, kMainButtonCount> buttons_{};
     // The views twice: typed for what only one view offers, and in ViewIndex
     // order for what the window does to all of them.

@@ -6,9 +6,9 @@
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
-#include "app/SignalWatcher.h"
-#include "app/SingleInstance.h"
-#include "imaging/SkinResources.h"
+#include "app/QtSignalWatcher.h"
+#include "app/QtSingleInstance.h"
+#include "imaging/QtSkinResources.h"
 #include "platform/InstanceLock.h"
 #include "platform/QtServices.h"
 #include "storage/ModuleFolder.h"
@@ -29,19 +29,19 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     const QString key = QString::fromStdString(InstanceLock::keyFor(dataFolder));
     InstanceLock lock;
     if (!lock.acquire(dataFolder)) {
-        if (!SingleInstance::notifyRunning(key))
+        if (!QtSingleInstance::notifyRunning(key))
             messages().show("Veltrin is already running with the data folder \"" + dataFolder +
                                 "\", but does not answer.",
                             "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
         return 0;
     }
-    SingleInstance instance(key);
+    QtSingleInstance instance(key);
     instance.listen();
 
     // A signal before the window exists ends the start without writing:
     // the data may be only partly loaded.
-    SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::endRequested, [] {
+    QtSignalWatcher watcher;
+    QObject::connect(&watcher, &QtSignalWatcher::endRequested, [] {
         QtMessages::setEnding(true);
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->done(QDialog::Rejected);
@@ -53,8 +53,8 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
 
     const QStringList arguments = QApplication::arguments();
     auto dialog = std::make_unique<CMainDialog>(data, arguments);
-    QObject::connect(&watcher, &SignalWatcher::endRequested, dialog.get(), &CMainDialog::EndSession);
-    QObject::connect(&instance, &SingleInstance::activationRequested, dialog.get(),
+    QObject::connect(&watcher, &QtSignalWatcher::endRequested, dialog.get(), &CMainDialog::EndSession);
+    QObject::connect(&instance, &QtSingleInstance::activationRequested, dialog.get(),
                      &CMainDialog::RestoreFromTray);
     dialog->exec();
     dialog.reset();  // destruction runs SaveAll

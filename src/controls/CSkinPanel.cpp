@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "controls/SkinPainting.h"
+#include "controls/QtSkinPainting.h"
 
 namespace veltrin {
 

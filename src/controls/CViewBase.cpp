@@ -1,7 +1,7 @@
 #include "controls/CViewBase.h"
 
 #include "controls/CHeaderStrip.h"
-#include "controls/SkinPainting.h"
+#include "controls/QtSkinPainting.h"
 
 namespace veltrin {
 

@@ -5,7 +5,7 @@
 #include <QImage>
 
 #include "controls/CSkinPanel.h"
-#include "controls/SkinPainting.h"
+#include "controls/QtSkinPainting.h"
 
 namespace veltrin {
 

@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "app/CDigitalClock.h"
-#include "controls/SkinAssets.h"
+#include "controls/QtSkinAssets.h"
 #include "events/LocalTime.h"
 #include "imaging/QtPicture.h"
-#include "imaging/SkinResources.h"
+#include "imaging/QtSkinResources.h"
 #include "support/Fakes.h"
 
 namespace veltrin {
@@ -49,7 +49,7 @@ protected:
     }
 
     test::FixedClock clock_;
-    SkinAssets assets_{SkinPictures{}, LoadClockPictures()};
+    QtSkinAssets assets_{SkinPictures{}, LoadClockPictures()};
 };
 
 const ClockDigits kDayFirst{0, 9, 0, 5, 0, 7, 0, 3, 0, 2, 2, 0, 2, 6};
@@ -57,7 +57,7 @@ const ClockDigits kMonthFirst{0, 9, 0, 5, 0, 7, 0, 2, 0, 3, 2, 0, 2, 6};
 
 // Every cell of the painted clock holds its digit's cell of the strip, and
 // everything else is the face as given (dashes and colon included).
-void ExpectPainted(const QImage& shown, const SkinAssets& a, const ClockDigits& digits) {
+void ExpectPainted(const QImage& shown, const QtSkinAssets& a, const ClockDigits& digits) {
     const QImage face = a.clockFace().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), face.size());
     QImage expected = face;

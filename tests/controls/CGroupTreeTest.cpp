@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "controls/CGroupTree.h"
-#include "controls/GroupTreeActions.h"
+#include "controls/QtGroupTreeActions.h"
 #include "controls/TreeFixtures.h"
 
 namespace veltrin {

@@ -14,8 +14,8 @@
 #include "controls/CSkinButton.h"
 #include "controls/CSplitter.h"
 #include "controls/CToolStrip.h"
-#include "controls/SkinPainting.h"
-#include "controls/ThemeIcons.h"
+#include "controls/QtSkinPainting.h"
+#include "controls/QtThemeIcons.h"
 #include "platform/Platform.h"
 
 namespace veltrin {

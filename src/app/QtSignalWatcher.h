@@ -8,11 +8,11 @@ namespace veltrin {
 
 // Turns SIGTERM, SIGHUP and SIGINT (a desktop ending the session, or a user
 // stopping the program) into a Qt signal on the user-interface thread.
-class SignalWatcher : public QObject {
+class QtSignalWatcher : public QObject {
     Q_OBJECT
 public:
-    explicit SignalWatcher(QObject* parent = nullptr);
-    ~SignalWatcher() override;
+    explicit QtSignalWatcher(QObject* parent = nullptr);
+    ~QtSignalWatcher() override;
     bool received() const { return received_; }
 
 signals:

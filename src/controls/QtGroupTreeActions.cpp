@@ -1,4 +1,4 @@
-#include "controls/GroupTreeActions.h"
+#include "controls/QtGroupTreeActions.h"
 
 #include <QAction>
 #include <QIcon>

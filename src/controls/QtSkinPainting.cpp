@@ -1,4 +1,4 @@
-#include "controls/SkinPainting.h"
+#include "controls/QtSkinPainting.h"
 
 #include <algorithm>
 

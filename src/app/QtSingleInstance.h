@@ -9,10 +9,10 @@ namespace veltrin {
 
 // The channel by which a second start over the same data folder asks the
 // running program to come to the front. The lock itself is InstanceLock.
-class SingleInstance : public QObject {
+class QtSingleInstance : public QObject {
     Q_OBJECT
 public:
-    explicit SingleInstance(const QString& key, QObject* parent = nullptr);
+    explicit QtSingleInstance(const QString& key, QObject* parent = nullptr);
 
     // The running program listens; a stale socket of a dead one is replaced.
     bool listen();

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/QtPicture.h"
-#include "imaging/SkinResources.h"
+#include "imaging/QtSkinResources.h"
 
 namespace veltrin {
 namespace {

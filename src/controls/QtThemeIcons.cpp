@@ -1,4 +1,4 @@
-#include "controls/ThemeIcons.h"
+#include "controls/QtThemeIcons.h"
 
 #include <QStandardPaths>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "app/SingleInstance.h"
+#include "app/QtSingleInstance.h"
 
 #include <QDeadlineTimer>
 #include <QLocalServer>
@@ -9,13 +9,13 @@
 
 namespace veltrin {
 
-SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent), key_(key) {}
+QtSingleInstance::QtSingleInstance(const QString& key, QObject* parent) : QObject(parent), key_(key) {}
 
-QString SingleInstance::socketPath(const QString& key) {
+QString QtSingleInstance::socketPath(const QString& key) {
     return QString::fromStdString(InstanceLock::runtimeFolder()) + "/" + key + ".socket";
 }
 
-bool SingleInstance::listen() {
+bool QtSingleInstance::listen() {
     const QString path = socketPath(key_);
     QLocalServer::removeServer(path);  // we hold the lock, so any socket there is stale
     server_ = new QLocalServer(this);
@@ -37,7 +37,7 @@ bool SingleInstance::listen() {
     return true;
 }
 
-bool SingleInstance::notifyRunning(const QString& key, int timeoutMs) {
+bool QtSingleInstance::notifyRunning(const QString& key, int timeoutMs) {
     // The running program may still be starting: knock again until it listens.
     const QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {

@@ -1,4 +1,4 @@
-#include "imaging/SkinResources.h"
+#include "imaging/QtSkinResources.h"
 
 #include <QFile>
 

@@ -2,14 +2,14 @@
 
 #include "controls/CSkinButton.h"
 #include "controls/CSkinPanel.h"
-#include "controls/SkinAssets.h"
+#include "controls/QtSkinAssets.h"
 #include "imaging/QtPicture.h"
 
 namespace veltrin {
 namespace {
 
-TEST(SkinAssets, BuiltInSkinAppliesAndFacesFitTheRows) {
-    SkinAssets assets;
+TEST(QtSkinAssets, BuiltInSkinAppliesAndFacesFitTheRows) {
+    QtSkinAssets assets;
     EXPECT_TRUE(assets.ApplyButtonColour(0x00FFFFFF));
     EXPECT_TRUE(assets.ApplySkinColour(0x00FFFFFF));
     EXPECT_TRUE(assets.ApplyClockColours(0x00FFFFFF, 0x00000000));
@@ -32,8 +32,8 @@ TEST(SkinAssets, BuiltInSkinAppliesAndFacesFitTheRows) {
     EXPECT_EQ(assets.stripColour(), ToQColor(assets.skin().stripColour()));
 }
 
-TEST(SkinAssets, OnlyChangedGroupsAreRedone) {
-    SkinAssets assets;
+TEST(QtSkinAssets, OnlyChangedGroupsAreRedone) {
+    QtSkinAssets assets;
     assets.ApplyButtonColour(0x00FFFFFF);
     assets.ApplySkinColour(0x00FFFFFF);
     assets.ApplyClockColours(0x00FFFFFF, 0);
@@ -54,8 +54,8 @@ TEST(SkinAssets, OnlyChangedGroupsAreRedone) {
     EXPECT_EQ(PictureWork().decodes, before.decodes);
 }
 
-TEST(SkinAssets, ClockColoursReplaceTheExactPixels) {
-    SkinAssets assets;
+TEST(QtSkinAssets, ClockColoursReplaceTheExactPixels) {
+    QtSkinAssets assets;
     // A black background: unlit segments become (40, 40, 40); the face's
     // background black, its segments the digit colour.
     assets.ApplyClockColours(0x00000000, 0x00EA2864);  // digits (100, 40, 234)
@@ -82,7 +82,7 @@ TEST(SkinAssets, ClockColoursReplaceTheExactPixels) {
 }
 
 TEST(SkinPanel, PaintsTheTintedBackgroundInsideTheSkinFrame) {
-    SkinAssets assets;
+    QtSkinAssets assets;
     assets.ApplySkinColour(0x00000000);  // black: one fifth of the picture
     CSkinPanel panel;
     panel.resize(600, 300);

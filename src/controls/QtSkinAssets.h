@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QPixmap>
 
-#include "controls/SkinPainting.h"
+#include "controls/QtSkinPainting.h"
 #include "imaging/Skin.h"
 
 namespace veltrin {
@@ -15,11 +15,11 @@ namespace veltrin {
 // and each Apply call retints (and converts) only its own group, only when
 // its colours changed since the last call. Colours are stored values
 // 0x00BBGGRR. Each Apply returns whether it did any work.
-class SkinAssets {
+class QtSkinAssets {
 public:
     // Decodes the built-in skin and clock pictures.
-    SkinAssets();
-    SkinAssets(SkinPictures pictures, ClockPictures clock);
+    QtSkinAssets();
+    QtSkinAssets(SkinPictures pictures, ClockPictures clock);
 
     // Tints the top and small button pictures and cuts their faces.
     bool ApplyButtonColour(std::uint32_t colour);

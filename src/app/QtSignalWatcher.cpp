@@ -1,4 +1,4 @@
-#include "app/SignalWatcher.h"
+#include "app/QtSignalWatcher.h"
 
 #include <QSocketNotifier>
 #include <csignal>
@@ -17,10 +17,10 @@ void onSignal(int sig) {
 }
 }  // namespace
 
-SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent) {
+QtSignalWatcher::QtSignalWatcher(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_fds) != 0) return;
     notifier_ = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &SignalWatcher::onReadable);
+    connect(notifier_, &QSocketNotifier::activated, this, &QtSignalWatcher::onReadable);
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
@@ -28,7 +28,7 @@ SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent) {
     for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
 }
 
-SignalWatcher::~SignalWatcher() {
+QtSignalWatcher::~QtSignalWatcher() {
     struct sigaction sa {};
     sa.sa_handler = SIG_DFL;
     for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
@@ -39,7 +39,7 @@ SignalWatcher::~SignalWatcher() {
     }
 }
 
-void SignalWatcher::onReadable() {
+void QtSignalWatcher::onReadable() {
     char buf[16];
     (void)!::read(g_fds[1], buf, sizeof buf);
     if (received_) return;

@@ -1,23 +1,23 @@
-#include "controls/SkinAssets.h"
+#include "controls/QtSkinAssets.h"
 
 #include "imaging/QtPicture.h"
-#include "imaging/SkinResources.h"
+#include "imaging/QtSkinResources.h"
 
 namespace veltrin {
 
-SkinAssets::SkinAssets() : SkinAssets(LoadSkinPictures(), LoadClockPictures()) {}
+QtSkinAssets::QtSkinAssets() : QtSkinAssets(LoadSkinPictures(), LoadClockPictures()) {}
 
-SkinAssets::SkinAssets(SkinPictures pictures, ClockPictures clock)
+QtSkinAssets::QtSkinAssets(SkinPictures pictures, ClockPictures clock)
     : skin_(std::move(pictures)), clockOriginal_(std::move(clock)) {}
 
-bool SkinAssets::ApplyButtonColour(std::uint32_t colour) {
+bool QtSkinAssets::ApplyButtonColour(std::uint32_t colour) {
     if (!skin_.ApplyButtonColour(colour)) return false;
     top_ = ToFacePixmaps(skin_.topFaces());
     small_ = ToFacePixmaps(skin_.smallFaces());
     return true;
 }
 
-bool SkinAssets::ApplySkinColour(std::uint32_t colour) {
+bool QtSkinAssets::ApplySkinColour(std::uint32_t colour) {
     if (!skin_.ApplySkinColour(colour)) return false;
     background_ = ToQImage(skin_.background());
     stripColour_ = ToQColor(skin_.stripColour());
@@ -25,7 +25,7 @@ bool SkinAssets::ApplySkinColour(std::uint32_t colour) {
     return true;
 }
 
-bool SkinAssets::ApplyClockColours(std::uint32_t back, std::uint32_t digit) {
+bool QtSkinAssets::ApplyClockColours(std::uint32_t back, std::uint32_t digit) {
     if (clockApplied_ && back == clockBack_ && digit == clockDigit_) return false;
     const ClockPictures c = RecolourClock(clockOriginal_, RgbFromColour(back), RgbFromColour(digit));
     clockFace_ = ToQImage(c.face);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -41,10 +43,12 @@ public:
     }
 };
 
+// A clock that stands still until the test moves it; the digital clock's
+// worker thread reads it while the test writes it.
 class FixedClock : public Clock {
 public:
-    std::int64_t t = 1'700'000'000;
-    std::int64_t now() const override { return t; }
+    std::atomic<std::int64_t> t{1'700'000'000};
+    std::int64_t now() const override { return t.load(); }
 };
 
 class RecordingAutostart : public Autostart {

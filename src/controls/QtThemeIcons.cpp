@@ -1,5 +1,7 @@
 #include "controls/QtThemeIcons.h"
 
+#include "controls/GroupIcons.h"
+
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -35,6 +37,13 @@ QIcon NumberedIcon(int number) {
     for (const auto& entry : table)
         if (entry.number == number) return ThemeIcon(QString::fromLatin1(entry.name));
     return {};
+}
+
+std::vector<QPixmap> GroupIconPixmaps() {
+    std::vector<QPixmap> pictures;
+    for (const char* name : GroupIconNames())
+        pictures.push_back(ThemeIcon(QString::fromLatin1(name)).pixmap(16, 16));
+    return pictures;
 }
 
 }  // namespace veltrin

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
+#include <vector>
 
 namespace veltrin {
 
@@ -16,5 +18,9 @@ QIcon ThemeIcon(const QString& name);
 // An unknown number gives an empty icon (the theme has no picture for OK,
 // so OK buttons show their text alone).
 QIcon NumberedIcon(int number);
+
+// The 16 x 16 pictures of GroupIconNames(), in its order, for a group tree's
+// image list and the Group dialog.
+std::vector<QPixmap> GroupIconPixmaps();
 
 }  // namespace veltrin

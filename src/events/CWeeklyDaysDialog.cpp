@@ -1,0 +1,55 @@
+#include "events/CWeeklyDaysDialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+#include "controls/CPictureButton.h"
+#include "controls/QtThemeIcons.h"
+#include "events/EventEditor.h"
+
+namespace veltrin {
+
+CWeeklyDaysDialog::CWeeklyDaysDialog(const std::string& days, QWidget* parent)
+    : QDialog(parent), days_(days) {
+    setObjectName(QStringLiteral("CWeeklyDaysDialog"));
+    setWindowTitle(QStringLiteral("Weekly days"));
+    list_ = new QListWidget(this);
+    list_->setObjectName(QStringLiteral("days"));
+    const auto ticked = DayRowsFromSet(days);
+    static const char* const names[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                        "Friday", "Saturday", "Sunday"};
+    for (int r = 0; r < 7; ++r) {
+        auto* item = new QListWidgetItem(QString::fromLatin1(names[r]), list_);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(ticked[static_cast<std::size_t>(r)] ? Qt::Checked : Qt::Unchecked);
+    }
+    connect(list_, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem* item) {
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    });
+    auto* ok = new CPictureButton(1, QIcon(), QStringLiteral("&OK"), this, true);
+    ok->setObjectName(QStringLiteral("ok"));
+    auto* cancel = new CPictureButton(2, NumberedIcon(300), QStringLiteral("&Cancel"), this, true);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Check or uncheck days:"), this));
+    layout->addWidget(list_);
+    layout->addLayout(buttons);
+}
+
+void CWeeklyDaysDialog::accept() {
+    std::array<bool, 7> rows{};
+    for (int r = 0; r < 7; ++r)
+        rows[static_cast<std::size_t>(r)] = list_->item(r)->checkState() == Qt::Checked;
+    days_ = DaySetFromRows(rows);
+    QDialog::accept();
+}
+
+}  // namespace veltrin

@@ -63,7 +63,7 @@ struct Widget : ::testing::Test {
         for (int i = 1; i <= 3; ++i) m.AddCellChoice(drop, std::to_string(i) + " of 3", i);
         host.show();
         QApplication::setActiveWindow(&host);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host, 30000));
         tree.setFocus();
         QApplication::processEvents();
     }

@@ -366,7 +366,7 @@ void CEventsView::editEvent() {
     list.SetCheck(row, kEventNameColumn, item.actual);
     list.SetItemText(row, kEventNameColumn, item.name);
     list.SetBold(row, item.bold);
-    list.SetItemText(row, kEventPriorityColumn, PriorityText(item.priority));
+    SetPriorityCell(list, row, item.priority);
     showComment();
     UpdateEventRow(list, row, list_->tickContext(settings_.showSeconds != 0, &dispatcher_, shownIcon()), now);
     list.SelectItem(row, -1, true);
@@ -457,7 +457,8 @@ void CEventsView::layOut() {
     splitter_->setSpan(y0 + 10, std::max(0, h - 20));
     const int treeBottom = y0 + 32 + (h - 32) / 2;
     tree_->setGeometry(QRect(QPoint(x0 + 10, y0 + 32), QPoint(split - 1, treeBottom)));
-    tree_->model().SetColumnWidth(0, tree_->viewport()->width());
+    // The frame's inside, not the viewport: a hidden view's viewport keeps its old size until shown.
+    tree_->model().SetColumnWidth(0, tree_->contentsRect().width());
     toolStrip_->setGeometry(x0 + 10, y0 + 10, split - x0 - 10, CToolStrip::kHeight);
     commentLabel_->setGeometry(x0 + 10, treeBottom + 1, split - x0 - 10, 30);
     comment_->setGeometry(QRect(QPoint(x0 + 10, treeBottom + 31), QPoint(split - 1, y0 + h - 11)));

@@ -26,9 +26,14 @@ NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyl
     list.SetCheck(row, kEventNameColumn, item.actual);
     list.SetBold(row, item.bold);
     for (int c = kEventTimeColumn; c <= kEventPriorityColumn; ++c) list.SetItemImage(row, c, c);
-    list.SetItemText(row, kEventPriorityColumn, PriorityText(item.priority));
+    SetPriorityCell(list, row, item.priority);
     list.SetEventRecord(row, item.details);
     return row;
+}
+
+void SetPriorityCell(GroupTreeModel& list, NodeHandle row, std::int32_t priority) {
+    list.SetItemText(row, kEventPriorityColumn, PriorityText(priority));
+    list.SetItemValue(row, kEventPriorityColumn, priority);
 }
 
 EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCurrent) {

@@ -24,6 +24,10 @@ NodeHandle BuildEventGroupTree(GroupTreeModel& tree, const std::vector<EventGrou
 // Rebuilds the group array from the tree, in pre-order with level steps.
 void FillEventGroups(const GroupTreeModel& tree, std::vector<EventGroup>& groups);
 
+// The "Priority" cell of a row: its text "%d of 10" and the value the drop-down
+// matches, so the drop-down opens on the row's own priority.
+void SetPriorityCell(GroupTreeModel& list, NodeHandle row, std::int32_t priority);
+
 // Adds a row for an event: name, check box, bold, the four column images and
 // the priority text; the event's details ride in the row. The "Time" and
 // "Left" texts are the view's to set.

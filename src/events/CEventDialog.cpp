@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "controls/CPictureButton.h"
+#include "controls/QtDialogButtons.h"
 #include "controls/QtThemeIcons.h"
 #include "controls/StoredQString.h"
 #include "events/CWeeklyDaysDialog.h"
@@ -141,14 +142,8 @@ CEventDialog::CEventDialog(const EventItem& item, Colour priorityColour, QWidget
     auto* commentLayout = new QVBoxLayout(commentBox);
     commentLayout->addWidget(comment_);
 
-    auto* ok = new CPictureButton(1, QIcon(), QStringLiteral("&OK"), this, true);
-    ok->setObjectName(QStringLiteral("ok"));
-    auto* cancel = new CPictureButton(2, NumberedIcon(300), QStringLiteral("&Cancel"), this, true);
-    cancel->setObjectName(QStringLiteral("cancel"));
     help_ = new CPictureButton(9, NumberedIcon(274), QStringLiteral("&Help"), this, true);
     help_->setObjectName(QStringLiteral("help"));
-    connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(help_, &QAbstractButton::clicked, this, [] { help().showTopic("/Working/events-adding.htm"); });
 
     auto* top = new QGridLayout;
@@ -163,9 +158,7 @@ CEventDialog::CEventDialog(const EventItem& item, Colour priorityColour, QWidget
     kindRow->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(help_);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    AddOkCancelRow(this, buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(kindRow);

@@ -37,6 +37,11 @@ CGroupDialog::CGroupDialog(const std::string& name, int bold, int iconIndex,
     iconList_->setIconSize(QSize(16, 16));
     iconList_->setGridSize(QSize(28, 28));
     iconList_->setMinimumHeight(3 * 28 + 8);
+    // Items without text: the style would mark only the empty text strip
+    // below the chosen icon, so the whole cell shows the choice.
+    iconList_->setStyleSheet(
+        QStringLiteral("QListWidget::item { padding: 2px; }"
+                       "QListWidget::item:selected { background: palette(highlight); }"));
     for (const QPixmap& pm : icons) iconList_->addItem(new QListWidgetItem(QIcon(pm), QString()));
     if (iconIndex >= 0 && iconIndex < iconList_->count()) iconList_->setCurrentRow(iconIndex);
     connect(iconList_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);

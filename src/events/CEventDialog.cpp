@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "controls/CPictureButton.h"
 #include "controls/QtDialogButtons.h"
@@ -86,6 +87,17 @@ CEventDialog::CEventDialog(const EventItem& item, Colour priorityColour, QWidget
     date_->setCalendarPopup(true);
     const DateTime last = LastEventDate();
     date_->setDateRange(QDate(1970, 1, 2), QDate(static_cast<int>(last.year), last.month, last.day));
+    {
+        // The box measures only the range's two ends; the longest day and
+        // month names must fit too.
+        const QFontMetrics metrics = date_->fontMetrics();
+        const auto advance = [&](const QDate& d) {
+            return metrics.horizontalAdvance(date_->locale().toString(d, date_->displayFormat()));
+        };
+        const int extra = advance(QDate(2026, 9, 30)) -
+                          std::max(advance(date_->minimumDate()), advance(date_->maximumDate()));
+        if (extra > 0) date_->setMinimumWidth(date_->sizeHint().width() + extra);
+    }
     const QDateTime when = localDateTime(s.eventTime);
     date_->setDate(when.date());
     time_->setTime(when.time());

@@ -33,10 +33,8 @@ protected:
     void SetUp() override {
         PinLocalZone();  // before any worker reads the zone
         clock_.t = *MakeLocalTime(2026, 2, 3, 9, 5, 7);
-        setClock(&clock_);
         assets_.ApplyClockColours(0x00FFFFFF, 0x00000000);
     }
-    void TearDown() override { setClock(nullptr); }
 
     // A clock started with the built-in pictures, its first tick shown.
     std::unique_ptr<CDigitalClock> Started(int dateOrder, const ClockDigits& expected) {
@@ -49,6 +47,7 @@ protected:
     }
 
     test::FixedClock clock_;
+    test::ScopedClock clockInstalled_{clock_};
     QtSkinAssets assets_{SkinPictures{}, LoadClockPictures()};
 };
 

@@ -30,6 +30,8 @@ QPixmap Swatch(Colour colour, int size) {
 }  // namespace
 
 CColourPicker::CColourPicker(QWidget* parent, const QString& text) : QPushButton(text, parent) {
+    // Enter in a dialog must not open a palette.
+    setAutoDefault(false);
     connect(this, &QPushButton::clicked, this, &CColourPicker::openPopup);
 }
 

@@ -90,8 +90,9 @@ COptionsDialog::COptionsDialog(const AppSettings& settings, QWidget* parent) : Q
                           defaults.priorityColour);
     toolbar_ = addPicker(left, 5, QStringLiteral("Toolbar color:"), "toolbarColour", start.toolbar,
                          defaults.toolbarColour);
-    left->setRowStretch(6, 1);
-    columns->addLayout(left);
+    auto* leftColumn = new QVBoxLayout;
+    leftColumn->addLayout(left);
+    columns->addLayout(leftColumn);
 
     // The three fonts, the header gradient and its preview.
     auto* fonts = new QGridLayout;
@@ -119,11 +120,12 @@ COptionsDialog::COptionsDialog(const AppSettings& settings, QWidget* parent) : Q
     preview_->setObjectName(QStringLiteral("preview"));
     preview_->setMinimumHeight(40);
     fonts->addWidget(preview_, 8, 0, 1, 5);
-    fonts->setRowStretch(9, 1);
-    columns->addLayout(fonts, 1);
+    auto* fontColumn = new QVBoxLayout;
+    fontColumn->addLayout(fonts);
+    columns->addLayout(fontColumn, 1);
 
-    // List and clock colours, then the start-up and exit behaviour.
-    auto* right = new QVBoxLayout;
+    // List and clock colours under the others, the start-up and exit
+    // behaviour under the fonts: the dialog fits a small screen.
     auto* colours = new QGridLayout;
     listBack_ = addPicker(colours, 0, QStringLiteral("List background color:"), "listBackColour",
                           start.listBack, defaults.listBackColour);
@@ -137,7 +139,8 @@ COptionsDialog::COptionsDialog(const AppSettings& settings, QWidget* parent) : Q
                            start.clockBack, defaults.clockBackColour);
     clockDigit_ = addPicker(colours, 5, QStringLiteral("Clock digital color:"), "clockDigitColour",
                             start.clockDigit, defaults.clockDigitColour);
-    right->addLayout(colours);
+    leftColumn->addLayout(colours);
+    leftColumn->addStretch();
     auto* general = new QGroupBox(QStringLiteral("General"));
     auto* checks = new QVBoxLayout(general);
     auto check = [checks](const QString& text, const char* name, bool on) {
@@ -156,9 +159,8 @@ COptionsDialog::COptionsDialog(const AppSettings& settings, QWidget* parent) : Q
         check(QStringLiteral("Minimize to System Tray"), "minimizeToTray", start.minimizeToTray);
     minimizeOnClose_ = check(QStringLiteral("Minimize on Close"), "minimizeOnClose", start.minimizeOnClose);
     askOnExit_ = check(QStringLiteral("Ask on Exit"), "askOnExit", start.askOnExit);
-    right->addWidget(general);
-    right->addStretch();
-    columns->addLayout(right);
+    fontColumn->addWidget(general);
+    fontColumn->addStretch();
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

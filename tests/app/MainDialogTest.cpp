@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <functional>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"

@@ -1,5 +1,9 @@
 #include "events/EventTrees.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include "controls/TreeRecords.h"
 #include "events/Countdown.h"
 #include "settings/ViewIndex.h"
@@ -48,9 +52,11 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
     std::vector<EventItem> kept;
     kept.reserve(store.events.size());
     list.SetRedraw(false);
-    for (EventItem& e : store.events) {
+    for (std::size_t i = 0; i < store.events.size(); ++i) {
+        EventItem& e = store.events[i];
         if (matches(e)) {
-            AddEventRow(list, e, nameStyle, priorityStyle);
+            SetRowStorePlace(list, AddEventRow(list, e, nameStyle, priorityStyle),
+                             static_cast<std::int64_t>(i));
             ++taken;
         } else {
             kept.push_back(std::move(e));
@@ -70,6 +76,53 @@ void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32
     });
 }
 
+// The place rides in the name cell's value, which only drop-down cells use.
+void SetRowStorePlace(GroupTreeModel& list, NodeHandle row, std::int64_t index) {
+    const bool fits = index >= 0 && index < INT32_MAX;
+    list.SetItemValue(row, kEventNameColumn, fits ? static_cast<std::int32_t>(index + 1) : 0);
+}
+
+std::int64_t RowStorePlace(const GroupTreeModel& list, NodeHandle row) {
+    return static_cast<std::int64_t>(list.GetItemValue(row, kEventNameColumn)) - 1;
+}
+
+std::vector<NodeHandle> RowsInStoreOrder(const GroupTreeModel& list) {
+    std::vector<NodeHandle> rows;
+    for (NodeHandle r = list.GetNextItem(kRootNode, kFirstChild); r != kNoNode;
+         r = list.GetNextItem(r, kNextSibling))
+        rows.push_back(r);
+    const auto place = [&list](NodeHandle r) {
+        const std::int64_t p = RowStorePlace(list, r);
+        return p < 0 ? INT64_MAX : p;
+    };
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](NodeHandle a, NodeHandle b) { return place(a) < place(b); });
+    return rows;
+}
+
+void HandBackEventRowsInPlace(EventStore& store, GroupTreeModel& list, bool remove) {
+    std::vector<EventItem> kept = std::move(store.events);
+    std::vector<EventItem> appended;
+    store.events.clear();
+    store.events.reserve(kept.size() + static_cast<std::size_t>(list.GetChildCount(kRootNode)));
+    std::size_t next = 0;
+    // Ascending places: once the earlier ones are back, each place means
+    // again what it meant when the row was taken.
+    for (NodeHandle row : RowsInStoreOrder(list)) {
+        const std::int64_t place = RowStorePlace(list, row);
+        if (place < 0) {
+            appended.push_back(EventItemFromRow(list, row, false));
+            continue;
+        }
+        while (static_cast<std::int64_t>(store.events.size()) < place && next < kept.size())
+            store.events.push_back(std::move(kept[next++]));
+        store.events.push_back(EventItemFromRow(list, row, false));
+    }
+    for (; next < kept.size(); ++next) store.events.push_back(std::move(kept[next]));
+    for (EventItem& item : appended) store.events.push_back(std::move(item));
+    if (remove) HandBackRows(list, true, [](NodeHandle, bool) {});
+}
+
 namespace {
 
 bool saveEvents(EventStore& store, const EventViews& views, bool rebuildGroups) {
@@ -80,7 +133,7 @@ bool saveEvents(EventStore& store, const EventViews& views, bool rebuildGroups) 
         const std::int32_t groupId = group != kNoNode ? views.eventsGroups->GetGroupId(group) : 0;
         HandBackEventRows(store, *views.eventsList, group != kNoNode ? &groupId : nullptr, true, false);
     }
-    if (views.todayList) HandBackEventRows(store, *views.todayList, nullptr, false, false);
+    if (views.todayList) HandBackEventRowsInPlace(store, *views.todayList, false);
     if (rebuildGroups && views.eventsGroups) FillEventGroups(*views.eventsGroups, store.groups);
     const bool ok = SerializeEventsFile(store, true);
     store.events = snapshot;

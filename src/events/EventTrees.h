@@ -33,7 +33,7 @@ NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyl
 EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCurrent);
 
 // Moves the events that match out of the array into rows of the list, in
-// array order; returns how many.
+// array order, each row remembering its place in the array; returns how many.
 int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
                        const std::function<bool(const EventItem&)>& matches, int nameStyle,
                        int priorityStyle);
@@ -43,6 +43,20 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
 // markCurrent marks the list's selected row. With remove, the rows go.
 void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId, bool markCurrent,
                        bool remove);
+
+// A row's place in the event array it was taken from (index), or -1 for a
+// row that came from nowhere.
+void SetRowStorePlace(GroupTreeModel& list, NodeHandle row, std::int64_t index);
+std::int64_t RowStorePlace(const GroupTreeModel& list, NodeHandle row);
+
+// The list's rows ordered by their places in the array (rows from nowhere
+// last, in list order).
+std::vector<NodeHandle> RowsInStoreOrder(const GroupTreeModel& list);
+
+// Puts each row's event back where it was taken from, so the array keeps the
+// order it had (the rows' own order, a sort by name, does not leak into it);
+// rows from nowhere are appended. With remove, the rows go.
+void HandBackEventRowsInPlace(EventStore& store, GroupTreeModel& list, bool remove);
 
 // The two lists and the tree that may hold events while the program runs.
 struct EventViews {

@@ -146,6 +146,35 @@ TEST_F(EventStoreTest, SaveAllOnAnotherViewNeverDropsAnEvent) {
     }
 }
 
+TEST_F(EventStoreTest, TodaysRowsGoBackWhereTheyWereTakenFrom) {
+    store.events = {event(10, "zeta", 1), event(20, "Alpha", 2), event(10, "mid", 3), event(20, "beta", 4),
+                    event(10, "Omega", 5)};
+    const std::vector<std::string> order = names(store);
+    TakeEventsIntoList(
+        store, todayList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+    todayList.SortChildren(kEventNameColumn, kRootNode, false);
+    // The save writes the array's order while the rows stay listed.
+    ASSERT_TRUE(SaveEventsFromTodayView(store, 0, {&todayList, nullptr, nullptr}));
+    EventStore written;
+    ASSERT_TRUE(SerializeEventsFile(written, false));
+    EXPECT_EQ(names(written), order);
+    EXPECT_EQ(names(store), (std::vector<std::string>{"Alpha", "beta"}));
+    EXPECT_EQ(todayList.GetChildCount(kRootNode), 3);
+
+    HandBackEventRowsInPlace(store, todayList, true);
+    EXPECT_EQ(names(store), order);
+    EXPECT_EQ(todayList.GetChildCount(kRootNode), 0);
+
+    // A row from nowhere goes to the end; a place beyond a shrunken array
+    // clamps to its end instead of reaching outside it.
+    TakeEventsIntoList(
+        store, todayList, [](const EventItem& e) { return e.name == "Omega"; }, 12, 18);
+    AddEventRow(todayList, event(10, "new"), 12, 18);
+    store.events.resize(2);
+    HandBackEventRowsInPlace(store, todayList, true);
+    EXPECT_EQ(names(store), (std::vector<std::string>{"zeta", "Alpha", "Omega", "new"}));
+}
+
 TEST_F(EventStoreTest, RepeatedGroupIdShowsTheEventsOfBothGroups) {
     store.groups[1].groupId = 10;
     store.events[1].details.groupId = 10;

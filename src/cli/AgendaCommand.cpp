@@ -83,7 +83,8 @@ Command AddAgendaCommand(CLI::App& program, Output io) {
                        "The moment, local time, as \"YYYY-MM-DD HH:MM:SS\" (default: now)");
     parser->add_option("--date", options->date,
                        "The selected date as YYYY-MM-DD (default: the day of that moment)");
-    parser->add_option("--period", options->period, "day, week, month or year (default: day)");
+    parser->add_option("--period", options->period,
+                       "day, week (Monday to Sunday, holding the date), month or year (default: day)");
     parser->add_flag("--seconds", options->seconds, "Show seconds in the \"Left\" texts");
     return {parser, [options, io] { return RunAgenda(*options, io); }};
 }

@@ -4,7 +4,6 @@
 #include <ostream>
 
 #include "cli/Commands.h"
-#include "platform/Platform.h"
 #include "today/DayPanel.h"
 
 namespace veltrin::cli {
@@ -22,12 +21,9 @@ int RunDay(const DayOptions& o, Output io) {
     if (!table.contains(o.town))
         return BadArguments(io, "unknown town index " + std::to_string(o.town) + " (valid: 0 to " +
                                     std::to_string(table.count() - 1) + ")");
-    std::int64_t now = clock().now();
-    if (!o.at.empty()) {
-        const std::optional<std::int64_t> at = ParseLocalDateTime(o.at);
-        if (!at) return BadArguments(io, "malformed time '" + o.at + "' (expected \"YYYY-MM-DD HH:MM:SS\")");
-        now = *at;
-    }
+    const std::optional<std::int64_t> moment = MomentOrNow(o.at);
+    if (!moment) return BadArguments(io, MalformedMomentMessage(o.at));
+    const std::int64_t now = *moment;
     for (const std::string& line : DayPanelLines(table.at(static_cast<int>(o.town)), now, o.seconds))
         io.out << line << '\n';
     return 0;

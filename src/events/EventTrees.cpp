@@ -7,6 +7,7 @@
 #include "controls/TreeRecords.h"
 #include "events/Countdown.h"
 #include "settings/ViewIndex.h"
+#include "storage/Identifier.h"
 
 namespace veltrin {
 
@@ -22,15 +23,21 @@ void FillEventGroups(const GroupTreeModel& tree, std::vector<EventGroup>& groups
                     [&tree](NodeHandle node, EventGroup& g) { g.groupId = tree.GetGroupId(node); });
 }
 
-NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyle, int priorityStyle) {
-    const NodeHandle row = list.InsertItem(kRootNode, kInsertLast, item.name, 0, nameStyle);
+NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyle, int priorityStyle,
+                       NodeHandle after) {
+    const NodeHandle row = list.InsertItem(kRootNode, after, item.name, 0, nameStyle);
     list.SetCellStyle(row, kEventPriorityColumn, priorityStyle);
     list.SetCheck(row, kEventNameColumn, item.actual);
     list.SetBold(row, item.bold);
     for (int c = kEventTimeColumn; c <= kEventPriorityColumn; ++c) list.SetItemImage(row, c, c);
-    list.SetItemText(row, kEventPriorityColumn, PriorityText(item.priority));
+    SetPriorityCell(list, row, item.priority);
     list.SetEventRecord(row, item.details);
     return row;
+}
+
+void SetPriorityCell(GroupTreeModel& list, NodeHandle row, std::int32_t priority) {
+    list.SetItemText(row, kEventPriorityColumn, PriorityText(priority));
+    list.SetItemValue(row, kEventPriorityColumn, priority);
 }
 
 EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCurrent) {
@@ -46,8 +53,8 @@ EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCu
 }
 
 int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
-                       const std::function<bool(const EventItem&)>& matches, int nameStyle,
-                       int priorityStyle) {
+                       const std::function<bool(const EventItem&)>& matches, int nameStyle, int priorityStyle,
+                       const std::function<void(NodeHandle, const EventItem&)>& added) {
     int taken = 0;
     std::vector<EventItem> kept;
     kept.reserve(store.events.size());
@@ -55,8 +62,9 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
     for (std::size_t i = 0; i < store.events.size(); ++i) {
         EventItem& e = store.events[i];
         if (matches(e)) {
-            SetRowStorePlace(list, AddEventRow(list, e, nameStyle, priorityStyle),
-                             static_cast<std::int64_t>(i));
+            const NodeHandle row = AddEventRow(list, e, nameStyle, priorityStyle);
+            SetRowStorePlace(list, row, static_cast<std::int64_t>(i));
+            if (added) added(row, e);
             ++taken;
         } else {
             kept.push_back(std::move(e));
@@ -121,6 +129,17 @@ void HandBackEventRowsInPlace(EventStore& store, GroupTreeModel& list, bool remo
     for (; next < kept.size(); ++next) store.events.push_back(std::move(kept[next]));
     for (EventItem& item : appended) store.events.push_back(std::move(item));
     if (remove) HandBackRows(list, true, [](NodeHandle, bool) {});
+}
+
+std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree) {
+    for (;;) {
+        const std::int32_t id = DrawIdentifier();
+        bool used = false;
+        for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode && !used;
+             n = tree.NextInPreorder(n))
+            used = tree.GetGroupId(n) == id;
+        if (!used) return id;
+    }
 }
 
 namespace {

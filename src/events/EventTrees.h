@@ -48,16 +48,25 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
 // would show each other's events.
 std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree);
 
-// Appends the list's rows to the event array, in list order. groupId, when
-// not null, is written into every event (the group selected in the tree);
-// markCurrent marks the list's selected row. With remove, the rows go.
+// Hands the list's rows back to the event array: the rows taken from it fill
+// the places they were taken from, in list order (so a move up or down is
+// kept and the rest of the array keeps its order); new rows are appended.
+// groupId, when not null, is written into every event (the group selected in
+// the tree); markCurrent marks the list's selected row. With remove, the
+// rows go.
 void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId, bool markCurrent,
                        bool remove);
 
-// A row's place in the event array it was taken from (index), or -1 for a
-// row that came from nowhere.
-void SetRowStorePlace(GroupTreeModel& list, NodeHandle row, std::int64_t index);
-std::int64_t RowStorePlace(const GroupTreeModel& list, NodeHandle row);
+// Where a row was taken from: after how many of the events left in the
+// array, and its index there then (which orders rows taken side by side).
+// A row that came from nowhere has none (after < 0).
+struct StorePlace {
+    std::int64_t after = -1;
+    std::int64_t index = -1;
+    bool operator<(const StorePlace& o) const { return after != o.after ? after < o.after : index < o.index; }
+};
+void SetRowStorePlace(GroupTreeModel& list, NodeHandle row, const StorePlace& place);
+StorePlace RowStorePlace(const GroupTreeModel& list, NodeHandle row);
 
 // The list's rows ordered by their places in the array (rows from nowhere
 // last, in list order).

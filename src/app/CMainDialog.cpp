@@ -52,7 +52,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     resize(1024, 700);
 
     // The views, created in this order; ViewIndex gives their order on screen.
-    today_ = new CTodayView(this);
+    today_ = new CTodayView(data_.events, data_.settings, this);
     diary_ = new CDiaryView(this);
     events_ = new CEventsView(data_.events, data_.settings, this);
     notes_ = new CNotesView(this);

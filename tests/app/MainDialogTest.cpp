@@ -10,8 +10,12 @@
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
 #include "controls/CSkinButton.h"
+#include "events/EventTrees.h"
+#include "events/ScopedZone.h"
+#include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
+#include "today/CTodayView.h"
 
 using namespace veltrin;
 using veltrin::test::ProgramFolder;
@@ -439,4 +443,36 @@ TEST_F(MainDialogTest, TipsAtStartUpShowTheTipDialog) {
     });
     EXPECT_TRUE(QTest::qWaitFor([&] { return !title.isEmpty(); }, 30000));
     EXPECT_EQ(title, "Tip of the Day");
+}
+
+TEST_F(MainDialogTest, SwitchingBetweenTodayAndEventsKeepsEveryEventOnce) {
+    test::ScopedZone zone("UTC");  // the fixed clock's evening: all five due today
+    for (int i = 0; i < 5; ++i) {
+        EventItem e;
+        e.name = "event " + std::to_string(i);
+        e.actual = 1;
+        e.details.schedule.kind = Once;
+        e.details.schedule.eventTime = static_cast<std::int32_t>(folder.clock.t + 60 * i);
+        data.events.events.push_back(e);
+    }
+    data.settings.currentView = kTodayView;
+    CMainDialog dlg(data, {"veltrin"});
+    ASSERT_TRUE(dlg.todayView()->holdsListRows());
+    const auto count = [&] {
+        const EventViews today = dlg.todayView()->saveState();
+        return data.events.events.size() +
+               static_cast<std::size_t>(today.todayList->GetChildCount(kRootNode));
+    };
+    EXPECT_EQ(count(), 5u);
+    for (int round = 0; round < 6; ++round) {
+        data.settings.currentView = round % 2 == 0 ? kEventsView : kTodayView;
+        dlg.ShowView();
+        EXPECT_EQ(count(), 5u) << round;
+        EXPECT_EQ(dlg.todayView()->holdsListRows(), data.settings.currentView == kTodayView);
+    }
+    dlg.SaveAll();
+    EventStore written;
+    ASSERT_TRUE(SerializeEventsFile(written, false));
+    ASSERT_EQ(written.events.size(), 5u);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(written.events[i].name, "event " + std::to_string(i));
 }

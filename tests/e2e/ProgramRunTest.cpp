@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -87,23 +88,42 @@ protected:
         return -1;
     }
 
-    // Whether a program takes connections on the socket. A socket file left
-    // behind by a killed program exists but refuses them.
-    bool listens() const {
+    // Asks the program on the socket to come to the front, as a second start
+    // does, and tells whether it said ok within the time. It answers from its
+    // event loop, so only once it has loaded its files and shows its window;
+    // it listens earlier. A socket file left behind by a killed program
+    // refuses the connection.
+    bool answers(std::chrono::steady_clock::time_point until) const {
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
         if (socket.native().size() >= sizeof address.sun_path) return false;
         std::strcpy(address.sun_path, socket.c_str());
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd < 0) return false;
-        const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        std::string reply;
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::send(fd, "show\n", 5, MSG_NOSIGNAL) == 5) {
+            for (;;) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    until - std::chrono::steady_clock::now());
+                pollfd readable{fd, POLLIN, 0};
+                if (left.count() <= 0 || ::poll(&readable, 1, static_cast<int>(left.count())) != 1) break;
+                char buffer[16];
+                const ssize_t n = ::read(fd, buffer, sizeof buffer);
+                if (n <= 0) break;
+                reply.append(buffer, static_cast<std::size_t>(n));
+                if (reply.find("ok") != std::string::npos) break;
+            }
+        }
         ::close(fd);
-        return connected;
+        return reply.find("ok") != std::string::npos;
     }
 
-    bool waitListening(int seconds) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            if (listens()) return true;
+    // Waits until a started program has come up and answers.
+    bool waitRunning(int seconds) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (std::chrono::steady_clock::now() < until) {
+            if (answers(until)) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return false;
@@ -134,7 +154,7 @@ protected:
 
 TEST_F(ProgramRun, StartsSavesOnTerminationAndEndsCleanly) {
     const pid_t pid = start();
-    ASSERT_TRUE(waitListening(30)) << "the program did not come up";
+    ASSERT_TRUE(waitRunning(30)) << "the program did not come up";
     const std::string entry = test::readAll(folder.root / "config/autostart/veltrin.desktop");
     EXPECT_NE(entry.find("Exec=" + (folder.root / "veltrin").string() + " /autorun"), std::string::npos);
 
@@ -151,7 +171,7 @@ TEST_F(ProgramRun, StartsSavesOnTerminationAndEndsCleanly) {
 
 TEST_F(ProgramRun, SecondStartHandsOverAndWritesNothing) {
     const pid_t first = start();
-    ASSERT_TRUE(waitListening(30));
+    ASSERT_TRUE(waitRunning(30));
     // Gone, so that the first program's save on its way out shows at the end.
     fs::remove(folder.file("Settings.dat"));
     const auto before = dataFolder();
@@ -168,13 +188,13 @@ TEST_F(ProgramRun, SecondStartHandsOverAndWritesNothing) {
 
 TEST_F(ProgramRun, StartAfterAKilledProgramIsNotBlocked) {
     const pid_t killed = start();
-    ASSERT_TRUE(waitListening(30));
+    ASSERT_TRUE(waitRunning(30));
     ::kill(killed, SIGKILL);
     EXPECT_EQ(waitExit(killed, 30), 128 + SIGKILL);
     ASSERT_TRUE(fs::exists(socket));  // left behind by the dead program
 
     const pid_t next = start();
-    ASSERT_TRUE(waitListening(30)) << "the new start did not take over";
+    ASSERT_TRUE(waitRunning(30)) << "the new start did not take over";
     EXPECT_EQ(waitExit(next, 0), -1) << "the new start gave up";
     fs::remove(folder.file("Settings.dat"));
     ::kill(next, SIGTERM);
@@ -290,7 +310,7 @@ TEST_F(ProgramRun, ScreenshotsOfEveryViewInTwoSkins) {
             }
             writeSettings(s);
             const pid_t pid = start(display.name());
-            ASSERT_TRUE(waitListening(30));
+            ASSERT_TRUE(waitRunning(30));
             const fs::path png = out / (std::string(dark ? "dark-" : "default-") + views[v] + ".png");
             const Shot shot = grab(display.name(), png);
             ::kill(pid, SIGTERM);

@@ -8,6 +8,7 @@
 #include "app/CMainDialog.h"
 #include "app/QtSignalWatcher.h"
 #include "app/QtSingleInstance.h"
+#include "documents/QtWebEngineSetup.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/InstanceLock.h"
 #include "platform/QtServices.h"
@@ -16,6 +17,7 @@
 namespace veltrin {
 
 int CVeltrinApp::InitInstance(int argc, char** argv) {
+    PrepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrin"));
     QApplication::setQuitOnLastWindowClosed(false);  // hiding in the tray is not quitting

@@ -353,8 +353,8 @@ void CMainDialog::endDialog() {
     ended_ = true;
     autoSave_->stop();
     // The editors are read while the event loop still runs.
-    diary_->commitEditor();
-    notes_->commitEditor();
+    diary_->finishEditing();
+    notes_->finishEditing();
     done(QDialog::Rejected);
 }
 

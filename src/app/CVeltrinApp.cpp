@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <memory>
 
 #include "app/AppData.h"
@@ -53,11 +54,22 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     LoadAll(data);
     if (watcher.received()) return 0;
 
+    // The window's editors load while it is built, so a signal or a second
+    // start may arrive before the window can take them: keep them for it.
+    bool activationPending = false;
+    const QMetaObject::Connection early =
+        QObject::connect(&instance, &QtSingleInstance::activationRequested,
+                         [&activationPending] { activationPending = true; });
     const QStringList arguments = QApplication::arguments();
     auto dialog = std::make_unique<CMainDialog>(data, arguments);
+    QObject::disconnect(early);
     QObject::connect(&watcher, &QtSignalWatcher::endRequested, dialog.get(), &CMainDialog::EndSession);
     QObject::connect(&instance, &QtSingleInstance::activationRequested, dialog.get(),
                      &CMainDialog::RestoreFromTray);
+    if (watcher.received())
+        QTimer::singleShot(0, dialog.get(), &CMainDialog::EndSession);
+    else if (activationPending)
+        QTimer::singleShot(0, dialog.get(), &CMainDialog::RestoreFromTray);
     dialog->exec();
     dialog.reset();  // destruction runs SaveAll
     return 0;

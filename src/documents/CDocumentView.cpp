@@ -144,10 +144,17 @@ CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBas
     editor_->setObjectName(QStringLiteral("editor"));
 }
 
-void CDocumentView::commitEditor() {
-    if (current_ == kNoNode || !tree_->model().IsValid(current_)) return;
+void CDocumentView::commitEditor() { commitWithin(CHtmlEditor::kWaitMs); }
+
+void CDocumentView::finishEditing() {
+    commitWithin(CHtmlEditor::kExitWaitMs);
+    finished_ = true;
+}
+
+void CDocumentView::commitWithin(int waitMs) {
+    if (finished_ || current_ == kNoNode || !tree_->model().IsValid(current_)) return;
     std::string html;
-    if (!editor_->TakeChangedBody(html)) return;
+    if (!editor_->TakeChangedBody(html, waitMs)) return;
     TextPayload p = payload(current_);
     if (p.html == html) return;
     p.html = html;

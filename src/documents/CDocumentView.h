@@ -40,6 +40,9 @@ public:
     // Takes the editor's text into the current record when the page changed
     // since it was shown and could be read whole.
     void commitEditor();
+    // The last commit before the program ends: short, so a slow renderer
+    // cannot hold up the end; nothing is read from the editor after it.
+    void finishEditing();
     // Commands of the toolbars, the menus and the window.
     virtual void runCommand(int command);
 
@@ -75,6 +78,7 @@ protected:
     CToolStrip* ownBar_ = nullptr;
 
 private:
+    void commitWithin(int waitMs);
     void layOut();
     void switchDesignMode();
     void exportDocument(bool html);
@@ -97,6 +101,7 @@ private:
     QColor panel_ = QColor(0xe8, 0xf0, 0xfa);
     int splitOffset_ = 0;
     NodeHandle current_ = kNoNode;
+    bool finished_ = false;
     SavePathAsker askSavePath_;
 };
 

@@ -72,7 +72,8 @@ protected:
         return true;
     }
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
+                                  const QString&) override {}
 };
 
 // Offers editing actions only.
@@ -83,8 +84,8 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override {
         QMenu menu(this);
-        for (auto action : {QWebEnginePage::Undo, QWebEnginePage::Redo, QWebEnginePage::Cut, QWebEnginePage::Copy,
-                            QWebEnginePage::Paste, QWebEnginePage::SelectAll}) {
+        for (auto action : {QWebEnginePage::Undo, QWebEnginePage::Redo, QWebEnginePage::Cut,
+                            QWebEnginePage::Copy, QWebEnginePage::Paste, QWebEnginePage::SelectAll}) {
             if (action == QWebEnginePage::Cut || action == QWebEnginePage::SelectAll) menu.addSeparator();
             menu.addAction(page()->action(action));
         }
@@ -174,7 +175,9 @@ void CHtmlEditor::onLoadFinished(bool ok) {
     finished_ = serial_;
     loaded_ = ok;
     // The engine forgets design mode with every document.
-    if (ok) run(design_ ? QStringLiteral("document.designMode='on'") : QStringLiteral("document.designMode='off'"));
+    if (ok)
+        run(design_ ? QStringLiteral("document.designMode='on'")
+                    : QStringLiteral("document.designMode='off'"));
     emit documentLoaded(ok);
 }
 
@@ -188,7 +191,7 @@ void CHtmlEditor::onRendererGone() {
     copy_ = copy;
 }
 
-QVariant CHtmlEditor::evaluate(const QString& script, bool* ok) {
+QVariant CHtmlEditor::evaluate(const QString& script, bool* ok, int waitMs) {
     if (ok) *ok = false;
     if (!loaded_) return {};
     struct Result {
@@ -204,7 +207,7 @@ QVariant CHtmlEditor::evaluate(const QString& script, bool* ok) {
         if (guard) guard->quit();
     });
     if (!result->done) {
-        QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     if (ok) *ok = result->done;
@@ -213,15 +216,20 @@ QVariant CHtmlEditor::evaluate(const QString& script, bool* ok) {
 
 void CHtmlEditor::run(const QString& script) { page()->runJavaScript(script, kWorld); }
 
-CHtmlEditor::Body CHtmlEditor::ReadBody() {
+CHtmlEditor::Body CHtmlEditor::ReadBody(int waitMs) {
     Body body;
     const QUrl url = shown_;
     bool done = false;
-    const QVariantMap m = evaluate(QStringLiteral(
-        "(function(){var s=window.__veltrin;if(!s||!document.body||document.readyState!=='complete')return null;"
-        "return {url:location.href,changed:s.changed,html:document.body.outerHTML};})()"), &done).toMap();
+    const QVariantMap m =
+        evaluate(QStringLiteral(
+                     "(function(){var "
+                     "s=window.__veltrin;if(!s||!document.body||document.readyState!=='complete')return null;"
+                     "return {url:location.href,changed:s.changed,html:document.body.outerHTML};})()"),
+                 &done, waitMs)
+            .toMap();
     // Only a read of this very document, fully loaded, counts.
-    if (!done || m.isEmpty() || url != shown_ || !loaded_ || QUrl(m.value(QStringLiteral("url")).toString()) != url)
+    if (!done || m.isEmpty() || url != shown_ || !loaded_ ||
+        QUrl(m.value(QStringLiteral("url")).toString()) != url)
         return body;
     const QString html = m.value(QStringLiteral("html")).toString();
     if (html.isEmpty()) return body;
@@ -235,23 +243,30 @@ CHtmlEditor::Body CHtmlEditor::ReadBody() {
 
 void CHtmlEditor::refreshCopy() {
     if (!loaded_ || !design_ || !isVisible()) return;
-    page()->runJavaScript(QStringLiteral("(function(){var s=window.__veltrin;if(!s||!s.changed||!document.body)"
-                                         "return null;return {url:location.href,html:document.body.outerHTML};})()"),
-                          kWorld, [this, url = shown_](const QVariant& v) {
-                              const QVariantMap m = v.toMap();
-                              if (m.isEmpty() || url != shown_ || !loaded_ ||
-                                  QUrl(m.value(QStringLiteral("url")).toString()) != url)
-                                  return;
-                              const QString html = m.value(QStringLiteral("html")).toString();
-                              if (html.isEmpty()) return;
-                              changed_ = true;
-                              copy_ = html;
-                          });
+    page()->runJavaScript(
+        QStringLiteral("(function(){var s=window.__veltrin;if(!s||!s.changed||!document.body)"
+                       "return null;return {url:location.href,html:document.body.outerHTML};})()"),
+        kWorld, [this, url = shown_](const QVariant& v) {
+            const QVariantMap m = v.toMap();
+            if (m.isEmpty() || url != shown_ || !loaded_ ||
+                QUrl(m.value(QStringLiteral("url")).toString()) != url)
+                return;
+            const QString html = m.value(QStringLiteral("html")).toString();
+            if (html.isEmpty()) return;
+            changed_ = true;
+            copy_ = html;
+        });
 }
 
-bool CHtmlEditor::TakeChangedBody(std::string& html) {
-    const Body body = ReadBody();
-    if (!body.ok || !body.changed || body.html.empty()) return false;
+bool CHtmlEditor::TakeChangedBody(std::string& html, int waitMs) {
+    const QUrl url = shown_;
+    const Body body = ReadBody(waitMs);
+    if (!body.ok) {
+        if (url != shown_ || !changed_ || copy_.isEmpty()) return false;
+        html = ToStored(copy_);
+        return true;
+    }
+    if (!body.changed || body.html.empty()) return false;
     html = body.html;
     return true;
 }
@@ -269,7 +284,8 @@ std::string CHtmlEditor::GetBodyText() {
 
 std::string CHtmlEditor::GetDocumentSource() {
     bool ok = false;
-    const QVariant v = evaluate(QStringLiteral("'<!DOCTYPE html>\\n'+document.documentElement.outerHTML"), &ok);
+    const QVariant v =
+        evaluate(QStringLiteral("'<!DOCTYPE html>\\n'+document.documentElement.outerHTML"), &ok);
     return ok ? ToStored(v.toString()) : std::string();
 }
 
@@ -277,7 +293,8 @@ bool CHtmlEditor::SetDesignMode(bool on) {
     design_ = on;
     if (!loaded_) return false;
     bool ok = false;
-    evaluate(on ? QStringLiteral("document.designMode='on'") : QStringLiteral("document.designMode='off'"), &ok);
+    evaluate(on ? QStringLiteral("document.designMode='on'") : QStringLiteral("document.designMode='off'"),
+             &ok);
     return ok;
 }
 
@@ -297,7 +314,9 @@ void CHtmlEditor::RunCommand(int command) {
     case kCmdAlignRight: p->triggerAction(QWebEnginePage::AlignRight); break;
     // The bullets button has always made a numbered list.
     case kCmdBullets: p->triggerAction(QWebEnginePage::InsertOrderedList); break;
-    case kCmdHorizontalLine: run(QStringLiteral("document.execCommand('insertHorizontalRule',false,'')")); break;
+    case kCmdHorizontalLine:
+        run(QStringLiteral("document.execCommand('insertHorizontalRule',false,'')"));
+        break;
     default: break;
     }
 }

@@ -21,6 +21,8 @@ class CHtmlEditor : public QWidget {
 public:
     // How long a load or a read may take before it counts as failed.
     static constexpr int kWaitMs = 20000;
+    // How long the flush on the way out may hold up the end of the program.
+    static constexpr int kExitWaitMs = 2000;
 
     explicit CHtmlEditor(QWidget* parent = nullptr);
     ~CHtmlEditor() override;
@@ -39,10 +41,12 @@ public:
         bool changed = false;  // since the document was loaded
         std::string html;
     };
-    Body ReadBody();
+    Body ReadBody(int waitMs = kWaitMs);
     // The text to commit into the record the page was loaded from: true only
     // for a successful, non-empty read of a page changed since its load.
-    bool TakeChangedBody(std::string& html);
+    // When the read does not answer in time, the last good copy of this same
+    // document stands in, so a slow renderer costs at most the latest second.
+    bool TakeChangedBody(std::string& html, int waitMs = kWaitMs);
 
     std::string GetBodyHtml();
     std::string GetBodyText();
@@ -75,7 +79,7 @@ signals:
 
 private:
     bool load(const QByteArray& utf8);
-    QVariant evaluate(const QString& script, bool* ok = nullptr);
+    QVariant evaluate(const QString& script, bool* ok = nullptr, int waitMs = kWaitMs);
     void run(const QString& script);
     void onLoadFinished(bool ok);
     void onRendererGone();
@@ -83,14 +87,14 @@ private:
 
     QWebEngineView* view_ = nullptr;
     QTimer* observer_ = nullptr;
-    QUrl shown_;               // the document the page shows or is loading
-    quint64 serial_ = 0;       // counts loads; a wait ends when its load is done or superseded
+    QUrl shown_;          // the document the page shows or is loading
+    quint64 serial_ = 0;  // counts loads; a wait ends when its load is done or superseded
     quint64 finished_ = 0;
     bool loaded_ = false;
     bool design_ = false;
-    bool changed_ = false;     // sticky until the next document is set
-    QString copy_;             // the body's HTML as last read
-    QByteArray source_;        // what was loaded, for a renderer that has to start again
+    bool changed_ = false;  // sticky until the next document is set
+    QString copy_;          // the body's HTML as last read
+    QByteArray source_;     // what was loaded, for a renderer that has to start again
 };
 
 }  // namespace veltrin

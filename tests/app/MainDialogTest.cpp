@@ -8,6 +8,7 @@
 #include "app/CMainDialog.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
+#include "support/ShippedTemplates.h"
 
 using namespace veltrin;
 using veltrin::test::ProgramFolder;
@@ -18,6 +19,7 @@ class MainDialogTest : public ::testing::Test {
 protected:
     MainDialogTest() {
         ApplySettingsDefaults(data.settings);
+        test::CopyShippedTemplates(folder.root);
         CMainDialog::SetTrayAvailableForTesting(1);
     }
     ~MainDialogTest() override { CMainDialog::SetTrayAvailableForTesting(-1); }

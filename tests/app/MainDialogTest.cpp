@@ -226,39 +226,23 @@ public:
 TEST_F(MainDialogTest, SaveAllDoesNotStackWhileItsMessageIsOpen) {
     std::filesystem::remove_all(folder.data());
     ReenteringMessages reentering;
-    setMessages(&reentering);
-    {
-        CMainDialog dlg(data, {"veltrin"});
-        reentering.dialog = &dlg;
-        dlg.SaveAll();
-        reentering.dialog = nullptr;
-        // One failure per file, not one more round of five per open message.
-        EXPECT_EQ(reentering.texts(), std::vector<std::string>(5, "Unable to write configuration file!"));
-    }
-    setMessages(&folder.messages);
+    test::ScopedMessages installed(reentering);
+    CMainDialog dlg(data, {"veltrin"});
+    reentering.dialog = &dlg;
+    dlg.SaveAll();
+    reentering.dialog = nullptr;
+    // One failure per file, not one more round of five per open message.
+    EXPECT_EQ(reentering.texts(), std::vector<std::string>(5, "Unable to write configuration file!"));
 }
 
-namespace {
-class RecordingShell : public Shell {
-public:
-    std::vector<std::string> opened;
-    bool open(const std::string& target) override {
-        opened.push_back(target);
-        return true;
-    }
-};
-}  // namespace
-
 TEST_F(MainDialogTest, InfoMenuHidesEndsAndOpensTheReadMe) {
-    RecordingShell shell;
-    setShell(&shell);
     folder.messages.answers = {Messages::Answer::Yes};
     {
         CMainDialog dlg(data, {"veltrin"});
         dlg.show();
         dlg.OnInfoCommand(CMainDialog::kReadMe);
-        ASSERT_EQ(shell.opened.size(), 1u);
-        EXPECT_EQ(shell.opened[0], (folder.root / "readme.txt").string());
+        ASSERT_EQ(folder.shell.opened.size(), 1u);
+        EXPECT_EQ(folder.shell.opened[0], (folder.root / "readme.txt").string());
 
         // Hides to the tray even with minimizeToTray clear.
         data.settings.minimizeToTray = 0;
@@ -271,5 +255,4 @@ TEST_F(MainDialogTest, InfoMenuHidesEndsAndOpensTheReadMe) {
         EXPECT_EQ(folder.messages.shown.at(0).text, "Are you sure to exit Veltrin ?");
         EXPECT_TRUE(dlg.ended());
     }
-    setShell(nullptr);
 }

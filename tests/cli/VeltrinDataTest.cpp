@@ -66,9 +66,10 @@ TEST(VeltrinData, SunDefaultsToTodaysLocalDate) {
     test::ScopedZone zone("Pacific/Auckland");
     test::FixedClock fixed;
     fixed.t = DaysFromCivil(2024, 3, 4) * 86400 + 20 * 3600;  // already 5 March in Auckland
-    setClock(&fixed);
-    const Outcome today = RunCommand({"sun", "--town", "0"});
-    setClock(nullptr);
+    const Outcome today = [&] {
+        test::ScopedClock installed(fixed);
+        return RunCommand({"sun", "--town", "0"});
+    }();
     EXPECT_EQ(today.status, 0);
     EXPECT_EQ(today.out, RunCommand({"sun", "--town", "0", "--date", "2024-03-05"}).out);
 }

@@ -17,6 +17,7 @@
 #include "controls/QtSkinPainting.h"
 #include "controls/QtThemeIcons.h"
 #include "platform/Platform.h"
+#include "support/Fakes.h"
 
 namespace veltrin {
 namespace {
@@ -402,18 +403,9 @@ TEST(BannerStrip, ShowsTheIconAndTheEventName) {
     EXPECT_GT(white, 20);  // the name, in white
 }
 
-class RecordingShell : public Shell {
-public:
-    std::vector<std::string> opened;
-    bool open(const std::string& target) override {
-        opened.push_back(target);
-        return true;
-    }
-};
-
 TEST(Hyperlink, OpensTheTrimmedAddressAndNothingWhenBlank) {
-    RecordingShell shell;
-    setShell(&shell);
+    test::RecordingShell shell;
+    test::ScopedShell installed(shell);
     EXPECT_TRUE(OpenHyperlink("  www.example.org \n"));
     EXPECT_FALSE(OpenHyperlink("   "));
     EXPECT_FALSE(OpenHyperlink(""));
@@ -426,7 +418,6 @@ TEST(Hyperlink, OpensTheTrimmedAddressAndNothingWhenBlank) {
     QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_EQ(shell.opened.size(), 2u);
     EXPECT_EQ(shell.opened[1], "mail@example.org");
-    setShell(nullptr);
 }
 
 }  // namespace

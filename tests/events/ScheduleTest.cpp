@@ -226,11 +226,10 @@ TEST_F(ScheduleTest, FieldsNoEditorWritesNeverFallDue) {
 TEST_F(ScheduleTest, ReadsThePlatformClock) {
     test::FixedClock fixed;
     fixed.t = at(2024, 5, 14, 7, 59, 58);
-    setClock(&fixed);
+    test::ScopedClock installed(fixed);
     const EventSchedule s = at8(Daily);
     EXPECT_EQ(NextOccurrence(s), at(2024, 5, 14, 8, 0));
     EXPECT_EQ(TimeLeft(s), 2);
-    setClock(nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -10,6 +12,7 @@
 
 #include "platform/Platform.h"
 #include "storage/ModuleFolder.h"
+#include "support/ScopedService.h"
 
 namespace veltrin::test {
 
@@ -41,10 +44,29 @@ public:
     }
 };
 
+// A clock that stands still until the test moves it; the digital clock's
+// worker thread reads it while the test writes it.
 class FixedClock : public Clock {
 public:
-    std::int64_t t = 1'700'000'000;
-    std::int64_t now() const override { return t; }
+    std::atomic<std::int64_t> t{1'700'000'000};
+    std::int64_t now() const override { return t.load(); }
+};
+
+// Records every target opened and reports it opened.
+class RecordingShell : public Shell {
+public:
+    std::vector<std::string> opened;
+    bool open(const std::string& target) override {
+        opened.push_back(target);
+        return true;
+    }
+};
+
+// Records the path of every sound played.
+class RecordingSound : public Sound {
+public:
+    std::vector<std::string> played;
+    void play(const std::string& path) override { played.push_back(path); }
 };
 
 class RecordingAutostart : public Autostart {
@@ -74,7 +96,8 @@ inline void writeAll(const std::filesystem::path& p, const std::string& bytes) {
 }
 
 // A program folder of its own in a temporary place, with an empty data folder,
-// and fakes for every platform service. Undone when the test ends.
+// and recording fakes for messages, the clock, autostart, the shell and sound.
+// Undone when the test ends.
 class ProgramFolder {
 public:
     ProgramFolder() {
@@ -82,14 +105,8 @@ public:
         root = ::mkdtemp(tmpl);
         std::filesystem::create_directories(root / "data");
         SetExecutablePathForTesting((root / "veltrin").string());
-        setMessages(&messages);
-        setClock(&clock);
-        setAutostart(&autostart);
     }
     ~ProgramFolder() {
-        setMessages(nullptr);
-        setClock(nullptr);
-        setAutostart(nullptr);
         SetExecutablePathForTesting("");
         std::error_code ec;
         std::filesystem::permissions(data(), std::filesystem::perms::owner_all, ec);
@@ -102,6 +119,16 @@ public:
     RecordingMessages messages;
     FixedClock clock;
     RecordingAutostart autostart;
+    RecordingShell shell;
+    RecordingSound sound;
+
+private:
+    // After the fakes, so they are uninstalled before they go.
+    ScopedMessages messagesInstalled_{messages};
+    ScopedClock clockInstalled_{clock};
+    ScopedAutostart autostartInstalled_{autostart};
+    ScopedShell shellInstalled_{shell};
+    ScopedSound soundInstalled_{sound};
 };
 
 }  // namespace veltrin::test

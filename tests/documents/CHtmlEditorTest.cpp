@@ -2,8 +2,8 @@
 // each checks a group of related behaviour.
 #include <QTcpServer>
 #include <QTest>
-#include <QWebEngineScript>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <gtest/gtest.h>
 
@@ -33,8 +33,8 @@ protected:
             QWebEngineScript::ApplicationWorld);
         editor.GetBodyHtml();  // a round trip: the caret is placed
         QTest::keyClicks(target, text);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return editor.GetBodyText().find(text.toStdString()) != std::string::npos; },
-                                    30000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return editor.GetBodyText().find(text.toStdString()) != std::string::npos; }, 30000));
     }
     CHtmlEditor editor;
 };
@@ -74,20 +74,31 @@ TEST_F(Editor, StoredPagesRunNothingAndReachNothing) {
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
     const std::string remote = "http://127.0.0.1:" + std::to_string(server.serverPort());
-    const std::string page = "<body><p id=\"p\">quiet</p>"
-                             "<script>document.getElementById('p').textContent='script ran'</script>"
-                             "<img src=\"x\" onerror=\"document.body.textContent='handler ran'\">"
-                             "<img src=\"" + remote + "/remote.png\">"
-                             "<img src=\"file:///etc/hostname\">"
-                             "<iframe src=\"" + remote + "/frame.html\"></iframe>"
-                             "<meta http-equiv=\"refresh\" content=\"0;url=" + remote + "/refresh\">"
-                             "<form action=\"" + remote + "/form\" method=\"post\"><input name=\"q\"></form>"
-                             "<a id=\"a\" href=\"" + remote + "/link\">link</a></body>";
+    const std::string page =
+        "<body><p id=\"p\">quiet</p>"
+        "<script>document.getElementById('p').textContent='script ran'</script>"
+        "<img src=\"x\" onerror=\"document.body.textContent='handler ran'\">"
+        "<img src=\"" +
+        remote +
+        "/remote.png\">"
+        "<img src=\"file:///etc/hostname\">"
+        "<iframe src=\"" +
+        remote +
+        "/frame.html\"></iframe>"
+        "<meta http-equiv=\"refresh\" content=\"0;url=" +
+        remote +
+        "/refresh\">"
+        "<form action=\"" +
+        remote +
+        "/form\" method=\"post\"><input name=\"q\"></form>"
+        "<a id=\"a\" href=\"" +
+        remote + "/link\">link</a></body>";
     const int refusedBefore = RefusedRequestCount();
     ASSERT_TRUE(editor.SetDocumentHtml(page));
     // The refresh and the frame are asked for and refused.
     ASSERT_TRUE(QTest::qWaitFor([&] { return editor.refusedNavigations() >= 1; }, 30000));
-    EXPECT_EQ(RefusedRequestCount(), refusedBefore) << "the page's own policy stops loads before they are asked for";
+    EXPECT_EQ(RefusedRequestCount(), refusedBefore)
+        << "the page's own policy stops loads before they are asked for";
     EXPECT_EQ(editor.GetBodyText().find("ran"), std::string::npos) << editor.GetBodyText();
     std::string html;
     EXPECT_FALSE(editor.TakeChangedBody(html));
@@ -99,7 +110,8 @@ TEST_F(Editor, StoredPagesRunNothingAndReachNothing) {
     QWebEnginePage bare(DocumentProfile());
     bool loaded = false;
     QObject::connect(&bare, &QWebEnginePage::loadFinished, [&] { loaded = true; });
-    bare.load(PublishDocument(QByteArray::fromStdString("<img src=\"" + remote + "/a.png\"><img src=\"file:///etc/hostname\">")));
+    bare.load(PublishDocument(
+        QByteArray::fromStdString("<img src=\"" + remote + "/a.png\"><img src=\"file:///etc/hostname\">")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return loaded; }, 30000));
     EXPECT_FALSE(server.hasPendingConnections());
     EXPECT_FALSE(server.waitForNewConnection(0));
@@ -108,7 +120,8 @@ TEST_F(Editor, StoredPagesRunNothingAndReachNothing) {
 TEST_F(Editor, LargePagesAndOldBytesSurviveWhole) {
     // Three megabytes, past what the engine takes inline.
     std::string big = "<body>";
-    for (int i = 0; big.size() < 3 * 1024 * 1024; ++i) big += "<p>line " + std::to_string(i) + " of the long page</p>";
+    for (int i = 0; big.size() < 3 * 1024 * 1024; ++i)
+        big += "<p>line " + std::to_string(i) + " of the long page</p>";
     big += "<p>THE END</p></body>";
     ASSERT_TRUE(editor.SetDocumentHtml(big));
     ASSERT_TRUE(editor.SetDesignMode(true));

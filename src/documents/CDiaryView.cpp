@@ -30,12 +30,7 @@ CDiaryView::CDiaryView(DiaryTable& table, const AppSettings& settings, QWidget* 
     list.SetTreeColumn(-1);
     tree()->SetImageList({ThemeIcon(QStringLiteral("x-office-document")).pixmap(16, 16)});
 
-    const std::string path = TemplateStartDocument(settings_.defaultDiaryTemplate);
-    if (path.empty() || !editor()->LoadTemplateFile(path))
-        messages().show(MissingTemplateMessage(settings_.defaultDiaryTemplate, TemplateUse::Diary), "Veltrin",
-                        Messages::Icon::Exclamation, Messages::Buttons::Ok);
-    editor()->ClearSelection();
-    editor()->SetDesignMode(false);
+    startWithTemplate(settings_.defaultDiaryTemplate, TemplateUse::Diary);
     BuildDiaryList(list, table_);
     for (NodeHandle n = list.GetNextItem(kRootNode, kFirstChild); n; n = list.GetNextItem(n, kNextSibling))
         list.SetItemImage(n, 0, 0);

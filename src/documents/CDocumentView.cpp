@@ -180,6 +180,13 @@ std::string CDocumentView::templateBody(const std::string& name, TemplateUse use
     return editor_->GetBodyHtml();
 }
 
+void CDocumentView::startWithTemplate(const std::string& name, TemplateUse use) {
+    const std::string path = TemplateStartDocument(name);
+    if (path.empty() || !editor_->LoadTemplateFile(path)) ShowNote(MissingTemplateMessage(name, use));
+    editor_->ClearSelection();
+    editor_->SetDesignMode(false);
+}
+
 bool CDocumentView::needDesign() {
     if (editor_->IsDesignMode()) return true;
     ShowNote("Switch Design Mode to ON!");

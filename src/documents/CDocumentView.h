@@ -70,6 +70,9 @@ protected:
     // missing-template message (a new record never copies the page before).
     std::string templateBody(const std::string& name, TemplateUse use);
     void clearEditor();
+    // The editor's first document: the default template (its message when
+    // missing), nothing selected, design mode off.
+    void startWithTemplate(const std::string& name, TemplateUse use);
     void focusEditor();
 
     void resizeEvent(QResizeEvent* event) override;

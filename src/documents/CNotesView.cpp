@@ -35,12 +35,7 @@ CNotesView::CNotesView(NoteTable& table, const AppSettings& settings, QWidget* p
     this->tree()->SetImageList(NoteIcons());
     editableStyle_ = tree.AddCellStyle(kStyleEditable);
 
-    const std::string path = TemplateStartDocument(settings_.defaultNoteTemplate);
-    if (path.empty() || !editor()->LoadTemplateFile(path))
-        messages().show(MissingTemplateMessage(settings_.defaultNoteTemplate, TemplateUse::Note), "Veltrin",
-                        Messages::Icon::Exclamation, Messages::Buttons::Ok);
-    editor()->ClearSelection();
-    editor()->SetDesignMode(false);
+    startWithTemplate(settings_.defaultNoteTemplate, TemplateUse::Note);
     BuildNotesTree(tree, table_);
     for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n; n = tree.NextInPreorder(n))
         tree.SetCellStyle(n, 0, editableStyle_);

@@ -62,7 +62,8 @@ bool IsSafeLinkAddress(const std::string& address) {
 }
 
 const std::vector<int>& FontSizeChoices() {
-    static const std::vector<int> sizes = {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
+    static const std::vector<int> sizes = {0,  1,  2,  3,  4,  5,  6,  8,  9,  10, 12,
+                                           14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
     return sizes;
 }
 

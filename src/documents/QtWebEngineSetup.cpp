@@ -86,14 +86,16 @@ QWebEngineProfile* DocumentProfile() {
         QWebEngineSettings* s = p->settings();
         for (auto attribute :
              {QWebEngineSettings::JavascriptEnabled, QWebEngineSettings::JavascriptCanOpenWindows,
-              QWebEngineSettings::JavascriptCanAccessClipboard, QWebEngineSettings::LocalContentCanAccessRemoteUrls,
+              QWebEngineSettings::JavascriptCanAccessClipboard,
+              QWebEngineSettings::LocalContentCanAccessRemoteUrls,
               QWebEngineSettings::LocalContentCanAccessFileUrls, QWebEngineSettings::ErrorPageEnabled,
               QWebEngineSettings::PluginsEnabled, QWebEngineSettings::PdfViewerEnabled,
               QWebEngineSettings::NavigateOnDropEnabled, QWebEngineSettings::AutoLoadIconsForPage,
               QWebEngineSettings::LocalStorageEnabled, QWebEngineSettings::HyperlinkAuditingEnabled,
               QWebEngineSettings::FullScreenSupportEnabled, QWebEngineSettings::WebGLEnabled,
               QWebEngineSettings::Accelerated2dCanvasEnabled, QWebEngineSettings::DnsPrefetchEnabled,
-              QWebEngineSettings::ScreenCaptureEnabled, QWebEngineSettings::AllowWindowActivationFromJavaScript})
+              QWebEngineSettings::ScreenCaptureEnabled,
+              QWebEngineSettings::AllowWindowActivationFromJavaScript})
             s->setAttribute(attribute, false);
         s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
         schemeHandler = new DocumentSchemeHandler(p);

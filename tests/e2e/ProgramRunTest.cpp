@@ -125,6 +125,17 @@ protected:
         return files;
     }
 
+    fs::path autostartEntry() const { return folder.root / "config/autostart/veltrin.desktop"; }
+    // The window writes the log-in entry once it is built; a signal before
+    // that ends the start without writing, by design.
+    bool waitWindowBuilt() {
+        for (int i = 0; i < 600; ++i) {
+            if (fs::exists(autostartEntry())) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
     void writeSettings(const AppSettings& s) {
         AppSettings copy = s;
         ASSERT_TRUE(SerializeSettings(copy, true));
@@ -140,7 +151,12 @@ protected:
 TEST_F(ProgramRun, StartsSavesOnTerminationAndEndsCleanly) {
     const pid_t pid = start();
     ASSERT_TRUE(waitListening(30)) << "the program did not come up";
-    const std::string entry = test::readAll(folder.root / "config/autostart/veltrin.desktop");
+    // The window writes the log-in entry once it is built; a signal before
+    // that ends the start without writing, by design.
+    const fs::path autostart = folder.root / "config/autostart/veltrin.desktop";
+    for (int i = 0; i < 600 && !fs::exists(autostart); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string entry = test::readAll(autostart);
     EXPECT_NE(entry.find("Exec=" + (folder.root / "veltrin").string() + " /autorun"), std::string::npos);
 
     std::map<std::string, std::string> before;
@@ -157,6 +173,7 @@ TEST_F(ProgramRun, StartsSavesOnTerminationAndEndsCleanly) {
 TEST_F(ProgramRun, SecondStartHandsOverAndWritesNothing) {
     const pid_t first = start();
     ASSERT_TRUE(waitListening(30));
+    ASSERT_TRUE(waitWindowBuilt());
     // Gone, so that the first program's save on its way out shows at the end.
     fs::remove(folder.file("Settings.dat"));
     const auto before = dataFolder();

@@ -45,7 +45,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     // The views, created in this order; ViewIndex gives their order on screen.
     today_ = new CTodayView(this);
     diary_ = new CDiaryView(data_.diary, data_.settings, this);
-    events_ = new CEventsView(this);
+    events_ = new CEventsView(data_.events, data_.settings, this);
     notes_ = new CNotesView(data_.notes, data_.settings, this);
     contacts_ = new CContactsView(this);
     views_ = {today_, diary_, notes_, events_, contacts_};

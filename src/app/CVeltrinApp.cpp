@@ -38,9 +38,6 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
                             "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
         return 0;
     }
-    QtSingleInstance instance(key);
-    instance.listen();
-
     // A signal before the window exists ends the start without writing:
     // the data may be only partly loaded.
     QtSignalWatcher watcher;
@@ -54,22 +51,18 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     LoadAll(data);
     if (watcher.received()) return 0;
 
-    // The window's editors load while it is built, so a signal or a second
-    // start may arrive before the window can take them: keep them for it.
-    bool activationPending = false;
-    const QMetaObject::Connection early =
-        QObject::connect(&instance, &QtSingleInstance::activationRequested,
-                         [&activationPending] { activationPending = true; });
     const QStringList arguments = QApplication::arguments();
     auto dialog = std::make_unique<CMainDialog>(data, arguments);
-    QObject::disconnect(early);
     QObject::connect(&watcher, &QtSignalWatcher::endRequested, dialog.get(), &CMainDialog::EndSession);
+    // Listening only now: a program that answers has its window, so an ending
+    // signal from then on saves; a second start knocks until it answers.
+    QtSingleInstance instance(key);
     QObject::connect(&instance, &QtSingleInstance::activationRequested, dialog.get(),
                      &CMainDialog::RestoreFromTray);
-    if (watcher.received())
-        QTimer::singleShot(0, dialog.get(), &CMainDialog::EndSession);
-    else if (activationPending)
-        QTimer::singleShot(0, dialog.get(), &CMainDialog::RestoreFromTray);
+    instance.listen();
+    // The window's editors load while it is built, so an ending signal may
+    // arrive before the window can take it: end the session with a save.
+    if (watcher.received()) QTimer::singleShot(0, dialog.get(), &CMainDialog::EndSession);
     dialog->exec();
     dialog.reset();  // destruction runs SaveAll
     return 0;

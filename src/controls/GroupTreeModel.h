@@ -199,6 +199,13 @@ public:
     Record GetEventRecord(NodeHandle node) const {
         return recordFrom<Record>(node, &Extra::eventRecord);
     }
+    // The record in place, for reading on every tick without a copy; null
+    // when the node holds none of that type.
+    template <class Record>
+    const Record* PeekEventRecord(NodeHandle node) const {
+        const Node* n = find(node);
+        return n && n->extra ? std::any_cast<Record>(&n->extra->eventRecord) : nullptr;
+    }
     template <class Record>
     void SetContactRecord(NodeHandle node, const Record& r) {
         if (Extra* s = slotsFor(node)) s->contactRecord = r;

@@ -1,5 +1,7 @@
 #include "controls/QtThemeIcons.h"
 
+#include "controls/GroupIcons.h"
+
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -28,13 +30,32 @@ QIcon NumberedIcon(int number) {
         int number;
         const char* name;
     } table[] = {
-        {161, "list-remove"},         {163, "list-add"},     {202, "document-new"}, {197, "folder-new"},
-        {194, "document-properties"}, {201, "edit-delete"},  {199, "go-up"},        {198, "go-down"},
-        {286, "appointment-new"},     {300, "process-stop"}, {274, "help-browser"}, {303, "document-open"},
+        {161, "list-remove"},
+        {163, "list-add"},
+        {202, "document-new"},
+        {197, "folder-new"},
+        {194, "document-properties"},
+        {201, "edit-delete"},
+        {199, "go-up"},
+        {198, "go-down"},
+        {286, "appointment-new"},
+        {296, "x-office-calendar"},
+        {297, "appointment"},
+        {298, "emblem-important"},
+        {300, "process-stop"},
+        {274, "help-browser"},
+        {303, "document-open"},
     };
     for (const auto& entry : table)
         if (entry.number == number) return ThemeIcon(QString::fromLatin1(entry.name));
     return {};
+}
+
+std::vector<QPixmap> GroupIconPixmaps() {
+    std::vector<QPixmap> pictures;
+    for (const char* name : GroupIconNames())
+        pictures.push_back(ThemeIcon(QString::fromLatin1(name)).pixmap(16, 16));
+    return pictures;
 }
 
 }  // namespace veltrin

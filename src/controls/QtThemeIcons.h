@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
+#include <vector>
 
 namespace veltrin {
 
@@ -11,10 +13,15 @@ QIcon ThemeIcon(const QString& name);
 // every view shows the same picture for the same command:
 //   161 collapse all, 163 expand all, 202 insert after, 197 insert as a
 //   child, 194 edit item/folder, 201 delete item/folder, 199 move up,
-//   198 move down (the group-tree command set); 286 event; 300 cancel,
+//   198 move down (the group-tree command set); 286 event, 296 time, 297
+//   time left, 298 priority (the event lists' columns); 300 cancel,
 //   274 help, 303 choose file (dialog buttons).
 // An unknown number gives an empty icon (the theme has no picture for OK,
 // so OK buttons show their text alone).
 QIcon NumberedIcon(int number);
+
+// The 16 x 16 pictures of GroupIconNames(), in its order, for a group tree's
+// image list and the Group dialog.
+std::vector<QPixmap> GroupIconPixmaps();
 
 }  // namespace veltrin

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSoundEffect>
 #include <QTextBrowser>
 #include <QUrl>
@@ -46,6 +47,10 @@ bool QtShell::open(const std::string& target) {
     const QString t = QString::fromStdString(target);
     const QUrl url = QFileInfo::exists(t) ? QUrl::fromLocalFile(t) : QUrl::fromUserInput(t);
     return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool QtShell::startProgram(const std::string& path) {
+    return QProcess::startDetached(QString::fromStdString(path), {});
 }
 
 QtSound::QtSound() = default;

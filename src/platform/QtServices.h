@@ -19,6 +19,7 @@ public:
 class QtShell : public Shell {
 public:
     bool open(const std::string& target) override;
+    bool startProgram(const std::string& path) override;
 };
 
 class QtSound : public Sound {

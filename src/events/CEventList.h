@@ -1,0 +1,32 @@
+#pragma once
+
+#include "controls/CGroupTree.h"
+#include "controls/CViewBase.h"
+#include "events/EventList.h"
+
+namespace veltrin {
+
+class ReminderDispatcher;
+
+// The event list of the Today and the Events view: the four columns with
+// their icons, the name and priority cell styles, the list colours with the
+// "Time" and "Priority" columns shaded, and the tick over every row.
+class CEventList : public CGroupTree {
+    Q_OBJECT
+public:
+    explicit CEventList(QWidget* parent = nullptr);
+
+    const EventListStyles& styles() const { return styles_; }
+
+    void setListColours(const CViewBase::ListColours& colours);
+
+    // What a pass over the rows and a check toggle need.
+    EventTickContext tickContext(bool showSeconds, ReminderDispatcher* dispatcher, int icon) const;
+    // UpdateEventRow for every row, redrawing once afterwards.
+    void tick(bool showSeconds, ReminderDispatcher* dispatcher, int icon);
+
+private:
+    EventListStyles styles_;
+};
+
+}  // namespace veltrin

@@ -7,7 +7,7 @@
 #include "controls/CPopupMenu.h"
 #include "controls/CToolStrip.h"
 #include "controls/GroupTreeCommands.h"
-#include "controls/QtThemeIcons.h"
+#include "controls/QtGroupTreeActions.h"
 #include "controls/StoredQString.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/CNoteDialog.h"
@@ -21,12 +21,7 @@ namespace veltrin {
 CNotesView::CNotesView(NoteTable& table, const AppSettings& settings, QWidget* parent)
     : CDocumentView(QStringLiteral("Notes"), parent), table_(table), settings_(settings) {
     setObjectName(QStringLiteral("CNotesView"));
-    for (const GroupTreeCommandEntry& e : GroupTreeCommandEntries()) {
-        if (e.id == 0)
-            ownBar_->addSeparator();
-        else
-            ownBar_->addButton(e.id, ThemeIcon(QString::fromLatin1(e.icon)), QString::fromUtf8(e.text));
-    }
+    AddGroupTreeCommands(*ownBar_);
 
     GroupTreeModel& tree = this->tree()->model();
     tree.SetFullRowSelect(false);
@@ -179,12 +174,7 @@ void CNotesView::removeNote() {
 void CNotesView::contextMenuEvent(QContextMenuEvent* event) {
     if (!tree()->hasFocus()) return;
     CPopupMenu menu(this);
-    for (const GroupTreeCommandEntry& e : GroupTreeCommandEntries()) {
-        if (e.id == 0)
-            menu.addSeparator();
-        else
-            menu.addCommand(e.id, QString::fromUtf8(e.text), ThemeIcon(QString::fromLatin1(e.icon)));
-    }
+    AddGroupTreeCommands(menu);
     if (const int command = menu.execAt(event->globalPos())) runCommand(command);
 }
 

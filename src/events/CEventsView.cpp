@@ -14,6 +14,7 @@
 #include "controls/GroupTreeCommands.h"
 #include "controls/QtGroupTreeActions.h"
 #include "controls/QtSkinPainting.h"
+#include "controls/QtThemeIcons.h"
 #include "controls/StoredQString.h"
 #include "events/CEventDialog.h"
 #include "events/CEventList.h"

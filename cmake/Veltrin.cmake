@@ -7,6 +7,9 @@
 #   Qt library veltrin_<area>_ui.
 # veltrin_test(<name> SOURCES ... DEPENDS ... [UI])
 #   GoogleTest executable registered with CTest; UI tests run offscreen.
+#   WEB: a UI test that shows document editors (the engine is prepared
+#   before the application object exists).
+#   ENGINE: a test whose program starts the document engine; WEB implies it.
 
 function(veltrin_core_library area)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
@@ -23,18 +26,33 @@ function(veltrin_ui_library area)
 endfunction()
 
 function(veltrin_test name)
-  cmake_parse_arguments(ARG "UI" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "UI;WEB;ENGINE" "" "SOURCES;DEPENDS" ${ARGN})
+  set(engine_properties)
+  if(ARG_WEB OR ARG_ENGINE)
+    set(engine_properties ${VELTRIN_ENGINE_TEST_PROPERTIES})
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock)
-  if(ARG_UI)
+  if(ARG_WEB)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/ui_web_main.cpp)
+    target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets veltrin_documents_ui veltrin_events)
+    target_compile_definitions(${name} PRIVATE VELTRIN_TEMPLATE_SOURCE="${PROJECT_SOURCE_DIR}/templates")
+    gtest_discover_tests(${name}
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${engine_properties}
+      DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+  elseif(ARG_UI)
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/ui_main.cpp)
-    target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets)
+    target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets veltrin_events)
     gtest_discover_tests(${name}
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
       DISCOVERY_MODE PRE_TEST)
   else()
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+    if(engine_properties)
+      gtest_discover_tests(${name} PROPERTIES ${engine_properties} DISCOVERY_MODE PRE_TEST)
+    else()
+      gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+    endif()
   endif()
 endfunction()

@@ -53,9 +53,9 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
 
     // The views, created in this order; ViewIndex gives their order on screen.
     today_ = new CTodayView(data_.events, data_.settings, this);
-    diary_ = new CDiaryView(this);
+    diary_ = new CDiaryView(data_.diary, data_.settings, this);
     events_ = new CEventsView(data_.events, data_.settings, this);
-    notes_ = new CNotesView(this);
+    notes_ = new CNotesView(data_.notes, data_.settings, this);
     contacts_ = new CContactsView(this);
     views_ = {today_, diary_, notes_, events_, contacts_};
     for (CViewBase* v : views_) v->hide();
@@ -440,6 +440,9 @@ void CMainDialog::endDialog() {
     if (ended_) return;
     ended_ = true;
     autoSave_->stop();
+    // The editors are read while the event loop still runs.
+    diary_->finishEditing();
+    notes_->finishEditing();
     done(QDialog::Rejected);
 }
 

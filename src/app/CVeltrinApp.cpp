@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <memory>
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
 #include "app/QtSignalWatcher.h"
 #include "app/QtSingleInstance.h"
+#include "documents/QtWebEngineSetup.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/InstanceLock.h"
 #include "platform/QtServices.h"
@@ -16,6 +18,7 @@
 namespace veltrin {
 
 int CVeltrinApp::InitInstance(int argc, char** argv) {
+    PrepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrin"));
     QApplication::setQuitOnLastWindowClosed(false);  // hiding in the tray is not quitting
@@ -57,6 +60,9 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     QObject::connect(&instance, &QtSingleInstance::activationRequested, dialog.get(),
                      &CMainDialog::RestoreFromTray);
     instance.listen();
+    // The window's editors load while it is built, so an ending signal may
+    // arrive before the window can take it: end the session with a save.
+    if (watcher.received()) QTimer::singleShot(0, dialog.get(), &CMainDialog::EndSession);
     dialog->exec();
     dialog.reset();  // destruction runs SaveAll
     return 0;

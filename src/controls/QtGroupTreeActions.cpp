@@ -4,7 +4,10 @@
 #include <QIcon>
 #include <QStringList>
 
+#include "controls/CPopupMenu.h"
+#include "controls/CToolStrip.h"
 #include "controls/GroupTreeCommands.h"
+#include "controls/QtThemeIcons.h"
 
 namespace veltrin {
 
@@ -38,6 +41,24 @@ QList<QAction*> CreateGroupTreeActions(QObject* owner) {
         actions.append(a);
     }
     return actions;
+}
+
+void AddGroupTreeCommands(CToolStrip& strip) {
+    for (const GroupTreeCommandEntry& e : GroupTreeCommandEntries()) {
+        if (e.id == 0)
+            strip.addSeparator();
+        else
+            strip.addButton(e.id, ThemeIcon(QString::fromLatin1(e.icon)), QString::fromUtf8(e.text));
+    }
+}
+
+void AddGroupTreeCommands(CPopupMenu& menu) {
+    for (const GroupTreeCommandEntry& e : GroupTreeCommandEntries()) {
+        if (e.id == 0)
+            menu.addSeparator();
+        else
+            menu.addCommand(e.id, QString::fromUtf8(e.text), ThemeIcon(QString::fromLatin1(e.icon)));
+    }
 }
 
 }  // namespace veltrin

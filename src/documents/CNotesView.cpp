@@ -1,12 +1,181 @@
 #include "documents/CNotesView.h"
 
+#include <QContextMenuEvent>
+#include <QLabel>
+
+#include "controls/CGroupTree.h"
+#include "controls/CPopupMenu.h"
+#include "controls/CToolStrip.h"
+#include "controls/GroupTreeCommands.h"
+#include "controls/QtGroupTreeActions.h"
+#include "controls/StoredQString.h"
+#include "documents/CHtmlEditor.h"
+#include "documents/CNoteDialog.h"
+#include "documents/QtNoteIcons.h"
+#include "documents/Templates.h"
+#include "platform/Platform.h"
+#include "settings/AppSettings.h"
+
 namespace veltrin {
 
-CNotesView::CNotesView(QWidget* parent) : CViewBase(QStringLiteral("Notes"), parent) {
+CNotesView::CNotesView(NoteTable& table, const AppSettings& settings, QWidget* parent)
+    : CDocumentView(QStringLiteral("Notes"), parent), table_(table), settings_(settings) {
     setObjectName(QStringLiteral("CNotesView"));
+    AddGroupTreeCommands(*ownBar_);
+
+    GroupTreeModel& tree = this->tree()->model();
+    tree.SetFullRowSelect(false);
+    this->tree()->InsertColumn(0, QStringLiteral("Notes"), ColumnAlign::Left, 100);
+    tree.SetTreeColumn(0);
+    this->tree()->SetImageList(NoteIcons());
+    editableStyle_ = tree.AddCellStyle(kStyleEditable);
+
+    startWithTemplate(settings_.defaultNoteTemplate, TemplateUse::Note);
+    BuildNotesTree(tree, table_);
+    for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n; n = tree.NextInPreorder(n))
+        tree.SetCellStyle(n, 0, editableStyle_);
+    focusEditor();
 }
 
-// The note tree is not built yet: the table is saved as loaded.
-NoteViews CNotesView::saveState() { return NoteViews{}; }
+NoteViews CNotesView::saveState() {
+    commitEditor();
+    return NoteViews{&tree()->model(), currentNode()};
+}
+
+void CNotesView::store() { SaveNotes(table_, saveState()); }
+
+TextPayload CNotesView::payload(NodeHandle node) const { return tree()->model().GetNotePayload(node); }
+
+void CNotesView::setPayload(NodeHandle node, const TextPayload& p) {
+    tree()->model().SetNotePayload(node, p);
+}
+
+std::string CNotesView::exportName(NodeHandle node) const {
+    return NoteExportName(tree()->model().GetItemText(node, 0));
+}
+
+unsigned CNotesView::OnTreeNotify(const TreeNotification& n) {
+    switch (n.code) {
+    case kNotifySelectionChanged: select(n.node); return 0;
+    case kNotifyBeginEdit:
+        captionLabel()->setText(QStringLiteral("EDITING: ") +
+                                FromStored(tree()->model().GetItemText(n.node, 0)));
+        return 0;
+    case kNotifyEndEdit: captionLabel()->setText(FromStored(n.text)); return NoteRenameAnswer(n.text);
+    default: return 0;
+    }
+}
+
+void CNotesView::select(NodeHandle node) {
+    if (node == currentNode() && node != kNoNode) return;
+    commitEditor();
+    setCurrent(kNoNode);
+    if (node != kNoNode) {
+        showRecord(node);
+        captionLabel()->setText(FromStored(tree()->model().GetItemText(node, 0)));
+    } else {
+        captionLabel()->clear();
+    }
+    setCurrent(node);
+}
+
+void CNotesView::runCommand(int command) {
+    switch (command) {
+    case kCmdInsertAfter:
+    case kCmdInsertChild: {
+        CNoteDialog dialog(QStringLiteral("New note"), false, 0, settings_.defaultNoteTemplate, true, this);
+        if (dialog.exec() == QDialog::Accepted)
+            newNote(command, dialog.name(), dialog.bold(), dialog.icon(), dialog.templateName());
+        break;
+    }
+    case kCmdEditItem: {
+        if (currentNode() == kNoNode) return;
+        const GroupTreeModel& tree = this->tree()->model();
+        CNoteDialog dialog(FromStored(tree.GetItemText(currentNode(), 0)), tree.GetBold(currentNode()) != 0,
+                           tree.GetItemImage(currentNode(), 0), std::string(), false, this);
+        if (dialog.exec() == QDialog::Accepted)
+            editNote(dialog.name(), dialog.bold(), dialog.icon(), dialog.templateName());
+        break;
+    }
+    case kCmdDeleteItem:
+        editor()->SetDesignMode(false);
+        removeNote();
+        break;
+    case kCmdCollapseAll:
+    case kCmdExpandAll:
+    case kCmdMoveUp:
+    case kCmdMoveDown: tree()->RunCommand(command); break;
+    default: CDocumentView::runCommand(command);
+    }
+}
+
+void CNotesView::newNote(int command, const QString& name, bool bold, int icon,
+                         const std::string& templateName) {
+    commitEditor();
+    setCurrent(kNoNode);  // from here the editor's text belongs to no existing note
+    GroupTreeModel& tree = this->tree()->model();
+    InsertForCommand(tree, command, ToStored(name), icon, editableStyle_, [&](NodeHandle node) {
+        const std::string html = templateBody(templateName, TemplateUse::Note);
+        tree.SetNotePayload(node, TextPayload{html, static_cast<std::int32_t>(clock().now())});
+        tree.SetBold(node, bold ? 1 : 0);
+    });
+    focusEditor();
+    editor()->SetDesignMode(true);
+    store();
+}
+
+void CNotesView::editNote(const QString& name, bool bold, int icon, const std::string& templateName) {
+    const NodeHandle note = currentNode();
+    if (note == kNoNode) return;
+    GroupTreeModel& tree = this->tree()->model();
+    tree.SetItemImage(note, 0, icon);
+    tree.SetItemText(note, 0, ToStored(name));
+    tree.SetBold(note, bold ? 1 : 0);
+    captionLabel()->setText(name);
+    if (!templateName.empty() &&
+        messages().show("The template of current note was changed. Are you sure to clear the note ?",
+                        "Template changed", Messages::Icon::Exclamation,
+                        Messages::Buttons::YesNo) == Messages::Answer::Yes) {
+        setCurrent(kNoNode);
+        editor()->ClearSelection();
+        TextPayload p = tree.GetNotePayload(note);
+        p.html = templateBody(templateName, TemplateUse::Note);
+        tree.SetNotePayload(note, p);
+        editor()->SetDesignMode(true);
+        showRecord(note);
+        setCurrent(note);
+    }
+    focusEditor();
+    store();
+}
+
+void CNotesView::removeNote() {
+    const NodeHandle note = currentNode();
+    if (note == kNoNode) {
+        messages().show("No note selected!", "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
+        return;
+    }
+    GroupTreeModel& tree = this->tree()->model();
+    if (messages().show("Are you sure to remove '" + tree.GetItemText(note, 0) + "' note ?",
+                        "Note removing...", Messages::Icon::Exclamation,
+                        Messages::Buttons::YesNo) != Messages::Answer::Yes)
+        return;
+    setCurrent(kNoNode);
+    clearEditor();
+    TextPayload p = tree.GetNotePayload(note);
+    p.html.clear();
+    tree.SetNotePayload(note, p);
+    tree.DeleteItem(note);
+    if (currentNode() == kNoNode) select(tree.GetSelectedItem());
+    if (currentNode() == kNoNode) captionLabel()->clear();
+    store();
+}
+
+void CNotesView::contextMenuEvent(QContextMenuEvent* event) {
+    if (!tree()->hasFocus()) return;
+    CPopupMenu menu(this);
+    AddGroupTreeCommands(menu);
+    if (const int command = menu.execAt(event->globalPos())) runCommand(command);
+}
 
 }  // namespace veltrin

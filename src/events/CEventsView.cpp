@@ -12,6 +12,7 @@
 #include "controls/CSplitter.h"
 #include "controls/CToolStrip.h"
 #include "controls/GroupTreeCommands.h"
+#include "controls/QtGroupTreeActions.h"
 #include "controls/QtSkinPainting.h"
 #include "controls/QtThemeIcons.h"
 #include "controls/StoredQString.h"
@@ -50,12 +51,7 @@ CEventsView::CEventsView(EventStore& store, AppSettings& settings, QWidget* pare
     windows_->setIcons(groupIcons_);
 
     toolStrip_ = new CToolStrip(this);
-    for (const GroupTreeCommandEntry& e : GroupTreeCommandEntries()) {
-        if (e.id == 0)
-            toolStrip_->addSeparator();
-        else
-            toolStrip_->addButton(e.id, ThemeIcon(QString::fromLatin1(e.icon)), QString::fromUtf8(e.text));
-    }
+    AddGroupTreeCommands(*toolStrip_);
     connect(toolStrip_, &CToolStrip::commandTriggered, this, &CEventsView::runGroupCommand);
 
     tree_ = new CGroupTree(this);
@@ -314,7 +310,7 @@ void CEventsView::runEventCommand(int command) {
     case kEditEvent: editEvent(); break;
     case kRemoveEvent: removeEvent(); break;
     case kEventUp:
-    case kEventDown: moveEvent(command); break;
+    case kEventDown: moveSelectedEvent(command); break;
     default: break;
     }
 }
@@ -386,7 +382,7 @@ void CEventsView::removeEvent() {
     saveNow();  // also after No
 }
 
-void CEventsView::moveEvent(int command) {
+void CEventsView::moveSelectedEvent(int command) {
     if (list_->model().GetSelectedItem() == kNoNode) {
         notice("No event item selected!");
         return;
@@ -398,12 +394,7 @@ void CEventsView::moveEvent(int command) {
 
 void CEventsView::showTreeMenu(const QPoint& pos) {
     CPopupMenu menu(this);
-    for (const GroupTreeCommandEntry& e : GroupTreeCommandEntries()) {
-        if (e.id == 0)
-            menu.addSeparator();
-        else
-            menu.addCommand(e.id, QString::fromUtf8(e.text), ThemeIcon(QString::fromLatin1(e.icon)));
-    }
+    AddGroupTreeCommands(menu);
     runGroupCommand(menu.execAt(tree_->mapToGlobal(pos)));
 }
 

@@ -80,7 +80,7 @@ private:
     void newEvent();
     void editEvent();
     void removeEvent();
-    void moveEvent(int command);
+    void moveSelectedEvent(int command);
     int shownIcon() const;
     void layOut();
     void showTreeMenu(const QPoint& pos);

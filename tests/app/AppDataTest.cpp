@@ -4,6 +4,7 @@
 #include "app/CMainDialog.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
+#include "support/ShippedTemplates.h"
 
 using namespace veltrin;
 using veltrin::test::ProgramFolder;
@@ -22,6 +23,7 @@ TEST(StartUp, FirstStartReportsEachMissingFileInLoadOrderAndRunsOnDefaults) {
 
 TEST(StartUp, SaveAllWritesAllFiveFilesAndTheyLoadBackWhole) {
     ProgramFolder folder;
+    test::CopyShippedTemplates(folder.root);
     AppData data;
     ApplySettingsDefaults(data.settings);
     data.diary.push_back({"2026, December 07", "<p>hi</p>", 1'796'601'600, 1});

@@ -15,6 +15,7 @@
 #include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
+#include "support/ShippedTemplates.h"
 #include "today/CTodayView.h"
 
 using namespace veltrin;
@@ -26,6 +27,7 @@ class MainDialogTest : public ::testing::Test {
 protected:
     MainDialogTest() {
         ApplySettingsDefaults(data.settings);
+        test::CopyShippedTemplates(folder.root);
         CMainDialog::SetTrayAvailableForTesting(1);
     }
     ~MainDialogTest() override { CMainDialog::SetTrayAvailableForTesting(-1); }

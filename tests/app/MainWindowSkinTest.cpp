@@ -12,6 +12,7 @@
 #include "controls/CViewBase.h"
 #include "imaging/Picture.h"
 #include "support/Fakes.h"
+#include "support/ShippedTemplates.h"
 
 using namespace veltrin;
 
@@ -19,7 +20,10 @@ namespace {
 
 class MainWindowSkinTest : public ::testing::Test {
 protected:
-    MainWindowSkinTest() { ApplySettingsDefaults(data.settings); }
+    MainWindowSkinTest() {
+        ApplySettingsDefaults(data.settings);
+        test::CopyShippedTemplates(folder.root);
+    }
     test::ProgramFolder folder;
     AppData data;
 };

@@ -30,6 +30,7 @@
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
+#include "support/ShippedTemplates.h"
 
 namespace veltrin::e2e {
 
@@ -39,6 +40,7 @@ class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::copy_file(VELTRIN_EXE, folder.root / "veltrin");
+        test::CopyShippedTemplates(folder.root);
         fs::create_directories(folder.root / "run");
         fs::permissions(folder.root / "run", fs::perms::owner_all);
         // Data files of defaults, so the start shows no message.

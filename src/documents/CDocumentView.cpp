@@ -1,0 +1,368 @@
+#include "documents/CDocumentView.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QSaveFile>
+
+#include "controls/CGroupTree.h"
+#include "controls/CSplitter.h"
+#include "controls/CToolStrip.h"
+#include "controls/QtGroupTreeActions.h"
+#include "controls/QtThemeIcons.h"
+#include "controls/StoredQString.h"
+#include "documents/CHtmlEditor.h"
+#include "documents/Templates.h"
+#include "events/LocalTime.h"
+#include "imaging/QtPicture.h"
+#include "imaging/QtSkinResources.h"
+#include "platform/Platform.h"
+#include "storage/StoredText.h"
+
+namespace veltrin {
+
+namespace {
+
+constexpr int kListWidth = 220;
+constexpr int kBinding = 30;
+
+struct ToolEntry {
+    int id;  // 0 for a gap
+    const char* label;
+    const char* icon;
+};
+
+const ToolEntry kClipboardTools[] = {{kCmdCut, "Cut", "edit-cut"},
+                                     {kCmdCopy, "Copy", "edit-copy"},
+                                     {kCmdPaste, "Paste", "edit-paste"},
+                                     {0, nullptr, nullptr},
+                                     {kCmdSelectAll, "Select all", "edit-select-all"}};
+
+const ToolEntry kFormatTools[] = {
+    {kCmdBold, "Bold", "format-text-bold"},
+    {kCmdItalic, "Italic", "format-text-italic"},
+    {kCmdUnderline, "Underline", "format-text-underline"},
+    {kCmdStrikeOut, "StrikeOut", "format-text-strikethrough"},
+    {0, nullptr, nullptr},
+    {kCmdAlignLeft, "Align Left", "format-justify-left"},
+    {kCmdCenter, "Center", "format-justify-center"},
+    {kCmdAlignRight, "Align Right", "format-justify-right"},
+    {kCmdBullets, "Formatting Bullets", "format-indent-more"},
+    {0, nullptr, nullptr},
+    {kCmdInsertTime, "Insert Time", "appointment-new"},
+    {kCmdFind, "Find", "edit-find"},
+    {kCmdPrintPreview, "Print Preview", "document-print-preview"},
+    {kCmdPrint, "Print", "document-print"},
+    {0, nullptr, nullptr},
+    {kCmdPicture, "Insert a Picture", "image-x-generic"},
+    {kCmdHorizontalLine, "Insert Horizontal Line", "list-remove"},
+    {kCmdHyperlink, "Create a Hyperlink", "internet-web-browser"},
+    {0, nullptr, nullptr},
+    {kCmdSaveHtml, "Save as HTML...", "document-save-as"},
+    {kCmdSaveText, "Save as text...", "document-save"},
+    {0, nullptr, nullptr},
+    {kCmdDesignMode, "Switch Design Mode", "accessories-text-editor"},
+};
+
+template <std::size_t N>
+void FillStrip(CToolStrip* strip, const ToolEntry (&entries)[N]) {
+    for (const ToolEntry& e : entries) {
+        if (e.id == 0)
+            strip->addSeparator();
+        else
+            strip->addButton(e.id, ThemeIcon(QString::fromLatin1(e.icon)), QString::fromLatin1(e.label));
+    }
+}
+
+void ShowNote(const std::string& text) {
+    messages().show(text, "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
+}
+
+}  // namespace
+
+CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBase(caption, parent) {
+    EnsureIconTheme();
+    static const char* const bindings[3] = {"IDR_BINDING1_GIF", "IDR_BINDING2_GIF", "IDR_BINDING3_GIF"};
+    for (int i = 0; i < 3; ++i)
+        binding_[i] = ToQImage(LoadResourcePicture(QString::fromLatin1(bindings[i]), QStringLiteral("GIF")));
+
+    splitter_ = new CSplitter(this);
+    splitter_->setDragRange(200, 300);
+    connect(splitter_, &CSplitter::moved, this, [this](int) {
+        splitOffset_ = splitter_->offset();
+        layOut();
+    });
+
+    ownBar_ = new CToolStrip(this);
+    ownBar_->setObjectName(QStringLiteral("ownToolbar"));
+    clipboardBar_ = new CToolStrip(this);
+    clipboardBar_->setObjectName(QStringLiteral("clipboardToolbar"));
+    formatBar_ = new CToolStrip(this);
+    formatBar_->setObjectName(QStringLiteral("formatToolbar"));
+    FillStrip(clipboardBar_, kClipboardTools);
+    FillStrip(formatBar_, kFormatTools);
+    for (CToolStrip* strip : {ownBar_, clipboardBar_, formatBar_})
+        connect(strip, &CToolStrip::commandTriggered, this, &CDocumentView::runCommand);
+
+    tree_ = new CGroupTree(this);
+    tree_->setObjectName(QStringLiteral("tree"));
+    tree_->model().SetControlId(1001);
+    tree_->SetListener(this);
+
+    fontName_ = new QComboBox(this);
+    fontName_->setObjectName(QStringLiteral("fontName"));
+    fontName_->addItems(QFontDatabase::families());
+    fontName_->setCurrentIndex(std::max(0, fontName_->findText(font().family())));
+    fontSize_ = new QComboBox(this);
+    fontSize_->setObjectName(QStringLiteral("fontSize"));
+    for (int size : FontSizeChoices()) fontSize_->addItem(QString::number(size));
+    fontSize_->setCurrentIndex(0);
+    // Only the user's own choice acts on the document.
+    connect(fontName_, &QComboBox::activated, this, [this](int) {
+        if (needDesign()) editor_->SetFontName(fontName_->currentText());
+    });
+    connect(fontSize_, &QComboBox::activated, this, [this](int) {
+        if (needDesign()) editor_->SetFontSize(fontSize_->currentText().toInt());
+    });
+
+    caption_ = new QLabel(this);
+    caption_->setObjectName(QStringLiteral("caption"));
+    QFont f = caption_->font();
+    f.setPointSize(f.pointSize() + 5);
+    f.setBold(true);
+    caption_->setFont(f);
+
+    editor_ = new CHtmlEditor(this);
+    editor_->setObjectName(QStringLiteral("editor"));
+}
+
+void CDocumentView::commitEditor() { commitWithin(CHtmlEditor::kWaitMs); }
+
+void CDocumentView::finishEditing() {
+    commitWithin(CHtmlEditor::kExitWaitMs);
+    finished_ = true;
+}
+
+void CDocumentView::commitWithin(int waitMs) {
+    if (finished_ || current_ == kNoNode || !tree_->model().IsValid(current_)) return;
+    std::string html;
+    if (!editor_->TakeChangedBody(html, waitMs)) return;
+    TextPayload p = payload(current_);
+    if (p.html == html) return;
+    p.html = html;
+    setPayload(current_, p);
+}
+
+void CDocumentView::showRecord(NodeHandle node) {
+    editor_->ClearSelection();
+    editor_->SetDocumentHtml(node != kNoNode ? payload(node).html : std::string());
+}
+
+void CDocumentView::clearEditor() { editor_->SetDocumentHtml(std::string()); }
+
+void CDocumentView::focusEditor() { editor_->setFocus(); }
+
+std::string CDocumentView::templateBody(const std::string& name, TemplateUse use) {
+    const std::string path = TemplateStartDocument(name);
+    if (path.empty() || !editor_->LoadTemplateFile(path)) {
+        ShowNote(MissingTemplateMessage(name, use));
+        clearEditor();
+        return std::string();
+    }
+    return editor_->GetBodyHtml();
+}
+
+void CDocumentView::startWithTemplate(const std::string& name, TemplateUse use) {
+    const std::string path = TemplateStartDocument(name);
+    if (path.empty() || !editor_->LoadTemplateFile(path)) ShowNote(MissingTemplateMessage(name, use));
+    editor_->ClearSelection();
+    editor_->SetDesignMode(false);
+}
+
+bool CDocumentView::needDesign() {
+    if (editor_->IsDesignMode()) return true;
+    ShowNote("Switch Design Mode to ON!");
+    return false;
+}
+
+void CDocumentView::runCommand(int command) {
+    if (NeedsDesignMode(command) && !needDesign()) return;
+    switch (command) {
+    case kCmdInsertTime:
+        editor_->PasteAtSelection(QString::fromStdString(FormatLocalTime(clock().now(), "%H:%M:%S")));
+        break;
+    case kCmdFind: find(); break;
+    case kCmdPrintPreview: printPreview(); break;
+    case kCmdPrint: print(); break;
+    case kCmdPicture: insertPicture(); break;
+    case kCmdHyperlink: createLink(); break;
+    case kCmdSaveHtml: exportDocument(true); break;
+    case kCmdSaveText: exportDocument(false); break;
+    case kCmdDesignMode: switchDesignMode(); break;
+    default: editor_->RunCommand(command); break;
+    }
+}
+
+void CDocumentView::switchDesignMode() {
+    if (current_ == kNoNode) {
+        editor_->SetDesignMode(false);
+        return;
+    }
+    // A page that cannot be read is left alone: reloading it would show and
+    // later store an empty page.
+    if (!editor_->ReadBody().ok) return;
+    commitEditor();
+    editor_->SetDesignMode(!editor_->IsDesignMode());
+    showRecord(current_);
+    ShowNote(editor_->IsDesignMode() ? "Design Mode switched ON!" : "Design Mode switched OFF!");
+    if (!editor_->IsDesignMode()) store();
+}
+
+void CDocumentView::exportDocument(bool html) {
+    if (current_ == kNoNode) {
+        ShowNote(noRecordMessage());
+        return;
+    }
+    const QString suggested = FromStored(exportName(current_));
+    QString path;
+    if (askSavePath_) {
+        path = askSavePath_(suggested, html);
+    } else {
+        QFileDialog dialog(this);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+        dialog.setNameFilter(html ? QStringLiteral("HTML Files (*.htm *.html)")
+                                  : QStringLiteral("Text Files (*.txt)"));
+        dialog.setDefaultSuffix(html ? QStringLiteral("htm") : QStringLiteral("txt"));
+        dialog.selectFile(suggested);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            path = dialog.selectedFiles().first();
+    }
+    if (path.isEmpty()) return;
+    const std::string text = html ? editor_->GetDocumentSource() : editor_->GetBodyText();
+    QSaveFile file(path);
+    const bool ok =
+        file.open(QIODevice::WriteOnly) &&
+        file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&
+        file.commit();
+    if (!ok) ShowNote("Cannot open file " + ToStored(path) + "!");
+}
+
+void CDocumentView::insertPicture() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Insert a Picture"), QString(),
+                                     QStringLiteral("Pictures (*.png *.jpg *.jpeg *.gif *.bmp *.webp)"));
+    if (path.isEmpty()) return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowNote("Cannot open file " + ToStored(path) + "!");
+        return;
+    }
+    const QString mime = QMimeDatabase().mimeTypeForFile(path).name();
+    if (!mime.startsWith(QLatin1String("image/"))) return;
+    editor_->InsertPicture(QStringLiteral("data:") + mime + QStringLiteral(";base64,") +
+                           QString::fromLatin1(file.readAll().toBase64()));
+}
+
+void CDocumentView::createLink() {
+    bool ok = false;
+    const QString address =
+        QInputDialog::getText(this, QStringLiteral("Create a Hyperlink"), QStringLiteral("URL:"),
+                              QLineEdit::Normal, QStringLiteral("https://"), &ok);
+    if (ok) editor_->CreateLink(address.trimmed());
+}
+
+void CDocumentView::find() {
+    bool ok = false;
+    const QString text = QInputDialog::getText(this, QStringLiteral("Find"), QStringLiteral("Find what:"),
+                                               QLineEdit::Normal, QString(), &ok);
+    if (ok && !text.isEmpty()) editor_->Find(text);
+}
+
+void CDocumentView::printPreview() {
+    QPrinter printer;
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { editor_->Print(p); });
+    preview.exec();
+}
+
+void CDocumentView::print() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) editor_->Print(&printer);
+}
+
+void CDocumentView::viewHidden() { commitEditor(); }
+
+void CDocumentView::setListColours(const ListColours& c) {
+    QPalette p = tree_->palette();
+    p.setColor(QPalette::Text, c.text);
+    p.setColor(QPalette::Base, c.back);
+    p.setColor(QPalette::HighlightedText, c.selectedText);
+    p.setColor(QPalette::Highlight, c.selectedBack);
+    tree_->setPalette(p);
+}
+
+void CDocumentView::setToolbarColour(const QColor& colour) {
+    panel_ = colour;
+    for (CToolStrip* strip : {ownBar_, clipboardBar_, formatBar_}) strip->setStripColour(colour);
+    update();
+}
+
+void CDocumentView::resizeEvent(QResizeEvent* event) {
+    CViewBase::resizeEvent(event);
+    layOut();
+}
+
+void CDocumentView::layOut() {
+    const QRect area = contentRect();
+    const int x0 = area.left(), y0 = area.top(), W = area.width(), H = area.height();
+    const int listRight = std::min(x0 + kListWidth + splitOffset_, x0 + std::max(W - 200, 120));
+    tree_->setGeometry(x0 + 10, y0 + 32, listRight - x0 - 10, std::max(0, H - 42));
+    if (tree_->model().ColumnCount() > 0)
+        tree_->model().SetColumnWidth(0, std::max(60, tree_->width() - 2 * tree_->frameWidth()));
+    ownBar_->setGeometry(x0 + 10, y0 + 10, listRight - x0 - 10, 22);
+    splitter_->placeAt(QRect(listRight + 2, y0 + 10, CSplitter::kWidth, std::max(0, H - 20)));
+    splitter_->setSpan(y0 + 10, std::max(0, H - 20));
+    const int left = listRight + 2 + CSplitter::kWidth + 5;
+    const int right = x0 + W - 10;
+    clipboardBar_->setGeometry(left, y0 + 10, 90, 22);
+    formatBar_->setGeometry(left + 95, y0 + 10, std::max(0, right - left - 95), 22);
+    fontName_->setGeometry(left, y0 + 37, 300, 22);
+    fontSize_->setGeometry(left + 310, y0 + 37, 50, 22);
+    caption_->setGeometry(left, y0 + 37 + 22 + 10, std::max(0, right - left), 30);
+    const int edTop = caption_->geometry().bottom() + 1 + kBinding;
+    editor_->setGeometry(left + kBinding, edTop, std::max(0, right - left - kBinding),
+                         std::max(0, y0 + H - 10 - edTop));
+    update();
+}
+
+void CDocumentView::paintEvent(QPaintEvent* event) {
+    CViewBase::paintEvent(event);
+    QPainter p(this);
+    const QRect clip = clipboardBar_->geometry(), format = formatBar_->geometry();
+    p.fillRect(QRect(clip.right() + 1, clip.top(), format.left() - clip.right() - 1, clip.height()), panel_);
+    const QRect ed = editor_->geometry();
+    p.fillRect(QRect(clip.left(), clip.bottom() + 1, ed.right() - clip.left() + 1,
+                     caption_->geometry().top() - clip.bottom() - 1),
+               panel_);
+    p.fillRect(caption_->geometry(), panel_);
+    if (!binding_[0].isNull())
+        p.drawTiledPixmap(QRect(ed.left() - kBinding, ed.top(), kBinding, ed.height()),
+                          QPixmap::fromImage(binding_[0]));
+    if (!binding_[1].isNull())
+        p.drawImage(QRect(ed.left() - kBinding, ed.top() - kBinding, kBinding, kBinding), binding_[1]);
+    if (!binding_[2].isNull())
+        p.drawTiledPixmap(QRect(ed.left(), ed.top() - kBinding, ed.width(), kBinding),
+                          QPixmap::fromImage(binding_[2]));
+}
+
+}  // namespace veltrin

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "controls/CViewBase.h"
+#include "controls/GroupTreeModel.h"
+#include "documents/DocumentRules.h"
+
+class QComboBox;
+class QLabel;
+
+namespace veltrin {
+
+class CGroupTree;
+class CHtmlEditor;
+class CSplitter;
+class CToolStrip;
+
+// What the Diary and Notes views share: the record list or tree on the left,
+// the editor with its two toolbars, font boxes and caption on the right, the
+// binding along the editor, the splitter, the editing commands, design mode
+// and export. The editor's text only ever goes back into the record it was
+// loaded from.
+class CDocumentView : public CViewBase, protected GroupTreeListener {
+    Q_OBJECT
+public:
+    CDocumentView(const QString& caption, QWidget* parent = nullptr);
+
+    CGroupTree* tree() const { return tree_; }
+    CHtmlEditor* editor() const { return editor_; }
+    CToolStrip* ownToolbar() const { return ownBar_; }
+    QLabel* captionLabel() const { return caption_; }
+    QComboBox* fontNameBox() const { return fontName_; }
+    QComboBox* fontSizeBox() const { return fontSize_; }
+    NodeHandle currentNode() const { return current_; }
+
+    // Takes the editor's text into the current record when the page changed
+    // since it was shown and could be read whole.
+    void commitEditor();
+    // The last commit before the program ends: short, so a slow renderer
+    // cannot hold up the end; nothing is read from the editor after it.
+    void finishEditing();
+    // Commands of the toolbars, the menus and the window.
+    virtual void runCommand(int command);
+
+    void viewHidden() override;
+    void setListColours(const ListColours& colours) override;
+    void setToolbarColour(const QColor& colour) override;
+
+    // Where the export dialogs ask for a file; tests answer instead.
+    using SavePathAsker = std::function<QString(const QString& suggested, bool html)>;
+    void setSavePathAsker(SavePathAsker asker) { askSavePath_ = std::move(asker); }
+
+protected:
+    // The record behind a node, in the slot this view uses.
+    virtual TextPayload payload(NodeHandle node) const = 0;
+    virtual void setPayload(NodeHandle node, const TextPayload& p) = 0;
+    virtual std::string exportName(NodeHandle node) const = 0;
+    virtual std::string noRecordMessage() const = 0;
+    // Stores the view's data file.
+    virtual void store() = 0;
+
+    // Shows a record in the editor (or an empty page for none).
+    void showRecord(NodeHandle node);
+    void setCurrent(NodeHandle node) { current_ = node; }
+    // Loads a template for a new record; its body, or empty after the
+    // missing-template message (a new record never copies the page before).
+    std::string templateBody(const std::string& name, TemplateUse use);
+    void clearEditor();
+    // The editor's first document: the default template (its message when
+    // missing), nothing selected, design mode off.
+    void startWithTemplate(const std::string& name, TemplateUse use);
+    void focusEditor();
+
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+    CToolStrip* ownBar_ = nullptr;
+
+private:
+    void commitWithin(int waitMs);
+    void layOut();
+    void switchDesignMode();
+    void exportDocument(bool html);
+    bool needDesign();
+    void insertPicture();
+    void createLink();
+    void find();
+    void printPreview();
+    void print();
+
+    CGroupTree* tree_ = nullptr;
+    CHtmlEditor* editor_ = nullptr;
+    CToolStrip* clipboardBar_ = nullptr;
+    CToolStrip* formatBar_ = nullptr;
+    QComboBox* fontName_ = nullptr;
+    QComboBox* fontSize_ = nullptr;
+    QLabel* caption_ = nullptr;
+    CSplitter* splitter_ = nullptr;
+    QImage binding_[3];
+    QColor panel_ = QColor(0xe8, 0xf0, 0xfa);
+    int splitOffset_ = 0;
+    NodeHandle current_ = kNoNode;
+    bool finished_ = false;
+    SavePathAsker askSavePath_;
+};
+
+}  // namespace veltrin

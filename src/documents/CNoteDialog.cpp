@@ -1,0 +1,63 @@
+#include "documents/CNoteDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "controls/StoredQString.h"
+#include "documents/QtNoteIcons.h"
+#include "documents/Templates.h"
+
+namespace veltrin {
+
+CNoteDialog::CNoteDialog(const QString& name, bool bold, int icon, const std::string& templateName,
+                         bool fallback, QWidget* parent)
+    : QDialog(parent),
+      name_(new QLineEdit(name, this)),
+      bold_(new QCheckBox(QStringLiteral("Bold"), this)),
+      template_(new QComboBox(this)),
+      icons_(new QListWidget(this)) {
+    name_->setObjectName(QStringLiteral("name"));
+    bold_->setChecked(bold);
+    names_ = ListTemplates();
+    for (const std::string& n : names_) template_->addItem(FromStored(n));
+    template_->setCurrentIndex(TemplateListIndex(names_, templateName, fallback));
+    icons_->setViewMode(QListView::ListMode);
+    icons_->setFlow(QListView::LeftToRight);
+    icons_->setWrapping(true);
+    icons_->setGridSize(QSize(44, 22));
+    icons_->setMinimumSize(400, 160);
+    const std::vector<QPixmap>& pictures = NoteIcons();
+    for (std::size_t i = 0; i < pictures.size(); ++i)
+        icons_->addItem(new QListWidgetItem(QIcon(pictures[i]), QString::number(i + 1)));
+    icons_->setCurrentRow(icon >= 0 && icon < icons_->count() ? icon : 0);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* form = new QFormLayout(this);
+    form->addRow(name_);
+    form->addRow(bold_);
+    form->addRow(QStringLiteral("Template:"), template_);
+    form->addRow(QStringLiteral("Icon"), icons_);
+    form->addRow(buttons);
+    const auto renew = [this] {
+        setWindowTitle(QStringLiteral("Editing '") + name_->text() + QStringLiteral("' note..."));
+    };
+    connect(name_, &QLineEdit::textChanged, this, renew);
+    renew();
+}
+
+QString CNoteDialog::name() const { return name_->text(); }
+bool CNoteDialog::bold() const { return bold_->isChecked(); }
+int CNoteDialog::icon() const { return icons_->currentRow() < 0 ? 0 : icons_->currentRow(); }
+std::string CNoteDialog::templateName() const {
+    const int i = template_->currentIndex();
+    return i < 0 || i >= static_cast<int>(names_.size()) ? std::string()
+                                                         : names_[static_cast<std::size_t>(i)];
+}
+
+}  // namespace veltrin

@@ -1,0 +1,143 @@
+// The Notes view on the real engine: few tests, each a group of behaviour.
+#include <QLabel>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "controls/CGroupTree.h"
+#include "controls/GroupTreeCommands.h"
+#include "documents/CHtmlEditor.h"
+#include "documents/CNotesView.h"
+#include "documents/DocumentRecords.h"
+#include "settings/AppSettings.h"
+#include "support/Fakes.h"
+#include "support/ShippedTemplates.h"
+
+using namespace veltrin;
+namespace fs = std::filesystem;
+
+namespace {
+
+class NotesView : public ::testing::Test {
+protected:
+    NotesView() {
+        test::CopyShippedTemplates(folder.root);
+        ApplySettingsDefaults(settings);
+        // Garden with the child Café (an old Windows-1252 page), then Books.
+        table.resize(3);
+        table[0].name = "Garden";
+        table[0].collapsed = 0;
+        table[0].html = "<body><p>Roses</p></body>";
+        table[1].levelStep = 1;
+        table[1].name = "Caf\xe9";
+        table[1].html = "<body><p>Cr\xe8me \x80 2</p></body>";
+        table[1].isCurrent = 1;
+        table[2].levelStep = -1;
+        table[2].name = "Books/Films";
+        table[2].html = "<body><p>Dune</p></body>";
+    }
+    std::unique_ptr<CNotesView> make() {
+        auto view = std::make_unique<CNotesView>(table, settings);
+        view->resize(900, 600);
+        view->show();
+        return view;
+    }
+    NodeHandle find(CNotesView& view, const std::string& name) const {
+        const GroupTreeModel& tree = view.tree()->model();
+        for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n; n = tree.NextInPreorder(n))
+            if (tree.GetItemText(n, 0) == name) return n;
+        return kNoNode;
+    }
+    NoteTable stored() const {
+        NoteTable back;
+        EXPECT_TRUE(SerializeNotesFile(back, false));
+        return back;
+    }
+
+    test::ProgramFolder folder;
+    AppSettings settings;
+    NoteTable table;
+};
+
+}  // namespace
+
+TEST_F(NotesView, ReadingNotesChangesNoByteAndExportNamesAreSafe) {
+    auto view = make();
+    EXPECT_TRUE(folder.messages.shown.empty()) << folder.messages.texts().front();
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Café"));
+    EXPECT_EQ(view->editor()->GetBodyText(), "Cr\xc3\xa8me \xe2\x82\xac 2") << "old bytes shown decoded";
+
+    GroupTreeModel& tree = view->tree()->model();
+    tree.SelectItem(find(*view, "Books/Films"), 0);
+    EXPECT_EQ(view->editor()->GetBodyText(), "Dune");
+    QString suggested;
+    view->setSavePathAsker([&](const QString& s, bool) {
+        suggested = s;
+        return QString();  // cancelled
+    });
+    view->runCommand(kCmdSaveHtml);
+    EXPECT_EQ(suggested, QStringLiteral("Books_Films"));
+    tree.SelectItem(find(*view, "Garden"), 0);
+    EXPECT_EQ(view->editor()->GetBodyText(), "Roses");
+    tree.SelectItem(find(*view, "Caf\xe9"), 0);
+
+    SaveNotes(table, view->saveState());
+    const NoteTable back = stored();
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(back[0].html, "<body><p>Roses</p></body>");
+    EXPECT_EQ(back[1].html, "<body><p>Cr\xe8me \x80 2</p></body>") << "an unedited old page keeps its bytes";
+    EXPECT_EQ(back[1].isCurrent, 1);
+    EXPECT_EQ(back[2].html, "<body><p>Dune</p></body>");
+}
+
+TEST_F(NotesView, NewEditedAndRemovedNotesGoWhereTheCommandSaysAndAreStored) {
+    folder.clock.t = 1'800'000'000;
+    auto view = make();
+    GroupTreeModel& tree = view->tree()->model();
+
+    // A child of the current note, from the note template, in design mode.
+    view->newNote(kCmdInsertChild, QStringLiteral("Plans"), true, 7, "Note Blue");
+    const NodeHandle plans = find(*view, "Plans");
+    ASSERT_NE(plans, kNoNode);
+    EXPECT_EQ(tree.GetNextItem(plans, kParent), find(*view, "Caf\xe9"));
+    EXPECT_EQ(tree.GetItemImage(plans, 0), 7);
+    EXPECT_EQ(tree.GetBold(plans), 1);
+    EXPECT_EQ(view->currentNode(), plans);
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Plans"));
+    EXPECT_TRUE(view->editor()->IsDesignMode());
+    NoteTable back = stored();
+    ASSERT_EQ(back.size(), 4u);
+    EXPECT_EQ(back[2].name, "Plans");
+    EXPECT_EQ(back[2].created, 1'800'000'000);
+    EXPECT_FALSE(back[2].html.empty());
+    EXPECT_EQ(back[1].html, "<body><p>Cr\xe8me \x80 2</p></body>") << "the note before kept its text";
+
+    // A note after Garden goes after it at the top level.
+    tree.SelectItem(find(*view, "Garden"), 0);
+    view->newNote(kCmdInsertAfter, QStringLiteral("Music"), false, 0, "Note Blue");
+    EXPECT_EQ(tree.GetNextItem(find(*view, "Garden"), kNextSibling), find(*view, "Music"));
+
+    // A new template answered No keeps the text; Yes replaces it.
+    tree.SelectItem(find(*view, "Garden"), 0);
+    folder.messages.answers = {Messages::Answer::No};
+    view->editNote(QStringLiteral("Garden 2"), false, 3, "Note Blue");
+    EXPECT_EQ(folder.messages.texts().back(),
+              "The template of current note was changed. Are you sure to clear the note ?");
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Garden 2"));
+    EXPECT_EQ(view->editor()->GetBodyText(), "Roses");
+    back = stored();
+    EXPECT_EQ(back[0].name, "Garden 2");
+    EXPECT_EQ(back[0].html, "<body><p>Roses</p></body>");
+
+    // Remove answered No keeps the note; Yes takes it with its children.
+    tree.SelectItem(find(*view, "Caf\xe9"), 0);
+    folder.messages.answers = {Messages::Answer::No};
+    view->removeNote();
+    EXPECT_EQ(folder.messages.texts().back(), "Are you sure to remove 'Caf\xe9' note ?");
+    EXPECT_NE(find(*view, "Caf\xe9"), kNoNode);
+    view->removeNote();
+    EXPECT_EQ(find(*view, "Caf\xe9"), kNoNode);
+    EXPECT_EQ(find(*view, "Plans"), kNoNode);
+    back = stored();
+    ASSERT_EQ(back.size(), 3u);
+    for (const NoteItem& note : back) EXPECT_NE(note.name, "Plans");
+}

@@ -1,11 +1,14 @@
 #include "storage/Archive.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include "storage/Digest.h"
 
 namespace veltrin {
 
-Archive::Archive(std::FILE* file, Mode mode, std::uint64_t fileSize)
-    : file_(file), mode_(mode), fileSize_(fileSize), buffer_(kBufferSize) {}
+Archive::Archive(std::FILE* file, Mode mode, std::uint64_t fileSize, Digest* digest)
+    : file_(file), mode_(mode), digest_(digest), fileSize_(fileSize), buffer_(kBufferSize) {}
 
 Archive::~Archive() { Close(); }
 
@@ -30,6 +33,7 @@ bool Archive::readBytes(void* dst, std::size_t n) {
                 fail(std::ferror(file_) ? "the file cannot be read" : "the file ends too early");
                 return false;
             }
+            if (digest_) digest_->add(buffer_.data(), bufLen_);
         }
         const std::size_t take = std::min(n, bufLen_ - bufPos_);
         std::memcpy(out, buffer_.data() + bufPos_, take);
@@ -46,7 +50,7 @@ void Archive::writeBytes(const void* src, std::size_t n) {
     auto* in = static_cast<const unsigned char*>(src);
     if (n >= buffer_.size()) {  // large texts go straight through
         flush();
-        if (ok() && std::fwrite(in, 1, n, file_) != n) fail("the file cannot be written");
+        writeOut(in, n);
         if (ok()) position_ += n;
         return;
     }
@@ -62,9 +66,16 @@ void Archive::writeBytes(const void* src, std::size_t n) {
     }
 }
 
+void Archive::writeOut(const unsigned char* bytes, std::size_t n) {
+    if (!ok()) return;
+    if (digest_) digest_->add(bytes, n);
+    if (file_ && std::fwrite(bytes, 1, n, file_) != n)
+        fail(std::string("the file cannot be written (") + std::strerror(errno) + ")");
+}
+
 void Archive::flush() {
     if (bufLen_ == 0 || !ok()) return;
-    if (std::fwrite(buffer_.data(), 1, bufLen_, file_) != bufLen_) fail("the file cannot be written");
+    writeOut(buffer_.data(), bufLen_);
     bufLen_ = 0;
 }
 
@@ -209,7 +220,8 @@ bool Archive::Close() {
     closed_ = true;
     if (IsStoring()) {
         flush();
-        if (ok() && std::fflush(file_) != 0) fail("the file cannot be written");
+        if (ok() && file_ && std::fflush(file_) != 0)
+            fail(std::string("the file cannot be written (") + std::strerror(errno) + ")");
     }
     return ok();
 }

@@ -7,6 +7,8 @@
 
 namespace veltrin {
 
+class Digest;
+
 using Colour = std::uint32_t;  // 0x00BBGGRR
 
 // Moves the primitives of the data files to or from an open file, through a
@@ -15,13 +17,16 @@ using Colour = std::uint32_t;  // 0x00BBGGRR
 // Loading is bounded: every length is checked against what is left of the
 // file before anything is allocated. The first failure sticks; later calls do
 // nothing, so a serialize routine can run to its end and ask ok() once.
+//
+// A digest, when given, sees every byte read or written. Storing without a
+// file only feeds the digest: that tells what a store would write.
 class Archive {
 public:
     enum class Mode { Load, Store };
     static constexpr std::size_t kBufferSize = 4096;
 
     // The file stays owned by the caller; fileSize bounds loading.
-    Archive(std::FILE* file, Mode mode, std::uint64_t fileSize = 0);
+    Archive(std::FILE* file, Mode mode, std::uint64_t fileSize = 0, Digest* digest = nullptr);
     ~Archive();
     Archive(const Archive&) = delete;
     Archive& operator=(const Archive&) = delete;
@@ -61,11 +66,13 @@ private:
     bool readU16(std::uint16_t& v);
     bool readU32(std::uint32_t& v);
     void writeU32(std::uint32_t v);
+    void writeOut(const unsigned char* bytes, std::size_t n);
     bool readLength(std::uint64_t& n, bool& utf16);
     void flush();
 
     std::FILE* file_;
     Mode mode_;
+    Digest* digest_;
     std::uint64_t fileSize_;
     std::uint64_t position_ = 0;
     std::vector<unsigned char> buffer_;

@@ -18,8 +18,9 @@ int RunVeltrinData(const std::vector<std::string>& args, Output io) {
     CLI::App program{"Reads Veltrin's built-in tables and data files from the terminal.", "veltrin-data"};
     program.require_subcommand(1);
     const std::vector<Command> commands = {
-        AddTownsCommand(program, io), AddSunCommand(program, io),    AddDumpCommand(program, io),
-        AddCheckCommand(program, io), AddResaveCommand(program, io), AddAgendaCommand(program, io),
+        AddTownsCommand(program, io),   AddSunCommand(program, io),     AddDumpCommand(program, io),
+        AddCheckCommand(program, io),   AddResaveCommand(program, io),  AddAgendaCommand(program, io),
+        AddBackupsCommand(program, io), AddRestoreCommand(program, io),
     };
 
     std::vector<const char*> argv{"veltrin-data"};

@@ -11,6 +11,7 @@
 #include "imaging/SkinResources.h"
 #include "platform/InstanceLock.h"
 #include "platform/QtServices.h"
+#include "storage/DataFile.h"
 #include "storage/ModuleFolder.h"
 
 namespace veltrin {
@@ -35,6 +36,9 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
                             "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
         return 0;
     }
+    // Holding the lock, nothing else stores here: temporaries are leftovers
+    // of stores that were killed. Without a lock file that is not known.
+    if (lock.held()) RemoveStaleTemporaries(dataFolder);
     SingleInstance instance(key);
     instance.listen();
 

@@ -124,10 +124,10 @@ void Archive::float32(std::uint32_t& bits) { colour(bits); }
 
 void Archive::time32(std::int32_t& v) { int32(v); }
 
-std::string Archive::lengthPrefix(std::uint64_t n) {
-    std::string p;
-    auto put = [&p](std::uint64_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) p += static_cast<char>((v >> (8 * i)) & 0xFF);
+std::size_t Archive::putLengthPrefix(std::uint64_t n, unsigned char (&out)[7]) {
+    std::size_t at = 0;
+    auto put = [&out, &at](std::uint64_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out[at++] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
     };
     if (n < 0xFF) {
         put(n, 1);
@@ -138,7 +138,12 @@ std::string Archive::lengthPrefix(std::uint64_t n) {
         put(0xFFFFFF, 3);
         put(n, 4);
     }
-    return p;
+    return at;
+}
+
+std::string Archive::lengthPrefix(std::uint64_t n) {
+    unsigned char p[7];
+    return std::string(reinterpret_cast<const char*>(p), putLengthPrefix(n, p));
 }
 
 bool Archive::readLength(std::uint64_t& n, bool& utf16) {
@@ -172,11 +177,15 @@ bool Archive::readLength(std::uint64_t& n, bool& utf16) {
     return true;
 }
 
+void Archive::storeText(std::string_view s) {
+    unsigned char prefix[7];
+    writeBytes(prefix, putLengthPrefix(s.size(), prefix));
+    writeBytes(s.data(), s.size());
+}
+
 void Archive::countedString(std::string& s) {
     if (IsStoring()) {
-        const std::string prefix = lengthPrefix(s.size());
-        writeBytes(prefix.data(), prefix.size());
-        writeBytes(s.data(), s.size());
+        storeText(s);
         return;
     }
     std::uint64_t n;

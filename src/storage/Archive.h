@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace veltrin {
@@ -39,6 +40,8 @@ public:
     void float32(std::uint32_t& bits);  // kept as bits: a load and store is exact
     void time32(std::int32_t& v);
     void countedString(std::string& s);
+    // Stores a text as countedString does, from wherever it is held.
+    void storeText(std::string_view s);
 
     // Reads a count for a collection and checks that each of its elements,
     // being at least minElementSize bytes, can still follow. A count of 0 or
@@ -68,6 +71,8 @@ private:
     void writeU32(std::uint32_t v);
     void writeOut(const unsigned char* bytes, std::size_t n);
     bool readLength(std::uint64_t& n, bool& utf16);
+    // The length prefix of n bytes into out; returns how many bytes it takes.
+    static std::size_t putLengthPrefix(std::uint64_t n, unsigned char (&out)[7]);
     void flush();
 
     std::FILE* file_;

@@ -2,8 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "cli/RunCommand.h"
 #include "contacts/ContactRecords.h"
@@ -422,6 +424,10 @@ TEST_F(DataCommandsTest, WritingCommandsAreRefusedWhileAProgramHoldsTheFolder) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, refusal);
     EXPECT_EQ(r.out, "");
+    // The same from a process of its own.
+    const std::string command =
+        std::string(VELTRIN_DATA_EXE) + " resave '" + path("Events.dat") + "' 2>/dev/null";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
     EXPECT_EQ(StateOfFile(path("Events.dat")), state) << "written while refused";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.data()), {}), 6);
 

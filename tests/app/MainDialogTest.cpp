@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <map>
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
 #include "storage/DataFile.h"
+#include "storage/SafeFile.h"
 #include "support/Fakes.h"
 
 using namespace veltrin;
@@ -206,6 +208,31 @@ TEST_F(MainDialogTest, AutoSaveRunsEveryTwoMinutes) {
     EXPECT_EQ(timer->interval(), 120000);
     QMetaObject::invokeMethod(timer, "timeout");
     EXPECT_TRUE(settingsWritten());
+}
+
+TEST_F(MainDialogTest, SaveAllWithNothingChangedWritesNothing) {
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.SaveAll();
+    std::map<std::string, FileState> written;
+    for (const DataFileKind* kind : kDataFileKinds)
+        written[kind->fileName] = StateOfFile(folder.file(kind->fileName).string()).value_or(FileState{});
+    dlg.SaveAll();
+    for (const auto& [name, state] : written) {
+        EXPECT_EQ(StateOfFile(folder.file(name).string()), state) << name << " was written again";
+        EXPECT_GT(state.size, 0u) << name;
+    }
+
+    // The files left alone hold what a forced rewrite writes.
+    std::map<std::string, std::string> bytes;
+    for (const auto& [name, state] : written) bytes[name] = test::readAll(folder.file(name));
+    ForgetStoredDigests();
+    dlg.SaveAll();
+    for (const auto& [name, state] : written) {
+        EXPECT_NE(StateOfFile(folder.file(name).string())->inode, state.inode)
+            << name << " was not rewritten";
+        EXPECT_EQ(test::readAll(folder.file(name)), bytes[name]) << name;
+    }
+    EXPECT_TRUE(folder.messages.shown.empty());
 }
 
 namespace {

@@ -299,8 +299,8 @@ TEST_F(ProgramRun, StoresKilledAtRandomMomentsLeaveEveryFileWhole) {
             ++partWay;
         else
             ++afterTheRename;
+        // Every byte as before: the old file, or the new one of the same records.
         ASSERT_EQ(test::readAll(contactsPath), original) << "cycle " << cycle;
-        ASSERT_EQ(runQuietly({VELTRIN_DATA_EXE, "check", contactsPath}), 0) << "cycle " << cycle;
     }
     const std::size_t left = test::TemporariesUnder(folder.data()).size();
     std::printf("%d stores killed part-way, %d after the rename, %d finished first; %zu temporaries left\n",
@@ -308,6 +308,7 @@ TEST_F(ProgramRun, StoresKilledAtRandomMomentsLeaveEveryFileWhole) {
     EXPECT_GT(partWay, kCycles / 4) << "the kills missed the stores";
     EXPECT_EQ(left, static_cast<std::size_t>(partWay));
 
+    // And each file loads whole, as the terminal tool tells.
     for (const char* file : {"Settings.dat", "Diary.dat", "Notes.dat", "Events.dat", "Contacts.dat"})
         EXPECT_EQ(runQuietly({VELTRIN_DATA_EXE, "check", folder.file(file).string()}), 0) << file;
     const pid_t program = start();

@@ -91,9 +91,11 @@ protected:
         return -1;
     }
 
-    bool waitListening(int seconds) {
+    bool waitListening(int seconds) { return waitForFile(socket, seconds); }
+
+    static bool waitForFile(const fs::path& path, int seconds) {
         for (int i = 0; i < seconds * 20; ++i) {
-            if (fs::exists(socket)) return true;
+            if (fs::exists(path)) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return false;
@@ -315,6 +317,9 @@ TEST_F(ProgramRun, StoresKilledAtRandomMomentsLeaveEveryFileWhole) {
     ASSERT_TRUE(waitListening(30));
     EXPECT_EQ(test::TemporariesUnder(folder.data()), std::vector<std::string>{});
     EXPECT_EQ(test::readAll(folder.file(".Contacts.dat.backup")), "a file of the user's");
+    // The login entry is written as the settings load, once the program
+    // answers signals: a termination before that would end it unhandled.
+    ASSERT_TRUE(waitForFile(folder.root / "config/autostart/veltrin.desktop", 30));
     ::kill(program, SIGTERM);
     EXPECT_EQ(waitExit(program, 30), 0);
     EXPECT_EQ(test::readAll(contactsPath), original);

@@ -13,6 +13,7 @@
 #include "imaging/QtSkinResources.h"
 #include "platform/InstanceLock.h"
 #include "platform/QtServices.h"
+#include "storage/DataFile.h"
 #include "storage/ModuleFolder.h"
 
 namespace veltrin {
@@ -38,6 +39,9 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
                             "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
         return 0;
     }
+    // Holding the lock, nothing else stores here: temporaries are leftovers
+    // of stores that were killed. Without a lock file that is not known.
+    if (lock.held()) RemoveStaleTemporaries(dataFolder);
     // A signal before the window exists ends the start without writing:
     // the data may be only partly loaded.
     QtSignalWatcher watcher;

@@ -11,13 +11,6 @@
 
 namespace veltrin::cli {
 
-namespace {
-
-const DataFileKind* const kAllKinds[] = {&kSettingsFile, &kDiaryFile, &kNotesFile, &kEventsFile,
-                                         &kContactsFile};
-
-}  // namespace
-
 ArchiveBody AnyDataFile::body() {
     if (kind == &kSettingsFile) return [this](Archive& ar) { settings.Transfer(ar); };
     if (kind == &kDiaryFile) return [this](Archive& ar) { TransferRecords(ar, diary); };
@@ -30,7 +23,7 @@ ArchiveBody AnyDataFile::body() {
 LoadResult LoadAnyDataFile(const std::string& path, AnyDataFile& file) {
     LoadResult result;
     result.status = LoadResult::Status::WrongFormat;
-    for (const DataFileKind* kind : kAllKinds) {
+    for (const DataFileKind* kind : kDataFileKinds) {
         file.kind = kind;
         const ArchiveBody body = file.body();
         bool bodyReached = false;
@@ -61,9 +54,25 @@ double VersionNumber(std::uint32_t bits) {
     return std::strtod(text, nullptr);
 }
 
-std::string FileNameOf(const std::string& path) {
-    const std::size_t cut = path.find_last_of('/');
-    return cut == std::string::npos ? path : path.substr(cut + 1);
+std::string LoadVerdict(const LoadResult& result, const AnyDataFile& file, const DataFileKind& expected) {
+    switch (result.status) {
+    case LoadResult::Status::Ok:
+        if (file.kind == &expected) return "loads whole";
+        return std::string("wrong file format: a ") + file.kind->signature + " file";
+    case LoadResult::Status::Missing: return "missing";
+    case LoadResult::Status::Unreadable: return "cannot be opened (" + result.why + ")";
+    case LoadResult::Status::WrongFormat: return "wrong file format";
+    case LoadResult::Status::Damaged:
+        return "damaged: " + result.why + " (at byte " + std::to_string(result.offset) + ")";
+    }
+    return "cannot be read";
+}
+
+bool HoldDataFolder(InstanceLock& lock, const std::string& dataFolder, Output io) {
+    if (lock.acquire(dataFolder)) return true;
+    io.err << "veltrin-data: Veltrin is running with the data folder \"" << dataFolder
+           << "\" and would write over this change at its next save; end it first.\n";
+    return false;
 }
 
 int ReportLoadFailure(Output io, const std::string& path, const LoadResult& result,
@@ -82,8 +91,8 @@ int ReportLoadFailure(Output io, const std::string& path, const LoadResult& resu
             io.err << "its signature is not \"" << expected->signature << "\".\n";
         } else {
             io.err << "its signature is none of";
-            for (const DataFileKind* kind : kAllKinds)
-                io.err << (kind == kAllKinds[0] ? " \"" : ", \"") << kind->signature << '"';
+            for (const DataFileKind* kind : kDataFileKinds)
+                io.err << (kind == kDataFileKinds[0] ? " \"" : ", \"") << kind->signature << '"';
             io.err << ".\n";
         }
         break;
@@ -95,11 +104,14 @@ int ReportLoadFailure(Output io, const std::string& path, const LoadResult& resu
 }
 
 Command AddDataFileCommand(CLI::App& program, Output io, const char* name, const char* description,
-                           LoadedFileAction action, const char* failureNote) {
+                           LoadedFileAction action, const char* failureNote, bool writes) {
     auto path = std::make_shared<std::string>();
     CLI::App* parser = program.add_subcommand(name, description);
     parser->add_option("FILE", *path, "The data file")->required();
-    return {parser, [path, io, action = std::move(action), failureNote] {
+    return {parser, [path, io, action = std::move(action), failureNote, writes] {
+                // Held from before the load, so no program starts in between.
+                InstanceLock lock;
+                if (writes && !HoldDataFolder(lock, FolderOf(*path), io)) return 1;
                 // Five record sets are too much for the stack.
                 auto file = std::make_unique<AnyDataFile>();
                 const LoadResult r = LoadAnyDataFile(*path, *file);

@@ -8,8 +8,10 @@
 #include "contacts/ContactRecords.h"
 #include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
+#include "platform/InstanceLock.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
+#include "storage/SafeFile.h"
 
 namespace veltrin::cli {
 
@@ -43,14 +45,21 @@ double VersionNumber(std::uint32_t bits);
 int ReportLoadFailure(Output io, const std::string& path, const LoadResult& result,
                       const DataFileKind* expected = nullptr);
 
+// Whether a file of the expected kind loaded whole, in a few words for one
+// line: "loads whole", or what is wrong with it.
+std::string LoadVerdict(const LoadResult& result, const AnyDataFile& file, const DataFileKind& expected);
+
 // A command on one data file: it loads the file whole and then runs what the
 // command does with it. A file that does not load whole is reported, with
-// failureNote after the reason when given, and gives status 1.
+// failureNote after the reason when given, and gives status 1. A command that
+// writes holds the lock of the file's folder throughout.
 using LoadedFileAction = std::function<int(const std::string& path, AnyDataFile& file)>;
 Command AddDataFileCommand(CLI::App& program, Output io, const char* name, const char* description,
-                           LoadedFileAction action, const char* failureNote = nullptr);
+                           LoadedFileAction action, const char* failureNote = nullptr, bool writes = false);
 
-// The last part of a path.
-std::string FileNameOf(const std::string& path);
+// A command that writes holds the data folder's lock while it runs: a running
+// program would write over its change at its next save. While a program holds
+// it, says so in one line and gives false.
+bool HoldDataFolder(InstanceLock& lock, const std::string& dataFolder, Output io);
 
 }  // namespace veltrin::cli

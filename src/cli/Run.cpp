@@ -15,12 +15,14 @@ int BadArguments(Output io, const std::string& message) {
 }
 
 int RunVeltrinData(const std::vector<std::string>& args, Output io) {
-    CLI::App program{"Reads Veltrin's built-in tables and data files from the terminal.", "veltrin-data"};
+    CLI::App program{
+        "Reads Veltrin's built-in tables and data files from the terminal, and puts daily backups back.",
+        "veltrin-data"};
     program.require_subcommand(1);
     const std::vector<Command> commands = {
-        AddTownsCommand(program, io), AddSunCommand(program, io),    AddDumpCommand(program, io),
-        AddCheckCommand(program, io), AddResaveCommand(program, io), AddAgendaCommand(program, io),
-        AddDayCommand(program, io),
+        AddTownsCommand(program, io),   AddSunCommand(program, io),     AddDumpCommand(program, io),
+        AddCheckCommand(program, io),   AddResaveCommand(program, io),  AddAgendaCommand(program, io),
+        AddDayCommand(program, io),     AddBackupsCommand(program, io), AddRestoreCommand(program, io),
     };
 
     std::vector<const char*> argv{"veltrin-data"};

@@ -88,11 +88,7 @@ void ContactFieldTexts::set(std::size_t index, std::string_view text) {
 
 void ContactFieldTexts::Transfer(Archive& ar) {
     if (ar.IsStoring()) {
-        std::string field;
-        for (std::size_t i = 0; i < ends_.size(); ++i) {
-            field.assign((*this)[i]);
-            ar.countedString(field);
-        }
+        for (std::size_t i = 0; i < ends_.size(); ++i) ar.storeText((*this)[i]);
         return;
     }
     // Read whole before anything changes, so that a damaged contact leaves

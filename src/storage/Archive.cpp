@@ -1,11 +1,14 @@
 #include "storage/Archive.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include "storage/Digest.h"
 
 namespace veltrin {
 
-Archive::Archive(std::FILE* file, Mode mode, std::uint64_t fileSize)
-    : file_(file), mode_(mode), fileSize_(fileSize), buffer_(kBufferSize) {}
+Archive::Archive(std::FILE* file, Mode mode, std::uint64_t fileSize, Digest* digest)
+    : file_(file), mode_(mode), digest_(digest), fileSize_(fileSize), buffer_(kBufferSize) {}
 
 Archive::~Archive() { Close(); }
 
@@ -30,6 +33,7 @@ bool Archive::readBytes(void* dst, std::size_t n) {
                 fail(std::ferror(file_) ? "the file cannot be read" : "the file ends too early");
                 return false;
             }
+            if (digest_) digest_->add(buffer_.data(), bufLen_);
         }
         const std::size_t take = std::min(n, bufLen_ - bufPos_);
         std::memcpy(out, buffer_.data() + bufPos_, take);
@@ -46,7 +50,7 @@ void Archive::writeBytes(const void* src, std::size_t n) {
     auto* in = static_cast<const unsigned char*>(src);
     if (n >= buffer_.size()) {  // large texts go straight through
         flush();
-        if (ok() && std::fwrite(in, 1, n, file_) != n) fail("the file cannot be written");
+        writeOut(in, n);
         if (ok()) position_ += n;
         return;
     }
@@ -62,9 +66,16 @@ void Archive::writeBytes(const void* src, std::size_t n) {
     }
 }
 
+void Archive::writeOut(const unsigned char* bytes, std::size_t n) {
+    if (!ok()) return;
+    if (digest_) digest_->add(bytes, n);
+    if (file_ && std::fwrite(bytes, 1, n, file_) != n)
+        fail(std::string("the file cannot be written (") + std::strerror(errno) + ")");
+}
+
 void Archive::flush() {
     if (bufLen_ == 0 || !ok()) return;
-    if (std::fwrite(buffer_.data(), 1, bufLen_, file_) != bufLen_) fail("the file cannot be written");
+    writeOut(buffer_.data(), bufLen_);
     bufLen_ = 0;
 }
 
@@ -113,10 +124,10 @@ void Archive::float32(std::uint32_t& bits) { colour(bits); }
 
 void Archive::time32(std::int32_t& v) { int32(v); }
 
-std::string Archive::lengthPrefix(std::uint64_t n) {
-    std::string p;
-    auto put = [&p](std::uint64_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) p += static_cast<char>((v >> (8 * i)) & 0xFF);
+std::size_t Archive::putLengthPrefix(std::uint64_t n, unsigned char (&out)[7]) {
+    std::size_t at = 0;
+    auto put = [&out, &at](std::uint64_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out[at++] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
     };
     if (n < 0xFF) {
         put(n, 1);
@@ -127,7 +138,12 @@ std::string Archive::lengthPrefix(std::uint64_t n) {
         put(0xFFFFFF, 3);
         put(n, 4);
     }
-    return p;
+    return at;
+}
+
+std::string Archive::lengthPrefix(std::uint64_t n) {
+    unsigned char p[7];
+    return std::string(reinterpret_cast<const char*>(p), putLengthPrefix(n, p));
 }
 
 bool Archive::readLength(std::uint64_t& n, bool& utf16) {
@@ -161,11 +177,15 @@ bool Archive::readLength(std::uint64_t& n, bool& utf16) {
     return true;
 }
 
+void Archive::storeText(std::string_view s) {
+    unsigned char prefix[7];
+    writeBytes(prefix, putLengthPrefix(s.size(), prefix));
+    writeBytes(s.data(), s.size());
+}
+
 void Archive::countedString(std::string& s) {
     if (IsStoring()) {
-        const std::string prefix = lengthPrefix(s.size());
-        writeBytes(prefix.data(), prefix.size());
-        writeBytes(s.data(), s.size());
+        storeText(s);
         return;
     }
     std::uint64_t n;
@@ -209,7 +229,8 @@ bool Archive::Close() {
     closed_ = true;
     if (IsStoring()) {
         flush();
-        if (ok() && std::fflush(file_) != 0) fail("the file cannot be written");
+        if (ok() && file_ && std::fflush(file_) != 0)
+            fail(std::string("the file cannot be written (") + std::strerror(errno) + ")");
     }
     return ok();
 }

@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "storage/Colour.h"
 
 namespace veltrin {
+
+class Digest;
 
 // Moves the primitives of the data files to or from an open file, through a
 // 4 096-byte buffer, with one call per field in either direction.
@@ -15,13 +18,16 @@ namespace veltrin {
 // Loading is bounded: every length is checked against what is left of the
 // file before anything is allocated. The first failure sticks; later calls do
 // nothing, so a serialize routine can run to its end and ask ok() once.
+//
+// A digest, when given, sees every byte read or written. Storing without a
+// file only feeds the digest: that tells what a store would write.
 class Archive {
 public:
     enum class Mode { Load, Store };
     static constexpr std::size_t kBufferSize = 4096;
 
     // The file stays owned by the caller; fileSize bounds loading.
-    Archive(std::FILE* file, Mode mode, std::uint64_t fileSize = 0);
+    Archive(std::FILE* file, Mode mode, std::uint64_t fileSize = 0, Digest* digest = nullptr);
     ~Archive();
     Archive(const Archive&) = delete;
     Archive& operator=(const Archive&) = delete;
@@ -34,6 +40,8 @@ public:
     void float32(std::uint32_t& bits);  // kept as bits: a load and store is exact
     void time32(std::int32_t& v);
     void countedString(std::string& s);
+    // Stores a text as countedString does, from wherever it is held.
+    void storeText(std::string_view s);
 
     // Reads a count for a collection and checks that each of its elements,
     // being at least minElementSize bytes, can still follow. A count of 0 or
@@ -61,11 +69,15 @@ private:
     bool readU16(std::uint16_t& v);
     bool readU32(std::uint32_t& v);
     void writeU32(std::uint32_t v);
+    void writeOut(const unsigned char* bytes, std::size_t n);
     bool readLength(std::uint64_t& n, bool& utf16);
+    // The length prefix of n bytes into out; returns how many bytes it takes.
+    static std::size_t putLengthPrefix(std::uint64_t n, unsigned char (&out)[7]);
     void flush();
 
     std::FILE* file_;
     Mode mode_;
+    Digest* digest_;
     std::uint64_t fileSize_;
     std::uint64_t position_ = 0;
     std::vector<unsigned char> buffer_;

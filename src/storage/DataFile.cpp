@@ -2,14 +2,20 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/Platform.h"
+#include "storage/Backups.h"
+#include "storage/Digest.h"
 #include "storage/ModuleFolder.h"
+#include "storage/SafeFile.h"
 
 namespace veltrin {
 
@@ -20,51 +26,34 @@ namespace {
 std::mutex g_pendingMutex;
 std::set<std::string> g_pendingCopies;
 
-std::string baseName(const std::string& path) {
-    const std::size_t cut = path.find_last_of('/');
-    return cut == std::string::npos ? path : path.substr(cut + 1);
+// What each data file held when it was last loaded whole or stored, and how
+// the file looked then.
+struct KnownFile {
+    FileState state;
+    DigestValue digest;
+};
+std::mutex g_knownMutex;
+std::map<std::string, KnownFile> g_known;
+
+// The day a failed backup was last told of, per data folder: once a day is
+// enough.
+std::map<std::string, std::string> g_backupWarnedDay;  // under g_knownMutex
+
+void remember(const std::string& path, const FileState& state, const DigestValue& digest) {
+    std::lock_guard<std::mutex> lock(g_knownMutex);
+    g_known[path] = {state, digest};
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t cut = path.find_last_of('/');
-    if (cut == std::string::npos) return ".";
-    return cut == 0 ? "/" : path.substr(0, cut);
+void forget(const std::string& path) {
+    std::lock_guard<std::mutex> lock(g_knownMutex);
+    g_known.erase(path);
 }
 
-bool copyFile(const std::string& from, const std::string& to) {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = true;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(in, buf, sizeof buf);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buf + done, static_cast<std::size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) {
-                ok = false;
-                break;
-            }
-            done += w;
-        }
-        if (!ok) break;
-    }
-    ok = (::fsync(out) == 0) && ok;
-    ok = (::close(out) == 0) && ok;
-    ::close(in);
-    if (!ok) ::unlink(to.c_str());
-    return ok;
+std::optional<KnownFile> known(const std::string& path) {
+    std::lock_guard<std::mutex> lock(g_knownMutex);
+    const auto it = g_known.find(path);
+    if (it == g_known.end()) return std::nullopt;
+    return it->second;
 }
 
 std::string describe(const std::string& why, std::uint64_t offset) {
@@ -88,30 +77,128 @@ bool copyStillPending(const std::string& path) {
     return g_pendingCopies.count(path) > 0;
 }
 
+void storeInto(Archive& ar, const char* signature, std::uint32_t version, const ArchiveBody& body) {
+    std::uint32_t v = version;
+    std::string sig = signature;
+    ar.float32(v);
+    ar.countedString(sig);
+    body(ar);
+}
+
+// What a store would write, without writing it.
+DigestValue digestOfStore(const char* signature, std::uint32_t version, const ArchiveBody& body) {
+    Digest digest;
+    Archive ar(nullptr, Archive::Mode::Store, 0, &digest);
+    storeInto(ar, signature, version, body);
+    ar.Close();
+    return digest.value();
+}
+
+bool storeFile(const std::string& path, const char* signature, std::uint32_t version, const ArchiveBody& body,
+               std::string* why, Digest* digest, FileState* written) {
+    return ReplaceFileSafely(
+        path,
+        [&](std::FILE* file, std::string& reason) {
+            Archive ar(file, Archive::Mode::Store, 0, digest);
+            storeInto(ar, signature, version, body);
+            const bool ok = ar.Close();
+            reason = ar.error();
+            return ok;
+        },
+        why, written);
+}
+
+LoadResult loadFile(const std::string& path, const char* signature, std::uint32_t& version,
+                    const ArchiveBody& body, Digest* digest, std::optional<FileState>* seen) {
+    LoadResult result;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.status = (errno == ENOENT || errno == ENOTDIR) ? LoadResult::Status::Missing
+                                                              : LoadResult::Status::Unreadable;
+        result.why = std::strerror(errno);
+        return result;
+    }
+    const std::optional<FileState> state = StateOfOpenFile(fd);
+    if (!state) {
+        ::close(fd);
+        result.status = LoadResult::Status::Unreadable;
+        result.why = "not a regular file";
+        return result;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        ::close(fd);
+        result.status = LoadResult::Status::Unreadable;
+        result.why = std::strerror(errno);
+        return result;
+    }
+    result = LoadArchive(file, state->size, signature, version, body, digest);
+    std::fclose(file);
+    if (seen) *seen = state;
+    return result;
+}
+
+// The once-a-day word that today's copy could not be kept.
+void warnOfBackupFailure(const DataFileKind& kind, const std::string& path, const std::string& why) {
+    const std::string today = BackupDayOf(clock().now());
+    {
+        std::lock_guard<std::mutex> lock(g_knownMutex);
+        std::string& warned = g_backupWarnedDay[FolderOf(path)];
+        if (warned == today) return;
+        warned = today;
+    }
+    messages().fileError(std::string("Veltrin could not keep today's backup copy of ") + kind.fileName +
+                         " (" + why + "). Your changes were saved; Veltrin will try again at its next save.");
+}
+
+bool storeDataFile(const DataFileKind& kind, const std::string& path, const ArchiveBody& body) {
+    const std::uint32_t version = SharedVersion();
+    if (const std::optional<KnownFile> last = known(path)) {
+        const std::optional<FileState> now = StateOfFile(path);
+        // Unchanged since, and the same bytes would go in: the file is as a store would leave it.
+        if (now && *now == last->state && digestOfStore(kind.signature, version, body) == last->digest)
+            return true;
+    }
+    std::string backupWhy;
+    const bool backedUp = BackUpBeforeReplace(path, clock().now(), backupWhy);
+    Digest digest;
+    FileState written;
+    if (!storeFile(path, kind.signature, version, body, nullptr, &digest, &written)) {
+        messages().fileError("Unable to write configuration file!");
+        return false;
+    }
+    remember(path, written, digest.value());
+    if (!backedUp) warnOfBackupFailure(kind, path, backupWhy);
+    return true;
+}
+
 }  // namespace
+
+const DataFileKind* DataFileKindNamed(const std::string& fileName) {
+    for (const DataFileKind* kind : kDataFileKinds)
+        if (fileName == kind->fileName) return kind;
+    return nullptr;
+}
+
+bool IsDataFileName(const std::string& name) { return DataFileKindNamed(name) != nullptr; }
+
+bool IsDataFileTemporary(const std::string& name) {
+    for (const DataFileKind* kind : kDataFileKinds)
+        if (IsTemporaryOf(name, kind->fileName)) return true;
+    return false;
+}
 
 std::uint32_t& SharedVersion() {
     static std::uint32_t version = kDefaultVersionBits;
     return version;
 }
 
-std::string PreserveDamagedFile(const std::string& path) {
-    for (int i = 1; i < 1000; ++i) {
-        const std::string candidate = path + ".damaged" + (i == 1 ? "" : "-" + std::to_string(i));
-        struct stat st {};
-        if (::lstat(candidate.c_str(), &st) == 0) continue;
-        if (copyFile(path, candidate)) return candidate;
-        // An unreadable file can still be kept by a second name.
-        if (::link(path.c_str(), candidate.c_str()) == 0) return candidate;
-        return std::string();
-    }
-    return std::string();
-}
+std::string PreserveDamagedFile(const std::string& path) { return KeepCopyAside(path, ".damaged"); }
 
 LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signature, std::uint32_t& version,
-                       const ArchiveBody& body) {
+                       const ArchiveBody& body, Digest* digest) {
     LoadResult result;
-    Archive ar(file, Archive::Mode::Load, size);
+    Archive ar(file, Archive::Mode::Load, size, digest);
     std::uint32_t headVersion = 0;
     ar.float32(headVersion);
     if (ar.ok()) version = headVersion;
@@ -127,93 +214,44 @@ LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signatur
         result.why = ar.error();
         result.offset = ar.errorOffset();
     }
+    result.readToEnd = ar.ok() && ar.position() == size;
     return result;
 }
 
 LoadResult LoadArchiveFile(const std::string& path, const char* signature, std::uint32_t& version,
                            const ArchiveBody& body) {
-    LoadResult result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.status = (errno == ENOENT || errno == ENOTDIR) ? LoadResult::Status::Missing
-                                                              : LoadResult::Status::Unreadable;
-        result.why = std::strerror(errno);
-        return result;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        result.status = LoadResult::Status::Unreadable;
-        result.why = "not a regular file";
-        return result;
-    }
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (!file) {
-        ::close(fd);
-        result.status = LoadResult::Status::Unreadable;
-        result.why = std::strerror(errno);
-        return result;
-    }
-    result = LoadArchive(file, static_cast<std::uint64_t>(st.st_size), signature, version, body);
-    std::fclose(file);
-    return result;
+    return loadFile(path, signature, version, body, nullptr, nullptr);
 }
 
 bool StoreArchiveFile(const std::string& path, const char* signature, std::uint32_t version,
                       const ArchiveBody& body, std::string* why) {
-    auto failed = [why](const std::string& reason) {
-        if (why) *why = reason;
-        return false;
-    };
-    const std::string folder = folderOf(path);
-    std::string temp = folder + "/." + baseName(path) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return failed(std::string("cannot create a file in ") + folder + ": " + std::strerror(errno));
+    return storeFile(path, signature, version, body, why, nullptr, nullptr);
+}
 
-    // The new file keeps the old one's permissions.
-    struct stat old {};
-    ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+void ForgetStoredDigests() {
+    std::lock_guard<std::mutex> lock(g_knownMutex);
+    g_known.clear();
+}
 
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (!file) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return failed(std::strerror(errno));
+std::size_t RemoveStaleTemporaries(const std::string& dataFolder) {
+    std::vector<std::string> folders{dataFolder};
+    for (const std::string& day : BackupDays(dataFolder))
+        folders.push_back(BackupFolderOf(dataFolder) + "/" + day);
+    std::size_t removed = 0;
+    for (const std::string& folder : folders) {
+        DIR* dir = ::opendir(folder.c_str());
+        if (!dir) continue;
+        while (const dirent* e = ::readdir(dir)) {
+            const std::string name = e->d_name;
+            const std::string path = folder + "/" + name;
+            struct stat st {};
+            if (IsDataFileTemporary(name) && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                ::unlink(path.c_str()) == 0)
+                ++removed;
+        }
+        ::closedir(dir);
     }
-    bool ok;
-    std::string reason;
-    {
-        Archive ar(file, Archive::Mode::Store);
-        std::uint32_t v = version;
-        std::string sig = signature;
-        ar.float32(v);
-        ar.countedString(sig);
-        body(ar);
-        ok = ar.Close();
-        reason = ar.error();
-    }
-    if (ok && ::fsync(::fileno(file)) != 0) {
-        ok = false;
-        reason = std::strerror(errno);
-    }
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        reason = std::strerror(errno);
-    }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        reason = std::strerror(errno);
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return failed(reason);
-    }
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    return removed;
 }
 
 bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody& body) {
@@ -228,14 +266,17 @@ bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody
             messages().fileError(std::string(kind.fileName) + " could not be read when Veltrin started. " +
                                  note);
         }
-        if (!StoreArchiveFile(path, kind.signature, SharedVersion(), body)) {
-            messages().fileError("Unable to write configuration file!");
-            return false;
-        }
-        return true;
+        return storeDataFile(kind, path, body);
     }
 
-    const LoadResult r = LoadArchiveFile(path, kind.signature, SharedVersion(), body);
+    Digest digest;
+    std::optional<FileState> seen;
+    const LoadResult r = loadFile(path, kind.signature, SharedVersion(), body, &digest, &seen);
+    // Only a file read whole is known: bytes past the records would not be written back.
+    if (r.ok() && r.readToEnd && seen)
+        remember(path, *seen, digest.value());
+    else
+        forget(path);
     switch (r.status) {
     case LoadResult::Status::Ok: return true;
     case LoadResult::Status::Missing:

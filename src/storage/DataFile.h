@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,6 +19,14 @@ inline constexpr DataFileKind kDiaryFile{"Diary.dat", "Diary"};
 inline constexpr DataFileKind kNotesFile{"Notes.dat", "Notes"};
 inline constexpr DataFileKind kEventsFile{"Events.dat", "Events"};
 inline constexpr DataFileKind kContactsFile{"Contacts.dat", "Contacts"};
+inline constexpr const DataFileKind* kDataFileKinds[] = {&kSettingsFile, &kDiaryFile, &kNotesFile,
+                                                         &kEventsFile, &kContactsFile};
+
+// The kind whose file has this name; null for any other name.
+const DataFileKind* DataFileKindNamed(const std::string& fileName);
+bool IsDataFileName(const std::string& name);
+// A temporary that a store of one of the data files writes first.
+bool IsDataFileTemporary(const std::string& name);
 
 // The format version at the head of every file. One value serves all five:
 // each load takes the four bytes it finds, each store writes what is held.
@@ -32,13 +41,15 @@ struct LoadResult {
     Status status = Status::Ok;
     std::string why;           // for Damaged: what is wrong
     std::uint64_t offset = 0;  // for Damaged: where it was found
+    bool readToEnd = false;    // every byte of the file was read
     bool ok() const { return status == Status::Ok; }
 };
 LoadResult LoadArchiveFile(const std::string& path, const char* signature, std::uint32_t& version,
                            const ArchiveBody& body);
-// The same from an open stream of the given size.
+// The same from an open stream of the given size; a digest, when given, sees
+// every byte read.
 LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signature, std::uint32_t& version,
-                       const ArchiveBody& body);
+                       const ArchiveBody& body, Digest* digest = nullptr);
 
 // Stores by writing a temporary file beside the old one and renaming it over
 // it once everything is on disk: a failure leaves the old file as it was.
@@ -48,7 +59,21 @@ bool StoreArchiveFile(const std::string& path, const char* signature, std::uint3
 // The shared skeleton of the five serialize operations: builds the path,
 // loads or stores, and tells the user of every failure. A file that fails to
 // load is copied aside before any later store may replace it.
+//
+// A store writes only when the bytes differ from those last loaded or stored
+// there, or when something else changed the file since (its size, time or
+// identity differ); otherwise the file already holds what a store would
+// write. The first replacement of a file on a day keeps the old version in
+// the backup folder first.
 bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody& body);
+
+// Makes the next store of every data file write, whatever it held.
+void ForgetStoredDigests();
+
+// Removes the temporaries that stores killed part-way left in a data folder
+// and its backup days. Only for the holder of the folder's lock: nothing else
+// may be storing there. Returns how many were removed.
+std::size_t RemoveStaleTemporaries(const std::string& dataFolder);
 
 // Keeps a copy of a file that could not be loaded, under a name not yet in use
 // (Events.dat.damaged, Events.dat.damaged-2, ...). Returns the copy's path, or

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <map>
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
@@ -14,6 +15,7 @@
 #include "events/ScopedZone.h"
 #include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
+#include "storage/SafeFile.h"
 #include "support/Fakes.h"
 #include "support/ShippedTemplates.h"
 #include "today/CTodayView.h"
@@ -216,6 +218,31 @@ TEST_F(MainDialogTest, AutoSaveRunsEveryTwoMinutes) {
     EXPECT_EQ(timer->interval(), 120000);
     QMetaObject::invokeMethod(timer, "timeout");
     EXPECT_TRUE(settingsWritten());
+}
+
+TEST_F(MainDialogTest, SaveAllWithNothingChangedWritesNothing) {
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.SaveAll();
+    std::map<std::string, FileState> written;
+    for (const DataFileKind* kind : kDataFileKinds)
+        written[kind->fileName] = StateOfFile(folder.file(kind->fileName).string()).value_or(FileState{});
+    dlg.SaveAll();
+    for (const auto& [name, state] : written) {
+        EXPECT_EQ(StateOfFile(folder.file(name).string()), state) << name << " was written again";
+        EXPECT_GT(state.size, 0u) << name;
+    }
+
+    // The files left alone hold what a forced rewrite writes.
+    std::map<std::string, std::string> bytes;
+    for (const auto& [name, state] : written) bytes[name] = test::readAll(folder.file(name));
+    ForgetStoredDigests();
+    dlg.SaveAll();
+    for (const auto& [name, state] : written) {
+        EXPECT_NE(StateOfFile(folder.file(name).string())->inode, state.inode)
+            << name << " was not rewritten";
+        EXPECT_EQ(test::readAll(folder.file(name)), bytes[name]) << name;
+    }
+    EXPECT_TRUE(folder.messages.shown.empty());
 }
 
 namespace {

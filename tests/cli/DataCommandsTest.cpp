@@ -2,17 +2,22 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "cli/RunCommand.h"
 #include "contacts/ContactRecords.h"
 #include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
 #include "events/ScopedZone.h"
+#include "platform/InstanceLock.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
+#include "storage/SafeFile.h"
 #include "support/Fakes.h"
+#include "support/Faults.h"
 
 using namespace veltrin;
 using json = nlohmann::ordered_json;
@@ -395,6 +400,163 @@ TEST_F(DataCommandsTest, ResaveRefusesAFileThatDoesNotLoadWhole) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.data()), {}), 1);
     EXPECT_EQ(RunCommand({"resave", path("Nothing.dat")}).status, 1);
     EXPECT_FALSE(std::filesystem::exists(folder.file("Nothing.dat")));
+}
+
+// ----------------------------------------------------- the running program
+
+TEST_F(DataCommandsTest, WritingCommandsAreRefusedWhileAProgramHoldsTheFolder) {
+    StoreEveryKind(kDefaultVersionBits);
+    std::filesystem::create_directories(folder.data() / "backup" / "2024-03-01");
+    std::filesystem::copy_file(folder.file("Events.dat"),
+                               folder.data() / "backup" / "2024-03-01" / "Events.dat");
+    const std::string before = readAll(folder.file("Events.dat"));
+    const auto state = StateOfFile(path("Events.dat"));
+
+    InstanceLock program;
+    ASSERT_TRUE(program.acquire(folder.data().string()));
+    const std::string refusal = "veltrin-data: Veltrin is running with the data folder \"" +
+                                folder.data().string() +
+                                "\" and would write over this change at its next save; end it first.\n";
+    Outcome r = RunCommand({"resave", path("Events.dat")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, refusal);
+    r = RunCommand({"restore", "--data", folder.data().string(), "--date", "2024-03-01"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, refusal);
+    EXPECT_EQ(r.out, "");
+    // The same from a process of its own.
+    const std::string command =
+        std::string(VELTRIN_DATA_EXE) + " resave '" + path("Events.dat") + "' 2>/dev/null";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
+    EXPECT_EQ(StateOfFile(path("Events.dat")), state) << "written while refused";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.data()), {}), 6);
+
+    // Reading goes on.
+    EXPECT_EQ(RunCommand({"check", path("Events.dat")}).status, 0);
+    EXPECT_EQ(RunCommand({"dump", path("Events.dat")}).status, 0);
+    EXPECT_EQ(RunCommand({"backups", "--data", folder.data().string()}).status, 0);
+    EXPECT_EQ(RunCommand({"agenda", "--data", folder.data().string()}).status, 0);
+
+    program.release();
+    r = RunCommand({"resave", path("Events.dat")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(StateOfFile(path("Events.dat"))->inode, state->inode);
+    EXPECT_EQ(readAll(folder.file("Events.dat")), before);
+    // The command let go of the folder when it ended.
+    EXPECT_TRUE(program.acquire(folder.data().string()));
+}
+
+// ---------------------------------------------------------------- backups
+
+namespace {
+
+class BackupCommandsTest : public DataCommandsTest {
+protected:
+    // Events.dat and Notes.dat replaced on three days running, from 2024-03-01.
+    void SaveOnThreeDays() {
+        for (int day = 0; day < 3; ++day) {
+            folder.clock.t = 1'709'294'400 + day * 86400;
+            EventStore events = SampleEvents();
+            events.events[0].name = "version " + std::to_string(day);
+            ASSERT_TRUE(SerializeEventsFile(events, true));
+            NoteTable notes = {{0, "note " + std::to_string(day), 1, 0, 0, 0, "", 5}};
+            ASSERT_TRUE(SerializeNotesFile(notes, true));
+            eventsOfDay.push_back(readAll(folder.file("Events.dat")));
+            notesOfDay.push_back(readAll(folder.file("Notes.dat")));
+        }
+    }
+    Outcome Run(std::vector<std::string> args) {
+        args.insert(args.begin() + 1, {"--data", folder.data().string()});
+        return RunCommand(args);
+    }
+    std::filesystem::path day(const std::string& name) const { return folder.data() / "backup" / name; }
+
+    test::ScopedZone zone{"UTC"};
+    std::vector<std::string> eventsOfDay, notesOfDay;
+};
+
+}  // namespace
+
+TEST_F(BackupCommandsTest, BackupsListEveryCopyWithItsSizeAndWhetherItLoads) {
+    SaveOnThreeDays();
+    writeAll(day("2024-03-03") / "Notes.dat", notesOfDay[1].substr(0, 20));
+    writeAll(day("2024-03-03") / "Contacts.dat", notesOfDay[1]);
+    writeAll(day("2024-03-03") / "notes.txt", "not listed");
+    const Outcome r = Run({"backups"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const auto size = [](const std::string& s) { return std::to_string(s.size()); };
+    // Oldest day first; in a day, in the order Settings, Diary, Notes, Events, Contacts.
+    EXPECT_EQ(r.out, "2024-03-02\tNotes.dat\t" + size(notesOfDay[0]) + "\tloads whole\n" +
+                         "2024-03-02\tEvents.dat\t" + size(eventsOfDay[0]) + "\tloads whole\n" +
+                         "2024-03-03\tNotes.dat\t20\tdamaged: a count is larger than the rest of the file "
+                         "can hold (at byte 14)\n" +
+                         "2024-03-03\tEvents.dat\t" + size(eventsOfDay[1]) + "\tloads whole\n" +
+                         "2024-03-03\tContacts.dat\t" + size(notesOfDay[1]) +
+                         "\twrong file format: a Notes file\n");
+
+    std::filesystem::remove_all(folder.data() / "backup");
+    const Outcome none = Run({"backups"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "veltrin-data: no backups in " + folder.data().string() + "/backup\n");
+}
+
+TEST_F(BackupCommandsTest, RestorePutsADayBackAndKeepsWhatItReplaced) {
+    SaveOnThreeDays();
+    // One file first: the rest stays as it is.
+    Outcome r = Run({"restore", "--date", "2024-03-02", "--file", "Events.dat"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string aside = path("Events.dat") + ".before-restore";
+    EXPECT_EQ(r.out,
+              "Events.dat restored from the backup of 2024-03-02; the file it replaced was kept as \"" +
+                  aside + "\".\n");
+    EXPECT_EQ(readAll(folder.file("Events.dat")), eventsOfDay[0]);
+    EXPECT_EQ(readAll(aside), eventsOfDay[2]);
+    EXPECT_EQ(readAll(folder.file("Notes.dat")), notesOfDay[2]);
+
+    // A whole day, even over a missing file.
+    std::filesystem::remove(folder.file("Notes.dat"));
+    r = Run({"restore", "--date", "2024-03-03"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Notes.dat restored from the backup of 2024-03-03.\n"
+              "Events.dat restored from the backup of 2024-03-03; the file it replaced was kept as \"" +
+                  aside + "-2\".\n");
+    EXPECT_EQ(readAll(folder.file("Events.dat")), eventsOfDay[1]);
+    EXPECT_EQ(readAll(folder.file("Notes.dat")), notesOfDay[1]);
+    EXPECT_EQ(readAll(aside + "-2"), eventsOfDay[0]);
+
+    // What was restored loads as the program loads it.
+    EventStore back;
+    ASSERT_TRUE(SerializeEventsFile(back, false));
+    EXPECT_EQ(back.events[0].name, "version 1");
+    EXPECT_TRUE(folder.messages.shown.empty());
+    EXPECT_TRUE(test::TemporariesUnder(folder.data()).empty());
+}
+
+TEST_F(BackupCommandsTest, RestoreReplacesNothingUnlessEveryCopyLoadsWhole) {
+    SaveOnThreeDays();
+    writeAll(day("2024-03-03") / "Notes.dat", notesOfDay[1].substr(0, 20));
+    Outcome r = Run({"restore", "--date", "2024-03-03"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "veltrin-data: the backup copy 2024-03-03/Notes.dat is not whole (damaged: a count is larger "
+              "than the rest of the file can hold (at byte 14)); nothing was restored.\n");
+    EXPECT_EQ(readAll(folder.file("Events.dat")), eventsOfDay[2]);
+    EXPECT_EQ(readAll(folder.file("Notes.dat")), notesOfDay[2]);
+
+    r = Run({"restore", "--date", "2024-02-29"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "veltrin-data: there is no backup of 2024-02-29 in " + folder.data().string() + "/backup.\n");
+    r = Run({"restore", "--date", "2024-03-02", "--file", "Contacts.dat"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "veltrin-data: the backup of 2024-03-02 holds no Contacts.dat.\n");
+    EXPECT_EQ(Run({"restore", "--date", "2024-02-30"}).status, cli::kBadArguments);
+    EXPECT_EQ(Run({"restore", "--date", "2024-03-02", "--file", "Other.dat"}).status, cli::kBadArguments);
+    EXPECT_EQ(RunCommand({"restore", "--date", "2024-03-02"}).status, cli::kBadArguments);
+    EXPECT_FALSE(std::filesystem::exists(path("Events.dat") + ".before-restore"));
 }
 
 // ---------------------------------------------------------------- agenda

@@ -5,8 +5,11 @@
 #include <string>
 
 #include "storage/Archive.h"
+#include "storage/Digest.h"
 
 using veltrin::Archive;
+using veltrin::Digest;
+using veltrin::DigestValue;
 
 namespace {
 
@@ -169,4 +172,63 @@ TEST(Archive, LargeStreamCrossesBufferBoundaries) {
                        }
                    }),
               "");
+}
+
+TEST(Archive, DigestSeesExactlyTheBytesStoredOrLoaded) {
+    // Small fields through the buffer and a large text straight through.
+    auto body = [](char last) {
+        return [last](Archive& ar) {
+            for (std::int32_t i = 0; i < 3000; ++i) {
+                std::int32_t v = i;
+                ar.int32(v);
+            }
+            std::string large(10000, 'L');
+            large.back() = last;
+            ar.countedString(large);
+        };
+    };
+    auto digestOf = [](const std::string& bytes) {
+        Digest d;
+        d.add(bytes.data(), bytes.size());
+        return d.value();
+    };
+    const std::string bytes = store(body('L'));
+    ASSERT_EQ(bytes.size(), 3000u * 4 + 3 + 10000);
+
+    // Storing without a file only counts what would be written.
+    Digest measured;
+    {
+        Archive ar(nullptr, Archive::Mode::Store, 0, &measured);
+        body('L')(ar);
+        EXPECT_TRUE(ar.Close());
+        EXPECT_EQ(ar.position(), bytes.size());
+    }
+    EXPECT_EQ(measured.value(), digestOf(bytes));
+    EXPECT_EQ(measured.value().length, bytes.size());
+
+    Digest other;
+    {
+        Archive ar(nullptr, Archive::Mode::Store, 0, &other);
+        body('M')(ar);
+    }
+    EXPECT_NE(other.value(), measured.value()) << "one byte differs at the very end";
+
+    // Loading feeds the digest every byte it reads.
+    std::string copy = bytes;
+    std::FILE* f = fmemopen(copy.data(), copy.size(), "rb");
+    Digest loaded;
+    {
+        Archive ar(f, Archive::Mode::Load, copy.size(), &loaded);
+        for (int i = 0; i < 3000; ++i) {
+            std::int32_t v;
+            ar.int32(v);
+        }
+        std::string large;
+        ar.countedString(large);
+        EXPECT_TRUE(ar.ok());
+    }
+    std::fclose(f);
+    EXPECT_EQ(loaded.value(), digestOf(bytes));
+    EXPECT_NE(digestOf("abc"), digestOf("abd"));
+    EXPECT_NE(digestOf(std::string(1, '\0')), digestOf(std::string(2, '\0')));
 }

@@ -1,6 +1,9 @@
 #include "contacts/ContactTrees.h"
 
+#include <algorithm>
+
 #include "controls/TreeRecords.h"
+#include "storage/Identifier.h"
 
 namespace veltrin {
 
@@ -23,7 +26,7 @@ void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle) {
         const int field = ContactFieldRecordIndex(list.Column(c)->title);
         list.SetItemText(row, c, field >= 0 ? std::string(item.fields[field]) : std::string());
     }
-    list.SetCellStyle(row, 0, editStyle);
+    if (list.ColumnCount() > 0) list.SetCellStyle(row, 0, editStyle);
 }
 
 int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t groupId, int editStyle) {
@@ -59,12 +62,54 @@ void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t
     });
 }
 
-bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views) {
-    if (views.list) {
-        for (int c = 0; c < views.list->ColumnCount(); ++c)
-            for (ContactColumn& col : columns)
-                if (col.name == views.list->Column(c)->title) col.width = views.list->Column(c)->width;
+void BuildContactColumns(GroupTreeModel& list, const ContactColumns& columns) {
+    list.SetRedraw(false);
+    while (list.ColumnCount() > 0) list.DeleteColumn(list.ColumnCount() - 1);
+    for (const ContactColumn& c : columns)
+        if (c.shown) list.InsertColumn(list.ColumnCount(), c.name, ColumnAlign::Left, c.width);
+    list.SetRedraw(true);
+}
+
+void StoreColumnWidths(const GroupTreeModel& list, ContactColumns& columns) {
+    for (int c = 0; c < list.ColumnCount(); ++c)
+        for (ContactColumn& col : columns)
+            if (col.name == list.Column(c)->title) col.width = list.Column(c)->width;
+}
+
+std::int32_t DrawUnusedContactGroupId(const GroupTreeModel& tree) {
+    for (;;) {
+        const std::int32_t id = DrawIdentifier();
+        bool used = false;
+        for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode && !used;
+             n = tree.NextInPreorder(n))
+            used = tree.GetContactGroupId(n) == id;
+        if (!used) return id;
     }
+}
+
+std::vector<std::int32_t> ContactSubtreeIds(const GroupTreeModel& tree, NodeHandle group) {
+    std::vector<std::int32_t> ids;
+    if (!tree.IsValid(group) || group == kRootNode) return ids;
+    const int depth = tree.GetDepth(group);
+    for (NodeHandle n = group; n != kNoNode; n = tree.NextInPreorder(n)) {
+        if (n != group && tree.GetDepth(n) <= depth) break;
+        ids.push_back(tree.GetContactGroupId(n));
+    }
+    return ids;
+}
+
+void RemoveContactsOfGroups(ContactStore& store, const std::vector<std::int32_t>& groupIds) {
+    auto& c = store.contacts;
+    c.erase(std::remove_if(c.begin(), c.end(),
+                           [&](const ContactItem& item) {
+                               return std::find(groupIds.begin(), groupIds.end(), item.groupId) !=
+                                      groupIds.end();
+                           }),
+            c.end());
+}
+
+bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views) {
+    if (views.list) StoreColumnWidths(*views.list, columns);
     const std::vector<ContactItem> snapshot = store.contacts;
     const NodeHandle group = views.groups ? views.groups->GetSelectedItem() : kNoNode;
     if (views.list && group != kNoNode)

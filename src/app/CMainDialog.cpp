@@ -47,7 +47,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     diary_ = new CDiaryView(this);
     events_ = new CEventsView(this);
     notes_ = new CNotesView(this);
-    contacts_ = new CContactsView(this);
+    contacts_ = new CContactsView(data_.contacts, data_.settings, this);
     views_ = {today_, diary_, notes_, events_, contacts_};
     for (CViewBase* v : views_) v->hide();
 

@@ -30,7 +30,9 @@ void CContactPage::add(const QString& label, const char* fieldName, QWidget* box
     auto* l = new QLabel(label, this);
     l->setBuddy(box);
     box->setObjectName(QString::fromLatin1(fieldName));
-    grid_->addWidget(l, row, 0, Qt::AlignLeft | Qt::AlignTop);
+    // Beside a one-line box the label sits on its line; beside a taller box, at its top.
+    const bool tall = qobject_cast<QPlainTextEdit*>(box) != nullptr;
+    grid_->addWidget(l, row, 0, Qt::AlignLeft | (tall ? Qt::AlignTop : Qt::AlignVCenter));
     grid_->addWidget(box, row, 1);
     fields_.push_back({ContactFieldRecordIndex(fieldName), fieldName, box, {}, {}});
 }

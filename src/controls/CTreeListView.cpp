@@ -116,13 +116,19 @@ void CTreeListView::layOut() {
     splitter_->setSpan(y0 + 10, std::max(0, h - 20));
     const int treeBottom = y0 + 32 + (h - 32) / 2;
     tree_->setGeometry(QRect(QPoint(x0 + 10, y0 + 32), QPoint(split - 1, treeBottom)));
-    tree_->model().SetColumnWidth(0, tree_->viewport()->width());
+    // The viewport follows only once the tree is shown; the frame is known now.
+    tree_->model().SetColumnWidth(0, tree_->contentsRect().width());
     toolStrip_->setGeometry(x0 + 10, y0 + 10, std::max(0, split - x0 - 10), CToolStrip::kHeight);
     commentLabel_->setGeometry(x0 + 10, treeBottom + 1, std::max(0, split - x0 - 10), 30);
     comment_->setGeometry(QRect(QPoint(x0 + 10, treeBottom + 31), QPoint(split - 1, y0 + h - 11)));
     const int listLeft = split + CSplitter::kWidth;
-    for (std::size_t i = 0; i < buttons_.size(); ++i)
-        buttons_[i]->setGeometry(listLeft + static_cast<int>(i) * 100, y0 + 10, 100, 30);
+    // 100 pixels each, wider where the caption would be cut.
+    int x = listLeft;
+    for (CSkinButton* b : buttons_) {
+        const int width = std::max(100, b->fontMetrics().horizontalAdvance(b->text()) + 12);
+        b->setGeometry(x, y0 + 10, width, 30);
+        x += width;
+    }
     if (list_) list_->setGeometry(QRect(QPoint(listLeft, y0 + 40), QPoint(x0 + w - 11, y0 + h - 11)));
 }
 

@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev tzdata
-  xvfb xauth fonts-liberation fonts-dejavu-core tango-icon-theme
+  xvfb xauth xdotool fonts-liberation fonts-dejavu-core tango-icon-theme
 )
 
 missing=()

@@ -45,7 +45,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     // The views, created in this order; ViewIndex gives their order on screen.
     today_ = new CTodayView(this);
     diary_ = new CDiaryView(this);
-    events_ = new CEventsView(this);
+    events_ = new CEventsView(data_.events, data_.settings, this);
     notes_ = new CNotesView(this);
     contacts_ = new CContactsView(data_.contacts, data_.settings, this);
     views_ = {today_, diary_, notes_, events_, contacts_};

@@ -7,8 +7,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "controls/CPictureButton.h"
-#include "controls/QtThemeIcons.h"
+#include "controls/QtDialogButtons.h"
 #include "controls/StoredQString.h"
 
 namespace veltrin {
@@ -38,22 +37,18 @@ CGroupDialog::CGroupDialog(const std::string& name, int bold, int iconIndex,
     iconList_->setIconSize(QSize(16, 16));
     iconList_->setGridSize(QSize(28, 28));
     iconList_->setMinimumHeight(3 * 28 + 8);
+    // Items without text: the style would mark only the empty text strip
+    // below the chosen icon, so the whole cell shows the choice.
+    iconList_->setStyleSheet(
+        QStringLiteral("QListWidget::item { padding: 2px; }"
+                       "QListWidget::item:selected { background: palette(highlight); }"));
     for (const QPixmap& pm : icons) iconList_->addItem(new QListWidgetItem(QIcon(pm), QString()));
     if (iconIndex >= 0 && iconIndex < iconList_->count()) iconList_->setCurrentRow(iconIndex);
     connect(iconList_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     connect(nameEdit_, &QLineEdit::returnPressed, this, &QDialog::accept);
 
-    auto* ok = new CPictureButton(1, QIcon(), QStringLiteral("&OK"), this, true);
-    ok->setObjectName(QStringLiteral("ok"));
-    auto* cancel = new CPictureButton(2, NumberedIcon(300), QStringLiteral("&Cancel"), this, true);
-    cancel->setObjectName(QStringLiteral("cancel"));
-    connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
-
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    AddOkCancelRow(this, buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(nameLabel);
     layout->addWidget(nameEdit_);

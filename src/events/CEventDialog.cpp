@@ -15,8 +15,10 @@
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "controls/CPictureButton.h"
+#include "controls/QtDialogButtons.h"
 #include "controls/QtThemeIcons.h"
 #include "controls/StoredQString.h"
 #include "events/CWeeklyDaysDialog.h"
@@ -85,6 +87,17 @@ CEventDialog::CEventDialog(const EventItem& item, Colour priorityColour, QWidget
     date_->setCalendarPopup(true);
     const DateTime last = LastEventDate();
     date_->setDateRange(QDate(1970, 1, 2), QDate(static_cast<int>(last.year), last.month, last.day));
+    {
+        // The box measures only the range's two ends; the longest day and
+        // month names must fit too.
+        const QFontMetrics metrics = date_->fontMetrics();
+        const auto advance = [&](const QDate& d) {
+            return metrics.horizontalAdvance(date_->locale().toString(d, date_->displayFormat()));
+        };
+        const int extra = advance(QDate(2026, 9, 30)) -
+                          std::max(advance(date_->minimumDate()), advance(date_->maximumDate()));
+        if (extra > 0) date_->setMinimumWidth(date_->sizeHint().width() + extra);
+    }
     const QDateTime when = localDateTime(s.eventTime);
     date_->setDate(when.date());
     time_->setTime(when.time());
@@ -141,14 +154,8 @@ CEventDialog::CEventDialog(const EventItem& item, Colour priorityColour, QWidget
     auto* commentLayout = new QVBoxLayout(commentBox);
     commentLayout->addWidget(comment_);
 
-    auto* ok = new CPictureButton(1, QIcon(), QStringLiteral("&OK"), this, true);
-    ok->setObjectName(QStringLiteral("ok"));
-    auto* cancel = new CPictureButton(2, NumberedIcon(300), QStringLiteral("&Cancel"), this, true);
-    cancel->setObjectName(QStringLiteral("cancel"));
     help_ = new CPictureButton(9, NumberedIcon(274), QStringLiteral("&Help"), this, true);
     help_->setObjectName(QStringLiteral("help"));
-    connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(help_, &QAbstractButton::clicked, this, [] { help().showTopic("/Working/events-adding.htm"); });
 
     auto* top = new QGridLayout;
@@ -163,9 +170,7 @@ CEventDialog::CEventDialog(const EventItem& item, Colour priorityColour, QWidget
     kindRow->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(help_);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    AddOkCancelRow(this, buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(kindRow);

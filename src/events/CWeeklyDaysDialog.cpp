@@ -5,8 +5,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "controls/CPictureButton.h"
-#include "controls/QtThemeIcons.h"
+#include "controls/QtDialogButtons.h"
 #include "events/EventEditor.h"
 
 namespace veltrin {
@@ -28,16 +27,8 @@ CWeeklyDaysDialog::CWeeklyDaysDialog(const std::string& days, QWidget* parent)
     connect(list_, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem* item) {
         item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     });
-    auto* ok = new CPictureButton(1, QIcon(), QStringLiteral("&OK"), this, true);
-    ok->setObjectName(QStringLiteral("ok"));
-    auto* cancel = new CPictureButton(2, NumberedIcon(300), QStringLiteral("&Cancel"), this, true);
-    cancel->setObjectName(QStringLiteral("cancel"));
-    connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    AddOkCancelRow(this, buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Check or uncheck days:"), this));
     layout->addWidget(list_);

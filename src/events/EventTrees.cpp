@@ -3,6 +3,7 @@
 #include "controls/TreeRecords.h"
 #include "events/Countdown.h"
 #include "settings/ViewIndex.h"
+#include "storage/Identifier.h"
 
 namespace veltrin {
 
@@ -18,15 +19,21 @@ void FillEventGroups(const GroupTreeModel& tree, std::vector<EventGroup>& groups
                     [&tree](NodeHandle node, EventGroup& g) { g.groupId = tree.GetGroupId(node); });
 }
 
-NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyle, int priorityStyle) {
-    const NodeHandle row = list.InsertItem(kRootNode, kInsertLast, item.name, 0, nameStyle);
+NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyle, int priorityStyle,
+                       NodeHandle after) {
+    const NodeHandle row = list.InsertItem(kRootNode, after, item.name, 0, nameStyle);
     list.SetCellStyle(row, kEventPriorityColumn, priorityStyle);
     list.SetCheck(row, kEventNameColumn, item.actual);
     list.SetBold(row, item.bold);
     for (int c = kEventTimeColumn; c <= kEventPriorityColumn; ++c) list.SetItemImage(row, c, c);
-    list.SetItemText(row, kEventPriorityColumn, PriorityText(item.priority));
+    SetPriorityCell(list, row, item.priority);
     list.SetEventRecord(row, item.details);
     return row;
+}
+
+void SetPriorityCell(GroupTreeModel& list, NodeHandle row, std::int32_t priority) {
+    list.SetItemText(row, kEventPriorityColumn, PriorityText(priority));
+    list.SetItemValue(row, kEventPriorityColumn, priority);
 }
 
 EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCurrent) {
@@ -42,15 +49,16 @@ EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCu
 }
 
 int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
-                       const std::function<bool(const EventItem&)>& matches, int nameStyle,
-                       int priorityStyle) {
+                       const std::function<bool(const EventItem&)>& matches, int nameStyle, int priorityStyle,
+                       const std::function<void(NodeHandle, const EventItem&)>& added) {
     int taken = 0;
     std::vector<EventItem> kept;
     kept.reserve(store.events.size());
     list.SetRedraw(false);
     for (EventItem& e : store.events) {
         if (matches(e)) {
-            AddEventRow(list, e, nameStyle, priorityStyle);
+            const NodeHandle row = AddEventRow(list, e, nameStyle, priorityStyle);
+            if (added) added(row, e);
             ++taken;
         } else {
             kept.push_back(std::move(e));
@@ -68,6 +76,17 @@ void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32
         if (groupId) item.details.groupId = *groupId;
         store.events.push_back(std::move(item));
     });
+}
+
+std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree) {
+    for (;;) {
+        const std::int32_t id = DrawIdentifier();
+        bool used = false;
+        for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode && !used;
+             n = tree.NextInPreorder(n))
+            used = tree.GetGroupId(n) == id;
+        if (!used) return id;
+    }
 }
 
 namespace {

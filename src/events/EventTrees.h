@@ -24,19 +24,29 @@ NodeHandle BuildEventGroupTree(GroupTreeModel& tree, const std::vector<EventGrou
 // Rebuilds the group array from the tree, in pre-order with level steps.
 void FillEventGroups(const GroupTreeModel& tree, std::vector<EventGroup>& groups);
 
+// The "Priority" cell of a row: its text "%d of 10" and the value the drop-down
+// matches, so the drop-down opens on the row's own priority.
+void SetPriorityCell(GroupTreeModel& list, NodeHandle row, std::int32_t priority);
+
 // Adds a row for an event: name, check box, bold, the four column images and
 // the priority text; the event's details ride in the row. The "Time" and
 // "Left" texts are the view's to set.
-NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyle, int priorityStyle);
+NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyle, int priorityStyle,
+                       NodeHandle after = kInsertLast);
 
 // The event a row holds.
 EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCurrent);
 
 // Moves the events that match out of the array into rows of the list, in
 // array order; returns how many.
+// added, when given, sees each new row with the event it came from.
 int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
-                       const std::function<bool(const EventItem&)>& matches, int nameStyle,
-                       int priorityStyle);
+                       const std::function<bool(const EventItem&)>& matches, int nameStyle, int priorityStyle,
+                       const std::function<void(NodeHandle, const EventItem&)>& added = {});
+
+// A new group id that no group of the tree has yet: two groups with one id
+// would show each other's events.
+std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree);
 
 // Appends the list's rows to the event array, in list order. groupId, when
 // not null, is written into every event (the group selected in the tree);

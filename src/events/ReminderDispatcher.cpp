@@ -20,10 +20,10 @@ ReminderFileAction ReminderFileActionFor(const std::string& path) {
 }
 
 ReminderDispatcher::ReminderDispatcher(std::unique_ptr<ReminderPresenter> presenter)
-    : presenter_(std::move(presenter)) {}
+    : presenter_(std::move(presenter)), soundPath_(ModuleFolder() + "/Notify.wav") {}
 
 void ReminderDispatcher::Fire(const std::string& name, int icon, const EventDetails& details) {
-    if (details.playSound) sound().play(ModuleFolder() + "/Notify.wav");
+    if (details.playSound) sound().play(soundPath_);
     if (details.runFile) {
         switch (ReminderFileActionFor(details.filePath)) {
         case ReminderFileAction::Start: shell().startProgram(details.filePath); break;

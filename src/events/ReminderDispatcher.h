@@ -35,6 +35,9 @@ public:
 
 private:
     std::unique_ptr<ReminderPresenter> presenter_;
+    // Found once: the program does not move while it runs, and a reminder
+    // fires inside a tick, which must not ask the file system.
+    std::string soundPath_;
 };
 
 }  // namespace veltrin

@@ -1,10 +1,13 @@
+#include <atomic>
 #include <chrono>
-#include <functional>
+#include <fstream>
 #include <set>
-#include <thread>
+#include <string>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QImage>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/CDigitalClock.h"
@@ -17,15 +20,31 @@
 namespace veltrin {
 namespace {
 
-// Lets queued repaints through until the condition holds or two seconds pass.
-bool WaitFor(const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+// Lets queued repaints through until the condition holds; the deadline is only
+// there so that a clock that never ticks fails the test instead of hanging it.
+template <class Condition>
+bool WaitFor(Condition done) {
+    return QTest::qWaitFor(done, 30000);
+}
+
+// A fixed clock that remembers which thread read it last: only the clock's
+// worker reads the time.
+class ReaderClock : public test::FixedClock {
+public:
+    mutable std::atomic<pid_t> reader{0};
+    std::int64_t now() const override {
+        reader = ::gettid();
+        return FixedClock::now();
     }
-    return true;
+};
+
+// Whether a thread of this process is asleep, as the kernel sees it.
+bool Sleeping(pid_t thread) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t name = line.rfind(')');  // the state follows the name
+    return name != std::string::npos && name + 2 < line.size() && line[name + 2] == 'S';
 }
 
 class DigitalClockTest : public ::testing::Test {
@@ -46,7 +65,7 @@ protected:
         return clock;
     }
 
-    test::FixedClock clock_;
+    ReaderClock clock_;
     test::ScopedClock clockInstalled_{clock_};
     QtSkinAssets assets_{SkinPictures{}, LoadClockPictures()};
 };
@@ -142,11 +161,16 @@ TEST_F(DigitalClockTest, MissingPictureLeavesTheClockStill) {
 
 TEST_F(DigitalClockTest, DestructionWakesTheSleepingWorkerAtOnce) {
     auto clock = Started(0, kDayFirst);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the worker is waiting now
+    const pid_t worker = clock_.reader;
+    ASSERT_NE(worker, 0);
+    ASSERT_NE(worker, ::gettid());
+    // Its first tick is shown: it now sleeps until the next second is due.
+    ASSERT_TRUE(WaitFor([&] { return Sleeping(worker); }));
     const auto before = std::chrono::steady_clock::now();
     clock.reset();
     const auto took = std::chrono::steady_clock::now() - before;
-    EXPECT_LT(took, std::chrono::milliseconds(500));
+    // Far below the second the worker would otherwise sleep on.
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 500);
     // Repaints it had queued die with it.
     QApplication::processEvents();
 }

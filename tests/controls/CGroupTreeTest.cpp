@@ -63,7 +63,7 @@ struct Widget : ::testing::Test {
         for (int i = 1; i <= 3; ++i) m.AddCellChoice(drop, std::to_string(i) + " of 3", i);
         host.show();
         QApplication::setActiveWindow(&host);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host, 30000));
         tree.setFocus();
         QApplication::processEvents();
     }
@@ -225,17 +225,18 @@ TEST_F(Widget, DropDownChoiceSetsTextAndValue) {
     ASSERT_EQ(l.codes(kNotifyDropDown).size(), 1u);
     box->setCurrentIndex(2);
     box->hidePopup();
-    QTest::qWait(20);
+    // The list tells the tree it has closed once the event loop runs.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree.DropDown() == nullptr; }, 30000));
     EXPECT_EQ(m.GetItemText(b, 2), "3 of 3");
     EXPECT_EQ(m.GetItemValue(b, 2), 3);
     ASSERT_EQ(l.codes(kNotifyEndEdit).size(), 1u);
     EXPECT_EQ(l.codes(kNotifyEndEdit)[0].value, 3);
-    EXPECT_EQ(tree.DropDown(), nullptr);
     // The small button of the selected cell opens it too.
     QTest::mouseClick(vp(), Qt::LeftButton, {}, tree.PartRect(1, 2, CellPart::CellButton).center());
     ASSERT_NE(tree.DropDown(), nullptr);
     tree.DropDown()->hidePopup();
-    QTest::qWait(20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tree.DropDown() == nullptr; }, 30000));
+    EXPECT_EQ(l.codes(kNotifyEndEdit).size(), 2u);
 }
 
 TEST_F(Widget, HeaderClicksSortAndAlternate) {

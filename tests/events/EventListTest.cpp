@@ -1,7 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstddef>
 #include <filesystem>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <memory>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "events/Countdown.h"
@@ -228,6 +236,102 @@ TEST_F(Reminders, DueRowWithoutActionsStillMovesOnAndRowsFireInListOrder) {
     EXPECT_EQ(shown[1].name, "First");
     EXPECT_EQ(shown[2].name, "Second");
     (void)second;
+}
+
+volatile std::sig_atomic_t fileCalls = 0;
+
+void countFileCall(int) { fileCalls = fileCalls + 1; }
+
+// From now on, in this process, every system call that names a file is
+// stopped and counted instead of made. False when the kernel refuses.
+bool trapFileCalls() {
+    const int named[] = {
+#ifdef __NR_open
+        __NR_open,
+#endif
+#ifdef __NR_stat
+        __NR_stat,
+#endif
+#ifdef __NR_lstat
+        __NR_lstat,
+#endif
+#ifdef __NR_access
+        __NR_access,
+#endif
+#ifdef __NR_readlink
+        __NR_readlink,
+#endif
+#ifdef __NR_creat
+        __NR_creat,
+#endif
+#ifdef __NR_openat2
+        __NR_openat2,
+#endif
+#ifdef __NR_faccessat2
+        __NR_faccessat2,
+#endif
+        __NR_openat,     __NR_newfstatat, __NR_statx,   __NR_faccessat, __NR_readlinkat,
+        __NR_unlinkat,   __NR_renameat2,  __NR_mkdirat, __NR_execve,    __NR_inotify_add_watch};
+    std::vector<sock_filter> filter{BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr))};
+    for (int nr : named) {
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(nr), 0, 1));
+        filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRAP));
+    }
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
+    struct sigaction counting {};
+    counting.sa_handler = countFileCall;
+    return ::sigaction(SIGSYS, &counting, nullptr) == 0 && ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// The file-system calls one pass makes, counted in a child process; -1 when
+// they could not be counted.
+template <class Pass>
+int fileCallsOf(Pass pass) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (!trapFileCalls()) ::_exit(255);
+        pass();
+        ::_exit(fileCalls > 100 ? 100 : static_cast<int>(fileCalls));
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// A tick runs every second over lists of thousands of rows: it must not touch
+// the disk, also when a reminder with a sound and a window falls due.
+TEST_F(Reminders, ATickMakesNoFileSystemCall) {
+    clock.t = test::LibraryTime(2026, 3, 10, 9, 0, 0);
+    for (int kind = Once; kind <= Annually; ++kind) {
+        EventSchedule s;
+        s.kind = kind;
+        s.eventTime = static_cast<std::int32_t>(test::LibraryTime(2026, 3, 10, 10, 0, 0));
+        addRow("Kind " + std::to_string(kind), s);
+        addRow("Off " + std::to_string(kind), s, false);
+    }
+    EventSchedule hourly;
+    hourly.kind = Hourly;
+    hourly.minutesAfterHour = 30;
+    const NodeHandle due = addRow("Due", hourly);
+    EventDetails d = list.GetEventRecord<EventDetails>(due);
+    d.playSound = 1;
+    list.SetEventRecord(due, d);
+    TickEventList(list, context);  // the zone is read once, as at start-up
+    clock.t = test::LibraryTime(2026, 3, 10, 9, 30, 0);
+
+    EXPECT_EQ(fileCallsOf([&] {
+                  TickEventList(list, context);
+                  if (shown.size() != 1 || sound.played.size() != 1) ::_exit(101);
+              }),
+              0);
+    // The count is real: a due reminder that runs a file looks the file up.
+    d.runFile = 1;
+    d.filePath = "/bin/true";
+    list.SetEventRecord(due, d);
+    EXPECT_GT(fileCallsOf([&] { TickEventList(list, context); }), 0);
 }
 
 TEST(EventList, ColumnsStylesAndPriorityChoices) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "events/EventTrees.h"
 #include "storage/DataFile.h"
+#include "storage/Identifier.h"
 #include "support/Fakes.h"
 
 using namespace veltrin;
@@ -152,4 +155,23 @@ TEST_F(EventStoreTest, RepeatedGroupIdShowsTheEventsOfBothGroups) {
     EXPECT_EQ(TakeEventsIntoList(
                   store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18),
               3);
+}
+
+// Two groups with one id would merge their events, so a new group's id is
+// drawn again while any group, at any depth, holds it.
+TEST_F(EventStoreTest, NewGroupIdIsDrawnAgainWhileAnyGroupHoldsIt) {
+    DrawIdentifier();  // seeds once; the draws below follow a seed of the test's own
+    std::srand(7);
+    const std::int32_t taken = DrawIdentifier();
+    const std::int32_t nextDraw = DrawIdentifier();
+    ASSERT_NE(taken, nextDraw);
+    BuildEventGroupTree(groups, store.groups);
+    const NodeHandle child = groups.GetNextItem(groups.GetNextItem(kRootNode, kFirstChild), kFirstChild);
+    ASSERT_NE(child, kNoNode);
+    groups.SetGroupId(child, taken);
+    std::srand(7);
+    EXPECT_EQ(DrawUnusedGroupId(groups), nextDraw);
+    std::srand(7);
+    groups.SetGroupId(child, 20);
+    EXPECT_EQ(DrawUnusedGroupId(groups), taken) << "a free id is kept";
 }

@@ -1,0 +1,141 @@
+// Reminders in the real program: the Events view shown, its events due while
+// the program runs, each reminder's script and window seen from outside.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <fstream>
+#include <set>
+
+#include "e2e/ProgramRun.h"
+#include "settings/ViewIndex.h"
+
+using namespace veltrin;
+using namespace veltrin::e2e;
+
+namespace {
+
+class EventsRun : public ProgramRun {
+protected:
+    // A script that appends its word to the lines file.
+    fs::path script(const std::string& word) {
+        const fs::path path = folder.root / (word + ".sh");
+        std::ofstream(path) << "#!/bin/sh\necho " << word << " >> '" << lines().string() << "'\n";
+        fs::permissions(path, fs::perms::owner_all);
+        return path;
+    }
+    fs::path lines() const { return folder.root / "lines.txt"; }
+    std::vector<std::string> linesWritten() const {
+        std::vector<std::string> out;
+        std::ifstream in(lines());
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
+    }
+    bool waitForLine(const std::string& word, int seconds) {
+        for (int i = 0; i < seconds * 20; ++i) {
+            const auto all = linesWritten();
+            if (std::find(all.begin(), all.end(), word) != all.end()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    // The ids of the top-level windows on the display named "Event".
+    std::string reminderWindows(const std::string& display) {
+        const std::string command =
+            "DISPLAY=" + display + " xdotool search --onlyvisible --name '^Event$' 2>/dev/null";
+        std::string ids;
+        if (FILE* p = ::popen(command.c_str(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, p)) ids += buffer;
+            ::pclose(p);
+        }
+        return ids;
+    }
+
+    static EventItem event(const std::string& name, std::int32_t group, std::int32_t id, std::int32_t kind,
+                           std::int32_t at) {
+        EventItem e;
+        e.name = name;
+        e.actual = 1;
+        e.priority = 3;
+        e.details.groupId = group;
+        e.details.eventId = id;
+        e.details.comment = "about " + name;
+        e.details.schedule.kind = kind;
+        e.details.schedule.eventTime = at;
+        e.details.schedule.nextDue = at;
+        e.details.schedule.lastCheck = at - 3600;
+        return e;
+    }
+};
+
+}  // namespace
+
+TEST_F(EventsRun, ADueReminderRunsItsFileOnceShowsItsWindowAndNoEventIsLost) {
+    if (::access(kXvfb, X_OK) != 0) GTEST_SKIP() << "no Xvfb";
+    VirtualDisplay display;
+    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+
+    AppSettings s;
+    ApplySettingsDefaults(s);
+    s.currentView = kEventsView;
+    s.showSeconds = 1;  // a tick every second
+    writeSettings(s);
+
+    // Due soon enough to wait for, late enough for a slow (sanitized) start
+    // to have filled the list first.
+    const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
+    const std::int32_t due = now + 25;
+    EventStore store;
+    store.groups = {{0, "Work", 0, 1, 1, 11}, {1, "Calls", 1, 0, 0, 12}, {-1, "Home", 2, 0, 0, 13}};
+    EventItem first = event("Call the bank", 11, 101, Once, due);
+    first.details.runFile = 1;
+    first.details.filePath = script("first").string();
+    first.details.showMessage = 1;
+    first.isCurrent = 1;
+    // Due later in the shown group: its line proves ticks went on after the first reminder.
+    EventItem second = event("Water the plants", 11, 102, Once, due + 4);
+    second.details.runFile = 1;
+    second.details.filePath = script("second").string();
+    store.events = {first, second, event("Dentist", 12, 103, Daily, due + 86400),
+                    event("Garden", 13, 104, Weekly, due + 3 * 86400),
+                    event("Bins", 13, 105, Once, due)};  // not shown: never fires here
+    ASSERT_TRUE(SerializeEventsFile(store, true));
+
+    const pid_t pid = start(display.name());
+    ASSERT_TRUE(waitListening(60)) << "the program did not come up";
+    ASSERT_LT(std::time(nullptr), due) << "the program came up after the event was due; nothing to see";
+
+    ASSERT_TRUE(waitForLine("first", 90)) << "the reminder's file never ran";
+    std::string windows;
+    for (int i = 0; i < 30 * 20 && windows.empty(); ++i) {
+        windows = reminderWindows(display.name());
+        if (windows.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_FALSE(windows.empty()) << "no \"Event\" window appeared";
+    const fs::path out = fs::path(SCREENSHOT_DIR);
+    fs::create_directories(out);
+    EXPECT_GT(grab(display.name(), out / "events-reminder.png").colours, 50);
+
+    ASSERT_TRUE(waitForLine("second", 90)) << "the later reminder never ran";
+    // Ticks went on for seconds after the first reminder: it ran once only.
+    const auto all = linesWritten();
+    EXPECT_EQ(std::count(all.begin(), all.end(), "first"), 1);
+    EXPECT_EQ(std::count(all.begin(), all.end(), "second"), 1);
+
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(waitExit(pid, 30), 0);
+    EventStore back;
+    ASSERT_TRUE(SerializeEventsFile(back, false));
+    std::set<std::int32_t> ids;
+    for (const EventItem& e : back.events) ids.insert(e.details.eventId);
+    EXPECT_EQ(ids, (std::set<std::int32_t>{101, 102, 103, 104, 105}));
+    EXPECT_EQ(back.events.size(), 5u);
+    ASSERT_EQ(back.groups.size(), 3u);
+    for (const EventItem& e : back.events) {
+        if (e.details.eventId != 101) continue;
+        EXPECT_EQ(e.name, "Call the bank");
+        EXPECT_EQ(e.details.comment, "about Call the bank");
+        EXPECT_EQ(e.details.schedule.nextDue, due);
+        EXPECT_GE(e.details.schedule.lastCheck, due) << "fired, so nothing is pending";
+    }
+}

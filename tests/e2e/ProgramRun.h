@@ -1,0 +1,218 @@
+// What the end-to-end tests share: the real program started in a program
+// folder of its own, ended the way a desktop session ends it, and a virtual
+// X display with screenshots of it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "contacts/ContactRecords.h"
+#include "documents/DocumentRecords.h"
+#include "events/EventRecords.h"
+#include "platform/InstanceLock.h"
+#include "settings/AppSettings.h"
+#include "storage/DataFile.h"
+#include "support/Fakes.h"
+
+namespace veltrin::e2e {
+
+namespace fs = std::filesystem;
+
+class ProgramRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::copy_file(VELTRIN_EXE, folder.root / "veltrin");
+        fs::create_directories(folder.root / "run");
+        fs::permissions(folder.root / "run", fs::perms::owner_all);
+        // Data files of defaults, so the start shows no message.
+        AppSettings s;
+        ApplySettingsDefaults(s);
+        ASSERT_TRUE(SerializeSettings(s, true));
+        DiaryTable diary;
+        NoteTable notes;
+        EventStore events;
+        ContactStore contacts;
+        ASSERT_TRUE(SerializeDiaryFile(diary, true));
+        ASSERT_TRUE(SerializeNotesFile(notes, true));
+        ASSERT_TRUE(SerializeEventsFile(events, true));
+        ASSERT_TRUE(SerializeContactsFile(contacts, true));
+        socket = folder.root / "run" / (InstanceLock::keyFor(folder.data().string()) + ".socket");
+    }
+    void TearDown() override {
+        for (pid_t p : started) {
+            ::kill(p, SIGKILL);
+            ::waitpid(p, nullptr, 0);
+        }
+    }
+
+    // Starts the program; on an X display when one is named, else offscreen.
+    pid_t start(const std::string& display = std::string()) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (display.empty()) {
+                ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            } else {
+                ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+                ::setenv("DISPLAY", display.c_str(), 1);
+            }
+            ::setenv("XDG_CONFIG_HOME", (folder.root / "config").c_str(), 1);
+            ::setenv("XDG_RUNTIME_DIR", (folder.root / "run").c_str(), 1);
+            const std::string exe = (folder.root / "veltrin").string();
+            ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        started.push_back(pid);
+        return pid;
+    }
+
+    // Waits for a process to end; its exit status, or -1 on timeout.
+    int waitExit(pid_t pid, int seconds) {
+        for (int i = 0; i < seconds * 20; ++i) {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                started.erase(std::remove(started.begin(), started.end(), pid), started.end());
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return -1;
+    }
+
+    // Whether a program takes connections on the socket. A socket file left
+    // behind by a killed program exists but refuses them.
+    bool listens() const {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (socket.native().size() >= sizeof address.sun_path) return false;
+        std::strcpy(address.sun_path, socket.c_str());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return false;
+        const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return connected;
+    }
+
+    bool waitListening(int seconds) {
+        for (int i = 0; i < seconds * 20; ++i) {
+            if (listens()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    // Every file of the data folder with its bytes and the time it was last
+    // written, so a rewrite of the same bytes shows too.
+    std::map<std::string, std::pair<std::string, long long>> dataFolder() const {
+        std::map<std::string, std::pair<std::string, long long>> files;
+        for (const auto& entry : fs::directory_iterator(folder.data()))
+            files[entry.path().filename().string()] = {
+                test::readAll(entry.path()),
+                static_cast<long long>(entry.last_write_time().time_since_epoch().count())};
+        return files;
+    }
+
+    void writeSettings(const AppSettings& s) {
+        AppSettings copy = s;
+        ASSERT_TRUE(SerializeSettings(copy, true));
+    }
+
+    test::ProgramFolder folder;
+    fs::path socket;
+    std::vector<pid_t> started;
+};
+
+inline const char kXvfb[] = "/usr/bin/Xvfb";
+
+// A virtual X display for the test's own windows, ended with the test.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        if (::access(kXvfb, X_OK) != 0) return;
+        for (int n = 90; n < 130 && name_.empty(); ++n) {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+            if (fs::exists(socket) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+            const std::string display = ":" + std::to_string(n);
+            pid_ = ::fork();
+            if (pid_ == 0) {
+                ::execl(kXvfb, "Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                        static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            // It listens once its socket is there; a slow machine gets 30 s.
+            bool ended = false;
+            for (int i = 0; i < 600 && name_.empty() && !ended; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                if (fs::exists(socket)) name_ = display;
+                ended = ::waitpid(pid_, nullptr, WNOHANG) == pid_;  // lost the race for it
+            }
+            if (name_.empty()) {
+                if (!ended) {
+                    ::kill(pid_, SIGTERM);
+                    ::waitpid(pid_, nullptr, 0);
+                }
+                pid_ = -1;
+            }
+        }
+    }
+    ~VirtualDisplay() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    const std::string& name() const { return name_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+struct Shot {
+    double mean = -1;
+    long colours = 0;
+};
+
+inline Shot grabOnce(const std::string& display, const fs::path& png) {
+    const std::string command =
+        "DISPLAY=" + display + " QT_QPA_PLATFORM=xcb " + GRAB_SCREEN + " '" + png.string() + "'";
+    Shot shot;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        if (std::fscanf(p, "mean=%lf colours=%ld", &shot.mean, &shot.colours) != 2) shot.mean = -1;
+        ::pclose(p);
+    }
+    return shot;
+}
+
+// Grabs until the screen shows a drawn window that has settled (two grabs in
+// a row alike but for the ticking clock), or gives the last grab after a
+// generous deadline.
+inline Shot grab(const std::string& display, const fs::path& png) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    Shot last = grabOnce(display, png);
+    while (std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const Shot shot = grabOnce(display, png);
+        const bool drawn = shot.mean >= 0 && shot.colours > 50;
+        const bool settled = std::fabs(shot.mean - last.mean) < 0.5;
+        last = shot;
+        if (drawn && settled) break;
+    }
+    return last;
+}
+
+}  // namespace veltrin::e2e

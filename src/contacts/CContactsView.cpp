@@ -46,6 +46,7 @@ CContactsView::CContactsView(ContactStore& store, AppSettings& settings, QWidget
     groupIcons_ = GroupIconPixmaps();
     CGroupTree* tree = groupTree();
     tree->SetImageList(groupIcons_);
+    tree->model().SetFullRowSelect(true);
     treeStyle_ = tree->model().AddCellStyle(kStyleEditable);
 
     auto* list = new CGroupTree(this);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/GroupTreeCommands.h"
 #include "controls/TreeRecords.h"
 #include "storage/Identifier.h"
 
@@ -96,14 +97,7 @@ void StoreColumnWidths(const GroupTreeModel& list, ContactColumns& columns) {
 }
 
 std::int32_t DrawUnusedContactGroupId(const GroupTreeModel& tree) {
-    for (;;) {
-        const std::int32_t id = DrawIdentifier();
-        bool used = false;
-        for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode && !used;
-             n = tree.NextInPreorder(n))
-            used = tree.GetContactGroupId(n) == id;
-        if (!used) return id;
-    }
+    return DrawUnusedId(tree, &GroupTreeModel::GetContactGroupId, DrawIdentifier);
 }
 
 std::vector<std::int32_t> ContactSubtreeIds(const GroupTreeModel& tree, NodeHandle group) {

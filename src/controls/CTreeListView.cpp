@@ -31,7 +31,6 @@ CTreeListView::CTreeListView(const QString& caption, const std::vector<Command>&
     tree_->setObjectName(QStringLiteral("groups"));
     tree_->model().SetControlId(1000);
     tree_->InsertColumn(0, QStringLiteral("Groups"), ColumnAlign::Left, 200);
-    tree_->model().SetFullRowSelect(true);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, &CTreeListView::showGroupMenu);
 
@@ -116,7 +115,7 @@ void CTreeListView::layOut() {
     splitter_->setSpan(y0 + 10, std::max(0, h - 20));
     const int treeBottom = y0 + 32 + (h - 32) / 2;
     tree_->setGeometry(QRect(QPoint(x0 + 10, y0 + 32), QPoint(split - 1, treeBottom)));
-    // The viewport follows only once the tree is shown; the frame is known now.
+    // The frame's inside, not the viewport: a hidden view's viewport keeps its old size until shown.
     tree_->model().SetColumnWidth(0, tree_->contentsRect().width());
     toolStrip_->setGeometry(x0 + 10, y0 + 10, std::max(0, split - x0 - 10), CToolStrip::kHeight);
     commentLabel_->setGeometry(x0 + 10, treeBottom + 1, std::max(0, split - x0 - 10), 30);
@@ -129,7 +128,9 @@ void CTreeListView::layOut() {
         b->setGeometry(x, y0 + 10, width, 30);
         x += width;
     }
-    if (list_) list_->setGeometry(QRect(QPoint(listLeft, y0 + 40), QPoint(x0 + w - 11, y0 + h - 11)));
+    if (!list_) return;
+    list_->setGeometry(QRect(QPoint(listLeft, y0 + 40), QPoint(x0 + w - 11, y0 + h - 11)));
+    listPlaced();
 }
 
 }  // namespace veltrin

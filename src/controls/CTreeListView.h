@@ -53,6 +53,8 @@ protected:
     // The group-tree menu at a point of the tree.
     void showGroupMenu(const QPoint& pos);
     void layOut();
+    // After the layout has placed the list (a view fits its columns here).
+    virtual void listPlaced() {}
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "events/EventTrees.h"
 
+#include "controls/GroupTreeCommands.h"
 #include "controls/TreeRecords.h"
 #include "events/Countdown.h"
 #include "settings/ViewIndex.h"
@@ -79,14 +80,7 @@ void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32
 }
 
 std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree) {
-    for (;;) {
-        const std::int32_t id = DrawIdentifier();
-        bool used = false;
-        for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode && !used;
-             n = tree.NextInPreorder(n))
-            used = tree.GetGroupId(n) == id;
-        if (!used) return id;
-    }
+    return DrawUnusedId(tree, &GroupTreeModel::GetGroupId, DrawIdentifier);
 }
 
 namespace {

@@ -4,7 +4,6 @@
 
 #include "contacts/CCustomizeColumnsDialog.h"
 #include "contacts/CPersonPropSheet.h"
-#include "controls/CGroupDialog.h"
 #include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
 #include "controls/GroupTreeCommands.h"
@@ -43,11 +42,8 @@ CContactsView::CContactsView(ContactStore& store, AppSettings& settings, QWidget
       store_(store),
       settings_(settings) {
     setObjectName(QStringLiteral("CContactsView"));
-    groupIcons_ = GroupIconPixmaps();
     CGroupTree* tree = groupTree();
-    tree->SetImageList(groupIcons_);
     tree->model().SetFullRowSelect(true);
-    treeStyle_ = tree->model().AddCellStyle(kStyleEditable);
 
     auto* list = new CGroupTree(this);
     list->setObjectName(QStringLiteral("contacts"));
@@ -67,7 +63,7 @@ CContactsView::CContactsView(ContactStore& store, AppSettings& settings, QWidget
     const NodeHandle current = BuildContactGroupTree(tree->model(), store_.groups);
     for (NodeHandle n = tree->model().GetNextItem(kRootNode, kFirstChild); n != kNoNode;
          n = tree->model().NextInPreorder(n))
-        tree->model().SetCellStyle(n, 0, treeStyle_);
+        tree->model().SetCellStyle(n, 0, groupStyle());
     const NodeHandle first = current != kNoNode ? current : tree->model().GetNextItem(kRootNode, kFirstChild);
     if (first != kNoNode) tree->model().SelectItem(first, -1, true);
     showComment();
@@ -270,44 +266,9 @@ void CContactsView::customizeColumns() {
 
 // ---------------------------------------------------------------- group commands
 
-void CContactsView::runGroupCommand(int command) {
-    switch (command) {
-    case kCmdCollapseAll:
-    case kCmdExpandAll:
-    case kCmdMoveUp:
-    case kCmdMoveDown: groupTree()->RunCommand(command); break;
-    case kCmdInsertAfter:
-    case kCmdInsertChild: newGroup(command); break;
-    case kCmdEditItem: editGroup(); break;
-    case kCmdDeleteItem: removeGroup(); break;
-    default: break;
-    }
-}
-
-void CContactsView::newGroup(int command) {
-    CGroupDialog dialog("New contact group", 0, 0, groupIcons_, this);
-    if (dialog.exec() != QDialog::Accepted) return;
+void CContactsView::giveNewGroupId(NodeHandle node) {
     GroupTreeModel& tree = groupTree()->model();
-    const std::int32_t id = DrawUnusedContactGroupId(tree);
-    InsertForCommand(tree, command, dialog.name(), dialog.iconIndex(), treeStyle_, [&](NodeHandle node) {
-        tree.SetContactGroupId(node, id);
-        tree.SetBold(node, dialog.bold());
-    });
-    saveNow();
-}
-
-void CContactsView::editGroup() {
-    GroupTreeModel& tree = groupTree()->model();
-    const NodeHandle node = tree.GetSelectedItem();
-    if (node == kNoNode) return;
-    CGroupDialog dialog(tree.GetItemText(node, 0), tree.GetBold(node), tree.GetItemImage(node, 0),
-                        groupIcons_, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    tree.SetItemText(node, 0, dialog.name());
-    tree.SetBold(node, dialog.bold());
-    tree.SetItemImage(node, 0, dialog.iconIndex());
-    tree.SelectItem(node, -1, true);
-    saveNow();
+    tree.SetContactGroupId(node, DrawUnusedContactGroupId(tree));
 }
 
 void CContactsView::removeGroup() {

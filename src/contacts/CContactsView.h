@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPixmap>
 #include <QString>
 #include <optional>
 #include <string>
@@ -36,7 +35,6 @@ public:
     // takes any edit in progress (a cell, the comment box) into its rows.
     ContactViews saveState();
 
-    void runGroupCommand(int command) override;
     void runListCommand(int command) override;
 
     CGroupTree* contactList() const { return recordList(); }
@@ -54,15 +52,14 @@ private:
     void removeContact();
     void moveContact(int command);
     void customizeColumns();
-    void newGroup(int command);
-    void editGroup();
-    void removeGroup();
+    const char* newGroupName() const override { return "New contact group"; }
+    void giveNewGroupId(NodeHandle node) override;
+    void removeGroup() override;
+    void groupsChanged() override { saveNow(); }
     void showListMenu(const QPoint& pos);
 
     ContactStore& store_;
     AppSettings& settings_;
-    std::vector<QPixmap> groupIcons_;
-    int treeStyle_ = -1;
     int listStyle_ = -1;
     std::optional<std::int32_t> shownGroup_;  // the id whose contacts the list holds
     std::string commentStored_;

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <algorithm>
 
+#include "controls/CGroupDialog.h"
 #include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
 #include "controls/CSkinButton.h"
@@ -31,6 +32,9 @@ CTreeListView::CTreeListView(const QString& caption, const std::vector<Command>&
     tree_->setObjectName(QStringLiteral("groups"));
     tree_->model().SetControlId(1000);
     tree_->InsertColumn(0, QStringLiteral("Groups"), ColumnAlign::Left, 200);
+    groupIcons_ = GroupIconPixmaps();
+    tree_->SetImageList(groupIcons_);
+    groupStyle_ = tree_->model().AddCellStyle(kStyleEditable);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QWidget::customContextMenuRequested, this, &CTreeListView::showGroupMenu);
 
@@ -60,6 +64,45 @@ CSkinButton* CTreeListView::commandButton(int command) const {
     return nullptr;
 }
 
+void CTreeListView::runGroupCommand(int command) {
+    switch (command) {
+    case kCmdCollapseAll:
+    case kCmdExpandAll:
+    case kCmdMoveUp:
+    case kCmdMoveDown: tree_->RunCommand(command); break;
+    case kCmdInsertAfter:
+    case kCmdInsertChild: newGroup(command); break;
+    case kCmdEditItem: editGroup(); break;
+    case kCmdDeleteItem: removeGroup(); break;
+    default: break;
+    }
+}
+
+void CTreeListView::newGroup(int command) {
+    CGroupDialog dialog(newGroupName(), 0, 0, groupIcons_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    GroupTreeModel& tree = tree_->model();
+    InsertForCommand(tree, command, dialog.name(), dialog.iconIndex(), groupStyle_, [&](NodeHandle node) {
+        giveNewGroupId(node);
+        tree.SetBold(node, dialog.bold());
+    });
+    groupsChanged();
+}
+
+void CTreeListView::editGroup() {
+    GroupTreeModel& tree = tree_->model();
+    const NodeHandle node = tree.GetSelectedItem();
+    if (node == kNoNode) return;
+    CGroupDialog dialog(tree.GetItemText(node, 0), tree.GetBold(node), tree.GetItemImage(node, 0),
+                        groupIcons_, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    tree.SetItemText(node, 0, dialog.name());
+    tree.SetBold(node, dialog.bold());
+    tree.SetItemImage(node, 0, dialog.iconIndex());
+    tree.SelectItem(node, tree.GetSelectedColumn(), true);
+    groupsChanged();
+}
+
 void CTreeListView::setRecordList(CGroupTree* list) {
     list_ = list;
     list_->setParent(this);
@@ -74,7 +117,7 @@ void CTreeListView::showGroupMenu(const QPoint& pos) {
         else
             menu.addCommand(e.id, QString::fromUtf8(e.text), ThemeIcon(QString::fromLatin1(e.icon)));
     }
-    if (const int command = menu.execAt(tree_->mapToGlobal(pos))) runGroupCommand(command);
+    runGroupCommand(menu.execAt(tree_->mapToGlobal(pos)));
 }
 
 void CTreeListView::setListColours(const ListColours& colours) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPixmap>
 #include <QString>
 #include <vector>
 
 #include "controls/CViewBase.h"
+#include "controls/GroupTreeModel.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -42,12 +44,23 @@ public:
     void setButtonTextColour(const QColor& colour) override;
     void setCommandFaces(const FacePixmaps& faces) override;
 
-    // Tool strip and tree menu: the group-tree command set.
-    virtual void runGroupCommand(int command) = 0;
+    // Tool strip and tree menu: the group-tree command set. New and Edit
+    // open the Group dialog here; the view names a new group and gives it
+    // its id, removes groups and stores its file.
+    void runGroupCommand(int command);
     // The command buttons and the list menu.
     virtual void runListCommand(int command) = 0;
 
 protected:
+    const std::vector<QPixmap>& groupIcons() const { return groupIcons_; }
+    // The cell style of a group's editable caption.
+    int groupStyle() const { return groupStyle_; }
+    virtual const char* newGroupName() const = 0;
+    virtual void giveNewGroupId(NodeHandle node) = 0;
+    virtual void removeGroup() = 0;
+    // After a group was added or edited: the view stores its file.
+    virtual void groupsChanged() = 0;
+
     // The view's list, created by the view; the shell places it.
     void setRecordList(CGroupTree* list);
     // The group-tree menu at a point of the tree.
@@ -58,6 +71,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void newGroup(int command);
+    void editGroup();
+
+    std::vector<QPixmap> groupIcons_;
+    int groupStyle_ = -1;
     CToolStrip* toolStrip_;
     CGroupTree* tree_;
     CGroupTree* list_ = nullptr;

@@ -4,7 +4,6 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "controls/CGroupDialog.h"
 #include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
 #include "controls/GroupTreeCommands.h"
@@ -46,10 +45,7 @@ CEventsView::CEventsView(EventStore& store, AppSettings& settings, QWidget* pare
       windows_(new QtReminderWindows),
       dispatcher_(std::unique_ptr<ReminderPresenter>(windows_)) {
     setObjectName(QStringLiteral("CEventsView"));
-    groupIcons_ = GroupIconPixmaps();
-    windows_->setIcons(groupIcons_);
-
-    groupTree()->SetImageList(groupIcons_);
+    windows_->setIcons(groupIcons());
 
     list_ = new CEventList(this);
     list_->setObjectName(QStringLiteral("events"));
@@ -78,12 +74,11 @@ CEventsView::CEventsView(EventStore& store, AppSettings& settings, QWidget* pare
 
     groupTree()->SetListener(this);
     list_->SetListener(this);
-    treeStyle_ = groupTree()->model().AddCellStyle(kStyleEditable);
     const NodeHandle current = BuildEventGroupTree(groupTree()->model(), store_.groups);
     groupTree()->model().SetAllCollapsed(false);
     for (NodeHandle n = groupTree()->model().GetNextItem(kRootNode, kFirstChild); n != kNoNode;
          n = groupTree()->model().NextInPreorder(n))
-        groupTree()->model().SetCellStyle(n, 0, treeStyle_);
+        groupTree()->model().SetCellStyle(n, 0, groupStyle());
     if (current != kNoNode) groupTree()->model().SelectItem(current, 0, true);
 }
 
@@ -198,47 +193,12 @@ void CEventsView::setTickPeriod(int tickMs) {
 
 // ---------------------------------------------------------------- commands
 
-void CEventsView::runGroupCommand(int command) {
-    switch (command) {
-    case kCmdCollapseAll:
-    case kCmdExpandAll:
-    case kCmdMoveUp:
-    case kCmdMoveDown: groupTree()->RunCommand(command); break;
-    case kCmdInsertAfter:
-    case kCmdInsertChild: newGroup(command); break;
-    case kCmdEditItem: editGroup(); break;
-    case kCmdDeleteItem: deleteGroup(); break;
-    default: break;
-    }
-}
-
-void CEventsView::newGroup(int command) {
-    CGroupDialog dialog("New event group", 0, 0, groupIcons_, this);
-    if (dialog.exec() != QDialog::Accepted) return;
+void CEventsView::giveNewGroupId(NodeHandle node) {
     GroupTreeModel& tree = groupTree()->model();
-    const std::int32_t id = DrawUnusedGroupId(tree);
-    InsertForCommand(tree, command, dialog.name(), dialog.iconIndex(), treeStyle_, [&](NodeHandle node) {
-        tree.SetGroupId(node, id);
-        tree.SetBold(node, dialog.bold());
-    });
-    saveNow();
+    tree.SetGroupId(node, DrawUnusedGroupId(tree));
 }
 
-void CEventsView::editGroup() {
-    GroupTreeModel& tree = groupTree()->model();
-    const NodeHandle node = tree.GetSelectedItem();
-    if (node == kNoNode) return;
-    CGroupDialog dialog(tree.GetItemText(node, 0), tree.GetBold(node), tree.GetItemImage(node, 0),
-                        groupIcons_, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    tree.SetItemText(node, 0, dialog.name());
-    tree.SetBold(node, dialog.bold());
-    tree.SetItemImage(node, 0, dialog.iconIndex());
-    tree.SelectItem(node, 0, true);
-    saveNow();
-}
-
-void CEventsView::deleteGroup() {
+void CEventsView::removeGroup() {
     GroupTreeModel& tree = groupTree()->model();
     const NodeHandle node = tree.GetSelectedItem();
     if (node == kNoNode) {

@@ -42,7 +42,6 @@ public:
     void viewHidden() override;
     void setListColours(const ListColours& colours) override;
 
-    void runGroupCommand(int command) override;
     void runListCommand(int command) override { runEventCommand(command); }
     void runEventCommand(int command);
     // One tick of the view timer.
@@ -61,9 +60,10 @@ private:
     void showGroup(NodeHandle group);
     void showComment();
     void saveNow();
-    void newGroup(int command);
-    void editGroup();
-    void deleteGroup();
+    const char* newGroupName() const override { return "New event group"; }
+    void giveNewGroupId(NodeHandle node) override;
+    void removeGroup() override;
+    void groupsChanged() override { saveNow(); }
     void newEvent();
     void editEvent();
     void removeEvent();
@@ -73,7 +73,6 @@ private:
 
     EventStore& store_;
     AppSettings& settings_;
-    std::vector<QPixmap> groupIcons_;
     CEventList* list_;
     QTimer* timer_;
     QtReminderWindows* windows_;  // owned by dispatcher_
@@ -81,7 +80,6 @@ private:
     NodeHandle shownGroup_ = kNoNode;
     QString commentShown_;
     bool settingComment_ = false;
-    int treeStyle_ = -1;
 };
 
 }  // namespace veltrin

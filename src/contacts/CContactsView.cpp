@@ -17,15 +17,6 @@ namespace veltrin {
 
 namespace {
 
-void notice(const char* text) {
-    messages().show(text, "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
-}
-
-bool confirm(const std::string& text, const char* caption) {
-    return messages().show(text, caption, Messages::Icon::Exclamation, Messages::Buttons::YesNo) ==
-           Messages::Answer::Yes;
-}
-
 const int kNotesField = ContactFieldRecordIndex("Notes");
 
 }  // namespace
@@ -273,14 +264,8 @@ void CContactsView::giveNewGroupId(NodeHandle node) {
 
 void CContactsView::removeGroup() {
     GroupTreeModel& tree = groupTree()->model();
-    const NodeHandle node = tree.GetSelectedItem();
-    if (node == kNoNode) {
-        notice("No group selected!");
-        return;
-    }
-    if (!confirm("Are you sure to remove '" + StoredTextToUtf8(tree.GetItemText(node, 0)) + "' group ?",
-                 "Group removing..."))
-        return;
+    const NodeHandle node = groupToRemove();
+    if (node == kNoNode) return;
     // The contacts of the group and of every group below it go with it.
     setUpdatesEnabled(false);
     handBack();

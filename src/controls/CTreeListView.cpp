@@ -13,6 +13,8 @@
 #include "controls/GroupTreeCommands.h"
 #include "controls/QtThemeIcons.h"
 #include "imaging/QtPicture.h"
+#include "platform/Platform.h"
+#include "storage/StoredText.h"
 
 namespace veltrin {
 
@@ -101,6 +103,26 @@ void CTreeListView::editGroup() {
     tree.SetItemImage(node, 0, dialog.iconIndex());
     tree.SelectItem(node, tree.GetSelectedColumn(), true);
     groupsChanged();
+}
+
+void CTreeListView::notice(const char* text) {
+    messages().show(text, "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
+}
+
+bool CTreeListView::confirm(const std::string& text, const char* caption) {
+    return messages().show(text, caption, Messages::Icon::Exclamation, Messages::Buttons::YesNo) ==
+           Messages::Answer::Yes;
+}
+
+NodeHandle CTreeListView::groupToRemove() {
+    const GroupTreeModel& tree = tree_->model();
+    const NodeHandle node = tree.GetSelectedItem();
+    if (node == kNoNode) {
+        notice("No group selected!");
+        return kNoNode;
+    }
+    const std::string name = StoredTextToUtf8(tree.GetItemText(node, 0));
+    return confirm("Are you sure to remove '" + name + "' group ?", "Group removing...") ? node : kNoNode;
 }
 
 void CTreeListView::setRecordList(CGroupTree* list) {

@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QString>
+#include <string>
 #include <vector>
 
 #include "controls/CViewBase.h"
@@ -58,6 +59,12 @@ protected:
     virtual const char* newGroupName() const = 0;
     virtual void giveNewGroupId(NodeHandle node) = 0;
     virtual void removeGroup() = 0;
+    // The selected group once the user has confirmed its removal, else
+    // kNoNode ("No group selected!" when none is selected).
+    NodeHandle groupToRemove();
+    // The view's message boxes: a notice with OK, a question with Yes and No.
+    static void notice(const char* text);
+    static bool confirm(const std::string& text, const char* caption);
     // After a group was added or edited: the view stores its file.
     virtual void groupsChanged() = 0;
 

@@ -19,19 +19,6 @@
 
 namespace veltrin {
 
-namespace {
-
-void notice(const char* text) {
-    messages().show(text, "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
-}
-
-bool confirm(const std::string& text, const char* caption) {
-    return messages().show(text, caption, Messages::Icon::Exclamation, Messages::Buttons::YesNo) ==
-           Messages::Answer::Yes;
-}
-
-}  // namespace
-
 CEventsView::CEventsView(EventStore& store, AppSettings& settings, QWidget* parent)
     : CTreeListView(QStringLiteral("Events"),
                     {{kNewEvent, "New..."},
@@ -200,13 +187,8 @@ void CEventsView::giveNewGroupId(NodeHandle node) {
 
 void CEventsView::removeGroup() {
     GroupTreeModel& tree = groupTree()->model();
-    const NodeHandle node = tree.GetSelectedItem();
-    if (node == kNoNode) {
-        notice("No group selected!");
-        return;
-    }
-    if (!confirm("Are you sure to remove '" + tree.GetItemText(node, 0) + "' group ?", "Group removing..."))
-        return;
+    const NodeHandle node = groupToRemove();
+    if (node == kNoNode) return;
     // The events of the group and of every subgroup go with it.
     commitList();
     std::vector<std::int32_t> ids;

@@ -15,6 +15,7 @@
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
+#include "support/ModalAnswer.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -80,14 +81,8 @@ protected:
         EXPECT_TRUE(SerializeContactsFile(s, false));
         return s;
     }
-    // Answers the next modal dialog once it is open.
     void answerNextDialog(bool accept, const std::function<void(QDialog*)>& before = {}) {
-        QTimer::singleShot(0, [=] {
-            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(d);
-            if (before) before(d);
-            accept ? d->accept() : d->reject();
-        });
+        test::AnswerNextDialog(accept, before);
     }
 
     test::ProgramFolder folder;

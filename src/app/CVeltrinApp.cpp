@@ -35,9 +35,6 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
                             "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
         return 0;
     }
-    QtSingleInstance instance(key);
-    instance.listen();
-
     // A signal before the window exists ends the start without writing:
     // the data may be only partly loaded.
     QtSignalWatcher watcher;
@@ -54,8 +51,12 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     const QStringList arguments = QApplication::arguments();
     auto dialog = std::make_unique<CMainDialog>(data, arguments);
     QObject::connect(&watcher, &QtSignalWatcher::endRequested, dialog.get(), &CMainDialog::EndSession);
+    // Listening only now: a program that answers has its window, so an ending
+    // signal from then on saves; a second start knocks until it answers.
+    QtSingleInstance instance(key);
     QObject::connect(&instance, &QtSingleInstance::activationRequested, dialog.get(),
                      &CMainDialog::RestoreFromTray);
+    instance.listen();
     dialog->exec();
     dialog.reset();  // destruction runs SaveAll
     return 0;

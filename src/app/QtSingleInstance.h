@@ -17,7 +17,7 @@ public:
     // The running program listens; a stale socket of a dead one is replaced.
     bool listen();
     // A second start knocks; true when the running program answered.
-    static bool notifyRunning(const QString& key, int timeoutMs = 5000);
+    static bool notifyRunning(const QString& key, int timeoutMs = 15000);
     static QString socketPath(const QString& key);
 
 signals:

@@ -178,6 +178,32 @@ TEST_F(EventsView, DeletingAGroupTakesTheEventsOfItsWholeSubtree) {
     EXPECT_EQ(folder.messages.texts(), std::vector<std::string>(2, "No group selected!"));
 }
 
+TEST_F(EventsView, DeletingAGroupTwoLevelsDeepTakesEveryEventBelowIt) {
+    store.groups = {{0, "Work", 0, 0, 0, 11},
+                    {1, "Sub", 1, 0, 0, 12},
+                    {1, "Deeper", 1, 0, 1, 14},
+                    {-2, "Home", 2, 0, 0, 13}};
+    EventItem deep;
+    deep.name = "Deep";
+    deep.details.groupId = 14;
+    store.events.push_back(deep);
+    CEventsView v(store, settings);
+    EXPECT_EQ(rowNames(v), std::vector<std::string>{"Deep"});
+    v.groupTree()->model().SelectItem(group(v, "Work"), 0);
+    folder.messages.answers = {Messages::Answer::No};
+    v.runGroupCommand(kCmdDeleteItem);
+    EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Work", " Sub", "  Deeper", "Home"}));
+    EXPECT_EQ(rowNames(v), (std::vector<std::string>{"Report", "Review"})) << "No keeps the group";
+
+    v.runGroupCommand(kCmdDeleteItem);
+    EXPECT_EQ(groupNames(v), std::vector<std::string>{"Home"});
+    const EventStore back = loaded();
+    ASSERT_EQ(back.events.size(), 1u);
+    EXPECT_EQ(back.events[0].name, "Garden");
+    ASSERT_EQ(back.groups.size(), 1u);
+    EXPECT_EQ(back.groups[0].levelStep, 0);
+}
+
 TEST_F(EventsView, HandingTheListBackKeepsEveryEventOnce) {
     CEventsView v(store, settings);
     EXPECT_TRUE(v.holdsListRows());

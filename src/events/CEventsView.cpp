@@ -214,7 +214,7 @@ void CEventsView::runEventCommand(int command) {
     case kEditEvent: editEvent(); break;
     case kRemoveEvent: removeEvent(); break;
     case kEventUp:
-    case kEventDown: moveEvent(command); break;
+    case kEventDown: moveSelectedEvent(command); break;
     default: break;
     }
 }
@@ -286,7 +286,7 @@ void CEventsView::removeEvent() {
     saveNow();  // also after No
 }
 
-void CEventsView::moveEvent(int command) {
+void CEventsView::moveSelectedEvent(int command) {
     if (list_->model().GetSelectedItem() == kNoNode) {
         notice("No event item selected!");
         return;

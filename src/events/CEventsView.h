@@ -67,7 +67,7 @@ private:
     void newEvent();
     void editEvent();
     void removeEvent();
-    void moveEvent(int command);
+    void moveSelectedEvent(int command);
     int shownIcon() const;
     void showListMenu(const QPoint& pos);
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
@@ -10,7 +11,11 @@
 #include <QWindowStateChangeEvent>
 
 #include "app/AppData.h"
+#include "app/CAboutDialog.h"
 #include "app/CDigitalClock.h"
+#include "app/CNotificationsDialog.h"
+#include "app/CTipOfTheDayDialog.h"
+#include "app/Notifications.h"
 #include "contacts/CContactsView.h"
 #include "contacts/ContactTrees.h"
 #include "controls/CPopupMenu.h"
@@ -27,6 +32,10 @@
 #include "imaging/QtSkinResources.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/COptionsDialog.h"
+#include "settings/OptionsRules.h"
+#include "settings/QtSettingsFont.h"
+#include "storage/Identifier.h"
 #include "storage/ModuleFolder.h"
 #include "today/CTodayView.h"
 
@@ -43,7 +52,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     resize(1024, 700);
 
     // The views, created in this order; ViewIndex gives their order on screen.
-    today_ = new CTodayView(this);
+    today_ = new CTodayView(data_.events, data_.settings, this);
     diary_ = new CDiaryView(this);
     events_ = new CEventsView(data_.events, data_.settings, this);
     notes_ = new CNotesView(this);
@@ -64,6 +73,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
         buttons_[static_cast<std::size_t>(i)] = b;
         if (isView) connect(b, &QAbstractButton::clicked, this, [this, i] { onViewButton(i); });
     }
+    connect(button(kOptionsButton), &QAbstractButton::clicked, this, &CMainDialog::RunOptions);
     connect(button(kInfoButton), &QAbstractButton::clicked, this, &CMainDialog::showInfoMenu);
 
     AppSettings& s = data_.settings;
@@ -72,6 +82,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     ShowView();
 
     startHidden_ = IsAutorun(arguments) && s.minimizeOnAutorun != 0;
+    maximizeOnRestore_ = startHidden_;
     if (startHidden_) {
         // Stays hidden until restored; the first show request is swallowed.
         if (trayAvailable()) showTrayIcon();
@@ -79,7 +90,8 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
         setWindowState(windowState() | Qt::WindowMaximized);
     }
 
-    // showTipsAtStartup: the Tip of the Day joins here with the Info menu.
+    // Once the window's own loop runs, also at a hidden start.
+    if (s.showTipsAtStartup) QTimer::singleShot(0, this, &CMainDialog::RunTipOfTheDay);
 
     autoSave_ = new QTimer(this);
     autoSave_->setObjectName(QStringLiteral("autoSave"));
@@ -157,6 +169,14 @@ void CMainDialog::showInfoMenu() {
     menu.addCommand(kHelpContents, QStringLiteral("Contents and index"),
                     ThemeIcon(QStringLiteral("help-browser")));
     menu.addCommand(kReadMe, QStringLiteral("Read me"), ThemeIcon(QStringLiteral("text-x-generic")));
+    menu.addCommand(kTipOfTheDay, QStringLiteral("Tip of the day..."),
+                    ThemeIcon(QStringLiteral("dialog-information")));
+    menu.addSeparator();
+    menu.addCommand(kNotifications, QStringLiteral("Information about updates..."),
+                    ThemeIcon(QStringLiteral("internet-mail")));
+    menu.addCommand(kHomePage, QStringLiteral("Visit Veltrin homepage"),
+                    ThemeIcon(QStringLiteral("internet-web-browser")));
+    menu.addCommand(kAbout, QStringLiteral("About Veltrin..."), ThemeIcon(QStringLiteral("help-browser")));
     menu.addSeparator();
     menu.addCommand(kMinimizeToTray, QStringLiteral("Minimize to System Tray"),
                     ThemeIcon(QStringLiteral("go-down")));
@@ -168,9 +188,86 @@ void CMainDialog::showInfoMenu() {
 void CMainDialog::OnInfoCommand(int command) {
     switch (command) {
     case kHelpContents: help().showTopic("/General/index.htm"); break;
-    case kReadMe: shell().open(ModuleFolder() + "/readme.txt"); break;
+    case kReadMe: OpenWithShell(ModuleFolder() + "/readme.txt"); break;
+    case kTipOfTheDay: RunTipOfTheDay(); break;
+    case kNotifications: RunNotifications(); break;
+    case kHomePage: OpenWithShell(HomePage()); break;
+    case kAbout: RunAbout(); break;
     case kMinimizeToTray: HideToTray(); break;
     case kExitVeltrin: ExitVeltrin(false); break;
+    default: break;
+    }
+}
+
+void CMainDialog::RunOptions() {
+    COptionsDialog dialog(data_.settings, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    ApplyOptionsControls(dialog.chosen(), data_.settings);
+    ApplySettings();
+    SerializeSettings(data_.settings, true);
+}
+
+void CMainDialog::RunAbout() {
+    // One About box at a time, from whichever menu.
+    if (about_) {
+        about_->raise();
+        about_->activateWindow();
+        return;
+    }
+    CAboutDialog dialog(this);
+    about_ = &dialog;
+    dialog.exec();
+}
+
+void CMainDialog::RunTipOfTheDay() {
+    CTipOfTheDayDialog dialog(data_.settings, static_cast<unsigned>(DrawRandom()), this);
+    dialog.exec();
+}
+
+void CMainDialog::RunNotifications() {
+    CNotificationsDialog dialog(this);
+    dialog.exec();
+}
+
+void CMainDialog::showTrayMenu() {
+    // In front, so that the menu closes when the user clicks elsewhere.
+    activateWindow();
+    CPopupMenu menu;
+    menu.setSideTitle(QStringLiteral("Veltrin"));
+    menu.addCommand(kTrayRestore, QStringLiteral("Restore Veltrin"),
+                    ThemeIcon(QStringLiteral("view-fullscreen")));
+    menu.addSeparator();
+    static const char* const views[kViewCount] = {"Today", "Diary", "Notes", "Events", "Contacts"};
+    static const char* const icons[kViewCount] = {"office-calendar", "x-office-document",
+                                                  "accessories-text-editor", "appointment-new",
+                                                  "x-office-address-book"};
+    for (int v = 0; v < kViewCount; ++v)
+        menu.addCommand(kTrayFirstView + v, QString::fromLatin1(views[v]),
+                        ThemeIcon(QString::fromLatin1(icons[v])));
+    menu.addSeparator();
+    menu.addCommand(kTrayAbout, QStringLiteral("About Veltrin..."),
+                    ThemeIcon(QStringLiteral("help-browser")));
+    menu.addCommand(kTrayExit, QStringLiteral("Exit Veltrin"), ThemeIcon(QStringLiteral("system-log-out")));
+    OnTrayCommand(menu.execAbove(QCursor::pos()));
+}
+
+void CMainDialog::OnTrayCommand(int command) {
+    if (command < kTrayRestore || command > kTrayExit) return;
+    if (command == kTrayAbout && about_) {
+        about_->raise();
+        return;
+    }
+    // A command from the tray overrides whatever dialog was left open.
+    closeOpenDialogs();
+    if (command >= kTrayFirstView && command < kTrayFirstView + kViewCount) {
+        data_.settings.currentView = command - kTrayFirstView;
+        ShowView();
+        command = kTrayRestore;
+    }
+    switch (command) {
+    case kTrayRestore: RestoreFromTray(); break;
+    case kTrayAbout: RunAbout(); break;
+    case kTrayExit: ExitVeltrin(true); break;
     default: break;
     }
 }
@@ -200,20 +297,6 @@ void CMainDialog::ShowView() {
     setUpdatesEnabled(true);
 }
 
-namespace {
-
-QFont makeFont(const FontSetting& f) {
-    QFont font(FromStored(f.face));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(std::max(1, f.size));
-    font.setWeight(f.bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(f.italic != 0);
-    font.setUnderline(f.underline != 0);
-    return font;
-}
-
-}  // namespace
-
 void CMainDialog::ApplySettings() {
     const AppSettings& s = data_.settings;
     const unsigned g = ChangedSettingsGroups(lastApplied_, s);
@@ -223,7 +306,7 @@ void CMainDialog::ApplySettings() {
     setUpdatesEnabled(false);
 
     if (g & kButtonFontGroup) {
-        const QFont font = makeFont(now.buttonFont);
+        const QFont font = QtFontFromSetting(now.buttonFont);
         for (CSkinButton* b : buttons_) b->setFont(font);
     }
     if (g & kButtonTextGroup) {
@@ -232,9 +315,9 @@ void CMainDialog::ApplySettings() {
         for (CViewBase* v : views_) v->setButtonTextColour(c);
     }
     if (g & (kDayInfoFontGroup | kDayInfoTextGroup))
-        today_->setDayInfoFont(makeFont(now.dayInfoFont), QColorFromColour(s.dayInfoTextColour));
+        today_->setDayInfoFont(QtFontFromSetting(now.dayInfoFont), QColorFromColour(s.dayInfoTextColour));
     if (g & kHeaderFontGroup) {
-        const QFont font = makeFont(now.headerFont);
+        const QFont font = QtFontFromSetting(now.headerFont);
         for (CViewBase* v : views_) v->setHeaderFont(font);
     }
     if (g & kHeaderColoursGroup)
@@ -295,8 +378,10 @@ void CMainDialog::showTrayIcon() {
     if (!tray_) {
         tray_ = new QSystemTrayIcon(TrayIcon(), this);
         tray_->setToolTip(QStringLiteral("Veltrin"));
+        // A single left click does nothing; the menu is our own, opened upwards.
         connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
             if (r == QSystemTrayIcon::DoubleClick) RestoreFromTray();
+            if (r == QSystemTrayIcon::Context) showTrayMenu();
         });
     }
     tray_->show();
@@ -336,7 +421,10 @@ void CMainDialog::HideToTray() {
 void CMainDialog::RestoreFromTray() {
     removeTrayIcon();
     startHidden_ = false;
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+    Qt::WindowStates state = windowState() & ~Qt::WindowMinimized;
+    if (maximizeOnRestore_) state |= Qt::WindowMaximized;
+    maximizeOnRestore_ = false;
+    setWindowState(state);
     show();
     raise();
     activateWindow();
@@ -365,6 +453,10 @@ void CMainDialog::EndSession() {
     // Close any dialog or question still open above us, so that every modal
     // loop unwinds; the window's destruction then runs SaveAll.
     endDialog();
+    closeOpenDialogs();
+}
+
+void CMainDialog::closeOpenDialogs() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<QDialog*>(w);
         if (dialog && dialog != this && dialog->isVisible()) dialog->done(QDialog::Rejected);

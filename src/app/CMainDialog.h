@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QStringList>
 #include <array>
 #include <memory>
@@ -56,14 +57,34 @@ public:
     void HideToTray();
     // "Exit Veltrin" from the Info menu or the tray menu.
     void ExitVeltrin(bool fromTray);
-    // Brings the window back from the tray or the task bar, maximized.
+    // Brings the window back from the tray or the task bar as it was when it
+    // was hidden; maximized after a hidden start.
     void RestoreFromTray();
     // The session or a signal ends the program: no questions, save, end.
     void EndSession();
 
     // Info menu commands.
-    enum InfoCommand { kHelpContents = 306, kReadMe = 307, kMinimizeToTray = 315, kExitVeltrin = 316 };
+    enum InfoCommand {
+        kNotifications = 302,
+        kHelpContents = 306,
+        kReadMe = 307,
+        kTipOfTheDay = 308,
+        kHomePage = 313,
+        kAbout = 314,
+        kMinimizeToTray = 315,
+        kExitVeltrin = 316
+    };
     void OnInfoCommand(int command);
+
+    // Tray menu commands: restore, the five views in ViewIndex order, About, exit.
+    enum TrayCommand { kTrayRestore = 317, kTrayFirstView = 318, kTrayAbout = 323, kTrayExit = 324 };
+    void OnTrayCommand(int command);
+
+    // Options: on OK the settings are applied and stored.
+    void RunOptions();
+    void RunAbout();
+    void RunTipOfTheDay();
+    void RunNotifications();
 
     int shownView() const { return shownView_; }
     CViewBase* view(int index) const { return views_[static_cast<std::size_t>(index)]; }
@@ -106,10 +127,15 @@ private:
     void layOut();
     void onViewButton(int index);
     void showInfoMenu();
+    void showTrayMenu();
+    // Closes every dialog or question open above the window.
+    void closeOpenDialogs();
     int tickPeriodMs() const;
 
     AppData& data_;
     bool startHidden_ = true;
+    bool maximizeOnRestore_ = false;
+    QPointer<QDialog> about_;
     bool ended_ = false;
     bool saving_ = false;
     int shownView_ = -1;

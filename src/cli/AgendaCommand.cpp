@@ -6,7 +6,6 @@
 #include "cli/DataFiles.h"
 #include "events/Countdown.h"
 #include "events/EventTrees.h"
-#include "platform/Platform.h"
 #include "storage/StoredText.h"
 #include "today/ComingEvents.h"
 
@@ -31,12 +30,9 @@ std::string OneLine(const std::string& bytes) {
 }
 
 int RunAgenda(const AgendaOptions& o, Output io) {
-    std::int64_t now = clock().now();
-    if (!o.at.empty()) {
-        const std::optional<std::int64_t> at = ParseLocalDateTime(o.at);
-        if (!at) return BadArguments(io, "malformed time '" + o.at + "' (expected \"YYYY-MM-DD HH:MM:SS\")");
-        now = *at;
-    }
+    const std::optional<std::int64_t> moment = MomentOrNow(o.at);
+    if (!moment) return BadArguments(io, MalformedMomentMessage(o.at));
+    const std::int64_t now = *moment;
     const std::optional<CivilDate> date = DateOrDayOf(o.date, now);
     if (!date) return BadArguments(io, "malformed date '" + o.date + "' (expected YYYY-MM-DD)");
     const char* const names[] = {"day", "week", "month", "year"};
@@ -83,7 +79,8 @@ Command AddAgendaCommand(CLI::App& program, Output io) {
                        "The moment, local time, as \"YYYY-MM-DD HH:MM:SS\" (default: now)");
     parser->add_option("--date", options->date,
                        "The selected date as YYYY-MM-DD (default: the day of that moment)");
-    parser->add_option("--period", options->period, "day, week, month or year (default: day)");
+    parser->add_option("--period", options->period,
+                       "day, week (Monday to Sunday, holding the date), month or year (default: day)");
     parser->add_flag("--seconds", options->seconds, "Show seconds in the \"Left\" texts");
     return {parser, [options, io] { return RunAgenda(*options, io); }};
 }

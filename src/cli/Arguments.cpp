@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "events/LocalTime.h"
+#include "platform/Platform.h"
 
 namespace veltrin::cli {
 
@@ -28,6 +29,14 @@ std::optional<CivilDate> DateOrDayOf(const std::string& text, std::int64_t momen
     if (!text.empty()) return ParseDate(text);
     const DateTime day = BreakDownLocal(moment);
     return CivilDate{day.year, day.month, day.day};
+}
+
+std::optional<std::int64_t> MomentOrNow(const std::string& text) {
+    return text.empty() ? std::optional<std::int64_t>(clock().now()) : ParseLocalDateTime(text);
+}
+
+std::string MalformedMomentMessage(const std::string& text) {
+    return "malformed time '" + text + "' (expected \"YYYY-MM-DD HH:MM:SS\")";
 }
 
 std::optional<std::int64_t> ParseLocalDateTime(const std::string& text) {

@@ -37,6 +37,7 @@ Command AddDumpCommand(CLI::App& program, Output io);
 Command AddCheckCommand(CLI::App& program, Output io);
 Command AddResaveCommand(CLI::App& program, Output io);
 Command AddAgendaCommand(CLI::App& program, Output io);
+Command AddDayCommand(CLI::App& program, Output io);
 
 // The one-line complaint about the arguments, with the status that goes with it.
 int BadArguments(Output io, const std::string& message);
@@ -50,6 +51,12 @@ std::optional<CivilDate> DateOrDayOf(const std::string& text, std::int64_t momen
 
 // A local time given as "YYYY-MM-DD HH:MM:SS"; empty when malformed.
 std::optional<std::int64_t> ParseLocalDateTime(const std::string& text);
+
+// The moment given as "YYYY-MM-DD HH:MM:SS" local time, or the clock's now
+// when none is given; empty when malformed.
+std::optional<std::int64_t> MomentOrNow(const std::string& text);
+// The complaint about an --at that is not such a moment.
+std::string MalformedMomentMessage(const std::string& text);
 
 // The whole program, arguments without the program name.
 int RunVeltrinData(const std::vector<std::string>& args, Output io);

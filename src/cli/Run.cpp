@@ -20,6 +20,7 @@ int RunVeltrinData(const std::vector<std::string>& args, Output io) {
     const std::vector<Command> commands = {
         AddTownsCommand(program, io), AddSunCommand(program, io),    AddDumpCommand(program, io),
         AddCheckCommand(program, io), AddResaveCommand(program, io), AddAgendaCommand(program, io),
+        AddDayCommand(program, io),
     };
 
     std::vector<const char*> argv{"veltrin-data"};

@@ -610,6 +610,10 @@ void CGroupTree::closeEditorWidget() {
     viewport()->update();
 }
 
+void CGroupTree::FinishEdit() {
+    if (editor_) commitEditor(0);
+}
+
 QComboBox* CGroupTree::DropDown() const { return dropDown_; }
 
 void CGroupTree::openDropDown() {

@@ -45,6 +45,8 @@ public:
     void FitColumnWidth(int column);
 
     QWidget* Editor() const { return editor_; }
+    // Takes an open cell editor's text into the model, as leaving it would.
+    void FinishEdit();
     QComboBox* DropDown() const;
     QHeaderView* Header() const { return header_; }
 

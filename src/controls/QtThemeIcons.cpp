@@ -45,6 +45,7 @@ QIcon NumberedIcon(int number) {
         {300, "process-stop"},
         {274, "help-browser"},
         {303, "document-open"},
+        {253, "office-calendar"},
     };
     for (const auto& entry : table)
         if (entry.number == number) return ThemeIcon(QString::fromLatin1(entry.name));

@@ -1,5 +1,9 @@
 #include "events/EventTrees.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include "controls/GroupTreeCommands.h"
 #include "controls/TreeRecords.h"
 #include "events/Countdown.h"
@@ -56,9 +60,12 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
     std::vector<EventItem> kept;
     kept.reserve(store.events.size());
     list.SetRedraw(false);
-    for (EventItem& e : store.events) {
+    for (std::size_t i = 0; i < store.events.size(); ++i) {
+        EventItem& e = store.events[i];
         if (matches(e)) {
             const NodeHandle row = AddEventRow(list, e, nameStyle, priorityStyle);
+            SetRowStorePlace(list, row,
+                             {static_cast<std::int64_t>(kept.size()), static_cast<std::int64_t>(i)});
             if (added) added(row, e);
             ++taken;
         } else {
@@ -70,13 +77,91 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
     return taken;
 }
 
+namespace {
+
+// Merges events back into the array, each placed one (in place order) after
+// as many of the events left there as when it was taken, so a removed
+// neighbour moves nothing; then the ones from nowhere.
+void PutBack(EventStore& store, std::vector<std::pair<StorePlace, EventItem>> placed,
+             std::vector<EventItem> unplaced) {
+    std::vector<EventItem> kept = std::move(store.events);
+    store.events.clear();
+    store.events.reserve(kept.size() + placed.size() + unplaced.size());
+    std::size_t next = 0;
+    for (auto& [place, item] : placed) {
+        while (static_cast<std::int64_t>(next) < place.after && next < kept.size())
+            store.events.push_back(std::move(kept[next++]));
+        store.events.push_back(std::move(item));
+    }
+    for (; next < kept.size(); ++next) store.events.push_back(std::move(kept[next]));
+    for (EventItem& item : unplaced) store.events.push_back(std::move(item));
+}
+
+}  // namespace
+
 void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId, bool markCurrent,
                        bool remove) {
+    std::vector<StorePlace> places;
+    std::vector<std::pair<StorePlace, EventItem>> placed;
+    std::vector<EventItem> unplaced;
     HandBackRows(list, remove, [&](NodeHandle row, bool selected) {
         EventItem item = EventItemFromRow(list, row, markCurrent && selected);
         if (groupId) item.details.groupId = *groupId;
-        store.events.push_back(std::move(item));
+        const StorePlace place = RowStorePlace(list, row);
+        if (place.after < 0) {
+            unplaced.push_back(std::move(item));
+            return;
+        }
+        places.push_back(place);
+        placed.emplace_back(StorePlace{}, std::move(item));
     });
+    // The rows' own order (moved up or down) fills the places they came from.
+    std::sort(places.begin(), places.end());
+    for (std::size_t i = 0; i < placed.size(); ++i) placed[i].first = places[i];
+    PutBack(store, std::move(placed), std::move(unplaced));
+}
+
+// The place rides in the values of the name and time cells, which only
+// drop-down cells use.
+void SetRowStorePlace(GroupTreeModel& list, NodeHandle row, const StorePlace& place) {
+    const auto stored = [](std::int64_t v) {
+        return v >= 0 && v < INT32_MAX ? static_cast<std::int32_t>(v + 1) : 0;
+    };
+    list.SetItemValue(row, kEventNameColumn, stored(place.after));
+    list.SetItemValue(row, kEventTimeColumn, stored(place.index));
+}
+
+StorePlace RowStorePlace(const GroupTreeModel& list, NodeHandle row) {
+    return {static_cast<std::int64_t>(list.GetItemValue(row, kEventNameColumn)) - 1,
+            static_cast<std::int64_t>(list.GetItemValue(row, kEventTimeColumn)) - 1};
+}
+
+std::vector<NodeHandle> RowsInStoreOrder(const GroupTreeModel& list) {
+    std::vector<NodeHandle> rows;
+    for (NodeHandle r = list.GetNextItem(kRootNode, kFirstChild); r != kNoNode;
+         r = list.GetNextItem(r, kNextSibling))
+        rows.push_back(r);
+    const auto place = [&list](NodeHandle r) {
+        const StorePlace p = RowStorePlace(list, r);
+        return p.after < 0 ? StorePlace{INT64_MAX, INT64_MAX} : p;
+    };
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](NodeHandle a, NodeHandle b) { return place(a) < place(b); });
+    return rows;
+}
+
+void HandBackEventRowsInPlace(EventStore& store, GroupTreeModel& list, bool remove) {
+    std::vector<std::pair<StorePlace, EventItem>> placed;
+    std::vector<EventItem> unplaced;
+    for (NodeHandle row : RowsInStoreOrder(list)) {
+        const StorePlace place = RowStorePlace(list, row);
+        if (place.after < 0)
+            unplaced.push_back(EventItemFromRow(list, row, false));
+        else
+            placed.emplace_back(place, EventItemFromRow(list, row, false));
+    }
+    PutBack(store, std::move(placed), std::move(unplaced));
+    if (remove) HandBackRows(list, true, [](NodeHandle, bool) {});
 }
 
 std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree) {
@@ -93,7 +178,7 @@ bool saveEvents(EventStore& store, const EventViews& views, bool rebuildGroups) 
         const std::int32_t groupId = group != kNoNode ? views.eventsGroups->GetGroupId(group) : 0;
         HandBackEventRows(store, *views.eventsList, group != kNoNode ? &groupId : nullptr, true, false);
     }
-    if (views.todayList) HandBackEventRows(store, *views.todayList, nullptr, false, false);
+    if (views.todayList) HandBackEventRowsInPlace(store, *views.todayList, false);
     if (rebuildGroups && views.eventsGroups) FillEventGroups(*views.eventsGroups, store.groups);
     const bool ok = SerializeEventsFile(store, true);
     store.events = snapshot;

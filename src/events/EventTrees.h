@@ -38,7 +38,7 @@ NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyl
 EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCurrent);
 
 // Moves the events that match out of the array into rows of the list, in
-// array order; returns how many.
+// array order, each row remembering its place in the array; returns how many.
 // added, when given, sees each new row with the event it came from.
 int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
                        const std::function<bool(const EventItem&)>& matches, int nameStyle, int priorityStyle,
@@ -48,11 +48,34 @@ int TakeEventsIntoList(EventStore& store, GroupTreeModel& list,
 // would show each other's events.
 std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree);
 
-// Appends the list's rows to the event array, in list order. groupId, when
-// not null, is written into every event (the group selected in the tree);
-// markCurrent marks the list's selected row. With remove, the rows go.
+// Hands the list's rows back to the event array: the rows taken from it fill
+// the places they were taken from, in list order (so a move up or down is
+// kept and the rest of the array keeps its order); new rows are appended.
+// groupId, when not null, is written into every event (the group selected in
+// the tree); markCurrent marks the list's selected row. With remove, the
+// rows go.
 void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId, bool markCurrent,
                        bool remove);
+
+// Where a row was taken from: after how many of the events left in the
+// array, and its index there then (which orders rows taken side by side).
+// A row that came from nowhere has none (after < 0).
+struct StorePlace {
+    std::int64_t after = -1;
+    std::int64_t index = -1;
+    bool operator<(const StorePlace& o) const { return after != o.after ? after < o.after : index < o.index; }
+};
+void SetRowStorePlace(GroupTreeModel& list, NodeHandle row, const StorePlace& place);
+StorePlace RowStorePlace(const GroupTreeModel& list, NodeHandle row);
+
+// The list's rows ordered by their places in the array (rows from nowhere
+// last, in list order).
+std::vector<NodeHandle> RowsInStoreOrder(const GroupTreeModel& list);
+
+// Puts each row's event back where it was taken from, so the array keeps the
+// order it had (the rows' own order, a sort by name, does not leak into it);
+// rows from nowhere are appended. With remove, the rows go.
+void HandBackEventRowsInPlace(EventStore& store, GroupTreeModel& list, bool remove);
 
 // The two lists and the tree that may hold events while the program runs.
 struct EventViews {

@@ -65,4 +65,11 @@ void setSound(Sound* s) { services().sound = s ? s : &services().noSound; }
 void setHelp(Help* h) { services().help = h ? h : &services().noHelp; }
 void setAutostart(Autostart* a) { services().autostart = a ? a : &services().xdgAutostart; }
 
+bool OpenWithShell(const std::string& target) {
+    if (shell().open(target)) return true;
+    messages().show("Cannot open \"" + target + "\".", "Veltrin", Messages::Icon::Exclamation,
+                    Messages::Buttons::Ok);
+    return false;
+}
+
 }  // namespace veltrin

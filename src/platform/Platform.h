@@ -27,6 +27,10 @@ void setSound(Sound* s);
 void setHelp(Help* h);
 void setAutostart(Autostart* a);
 
+// Opens a document or address through the shell; when the desktop cannot
+// open it, says so, naming it. False when nothing was opened.
+bool OpenWithShell(const std::string& target);
+
 // Writes each message to standard error and gives the default answer:
 // OK, or No for a question, so nothing destructive is ever confirmed.
 class ConsoleMessages : public Messages {

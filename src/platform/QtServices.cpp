@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QSoundEffect>
 #include <QTextBrowser>
@@ -76,14 +77,18 @@ void QtSound::play(const std::string& path) {
 void QtHelp::showTopic(const std::string& topic) {
     const QString page = QString::fromStdString(ModuleFolder() + "/help" + topic);
     if (!QFileInfo(page).isFile()) return;
-    static QTextBrowser* browser = nullptr;
+    static QPointer<QTextBrowser> browser;
+    // A window beside an open modal dialog would take no input: the help
+    // then belongs to that dialog (and closes with it).
+    QWidget* owner = QApplication::activeModalWidget();
+    if (browser && browser->parentWidget() != owner) delete browser;
     if (!browser) {
-        browser = new QTextBrowser;
+        browser = new QTextBrowser(owner);
+        browser->setWindowFlags(Qt::Window);
         browser->setAttribute(Qt::WA_DeleteOnClose);
         browser->setOpenExternalLinks(true);
         browser->setWindowTitle(QStringLiteral("Veltrin Help"));
         browser->resize(720, 560);
-        QObject::connect(browser, &QObject::destroyed, [] { browser = nullptr; });
     }
     browser->setSource(QUrl::fromLocalFile(page));
     browser->show();

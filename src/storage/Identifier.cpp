@@ -5,13 +5,17 @@
 
 namespace veltrin {
 
-std::int32_t DrawIdentifier() {
+int DrawRandom() {
     static const bool seeded = [] {
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         return true;
     }();
     (void)seeded;
-    return static_cast<std::int32_t>(std::rand() % (999999999 - 100 + 1) + 100);
+    return std::rand();
+}
+
+std::int32_t DrawIdentifier() {
+    return static_cast<std::int32_t>(DrawRandom() % (999999999 - 100 + 1) + 100);
 }
 
 }  // namespace veltrin

@@ -9,4 +9,7 @@ namespace veltrin {
 // uniqueness; records keep whatever identifier they were given.
 std::int32_t DrawIdentifier();
 
+// The next number of that same generator (the Tip of the Day's start).
+int DrawRandom();
+
 }  // namespace veltrin

@@ -11,20 +11,20 @@ ComingEventsPeriod ValidComingEventsPeriod(std::int32_t period) {
                                                          : kPeriodDay;
 }
 
-int MondayWeekOfYear(const CivilDate& date) {
-    const std::int64_t days = DaysFromCivil(date.year, date.month, date.day);
-    const std::int64_t dayOfYear = days - DaysFromCivil(date.year, 1, 1);
-    const int daysSinceMonday = (WeekdayFromDays(days) + 6) % 7;
-    return static_cast<int>((dayOfYear + 7 - daysSinceMonday) / 7);
-}
-
 bool InComingPeriod(std::int64_t due, const CivilDate& selected, ComingEventsPeriod period) {
     const DateTime t = BreakDownLocal(due);
+    if (period == kPeriodWeek) {
+        // Compared as day numbers: a week number per year would cut the week
+        // of a new year in two and match the same week of other years.
+        const std::int64_t day = DaysFromCivil(selected.year, selected.month, selected.day);
+        const std::int64_t monday = day - (WeekdayFromDays(day) + 6) % 7;
+        const std::int64_t dueDay = DaysFromCivil(t.year, t.month, t.day);
+        return dueDay >= monday && dueDay < monday + 7;
+    }
     if (t.year != selected.year) return false;
     switch (period) {
     case kPeriodYear: return true;
     case kPeriodMonth: return t.month == selected.month;
-    case kPeriodWeek: return MondayWeekOfYear({t.year, t.month, t.day}) == MondayWeekOfYear(selected);
     case kPeriodDay:
     default: return t.month == selected.month && t.day == selected.day;
     }
@@ -42,6 +42,20 @@ int FillComingEvents(EventStore& store, GroupTreeModel& list, const CivilDate& s
         priorityStyle);
     list.SortChildren(kEventNameColumn, kRootNode, false);
     return added;
+}
+
+int FillAndUpdateComingEvents(EventStore& store, GroupTreeModel& list, const CivilDate& selected,
+                              ComingEventsPeriod period, const EventTickContext& context, std::int64_t now) {
+    const int added =
+        FillComingEvents(store, list, selected, period, now, context.styles.name, context.styles.priority);
+    list.SetRedraw(false);
+    for (NodeHandle row : RowsInStoreOrder(list)) UpdateEventRow(list, row, context, now);
+    list.SetRedraw(true);
+    return added;
+}
+
+void ReturnComingEvents(EventStore& store, GroupTreeModel& list, bool remove) {
+    HandBackEventRowsInPlace(store, list, remove);
 }
 
 }  // namespace veltrin

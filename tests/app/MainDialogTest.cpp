@@ -1,13 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
+#include "controls/CSkinButton.h"
+#include "events/EventTrees.h"
+#include "events/ScopedZone.h"
+#include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
+#include "today/CTodayView.h"
 
 using namespace veltrin;
 using veltrin::test::ProgramFolder;
@@ -253,4 +261,218 @@ TEST_F(MainDialogTest, InfoMenuHidesEndsAndOpensTheReadMe) {
         EXPECT_EQ(folder.messages.shown.at(0).text, "Are you sure to exit Veltrin ?");
         EXPECT_TRUE(dlg.ended());
     }
+}
+
+namespace {
+
+// Runs act on the modal dialog once it is open (from inside its loop).
+void WhenModalOpens(std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, [act] {
+        QWidget* modal = nullptr;
+        if (QTest::qWaitFor([&] { return (modal = QApplication::activeModalWidget()) != nullptr; }, 30000))
+            act(modal);
+    });
+}
+
+void Press(QWidget* dialog, const char* name) {
+    auto* b = dialog->findChild<QAbstractButton*>(QLatin1String(name));
+    ASSERT_NE(b, nullptr) << name;
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+}  // namespace
+
+TEST_F(MainDialogTest, OptionsCancelChangesNothing) {
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    const AppSettings before = data.settings;
+    const auto calls = folder.autostart.calls.size();
+    WhenModalOpens([](QWidget* options) {
+        options->findChild<QComboBox*>(QStringLiteral("skinColour"))->setCurrentIndex(3);
+        options->findChild<QCheckBox*>(QStringLiteral("runOnStartup"))->setChecked(false);
+        Press(options, "cancel");
+    });
+    dlg.button(CMainDialog::kOptionsButton)->click();
+    EXPECT_EQ(data.settings.skinColour, before.skinColour);
+    EXPECT_EQ(data.settings.runOnStartup, 1);
+    EXPECT_EQ(folder.autostart.calls.size(), calls) << "the login entry was rewritten";
+    EXPECT_FALSE(settingsWritten());
+}
+
+TEST_F(MainDialogTest, OptionsOkWithoutChangesKeepsWhatTheListsDoNotName) {
+    data.settings.skinColour = 0x00123456;
+    data.settings.buttonFontFace = "Not Installed Sans";
+    data.settings.buttonFontSize = 15;
+    data.settings.headerFontSize = 0;
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    const AppSettings before = data.settings;
+    WhenModalOpens([](QWidget* options) { Press(options, "ok"); });
+    dlg.RunOptions();
+    EXPECT_EQ(data.settings.skinColour, 0x00123456u);
+    EXPECT_EQ(data.settings.buttonFontFace, "Not Installed Sans");
+    EXPECT_EQ(data.settings.buttonFontSize, 15);
+    EXPECT_EQ(data.settings.headerFontSize, 0);
+    EXPECT_EQ(data.settings.dayInfoFontSize, before.dayInfoFontSize);
+    EXPECT_TRUE(settingsWritten());
+    EXPECT_EQ(dlg.lastAppliedGroups(), 0u) << "nothing changed, nothing to redo";
+}
+
+TEST_F(MainDialogTest, OptionsOkAppliesStoresAndSwitchesTheLoginEntryOff) {
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    WhenModalOpens([](QWidget* options) {
+        options->findChild<QComboBox*>(QStringLiteral("skinColour"))->setCurrentText(QStringLiteral("Navy"));
+        options->findChild<QCheckBox*>(QStringLiteral("runOnStartup"))->setChecked(false);
+        Press(options, "ok");
+    });
+    dlg.RunOptions();
+    EXPECT_EQ(data.settings.skinColour, 0x00800000u);
+    EXPECT_EQ(data.settings.runOnStartup, 0);
+    EXPECT_TRUE(dlg.lastAppliedGroups() & kSkinColourGroup);
+    ASSERT_FALSE(folder.autostart.calls.empty());
+    EXPECT_FALSE(folder.autostart.calls.back().enabled);
+    AppSettings stored;
+    ASSERT_TRUE(SerializeSettings(stored, false));
+    EXPECT_EQ(stored.skinColour, 0x00800000u);
+}
+
+TEST_F(MainDialogTest, TrayViewCommandsShowTheViewAndRestore) {
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    for (int v = kTodayView; v < kViewCount; ++v) {
+        dlg.HideToTray();
+        dlg.OnTrayCommand(CMainDialog::kTrayFirstView + v);
+        EXPECT_EQ(data.settings.currentView, v);
+        EXPECT_EQ(dlg.shownView(), v);
+        EXPECT_TRUE(dlg.button(v)->isChecked());
+        for (int other = 0; other < kViewCount; ++other)
+            if (other != v) {
+                EXPECT_FALSE(dlg.button(other)->isChecked());
+            }
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_FALSE(dlg.trayIconShown());
+    }
+    dlg.HideToTray();
+    dlg.OnTrayCommand(CMainDialog::kTrayRestore);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(dlg.trayIconShown());
+}
+
+TEST_F(MainDialogTest, RestoreKeepsTheSizeTheWindowHad) {
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.setWindowState(Qt::WindowNoState);
+    dlg.show();
+    dlg.HideToTray();
+    dlg.OnTrayCommand(CMainDialog::kTrayRestore);
+    EXPECT_FALSE(dlg.windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(MainDialogTest, TrayAboutKeepsTheWindowHiddenAndOpensOneBox) {
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    dlg.HideToTray();
+    int boxes = -1;
+    bool hidden = false;
+    WhenModalOpens([&](QWidget* about) {
+        hidden = !dlg.isVisible();
+        // A second About from the tray does not open another box.
+        dlg.OnTrayCommand(CMainDialog::kTrayAbout);
+        boxes = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == "About Veltrin") ++boxes;
+        static_cast<QDialog*>(about)->accept();
+    });
+    dlg.OnTrayCommand(CMainDialog::kTrayAbout);
+    EXPECT_TRUE(hidden);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(dlg.trayIconShown());
+}
+
+TEST_F(MainDialogTest, TrayCommandsCloseAnOpenDialogFirst) {
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    const Colour skin = data.settings.skinColour;
+    WhenModalOpens([&](QWidget* options) {
+        options->findChild<QComboBox*>(QStringLiteral("skinColour"))->setCurrentText(QStringLiteral("Navy"));
+        dlg.OnTrayCommand(CMainDialog::kTrayFirstView + kEventsView);
+    });
+    dlg.RunOptions();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(data.settings.skinColour, skin) << "a dialog closed by the tray counts as cancelled";
+    EXPECT_EQ(dlg.shownView(), kEventsView);
+}
+
+TEST_F(MainDialogTest, TrayExitAsksAndNoKeepsTheIcon) {
+    folder.messages.answers = {Messages::Answer::No};
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    dlg.HideToTray();
+    dlg.OnTrayCommand(CMainDialog::kTrayExit);
+    ASSERT_EQ(folder.messages.shown.size(), 1u);
+    EXPECT_EQ(folder.messages.shown[0].caption, "Exit...");
+    EXPECT_TRUE(dlg.trayIconShown());
+    EXPECT_FALSE(dlg.ended());
+}
+
+TEST_F(MainDialogTest, InfoCommandsOpenHelpHomePageAndSayWhatFailed) {
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    test::RecordingHelp help;
+    test::ScopedHelp installed(help);
+    dlg.OnInfoCommand(CMainDialog::kHelpContents);
+    EXPECT_EQ(help.topics, std::vector<std::string>{"/General/index.htm"});
+    dlg.OnInfoCommand(CMainDialog::kHomePage);
+    ASSERT_EQ(folder.shell.opened.size(), 1u);
+    EXPECT_NE(folder.shell.opened[0].find(".example/"), std::string::npos);
+    EXPECT_TRUE(folder.messages.shown.empty());
+
+    folder.shell.result = false;
+    dlg.OnInfoCommand(CMainDialog::kReadMe);
+    ASSERT_EQ(folder.messages.shown.size(), 1u);
+    EXPECT_NE(folder.messages.shown[0].text.find("readme.txt"), std::string::npos);
+}
+
+TEST_F(MainDialogTest, TipsAtStartUpShowTheTipDialog) {
+    data.settings.showTipsAtStartup = 1;
+    CMainDialog dlg(data, {"veltrin"});
+    QString title;
+    WhenModalOpens([&](QWidget* tip) {
+        title = tip->windowTitle();
+        static_cast<QDialog*>(tip)->accept();
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !title.isEmpty(); }, 30000));
+    EXPECT_EQ(title, "Tip of the Day");
+}
+
+TEST_F(MainDialogTest, SwitchingBetweenTodayAndEventsKeepsEveryEventOnce) {
+    test::ScopedZone zone("UTC");  // the fixed clock's evening: all five due today
+    for (int i = 0; i < 5; ++i) {
+        EventItem e;
+        e.name = "event " + std::to_string(i);
+        e.actual = 1;
+        e.details.schedule.kind = Once;
+        e.details.schedule.eventTime = static_cast<std::int32_t>(folder.clock.t + 60 * i);
+        data.events.events.push_back(e);
+    }
+    data.settings.currentView = kTodayView;
+    CMainDialog dlg(data, {"veltrin"});
+    ASSERT_TRUE(dlg.todayView()->holdsListRows());
+    const auto count = [&] {
+        const EventViews today = dlg.todayView()->saveState();
+        return data.events.events.size() +
+               static_cast<std::size_t>(today.todayList->GetChildCount(kRootNode));
+    };
+    EXPECT_EQ(count(), 5u);
+    for (int round = 0; round < 6; ++round) {
+        data.settings.currentView = round % 2 == 0 ? kEventsView : kTodayView;
+        dlg.ShowView();
+        EXPECT_EQ(count(), 5u) << round;
+        EXPECT_EQ(dlg.todayView()->holdsListRows(), data.settings.currentView == kTodayView);
+    }
+    dlg.SaveAll();
+    EventStore written;
+    ASSERT_TRUE(SerializeEventsFile(written, false));
+    ASSERT_EQ(written.events.size(), 5u);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(written.events[i].name, "event " + std::to_string(i));
 }

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 #include "app/AppData.h"
 #include "app/CDigitalClock.h"
@@ -59,7 +60,16 @@ TEST_F(MainWindowSkinTest, ViewButtonsAreRadioButtonsAndSwitchTheView) {
     for (int i = 0; i < 5; ++i) checked += dlg.button(i)->isChecked();
     EXPECT_EQ(checked, 1);
     EXPECT_TRUE(dlg.button(3)->isChecked());
-    // Options and Info are not part of the radio group.
+    // The Today view's period buttons are radio buttons of their own group.
+    QTest::mouseClick(dlg.button(0), Qt::LeftButton);
+    EXPECT_FALSE(dlg.button(3)->isChecked());
+    EXPECT_TRUE(dlg.button(0)->isChecked());
+    QTest::mouseClick(dlg.button(3), Qt::LeftButton);
+    // Options and Info are not part of the radio group (Options opens its dialog).
+    QTimer::singleShot(0, [] {
+        if (QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 30000))
+            QApplication::activeModalWidget()->close();
+    });
     QTest::mouseClick(dlg.button(CMainDialog::kOptionsButton), Qt::LeftButton);
     EXPECT_TRUE(dlg.button(3)->isChecked());
 }

@@ -449,7 +449,7 @@ TEST_F(AgendaTest, ListsTheDaysEventsSortedByNameWithTheFourColumns) {
 }
 
 TEST_F(AgendaTest, PeriodAndDateChooseWhatIsListed) {
-    // 1 January 2026 is a Thursday: 1 to 4 January are week 0, 5 January starts week 1.
+    // 1 January 2026 is a Thursday: its week runs from Monday 29 December to Sunday 4 January.
     Store({{"a Dec 29", "2025-12-29 10:00:00", 1, 1},
            {"b Jan 1", "2026-01-01 10:00:00", 1, 1},
            {"c Jan 4", "2026-01-04 23:59:59", 1, 1},
@@ -459,9 +459,10 @@ TEST_F(AgendaTest, PeriodAndDateChooseWhatIsListed) {
     const std::string at = "2025-12-20 12:00:00";
     using List = std::vector<std::string>;
     EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2026-01-04", "--period", "week"})),
-              (List{"b Jan 1", "c Jan 4"}));
+              (List{"a Dec 29", "b Jan 1", "c Jan 4"}));
     EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2026-01-05", "--period", "week"})), (List{"d Jan 5"}));
-    EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2025-12-31", "--period", "week"})), (List{"a Dec 29"}));
+    EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2025-12-31", "--period", "week"})),
+              (List{"a Dec 29", "b Jan 1", "c Jan 4"}));
     EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2026-01-31", "--period", "month"})),
               (List{"b Jan 1", "c Jan 4", "d Jan 5"}));
     EXPECT_EQ(Names(Agenda({"--at", at, "--date", "2026-06-15", "--period", "year"})),
@@ -490,7 +491,7 @@ TEST_F(AgendaTest, RepeatingEventsAreListedByTheirNextOccurrence) {
     ASSERT_TRUE(SerializeEventsFile(store, true));
 
     // 2 January 2026 (a Friday) is past: the next birthday is on Saturday
-    // 2 January 2027, also in week 0, yet of the following year.
+    // 2 January 2027, a year after the week of the selected date.
     Outcome r = Agenda({"--at", "2026-01-03 10:00:00", "--period", "week"});
     EXPECT_EQ(Names(r), (std::vector<std::string>{"Stretch"}));
     r = Agenda({"--at", "2026-01-03 10:00:00", "--date", "2027-01-02"});

@@ -74,6 +74,22 @@ TEST(VeltrinData, SunDefaultsToTodaysLocalDate) {
     EXPECT_EQ(today.out, RunCommand({"sun", "--town", "0", "--date", "2024-03-05"}).out);
 }
 
+TEST(VeltrinData, DayPrintsThePanelsLinesOneALine) {
+    test::ScopedZone zone("America/New_York");
+    const Outcome r = RunCommand({"day", "--town", "79", "--at", "2004-06-21 12:00:07", "--seconds"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(
+        r.out,
+        "Country: US and Canada\nTown: New York, N.Y.\n\nLocal time:\n11:00:07, Monday\nJune 21, 2004\n\n"
+        "Sunrise time:\n04:24:34, Monday\n\nSunset time:\n19:27:21, Monday\n\nLength of the Day:\n"
+        "15:02:46\n\nSolar noon time:\n11:55:52, Monday\n");
+    const std::vector<std::string> lines =
+        Split(RunCommand({"day", "--town", "211", "--at", "2004-06-21 20:30:00"}).out, '\n');
+    ASSERT_EQ(lines.size(), 18u);
+    EXPECT_EQ(lines[1], "Town: Auckland");
+    EXPECT_EQ(lines[4], "12:30, Tuesday");
+}
+
 TEST(VeltrinData, BadArgumentsGiveOneLineAndStatusTwo) {
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"sun", "--town", "249"},
@@ -98,7 +114,10 @@ TEST(VeltrinData, BadArgumentsGiveOneLineAndStatusTwo) {
                                                {"agenda", "--data", "x", "--at", "2026-12-07"},
                                                {"agenda", "--data", "x", "--at", "2026-12-07 24:00:00"},
                                                {"agenda", "--data", "x", "--at", "2026-12-07T10:00:00"},
-                                               {"agenda", "--data", "x", "--at", "2026-12-07 10:0:00"}}) {
+                                               {"agenda", "--data", "x", "--at", "2026-12-07 10:0:00"},
+                                               {"day"},
+                                               {"day", "--town", "249"},
+                                               {"day", "--town", "79", "--at", "2026-12-07"}}) {
         const Outcome r = RunCommand(args);
         EXPECT_EQ(r.status, 2) << ::testing::PrintToString(args);
         EXPECT_EQ(r.out, "");

@@ -40,15 +40,7 @@ protected:
     }
     // The ids of the top-level windows on the display named "Event".
     std::string reminderWindows(const std::string& display) {
-        const std::string command =
-            "DISPLAY=" + display + " xdotool search --onlyvisible --name '^Event$' 2>/dev/null";
-        std::string ids;
-        if (FILE* p = ::popen(command.c_str(), "r")) {
-            char buffer[256];
-            while (std::fgets(buffer, sizeof buffer, p)) ids += buffer;
-            ::pclose(p);
-        }
-        return ids;
+        return Output("DISPLAY=" + display + " xdotool search --onlyvisible --name '^Event$' 2>/dev/null");
     }
 
     static EventItem event(const std::string& name, std::int32_t group, std::int32_t id, std::int32_t kind,

@@ -10,9 +10,11 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -213,6 +215,54 @@ inline Shot grab(const std::string& display, const fs::path& png) {
         if (drawn && settled) break;
     }
     return last;
+}
+
+// Runs a command and gives what it printed.
+inline std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[256];
+        while (std::fgets(buf, sizeof buf, p)) out += buf;
+        ::pclose(p);
+    }
+    return out;
+}
+
+inline bool HaveXdotool() { return std::system("command -v xdotool > /dev/null") == 0; }
+
+struct WindowAt {
+    long id = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The largest visible window with that exact title, waiting up to 30 s.
+inline WindowAt WaitWindow(const std::string& display, const std::string& title) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < end) {
+        WindowAt best;
+        std::istringstream ids(Output("DISPLAY=" + display + " xdotool search --onlyvisible --name '^" +
+                                      title + "$' 2>/dev/null"));
+        for (long id; ids >> id;) {
+            WindowAt w{id};
+            std::istringstream g(
+                Output("DISPLAY=" + display + " xdotool getwindowgeometry --shell " + std::to_string(id)));
+            for (std::string line; std::getline(g, line);) {
+                if (line.rfind("X=", 0) == 0) w.x = std::stoi(line.substr(2));
+                if (line.rfind("Y=", 0) == 0) w.y = std::stoi(line.substr(2));
+                if (line.rfind("WIDTH=", 0) == 0) w.width = std::stoi(line.substr(6));
+                if (line.rfind("HEIGHT=", 0) == 0) w.height = std::stoi(line.substr(7));
+            }
+            if (w.width * w.height > best.width * best.height) best = w;
+        }
+        if (best.width > 100) return best;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return {};
+}
+
+// An xdotool command on the display; a failing one fails the test.
+inline void Xdo(const std::string& display, const std::string& args) {
+    ASSERT_EQ(std::system(("DISPLAY=" + display + " xdotool " + args).c_str()), 0) << args;
 }
 
 }  // namespace veltrin::e2e

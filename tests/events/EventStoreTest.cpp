@@ -115,8 +115,9 @@ TEST_F(EventStoreTest, SaveFromTheEventsViewTakesGroupsFromTheTreeAndRowsWithThe
 
     EventStore back;
     ASSERT_TRUE(SerializeEventsFile(back, false));
-    EXPECT_EQ(names(back), (std::vector<std::string>{"Mum", "Bins", "Plants"}));
-    EXPECT_EQ(back.events[1].priority, 9);
+    // The rows go back to their places: the file keeps the array's order.
+    EXPECT_EQ(names(back), (std::vector<std::string>{"Bins", "Mum", "Plants"}));
+    EXPECT_EQ(back.events[0].priority, 9);
     EXPECT_EQ(back.events[2].isCurrent, 1);
     EXPECT_EQ(back.groups[0].name, "House");
     EXPECT_EQ(back.groups[0].isCurrent, 1);
@@ -147,6 +148,58 @@ TEST_F(EventStoreTest, SaveAllOnAnotherViewNeverDropsAnEvent) {
         EXPECT_EQ(afterSecond.events.size(), 3u);
         HandBackEventRows(s, *holder, nullptr, false, true);
     }
+}
+
+TEST_F(EventStoreTest, TodaysRowsGoBackWhereTheyWereTakenFrom) {
+    store.events = {event(10, "zeta", 1), event(20, "Alpha", 2), event(10, "mid", 3), event(20, "beta", 4),
+                    event(10, "Omega", 5)};
+    const std::vector<std::string> order = names(store);
+    TakeEventsIntoList(
+        store, todayList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+    todayList.SortChildren(kEventNameColumn, kRootNode, false);
+    // The save writes the array's order while the rows stay listed.
+    ASSERT_TRUE(SaveEventsFromTodayView(store, 0, {&todayList, nullptr, nullptr}));
+    EventStore written;
+    ASSERT_TRUE(SerializeEventsFile(written, false));
+    EXPECT_EQ(names(written), order);
+    EXPECT_EQ(names(store), (std::vector<std::string>{"Alpha", "beta"}));
+    EXPECT_EQ(todayList.GetChildCount(kRootNode), 3);
+
+    HandBackEventRowsInPlace(store, todayList, true);
+    EXPECT_EQ(names(store), order);
+    EXPECT_EQ(todayList.GetChildCount(kRootNode), 0);
+
+    // A row from nowhere goes to the end; a place beyond a shrunken array
+    // clamps to its end instead of reaching outside it.
+    TakeEventsIntoList(
+        store, todayList, [](const EventItem& e) { return e.name == "Omega"; }, 12, 18);
+    AddEventRow(todayList, event(10, "new"), 12, 18);
+    store.events.resize(2);
+    HandBackEventRowsInPlace(store, todayList, true);
+    EXPECT_EQ(names(store), (std::vector<std::string>{"zeta", "Alpha", "Omega", "new"}));
+}
+
+TEST_F(EventStoreTest, AGroupsRowsFillTheirOwnPlacesInListOrder) {
+    store.events = {event(10, "a", 1), event(20, "b", 2), event(10, "c", 3), event(20, "d", 4),
+                    event(10, "e", 5)};
+    TakeEventsIntoList(
+        store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+    // "e" moved to the top, "a" removed, "new" created: the group keeps the
+    // places of its remaining rows, after "b" and after "d".
+    const NodeHandle a = eventsList.GetChildItem(kRootNode, 0);
+    const NodeHandle e = eventsList.GetChildItem(kRootNode, 2);
+    eventsList.SwapItems(a, e);
+    eventsList.DeleteItem(a);
+    AddEventRow(eventsList, event(10, "new"), 12, 18);
+    const std::int32_t group = 10;
+    HandBackEventRows(store, eventsList, &group, true, true);
+    EXPECT_EQ(names(store), (std::vector<std::string>{"b", "e", "d", "c", "new"}));
+    // Taken and handed back untouched, the array is as it was.
+    const std::vector<std::string> before = names(store);
+    TakeEventsIntoList(
+        store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+    HandBackEventRows(store, eventsList, &group, true, true);
+    EXPECT_EQ(names(store), before);
 }
 
 TEST_F(EventStoreTest, RepeatedGroupIdShowsTheEventsOfBothGroups) {

@@ -52,14 +52,23 @@ public:
     std::int64_t now() const override { return t.load(); }
 };
 
-// Records every target opened and reports it opened.
+// Records every target opened and reports it opened (or, with result
+// false, that the desktop could not open it).
 class RecordingShell : public Shell {
 public:
     std::vector<std::string> opened;
+    bool result = true;
     bool open(const std::string& target) override {
         opened.push_back(target);
-        return true;
+        return result;
     }
+};
+
+// Records every help topic asked for.
+class RecordingHelp : public Help {
+public:
+    std::vector<std::string> topics;
+    void showTopic(const std::string& topic) override { topics.push_back(topic); }
 };
 
 // Records the path of every sound played.

@@ -65,7 +65,6 @@ void CColourPicker::openPopup() {
     popup_ = new QFrame(this, Qt::Popup);
     popup_->setAttribute(Qt::WA_DeleteOnClose);
     popup_->setFrameShape(QFrame::StyledPanel);
-    connect(popup_, &QObject::destroyed, this, [this] { popup_ = nullptr; });
 
     auto* column = new QVBoxLayout(popup_);
     column->setContentsMargins(4, 4, 4, 4);

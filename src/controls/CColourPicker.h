@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QFrame>
+#include <QPointer>
 #include <QPushButton>
 
 #include "storage/Colour.h"
-
-class QFrame;
 
 namespace veltrin {
 
@@ -26,7 +26,7 @@ public:
     // Opens the popup (what a click does); it stays open until a choice or
     // a click elsewhere. The popup while it is open, else null.
     void openPopup();
-    QFrame* popup() const { return popup_; }
+    QFrame* popup() const { return popup_.data(); }
 
     QSize sizeHint() const override;
 
@@ -42,7 +42,9 @@ private:
 
     Colour colour_ = 0;
     Colour automatic_ = 0;
-    QFrame* popup_ = nullptr;
+    // Cleared by Qt when the popup goes, also while the picker itself is
+    // being destroyed (a slot on our destroyed signal would run too late).
+    QPointer<QFrame> popup_;
 };
 
 }  // namespace veltrin

@@ -56,7 +56,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     diary_ = new CDiaryView(data_.diary, data_.settings, this);
     events_ = new CEventsView(data_.events, data_.settings, this);
     notes_ = new CNotesView(data_.notes, data_.settings, this);
-    contacts_ = new CContactsView(this);
+    contacts_ = new CContactsView(data_.contacts, data_.settings, this);
     views_ = {today_, diary_, notes_, events_, contacts_};
     for (CViewBase* v : views_) v->hide();
 

@@ -1,19 +1,70 @@
 #pragma once
 
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "contacts/ContactTrees.h"
-#include "controls/CViewBase.h"
+#include "controls/CTreeListView.h"
+#include "controls/GroupTreeModel.h"
 
 namespace veltrin {
 
-// The Contacts view of the main window.
-class CContactsView : public CViewBase {
+struct AppSettings;
+
+// The Contacts view of the main window: the contact groups with the comment
+// box on the left, the selected group's contacts on the right.
+class CContactsView : public CTreeListView, private GroupTreeListener {
     Q_OBJECT
 public:
-    explicit CContactsView(QWidget* parent = nullptr);
+    // Commands of the contact buttons and the list's menu.
+    enum Command {
+        kNewContact = 308,
+        kEditContact = 309,
+        kRemoveContact = 310,
+        kContactUp = 311,
+        kContactDown = 312,
+        kCustomizeHeaders = 313
+    };
+
+    CContactsView(ContactStore& store, AppSettings& settings, QWidget* parent = nullptr);
+    ~CContactsView() override;
 
     // SaveAll's view of the group tree and contact list; the view first
     // takes any edit in progress (a cell, the comment box) into its rows.
     ContactViews saveState();
+
+    void runListCommand(int command) override;
+
+    CGroupTree* contactList() const { return recordList(); }
+
+private:
+    unsigned OnTreeNotify(const TreeNotification& n) override;
+    void showGroup();
+    void handBack();
+    void showComment();
+    void commentEdited();
+    void saveNow();
+    unsigned storeEditedCell(const TreeNotification& n);
+    void newContact();
+    void editContact();
+    void removeContact();
+    void moveContact(int command);
+    void customizeColumns();
+    const char* newGroupName() const override { return "New contact group"; }
+    void giveNewGroupId(NodeHandle node) override;
+    void removeGroup() override;
+    void groupsChanged() override { saveNow(); }
+    void showListMenu(const QPoint& pos);
+
+    ContactStore& store_;
+    AppSettings& settings_;
+    int listStyle_ = -1;
+    std::optional<std::int32_t> shownGroup_;  // the id whose contacts the list holds
+    std::string commentStored_;
+    QString commentShown_;
+    bool settingComment_ = false;
 };
 
 }  // namespace veltrin

@@ -1,6 +1,10 @@
 #include "contacts/ContactTrees.h"
 
+#include <algorithm>
+
+#include "controls/GroupTreeCommands.h"
 #include "controls/TreeRecords.h"
+#include "storage/Identifier.h"
 
 namespace veltrin {
 
@@ -17,19 +21,38 @@ void FillContactGroups(const GroupTreeModel& tree, std::vector<ContactGroup>& gr
                     [&tree](NodeHandle node, ContactGroup& g) { g.groupId = tree.GetContactGroupId(node); });
 }
 
+namespace {
+
+// The field each column shows, looked up once for all rows; -1 for a heading
+// that names no field.
+std::vector<int> ColumnFields(const GroupTreeModel& list) {
+    std::vector<int> fields;
+    for (int c = 0; c < list.ColumnCount(); ++c)
+        fields.push_back(ContactFieldRecordIndex(list.Column(c)->title));
+    return fields;
+}
+
+void FillCells(GroupTreeModel& list, NodeHandle row, const ContactItem& item, const std::vector<int>& fields,
+               int editStyle) {
+    // Either order fills the same cells; from the last one measured faster.
+    for (std::size_t c = fields.size(); c-- > 0;)
+        list.SetItemText(
+            row, static_cast<int>(c),
+            fields[c] >= 0 ? std::string(item.fields[static_cast<std::size_t>(fields[c])]) : std::string());
+    if (!fields.empty()) list.SetCellStyle(row, 0, editStyle);
+}
+
+}  // namespace
+
 void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle) {
-    const ContactItem item = list.GetContactRecord<ContactItem>(row);
-    for (int c = 0; c < list.ColumnCount(); ++c) {
-        const int field = ContactFieldRecordIndex(list.Column(c)->title);
-        list.SetItemText(row, c, field >= 0 ? std::string(item.fields[field]) : std::string());
-    }
-    list.SetCellStyle(row, 0, editStyle);
+    FillCells(list, row, list.GetContactRecord<ContactItem>(row), ColumnFields(list), editStyle);
 }
 
 int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t groupId, int editStyle) {
     list.SetRedraw(false);
     NodeHandle current = kNoNode;
     int taken = 0;
+    const std::vector<int> fields = ColumnFields(list);
     std::vector<ContactItem> kept;
     kept.reserve(store.contacts.size());
     for (ContactItem& c : store.contacts) {
@@ -38,9 +61,9 @@ int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t
             continue;
         }
         const NodeHandle row = list.InsertItem(kRootNode, kInsertLast, std::string(), 0);
-        list.SetContactRecord(row, c);
-        FillContactCells(list, row, editStyle);
+        FillCells(list, row, c, fields, editStyle);
         if (c.isCurrent) current = row;
+        list.SetContactRecord(row, std::move(c));
         ++taken;
     }
     store.contacts = std::move(kept);
@@ -59,12 +82,47 @@ void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t
     });
 }
 
-bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views) {
-    if (views.list) {
-        for (int c = 0; c < views.list->ColumnCount(); ++c)
-            for (ContactColumn& col : columns)
-                if (col.name == views.list->Column(c)->title) col.width = views.list->Column(c)->width;
+void BuildContactColumns(GroupTreeModel& list, const ContactColumns& columns) {
+    list.SetRedraw(false);
+    while (list.ColumnCount() > 0) list.DeleteColumn(list.ColumnCount() - 1);
+    for (const ContactColumn& c : columns)
+        if (c.shown) list.InsertColumn(list.ColumnCount(), c.name, ColumnAlign::Left, c.width);
+    list.SetRedraw(true);
+}
+
+void StoreColumnWidths(const GroupTreeModel& list, ContactColumns& columns) {
+    for (int c = 0; c < list.ColumnCount(); ++c)
+        for (ContactColumn& col : columns)
+            if (col.name == list.Column(c)->title) col.width = list.Column(c)->width;
+}
+
+std::int32_t DrawUnusedContactGroupId(const GroupTreeModel& tree) {
+    return DrawUnusedId(tree, &GroupTreeModel::GetContactGroupId, DrawIdentifier);
+}
+
+std::vector<std::int32_t> ContactSubtreeIds(const GroupTreeModel& tree, NodeHandle group) {
+    std::vector<std::int32_t> ids;
+    if (!tree.IsValid(group) || group == kRootNode) return ids;
+    const int depth = tree.GetDepth(group);
+    for (NodeHandle n = group; n != kNoNode; n = tree.NextInPreorder(n)) {
+        if (n != group && tree.GetDepth(n) <= depth) break;
+        ids.push_back(tree.GetContactGroupId(n));
     }
+    return ids;
+}
+
+void RemoveContactsOfGroups(ContactStore& store, const std::vector<std::int32_t>& groupIds) {
+    auto& c = store.contacts;
+    c.erase(std::remove_if(c.begin(), c.end(),
+                           [&](const ContactItem& item) {
+                               return std::find(groupIds.begin(), groupIds.end(), item.groupId) !=
+                                      groupIds.end();
+                           }),
+            c.end());
+}
+
+bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views) {
+    if (views.list) StoreColumnWidths(*views.list, columns);
     const std::vector<ContactItem> snapshot = store.contacts;
     const NodeHandle group = views.groups ? views.groups->GetSelectedItem() : kNoNode;
     if (views.list && group != kNoNode)

@@ -27,6 +27,20 @@ int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t
 // selected row is marked current. With remove, the rows go.
 void HandBackContactRows(ContactStore& store, GroupTreeModel& list, std::int32_t groupId, bool remove);
 
+// The list's columns from the column table: one per shown entry, in table
+// order, headed by its name at its width. Existing columns go first.
+void BuildContactColumns(GroupTreeModel& list, const ContactColumns& columns);
+// Each list column's present width into the entry of the same name.
+void StoreColumnWidths(const GroupTreeModel& list, ContactColumns& columns);
+
+// A new group's id, drawn again while a group of the tree already has it.
+std::int32_t DrawUnusedContactGroupId(const GroupTreeModel& tree);
+
+// The ids of a group and of every group below it.
+std::vector<std::int32_t> ContactSubtreeIds(const GroupTreeModel& tree, NodeHandle group);
+// Deletes the contacts of the array that belong to one of the groups.
+void RemoveContactsOfGroups(ContactStore& store, const std::vector<std::int32_t>& groupIds);
+
 // What the Contacts view holds while the program runs.
 struct ContactViews {
     GroupTreeModel* groups = nullptr;  // the group tree

@@ -46,4 +46,16 @@ bool MoveSelected(GroupTreeModel& tree, int command) {
     return true;
 }
 
+std::int32_t DrawUnusedId(const GroupTreeModel& tree, std::int32_t (GroupTreeModel::*idOf)(NodeHandle) const,
+                          const std::function<std::int32_t()>& draw) {
+    for (;;) {
+        const std::int32_t id = draw();
+        bool used = false;
+        for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode && !used;
+             n = tree.NextInPreorder(n))
+            used = (tree.*idOf)(n) == id;
+        if (!used) return id;
+    }
+}
+
 }  // namespace veltrin

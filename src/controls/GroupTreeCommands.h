@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,5 +42,10 @@ NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string
 // Move up / Move down: swaps the selected node with its previous or next
 // sibling. False when there is nothing to swap with.
 bool MoveSelected(GroupTreeModel& tree, int command);
+
+// A new node's id: drawn again while any node of the tree already carries it
+// in the slot idOf reads.
+std::int32_t DrawUnusedId(const GroupTreeModel& tree, std::int32_t (GroupTreeModel::*idOf)(NodeHandle) const,
+                          const std::function<std::int32_t()>& draw);
 
 }  // namespace veltrin

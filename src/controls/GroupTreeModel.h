@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "storage/Colour.h"
@@ -206,9 +207,10 @@ public:
         const Node* n = find(node);
         return n && n->extra ? std::any_cast<Record>(&n->extra->eventRecord) : nullptr;
     }
+    // A record handed over as a temporary is moved in, not copied.
     template <class Record>
-    void SetContactRecord(NodeHandle node, const Record& r) {
-        if (Extra* s = slotsFor(node)) s->contactRecord = r;
+    void SetContactRecord(NodeHandle node, Record&& r) {
+        if (Extra* s = slotsFor(node)) s->contactRecord = std::forward<Record>(r);
     }
     template <class Record>
     Record GetContactRecord(NodeHandle node) const {

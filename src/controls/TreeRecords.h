@@ -68,10 +68,9 @@ void HandBackRows(GroupTreeModel& list, bool remove, Visit visit) {
         rows.push_back(r);
     const NodeHandle selected = list.GetSelectedItem();
     for (NodeHandle r : rows) visit(r, r == selected);
-    if (!remove) return;
-    list.SetRedraw(false);
-    for (NodeHandle r : rows) list.DeleteItem(r);
-    list.SetRedraw(true);
+    // The rows are all the root's children: deleting them at once saves
+    // renumbering the rows after each one.
+    if (remove) list.DeleteItem(kRootNode);
 }
 
 }  // namespace veltrin

@@ -1,144 +1,88 @@
 #include "events/CEventsView.h"
 
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <algorithm>
 
-#include "controls/CGroupDialog.h"
 #include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
-#include "controls/CSkinButton.h"
-#include "controls/CSplitter.h"
-#include "controls/CToolStrip.h"
 #include "controls/GroupTreeCommands.h"
-#include "controls/QtGroupTreeActions.h"
-#include "controls/QtSkinPainting.h"
 #include "controls/QtThemeIcons.h"
 #include "controls/StoredQString.h"
 #include "events/CEventDialog.h"
 #include "events/CEventList.h"
 #include "events/Countdown.h"
 #include "events/QtReminderWindows.h"
-#include "imaging/QtPicture.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "storage/Identifier.h"
 
 namespace veltrin {
 
-namespace {
-
-void notice(const char* text) {
-    messages().show(text, "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
-}
-
-bool confirm(const std::string& text, const char* caption) {
-    return messages().show(text, caption, Messages::Icon::Exclamation, Messages::Buttons::YesNo) ==
-           Messages::Answer::Yes;
-}
-
-}  // namespace
-
 CEventsView::CEventsView(EventStore& store, AppSettings& settings, QWidget* parent)
-    : CViewBase(QStringLiteral("Events"), parent),
+    : CTreeListView(QStringLiteral("Events"),
+                    {{kNewEvent, "New..."},
+                     {kEditEvent, "Edit..."},
+                     {kRemoveEvent, "Remove..."},
+                     {kEventUp, "Move up"},
+                     {kEventDown, "Move down"}},
+                    parent),
       store_(store),
       settings_(settings),
       windows_(new QtReminderWindows),
       dispatcher_(std::unique_ptr<ReminderPresenter>(windows_)) {
     setObjectName(QStringLiteral("CEventsView"));
-    groupIcons_ = GroupIconPixmaps();
-    windows_->setIcons(groupIcons_);
-
-    toolStrip_ = new CToolStrip(this);
-    AddGroupTreeCommands(*toolStrip_);
-    connect(toolStrip_, &CToolStrip::commandTriggered, this, &CEventsView::runGroupCommand);
-
-    tree_ = new CGroupTree(this);
-    tree_->setObjectName(QStringLiteral("groups"));
-    tree_->model().SetControlId(1000);
-    tree_->SetImageList(groupIcons_);
-    tree_->InsertColumn(0, QStringLiteral("Groups"), ColumnAlign::Left, 200);
-    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(tree_, &QWidget::customContextMenuRequested, this, &CEventsView::showTreeMenu);
+    windows_->setIcons(groupIcons());
 
     list_ = new CEventList(this);
     list_->setObjectName(QStringLiteral("events"));
     list_->model().SetControlId(1022);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, &CEventsView::showListMenu);
+    setRecordList(list_);
 
-    commentLabel_ = new QLabel(QStringLiteral("Comment"), this);
-    comment_ = new QPlainTextEdit(this);
-    comment_->setObjectName(QStringLiteral("comment"));
-    connect(comment_, &QPlainTextEdit::textChanged, this, [this] {
+    connect(commentBox(), &QPlainTextEdit::textChanged, this, [this] {
         if (settingComment_) return;
         const NodeHandle row = list_->model().GetSelectedItem();
         if (row == kNoNode) {
             settingComment_ = true;
-            comment_->clear();
+            commentBox()->clear();
             settingComment_ = false;
             return;
         }
         EventDetails d = list_->model().GetEventRecord<EventDetails>(row);
-        d.comment = StoredAfterEdit(comment_->toPlainText(), commentShown_, d.comment);
+        d.comment = StoredAfterEdit(commentBox()->toPlainText(), commentShown_, d.comment);
         list_->model().SetEventRecord(row, d);
     });
-
-    static const struct {
-        int command;
-        const char* text;
-    } buttons[] = {{kNewEvent, "New..."},
-                   {kEditEvent, "Edit..."},
-                   {kRemoveEvent, "Remove..."},
-                   {kEventUp, "Move up"},
-                   {kEventDown, "Move down"}};
-    for (std::size_t i = 0; i < buttons_.size(); ++i) {
-        auto* b = new CSkinButton(QString::fromLatin1(buttons[i].text), this);
-        b->setFocusPolicy(Qt::NoFocus);
-        const int command = buttons[i].command;
-        connect(b, &QAbstractButton::clicked, this, [this, command] { runEventCommand(command); });
-        buttons_[i] = b;
-    }
-
-    splitter_ = new CSplitter(this);
-    splitter_->setDragRange(200, 300);
-    connect(splitter_, &CSplitter::moved, this, [this](int) { layOut(); });
 
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("tick"));
     connect(timer_, &QTimer::timeout, this, &CEventsView::tick);
 
-    tree_->SetListener(this);
+    groupTree()->SetListener(this);
     list_->SetListener(this);
-    treeStyle_ = tree_->model().AddCellStyle(kStyleEditable);
-    const NodeHandle current = BuildEventGroupTree(tree_->model(), store_.groups);
-    tree_->model().SetAllCollapsed(false);
-    for (NodeHandle n = tree_->model().GetNextItem(kRootNode, kFirstChild); n != kNoNode;
-         n = tree_->model().NextInPreorder(n))
-        tree_->model().SetCellStyle(n, 0, treeStyle_);
-    if (current != kNoNode) tree_->model().SelectItem(current, 0, true);
+    const NodeHandle current = BuildEventGroupTree(groupTree()->model(), store_.groups);
+    groupTree()->model().SetAllCollapsed(false);
+    for (NodeHandle n = groupTree()->model().GetNextItem(kRootNode, kFirstChild); n != kNoNode;
+         n = groupTree()->model().NextInPreorder(n))
+        groupTree()->model().SetCellStyle(n, 0, groupStyle());
+    if (current != kNoNode) groupTree()->model().SelectItem(current, 0, true);
 }
 
 CEventsView::~CEventsView() {
     // The store outlives the view: its rows go back there.
     commitList();
-    tree_->SetListener(nullptr);
+    groupTree()->SetListener(nullptr);
     list_->SetListener(nullptr);
-}
-
-CSkinButton* CEventsView::commandButton(int command) const {
-    const int i = command - kNewEvent;
-    return i >= 0 && i < static_cast<int>(buttons_.size()) ? buttons_[static_cast<std::size_t>(i)] : nullptr;
 }
 
 // ---------------------------------------------------------------- list and store
 
 void CEventsView::fillList() {
-    const NodeHandle group = tree_->model().GetSelectedItem();
+    const NodeHandle group = groupTree()->model().GetSelectedItem();
     shownGroup_ = group;
     if (group == kNoNode) return;
-    const std::int32_t id = tree_->model().GetGroupId(group);
+    const std::int32_t id = groupTree()->model().GetGroupId(group);
     GroupTreeModel& list = list_->model();
     const std::int64_t now = clock().now();
     const EventTickContext context =
@@ -162,7 +106,7 @@ void CEventsView::fillList() {
 }
 
 void CEventsView::commitList() {
-    GroupTreeModel& groups = tree_->model();
+    GroupTreeModel& groups = groupTree()->model();
     const bool known = shownGroup_ != kNoNode && groups.IsValid(shownGroup_);
     const std::int32_t id = known ? groups.GetGroupId(shownGroup_) : 0;
     HandBackEventRows(store_, list_->model(), known ? &id : nullptr, true, true);
@@ -180,18 +124,18 @@ void CEventsView::showGroup(NodeHandle group) {
 EventViews CEventsView::saveState() {
     // An open cell editor ends with the loss of focus, as a click elsewhere would end it.
     if (QWidget* editor = list_->Editor()) editor->clearFocus();
-    if (QWidget* editor = tree_->Editor()) editor->clearFocus();
+    if (QWidget* editor = groupTree()->Editor()) editor->clearFocus();
     EventViews views;
     views.eventsList = &list_->model();
-    views.eventsGroups = &tree_->model();
+    views.eventsGroups = &groupTree()->model();
     return views;
 }
 
 void CEventsView::saveNow() { SaveEventsFromEventsView(store_, settings_.currentView, saveState()); }
 
 int CEventsView::shownIcon() const {
-    const NodeHandle group = tree_->model().GetSelectedItem();
-    return group != kNoNode ? tree_->model().GetItemImage(group, 0) : -1;
+    const NodeHandle group = groupTree()->model().GetSelectedItem();
+    return group != kNoNode ? groupTree()->model().GetItemImage(group, 0) : -1;
 }
 
 void CEventsView::showComment() {
@@ -199,12 +143,12 @@ void CEventsView::showComment() {
     commentShown_ =
         row != kNoNode ? FromStored(list_->model().GetEventRecord<EventDetails>(row).comment) : QString();
     settingComment_ = true;
-    comment_->setPlainText(commentShown_);
+    commentBox()->setPlainText(commentShown_);
     settingComment_ = false;
 }
 
 unsigned CEventsView::OnTreeNotify(const TreeNotification& n) {
-    if (n.sender == &tree_->model()) {
+    if (n.sender == &groupTree()->model()) {
         if (n.code == kNotifySelectionChanged) showGroup(n.node);
         return 0;
     }
@@ -236,55 +180,15 @@ void CEventsView::setTickPeriod(int tickMs) {
 
 // ---------------------------------------------------------------- commands
 
-void CEventsView::runGroupCommand(int command) {
-    switch (command) {
-    case kCmdCollapseAll:
-    case kCmdExpandAll:
-    case kCmdMoveUp:
-    case kCmdMoveDown: tree_->RunCommand(command); break;
-    case kCmdInsertAfter:
-    case kCmdInsertChild: newGroup(command); break;
-    case kCmdEditItem: editGroup(); break;
-    case kCmdDeleteItem: deleteGroup(); break;
-    default: break;
-    }
+void CEventsView::giveNewGroupId(NodeHandle node) {
+    GroupTreeModel& tree = groupTree()->model();
+    tree.SetGroupId(node, DrawUnusedGroupId(tree));
 }
 
-void CEventsView::newGroup(int command) {
-    CGroupDialog dialog("New event group", 0, 0, groupIcons_, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    GroupTreeModel& tree = tree_->model();
-    const std::int32_t id = DrawUnusedGroupId(tree);
-    InsertForCommand(tree, command, dialog.name(), dialog.iconIndex(), treeStyle_, [&](NodeHandle node) {
-        tree.SetGroupId(node, id);
-        tree.SetBold(node, dialog.bold());
-    });
-    saveNow();
-}
-
-void CEventsView::editGroup() {
-    GroupTreeModel& tree = tree_->model();
-    const NodeHandle node = tree.GetSelectedItem();
+void CEventsView::removeGroup() {
+    GroupTreeModel& tree = groupTree()->model();
+    const NodeHandle node = groupToRemove();
     if (node == kNoNode) return;
-    CGroupDialog dialog(tree.GetItemText(node, 0), tree.GetBold(node), tree.GetItemImage(node, 0),
-                        groupIcons_, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    tree.SetItemText(node, 0, dialog.name());
-    tree.SetBold(node, dialog.bold());
-    tree.SetItemImage(node, 0, dialog.iconIndex());
-    tree.SelectItem(node, 0, true);
-    saveNow();
-}
-
-void CEventsView::deleteGroup() {
-    GroupTreeModel& tree = tree_->model();
-    const NodeHandle node = tree.GetSelectedItem();
-    if (node == kNoNode) {
-        notice("No group selected!");
-        return;
-    }
-    if (!confirm("Are you sure to remove '" + tree.GetItemText(node, 0) + "' group ?", "Group removing..."))
-        return;
     // The events of the group and of every subgroup go with it.
     commitList();
     std::vector<std::int32_t> ids;
@@ -316,7 +220,7 @@ void CEventsView::runEventCommand(int command) {
 }
 
 void CEventsView::newEvent() {
-    const NodeHandle group = tree_->model().GetSelectedItem();
+    const NodeHandle group = groupTree()->model().GetSelectedItem();
     if (group == kNoNode) {
         notice("No group selected!");
         return;
@@ -326,7 +230,7 @@ void CEventsView::newEvent() {
     item.actual = 1;
     item.bold = 0;
     item.priority = 1;
-    item.details = NewEventDetails(tree_->model().GetGroupId(group), DrawIdentifier(), clock().now());
+    item.details = NewEventDetails(groupTree()->model().GetGroupId(group), DrawIdentifier(), clock().now());
     CEventDialog dialog(item, settings_.priorityColour, this);
     if (dialog.exec() != QDialog::Accepted) return;
     item = dialog.item();
@@ -349,7 +253,7 @@ void CEventsView::editEvent() {
         notice("No event item selected!");
         return;
     }
-    if (tree_->model().GetSelectedItem() == kNoNode) {
+    if (groupTree()->model().GetSelectedItem() == kNoNode) {
         notice("No group selected!");
         return;
     }
@@ -392,12 +296,6 @@ void CEventsView::moveSelectedEvent(int command) {
 
 // ---------------------------------------------------------------- menus
 
-void CEventsView::showTreeMenu(const QPoint& pos) {
-    CPopupMenu menu(this);
-    AddGroupTreeCommands(menu);
-    runGroupCommand(menu.execAt(tree_->mapToGlobal(pos)));
-}
-
 void CEventsView::showListMenu(const QPoint& pos) {
     CPopupMenu menu(this);
     const QIcon icon = NumberedIcon(286);
@@ -413,51 +311,10 @@ void CEventsView::showListMenu(const QPoint& pos) {
 // ---------------------------------------------------------------- looks
 
 void CEventsView::setListColours(const ListColours& colours) {
+    CTreeListView::setListColours(colours);
     list_->setListColours(colours);
-    const auto colour = [](const QColor& q) { return ColourFromRgb(FromQColor(q)); };
-    tree_->model().SetListColours(colour(colours.text), colour(colours.back));
-    QPalette p = comment_->palette();
-    p.setColor(QPalette::Text, colours.text);
-    p.setColor(QPalette::Base, colours.back);
-    comment_->setPalette(p);
-    tree_->viewport()->update();
 }
 
-void CEventsView::setToolbarColour(const QColor& colour) { toolStrip_->setStripColour(colour); }
-
-void CEventsView::setButtonTextColour(const QColor& colour) {
-    for (CSkinButton* b : buttons_) b->setTextColour(colour);
-}
-
-void CEventsView::setCommandFaces(const FacePixmaps& faces) {
-    AssignRowFaces({buttons_.begin(), buttons_.end()}, faces);
-    layOut();
-}
-
-void CEventsView::resizeEvent(QResizeEvent* event) {
-    CViewBase::resizeEvent(event);
-    layOut();
-}
-
-void CEventsView::layOut() {
-    const QRect area = contentRect();
-    const int x0 = area.left(), y0 = area.top(), w = area.width(), h = area.height();
-    if (splitter_->offset() == 0 && splitter_->x() == 0)
-        splitter_->placeAt(QRect(x0 + splitStart_, y0 + 10, CSplitter::kWidth, h - 20));
-    const int split = splitter_->x();
-    splitter_->setSpan(y0 + 10, std::max(0, h - 20));
-    const int treeBottom = y0 + 32 + (h - 32) / 2;
-    tree_->setGeometry(QRect(QPoint(x0 + 10, y0 + 32), QPoint(split - 1, treeBottom)));
-    // The frame's inside, not the viewport: a hidden view's viewport keeps its old size until shown.
-    tree_->model().SetColumnWidth(0, tree_->contentsRect().width());
-    toolStrip_->setGeometry(x0 + 10, y0 + 10, split - x0 - 10, CToolStrip::kHeight);
-    commentLabel_->setGeometry(x0 + 10, treeBottom + 1, split - x0 - 10, 30);
-    comment_->setGeometry(QRect(QPoint(x0 + 10, treeBottom + 31), QPoint(split - 1, y0 + h - 11)));
-    const int listLeft = split + CSplitter::kWidth;
-    for (std::size_t i = 0; i < buttons_.size(); ++i)
-        buttons_[i]->setGeometry(listLeft + static_cast<int>(i) * 100, y0 + 10, 100, 30);
-    list_->setGeometry(QRect(QPoint(listLeft, y0 + 40), QPoint(x0 + w - 11, y0 + h - 11)));
-    FitEventColumns(list_->model(), list_->width());
-}
+void CEventsView::listPlaced() { FitEventColumns(list_->model(), list_->width()); }
 
 }  // namespace veltrin

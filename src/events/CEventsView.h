@@ -1,31 +1,24 @@
 #pragma once
 
 #include <QPixmap>
-#include <array>
 #include <vector>
 
-#include "controls/CViewBase.h"
+#include "controls/CTreeListView.h"
 #include "controls/GroupTreeModel.h"
 #include "events/EventTrees.h"
 #include "events/ReminderDispatcher.h"
 
-class QLabel;
-class QPlainTextEdit;
 class QTimer;
 
 namespace veltrin {
 
 struct AppSettings;
 class CEventList;
-class CGroupTree;
-class CSkinButton;
-class CSplitter;
-class CToolStrip;
 class QtReminderWindows;
 
 // The Events view of the main window: the group tree with its comment box on
 // the left, the selected group's events on the right.
-class CEventsView : public CViewBase, private GroupTreeListener {
+class CEventsView : public CTreeListView, private GroupTreeListener {
     Q_OBJECT
 public:
     // Commands of the event buttons and the list's menu.
@@ -48,25 +41,18 @@ public:
     void viewShown(int tickMs) override;
     void viewHidden() override;
     void setListColours(const ListColours& colours) override;
-    void setToolbarColour(const QColor& colour) override;
-    void setButtonTextColour(const QColor& colour) override;
-    void setCommandFaces(const FacePixmaps& faces) override;
 
-    void runGroupCommand(int command);
+    void runListCommand(int command) override { runEventCommand(command); }
     void runEventCommand(int command);
     // One tick of the view timer.
     void tick();
 
-    CGroupTree* groupTree() const { return tree_; }
     CEventList* eventList() const { return list_; }
-    QPlainTextEdit* commentBox() const { return comment_; }
-    CToolStrip* toolStrip() const { return toolStrip_; }
-    CSkinButton* commandButton(int command) const;
     QTimer* tickTimer() const { return timer_; }
     QtReminderWindows& reminderWindows() const { return *windows_; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void listPlaced() override;
 
 private:
     unsigned OnTreeNotify(const TreeNotification& n) override;
@@ -74,36 +60,26 @@ private:
     void showGroup(NodeHandle group);
     void showComment();
     void saveNow();
-    void newGroup(int command);
-    void editGroup();
-    void deleteGroup();
+    const char* newGroupName() const override { return "New event group"; }
+    void giveNewGroupId(NodeHandle node) override;
+    void removeGroup() override;
+    void groupsChanged() override { saveNow(); }
     void newEvent();
     void editEvent();
     void removeEvent();
     void moveSelectedEvent(int command);
     int shownIcon() const;
-    void layOut();
-    void showTreeMenu(const QPoint& pos);
     void showListMenu(const QPoint& pos);
 
     EventStore& store_;
     AppSettings& settings_;
-    std::vector<QPixmap> groupIcons_;
-    CToolStrip* toolStrip_;
-    CGroupTree* tree_;
     CEventList* list_;
-    QLabel* commentLabel_;
-    QPlainTextEdit* comment_;
-    std::array<CSkinButton*, 5> buttons_{};
-    CSplitter* splitter_;
     QTimer* timer_;
     QtReminderWindows* windows_;  // owned by dispatcher_
     ReminderDispatcher dispatcher_;
     NodeHandle shownGroup_ = kNoNode;
     QString commentShown_;
     bool settingComment_ = false;
-    int splitStart_ = 260;
-    int treeStyle_ = -1;
 };
 
 }  // namespace veltrin

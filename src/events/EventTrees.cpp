@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "controls/GroupTreeCommands.h"
 #include "controls/TreeRecords.h"
 #include "events/Countdown.h"
 #include "settings/ViewIndex.h"
@@ -164,14 +165,7 @@ void HandBackEventRowsInPlace(EventStore& store, GroupTreeModel& list, bool remo
 }
 
 std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree) {
-    for (;;) {
-        const std::int32_t id = DrawIdentifier();
-        bool used = false;
-        for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode && !used;
-             n = tree.NextInPreorder(n))
-            used = tree.GetGroupId(n) == id;
-        if (!used) return id;
-    }
+    return DrawUnusedId(tree, &GroupTreeModel::GetGroupId, DrawIdentifier);
 }
 
 namespace {

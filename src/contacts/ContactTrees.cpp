@@ -1,6 +1,7 @@
 #include "contacts/ContactTrees.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "controls/GroupTreeCommands.h"
 #include "controls/TreeRecords.h"
@@ -32,20 +33,21 @@ std::vector<int> ColumnFields(const GroupTreeModel& list) {
     return fields;
 }
 
-void FillCells(GroupTreeModel& list, NodeHandle row, const ContactItem& item, const std::vector<int>& fields,
-               int editStyle) {
-    // Either order fills the same cells; from the last one measured faster.
-    for (std::size_t c = fields.size(); c-- > 0;)
-        list.SetItemText(
-            row, static_cast<int>(c),
-            fields[c] >= 0 ? std::string(item.fields[static_cast<std::size_t>(fields[c])]) : std::string());
-    if (!fields.empty()) list.SetCellStyle(row, 0, editStyle);
+// The row's text for each column; the views point into the item.
+void RowTexts(const ContactItem& item, const std::vector<int>& fields, std::vector<std::string_view>& texts) {
+    texts.clear();
+    for (int f : fields)
+        texts.push_back(f >= 0 ? item.fields[static_cast<std::size_t>(f)] : std::string_view());
 }
 
 }  // namespace
 
 void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle) {
-    FillCells(list, row, list.GetContactRecord<ContactItem>(row), ColumnFields(list), editStyle);
+    const ContactItem item = list.GetContactRecord<ContactItem>(row);
+    std::vector<std::string_view> texts;
+    RowTexts(item, ColumnFields(list), texts);
+    for (std::size_t c = 0; c < texts.size(); ++c) list.SetItemText(row, static_cast<int>(c), texts[c]);
+    if (!texts.empty()) list.SetCellStyle(row, 0, editStyle);
 }
 
 int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t groupId, int editStyle) {
@@ -53,20 +55,25 @@ int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t
     NodeHandle current = kNoNode;
     int taken = 0;
     const std::vector<int> fields = ColumnFields(list);
-    std::vector<ContactItem> kept;
-    kept.reserve(store.contacts.size());
-    for (ContactItem& c : store.contacts) {
+    std::vector<std::string_view> texts;
+    // The contacts that stay close up in place, in their order.
+    auto& contacts = store.contacts;
+    auto kept = contacts.begin();
+    for (auto it = contacts.begin(); it != contacts.end(); ++it) {
+        ContactItem& c = *it;
         if (c.groupId != groupId) {
-            kept.push_back(std::move(c));
+            if (kept != it) *kept = std::move(c);
+            ++kept;
             continue;
         }
-        const NodeHandle row = list.InsertItem(kRootNode, kInsertLast, std::string(), 0);
-        FillCells(list, row, c, fields, editStyle);
+        RowTexts(c, fields, texts);
+        const NodeHandle row = list.InsertItemWithTexts(kRootNode, kInsertLast, texts, 0);
+        if (!fields.empty()) list.SetCellStyle(row, 0, editStyle);
         if (c.isCurrent) current = row;
         list.SetContactRecord(row, std::move(c));
         ++taken;
     }
-    store.contacts = std::move(kept);
+    contacts.erase(kept, contacts.end());
     if (current == kNoNode) current = list.GetNextItem(kRootNode, kFirstChild);
     list.SetRedraw(true);
     if (current != kNoNode) list.SelectItem(current, -1);

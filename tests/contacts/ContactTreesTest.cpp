@@ -59,11 +59,20 @@ TEST_F(ContactViewsTest, GroupTreeRoundTripsWithCollapseAndSelection) {
 }
 
 TEST_F(ContactViewsTest, RowsShowFieldsByHeadingAndGoBackWithTheirGroup) {
-    EXPECT_EQ(TakeContactsIntoList(store, list, 10, 0), 2);
-    ASSERT_EQ(store.contacts.size(), 2u);  // Bo and the orphan stay
+    list.InsertColumn(2, "No such field", ColumnAlign::Left, 100);
+    const int style = list.AddCellStyle(kStyleEditable);
+    EXPECT_EQ(TakeContactsIntoList(store, list, 10, style), 2);
+    ASSERT_EQ(store.contacts.size(), 2u);  // Bo and the orphan stay, in their order
+    EXPECT_EQ(store.contacts[0].fields[3], "Bo");
+    EXPECT_EQ(store.contacts[1].fields[3], "Orphan");
     const NodeHandle first = list.GetNextItem(kRootNode, kFirstChild);
     EXPECT_EQ(list.GetItemText(first, 0), "Ann Ltd");
     EXPECT_EQ(list.GetItemText(first, 1), "Ann");
+    EXPECT_EQ(list.GetItemText(first, 2), "");
+    EXPECT_EQ(list.GetItemImage(first, 0), 0);
+    EXPECT_EQ(list.GetCellStyle(first, 0), style);
+    EXPECT_EQ(list.GetCellStyle(first, 1), -1);
+    EXPECT_EQ(list.GetContactRecord<ContactItem>(first).fields[3], "Ann");
     // The contact stored as current is selected.
     EXPECT_EQ(list.GetItemText(list.GetSelectedItem(), 1), "Cy");
 
@@ -74,6 +83,21 @@ TEST_F(ContactViewsTest, RowsShowFieldsByHeadingAndGoBackWithTheirGroup) {
     EXPECT_EQ(store.contacts[2].fields[3], "Ann");
     EXPECT_EQ(store.contacts[2].isCurrent, 1);
     EXPECT_EQ(store.contacts[3].isCurrent, 0);
+}
+
+TEST_F(ContactViewsTest, RefillingARowShowsItsEditedRecord) {
+    const int style = list.AddCellStyle(kStyleEditable);
+    TakeContactsIntoList(store, list, 10, style);
+    const NodeHandle first = list.GetNextItem(kRootNode, kFirstChild);
+    ContactItem edited = list.GetContactRecord<ContactItem>(first);
+    edited.fields.set(ContactFieldRecordIndex("Company"), "");
+    edited.fields.set(ContactFieldRecordIndex("Name"), "Ann Marie");
+    list.SetContactRecord(first, edited);
+    list.SetCellStyle(first, 0, -1);
+    FillContactCells(list, first, style);
+    EXPECT_EQ(list.GetItemText(first, 0), "");  // an emptied field empties its cell
+    EXPECT_EQ(list.GetItemText(first, 1), "Ann Marie");
+    EXPECT_EQ(list.GetCellStyle(first, 0), style);
 }
 
 TEST_F(ContactViewsTest, SaveWritesEveryContactAndLeavesTheStoreAsItWas) {

@@ -462,7 +462,9 @@ void CMainDialog::EndSession() {
 void CMainDialog::closeOpenDialogs() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<QDialog*>(w);
-        if (dialog && dialog != this && dialog->isVisible()) dialog->done(QDialog::Rejected);
+        // Only what runs its own loop; a reminder window stays up.
+        if (dialog && dialog != this && dialog->isVisible() && dialog->isModal())
+            dialog->done(QDialog::Rejected);
     }
 }
 

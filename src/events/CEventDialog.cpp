@@ -108,8 +108,7 @@ CEventDialog::CEventDialog(const EventItem& item, Colour priorityColour, QWidget
     onTheLabel_ = new QLabel(QStringLiteral("on the"), this);
     dayOfMonthLabel_ = new QLabel(QStringLiteral("day of the month"), this);
     month_ = new QComboBox(this);
-    month_->addItems(names({"January", "February", "March", "April", "May", "June", "July", "August",
-                            "September", "October", "November", "December"}));
+    for (int m = 1; m <= 12; ++m) month_->addItem(QString::fromLatin1(MonthName(m)));
     month_->setCurrentIndex(ListRowOrFirst(s.annualMonth, 12));
     whichDaysLabel_ = new QLabel(QStringLiteral("Which days:"), this);
     whichDays_ = new QComboBox(this);
@@ -117,7 +116,8 @@ CEventDialog::CEventDialog(const EventItem& item, Colour priorityColour, QWidget
     whichDays_->setCurrentIndex(ListRowOrFirst(s.whichDays, 4));
     everyLabel_ = new QLabel(QStringLiteral("every"), this);
     weekday_ = new QComboBox(this);
-    weekday_->addItems(names({"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"}));
+    // Monday first; a row's weekday digit is the weekday plus one.
+    for (int r = 0; r < 7; ++r) weekday_->addItem(QString::fromLatin1(WeekdayName(WeekdayFromRow(r) - 1)));
     weekday_->setCurrentIndex(WeekdayRow(s.weekday));
 
     auto* scheduleRow = new QHBoxLayout;

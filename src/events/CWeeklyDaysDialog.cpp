@@ -7,6 +7,7 @@
 
 #include "controls/QtDialogButtons.h"
 #include "events/EventEditor.h"
+#include "events/LocalTime.h"
 
 namespace veltrin {
 
@@ -17,10 +18,8 @@ CWeeklyDaysDialog::CWeeklyDaysDialog(const std::string& days, QWidget* parent)
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("days"));
     const auto ticked = DayRowsFromSet(days);
-    static const char* const names[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
-                                        "Friday", "Saturday", "Sunday"};
     for (int r = 0; r < 7; ++r) {
-        auto* item = new QListWidgetItem(QString::fromLatin1(names[r]), list_);
+        auto* item = new QListWidgetItem(QString::fromLatin1(WeekdayName(WeekdayFromRow(r) - 1)), list_);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(ticked[static_cast<std::size_t>(r)] ? Qt::Checked : Qt::Unchecked);
     }

@@ -196,6 +196,9 @@ std::string FormatDateTime(const DateTime& f, const char* pattern) {
     return out;
 }
 
+const char* MonthName(int month) { return month >= 1 && month <= 12 ? kMonths[month - 1] : ""; }
+const char* WeekdayName(int weekday) { return weekday >= 0 && weekday <= 6 ? kWeekdays[weekday] : ""; }
+
 std::string FormatLocalTime(std::int64_t t, const char* pattern) {
     return FormatDateTime(BreakDownLocal(t), pattern);
 }

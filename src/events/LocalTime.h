@@ -66,6 +66,9 @@ private:
 // Expands %A %a %B %b %d %m %Y %H %M %S and %% with English names whatever
 // the locale; any other character is copied.
 std::string FormatDateTime(const DateTime& f, const char* pattern);
+// The English names the patterns use: month 1..12, weekday 0 = Sunday.
+const char* MonthName(int month);
+const char* WeekdayName(int weekday);
 std::string FormatLocalTime(std::int64_t t, const char* pattern);
 
 // When TZ is unset, glibc checks /etc/localtime on every mktime call. This

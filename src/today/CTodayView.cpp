@@ -100,7 +100,6 @@ CTodayView::CTodayView(EventStore& store, AppSettings& settings, QWidget* parent
 
     dayFont_.setPixelSize(DayPanelLineStep(settings_.dayInfoFontSize));
     dateLabel_->setText(DateLabelText(calendar_->selectedDate()));
-    dateLabel_->repaint();
     cities_ = BuiltInCityTable();
     layOut();
 }
@@ -175,7 +174,7 @@ void CTodayView::SelectPeriod(int period) {
 
 EventTickContext CTodayView::tickContext() const {
     // The Today view's reminders carry the program's own icon (-1).
-    return list_->tickContext(settings_.showSeconds != 0, const_cast<ReminderDispatcher*>(&dispatcher_), -1);
+    return list_->tickContext(settings_.showSeconds != 0, &dispatcher_, -1);
 }
 
 void CTodayView::FillComingEvents() {
@@ -205,7 +204,7 @@ void CTodayView::onDateSelected() {
 }
 
 void CTodayView::DrawDayPanel() {
-    const CityInfo town = cities_.at(CurrentTownIndex(settings_.townIndex, cities_));
+    const CityInfo& town = cities_.at(CurrentTownIndex(settings_.townIndex, cities_));
     panelLines_ = DayPanelLines(town, clock().now(), settings_.showSeconds != 0);
     renderDayPanel();
     update();
@@ -214,7 +213,9 @@ void CTodayView::DrawDayPanel() {
 void CTodayView::renderDayPanel() {
     const int step = DayPanelLineStep(settings_.dayInfoFontSize);
     panelBack_ = panelColour();
-    panel_ = QImage(std::max(1, calendar_->width() - kMargin), kDayPanelHeight, QImage::Format_RGB32);
+    // Drawn every tick: the picture is made anew only when its size changes.
+    const QSize size(std::max(1, calendar_->width() - kMargin), kDayPanelHeight);
+    if (panel_.size() != size) panel_ = QImage(size, QImage::Format_RGB32);
     panel_.fill(panelBack_);
     QPainter p(&panel_);
     QFont font = dayFont_;
@@ -272,8 +273,8 @@ void CTodayView::showPeriodMenu(const QPoint& viewportPos) {
 
 unsigned CTodayView::OnTreeNotify(const TreeNotification& n) {
     unsigned answer = 0;
-    if (HandleEventListNotify(list_->model(), n, tickContext(), &answer)) return answer;
-    return 0;
+    HandleEventListNotify(list_->model(), n, tickContext(), &answer);
+    return answer;
 }
 
 int CTodayView::top() const { return header()->geometry().bottom() + 1; }

@@ -107,8 +107,8 @@ private:
     std::array<CSkinButton*, 4> periods_{};
     CEventList* list_;
     QTimer* tick_;
-    ReminderDispatcher dispatcher_;
-    int calRight_ = 0, calBottom_ = 0;  // in the view's coordinates, below the caption strip
+    mutable ReminderDispatcher dispatcher_;  // fires from const tick contexts
+    int calRight_ = 0, calBottom_ = 0;       // in the view's coordinates, below the caption strip
 };
 
 }  // namespace veltrin

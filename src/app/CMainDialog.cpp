@@ -41,6 +41,15 @@
 
 namespace veltrin {
 
+namespace {
+
+// The main buttons' captions, in ButtonIndex order; the tray menu names the
+// views the same way.
+const char* const kButtonCaptions[CMainDialog::kMainButtonCount] = {"Today",    "Diary",   "Notes", "Events",
+                                                                    "Contacts", "Options", "Info"};
+
+}  // namespace
+
 CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* parent)
     : QDialog(parent), data_(data) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -62,13 +71,11 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
 
     skin_ = std::make_unique<QtSkinAssets>();
 
-    static const char* const captions[kMainButtonCount] = {"Today",    "Diary",   "Notes", "Events",
-                                                           "Contacts", "Options", "Info"};
     for (int i = 0; i < kMainButtonCount; ++i) {
         const bool isView = i < kViewCount;
-        auto* b = new CSkinButton(QString::fromLatin1(captions[i]), this,
+        auto* b = new CSkinButton(QString::fromLatin1(kButtonCaptions[i]), this,
                                   isView ? CSkinButton::Kind::Radio : CSkinButton::Kind::Push);
-        b->setObjectName(QString::fromLatin1(captions[i]));
+        b->setObjectName(QString::fromLatin1(kButtonCaptions[i]));
         b->setFocusPolicy(Qt::NoFocus);
         buttons_[static_cast<std::size_t>(i)] = b;
         if (isView) connect(b, &QAbstractButton::clicked, this, [this, i] { onViewButton(i); });
@@ -237,12 +244,11 @@ void CMainDialog::showTrayMenu() {
     menu.addCommand(kTrayRestore, QStringLiteral("Restore Veltrin"),
                     ThemeIcon(QStringLiteral("view-fullscreen")));
     menu.addSeparator();
-    static const char* const views[kViewCount] = {"Today", "Diary", "Notes", "Events", "Contacts"};
     static const char* const icons[kViewCount] = {"office-calendar", "x-office-document",
                                                   "accessories-text-editor", "appointment-new",
                                                   "x-office-address-book"};
     for (int v = 0; v < kViewCount; ++v)
-        menu.addCommand(kTrayFirstView + v, QString::fromLatin1(views[v]),
+        menu.addCommand(kTrayFirstView + v, QString::fromLatin1(kButtonCaptions[v]),
                         ThemeIcon(QString::fromLatin1(icons[v])));
     menu.addSeparator();
     menu.addCommand(kTrayAbout, QStringLiteral("About Veltrin..."),

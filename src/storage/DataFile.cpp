@@ -153,21 +153,25 @@ void warnOfBackupFailure(const DataFileKind& kind, const std::string& path, cons
 
 bool storeDataFile(const DataFileKind& kind, const std::string& path, const ArchiveBody& body) {
     const std::uint32_t version = SharedVersion();
+    // Kept so a real change is not hashed a second time while it is written.
+    std::optional<DigestValue> stored;
     if (const std::optional<KnownFile> last = known(path)) {
         const std::optional<FileState> now = StateOfFile(path);
-        // Unchanged since, and the same bytes would go in: the file is as a store would leave it.
-        if (now && *now == last->state && digestOfStore(kind.signature, version, body) == last->digest)
-            return true;
+        if (now && *now == last->state) {
+            stored = digestOfStore(kind.signature, version, body);
+            // The same bytes would go in: the file is as a store would leave it.
+            if (*stored == last->digest) return true;
+        }
     }
     std::string backupWhy;
     const bool backedUp = BackUpBeforeReplace(path, clock().now(), backupWhy);
     Digest digest;
     FileState written;
-    if (!storeFile(path, kind.signature, version, body, nullptr, &digest, &written)) {
+    if (!storeFile(path, kind.signature, version, body, nullptr, stored ? nullptr : &digest, &written)) {
         messages().fileError("Unable to write configuration file!");
         return false;
     }
-    remember(path, written, digest.value());
+    remember(path, written, stored ? *stored : digest.value());
     if (!backedUp) warnOfBackupFailure(kind, path, backupWhy);
     return true;
 }

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
@@ -243,17 +242,13 @@ std::size_t RemoveStaleTemporaries(const std::string& dataFolder) {
         folders.push_back(BackupFolderOf(dataFolder) + "/" + day);
     std::size_t removed = 0;
     for (const std::string& folder : folders) {
-        DIR* dir = ::opendir(folder.c_str());
-        if (!dir) continue;
-        while (const dirent* e = ::readdir(dir)) {
-            const std::string name = e->d_name;
+        for (const std::string& name : NamesInFolder(folder)) {
             const std::string path = folder + "/" + name;
             struct stat st {};
             if (IsDataFileTemporary(name) && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
                 ::unlink(path.c_str()) == 0)
                 ++removed;
         }
-        ::closedir(dir);
     }
     return removed;
 }

@@ -7,8 +7,6 @@
 // disk is left out of both sides, while every step of the program's safe
 // store (temporary file, permissions, rename) stays in.
 #include <malloc.h>
-#include <sys/stat.h>
-#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -261,15 +259,13 @@ void timeLoads(benchmark::State& state, Load load) {
     }
 }
 
-double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-
 template <class Store>
 void registerCase(FileCase<Store>& c) {
     const std::string name = c.label;
     auto shape = [](benchmark::internal::Benchmark* b) {
         // The fastest of several runs: the machine is shared.
         b->Repetitions(5)
-            ->ComputeStatistics("min", fastest)
+            ->ComputeStatistics("min", bench::fastest)
             ->ReportAggregatesOnly(true)
             ->Unit(benchmark::kMillisecond);
     };
@@ -319,12 +315,7 @@ bool reportMemory(FileCase<Store>& c) {
 template <class Store>
 bool reportSpeed(std::map<std::string, double>& t, FileCase<Store>& c) {
     const std::string name = c.label;
-    auto best = [&t](const std::string& run) {
-        for (const auto& [key, value] : t)
-            if (key.rfind(run + "/", 0) == 0 && key.size() > 4 && key.compare(key.size() - 4, 4, "_min") == 0)
-                return value;
-        return 0.0;
-    };
+    auto best = [&t](const std::string& run) { return bench::bestTime(t, run); };
     bool ok = bench::reportTarget(name + " store vs plain write",
                                   best(name + " store") / best(name + " plain write"), 2.0);
     ok = bench::reportTarget(name + " load vs plain read", best(name + " load") / best(name + " plain read"),

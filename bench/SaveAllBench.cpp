@@ -4,7 +4,6 @@
 // The data folder is on the disk under /tmp, not on tmpfs: a save that
 // writes pays for its fsync calls there, as it does for a user, and the save
 // that finds nothing changed pays for every serialization it compares.
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -82,8 +81,6 @@ std::map<std::string, FileState> states() {
     return s;
 }
 
-double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,7 +101,7 @@ int main(int argc, char** argv) {
 
     auto shape = [](benchmark::internal::Benchmark* b) {
         b->Repetitions(5)
-            ->ComputeStatistics("min", fastest)
+            ->ComputeStatistics("min", bench::fastest)
             ->ReportAggregatesOnly(true)
             ->Unit(benchmark::kMillisecond);
     };
@@ -127,12 +124,7 @@ int main(int argc, char** argv) {
         }
     }));
     auto t = bench::runAll(argc, argv);
-    auto best = [&t](const std::string& run) {
-        for (const auto& [key, value] : t)
-            if (key.rfind(run + "/", 0) == 0 && key.size() > 4 && key.compare(key.size() - 4, 4, "_min") == 0)
-                return value;
-        return 0.0;
-    };
+    auto best = [&t](const std::string& run) { return bench::bestTime(t, run); };
     const double unchanged = best("SaveAll nothing changed"),
                  written = best("SaveAll writing all five files");
     if (unchanged <= 0 || written <= 0) return 1;

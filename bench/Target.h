@@ -2,7 +2,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,6 +34,24 @@ public:
     }
 };
 
+// CPU time of the calling thread: others on the shared machine do not add to it.
+inline double threadSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+// The fastest of several repetitions: the machine is shared.
+inline double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+// The fastest time runAll kept for a run (its "_min" aggregate); 0 when there is none.
+inline double bestTime(const std::map<std::string, double>& times, const std::string& run) {
+    for (const auto& [key, value] : times)
+        if (key.rfind(run + "/", 0) == 0 && key.size() > 4 && key.compare(key.size() - 4, 4, "_min") == 0)
+            return value;
+    return 0.0;
+}
+
 inline std::map<std::string, double> runAll(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     CollectingReporter reporter;
@@ -41,3 +61,11 @@ inline std::map<std::string, double> runAll(int argc, char** argv) {
 }
 
 }  // namespace veltrin::bench
+
+// Manual time, the fastest of `repetitions` runs, in milliseconds.
+#define VELTRIN_FASTEST(repetitions)                          \
+    UseManualTime()                                           \
+        ->Repetitions(repetitions)                            \
+        ->ComputeStatistics("min", ::veltrin::bench::fastest) \
+        ->ReportAggregatesOnly(true)                          \
+        ->Unit(benchmark::kMillisecond)

@@ -34,7 +34,7 @@ int RunAgenda(const AgendaOptions& o, Output io) {
     if (!moment) return BadArguments(io, MalformedMomentMessage(o.at));
     const std::int64_t now = *moment;
     const std::optional<CivilDate> date = DateOrDayOf(o.date, now);
-    if (!date) return BadArguments(io, "malformed date '" + o.date + "' (expected YYYY-MM-DD)");
+    if (!date) return BadArguments(io, MalformedDateMessage(o.date));
     const char* const names[] = {"day", "week", "month", "year"};
     int period = -1;
     for (int p = kPeriodDay; p <= kPeriodYear; ++p)

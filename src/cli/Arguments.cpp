@@ -39,6 +39,15 @@ std::string MalformedMomentMessage(const std::string& text) {
     return "malformed time '" + text + "' (expected \"YYYY-MM-DD HH:MM:SS\")";
 }
 
+std::string MalformedDateMessage(const std::string& text) {
+    return "malformed date '" + text + "' (expected YYYY-MM-DD)";
+}
+
+std::string UnknownTownMessage(long long town, int townCount) {
+    return "unknown town index " + std::to_string(town) + " (valid: 0 to " + std::to_string(townCount - 1) +
+           ")";
+}
+
 std::optional<std::int64_t> ParseLocalDateTime(const std::string& text) {
     if (text.size() != 19 || text[10] != ' ' || text[13] != ':' || text[16] != ':') return std::nullopt;
     const std::optional<CivilDate> date = ParseDate(text.substr(0, 10));

@@ -11,7 +11,12 @@ namespace veltrin::cli {
 namespace {
 
 int RunBackups(const std::string& dataFolder, Output io) {
-    const std::vector<std::string> days = BackupDays(dataFolder);
+    std::string why;
+    const std::vector<std::string> days = BackupDays(dataFolder, &why);
+    if (!why.empty()) {
+        io.err << "veltrin-data: cannot read " << BackupFolderOf(dataFolder) << ": " << why << '\n';
+        return 1;
+    }
     for (const std::string& day : days) {
         const std::string folder = BackupFolderOf(dataFolder) + "/" + day;
         for (const DataFileKind* kind : kDataFileKinds) {

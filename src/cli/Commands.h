@@ -59,6 +59,10 @@ std::optional<std::int64_t> ParseLocalDateTime(const std::string& text);
 std::optional<std::int64_t> MomentOrNow(const std::string& text);
 // The complaint about an --at that is not such a moment.
 std::string MalformedMomentMessage(const std::string& text);
+// The complaint about a --date that is not YYYY-MM-DD.
+std::string MalformedDateMessage(const std::string& text);
+// The complaint about a --town that is not a row of a table of townCount.
+std::string UnknownTownMessage(long long town, int townCount);
 
 // The whole program, arguments without the program name.
 int RunVeltrinData(const std::vector<std::string>& args, Output io);

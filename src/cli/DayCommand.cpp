@@ -18,9 +18,7 @@ struct DayOptions {
 
 int RunDay(const DayOptions& o, Output io) {
     const CityTable table = BuiltInCityTable();
-    if (!table.contains(o.town))
-        return BadArguments(io, "unknown town index " + std::to_string(o.town) + " (valid: 0 to " +
-                                    std::to_string(table.count() - 1) + ")");
+    if (!table.contains(o.town)) return BadArguments(io, UnknownTownMessage(o.town, table.count()));
     const std::optional<std::int64_t> moment = MomentOrNow(o.at);
     if (!moment) return BadArguments(io, MalformedMomentMessage(o.at));
     const std::int64_t now = *moment;

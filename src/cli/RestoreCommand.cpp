@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 #include <sys/stat.h>
@@ -25,7 +26,7 @@ std::string DataFileNames() {
 }
 
 int RunRestore(const RestoreOptions& o, Output io) {
-    if (!ParseDate(o.date)) return BadArguments(io, "malformed date '" + o.date + "' (expected YYYY-MM-DD)");
+    if (!ParseDate(o.date)) return BadArguments(io, MalformedDateMessage(o.date));
     const DataFileKind* only = nullptr;
     if (!o.file.empty()) {
         only = DataFileKindNamed(o.file);
@@ -34,8 +35,8 @@ int RunRestore(const RestoreOptions& o, Output io) {
                                 "unknown file '" + o.file + "' (expected one of " + DataFileNames() + ")");
     }
     const std::string day = BackupFolderOf(o.data) + "/" + o.date;
-    struct stat st {};
-    if (::lstat(day.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    const std::vector<std::string> days = BackupDays(o.data);
+    if (std::find(days.begin(), days.end(), o.date) == days.end()) {
         io.err << "veltrin-data: there is no backup of " << o.date << " in " << BackupFolderOf(o.data)
                << ".\n";
         return 1;
@@ -67,6 +68,7 @@ int RunRestore(const RestoreOptions& o, Output io) {
     for (const DataFileKind* kind : kinds) {
         const std::string path = o.data + "/" + kind->fileName;
         std::string aside;
+        struct stat st {};
         if (::lstat(path.c_str(), &st) == 0) {
             aside = KeepCopyAside(path, ".before-restore");
             if (aside.empty()) {

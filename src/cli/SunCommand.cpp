@@ -24,11 +24,9 @@ nlohmann::ordered_json Minutes(double m) {
 
 int RunSun(const SunOptions& o, Output io) {
     const CityTable table = BuiltInCityTable();
-    if (!table.contains(o.town))
-        return BadArguments(io, "unknown town index " + std::to_string(o.town) + " (valid: 0 to " +
-                                    std::to_string(table.count() - 1) + ")");
+    if (!table.contains(o.town)) return BadArguments(io, UnknownTownMessage(o.town, table.count()));
     const std::optional<CivilDate> given = DateOrDayOf(o.date, clock().now());
-    if (!given) return BadArguments(io, "malformed date '" + o.date + "' (expected YYYY-MM-DD)");
+    if (!given) return BadArguments(io, MalformedDateMessage(o.date));
     const CivilDate date = *given;
 
     const CityInfo town = table.at(static_cast<int>(o.town));

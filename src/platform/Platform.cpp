@@ -67,8 +67,7 @@ void setAutostart(Autostart* a) { services().autostart = a ? a : &services().xdg
 
 bool OpenWithShell(const std::string& target) {
     if (shell().open(target)) return true;
-    messages().show("Cannot open \"" + target + "\".", "Veltrin", Messages::Icon::Exclamation,
-                    Messages::Buttons::Ok);
+    messages().fileError("Cannot open \"" + target + "\".");
     return false;
 }
 

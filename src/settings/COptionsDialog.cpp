@@ -41,13 +41,21 @@ void SelectStored(QComboBox* box, const std::string& stored) {
     box->setCurrentIndex(box->findData(QByteArray::fromStdString(stored)));
 }
 
-QCheckBox* StyledCheck(const QString& text, const char* name, void (QFont::*style)(bool)) {
+QCheckBox* StyledCheck(const QString& text, const QString& name, void (QFont::*style)(bool)) {
     auto* box = new QCheckBox(text);
-    box->setObjectName(QLatin1String(name));
+    box->setObjectName(name);
     QFont f = box->font();
     (f.*style)(true);
     box->setFont(f);
     return box;
+}
+
+CColourPicker* makePicker(const QString& name, Colour colour, Colour automatic, const QString& caption = {}) {
+    auto* picker = new CColourPicker(nullptr, caption);
+    picker->setObjectName(name);
+    picker->setColour(colour);
+    picker->setAutomaticColour(automatic);
+    return picker;
 }
 
 }  // namespace
@@ -96,22 +104,20 @@ COptionsDialog::COptionsDialog(const AppSettings& settings, QWidget* parent) : Q
 
     // The three fonts, the header gradient and its preview.
     auto* fonts = new QGridLayout;
+    std::vector<std::string> installed;
+    for (const QString& family : QFontDatabase::families()) installed.push_back(ToStored(family));
     buttonFont_ = addFontRow(fonts, 0, QStringLiteral("Button font:"), "buttonFont", start.buttonFont,
-                             defaults.buttonTextColour);
+                             defaults.buttonTextColour, installed);
     dayInfoFont_ = addFontRow(fonts, 2, QStringLiteral("Day Info font:"), "dayInfoFont", start.dayInfoFont,
-                              defaults.dayInfoTextColour);
+                              defaults.dayInfoTextColour, installed);
     headerFont_ = addFontRow(fonts, 4, QStringLiteral("Header font:"), "headerFont", start.headerFont,
-                             defaults.headerTextColour);
+                             defaults.headerTextColour, installed);
     fonts->addWidget(label(QStringLiteral("Header gradient color:")), 6, 0, 1, 2);
     auto* gradients = new QHBoxLayout;
-    gradient1_ = new CColourPicker(nullptr, QStringLiteral("Gradient 1"));
-    gradient1_->setObjectName(QStringLiteral("headerGradient1"));
-    gradient2_ = new CColourPicker(nullptr, QStringLiteral("Gradient 2"));
-    gradient2_->setObjectName(QStringLiteral("headerGradient2"));
-    gradient1_->setColour(start.headerGradient1);
-    gradient1_->setAutomaticColour(defaults.headerGradient1);
-    gradient2_->setColour(start.headerGradient2);
-    gradient2_->setAutomaticColour(defaults.headerGradient2);
+    gradient1_ = makePicker(QStringLiteral("headerGradient1"), start.headerGradient1,
+                            defaults.headerGradient1, QStringLiteral("Gradient 1"));
+    gradient2_ = makePicker(QStringLiteral("headerGradient2"), start.headerGradient2,
+                            defaults.headerGradient2, QStringLiteral("Gradient 2"));
     gradients->addWidget(gradient1_);
     gradients->addWidget(gradient2_);
     gradients->addStretch();
@@ -195,10 +201,7 @@ COptionsDialog::COptionsDialog(const AppSettings& settings, QWidget* parent) : Q
 
 CColourPicker* COptionsDialog::addPicker(QGridLayout* grid, int row, const QString& label, const char* name,
                                          Colour colour, Colour automatic) {
-    auto* picker = new CColourPicker;
-    picker->setObjectName(QLatin1String(name));
-    picker->setColour(colour);
-    picker->setAutomaticColour(automatic);
+    CColourPicker* picker = makePicker(QLatin1String(name), colour, automatic);
     picker->setMinimumWidth(48);
     grid->addWidget(new QLabel(label), row, 0);
     grid->addWidget(picker, row, 1);
@@ -207,13 +210,12 @@ CColourPicker* COptionsDialog::addPicker(QGridLayout* grid, int row, const QStri
 
 COptionsDialog::FontRow COptionsDialog::addFontRow(QGridLayout* grid, int row, const QString& label,
                                                    const char* name, const FontControls& font,
-                                                   Colour automatic) {
+                                                   Colour automatic,
+                                                   const std::vector<std::string>& installed) {
     const QString prefix = QLatin1String(name);
     FontRow r;
     r.face = new QComboBox;
     r.face->setObjectName(prefix + QStringLiteral("Face"));
-    std::vector<std::string> installed;
-    for (const QString& family : QFontDatabase::families()) installed.push_back(ToStored(family));
     AddStoredEntries(r.face, FontFaceEntries(installed, font.face));
     SelectStored(r.face, font.face);
     r.face->setMinimumContentsLength(14);
@@ -229,20 +231,15 @@ COptionsDialog::FontRow COptionsDialog::addFontRow(QGridLayout* grid, int row, c
     if (listed < 0) r.size->setEditText(QString::fromStdString(font.sizeText));
     r.size->setMinimumContentsLength(3);
 
-    r.bold = StyledCheck(QStringLiteral("Bold"), "", &QFont::setBold);
-    r.bold->setObjectName(prefix + QStringLiteral("Bold"));
-    r.italic = StyledCheck(QStringLiteral("Italic"), "", &QFont::setItalic);
-    r.italic->setObjectName(prefix + QStringLiteral("Italic"));
-    r.underline = StyledCheck(QStringLiteral("Underline"), "", &QFont::setUnderline);
-    r.underline->setObjectName(prefix + QStringLiteral("Underline"));
+    r.bold = StyledCheck(QStringLiteral("Bold"), prefix + QStringLiteral("Bold"), &QFont::setBold);
+    r.italic = StyledCheck(QStringLiteral("Italic"), prefix + QStringLiteral("Italic"), &QFont::setItalic);
+    r.underline =
+        StyledCheck(QStringLiteral("Underline"), prefix + QStringLiteral("Underline"), &QFont::setUnderline);
     r.bold->setChecked(font.bold);
     r.italic->setChecked(font.italic);
     r.underline->setChecked(font.underline);
 
-    r.text = new CColourPicker;
-    r.text->setObjectName(prefix + QStringLiteral("Text"));
-    r.text->setColour(font.text);
-    r.text->setAutomaticColour(automatic);
+    r.text = makePicker(prefix + QStringLiteral("Text"), font.text, automatic);
     r.text->setMinimumWidth(48);
 
     grid->addWidget(new QLabel(label), row, 0, 1, 2);
@@ -292,7 +289,6 @@ OptionsControls COptionsDialog::controls() const {
 }
 
 void COptionsDialog::refreshPreview() {
-    if (!preview_) return;
     const FontControls f = fontOf(headerFont_);
     preview_->setFont(QtFontFromSetting({f.face, ParseSizeText(f.sizeText), f.bold, f.italic, f.underline}));
     preview_->setTextColour(QColorFromColour(f.text));

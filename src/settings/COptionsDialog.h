@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "settings/OptionsRules.h"
 
@@ -47,7 +48,7 @@ private:
     CColourPicker* addPicker(QGridLayout* grid, int row, const QString& label, const char* name,
                              Colour colour, Colour automatic);
     FontRow addFontRow(QGridLayout* grid, int row, const QString& label, const char* name,
-                       const FontControls& font, Colour automatic);
+                       const FontControls& font, Colour automatic, const std::vector<std::string>& installed);
     FontControls fontOf(const FontRow& row) const;
     void refreshPreview();
 

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,19 +14,6 @@ namespace veltrin {
 
 namespace {
 
-// The names in a folder, without "." and "..". Empty when it cannot be read.
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return names;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(dir);
-    return names;
-}
-
 struct DayContents {
     bool onlyOurs = true;  // nothing but data files and their temporaries
     bool hasCopy = false;
@@ -35,7 +21,7 @@ struct DayContents {
 
 DayContents contentsOf(const std::string& dayFolder) {
     DayContents c;
-    for (const std::string& name : namesIn(dayFolder)) {
+    for (const std::string& name : NamesInFolder(dayFolder)) {
         struct stat st {};
         const bool regular = ::lstat((dayFolder + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
         if (regular && IsDataFileName(name))
@@ -48,7 +34,7 @@ DayContents contentsOf(const std::string& dayFolder) {
 
 // Removes our files only, so that the folder stays if anything else came in.
 void removeDay(const std::string& dayFolder) {
-    for (const std::string& name : namesIn(dayFolder))
+    for (const std::string& name : NamesInFolder(dayFolder))
         if (IsDataFileName(name) || IsDataFileTemporary(name)) ::unlink((dayFolder + "/" + name).c_str());
     ::rmdir(dayFolder.c_str());
 }
@@ -82,10 +68,10 @@ bool IsBackupDayName(const std::string& name) {
     return month >= 1 && month <= 12 && day >= 1 && day <= 31;
 }
 
-std::vector<std::string> BackupDays(const std::string& dataFolder) {
+std::vector<std::string> BackupDays(const std::string& dataFolder, std::string* why) {
     const std::string folder = BackupFolderOf(dataFolder);
     std::vector<std::string> days;
-    for (const std::string& name : namesIn(folder)) {
+    for (const std::string& name : NamesInFolder(folder, why)) {
         struct stat st {};
         if (IsBackupDayName(name) && ::lstat((folder + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             days.push_back(name);

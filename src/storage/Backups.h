@@ -17,8 +17,9 @@ std::string BackupFolderOf(const std::string& dataFolder);
 std::string BackupDayOf(std::int64_t moment);
 bool IsBackupDayName(const std::string& name);
 
-// The day folders in the backup folder, oldest first.
-std::vector<std::string> BackupDays(const std::string& dataFolder);
+// The day folders in the backup folder, oldest first. why, when given, says
+// why a backup folder that is there could not be read.
+std::vector<std::string> BackupDays(const std::string& dataFolder, std::string* why = nullptr);
 
 // Copies the data file at path into the folder of moment's day unless a copy
 // is there already, through the same safe replace as every store, then prunes

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
@@ -153,21 +152,25 @@ void warnOfBackupFailure(const DataFileKind& kind, const std::string& path, cons
 
 bool storeDataFile(const DataFileKind& kind, const std::string& path, const ArchiveBody& body) {
     const std::uint32_t version = SharedVersion();
+    // Kept so a real change is not hashed a second time while it is written.
+    std::optional<DigestValue> stored;
     if (const std::optional<KnownFile> last = known(path)) {
         const std::optional<FileState> now = StateOfFile(path);
-        // Unchanged since, and the same bytes would go in: the file is as a store would leave it.
-        if (now && *now == last->state && digestOfStore(kind.signature, version, body) == last->digest)
-            return true;
+        if (now && *now == last->state) {
+            stored = digestOfStore(kind.signature, version, body);
+            // The same bytes would go in: the file is as a store would leave it.
+            if (*stored == last->digest) return true;
+        }
     }
     std::string backupWhy;
     const bool backedUp = BackUpBeforeReplace(path, clock().now(), backupWhy);
     Digest digest;
     FileState written;
-    if (!storeFile(path, kind.signature, version, body, nullptr, &digest, &written)) {
+    if (!storeFile(path, kind.signature, version, body, nullptr, stored ? nullptr : &digest, &written)) {
         messages().fileError("Unable to write configuration file!");
         return false;
     }
-    remember(path, written, digest.value());
+    remember(path, written, stored ? *stored : digest.value());
     if (!backedUp) warnOfBackupFailure(kind, path, backupWhy);
     return true;
 }
@@ -239,17 +242,13 @@ std::size_t RemoveStaleTemporaries(const std::string& dataFolder) {
         folders.push_back(BackupFolderOf(dataFolder) + "/" + day);
     std::size_t removed = 0;
     for (const std::string& folder : folders) {
-        DIR* dir = ::opendir(folder.c_str());
-        if (!dir) continue;
-        while (const dirent* e = ::readdir(dir)) {
-            const std::string name = e->d_name;
+        for (const std::string& name : NamesInFolder(folder)) {
             const std::string path = folder + "/" + name;
             struct stat st {};
             if (IsDataFileTemporary(name) && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
                 ::unlink(path.c_str()) == 0)
                 ++removed;
         }
-        ::closedir(dir);
     }
     return removed;
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -175,6 +176,21 @@ std::string KeepCopyAside(const std::string& path, const std::string& suffix) {
         return std::string();
     }
     return std::string();
+}
+
+std::vector<std::string> NamesInFolder(const std::string& folder, std::string* why) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) {
+        if (why && errno != ENOENT) *why = std::strerror(errno);
+        return names;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
 }  // namespace veltrin

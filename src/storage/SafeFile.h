@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace veltrin {
 
@@ -49,6 +50,10 @@ FileWriter CopyOfFile(const std::string& source);
 // named ".<fileName>.veltrin-tmp-" and six letters or digits; nothing else
 // has that name. A killed store leaves it behind.
 bool IsTemporaryOf(const std::string& name, const std::string& fileName);
+
+// The names in a folder, without "." and "..". Empty when it cannot be read;
+// why, when given, then says why, unless the folder is simply not there.
+std::vector<std::string> NamesInFolder(const std::string& folder, std::string* why = nullptr);
 
 // Keeps a copy of a file beside it under a name not yet in use (path +
 // suffix, then suffix-2, ...). Returns the copy's path, or an empty string

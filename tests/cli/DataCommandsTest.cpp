@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -500,6 +502,20 @@ TEST_F(BackupCommandsTest, BackupsListEveryCopyWithItsSizeAndWhetherItLoads) {
     EXPECT_EQ(none.status, 0);
     EXPECT_EQ(none.out, "");
     EXPECT_EQ(none.err, "veltrin-data: no backups in " + folder.data().string() + "/backup\n");
+}
+
+TEST_F(BackupCommandsTest, ABackupFolderThatCannotBeReadIsAFailureNotAnEmptyList) {
+    SaveOnThreeDays();
+    // Only its owner may look inside; the command runs as someone else.
+    test::MakeReadOnlyForOthers(folder.data(), folder.root);
+    std::filesystem::permissions(folder.data() / "backup", std::filesystem::perms::owner_all);
+    const std::string report = test::RunInChild([&] {
+        if (!test::DropRoot()) return std::string("could not drop root");
+        const Outcome r = Run({"backups"});
+        return std::to_string(r.status) + "|" + r.out + "|" + r.err;
+    });
+    EXPECT_EQ(report, "1||veltrin-data: cannot read " + folder.data().string() +
+                          "/backup: " + std::strerror(EACCES) + "\n");
 }
 
 TEST_F(BackupCommandsTest, RestorePutsADayBackAndKeepsWhatItReplaced) {

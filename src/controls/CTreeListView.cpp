@@ -134,11 +134,8 @@ void CTreeListView::showGroupMenu(const QPoint& pos) {
 }
 
 void CTreeListView::setListColours(const ListColours& colours) {
-    const auto colour = [](const QColor& q) { return ColourFromRgb(FromQColor(q)); };
     for (CGroupTree* t : {tree_, list_}) {
-        if (!t) continue;
-        t->model().SetListColours(colour(colours.text), colour(colours.back));
-        t->viewport()->update();
+        if (t) ApplyListColours(*t, colours.text, colours.back, colours.selectedText, colours.selectedBack);
     }
     QPalette p = comment_->palette();
     p.setColor(QPalette::Text, colours.text);

@@ -303,12 +303,7 @@ void CDocumentView::print() {
 void CDocumentView::viewHidden() { commitEditor(); }
 
 void CDocumentView::setListColours(const ListColours& c) {
-    QPalette p = tree_->palette();
-    p.setColor(QPalette::Text, c.text);
-    p.setColor(QPalette::Base, c.back);
-    p.setColor(QPalette::HighlightedText, c.selectedText);
-    p.setColor(QPalette::Highlight, c.selectedBack);
-    tree_->setPalette(p);
+    ApplyListColours(*tree_, c.text, c.back, c.selectedText, c.selectedBack);
 }
 
 void CDocumentView::setToolbarColour(const QColor& colour) {

@@ -114,9 +114,8 @@ void CContactsView::commentEdited() {
 }
 
 ContactViews CContactsView::saveState() {
-    // An open cell editor ends with the loss of focus, as a click elsewhere would end it.
-    if (QWidget* editor = contactList()->Editor()) editor->clearFocus();
-    if (QWidget* editor = groupTree()->Editor()) editor->clearFocus();
+    contactList()->FinishEdit();
+    groupTree()->FinishEdit();
     return ContactViews{&groupTree()->model(), &contactList()->model()};
 }
 
@@ -269,7 +268,7 @@ void CContactsView::removeGroup() {
     // The contacts of the group and of every group below it go with it.
     setUpdatesEnabled(false);
     handBack();
-    RemoveContactsOfGroups(store_, ContactSubtreeIds(tree, node));
+    RemoveContactsOfGroups(store_, SubtreeIds(tree, node, &GroupTreeModel::GetContactGroupId));
     tree.DeleteItem(node);
     if (!shownGroup_) showGroup();
     setUpdatesEnabled(true);

@@ -247,10 +247,12 @@ void CDocumentView::exportDocument(bool html) {
             path = dialog.selectedFiles().first();
     }
     if (path.isEmpty()) return;
-    const std::string text = html ? editor_->GetDocumentSource() : editor_->GetBodyText();
+    // A page that could not be read leaves the file alone rather than writing it empty.
+    bool read = false;
+    const std::string text = html ? editor_->GetDocumentSource(&read) : editor_->GetBodyText(&read);
     QSaveFile file(path);
     const bool ok =
-        file.open(QIODevice::WriteOnly) &&
+        read && file.open(QIODevice::WriteOnly) &&
         file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&
         file.commit();
     if (!ok) ShowNote("Cannot open file " + ToStored(path) + "!");
@@ -267,7 +269,10 @@ void CDocumentView::insertPicture() {
         return;
     }
     const QString mime = QMimeDatabase().mimeTypeForFile(path).name();
-    if (!mime.startsWith(QLatin1String("image/"))) return;
+    if (!mime.startsWith(QLatin1String("image/"))) {
+        ShowNote("Cannot open file " + ToStored(path) + "!");
+        return;
+    }
     editor_->InsertPicture(QStringLiteral("data:") + mime + QStringLiteral(";base64,") +
                            QString::fromLatin1(file.readAll().toBase64()));
 }

@@ -276,17 +276,19 @@ std::string CHtmlEditor::GetBodyHtml() {
     return body.ok ? body.html : std::string();
 }
 
-std::string CHtmlEditor::GetBodyText() {
-    bool ok = false;
-    const QVariant v = evaluate(QStringLiteral("document.body?document.body.innerText:''"), &ok);
-    return ok ? ToStored(v.toString()) : std::string();
+std::string CHtmlEditor::GetBodyText(bool* ok) {
+    bool done = false;
+    const QVariant v = evaluate(QStringLiteral("document.body?document.body.innerText:''"), &done);
+    if (ok) *ok = done;
+    return done ? ToStored(v.toString()) : std::string();
 }
 
-std::string CHtmlEditor::GetDocumentSource() {
-    bool ok = false;
+std::string CHtmlEditor::GetDocumentSource(bool* ok) {
+    bool done = false;
     const QVariant v =
-        evaluate(QStringLiteral("'<!DOCTYPE html>\\n'+document.documentElement.outerHTML"), &ok);
-    return ok ? ToStored(v.toString()) : std::string();
+        evaluate(QStringLiteral("'<!DOCTYPE html>\\n'+document.documentElement.outerHTML"), &done);
+    if (ok) *ok = done;
+    return done ? ToStored(v.toString()) : std::string();
 }
 
 bool CHtmlEditor::SetDesignMode(bool on) {

@@ -1,12 +1,13 @@
 #include "documents/CNoteDialog.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QListWidget>
 
+#include "controls/QtDialogButtons.h"
 #include "controls/StoredQString.h"
 #include "documents/QtNoteIcons.h"
 #include "documents/Templates.h"
@@ -38,9 +39,8 @@ CNoteDialog::CNoteDialog(const std::string& storedName, bool bold, int icon, con
         icons_->addItem(new QListWidgetItem(QIcon(pictures[i]), QString::number(i + 1)));
     if (icon >= 0 && icon < icons_->count()) icons_->setCurrentRow(icon);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    AddOkCancelRow(this, buttons);
     auto* form = new QFormLayout(this);
     form->addRow(name_);
     form->addRow(bold_);

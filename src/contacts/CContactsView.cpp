@@ -173,7 +173,7 @@ void CContactsView::runListCommand(int command) {
 void CContactsView::newContact() {
     const NodeHandle group = groupTree()->model().GetSelectedItem();
     if (group == kNoNode) {
-        notice("No group selected!");
+        messages().fileError("No group selected!");
         return;
     }
     CPersonPropSheet sheet(ContactItem{}, this);
@@ -194,13 +194,13 @@ void CContactsView::newContact() {
 
 void CContactsView::editContact() {
     if (groupTree()->model().GetSelectedItem() == kNoNode) {
-        notice("No group selected!");
+        messages().fileError("No group selected!");
         return;
     }
     GroupTreeModel& list = contactList()->model();
     const NodeHandle row = list.GetSelectedItem();
     if (row == kNoNode) {
-        notice("No contact item selected!");
+        messages().fileError("No contact item selected!");
         return;
     }
     CPersonPropSheet sheet(list.GetContactRecord<ContactItem>(row), this);
@@ -216,7 +216,7 @@ void CContactsView::removeContact() {
     GroupTreeModel& list = contactList()->model();
     const NodeHandle row = list.GetSelectedItem();
     if (row == kNoNode) {
-        notice("No contact item selected!");
+        messages().fileError("No contact item selected!");
         return;
     }
     const std::string text =
@@ -229,7 +229,7 @@ void CContactsView::removeContact() {
 
 void CContactsView::moveContact(int command) {
     if (contactList()->model().GetSelectedItem() == kNoNode) {
-        notice("No contact item selected!");
+        messages().fileError("No contact item selected!");
         return;
     }
     MoveSelected(contactList()->model(), command == kContactUp ? kCmdMoveUp : kCmdMoveDown);

@@ -141,9 +141,7 @@ bool CHtmlEditor::SetDocumentHtml(const std::string& stored) {
 bool CHtmlEditor::LoadTemplateFile(const std::string& path) {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) return false;
-    changed_ = false;
-    copy_.clear();
-    return load(QByteArray::fromStdString(StoredTextToUtf8(file.readAll().toStdString())));
+    return SetDocumentHtml(file.readAll().toStdString());
 }
 
 bool CHtmlEditor::load(const QByteArray& utf8) {

@@ -153,7 +153,7 @@ void CNotesView::editNote(const std::string& name, bool bold, int icon, const st
 void CNotesView::removeNote() {
     const NodeHandle note = currentNode();
     if (note == kNoNode) {
-        messages().show("No note selected!", "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
+        messages().fileError("No note selected!");
         return;
     }
     GroupTreeModel& tree = this->tree()->model();

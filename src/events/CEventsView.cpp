@@ -217,7 +217,7 @@ void CEventsView::runEventCommand(int command) {
 void CEventsView::newEvent() {
     const NodeHandle group = groupTree()->model().GetSelectedItem();
     if (group == kNoNode) {
-        notice("No group selected!");
+        messages().fileError("No group selected!");
         return;
     }
     EventItem item;
@@ -245,11 +245,11 @@ void CEventsView::editEvent() {
     GroupTreeModel& list = list_->model();
     const NodeHandle row = list.GetSelectedItem();
     if (row == kNoNode) {
-        notice("No event item selected!");
+        messages().fileError("No event item selected!");
         return;
     }
     if (groupTree()->model().GetSelectedItem() == kNoNode) {
-        notice("No group selected!");
+        messages().fileError("No group selected!");
         return;
     }
     CEventDialog dialog(EventItemFromRow(list, row, true), settings_.priorityColour, this);
@@ -272,7 +272,7 @@ void CEventsView::removeEvent() {
     GroupTreeModel& list = list_->model();
     const NodeHandle row = list.GetSelectedItem();
     if (row == kNoNode) {
-        notice("No event item selected!");
+        messages().fileError("No event item selected!");
         return;
     }
     if (confirm("Are you sure to remove '" + list.GetItemText(row, kEventNameColumn) + "' event ?",
@@ -283,7 +283,7 @@ void CEventsView::removeEvent() {
 
 void CEventsView::moveSelectedEvent(int command) {
     if (list_->model().GetSelectedItem() == kNoNode) {
-        notice("No event item selected!");
+        messages().fileError("No event item selected!");
         return;
     }
     MoveSelected(list_->model(), command == kEventUp ? kCmdMoveUp : kCmdMoveDown);

@@ -12,6 +12,7 @@
 #include "controls/CGroupTree.h"
 #include "controls/GroupTreeCommands.h"
 #include "controls/QtGroupTreeActions.h"
+#include "controls/QtThemeIcons.h"
 
 using namespace veltrin;
 
@@ -25,10 +26,9 @@ public:
         tree_->InsertColumn(0, "Groups", ColumnAlign::Left, 260);
         tree_->InsertColumn(1, "Comment", ColumnAlign::Left, 200);
         tree_->InsertColumn(2, "Priority", ColumnAlign::Centre, 90);
-        EnsureIconTheme();
         std::vector<QPixmap> images;
         for (const char* name : {"folder", "text-x-generic", "appointment-new", "x-office-address-book"})
-            images.push_back(QIcon::fromTheme(name).pixmap(16, 16));
+            images.push_back(ThemeIcon(QString::fromLatin1(name)).pixmap(16, 16));
         tree_->SetImageList(images);
         const int editable = m.AddCellStyle(kStyleEditable);
         const int checked = m.AddCellStyle(kStyleEditable | kStyleCheck);

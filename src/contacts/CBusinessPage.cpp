@@ -17,8 +17,8 @@ CBusinessPage::CBusinessPage(QWidget* parent)
     addLine(QStringLiteral("Pho&ne:"), "Business Phone");
     addLine(QStringLiteral("Fa&x:"), "Business Fax");
     addLine(QStringLiteral("P&ager:"), "Pager");
-    webPage_ = addLine(QStringLiteral("Business &Web Page:"), "Business Web Page");
-    go_ = addGoButton(webPage_);
+    QLineEdit* webPage = addLine(QStringLiteral("Business &Web Page:"), "Business Web Page");
+    go_ = addGoButton(webPage);
 }
 
 }  // namespace veltrin

@@ -13,7 +13,6 @@ public:
     QPushButton* goButton() const { return go_; }
 
 private:
-    QLineEdit* webPage_;
     QPushButton* go_;
 };
 

@@ -114,9 +114,8 @@ void CContactsView::commentEdited() {
 }
 
 ContactViews CContactsView::saveState() {
-    // An open cell editor ends with the loss of focus, as a click elsewhere would end it.
-    if (QWidget* editor = contactList()->Editor()) editor->clearFocus();
-    if (QWidget* editor = groupTree()->Editor()) editor->clearFocus();
+    contactList()->FinishEdit();
+    groupTree()->FinishEdit();
     return ContactViews{&groupTree()->model(), &contactList()->model()};
 }
 
@@ -174,7 +173,7 @@ void CContactsView::runListCommand(int command) {
 void CContactsView::newContact() {
     const NodeHandle group = groupTree()->model().GetSelectedItem();
     if (group == kNoNode) {
-        notice("No group selected!");
+        messages().fileError("No group selected!");
         return;
     }
     CPersonPropSheet sheet(ContactItem{}, this);
@@ -195,13 +194,13 @@ void CContactsView::newContact() {
 
 void CContactsView::editContact() {
     if (groupTree()->model().GetSelectedItem() == kNoNode) {
-        notice("No group selected!");
+        messages().fileError("No group selected!");
         return;
     }
     GroupTreeModel& list = contactList()->model();
     const NodeHandle row = list.GetSelectedItem();
     if (row == kNoNode) {
-        notice("No contact item selected!");
+        messages().fileError("No contact item selected!");
         return;
     }
     CPersonPropSheet sheet(list.GetContactRecord<ContactItem>(row), this);
@@ -217,7 +216,7 @@ void CContactsView::removeContact() {
     GroupTreeModel& list = contactList()->model();
     const NodeHandle row = list.GetSelectedItem();
     if (row == kNoNode) {
-        notice("No contact item selected!");
+        messages().fileError("No contact item selected!");
         return;
     }
     const std::string text =
@@ -230,7 +229,7 @@ void CContactsView::removeContact() {
 
 void CContactsView::moveContact(int command) {
     if (contactList()->model().GetSelectedItem() == kNoNode) {
-        notice("No contact item selected!");
+        messages().fileError("No contact item selected!");
         return;
     }
     MoveSelected(contactList()->model(), command == kContactUp ? kCmdMoveUp : kCmdMoveDown);
@@ -269,7 +268,7 @@ void CContactsView::removeGroup() {
     // The contacts of the group and of every group below it go with it.
     setUpdatesEnabled(false);
     handBack();
-    RemoveContactsOfGroups(store_, ContactSubtreeIds(tree, node));
+    RemoveContactsOfGroups(store_, SubtreeIds(tree, node, &GroupTreeModel::GetContactGroupId));
     tree.DeleteItem(node);
     if (!shownGroup_) showGroup();
     setUpdatesEnabled(true);

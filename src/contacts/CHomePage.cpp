@@ -13,8 +13,8 @@ CHomePage::CHomePage(QWidget* parent)
     addLine(QStringLiteral("Pho&ne:"), "Home Phone");
     addLine(QStringLiteral("Fa&x:"), "Home Fax");
     addLine(QStringLiteral("Ce&llular:"), "Cellular");
-    webPage_ = addLine(QStringLiteral("Personal &Web Page:"), "Personal Web Page");
-    go_ = addGoButton(webPage_);
+    QLineEdit* webPage = addLine(QStringLiteral("Personal &Web Page:"), "Personal Web Page");
+    go_ = addGoButton(webPage);
 }
 
 }  // namespace veltrin

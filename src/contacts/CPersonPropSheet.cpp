@@ -1,13 +1,13 @@
 #include "contacts/CPersonPropSheet.h"
 
-#include <QDialogButtonBox>
-#include <QPushButton>
+#include <QBoxLayout>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "contacts/CBusinessPage.h"
 #include "contacts/CHomePage.h"
 #include "contacts/CPersonalPage.h"
+#include "controls/QtDialogButtons.h"
 
 namespace veltrin {
 
@@ -25,16 +25,11 @@ CPersonPropSheet::CPersonPropSheet(const ContactItem& item, QWidget* parent) : Q
                             static_cast<CContactPage*>(business_)})
         p->load(item_);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    AddOkCancelRow(this, buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
     resize(480, sizeHint().height());
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "contacts/DisplayName.h"
+#include "controls/StoredQString.h"
 
 namespace veltrin {
 
@@ -20,8 +21,6 @@ public:
         QComboBox::showPopup();
     }
 };
-
-std::string utf8(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
@@ -44,24 +43,25 @@ CPersonalPage::CPersonalPage(QWidget* parent)
 void CPersonalPage::load(const ContactItem& item) {
     loading_ = true;
     CContactPage::load(item);
-    automatic_ = DisplayNameAutomatic(utf8(display_->currentText()), utf8(first_->text()));
+    automatic_ = DisplayNameAutomatic(ToStored(display_->currentText()), ToStored(first_->text()));
     loading_ = false;
 }
 
 void CPersonalPage::namesChanged() {
     if (loading_ || !automatic_) return;
-    display_->setEditText(QString::fromStdString(
-        ComposeDisplayName(utf8(first_->text()), utf8(middle_->text()), utf8(last_->text()))));
+    display_->setEditText(FromStored(
+        ComposeDisplayName(ToStored(first_->text()), ToStored(middle_->text()), ToStored(last_->text()))));
 }
 
 void CPersonalPage::rebuildDisplayChoices() {
     const QString text = display_->currentText();
     const std::string composed =
-        ComposeDisplayName(utf8(first_->text()), utf8(middle_->text()), utf8(last_->text()));
+        ComposeDisplayName(ToStored(first_->text()), ToStored(middle_->text()), ToStored(last_->text()));
     display_->blockSignals(true);
     display_->clear();
-    for (const std::string& c : DisplayNameChoices(utf8(text), automatic_, composed, utf8(nickname_->text())))
-        display_->addItem(QString::fromStdString(c));
+    for (const std::string& c :
+         DisplayNameChoices(ToStored(text), automatic_, composed, ToStored(nickname_->text())))
+        display_->addItem(FromStored(c));
     display_->setCurrentIndex(-1);
     display_->setEditText(text);
     display_->blockSignals(false);

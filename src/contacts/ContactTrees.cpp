@@ -107,17 +107,6 @@ std::int32_t DrawUnusedContactGroupId(const GroupTreeModel& tree) {
     return DrawUnusedId(tree, &GroupTreeModel::GetContactGroupId, DrawIdentifier);
 }
 
-std::vector<std::int32_t> ContactSubtreeIds(const GroupTreeModel& tree, NodeHandle group) {
-    std::vector<std::int32_t> ids;
-    if (!tree.IsValid(group) || group == kRootNode) return ids;
-    const int depth = tree.GetDepth(group);
-    for (NodeHandle n = group; n != kNoNode; n = tree.NextInPreorder(n)) {
-        if (n != group && tree.GetDepth(n) <= depth) break;
-        ids.push_back(tree.GetContactGroupId(n));
-    }
-    return ids;
-}
-
 void RemoveContactsOfGroups(ContactStore& store, const std::vector<std::int32_t>& groupIds) {
     auto& c = store.contacts;
     c.erase(std::remove_if(c.begin(), c.end(),

@@ -36,8 +36,6 @@ void StoreColumnWidths(const GroupTreeModel& list, ContactColumns& columns);
 // A new group's id, drawn again while a group of the tree already has it.
 std::int32_t DrawUnusedContactGroupId(const GroupTreeModel& tree);
 
-// The ids of a group and of every group below it.
-std::vector<std::int32_t> ContactSubtreeIds(const GroupTreeModel& tree, NodeHandle group);
 // Deletes the contacts of the array that belong to one of the groups.
 void RemoveContactsOfGroups(ContactStore& store, const std::vector<std::int32_t>& groupIds);
 

@@ -57,7 +57,6 @@ void CColourPicker::paintEvent(QPaintEvent* event) {
     p.fillRect(swatch, QColorFromColour(colour_));
     p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     p.drawRect(swatch.adjusted(0, 0, -1, -1));
-    (void)event;
 }
 
 void CColourPicker::openPopup() {

@@ -661,4 +661,14 @@ void CGroupTree::finishDropDown() {
     model_.EndDropDown(text, value);
 }
 
+void ApplyListColours(CGroupTree& tree, const QColor& text, const QColor& back, const QColor& selectedText,
+                      const QColor& selectedBack) {
+    tree.model().SetListColours(ColourFromRgb(FromQColor(text)), ColourFromRgb(FromQColor(back)));
+    QPalette p = tree.palette();
+    p.setColor(QPalette::Highlight, selectedBack);
+    p.setColor(QPalette::HighlightedText, selectedText);
+    tree.setPalette(p);
+    tree.viewport()->update();
+}
+
 }  // namespace veltrin

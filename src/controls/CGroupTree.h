@@ -9,6 +9,7 @@
 
 #include "controls/GroupTreeModel.h"
 
+class QColor;
 class QComboBox;
 class QHeaderView;
 class QStandardItemModel;
@@ -100,5 +101,10 @@ private:
     bool syncingHeader_ = false;
     bool committing_ = false;
 };
+
+// Gives a tree the user's list colours: the model's for the rows it paints
+// itself, the palette's for the selected row.
+void ApplyListColours(CGroupTree& tree, const QColor& text, const QColor& back, const QColor& selectedText,
+                      const QColor& selectedBack);
 
 }  // namespace veltrin

@@ -101,10 +101,6 @@ void CTreeListView::editGroup() {
     groupsChanged();
 }
 
-void CTreeListView::notice(const char* text) {
-    messages().show(text, "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
-}
-
 bool CTreeListView::confirm(const std::string& text, const char* caption) {
     return messages().show(text, caption, Messages::Icon::Exclamation, Messages::Buttons::YesNo) ==
            Messages::Answer::Yes;
@@ -114,7 +110,7 @@ NodeHandle CTreeListView::groupToRemove() {
     const GroupTreeModel& tree = tree_->model();
     const NodeHandle node = tree.GetSelectedItem();
     if (node == kNoNode) {
-        notice("No group selected!");
+        messages().fileError("No group selected!");
         return kNoNode;
     }
     const std::string name = StoredTextToUtf8(tree.GetItemText(node, 0));
@@ -134,11 +130,8 @@ void CTreeListView::showGroupMenu(const QPoint& pos) {
 }
 
 void CTreeListView::setListColours(const ListColours& colours) {
-    const auto colour = [](const QColor& q) { return ColourFromRgb(FromQColor(q)); };
     for (CGroupTree* t : {tree_, list_}) {
-        if (!t) continue;
-        t->model().SetListColours(colour(colours.text), colour(colours.back));
-        t->viewport()->update();
+        if (t) ApplyListColours(*t, colours.text, colours.back, colours.selectedText, colours.selectedBack);
     }
     QPalette p = comment_->palette();
     p.setColor(QPalette::Text, colours.text);

@@ -62,8 +62,7 @@ protected:
     // The selected group once the user has confirmed its removal, else
     // kNoNode ("No group selected!" when none is selected).
     NodeHandle groupToRemove();
-    // The view's message boxes: a notice with OK, a question with Yes and No.
-    static void notice(const char* text);
+    // The view's question box, with Yes and No.
     static bool confirm(const std::string& text, const char* caption);
     // After a group was added or edited: the view stores its file.
     virtual void groupsChanged() = 0;

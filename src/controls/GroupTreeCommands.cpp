@@ -58,4 +58,16 @@ std::int32_t DrawUnusedId(const GroupTreeModel& tree, std::int32_t (GroupTreeMod
     }
 }
 
+std::vector<std::int32_t> SubtreeIds(const GroupTreeModel& tree, NodeHandle node,
+                                     std::int32_t (GroupTreeModel::*idOf)(NodeHandle) const) {
+    std::vector<std::int32_t> ids;
+    if (!tree.IsValid(node) || node == kRootNode) return ids;
+    const int depth = tree.GetDepth(node);
+    for (NodeHandle n = node; n != kNoNode; n = tree.NextInPreorder(n)) {
+        if (n != node && tree.GetDepth(n) <= depth) break;
+        ids.push_back((tree.*idOf)(n));
+    }
+    return ids;
+}
+
 }  // namespace veltrin

@@ -48,4 +48,8 @@ bool MoveSelected(GroupTreeModel& tree, int command);
 std::int32_t DrawUnusedId(const GroupTreeModel& tree, std::int32_t (GroupTreeModel::*idOf)(NodeHandle) const,
                           const std::function<std::int32_t()>& draw);
 
+// The ids, read through idOf, of a node and of every node below it, in pre-order.
+std::vector<std::int32_t> SubtreeIds(const GroupTreeModel& tree, NodeHandle node,
+                                     std::int32_t (GroupTreeModel::*idOf)(NodeHandle) const);
+
 }  // namespace veltrin

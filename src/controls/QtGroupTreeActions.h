@@ -20,8 +20,4 @@ QList<QAction*> CreateGroupTreeActions(QObject* owner);
 void AddGroupTreeCommands(CToolStrip& strip);
 void AddGroupTreeCommands(CPopupMenu& menu);
 
-// Icons come from the freedesktop theme; without a theme chosen by the
-// desktop, the bundled-with-the-system Tango theme is used.
-void EnsureIconTheme();
-
 }  // namespace veltrin

@@ -13,6 +13,7 @@
 #include "documents/Templates.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
+#include "storage/StoredText.h"
 
 namespace veltrin {
 
@@ -112,10 +113,10 @@ void CDiaryView::newPage(std::int32_t day) {
 void CDiaryView::deletePage() {
     GroupTreeModel& list = tree()->model();
     const NodeHandle page = currentNode();
-    if (page != kNoNode &&
-        messages().show("Are you sure to remove '" + list.GetItemText(page, 0) + "' diary ?",
-                        "diary removing...", Messages::Icon::Exclamation,
-                        Messages::Buttons::YesNo) == Messages::Answer::Yes) {
+    if (page != kNoNode && messages().show("Are you sure to remove '" +
+                                               StoredTextToUtf8(list.GetItemText(page, 0)) + "' diary ?",
+                                           "diary removing...", Messages::Icon::Exclamation,
+                                           Messages::Buttons::YesNo) == Messages::Answer::Yes) {
         setCurrent(kNoNode);
         clearEditor();
         TextPayload p = list.GetPagePayload(page);

@@ -82,17 +82,13 @@ void FillStrip(CToolStrip* strip, const ToolEntry (&entries)[N]) {
     }
 }
 
-void ShowNote(const std::string& text) {
-    messages().show(text, "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
-}
-
 }  // namespace
 
 CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBase(caption, parent) {
-    EnsureIconTheme();
     static const char* const bindings[3] = {"IDR_BINDING1_GIF", "IDR_BINDING2_GIF", "IDR_BINDING3_GIF"};
     for (int i = 0; i < 3; ++i)
-        binding_[i] = ToQImage(LoadResourcePicture(QString::fromLatin1(bindings[i]), QStringLiteral("GIF")));
+        binding_[i] = QPixmap::fromImage(
+            ToQImage(LoadResourcePicture(QString::fromLatin1(bindings[i]), QStringLiteral("GIF"))));
 
     splitter_ = new CSplitter(this);
     splitter_->setDragRange(200, 300);
@@ -173,7 +169,7 @@ void CDocumentView::focusEditor() { editor_->setFocus(); }
 std::string CDocumentView::templateBody(const std::string& name, TemplateUse use) {
     const std::string path = TemplateStartDocument(name);
     if (path.empty() || !editor_->LoadTemplateFile(path)) {
-        ShowNote(MissingTemplateMessage(name, use));
+        messages().fileError(MissingTemplateMessage(name, use));
         clearEditor();
         return std::string();
     }
@@ -182,14 +178,15 @@ std::string CDocumentView::templateBody(const std::string& name, TemplateUse use
 
 void CDocumentView::startWithTemplate(const std::string& name, TemplateUse use) {
     const std::string path = TemplateStartDocument(name);
-    if (path.empty() || !editor_->LoadTemplateFile(path)) ShowNote(MissingTemplateMessage(name, use));
+    if (path.empty() || !editor_->LoadTemplateFile(path))
+        messages().fileError(MissingTemplateMessage(name, use));
     editor_->ClearSelection();
     editor_->SetDesignMode(false);
 }
 
 bool CDocumentView::needDesign() {
     if (editor_->IsDesignMode()) return true;
-    ShowNote("Switch Design Mode to ON!");
+    messages().fileError("Switch Design Mode to ON!");
     return false;
 }
 
@@ -222,13 +219,13 @@ void CDocumentView::switchDesignMode() {
     commitEditor();
     editor_->SetDesignMode(!editor_->IsDesignMode());
     showRecord(current_);
-    ShowNote(editor_->IsDesignMode() ? "Design Mode switched ON!" : "Design Mode switched OFF!");
+    messages().fileError(editor_->IsDesignMode() ? "Design Mode switched ON!" : "Design Mode switched OFF!");
     if (!editor_->IsDesignMode()) store();
 }
 
 void CDocumentView::exportDocument(bool html) {
     if (current_ == kNoNode) {
-        ShowNote(noRecordMessage());
+        messages().fileError(noRecordMessage());
         return;
     }
     const QString suggested = FromStored(exportName(current_));
@@ -247,13 +244,15 @@ void CDocumentView::exportDocument(bool html) {
             path = dialog.selectedFiles().first();
     }
     if (path.isEmpty()) return;
-    const std::string text = html ? editor_->GetDocumentSource() : editor_->GetBodyText();
+    // A page that could not be read leaves the file alone rather than writing it empty.
+    bool read = false;
+    const std::string text = html ? editor_->GetDocumentSource(&read) : editor_->GetBodyText(&read);
     QSaveFile file(path);
     const bool ok =
-        file.open(QIODevice::WriteOnly) &&
+        read && file.open(QIODevice::WriteOnly) &&
         file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size()) &&
         file.commit();
-    if (!ok) ShowNote("Cannot open file " + ToStored(path) + "!");
+    if (!ok) messages().fileError("Cannot open file " + ToStored(path) + "!");
 }
 
 void CDocumentView::insertPicture() {
@@ -263,11 +262,14 @@ void CDocumentView::insertPicture() {
     if (path.isEmpty()) return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowNote("Cannot open file " + ToStored(path) + "!");
+        messages().fileError("Cannot open file " + ToStored(path) + "!");
         return;
     }
     const QString mime = QMimeDatabase().mimeTypeForFile(path).name();
-    if (!mime.startsWith(QLatin1String("image/"))) return;
+    if (!mime.startsWith(QLatin1String("image/"))) {
+        messages().fileError("Cannot open file " + ToStored(path) + "!");
+        return;
+    }
     editor_->InsertPicture(QStringLiteral("data:") + mime + QStringLiteral(";base64,") +
                            QString::fromLatin1(file.readAll().toBase64()));
 }
@@ -303,12 +305,7 @@ void CDocumentView::print() {
 void CDocumentView::viewHidden() { commitEditor(); }
 
 void CDocumentView::setListColours(const ListColours& c) {
-    QPalette p = tree_->palette();
-    p.setColor(QPalette::Text, c.text);
-    p.setColor(QPalette::Base, c.back);
-    p.setColor(QPalette::HighlightedText, c.selectedText);
-    p.setColor(QPalette::Highlight, c.selectedBack);
-    tree_->setPalette(p);
+    ApplyListColours(*tree_, c.text, c.back, c.selectedText, c.selectedBack);
 }
 
 void CDocumentView::setToolbarColour(const QColor& colour) {
@@ -356,13 +353,11 @@ void CDocumentView::paintEvent(QPaintEvent* event) {
                panel_);
     p.fillRect(caption_->geometry(), panel_);
     if (!binding_[0].isNull())
-        p.drawTiledPixmap(QRect(ed.left() - kBinding, ed.top(), kBinding, ed.height()),
-                          QPixmap::fromImage(binding_[0]));
+        p.drawTiledPixmap(QRect(ed.left() - kBinding, ed.top(), kBinding, ed.height()), binding_[0]);
     if (!binding_[1].isNull())
-        p.drawImage(QRect(ed.left() - kBinding, ed.top() - kBinding, kBinding, kBinding), binding_[1]);
+        p.drawPixmap(QRect(ed.left() - kBinding, ed.top() - kBinding, kBinding, kBinding), binding_[1]);
     if (!binding_[2].isNull())
-        p.drawTiledPixmap(QRect(ed.left(), ed.top() - kBinding, ed.width(), kBinding),
-                          QPixmap::fromImage(binding_[2]));
+        p.drawTiledPixmap(QRect(ed.left(), ed.top() - kBinding, ed.width(), kBinding), binding_[2]);
 }
 
 }  // namespace veltrin

@@ -100,7 +100,7 @@ private:
     QComboBox* fontSize_ = nullptr;
     QLabel* caption_ = nullptr;
     CSplitter* splitter_ = nullptr;
-    QImage binding_[3];
+    QPixmap binding_[3];  // made once: converting on every paint is slow
     QColor panel_ = QColor(0xe8, 0xf0, 0xfa);
     int splitOffset_ = 0;
     NodeHandle current_ = kNoNode;

@@ -141,9 +141,7 @@ bool CHtmlEditor::SetDocumentHtml(const std::string& stored) {
 bool CHtmlEditor::LoadTemplateFile(const std::string& path) {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) return false;
-    changed_ = false;
-    copy_.clear();
-    return load(QByteArray::fromStdString(StoredTextToUtf8(file.readAll().toStdString())));
+    return SetDocumentHtml(file.readAll().toStdString());
 }
 
 bool CHtmlEditor::load(const QByteArray& utf8) {
@@ -276,17 +274,19 @@ std::string CHtmlEditor::GetBodyHtml() {
     return body.ok ? body.html : std::string();
 }
 
-std::string CHtmlEditor::GetBodyText() {
-    bool ok = false;
-    const QVariant v = evaluate(QStringLiteral("document.body?document.body.innerText:''"), &ok);
-    return ok ? ToStored(v.toString()) : std::string();
+std::string CHtmlEditor::GetBodyText(bool* ok) {
+    bool done = false;
+    const QVariant v = evaluate(QStringLiteral("document.body?document.body.innerText:''"), &done);
+    if (ok) *ok = done;
+    return done ? ToStored(v.toString()) : std::string();
 }
 
-std::string CHtmlEditor::GetDocumentSource() {
-    bool ok = false;
+std::string CHtmlEditor::GetDocumentSource(bool* ok) {
+    bool done = false;
     const QVariant v =
-        evaluate(QStringLiteral("'<!DOCTYPE html>\\n'+document.documentElement.outerHTML"), &ok);
-    return ok ? ToStored(v.toString()) : std::string();
+        evaluate(QStringLiteral("'<!DOCTYPE html>\\n'+document.documentElement.outerHTML"), &done);
+    if (ok) *ok = done;
+    return done ? ToStored(v.toString()) : std::string();
 }
 
 bool CHtmlEditor::SetDesignMode(bool on) {

@@ -49,8 +49,9 @@ public:
     bool TakeChangedBody(std::string& html, int waitMs = kWaitMs);
 
     std::string GetBodyHtml();
-    std::string GetBodyText();
-    std::string GetDocumentSource();
+    // ok, when given, tells a failed or timed-out read from an empty page.
+    std::string GetBodyText(bool* ok = nullptr);
+    std::string GetDocumentSource(bool* ok = nullptr);
 
     bool SetDesignMode(bool on);
     bool IsDesignMode() const { return design_; }

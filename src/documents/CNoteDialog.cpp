@@ -1,22 +1,26 @@
 #include "documents/CNoteDialog.h"
 
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QListWidget>
 
+#include "controls/QtDialogButtons.h"
 #include "controls/StoredQString.h"
 #include "documents/QtNoteIcons.h"
 #include "documents/Templates.h"
 
 namespace veltrin {
 
-CNoteDialog::CNoteDialog(const QString& name, bool bold, int icon, const std::string& templateName,
+CNoteDialog::CNoteDialog(const std::string& storedName, bool bold, int icon, const std::string& templateName,
                          bool fallback, QWidget* parent)
     : QDialog(parent),
-      name_(new QLineEdit(name, this)),
+      storedName_(storedName),
+      shownName_(FromStored(storedName)),
+      storedIcon_(icon),
+      name_(new QLineEdit(shownName_, this)),
       bold_(new QCheckBox(QStringLiteral("Bold"), this)),
       template_(new QComboBox(this)),
       icons_(new QListWidget(this)) {
@@ -33,11 +37,10 @@ CNoteDialog::CNoteDialog(const QString& name, bool bold, int icon, const std::st
     const std::vector<QPixmap>& pictures = NoteIcons();
     for (std::size_t i = 0; i < pictures.size(); ++i)
         icons_->addItem(new QListWidgetItem(QIcon(pictures[i]), QString::number(i + 1)));
-    icons_->setCurrentRow(icon >= 0 && icon < icons_->count() ? icon : 0);
+    if (icon >= 0 && icon < icons_->count()) icons_->setCurrentRow(icon);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    AddOkCancelRow(this, buttons);
     auto* form = new QFormLayout(this);
     form->addRow(name_);
     form->addRow(bold_);
@@ -52,8 +55,14 @@ CNoteDialog::CNoteDialog(const QString& name, bool bold, int icon, const std::st
 }
 
 QString CNoteDialog::name() const { return name_->text(); }
+std::string CNoteDialog::storedName() const {
+    return StoredAfterEdit(name_->text(), shownName_, storedName_);
+}
 bool CNoteDialog::bold() const { return bold_->isChecked(); }
-int CNoteDialog::icon() const { return icons_->currentRow() < 0 ? 0 : icons_->currentRow(); }
+int CNoteDialog::icon() const {
+    const int row = icons_->currentRow();
+    return row >= 0 ? row : storedIcon_;
+}
 std::string CNoteDialog::templateName() const {
     const int i = template_->currentIndex();
     return i < 0 || i >= static_cast<int>(names_.size()) ? std::string()

@@ -15,11 +15,15 @@ namespace veltrin {
 class CNoteDialog : public QDialog {
     Q_OBJECT
 public:
-    CNoteDialog(const QString& name, bool bold, int icon, const std::string& templateName, bool fallback,
-                QWidget* parent = nullptr);
+    CNoteDialog(const std::string& storedName, bool bold, int icon, const std::string& templateName,
+                bool fallback, QWidget* parent = nullptr);
 
     QString name() const;
+    // The name as stored: unchanged bytes when the user left it as it was.
+    std::string storedName() const;
     bool bold() const;
+    // The chosen icon; an index outside the list, as a file may hold, stays
+    // as it was unless another icon is chosen.
     int icon() const;
     // The chosen template, empty when none is chosen.
     std::string templateName() const;
@@ -29,6 +33,9 @@ public:
     QListWidget* iconList() const { return icons_; }
 
 private:
+    std::string storedName_;
+    QString shownName_;
+    int storedIcon_;
     QLineEdit* name_;
     QCheckBox* bold_;
     QComboBox* template_;

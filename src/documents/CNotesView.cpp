@@ -15,6 +15,7 @@
 #include "documents/Templates.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
+#include "storage/StoredText.h"
 
 namespace veltrin {
 
@@ -83,7 +84,7 @@ void CNotesView::runCommand(int command) {
     switch (command) {
     case kCmdInsertAfter:
     case kCmdInsertChild: {
-        CNoteDialog dialog(QStringLiteral("New note"), false, 0, settings_.defaultNoteTemplate, true, this);
+        CNoteDialog dialog("New note", false, 0, settings_.defaultNoteTemplate, true, this);
         if (dialog.exec() == QDialog::Accepted)
             newNote(command, dialog.name(), dialog.bold(), dialog.icon(), dialog.templateName());
         break;
@@ -91,10 +92,10 @@ void CNotesView::runCommand(int command) {
     case kCmdEditItem: {
         if (currentNode() == kNoNode) return;
         const GroupTreeModel& tree = this->tree()->model();
-        CNoteDialog dialog(FromStored(tree.GetItemText(currentNode(), 0)), tree.GetBold(currentNode()) != 0,
+        CNoteDialog dialog(tree.GetItemText(currentNode(), 0), tree.GetBold(currentNode()) != 0,
                            tree.GetItemImage(currentNode(), 0), std::string(), false, this);
         if (dialog.exec() == QDialog::Accepted)
-            editNote(dialog.name(), dialog.bold(), dialog.icon(), dialog.templateName());
+            editNote(dialog.storedName(), dialog.bold(), dialog.icon(), dialog.templateName());
         break;
     }
     case kCmdDeleteItem:
@@ -124,14 +125,14 @@ void CNotesView::newNote(int command, const QString& name, bool bold, int icon,
     store();
 }
 
-void CNotesView::editNote(const QString& name, bool bold, int icon, const std::string& templateName) {
+void CNotesView::editNote(const std::string& name, bool bold, int icon, const std::string& templateName) {
     const NodeHandle note = currentNode();
     if (note == kNoNode) return;
     GroupTreeModel& tree = this->tree()->model();
     tree.SetItemImage(note, 0, icon);
-    tree.SetItemText(note, 0, ToStored(name));
+    tree.SetItemText(note, 0, name);
     tree.SetBold(note, bold ? 1 : 0);
-    captionLabel()->setText(name);
+    captionLabel()->setText(FromStored(name));
     if (!templateName.empty() &&
         messages().show("The template of current note was changed. Are you sure to clear the note ?",
                         "Template changed", Messages::Icon::Exclamation,
@@ -152,11 +153,11 @@ void CNotesView::editNote(const QString& name, bool bold, int icon, const std::s
 void CNotesView::removeNote() {
     const NodeHandle note = currentNode();
     if (note == kNoNode) {
-        messages().show("No note selected!", "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
+        messages().fileError("No note selected!");
         return;
     }
     GroupTreeModel& tree = this->tree()->model();
-    if (messages().show("Are you sure to remove '" + tree.GetItemText(note, 0) + "' note ?",
+    if (messages().show("Are you sure to remove '" + StoredTextToUtf8(tree.GetItemText(note, 0)) + "' note ?",
                         "Note removing...", Messages::Icon::Exclamation,
                         Messages::Buttons::YesNo) != Messages::Answer::Yes)
         return;

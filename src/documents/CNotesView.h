@@ -20,9 +20,9 @@ public:
     void runCommand(int command) override;
     // A new note next to or under the current one, from a template.
     void newNote(int command, const QString& name, bool bold, int icon, const std::string& templateName);
-    // Name, bold flag and icon of the current note; a template, when given,
+    // Name (as stored), bold flag and icon of the current note; a template, when given,
     // replaces its text after asking.
-    void editNote(const QString& name, bool bold, int icon, const std::string& templateName);
+    void editNote(const std::string& name, bool bold, int icon, const std::string& templateName);
     void removeNote();
 
 protected:

@@ -14,14 +14,9 @@ CEventList::CEventList(QWidget* parent) : CGroupTree(parent) {
 
 void CEventList::setListColours(const CViewBase::ListColours& c) {
     const auto colour = [](const QColor& q) { return ColourFromRgb(FromQColor(q)); };
-    model().SetListColours(colour(c.text), colour(c.back));
     model().SetColumnColours(kEventTimeColumn, std::nullopt, colour(c.timeColumn));
     model().SetColumnColours(kEventPriorityColumn, std::nullopt, colour(c.priorityColumn));
-    QPalette p = palette();
-    p.setColor(QPalette::Highlight, c.selectedBack);
-    p.setColor(QPalette::HighlightedText, c.selectedText);
-    setPalette(p);
-    viewport()->update();
+    ApplyListColours(*this, c.text, c.back, c.selectedText, c.selectedBack);
 }
 
 EventTickContext CEventList::tickContext(bool showSeconds, ReminderDispatcher* dispatcher, int icon) const {

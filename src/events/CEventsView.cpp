@@ -122,9 +122,8 @@ void CEventsView::showGroup(NodeHandle group) {
 }
 
 EventViews CEventsView::saveState() {
-    // An open cell editor ends with the loss of focus, as a click elsewhere would end it.
-    if (QWidget* editor = list_->Editor()) editor->clearFocus();
-    if (QWidget* editor = groupTree()->Editor()) editor->clearFocus();
+    list_->FinishEdit();
+    groupTree()->FinishEdit();
     EventViews views;
     views.eventsList = &list_->model();
     views.eventsGroups = &groupTree()->model();
@@ -191,11 +190,7 @@ void CEventsView::removeGroup() {
     if (node == kNoNode) return;
     // The events of the group and of every subgroup go with it.
     commitList();
-    std::vector<std::int32_t> ids;
-    for (NodeHandle n = node; n != kNoNode; n = tree.NextInPreorder(n)) {
-        if (n != node && tree.GetDepth(n) <= tree.GetDepth(node)) break;
-        ids.push_back(tree.GetGroupId(n));
-    }
+    const std::vector<std::int32_t> ids = SubtreeIds(tree, node, &GroupTreeModel::GetGroupId);
     auto& events = store_.events;
     events.erase(std::remove_if(events.begin(), events.end(),
                                 [&](const EventItem& e) {
@@ -222,7 +217,7 @@ void CEventsView::runEventCommand(int command) {
 void CEventsView::newEvent() {
     const NodeHandle group = groupTree()->model().GetSelectedItem();
     if (group == kNoNode) {
-        notice("No group selected!");
+        messages().fileError("No group selected!");
         return;
     }
     EventItem item;
@@ -250,11 +245,11 @@ void CEventsView::editEvent() {
     GroupTreeModel& list = list_->model();
     const NodeHandle row = list.GetSelectedItem();
     if (row == kNoNode) {
-        notice("No event item selected!");
+        messages().fileError("No event item selected!");
         return;
     }
     if (groupTree()->model().GetSelectedItem() == kNoNode) {
-        notice("No group selected!");
+        messages().fileError("No group selected!");
         return;
     }
     CEventDialog dialog(EventItemFromRow(list, row, true), settings_.priorityColour, this);
@@ -277,7 +272,7 @@ void CEventsView::removeEvent() {
     GroupTreeModel& list = list_->model();
     const NodeHandle row = list.GetSelectedItem();
     if (row == kNoNode) {
-        notice("No event item selected!");
+        messages().fileError("No event item selected!");
         return;
     }
     if (confirm("Are you sure to remove '" + list.GetItemText(row, kEventNameColumn) + "' event ?",
@@ -288,7 +283,7 @@ void CEventsView::removeEvent() {
 
 void CEventsView::moveSelectedEvent(int command) {
     if (list_->model().GetSelectedItem() == kNoNode) {
-        notice("No event item selected!");
+        messages().fileError("No event item selected!");
         return;
     }
     MoveSelected(list_->model(), command == kEventUp ? kCmdMoveUp : kCmdMoveDown);

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -379,4 +380,21 @@ TEST_F(ContactsView, CustomizedColumnsRefillTheRowsAndAreSaved) {
     EXPECT_EQ(settings.contactColumns[28].shown, 0);
     EXPECT_EQ(settings.contactColumns[28].width, 170);
     EXPECT_EQ(loaded().contacts.size(), 6u);
+}
+
+TEST_F(ContactsView, SavingTakesTheTextOfAnOpenCellEditor) {
+    // The editor need not hold the focus: the window may not be the active one.
+    CGroupTree* tree = view().contactList();
+    tree->show();
+    list().SelectItem(row(0), 0);
+    QTest::keyClicks(tree, "B");  // a typed letter opens the cell editor
+    auto* editor = qobject_cast<QLineEdit*>(tree->Editor());
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Bea"));
+    ASSERT_TRUE(SaveContacts(store, settings.contactColumns, view().saveState()));
+    EXPECT_EQ(tree->Editor(), nullptr);
+    EXPECT_EQ(record(0).fields[ContactFieldRecordIndex("Name")], "Bea");
+    bool seen = false;
+    for (const ContactItem& c : loaded().contacts) seen |= c.fields[ContactFieldRecordIndex("Name")] == "Bea";
+    EXPECT_TRUE(seen);
 }

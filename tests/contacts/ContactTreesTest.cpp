@@ -5,6 +5,7 @@
 
 #include "contacts/ColumnChooser.h"
 #include "contacts/ContactTrees.h"
+#include "controls/GroupTreeCommands.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
 #include "storage/Identifier.h"
@@ -202,13 +203,14 @@ TEST_F(ContactViewsTest, SubtreeIdsCoverTheGroupAndEveryDescendant) {
                     {-2, "B", 0, 0, 0, 1, 4}};
     BuildContactGroupTree(groups, store.groups);
     const NodeHandle a = groups.GetNextItem(kRootNode, kFirstChild);
-    EXPECT_EQ(ContactSubtreeIds(groups, a), (std::vector<std::int32_t>{1, 2, 3}));
+    EXPECT_EQ(SubtreeIds(groups, a, &GroupTreeModel::GetContactGroupId),
+              (std::vector<std::int32_t>{1, 2, 3}));
     const NodeHandle b = groups.GetNextItem(a, kNextSibling);
-    EXPECT_EQ(ContactSubtreeIds(groups, b), (std::vector<std::int32_t>{4}));
-    EXPECT_TRUE(ContactSubtreeIds(groups, kNoNode).empty());
+    EXPECT_EQ(SubtreeIds(groups, b, &GroupTreeModel::GetContactGroupId), (std::vector<std::int32_t>{4}));
+    EXPECT_TRUE(SubtreeIds(groups, kNoNode, &GroupTreeModel::GetContactGroupId).empty());
 
     store.contacts = {contact(1, "a"), contact(4, "b"), contact(3, "c"), contact(2, "d"), contact(9, "e")};
-    RemoveContactsOfGroups(store, ContactSubtreeIds(groups, a));
+    RemoveContactsOfGroups(store, SubtreeIds(groups, a, &GroupTreeModel::GetContactGroupId));
     ASSERT_EQ(store.contacts.size(), 2u);
     EXPECT_EQ(store.contacts[0].groupId, 4);
     EXPECT_EQ(store.contacts[1].groupId, 9);

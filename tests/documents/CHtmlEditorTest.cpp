@@ -138,3 +138,19 @@ TEST_F(Editor, LargePagesAndOldBytesSurviveWhole) {
     EXPECT_EQ(editor.GetBodyText(), "Caf\xc3\xa9 \xe2\x82\xac 5");
     EXPECT_FALSE(editor.TakeChangedBody(html));
 }
+
+TEST_F(Editor, AReadOfNoPageSaysSoInsteadOfPassingForAnEmptyPage) {
+    // Nothing loaded yet: the read cannot answer, which an export must not take for an empty page.
+    bool ok = true;
+    EXPECT_EQ(editor.GetBodyText(&ok), "");
+    EXPECT_FALSE(ok);
+    ok = true;
+    EXPECT_EQ(editor.GetDocumentSource(&ok), "");
+    EXPECT_FALSE(ok);
+
+    ASSERT_TRUE(editor.SetDocumentHtml("<body></body>"));
+    EXPECT_EQ(editor.GetBodyText(&ok), "");
+    EXPECT_TRUE(ok) << "an empty page is read";
+    EXPECT_NE(editor.GetDocumentSource(&ok).find("<body"), std::string::npos);
+    EXPECT_TRUE(ok);
+}

@@ -19,7 +19,7 @@ TEST(NoteDialogs, TitleFollowsTheNameAndTheTemplateListFallsBackOnlyWhenAsked) {
     test::ProgramFolder folder;
     test::CopyShippedTemplates(folder.root);
     {
-        CNoteDialog dialog(QStringLiteral("New note"), false, 0, "Note Blue", true);
+        CNoteDialog dialog("New note", false, 0, "Note Blue", true);
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Editing 'New note' note..."));
         dialog.nameBox()->setText(QStringLiteral("Recipes"));
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Editing 'Recipes' note..."));
@@ -31,9 +31,9 @@ TEST(NoteDialogs, TitleFollowsTheNameAndTheTemplateListFallsBackOnlyWhenAsked) {
     }
     {
         // New notes fall back to the first template; editing offers none.
-        CNoteDialog fresh(QStringLiteral("New note"), false, 0, "Gone", true);
+        CNoteDialog fresh("New note", false, 0, "Gone", true);
         EXPECT_EQ(fresh.templateName(), "Diary Blue");
-        CNoteDialog edit(QStringLiteral("Garden"), true, 12, std::string(), false);
+        CNoteDialog edit("Garden", true, 12, std::string(), false);
         EXPECT_EQ(edit.templateName(), "");
         EXPECT_TRUE(edit.bold());
         EXPECT_EQ(edit.icon(), 12);

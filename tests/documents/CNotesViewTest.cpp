@@ -1,4 +1,5 @@
 // The Notes view on the real engine: few tests, each a group of behaviour.
+#include <QCheckBox>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -6,10 +7,13 @@
 #include "controls/CGroupTree.h"
 #include "controls/GroupTreeCommands.h"
 #include "documents/CHtmlEditor.h"
+#include "documents/CNoteDialog.h"
 #include "documents/CNotesView.h"
 #include "documents/DocumentRecords.h"
+#include "imaging/QtPicture.h"
 #include "settings/AppSettings.h"
 #include "support/Fakes.h"
+#include "support/ModalAnswer.h"
 #include "support/ShippedTemplates.h"
 
 using namespace veltrin;
@@ -119,7 +123,7 @@ TEST_F(NotesView, NewEditedAndRemovedNotesGoWhereTheCommandSaysAndAreStored) {
     // A new template answered No keeps the text; Yes replaces it.
     tree.SelectItem(find(*view, "Garden"), 0);
     folder.messages.answers = {Messages::Answer::No};
-    view->editNote(QStringLiteral("Garden 2"), false, 3, "Note Blue");
+    view->editNote("Garden 2", false, 3, "Note Blue");
     EXPECT_EQ(folder.messages.texts().back(),
               "The template of current note was changed. Are you sure to clear the note ?");
     EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Garden 2"));
@@ -132,7 +136,8 @@ TEST_F(NotesView, NewEditedAndRemovedNotesGoWhereTheCommandSaysAndAreStored) {
     tree.SelectItem(find(*view, "Caf\xe9"), 0);
     folder.messages.answers = {Messages::Answer::No};
     view->removeNote();
-    EXPECT_EQ(folder.messages.texts().back(), "Are you sure to remove 'Caf\xe9' note ?");
+    EXPECT_EQ(folder.messages.texts().back(), "Are you sure to remove 'Caf\xc3\xa9' note ?")
+        << "the old name is shown decoded";
     EXPECT_NE(find(*view, "Caf\xe9"), kNoNode);
     view->removeNote();
     EXPECT_EQ(find(*view, "Caf\xe9"), kNoNode);
@@ -140,4 +145,41 @@ TEST_F(NotesView, NewEditedAndRemovedNotesGoWhereTheCommandSaysAndAreStored) {
     back = stored();
     ASSERT_EQ(back.size(), 3u);
     for (const NoteItem& note : back) EXPECT_NE(note.name, "Plans");
+}
+
+TEST_F(NotesView, TheNoteTreeTakesTheUsersListColours) {
+    auto view = make();
+    CViewBase::ListColours colours;
+    colours.text = QColor(10, 20, 30);
+    colours.back = QColor(200, 210, 220);
+    colours.selectedText = QColor(1, 2, 3);
+    colours.selectedBack = QColor(250, 240, 230);
+    view->setListColours(colours);
+
+    // Rows are painted from the model's colours, the selected row from the palette.
+    const GroupTreeModel& tree = view->tree()->model();
+    EXPECT_EQ(QColorFromColour(tree.ListTextColour()), colours.text);
+    EXPECT_EQ(QColorFromColour(tree.ListBackColour()), colours.back);
+    EXPECT_EQ(view->tree()->palette().color(QPalette::HighlightedText), colours.selectedText);
+    EXPECT_EQ(view->tree()->palette().color(QPalette::Highlight), colours.selectedBack);
+}
+
+TEST_F(NotesView, EditingOnlyTheBoldFaceKeepsAnOldNamesBytesAndAnUnknownIcon) {
+    table[1].iconIndex = 99;  // beyond the icon list, as a file may hold
+    auto view = make();
+    view->tree()->model().SelectItem(find(*view, "Caf\xe9"), 0);
+    test::AnswerNextDialog(true, [](QDialog* d) {
+        auto* dialog = qobject_cast<CNoteDialog*>(d);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->name(), QStringLiteral("Café"));
+        dialog->findChild<QCheckBox*>()->setChecked(true);
+    });
+    view->runCommand(kCmdEditItem);
+
+    const NoteTable back = stored();
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(back[1].name, "Caf\xe9") << "the Windows-1252 name keeps its bytes";
+    EXPECT_EQ(back[1].bold, 1);
+    EXPECT_EQ(back[1].iconIndex, 99);
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Café"));
 }

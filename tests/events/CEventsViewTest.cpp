@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -420,6 +421,25 @@ TEST_F(EventsView, TheGroupsColumnFillsTheTree) {
     ASSERT_NE(column, nullptr);
     EXPECT_EQ(column->width, v.groupTree()->viewport()->width());
     EXPECT_GT(column->width, 200);
+}
+
+TEST_F(EventsView, SavingTakesTheTextOfAnOpenCellEditor) {
+    // The editor need not hold the focus: the window may not be the active one.
+    CEventsView v(store, settings);
+    v.resize(900, 600);
+    v.show();
+    GroupTreeModel& list = v.eventList()->model();
+    const NodeHandle report = row(v, "Report");
+    list.SelectItem(report, kEventNameColumn);
+    QTest::keyClicks(v.eventList(), "R");  // a typed letter opens the cell editor
+    auto* editor = qobject_cast<QLineEdit*>(v.eventList()->Editor());
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Report 2"));
+    ASSERT_TRUE(SaveEventsFromEventsView(store, settings.currentView, v.saveState()));
+    EXPECT_EQ(v.eventList()->Editor(), nullptr);
+    const EventStore back = loaded();
+    EXPECT_TRUE(std::any_of(back.events.begin(), back.events.end(),
+                            [](const EventItem& e) { return e.name == "Report 2"; }));
 }
 
 }  // namespace

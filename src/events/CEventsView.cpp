@@ -106,6 +106,7 @@ void CEventsView::fillList() {
 }
 
 void CEventsView::commitList() {
+    list_->FinishEdit();  // a name being typed goes back with its row
     GroupTreeModel& groups = groupTree()->model();
     const bool known = shownGroup_ != kNoNode && groups.IsValid(shownGroup_);
     const std::int32_t id = known ? groups.GetGroupId(shownGroup_) : 0;

@@ -442,5 +442,21 @@ TEST_F(EventsView, SavingTakesTheTextOfAnOpenCellEditor) {
                             [](const EventItem& e) { return e.name == "Report 2"; }));
 }
 
+TEST_F(EventsView, HandingTheRowsBackTakesTheTextOfAnOpenCellEditor) {
+    CEventsView v(store, settings);
+    v.resize(900, 600);
+    v.show();
+    GroupTreeModel& list = v.eventList()->model();
+    list.SelectItem(row(v, "Report"), kEventNameColumn);
+    QTest::keyClicks(v.eventList(), "R");
+    auto* editor = qobject_cast<QLineEdit*>(v.eventList()->Editor());
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Report 3"));
+    v.commitList();  // the Today view is being shown
+    EXPECT_FALSE(v.holdsListRows());
+    EXPECT_TRUE(std::any_of(store.events.begin(), store.events.end(),
+                            [](const EventItem& e) { return e.name == "Report 3"; }));
+}
+
 }  // namespace
 }  // namespace veltrin

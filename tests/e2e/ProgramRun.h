@@ -41,8 +41,9 @@ protected:
     void SetUp() override {
         fs::copy_file(VELTRIN_EXE, folder.root / "veltrin");
         test::CopyShippedTemplates(folder.root);
-        fs::create_directories(folder.root / "run");
-        fs::permissions(folder.root / "run", fs::perms::owner_all);
+        runtime = folder.root / "run";
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
         // Data files of defaults, so the start shows no message.
         AppSettings s;
         ApplySettingsDefaults(s);
@@ -55,7 +56,7 @@ protected:
         ASSERT_TRUE(SerializeNotesFile(notes, true));
         ASSERT_TRUE(SerializeEventsFile(events, true));
         ASSERT_TRUE(SerializeContactsFile(contacts, true));
-        socket = folder.root / "run" / (InstanceLock::keyFor(folder.data().string()) + ".socket");
+        socket = runtime / (InstanceLock::keyFor(folder.data().string()) + ".socket");
     }
     void TearDown() override {
         for (pid_t p : started) {
@@ -84,7 +85,7 @@ protected:
                 }
             }
             ::setenv("XDG_CONFIG_HOME", (folder.root / "config").c_str(), 1);
-            ::setenv("XDG_RUNTIME_DIR", (folder.root / "run").c_str(), 1);
+            ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             const std::string exe = (folder.root / "veltrin").string();
             ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
@@ -145,6 +146,7 @@ protected:
     }
 
     test::ProgramFolder folder;
+    fs::path runtime;  // the login's runtime folder, which holds the hand-over socket
     fs::path socket;
     std::vector<pid_t> started;
 };

@@ -23,12 +23,12 @@ const int kNotesField = ContactFieldRecordIndex("Notes");
 
 CContactsView::CContactsView(ContactStore& store, AppSettings& settings, QWidget* parent)
     : CTreeListView(QStringLiteral("Contacts"),
-                    {{kNewContact, "New contact"},
-                     {kEditContact, "Edit contact"},
-                     {kRemoveContact, "Remove contact"},
+                    {{kNewContact, "New..."},
+                     {kEditContact, "Edit..."},
+                     {kRemoveContact, "Remove..."},
                      {kContactUp, "Move up"},
                      {kContactDown, "Move down"},
-                     {kCustomizeHeaders, "Customize headers"}},
+                     {kCustomizeHeaders, "Customize headers..."}},
                     parent),
       store_(store),
       settings_(settings) {

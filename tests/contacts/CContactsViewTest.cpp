@@ -102,16 +102,40 @@ TEST_F(ContactsView, StartsOnTheCurrentGroupAndRowWithItsLayout) {
     EXPECT_EQ(list().ColumnCount(), 29);
     EXPECT_EQ(list().Column(0)->title, "Name");
     EXPECT_EQ(store.contacts.size(), 3u);  // Ann, Cy and the orphan stay in the array
-    EXPECT_EQ(view().commandButton(CContactsView::kNewContact)->text(), "New contact");
-    EXPECT_EQ(view().commandButton(CContactsView::kCustomizeHeaders)->text(), "Customize headers");
+    const std::pair<int, const char*> buttons[] = {
+        {CContactsView::kNewContact, "New..."},
+        {CContactsView::kEditContact, "Edit..."},
+        {CContactsView::kRemoveContact, "Remove..."},
+        {CContactsView::kContactUp, "Move up"},
+        {CContactsView::kContactDown, "Move down"},
+        {CContactsView::kCustomizeHeaders, "Customize headers..."}};
+    for (const auto& [command, caption] : buttons)
+        EXPECT_EQ(view().commandButton(command)->text().toStdString(), caption);
 
     view().resize(900, 600);
     view().show();
     const QRect listRect = view().contactList()->geometry();
     EXPECT_EQ(view().commandButton(CContactsView::kNewContact)->geometry().left(), listRect.left());
     EXPECT_EQ(view().commandButton(CContactsView::kEditContact)->geometry().left(), listRect.left() + 100);
+    // Each caption fits its button.
+    for (const auto& [command, caption] : buttons) {
+        const CSkinButton* b = view().commandButton(command);
+        EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 4, b->width()) << caption;
+    }
     EXPECT_EQ(listRect.right(), view().width() - 10 - 11);
     EXPECT_GT(view().commentBox()->geometry().top(), view().groupTree()->geometry().bottom());
+}
+
+// The help page names the buttons as they read.
+TEST_F(ContactsView, HelpPageNamesTheButtons) {
+    const std::string page = test::readAll(std::string(VELTRIN_HELP_SOURCE) + "/Working/contacts.htm");
+    ASSERT_FALSE(page.empty());
+    for (int command :
+         {CContactsView::kNewContact, CContactsView::kEditContact, CContactsView::kRemoveContact,
+          CContactsView::kContactUp, CContactsView::kContactDown, CContactsView::kCustomizeHeaders}) {
+        const std::string caption = view().commandButton(command)->text().toStdString();
+        EXPECT_NE(page.find("<b>" + caption + "</b>"), std::string::npos) << caption;
+    }
 }
 
 TEST_F(ContactsView, CommandsWithoutSelectionShowTheirMessages) {

@@ -138,6 +138,39 @@ TEST_F(ContactsView, HelpPageNamesTheButtons) {
     }
 }
 
+// Every row shows the contact icon, a new one too, so that all texts line up.
+TEST_F(ContactsView, EveryRowShowsTheContactIconANewOneToo) {
+    ASSERT_EQ(view().contactList()->ImageList().size(), 1u);
+    EXPECT_FALSE(view().contactList()->ImageList()[0].isNull());
+    list().SelectItem(row(0), -1);
+    answerNextDialog(true, [](QDialog* d) { d->findChild<QLineEdit*>("First Name")->setText("Eve"); });
+    view().runListCommand(CContactsView::kNewContact);
+    ASSERT_EQ(cell(1, 0), "Eve");
+    const CellLayout first = list().LayoutCell(row(0), 0);
+    EXPECT_TRUE(first.hasIcon);
+    for (int r = 1; r < list().GetChildCount(kRootNode); ++r) {
+        EXPECT_EQ(list().GetItemImage(row(r), 0), kContactIcon) << r;
+        EXPECT_EQ(list().LayoutCell(row(r), 0).textLeft, first.textLeft) << r;
+    }
+
+    // Drawn alike: the new row's icon is the first row's.
+    list().SelectItem(row(3), -1);
+    view().resize(900, 600);
+    view().show();
+    CGroupTree* tree = view().contactList();
+    const QImage shot = tree->viewport()->grab().toImage();
+    const QRect oldIcon = tree->PartRect(0, 0, CellPart::Icon),
+                newIcon = tree->PartRect(1, 0, CellPart::Icon);
+    ASSERT_FALSE(oldIcon.isEmpty());
+    ASSERT_EQ(oldIcon.size(), newIcon.size());
+    EXPECT_EQ(shot.copy(newIcon), shot.copy(oldIcon));
+    int differing = 0;
+    const QColor back = shot.pixelColor(oldIcon.topLeft());
+    for (int y = oldIcon.top(); y <= oldIcon.bottom(); ++y)
+        for (int x = oldIcon.left(); x <= oldIcon.right(); ++x) differing += shot.pixelColor(x, y) != back;
+    EXPECT_GT(differing, 20) << "no icon drawn";
+}
+
 TEST_F(ContactsView, CommandsWithoutSelectionShowTheirMessages) {
     store = {};
     view();

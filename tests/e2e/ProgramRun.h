@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <poll.h>
 #include <sstream>
 #include <string>
 #include <sys/socket.h>
@@ -149,6 +150,50 @@ protected:
     fs::path runtime;  // the login's runtime folder, which holds the hand-over socket
     fs::path socket;
     std::vector<pid_t> started;
+};
+
+// A listening socket at a path, as a running program's hand-over channel.
+class SocketListener {
+public:
+    explicit SocketListener(const fs::path& path) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (path.native().size() >= sizeof address.sun_path) return;
+        std::strcpy(address.sun_path, path.c_str());
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd_ >= 0 && (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+                         ::listen(fd_, 4) != 0)) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~SocketListener() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool ok() const { return fd_ >= 0; }
+
+    // Waits for a knock and answers it; what the caller wrote, or nothing
+    // when no one came within the time.
+    std::string answerKnock(int seconds) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, seconds * 1000) <= 0) return {};
+        const int peer = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (peer < 0) return {};
+        std::string got;
+        char buf[64];
+        pollfd q{peer, POLLIN, 0};
+        while (got.find('\n') == std::string::npos && ::poll(&q, 1, seconds * 1000) > 0) {
+            const ssize_t n = ::read(peer, buf, sizeof buf);
+            if (n <= 0) break;
+            got.append(buf, static_cast<std::size_t>(n));
+        }
+        (void)!::write(peer, "ok\n", 3);
+        ::close(peer);
+        return got;
+    }
+
+private:
+    int fd_ = -1;
 };
 
 inline const char kXvfb[] = "/usr/bin/Xvfb";

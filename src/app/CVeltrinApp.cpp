@@ -40,7 +40,7 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
         return 0;
     }
     // Holding the lock, nothing else stores here: temporaries are leftovers
-    // of stores that were killed. Without a lock file that is not known.
+    // of stores that were killed. Without a lock that is not known.
     if (lock.held()) RemoveStaleTemporaries(dataFolder);
     // A signal before the window exists ends the start without writing:
     // the data may be only partly loaded.

@@ -23,12 +23,12 @@ const int kNotesField = ContactFieldRecordIndex("Notes");
 
 CContactsView::CContactsView(ContactStore& store, AppSettings& settings, QWidget* parent)
     : CTreeListView(QStringLiteral("Contacts"),
-                    {{kNewContact, "New contact"},
-                     {kEditContact, "Edit contact"},
-                     {kRemoveContact, "Remove contact"},
+                    {{kNewContact, "New..."},
+                     {kEditContact, "Edit..."},
+                     {kRemoveContact, "Remove..."},
                      {kContactUp, "Move up"},
                      {kContactDown, "Move down"},
-                     {kCustomizeHeaders, "Customize headers"}},
+                     {kCustomizeHeaders, "Customize headers..."}},
                     parent),
       store_(store),
       settings_(settings) {
@@ -44,6 +44,7 @@ CContactsView::CContactsView(ContactStore& store, AppSettings& settings, QWidget
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, &CContactsView::showListMenu);
     listStyle_ = list->model().AddCellStyle(kStyleEditable);
+    list->SetImageList({NumberedIcon(287).pixmap(16, 16)});
     BuildContactColumns(list->model(), settings_.contactColumns);
     setRecordList(list);
 
@@ -184,7 +185,7 @@ void CContactsView::newContact() {
     GroupTreeModel& list = contactList()->model();
     const NodeHandle selected = list.GetSelectedItem();
     const NodeHandle row =
-        list.InsertItem(kRootNode, selected != kNoNode ? selected : kInsertLast, std::string(), -1);
+        list.InsertItem(kRootNode, selected != kNoNode ? selected : kInsertLast, std::string(), kContactIcon);
     list.SetContactRecord(row, item);
     FillContactCells(list, row, listStyle_);
     list.SelectItem(row, -1, true);
@@ -279,7 +280,7 @@ void CContactsView::removeGroup() {
 
 void CContactsView::showListMenu(const QPoint& pos) {
     CPopupMenu menu(this);
-    const QIcon icon = ThemeIcon(QStringLiteral("x-office-address-book"));
+    const QIcon icon = NumberedIcon(287);
     menu.addCommand(kNewContact, QStringLiteral("New contact"), icon);
     menu.addCommand(kEditContact, QStringLiteral("Edit contact"), icon);
     menu.addCommand(kRemoveContact, QStringLiteral("Remove contact"), icon);

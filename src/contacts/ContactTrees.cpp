@@ -67,7 +67,7 @@ int TakeContactsIntoList(ContactStore& store, GroupTreeModel& list, std::int32_t
             continue;
         }
         RowTexts(c, fields, texts);
-        const NodeHandle row = list.InsertItemWithTexts(kRootNode, kInsertLast, texts, 0);
+        const NodeHandle row = list.InsertItemWithTexts(kRootNode, kInsertLast, texts, kContactIcon);
         if (!fields.empty()) list.SetCellStyle(row, 0, editStyle);
         if (c.isCurrent) current = row;
         list.SetContactRecord(row, std::move(c));

@@ -14,6 +14,9 @@ namespace veltrin {
 NodeHandle BuildContactGroupTree(GroupTreeModel& tree, const std::vector<ContactGroup>& groups);
 void FillContactGroups(const GroupTreeModel& tree, std::vector<ContactGroup>& groups);
 
+// The contact list's image of every row: its one icon.
+constexpr int kContactIcon = 0;
+
 // Puts each field named by a column heading of the list into that column's
 // cell of the row; column 0 gets editStyle.
 void FillContactCells(GroupTreeModel& list, NodeHandle row, int editStyle);

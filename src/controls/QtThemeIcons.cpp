@@ -39,6 +39,7 @@ QIcon NumberedIcon(int number) {
         {199, "go-up"},
         {198, "go-down"},
         {286, "appointment-new"},
+        {287, "x-office-address-book"},
         {296, "x-office-calendar"},
         {297, "appointment"},
         {298, "emblem-important"},

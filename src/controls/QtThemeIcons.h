@@ -14,7 +14,8 @@ QIcon ThemeIcon(const QString& name);
 //   161 collapse all, 163 expand all, 202 insert after, 197 insert as a
 //   child, 194 edit item/folder, 201 delete item/folder, 199 move up,
 //   198 move down (the group-tree command set); 286 event, 296 time, 297
-//   time left, 298 priority (the event lists' columns); 300 cancel,
+//   time left, 298 priority (the event lists' columns); 287 contact (the
+//   contact list's rows and menu); 300 cancel,
 //   274 help, 303 choose file (dialog buttons); 253 a period of the Today
 //   view's menu.
 // An unknown number gives an empty icon (the theme has no picture for OK,

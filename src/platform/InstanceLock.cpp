@@ -1,5 +1,6 @@
 #include "platform/InstanceLock.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +10,37 @@
 #include <unistd.h>
 
 namespace veltrin {
+
+namespace {
+
+enum class Take { Held, Refused, NoPlace };
+
+// Locks an open descriptor, which is kept in held on success and closed
+// otherwise. Only a lock held elsewhere refuses; any other failure means the
+// file system offers no lock here.
+Take lockDescriptor(int fd, int& held) {
+    if (fd < 0) return Take::NoPlace;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        held = fd;
+        return Take::Held;
+    }
+    const int error = errno;
+    ::close(fd);
+    return error == EWOULDBLOCK ? Take::Refused : Take::NoPlace;
+}
+
+// A lock file, made when missing; a link planted in its place is not followed.
+Take lockFile(const std::string& path, int& held) {
+    return lockDescriptor(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600), held);
+}
+
+Take lockFileInside(const std::string& dataFolder, int& held) {
+    return lockFile(dataFolder + "/" + InstanceLock::kLockFileName, held);
+}
+
+}  // namespace
+
+const char InstanceLock::kLockFileName[] = ".veltrin.lock";
 
 InstanceLock::~InstanceLock() { release(); }
 
@@ -36,15 +68,19 @@ std::string InstanceLock::keyFor(const std::string& dataFolder) {
 
 bool InstanceLock::acquire(const std::string& dataFolder) {
     release();
-    const std::string path = runtimeFolder() + "/" + keyFor(dataFolder) + ".lock";
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return true;  // no place for a lock: never refuse to start over it
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return false;
-    }
-    fd_ = fd;
-    return true;
+    // The folder's own descriptor: nothing new appears in the folder.
+    Take take = lockDescriptor(::open(dataFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), fd_);
+    // Network file systems lock only files open for writing.
+    if (take == Take::NoPlace) take = lockFileInside(dataFolder, fd_);
+    // The program never makes a missing folder, and a read-only network
+    // folder takes no lock file.
+    if (take == Take::NoPlace) take = lockFile(runtimeFolder() + "/" + keyFor(dataFolder) + ".lock", fd_);
+    return take != Take::Refused;  // no place for a lock: never refuse to start over it
+}
+
+bool InstanceLock::acquireThroughFile(const std::string& dataFolder) {
+    release();
+    return lockFileInside(dataFolder, fd_) != Take::Refused;
 }
 
 void InstanceLock::release() {

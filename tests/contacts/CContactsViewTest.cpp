@@ -102,16 +102,73 @@ TEST_F(ContactsView, StartsOnTheCurrentGroupAndRowWithItsLayout) {
     EXPECT_EQ(list().ColumnCount(), 29);
     EXPECT_EQ(list().Column(0)->title, "Name");
     EXPECT_EQ(store.contacts.size(), 3u);  // Ann, Cy and the orphan stay in the array
-    EXPECT_EQ(view().commandButton(CContactsView::kNewContact)->text(), "New contact");
-    EXPECT_EQ(view().commandButton(CContactsView::kCustomizeHeaders)->text(), "Customize headers");
+    const std::pair<int, const char*> buttons[] = {
+        {CContactsView::kNewContact, "New..."},
+        {CContactsView::kEditContact, "Edit..."},
+        {CContactsView::kRemoveContact, "Remove..."},
+        {CContactsView::kContactUp, "Move up"},
+        {CContactsView::kContactDown, "Move down"},
+        {CContactsView::kCustomizeHeaders, "Customize headers..."}};
+    for (const auto& [command, caption] : buttons)
+        EXPECT_EQ(view().commandButton(command)->text().toStdString(), caption);
 
     view().resize(900, 600);
     view().show();
     const QRect listRect = view().contactList()->geometry();
     EXPECT_EQ(view().commandButton(CContactsView::kNewContact)->geometry().left(), listRect.left());
     EXPECT_EQ(view().commandButton(CContactsView::kEditContact)->geometry().left(), listRect.left() + 100);
+    // Each caption fits its button.
+    for (const auto& [command, caption] : buttons) {
+        const CSkinButton* b = view().commandButton(command);
+        EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 4, b->width()) << caption;
+    }
     EXPECT_EQ(listRect.right(), view().width() - 10 - 11);
     EXPECT_GT(view().commentBox()->geometry().top(), view().groupTree()->geometry().bottom());
+}
+
+// The help page names the buttons as they read.
+TEST_F(ContactsView, HelpPageNamesTheButtons) {
+    const std::string page = test::readAll(std::string(VELTRIN_HELP_SOURCE) + "/Working/contacts.htm");
+    ASSERT_FALSE(page.empty());
+    for (int command :
+         {CContactsView::kNewContact, CContactsView::kEditContact, CContactsView::kRemoveContact,
+          CContactsView::kContactUp, CContactsView::kContactDown, CContactsView::kCustomizeHeaders}) {
+        const std::string caption = view().commandButton(command)->text().toStdString();
+        EXPECT_NE(page.find("<b>" + caption + "</b>"), std::string::npos) << caption;
+    }
+}
+
+// Every row shows the contact icon, a new one too, so that all texts line up.
+TEST_F(ContactsView, EveryRowShowsTheContactIconANewOneToo) {
+    ASSERT_EQ(view().contactList()->ImageList().size(), 1u);
+    EXPECT_FALSE(view().contactList()->ImageList()[0].isNull());
+    list().SelectItem(row(0), -1);
+    answerNextDialog(true, [](QDialog* d) { d->findChild<QLineEdit*>("First Name")->setText("Eve"); });
+    view().runListCommand(CContactsView::kNewContact);
+    ASSERT_EQ(cell(1, 0), "Eve");
+    const CellLayout first = list().LayoutCell(row(0), 0);
+    EXPECT_TRUE(first.hasIcon);
+    for (int r = 1; r < list().GetChildCount(kRootNode); ++r) {
+        EXPECT_EQ(list().GetItemImage(row(r), 0), kContactIcon) << r;
+        EXPECT_EQ(list().LayoutCell(row(r), 0).textLeft, first.textLeft) << r;
+    }
+
+    // Drawn alike: the new row's icon is the first row's.
+    list().SelectItem(row(3), -1);
+    view().resize(900, 600);
+    view().show();
+    CGroupTree* tree = view().contactList();
+    const QImage shot = tree->viewport()->grab().toImage();
+    const QRect oldIcon = tree->PartRect(0, 0, CellPart::Icon),
+                newIcon = tree->PartRect(1, 0, CellPart::Icon);
+    ASSERT_FALSE(oldIcon.isEmpty());
+    ASSERT_EQ(oldIcon.size(), newIcon.size());
+    EXPECT_EQ(shot.copy(newIcon), shot.copy(oldIcon));
+    int differing = 0;
+    const QColor back = shot.pixelColor(oldIcon.topLeft());
+    for (int y = oldIcon.top(); y <= oldIcon.bottom(); ++y)
+        for (int x = oldIcon.left(); x <= oldIcon.right(); ++x) differing += shot.pixelColor(x, y) != back;
+    EXPECT_GT(differing, 20) << "no icon drawn";
 }
 
 TEST_F(ContactsView, CommandsWithoutSelectionShowTheirMessages) {

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <poll.h>
 #include <sstream>
 #include <string>
 #include <sys/socket.h>
@@ -41,8 +42,9 @@ protected:
     void SetUp() override {
         fs::copy_file(VELTRIN_EXE, folder.root / "veltrin");
         test::CopyShippedTemplates(folder.root);
-        fs::create_directories(folder.root / "run");
-        fs::permissions(folder.root / "run", fs::perms::owner_all);
+        runtime = folder.root / "run";
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
         // Data files of defaults, so the start shows no message.
         AppSettings s;
         ApplySettingsDefaults(s);
@@ -55,7 +57,7 @@ protected:
         ASSERT_TRUE(SerializeNotesFile(notes, true));
         ASSERT_TRUE(SerializeEventsFile(events, true));
         ASSERT_TRUE(SerializeContactsFile(contacts, true));
-        socket = folder.root / "run" / (InstanceLock::keyFor(folder.data().string()) + ".socket");
+        socket = runtime / (InstanceLock::keyFor(folder.data().string()) + ".socket");
     }
     void TearDown() override {
         for (pid_t p : started) {
@@ -84,7 +86,7 @@ protected:
                 }
             }
             ::setenv("XDG_CONFIG_HOME", (folder.root / "config").c_str(), 1);
-            ::setenv("XDG_RUNTIME_DIR", (folder.root / "run").c_str(), 1);
+            ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             const std::string exe = (folder.root / "veltrin").string();
             ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
@@ -145,8 +147,53 @@ protected:
     }
 
     test::ProgramFolder folder;
+    fs::path runtime;  // the login's runtime folder, which holds the hand-over socket
     fs::path socket;
     std::vector<pid_t> started;
+};
+
+// A listening socket at a path, as a running program's hand-over channel.
+class SocketListener {
+public:
+    explicit SocketListener(const fs::path& path) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (path.native().size() >= sizeof address.sun_path) return;
+        std::strcpy(address.sun_path, path.c_str());
+        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd_ >= 0 && (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+                         ::listen(fd_, 4) != 0)) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~SocketListener() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool ok() const { return fd_ >= 0; }
+
+    // Waits for a knock and answers it; what the caller wrote, or nothing
+    // when no one came within the time.
+    std::string answerKnock(int seconds) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, seconds * 1000) <= 0) return {};
+        const int peer = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (peer < 0) return {};
+        std::string got;
+        char buf[64];
+        pollfd q{peer, POLLIN, 0};
+        while (got.find('\n') == std::string::npos && ::poll(&q, 1, seconds * 1000) > 0) {
+            const ssize_t n = ::read(peer, buf, sizeof buf);
+            if (n <= 0) break;
+            got.append(buf, static_cast<std::size_t>(n));
+        }
+        (void)!::write(peer, "ok\n", 3);
+        ::close(peer);
+        return got;
+    }
+
+private:
+    int fd_ = -1;
 };
 
 inline const char kXvfb[] = "/usr/bin/Xvfb";

@@ -27,6 +27,8 @@ TEST_F(ProgramRun, StartsSavesOnTerminationAndEndsCleanly) {
     for (const auto& [name, bytes] : before) EXPECT_EQ(test::readAll(folder.file(name)), bytes) << name;
 }
 
+// A start from another login (a runtime folder of its own) sees the lock on
+// the data folder as well, and knocks at the socket of its own runtime folder.
 TEST_F(ProgramRun, SecondStartHandsOverAndWritesNothing) {
     const pid_t first = start();
     ASSERT_TRUE(waitListening(30));
@@ -37,6 +39,16 @@ TEST_F(ProgramRun, SecondStartHandsOverAndWritesNothing) {
     const pid_t second = start();
     EXPECT_EQ(waitExit(second, 30), 0);
     EXPECT_EQ(dataFolder(), before) << "the second start wrote data";
+
+    runtime = folder.root / "elsewhere";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    SocketListener knocks(runtime / socket.filename());
+    ASSERT_TRUE(knocks.ok());
+    const pid_t other = start();
+    EXPECT_EQ(knocks.answerKnock(30), "show\n") << "the start from another login did not see the first";
+    EXPECT_EQ(waitExit(other, 30), 0);
+    EXPECT_EQ(dataFolder(), before) << "the start from another login wrote data";
     EXPECT_EQ(waitExit(first, 0), -1) << "the first program must still run";
 
     ::kill(first, SIGTERM);

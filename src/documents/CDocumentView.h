@@ -102,7 +102,6 @@ private:
     CSplitter* splitter_ = nullptr;
     QPixmap binding_[3];  // made once: converting on every paint is slow
     QColor panel_ = QColor(0xe8, 0xf0, 0xfa);
-    int splitOffset_ = 0;
     NodeHandle current_ = kNoNode;
     bool finished_ = false;
     SavePathAsker askSavePath_;

@@ -17,6 +17,7 @@
 #include "controls/QtSkinPainting.h"
 #include "controls/QtThemeIcons.h"
 #include "platform/Platform.h"
+#include "support/DragSplitter.h"
 #include "support/Fakes.h"
 
 namespace veltrin {
@@ -273,14 +274,7 @@ TEST(Splitter, DragIsHeldWithinItsRangeAndReportsTheMove) {
     view.show();
     QSignalSpy moved(bar, &CSplitter::moved);
 
-    auto drag = [&](int toX) {
-        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 50));
-        QMouseEvent move(QEvent::MouseMove, QPointF(toX - bar->x() + 2, 50),
-                         bar->mapToGlobal(QPointF(toX - bar->x() + 2, 50)), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(bar, &move);
-        QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(2, 50));
-    };
+    auto drag = [&](int toX) { test::DragSplitter(bar, toX); };
     drag(50);
     EXPECT_EQ(bar->x(), 200);
     ASSERT_EQ(moved.count(), 1);
@@ -291,6 +285,39 @@ TEST(Splitter, DragIsHeldWithinItsRangeAndReportsTheMove) {
     EXPECT_EQ(bar->offset(), 300);
     drag(650);
     EXPECT_EQ(moved.takeFirst().at(0).toInt(), -50);
+}
+
+TEST(Splitter, DragsAddUpWhileTheViewLaysTheBarOutAgain) {
+    QWidget view;
+    view.resize(1200, 400);
+    auto* bar = new CSplitter(&view);
+    bar->setDragRange(200, 300);
+    const QRect start(400, 10, 5, 300);
+    bar->placeAt(start);
+    view.show();
+
+    // Each move makes the view lay itself out, placing the bar from its start.
+    test::DragSplitter(bar, 500);
+    bar->placeAt(start);
+    EXPECT_EQ(bar->x(), 500);
+    test::DragSplitter(bar, 550);
+    bar->placeAt(start);
+    EXPECT_EQ(bar->offset(), 150) << "+100 then +50";
+    EXPECT_EQ(bar->x(), 550);
+
+    // The range stays measured from the start, however many drags it takes.
+    test::DragSplitter(bar, 750);
+    bar->placeAt(start);
+    test::DragSplitter(bar, 900);
+    bar->placeAt(start);
+    EXPECT_EQ(bar->offset(), 300);
+    EXPECT_EQ(bar->x(), 700);
+    for (int i = 0; i < 3; ++i) {
+        test::DragSplitter(bar, bar->x() - 250);
+        bar->placeAt(start.translated(0, 20));  // a taller or shorter view keeps the column
+    }
+    EXPECT_EQ(bar->offset(), -200);
+    EXPECT_EQ(bar->geometry(), QRect(200, 30, CSplitter::kWidth, 300));
 }
 
 TEST(ToolStrip, ButtonsCarryIconsTooltipsAndCommands) {

@@ -128,6 +128,7 @@ CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBas
 
     caption_ = new QLabel(this);
     caption_->setObjectName(QStringLiteral("caption"));
+    caption_->setTextFormat(Qt::PlainText);  // names are shown as typed, never as markup
     QFont f = caption_->font();
     f.setPointSize(f.pointSize() + 5);
     f.setBold(true);

@@ -19,6 +19,7 @@
 #include "platform/Platform.h"
 #include "support/DragSplitter.h"
 #include "support/Fakes.h"
+#include "support/ShownText.h"
 
 namespace veltrin {
 namespace {
@@ -445,6 +446,20 @@ TEST(Hyperlink, OpensTheTrimmedAddressAndNothingWhenBlank) {
     QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_EQ(shell.opened.size(), 2u);
     EXPECT_EQ(shell.opened[1], "mail@example.org");
+}
+
+TEST(StoredNames, MarkupInANameIsShownAsTypedInTipsAndLinks) {
+    const QString name = QStringLiteral("a <b>b</b> & <i>c</i>");
+    CBannerStrip banner;
+    banner.setText(name);
+    EXPECT_EQ(test::ShownToolTip(banner.toolTip()), name);
+    banner.setText(QStringLiteral("Dentist"));
+    EXPECT_EQ(banner.toolTip(), QStringLiteral("Dentist")) << "a plain name stays as it is";
+
+    CHyperlink link(name);
+    EXPECT_EQ(test::ShownText(&link), name);
+    link.setText(QStringLiteral("<a href=\"x\">y</a>"));
+    EXPECT_EQ(test::ShownText(&link), QStringLiteral("<a href=\"x\">y</a>"));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "support/Fakes.h"
 #include "support/ModalAnswer.h"
 #include "support/ShippedTemplates.h"
+#include "support/ShownText.h"
 
 using namespace veltrin;
 namespace fs = std::filesystem;
@@ -182,4 +183,13 @@ TEST_F(NotesView, EditingOnlyTheBoldFaceKeepsAnOldNamesBytesAndAnUnknownIcon) {
     EXPECT_EQ(back[1].bold, 1);
     EXPECT_EQ(back[1].iconIndex, 99);
     EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Café"));
+}
+
+TEST_F(NotesView, NamesThatLookLikeMarkupAreShownAsTyped) {
+    table[0].name = "a <b>b</b> & <i>Garden</i>";
+    auto view = make();
+    view->tree()->model().SelectItem(find(*view, table[0].name), 0);
+    EXPECT_EQ(test::ShownText(view->captionLabel()), QStringLiteral("a <b>b</b> & <i>Garden</i>"));
+    view->editNote("<h1>Big</h1>", false, 0, std::string());
+    EXPECT_EQ(test::ShownText(view->captionLabel()), QStringLiteral("<h1>Big</h1>"));
 }

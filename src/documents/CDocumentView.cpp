@@ -164,14 +164,17 @@ void CDocumentView::clearEditor() { editor_->SetDocumentHtml(std::string()); }
 
 void CDocumentView::focusEditor() { editor_->setFocus(); }
 
-std::string CDocumentView::templateBody(const std::string& name, TemplateUse use) {
+bool CDocumentView::templateBody(const std::string& name, TemplateUse use, std::string& html) {
     const std::string path = TemplateStartDocument(name);
-    if (path.empty() || !editor_->LoadTemplateFile(path)) {
+    const CHtmlEditor::Body body =
+        !path.empty() && editor_->LoadTemplateFile(path) ? editor_->ReadBody() : CHtmlEditor::Body();
+    if (!body.ok) {
         messages().fileError(MissingTemplateMessage(name, use));
         clearEditor();
-        return std::string();
+        return false;
     }
-    return editor_->GetBodyHtml();
+    html = body.html;
+    return true;
 }
 
 void CDocumentView::startWithTemplate(const std::string& name, TemplateUse use) {

@@ -1,6 +1,7 @@
 #include "controls/CBannerStrip.h"
 
 #include <QPainter>
+#include <QTextDocument>
 
 namespace veltrin {
 
@@ -13,7 +14,8 @@ void CBannerStrip::setIcon(const QIcon& icon) {
 
 void CBannerStrip::setText(const QString& text) {
     text_ = text;
-    setToolTip(text);
+    // A tool tip reads markup where it finds some; a name is shown as typed.
+    setToolTip(Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
     update();
 }
 

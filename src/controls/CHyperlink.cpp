@@ -13,7 +13,9 @@ bool OpenHyperlink(const std::string& address) {
     return shell().open(address.substr(first, last - first + 1));
 }
 
-CHyperlink::CHyperlink(const QString& text, QWidget* parent) : QLabel(text, parent) {
+CHyperlink::CHyperlink(const QString& text, QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);  // an address is shown as typed, never as markup
+    setText(text);
     setCursor(Qt::PointingHandCursor);
     QFont f = font();
     f.setUnderline(true);

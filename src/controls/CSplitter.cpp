@@ -12,9 +12,9 @@ CSplitter::CSplitter(QWidget* parent) : QWidget(parent) {
     resize(kWidth, 100);
 }
 
-void CSplitter::placeAt(const QRect& place) {
-    setGeometry(place.x(), place.y(), kWidth, place.height());
-    startX_ = place.x();
+void CSplitter::placeAt(const QRect& start) {
+    startX_ = start.x();
+    setGeometry(clampedX(startX_ + offset_), start.y(), kWidth, start.height());
 }
 
 void CSplitter::setDragRange(int left, int right) {
@@ -43,6 +43,7 @@ void CSplitter::mouseMoveEvent(QMouseEvent* event) {
 void CSplitter::mouseReleaseEvent(QMouseEvent* event) {
     if (!dragging_ || event->button() != Qt::LeftButton) return;
     dragging_ = false;
+    offset_ = x() - startX_;
     const int delta = x() - pressX_;
     if (delta != 0) emit moved(delta);
 }

@@ -5,8 +5,9 @@
 namespace veltrin {
 
 // The 5-pixel vertical bar between the two halves of a view. It can be
-// dragged from `left` pixels left to `right` pixels right of where it was
-// first placed; on release it reports how far it moved.
+// dragged from `left` pixels left to `right` pixels right of its starting
+// place; drags add up within that range. On release it reports how far it
+// moved.
 class CSplitter : public QWidget {
     Q_OBJECT
 public:
@@ -14,11 +15,12 @@ public:
 
     explicit CSplitter(QWidget* parent = nullptr);
 
-    // Puts the bar over the given place; this is its starting position.
-    void placeAt(const QRect& place);
+    // Takes the given place as the bar's starting place and stands the bar
+    // there, moved by the drags so far.
+    void placeAt(const QRect& start);
     void setDragRange(int left, int right);
-    // How far the bar now stands right of its starting position.
-    int offset() const { return x() - startX_; }
+    // How far the drags so far have moved the bar right of its starting place.
+    int offset() const { return offset_; }
     // Keeps the bar's column but follows the view's height.
     void setSpan(int top, int height);
 
@@ -35,6 +37,7 @@ private:
     int clampedX(int x) const;
 
     int startX_ = 0;
+    int offset_ = 0;
     int left_ = 200, right_ = 300;
     int pressX_ = 0;      // the bar's x when the drag began
     int grabOffset_ = 0;  // where in the bar the pointer took it

@@ -100,7 +100,8 @@ void CDiaryView::newPage(std::int32_t day) {
         commitEditor();
         if (currentNode() != kNoNode) list.SetBold(currentNode(), 0);
         setCurrent(kNoNode);
-        const std::string html = templateBody(settings_.defaultDiaryTemplate, TemplateUse::Diary);
+        std::string html;
+        templateBody(settings_.defaultDiaryTemplate, TemplateUse::Diary, html);
         const NodeHandle node = list.InsertItem(kRootNode, place.after, DiaryTitle(day), 0);
         list.SetPagePayload(node, TextPayload{html, day});
         list.SelectItem(node, 0);

@@ -92,10 +92,7 @@ CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBas
 
     splitter_ = new CSplitter(this);
     splitter_->setDragRange(200, 300);
-    connect(splitter_, &CSplitter::moved, this, [this](int) {
-        splitOffset_ = splitter_->offset();
-        layOut();
-    });
+    connect(splitter_, &CSplitter::moved, this, [this](int) { layOut(); });
 
     ownBar_ = new CToolStrip(this);
     ownBar_->setObjectName(QStringLiteral("ownToolbar"));
@@ -131,6 +128,7 @@ CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBas
 
     caption_ = new QLabel(this);
     caption_->setObjectName(QStringLiteral("caption"));
+    caption_->setTextFormat(Qt::PlainText);  // names are shown as typed, never as markup
     QFont f = caption_->font();
     f.setPointSize(f.pointSize() + 5);
     f.setBold(true);
@@ -166,14 +164,17 @@ void CDocumentView::clearEditor() { editor_->SetDocumentHtml(std::string()); }
 
 void CDocumentView::focusEditor() { editor_->setFocus(); }
 
-std::string CDocumentView::templateBody(const std::string& name, TemplateUse use) {
+bool CDocumentView::templateBody(const std::string& name, TemplateUse use, std::string& html) {
     const std::string path = TemplateStartDocument(name);
-    if (path.empty() || !editor_->LoadTemplateFile(path)) {
+    const CHtmlEditor::Body body =
+        !path.empty() && editor_->LoadTemplateFile(path) ? editor_->ReadBody() : CHtmlEditor::Body();
+    if (!body.ok) {
         messages().fileError(MissingTemplateMessage(name, use));
         clearEditor();
-        return std::string();
+        return false;
     }
-    return editor_->GetBodyHtml();
+    html = body.html;
+    return true;
 }
 
 void CDocumentView::startWithTemplate(const std::string& name, TemplateUse use) {
@@ -322,13 +323,14 @@ void CDocumentView::resizeEvent(QResizeEvent* event) {
 void CDocumentView::layOut() {
     const QRect area = contentRect();
     const int x0 = area.left(), y0 = area.top(), W = area.width(), H = area.height();
-    const int listRight = std::min(x0 + kListWidth + splitOffset_, x0 + std::max(W - 200, 120));
+    // The bar stands where the drags put it, unless the editor side would get too narrow.
+    splitter_->placeAt(QRect(x0 + kListWidth + 2, y0 + 10, CSplitter::kWidth, std::max(0, H - 20)));
+    const int listRight = std::min(splitter_->x() - 2, x0 + std::max(W - 200, 120));
+    if (splitter_->x() != listRight + 2) splitter_->move(listRight + 2, splitter_->y());
     tree_->setGeometry(x0 + 10, y0 + 32, listRight - x0 - 10, std::max(0, H - 42));
     if (tree_->model().ColumnCount() > 0)
         tree_->model().SetColumnWidth(0, std::max(60, tree_->width() - 2 * tree_->frameWidth()));
     ownBar_->setGeometry(x0 + 10, y0 + 10, listRight - x0 - 10, 22);
-    splitter_->placeAt(QRect(listRight + 2, y0 + 10, CSplitter::kWidth, std::max(0, H - 20)));
-    splitter_->setSpan(y0 + 10, std::max(0, H - 20));
     const int left = listRight + 2 + CSplitter::kWidth + 5;
     const int right = x0 + W - 10;
     clipboardBar_->setGeometry(left, y0 + 10, 90, 22);

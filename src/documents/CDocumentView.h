@@ -66,9 +66,10 @@ protected:
     // Shows a record in the editor (or an empty page for none).
     void showRecord(NodeHandle node);
     void setCurrent(NodeHandle node) { current_ = node; }
-    // Loads a template for a new record; its body, or empty after the
-    // missing-template message (a new record never copies the page before).
-    std::string templateBody(const std::string& name, TemplateUse use);
+    // Loads a template and takes its body; false after the missing-template
+    // message, with the editor emptied (a new record never copies the page
+    // before).
+    bool templateBody(const std::string& name, TemplateUse use, std::string& html);
     void clearEditor();
     // The editor's first document: the default template (its message when
     // missing), nothing selected, design mode off.
@@ -102,7 +103,6 @@ private:
     CSplitter* splitter_ = nullptr;
     QPixmap binding_[3];  // made once: converting on every paint is slow
     QColor panel_ = QColor(0xe8, 0xf0, 0xfa);
-    int splitOffset_ = 0;
     NodeHandle current_ = kNoNode;
     bool finished_ = false;
     SavePathAsker askSavePath_;

@@ -15,6 +15,7 @@
 #include "controls/StoredQString.h"
 #include "documents/DocumentRules.h"
 #include "documents/QtWebEngineSetup.h"
+#include "platform/Platform.h"
 
 namespace veltrin {
 
@@ -133,6 +134,9 @@ QWebEnginePage* CHtmlEditor::page() const { return view_->page(); }
 int CHtmlEditor::refusedNavigations() const { return static_cast<DocumentPage*>(page())->refusedNavigations; }
 
 bool CHtmlEditor::SetDocumentHtml(const std::string& stored) {
+    ++document_;
+    restarts_ = 0;
+    gaveUp_ = false;
     changed_ = false;
     copy_.clear();
     return load(QByteArray::fromStdString(StoredTextToUtf8(stored)));
@@ -180,13 +184,26 @@ void CHtmlEditor::onLoadFinished(bool ok) {
 }
 
 void CHtmlEditor::onRendererGone() {
-    // Start again from the last good copy; what the copy holds stays marked
-    // changed, so it reaches the record.
-    const bool changed = changed_ || !copy_.isEmpty();
-    const QString copy = copy_;
-    load(copy.isEmpty() ? source_ : copy.toUtf8());
-    changed_ = changed && !copy.isEmpty();
-    copy_ = copy;
+    // Nothing can be read from the page now: every wait on it ends at once.
+    loaded_ = false;
+    finished_ = serial_;
+    emit documentLoaded(false);
+    if (gaveUp_) return;
+    // Started again from the event loop, never from inside a wait, so a
+    // renderer that fails again does not nest one wait in another.
+    QTimer::singleShot(0, this, [this, serial = serial_] { restart(serial); });
+}
+
+void CHtmlEditor::restart(quint64 serial) {
+    if (serial != serial_ || gaveUp_) return;  // the page has moved on since
+    if (++restarts_ > kRestarts) {
+        gaveUp_ = true;
+        messages().fileError("The editor stopped working. The text written up to now is kept.");
+        return;
+    }
+    // An edited page starts again from its last good copy, which stays marked
+    // changed; an unedited one from what was loaded, so it keeps its bytes.
+    load(changed_ && !copy_.isEmpty() ? copy_.toUtf8() : source_);
 }
 
 QVariant CHtmlEditor::evaluate(const QString& script, bool* ok, int waitMs) {
@@ -206,6 +223,8 @@ QVariant CHtmlEditor::evaluate(const QString& script, bool* ok, int waitMs) {
     });
     if (!result->done) {
         QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+        // A page that failed or was replaced never answers.
+        connect(this, &CHtmlEditor::documentLoaded, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     if (ok) *ok = result->done;
@@ -257,10 +276,10 @@ void CHtmlEditor::refreshCopy() {
 }
 
 bool CHtmlEditor::TakeChangedBody(std::string& html, int waitMs) {
-    const QUrl url = shown_;
+    const quint64 document = document_;
     const Body body = ReadBody(waitMs);
     if (!body.ok) {
-        if (url != shown_ || !changed_ || copy_.isEmpty()) return false;
+        if (document != document_ || !changed_ || copy_.isEmpty()) return false;
         html = ToStored(copy_);
         return true;
     }
@@ -356,6 +375,7 @@ bool CHtmlEditor::Print(QPrinter* printer) {
     view_->print(printer);
     if (!done) {
         QTimer::singleShot(kWaitMs * 3, &loop, &QEventLoop::quit);
+        connect(this, &CHtmlEditor::documentLoaded, &loop, &QEventLoop::quit);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     disconnect(c);

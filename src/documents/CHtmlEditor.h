@@ -23,6 +23,8 @@ public:
     static constexpr int kWaitMs = 20000;
     // How long the flush on the way out may hold up the end of the program.
     static constexpr int kExitWaitMs = 2000;
+    // How often a failed renderer is started again for one document.
+    static constexpr int kRestarts = 3;
 
     explicit CHtmlEditor(QWidget* parent = nullptr);
     ~CHtmlEditor() override;
@@ -84,6 +86,7 @@ private:
     void run(const QString& script);
     void onLoadFinished(bool ok);
     void onRendererGone();
+    void restart(quint64 serial);
     void refreshCopy();
 
     QWebEngineView* view_ = nullptr;
@@ -91,6 +94,9 @@ private:
     QUrl shown_;          // the document the page shows or is loading
     quint64 serial_ = 0;  // counts loads; a wait ends when its load is done or superseded
     quint64 finished_ = 0;
+    quint64 document_ = 0;  // counts documents set; a restart shows the same document again
+    int restarts_ = 0;      // of the renderer, for this document
+    bool gaveUp_ = false;
     bool loaded_ = false;
     bool design_ = false;
     bool changed_ = false;  // sticky until the next document is set

@@ -8,6 +8,7 @@
 #include "controls/StoredQString.h"
 #include "documents/DocumentRules.h"
 #include "events/LocalTime.h"
+#include "events/QtEventDates.h"
 #include "platform/Platform.h"
 
 namespace veltrin {
@@ -15,9 +16,8 @@ namespace veltrin {
 CNewDiaryPageDialog::CNewDiaryPageDialog(QWidget* parent)
     : QDialog(parent), calendar_(new QCalendarWidget(this)) {
     calendar_->setObjectName(QStringLiteral("calendar"));
-    const DateTime today = BreakDownLocal(clock().now());
-    calendar_->setSelectedDate(
-        QDate(static_cast<int>(today.year), static_cast<int>(today.month), static_cast<int>(today.day)));
+    BoundToEventDates(calendar_);
+    calendar_->setSelectedDate(ToQDate(BreakDownLocal(clock().now())));
     auto* buttons =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -32,7 +32,7 @@ CNewDiaryPageDialog::CNewDiaryPageDialog(QWidget* parent)
 
 std::int32_t CNewDiaryPageDialog::pickedDay() const {
     const QDate d = calendar_->selectedDate();
-    return static_cast<std::int32_t>(MakeLocalTime(d.year(), d.month(), d.day(), 0, 0, 0).value_or(0));
+    return EventTimeFrom(d.year(), d.month(), d.day(), 0, 0, 0);
 }
 
 void CNewDiaryPageDialog::renewTitle() { setWindowTitle(FromStored(NewDiaryPageTitle(pickedDay()))); }

@@ -116,7 +116,8 @@ void CNotesView::newNote(int command, const QString& name, bool bold, int icon,
     setCurrent(kNoNode);  // from here the editor's text belongs to no existing note
     GroupTreeModel& tree = this->tree()->model();
     InsertForCommand(tree, command, ToStored(name), icon, editableStyle_, [&](NodeHandle node) {
-        const std::string html = templateBody(templateName, TemplateUse::Note);
+        std::string html;
+        templateBody(templateName, TemplateUse::Note, html);
         tree.SetNotePayload(node, TextPayload{html, static_cast<std::int32_t>(clock().now())});
         tree.SetBold(node, bold ? 1 : 0);
     });
@@ -137,12 +138,16 @@ void CNotesView::editNote(const std::string& name, bool bold, int icon, const st
         messages().show("The template of current note was changed. Are you sure to clear the note ?",
                         "Template changed", Messages::Icon::Exclamation,
                         Messages::Buttons::YesNo) == Messages::Answer::Yes) {
+        // What was typed reaches the note first: a template that cannot be
+        // read leaves the note as it was.
+        commitEditor();
         setCurrent(kNoNode);
         editor()->ClearSelection();
         TextPayload p = tree.GetNotePayload(note);
-        p.html = templateBody(templateName, TemplateUse::Note);
-        tree.SetNotePayload(note, p);
-        editor()->SetDesignMode(true);
+        if (templateBody(templateName, TemplateUse::Note, p.html)) {
+            tree.SetNotePayload(note, p);
+            editor()->SetDesignMode(true);
+        }
         showRecord(note);
         setCurrent(note);
     }

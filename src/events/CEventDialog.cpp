@@ -23,6 +23,7 @@
 #include "controls/StoredQString.h"
 #include "events/CWeeklyDaysDialog.h"
 #include "events/LocalTime.h"
+#include "events/QtEventDates.h"
 #include "imaging/QtPicture.h"
 #include "platform/Platform.h"
 
@@ -38,7 +39,7 @@ QStringList names(std::initializer_list<const char*> list) {
 
 QDateTime localDateTime(std::int64_t t) {
     const DateTime f = BreakDownLocal(t);
-    return QDateTime(QDate(static_cast<int>(f.year), f.month, f.day), QTime(f.hour, f.minute, f.second));
+    return QDateTime(ToQDate(f), QTime(f.hour, f.minute, f.second));
 }
 
 }  // namespace
@@ -85,8 +86,7 @@ CEventDialog::CEventDialog(const EventItem& item, Colour priorityColour, QWidget
     date_ = new QDateEdit(this);
     date_->setDisplayFormat(QStringLiteral("dddd, MMMM dd, yyyy"));
     date_->setCalendarPopup(true);
-    const DateTime last = LastEventDate();
-    date_->setDateRange(QDate(1970, 1, 2), QDate(static_cast<int>(last.year), last.month, last.day));
+    BoundToEventDates(date_);
     {
         // The box measures only the range's two ends; the longest day and
         // month names must fit too.

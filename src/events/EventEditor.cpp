@@ -64,6 +64,13 @@ EventDetails NewEventDetails(std::int32_t groupId, std::int32_t eventId, std::in
     return d;
 }
 
+DateTime FirstEventDate() {
+    DateTime d;
+    d.day = 2;
+    d.weekday = 5;
+    return d;
+}
+
 DateTime LastEventDate() { return BreakDownLocal(std::numeric_limits<std::int32_t>::max()); }
 
 std::int32_t EventTimeFrom(std::int64_t year, int month, int day, int hour, int minute, int second) {

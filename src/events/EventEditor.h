@@ -35,8 +35,11 @@ Colour PriorityItemColour(int item, Colour priorityColour);
 // Monday, all days), no actions.
 EventDetails NewEventDetails(std::int32_t groupId, std::int32_t eventId, std::int64_t now);
 
-// The last local day a stored event time can reach, and a chosen local date
-// and time as a stored event time (never past the 32-bit end).
+// The first and last local days a date picker offers: from 2 January 1970,
+// whose times are past zero in every zone, to the last day a stored time can
+// reach; and a chosen local date and time as a stored event time (never past
+// the 32-bit end).
+DateTime FirstEventDate();
 DateTime LastEventDate();
 std::int32_t EventTimeFrom(std::int64_t year, int month, int day, int hour, int minute, int second);
 

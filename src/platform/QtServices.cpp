@@ -25,6 +25,8 @@ Messages::Answer QtMessages::show(const std::string& text, const std::string& ca
     if (g_ending) return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     QMessageBox box(nullptr);
     box.setWindowTitle(QString::fromStdString(caption));
+    // Texts carry stored names, which are never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromStdString(text));
     switch (icon) {
     case Icon::None: box.setIcon(QMessageBox::NoIcon); break;

@@ -17,7 +17,9 @@
 #include "controls/QtSkinPainting.h"
 #include "controls/QtThemeIcons.h"
 #include "platform/Platform.h"
+#include "support/DragSplitter.h"
 #include "support/Fakes.h"
+#include "support/ShownText.h"
 
 namespace veltrin {
 namespace {
@@ -273,14 +275,7 @@ TEST(Splitter, DragIsHeldWithinItsRangeAndReportsTheMove) {
     view.show();
     QSignalSpy moved(bar, &CSplitter::moved);
 
-    auto drag = [&](int toX) {
-        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 50));
-        QMouseEvent move(QEvent::MouseMove, QPointF(toX - bar->x() + 2, 50),
-                         bar->mapToGlobal(QPointF(toX - bar->x() + 2, 50)), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(bar, &move);
-        QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(2, 50));
-    };
+    auto drag = [&](int toX) { test::DragSplitter(bar, toX); };
     drag(50);
     EXPECT_EQ(bar->x(), 200);
     ASSERT_EQ(moved.count(), 1);
@@ -291,6 +286,39 @@ TEST(Splitter, DragIsHeldWithinItsRangeAndReportsTheMove) {
     EXPECT_EQ(bar->offset(), 300);
     drag(650);
     EXPECT_EQ(moved.takeFirst().at(0).toInt(), -50);
+}
+
+TEST(Splitter, DragsAddUpWhileTheViewLaysTheBarOutAgain) {
+    QWidget view;
+    view.resize(1200, 400);
+    auto* bar = new CSplitter(&view);
+    bar->setDragRange(200, 300);
+    const QRect start(400, 10, 5, 300);
+    bar->placeAt(start);
+    view.show();
+
+    // Each move makes the view lay itself out, placing the bar from its start.
+    test::DragSplitter(bar, 500);
+    bar->placeAt(start);
+    EXPECT_EQ(bar->x(), 500);
+    test::DragSplitter(bar, 550);
+    bar->placeAt(start);
+    EXPECT_EQ(bar->offset(), 150) << "+100 then +50";
+    EXPECT_EQ(bar->x(), 550);
+
+    // The range stays measured from the start, however many drags it takes.
+    test::DragSplitter(bar, 750);
+    bar->placeAt(start);
+    test::DragSplitter(bar, 900);
+    bar->placeAt(start);
+    EXPECT_EQ(bar->offset(), 300);
+    EXPECT_EQ(bar->x(), 700);
+    for (int i = 0; i < 3; ++i) {
+        test::DragSplitter(bar, bar->x() - 250);
+        bar->placeAt(start.translated(0, 20));  // a taller or shorter view keeps the column
+    }
+    EXPECT_EQ(bar->offset(), -200);
+    EXPECT_EQ(bar->geometry(), QRect(200, 30, CSplitter::kWidth, 300));
 }
 
 TEST(ToolStrip, ButtonsCarryIconsTooltipsAndCommands) {
@@ -418,6 +446,20 @@ TEST(Hyperlink, OpensTheTrimmedAddressAndNothingWhenBlank) {
     QTest::mouseClick(&link, Qt::LeftButton, {}, QPoint(5, 5));
     ASSERT_EQ(shell.opened.size(), 2u);
     EXPECT_EQ(shell.opened[1], "mail@example.org");
+}
+
+TEST(StoredNames, MarkupInANameIsShownAsTypedInTipsAndLinks) {
+    const QString name = QStringLiteral("a <b>b</b> & <i>c</i>");
+    CBannerStrip banner;
+    banner.setText(name);
+    EXPECT_EQ(test::ShownToolTip(banner.toolTip()), name);
+    banner.setText(QStringLiteral("Dentist"));
+    EXPECT_EQ(banner.toolTip(), QStringLiteral("Dentist")) << "a plain name stays as it is";
+
+    CHyperlink link(name);
+    EXPECT_EQ(test::ShownText(&link), name);
+    link.setText(QStringLiteral("<a href=\"x\">y</a>"));
+    EXPECT_EQ(test::ShownText(&link), QStringLiteral("<a href=\"x\">y</a>"));
 }
 
 }  // namespace

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "controls/CGroupTree.h"
+#include "controls/CSplitter.h"
 #include "documents/CDiaryView.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/DocumentRecords.h"
 #include "events/LocalTime.h"
 #include "settings/AppSettings.h"
+#include "support/DragSplitter.h"
 #include "support/Fakes.h"
 #include "support/ShippedTemplates.h"
 
@@ -173,4 +175,26 @@ TEST_F(DiaryView, AMissingTemplateIsReportedAndANewPageStartsEmptyNotAsACopy) {
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back[0].html, "<body><p>Private words</p></body>");
     EXPECT_EQ(back[1].html.find("Private words"), std::string::npos) << back[1].html;
+}
+
+TEST_F(DiaryView, SplitterDragsAddUpWithinTheirRange) {
+    auto view = make();
+    auto* bar = view->findChild<CSplitter*>();
+    ASSERT_NE(bar, nullptr);
+    const int list = view->tree()->width();
+    const int editorLeft = view->editor()->x();
+
+    test::DragSplitter(bar, bar->x() + 100);
+    test::DragSplitter(bar, bar->x() + 50);
+    EXPECT_EQ(view->tree()->width(), list + 150) << "+100 then +50";
+    EXPECT_EQ(view->editor()->x(), editorLeft + 150);
+
+    // 300 pixels right of the start at most, 200 left, however it is reached.
+    test::DragSplitter(bar, bar->x() + 100);
+    test::DragSplitter(bar, bar->x() + 100);
+    EXPECT_EQ(view->tree()->width(), list + 300);
+    test::DragSplitter(bar, bar->x() - 400);
+    test::DragSplitter(bar, bar->x() - 400);
+    EXPECT_EQ(view->tree()->width(), list - 200);
+    EXPECT_EQ(view->editor()->x(), editorLeft - 200);
 }

@@ -1,14 +1,17 @@
 // The editor on the real engine. Each test starts pages, so they are few and
 // each checks a group of related behaviour.
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <csignal>
 #include <gtest/gtest.h>
 
 #include "documents/CHtmlEditor.h"
 #include "documents/QtWebEngineSetup.h"
+#include "support/Fakes.h"
 
 using namespace veltrin;
 
@@ -35,6 +38,12 @@ protected:
         QTest::keyClicks(target, text);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return editor.GetBodyText().find(text.toStdString()) != std::string::npos; }, 30000));
+    }
+    // A real crash: the page's renderer process is killed.
+    void killRenderer() {
+        const qint64 pid = editor.page()->renderProcessPid();
+        ASSERT_GT(pid, 0);
+        ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
     }
     CHtmlEditor editor;
 };
@@ -153,4 +162,74 @@ TEST_F(Editor, AReadOfNoPageSaysSoInsteadOfPassingForAnEmptyPage) {
     EXPECT_TRUE(ok) << "an empty page is read";
     EXPECT_NE(editor.GetDocumentSource(&ok).find("<body"), std::string::npos);
     EXPECT_TRUE(ok);
+}
+
+TEST_F(Editor, AfterARendererCrashTypedTextIsKeptAndAnUneditedPageIsNotTaken) {
+    test::RecordingMessages messages;
+    test::ScopedMessages installed(messages);
+    QSignalSpy crashes(editor.page(), &QWebEnginePage::renderProcessTerminated);
+
+    // An unedited page, read once, comes back as it was and is not taken back.
+    const std::string old = "<body><p>Caf\xe9 \x80 5</p></body>";
+    ASSERT_TRUE(editor.SetDocumentHtml(old));
+    ASSERT_FALSE(editor.GetBodyHtml().empty());
+    killRenderer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return crashes.count() == 1; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor.isLoaded(); }, 30000));
+    EXPECT_EQ(editor.GetBodyText(), "Caf\xc3\xa9 \xe2\x82\xac 5");
+    std::string html;
+    EXPECT_FALSE(editor.TakeChangedBody(html)) << "an unedited page keeps its stored bytes";
+
+    // The renderer dies while the commit reads the page: the copy of the
+    // typing stands in, and the page starts again from it.
+    ASSERT_TRUE(editor.SetDesignMode(true));
+    ASSERT_TRUE(editor.SetDocumentHtml("<body><p>Tuesday</p></body>"));
+    typeAtEnd(QStringLiteral("rain all day"));
+    ASSERT_FALSE(editor.GetBodyHtml().empty());
+    killRenderer();
+    ASSERT_TRUE(editor.TakeChangedBody(html));
+    EXPECT_NE(html.find("rain all day"), std::string::npos) << html;
+    EXPECT_EQ(crashes.count(), 2) << "the crash came during the read";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor.isLoaded(); }, 30000));
+    EXPECT_NE(editor.GetBodyText().find("rain all day"), std::string::npos);
+    EXPECT_TRUE(editor.IsDesignMode());
+    html.clear();
+    ASSERT_TRUE(editor.TakeChangedBody(html)) << "the page started again still counts as edited";
+    EXPECT_NE(html.find("rain all day"), std::string::npos);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Editor, ARendererThatKeepsFailingIsStartedAFewTimesThenTheUserIsToldOnce) {
+    test::RecordingMessages messages;
+    test::ScopedMessages installed(messages);
+    ASSERT_TRUE(editor.SetDocumentHtml("<body><p>Notes</p></body>"));
+    ASSERT_TRUE(editor.SetDesignMode(true));
+    typeAtEnd(QStringLiteral("kept words"));
+    ASSERT_FALSE(editor.GetBodyHtml().empty());
+
+    // Every time the page has loaded again, its renderer is killed.
+    int kills = 0;
+    bool killing = true;
+    QObject::connect(editor.page(), &QWebEnginePage::loadFinished, &editor, [&](bool ok) {
+        if (killing && ok && kills < 10) {
+            ++kills;
+            killRenderer();
+        }
+    });
+    ++kills;
+    killRenderer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.shown.empty(); }, 60000));
+    EXPECT_EQ(kills, 1 + CHtmlEditor::kRestarts);
+    EXPECT_EQ(messages.texts(),
+              std::vector<std::string>{"The editor stopped working. The text written up to now is kept."});
+    std::string html;
+    ASSERT_TRUE(editor.TakeChangedBody(html)) << "the typing still reaches the record";
+    EXPECT_NE(html.find("kept words"), std::string::npos) << html;
+
+    // The next document gets a renderer of its own.
+    killing = false;
+    ASSERT_TRUE(editor.SetDocumentHtml(html));
+    EXPECT_NE(editor.GetBodyText().find("kept words"), std::string::npos);
+    EXPECT_EQ(kills, 1 + CHtmlEditor::kRestarts);
+    EXPECT_EQ(messages.shown.size(), 1u);
 }

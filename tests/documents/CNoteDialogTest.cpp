@@ -51,3 +51,23 @@ TEST(NoteDialogs, NewPageDialogStartsOnTodayAndNamesThePickedDay) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("New Diary page: Monday, March 01, 2004"));
     EXPECT_EQ(dialog.pickedDay(), *MakeLocalTime(2004, 3, 1, 0, 0, 0));
 }
+
+TEST(NoteDialogs, NewPageCalendarOffersOnlyDaysAStoredTimeCanHold) {
+    test::ScopedZone zone("Europe/Berlin");
+    test::ProgramFolder folder;
+    folder.clock.t = *MakeLocalTime(2004, 3, 5, 15, 30, 0);
+    CNewDiaryPageDialog dialog;
+    // A day past the 32-bit end stops at the last day instead of wrapping to 1902.
+    dialog.calendar()->setSelectedDate(QDate(2039, 1, 1));
+    const DateTime late = BreakDownLocal(dialog.pickedDay());
+    EXPECT_EQ(late.year, 2038);
+    EXPECT_EQ(late.month, 1);
+    EXPECT_EQ(late.day, 19);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("New Diary page: Tuesday, January 19, 2038"));
+    // Nor does a day before 1970 become a page.
+    dialog.calendar()->setSelectedDate(QDate(1969, 12, 31));
+    EXPECT_EQ(dialog.pickedDay(), *MakeLocalTime(1970, 1, 2, 0, 0, 0));
+    // The same days the event editor offers.
+    EXPECT_EQ(dialog.calendar()->minimumDate(), QDate(1970, 1, 2));
+    EXPECT_EQ(dialog.calendar()->maximumDate(), QDate(2038, 1, 19));
+}

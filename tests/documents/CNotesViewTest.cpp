@@ -2,6 +2,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <gtest/gtest.h>
 
 #include "controls/CGroupTree.h"
@@ -15,6 +17,7 @@
 #include "support/Fakes.h"
 #include "support/ModalAnswer.h"
 #include "support/ShippedTemplates.h"
+#include "support/ShownText.h"
 
 using namespace veltrin;
 namespace fs = std::filesystem;
@@ -182,4 +185,47 @@ TEST_F(NotesView, EditingOnlyTheBoldFaceKeepsAnOldNamesBytesAndAnUnknownIcon) {
     EXPECT_EQ(back[1].bold, 1);
     EXPECT_EQ(back[1].iconIndex, 99);
     EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Café"));
+}
+
+TEST_F(NotesView, ATemplateThatCannotBeReadLeavesTheNoteAsItWasWithItsTyping) {
+    fs::create_directories(folder.root / "template" / "Empty");  // no start document
+    auto view = make();
+    GroupTreeModel& tree = view->tree()->model();
+    tree.SelectItem(find(*view, "Garden"), 0);
+    ASSERT_EQ(view->editor()->GetBodyText(), "Roses");
+    // Words added to the note and not yet taken into it.
+    view->editor()->page()->runJavaScript("document.body.insertAdjacentHTML('beforeend','<p>Tulips</p>')",
+                                          QWebEngineScript::ApplicationWorld);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return view->editor()->GetBodyText().find("Tulips") != std::string::npos; }, 30000));
+
+    folder.messages.answers = {Messages::Answer::Yes};
+    view->editNote("Garden", false, 0, "Empty");
+    EXPECT_EQ(folder.messages.texts(),
+              (std::vector<std::string>{
+                  "The template of current note was changed. Are you sure to clear the note ?",
+                  "Cannot open template 'Empty' !\n Open 'Options' dialog and choose other default Note "
+                  "template!"}));
+    EXPECT_EQ(view->currentNode(), find(*view, "Garden"));
+    const std::string shown = view->editor()->GetBodyText();
+    EXPECT_NE(shown.find("Roses"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Tulips"), std::string::npos) << shown;
+    const NoteTable back = stored();
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_NE(back[0].html.find("Roses"), std::string::npos) << back[0].html;
+    EXPECT_NE(back[0].html.find("Tulips"), std::string::npos) << back[0].html;
+
+    // A template that can be read still replaces the text.
+    view->editNote("Garden", false, 0, "Note Blue");
+    EXPECT_EQ(stored()[0].html.find("Roses"), std::string::npos);
+    EXPECT_TRUE(view->editor()->IsDesignMode());
+}
+
+TEST_F(NotesView, NamesThatLookLikeMarkupAreShownAsTyped) {
+    table[0].name = "a <b>b</b> & <i>Garden</i>";
+    auto view = make();
+    view->tree()->model().SelectItem(find(*view, table[0].name), 0);
+    EXPECT_EQ(test::ShownText(view->captionLabel()), QStringLiteral("a <b>b</b> & <i>Garden</i>"));
+    view->editNote("<h1>Big</h1>", false, 0, std::string());
+    EXPECT_EQ(test::ShownText(view->captionLabel()), QStringLiteral("<h1>Big</h1>"));
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "events/EventEditor.h"
+#include "events/LocalTime.h"
 #include "events/ScopedZone.h"
 
 using namespace veltrin;
@@ -132,6 +133,15 @@ TEST(EventTimes, TheLastDateStopsBefore32BitTimesWrap) {
     EXPECT_EQ(last.day, 19);
     EXPECT_EQ(EventTimeFrom(2038, 1, 19, 23, 0, 0), 2147483647);
     EXPECT_EQ(EventTimeFrom(2026, 1, 1, 0, 0, 0), 1767225600);
+}
+
+TEST(EventTimes, TheFirstDateStartsAfterZeroEvenFarEastOfGreenwich) {
+    test::ScopedZone zone("Pacific/Kiritimati");  // 14 hours ahead
+    const DateTime first = FirstEventDate();
+    const auto midnight = MakeLocalTime(first.year, first.month, first.day, 0, 0, 0);
+    ASSERT_TRUE(midnight);
+    EXPECT_GT(*midnight, 0);
+    EXPECT_EQ(BreakDownLocal(*midnight).weekday, first.weekday);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QSoundEffect>
 #include <QTextBrowser>
 #include <QUrl>
+#include <algorithm>
 
 #include "storage/ModuleFolder.h"
 
@@ -19,6 +20,10 @@ bool g_ending = false;
 }
 
 void QtMessages::setEnding(bool ending) { g_ending = ending; }
+
+QtMessages::~QtMessages() {
+    for (const QPointer<QMessageBox>& box : notices_) delete box.data();
+}
 
 Messages::Answer QtMessages::show(const std::string& text, const std::string& caption, Icon icon,
                                   Buttons buttons) {
@@ -42,6 +47,21 @@ Messages::Answer QtMessages::show(const std::string& text, const std::string& ca
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return Answer::Ok;
+}
+
+void QtMessages::notice(const std::string& text) {
+    if (g_ending) return;
+    notices_.erase(std::remove_if(notices_.begin(), notices_.end(),
+                                  [](const QPointer<QMessageBox>& b) { return b.isNull(); }),
+                   notices_.end());
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Veltrin"), QString::fromStdString(text),
+                                QMessageBox::Ok);
+    box->setWindowModality(Qt::NonModal);
+    // Above a reminder window, which stays on top.
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    QObject::connect(box, &QDialog::finished, box, &QObject::deleteLater);
+    notices_.emplace_back(box);
+    box->show();
 }
 
 bool QtShell::open(const std::string& target) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "platform/Platform.h"
 
+class QMessageBox;
 class QSoundEffect;
 
 namespace veltrin {
@@ -12,8 +15,15 @@ namespace veltrin {
 // no longer shown: questions answer No, notices are dropped.
 class QtMessages : public Messages {
 public:
+    ~QtMessages() override;
     Answer show(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
+    // Shows the box and returns at once; the box goes when it is closed, or
+    // with this object.
+    void notice(const std::string& text) override;
     static void setEnding(bool ending);
+
+private:
+    std::vector<QPointer<QMessageBox>> notices_;
 };
 
 class QtShell : public Shell {

@@ -1,0 +1,69 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "platform/QtServices.h"
+
+namespace veltrin {
+namespace {
+
+QMessageBox* OpenBoxSaying(const QString& text) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible() && box->text() == text)
+            return box;
+    return nullptr;
+}
+
+// A notice comes from inside a timer tick: it must be on screen when the call
+// returns, not waited for in a loop of its own.
+TEST(QtMessagesNotice, IsShownWithoutWaitingAndGoesWhenClosed) {
+    QtMessages messages;
+    bool waited = false;
+    // Were the call to wait in a box of its own, this ends that wait.
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            waited = true;
+            static_cast<QDialog*>(modal)->reject();
+        }
+    });
+    messages.notice("Cannot open \"/media/usb/plan.odt\".");
+    EXPECT_FALSE(waited);
+    QPointer<QMessageBox> box = OpenBoxSaying(QStringLiteral("Cannot open \"/media/usb/plan.odt\"."));
+    ASSERT_TRUE(box) << "no notice on screen";
+    EXPECT_FALSE(box->isModal());
+    EXPECT_EQ(box->windowTitle(), "Veltrin");
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_TRUE(box->windowFlags() & Qt::WindowStaysOnTopHint) << "a reminder window would cover it";
+    QApplication::processEvents();  // the queued check has run
+    EXPECT_FALSE(waited);
+
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(box.isNull()) << "a closed notice is not kept";
+}
+
+TEST(QtMessagesNotice, OpenNoticesGoWithTheServiceAndNoneAreShownWhileEnding) {
+    QPointer<QMessageBox> first, second;
+    {
+        QtMessages messages;
+        messages.notice("Cannot find \"a\".");
+        messages.notice("Cannot find \"b\".");
+        first = OpenBoxSaying(QStringLiteral("Cannot find \"a\"."));
+        second = OpenBoxSaying(QStringLiteral("Cannot find \"b\"."));
+        ASSERT_TRUE(first && second) << "each notice has a box of its own";
+
+        QtMessages::setEnding(true);
+        messages.notice("Cannot find \"c\".");
+        QtMessages::setEnding(false);
+        EXPECT_EQ(OpenBoxSaying(QStringLiteral("Cannot find \"c\".")), nullptr);
+    }
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(second.isNull());
+}
+
+}  // namespace
+}  // namespace veltrin

@@ -130,6 +130,8 @@ private:
     void showTrayMenu();
     // Closes every dialog or question open above the window.
     void closeOpenDialogs();
+    // The dialog or question open above the window, if any.
+    QWidget* openDialog() const;
     int tickPeriodMs() const;
 
     AppData& data_;

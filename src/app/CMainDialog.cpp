@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QEventLoop>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
@@ -112,6 +113,20 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
 CMainDialog::~CMainDialog() {
     removeTrayIcon();
     SaveAll();
+}
+
+void CMainDialog::RunSession() {
+    // Not exec(): that would make the window application modal, so that no
+    // window beside it (a reminder) takes input, and hiding the window in
+    // the tray would end its loop.
+    QEventLoop loop;
+    bool finished = false;
+    connect(this, &QDialog::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    show();
+    if (!finished) loop.exec(QEventLoop::DialogExec);
 }
 
 bool CMainDialog::IsAutorun(const QStringList& arguments) {

@@ -11,7 +11,9 @@
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
 #include "controls/CSkinButton.h"
+#include "events/CReminderWindow.h"
 #include "events/EventTrees.h"
+#include "events/QtReminderWindows.h"
 #include "events/ScopedZone.h"
 #include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
@@ -477,6 +479,44 @@ TEST_F(MainDialogTest, TrayExitAsksBeforeItClosesAnOpenDialog) {
     EXPECT_EQ(data.settings.skinColour, skin) << "a dialog closed by the exit counts as cancelled";
     EXPECT_TRUE(dlg.ended());
     EXPECT_FALSE(dlg.trayIconShown());
+}
+
+// The session's loop: the window is not application modal, so a reminder
+// window beside it takes real key input (sent through the window system's
+// queue, where a window blocked by a modal one loses it).
+TEST_F(MainDialogTest, AReminderWindowTakesKeysWhileTheSessionRuns) {
+    data.settings.askOnExit = 0;
+    CMainDialog dlg(data, {"veltrin"});
+    QtReminderWindows windows;
+    bool shown = false, hiddenByEscape = false;
+    QTimer::singleShot(0, [&] {
+        windows.ShowReminder("Call the bank", -1, EventDetails{});
+        CReminderWindow* w = windows.window();
+        shown = dlg.isVisible() && QTest::qWaitForWindowExposed(w);
+        QTest::keyClick(w->windowHandle(), Qt::Key_Escape);
+        hiddenByEscape = !w->isVisible();
+        dlg.ExitVeltrin(false);
+    });
+    dlg.RunSession();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(hiddenByEscape) << "the reminder window did not take Escape";
+    EXPECT_TRUE(dlg.ended());
+}
+
+TEST_F(MainDialogTest, HidingInTheTrayKeepsTheSessionRunning) {
+    data.settings.askOnExit = 0;
+    CMainDialog dlg(data, {"veltrin"});
+    bool ranAfterHiding = false;
+    QTimer::singleShot(0, [&] {
+        dlg.HideToTray();
+        QTimer::singleShot(0, [&] {
+            ranAfterHiding = !dlg.isVisible() && !dlg.ended();
+            dlg.OnTrayCommand(CMainDialog::kTrayExit);
+        });
+    });
+    dlg.RunSession();
+    EXPECT_TRUE(ranAfterHiding) << "the session ended when the window was hidden";
+    EXPECT_TRUE(dlg.ended());
 }
 
 TEST_F(MainDialogTest, TrayExitAsksAndNoKeepsTheIcon) {

@@ -94,25 +94,26 @@ void QtSound::play(const std::string& path) {
     effect_->play();
 }
 
+QtHelp::~QtHelp() { delete browser_.data(); }
+
 void QtHelp::showTopic(const std::string& topic) {
     const QString page = QString::fromStdString(ModuleFolder() + "/help" + topic);
     if (!QFileInfo(page).isFile()) return;
-    static QPointer<QTextBrowser> browser;
     // A window beside an open modal dialog would take no input: the help
     // then belongs to that dialog (and closes with it).
     QWidget* owner = QApplication::activeModalWidget();
-    if (browser && browser->parentWidget() != owner) delete browser;
-    if (!browser) {
-        browser = new QTextBrowser(owner);
-        browser->setWindowFlags(Qt::Window);
-        browser->setAttribute(Qt::WA_DeleteOnClose);
-        browser->setOpenExternalLinks(true);
-        browser->setWindowTitle(QStringLiteral("Veltrin Help"));
-        browser->resize(720, 560);
+    if (browser_ && browser_->parentWidget() != owner) delete browser_.data();
+    if (!browser_) {
+        browser_ = new QTextBrowser(owner);
+        browser_->setWindowFlags(Qt::Window);
+        browser_->setAttribute(Qt::WA_DeleteOnClose);
+        browser_->setOpenExternalLinks(true);
+        browser_->setWindowTitle(QStringLiteral("Veltrin Help"));
+        browser_->resize(720, 560);
     }
-    browser->setSource(QUrl::fromLocalFile(page));
-    browser->show();
-    browser->raise();
+    browser_->setSource(QUrl::fromLocalFile(page));
+    browser_->show();
+    browser_->raise();
 }
 
 QtServices::QtServices() {

@@ -8,6 +8,7 @@
 
 class QMessageBox;
 class QSoundEffect;
+class QTextBrowser;
 
 namespace veltrin {
 
@@ -46,7 +47,12 @@ private:
 // without a page does nothing.
 class QtHelp : public Help {
 public:
+    ~QtHelp() override;
     void showTopic(const std::string& topic) override;
+
+private:
+    // Without a dialog open it has no owner, so it goes with this object.
+    QPointer<QTextBrowser> browser_;
 };
 
 // Installs the Qt services for the life of the object.

@@ -3,10 +3,12 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include "platform/QtServices.h"
+#include "support/Fakes.h"
 
 namespace veltrin {
 namespace {
@@ -63,6 +65,27 @@ TEST(QtMessagesNotice, OpenNoticesGoWithTheServiceAndNoneAreShownWhileEnding) {
     }
     EXPECT_TRUE(first.isNull());
     EXPECT_TRUE(second.isNull());
+}
+
+// The main window runs without modality, so help opened from it has no owner
+// to go with: it goes with the service, at the end of the program.
+TEST(QtHelpWindow, WithoutADialogOpenItStandsAloneAndGoesWithTheService) {
+    test::ProgramFolder folder;
+    std::filesystem::create_directories(folder.root / "help" / "General");
+    test::writeAll(folder.root / "help" / "General" / "index.htm", "<h1>Contents</h1>");
+    QPointer<QTextBrowser> browser;
+    {
+        QtHelp help;
+        help.showTopic("/General/index.htm");
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QTextBrowser*>(w); b && b->isVisible()) browser = b;
+        ASSERT_TRUE(browser) << "no help window";
+        EXPECT_EQ(browser->parentWidget(), nullptr);
+        EXPECT_EQ(browser->windowTitle(), "Veltrin Help");
+        help.showTopic("/General/missing.htm");  // no page: nothing changes
+        EXPECT_TRUE(browser && browser->isVisible());
+    }
+    EXPECT_TRUE(browser.isNull()) << "the help window outlived the program's services";
 }
 
 }  // namespace

@@ -67,6 +67,27 @@ TEST(QtMessagesNotice, OpenNoticesGoWithTheServiceAndNoneAreShownWhileEnding) {
     EXPECT_TRUE(second.isNull());
 }
 
+// What the shell can tell at once: a program that cannot be started at all
+// (here a script naming an interpreter that is not there) is a failure the
+// caller can report; one that starts is on its way.
+TEST(QtShellStart, SaysWhetherTheProgramCouldBeStarted) {
+    test::ProgramFolder folder;
+    namespace fs = std::filesystem;
+    const fs::path mark = folder.root / "ran";
+    const fs::path good = folder.root / "good.sh";
+    test::writeAll(good, "#!/bin/sh\necho ran > '" + mark.string() + "'\n");
+    fs::permissions(good, fs::perms::owner_all);
+    const fs::path broken = folder.root / "broken.sh";
+    test::writeAll(broken, "#!/no/such/interpreter\n");
+    fs::permissions(broken, fs::perms::owner_all);
+
+    QtShell shell;
+    EXPECT_FALSE(shell.startProgram(broken.string()));
+    EXPECT_FALSE(shell.startProgram((folder.root / "missing").string()));
+    ASSERT_TRUE(shell.startProgram(good.string()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(mark); }, 30000)) << "the program did not run";
+}
+
 // The main window runs without modality, so help opened from it has no owner
 // to go with: it goes with the service, at the end of the program.
 TEST(QtHelpWindow, WithoutADialogOpenItStandsAloneAndGoesWithTheService) {

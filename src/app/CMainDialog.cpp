@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QEventLoop>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPainter>
@@ -112,6 +113,20 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
 CMainDialog::~CMainDialog() {
     removeTrayIcon();
     SaveAll();
+}
+
+void CMainDialog::RunSession() {
+    // Not exec(): that would make the window application modal, so that no
+    // window beside it (a reminder) takes input, and hiding the window in
+    // the tray would end its loop.
+    QEventLoop loop;
+    bool finished = false;
+    connect(this, &QDialog::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    show();
+    if (!finished) loop.exec(QEventLoop::DialogExec);
 }
 
 bool CMainDialog::IsAutorun(const QStringList& arguments) {
@@ -259,23 +274,21 @@ void CMainDialog::showTrayMenu() {
 
 void CMainDialog::OnTrayCommand(int command) {
     if (command < kTrayRestore || command > kTrayExit) return;
-    if (command == kTrayAbout && about_) {
-        about_->raise();
+    if (command == kTrayAbout) {
+        RunAbout();
         return;
     }
-    // A command from the tray overrides whatever dialog was left open.
-    closeOpenDialogs();
-    if (command >= kTrayFirstView && command < kTrayFirstView + kViewCount) {
+    if (command == kTrayExit) {
+        ExitVeltrin(true);
+        return;
+    }
+    // A dialog left open keeps its view: switching would take the rows it
+    // works on from under it. It comes to the front with the window instead.
+    if (command != kTrayRestore && !openDialog()) {
         data_.settings.currentView = command - kTrayFirstView;
         ShowView();
-        command = kTrayRestore;
     }
-    switch (command) {
-    case kTrayRestore: RestoreFromTray(); break;
-    case kTrayAbout: RunAbout(); break;
-    case kTrayExit: ExitVeltrin(true); break;
-    default: break;
-    }
+    RestoreFromTray();
 }
 
 void CMainDialog::onViewButton(int index) {
@@ -434,6 +447,10 @@ void CMainDialog::RestoreFromTray() {
     show();
     raise();
     activateWindow();
+    if (QWidget* dialog = openDialog()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
 }
 
 bool CMainDialog::confirmExit() {
@@ -453,8 +470,10 @@ void CMainDialog::endDialog() {
 }
 
 void CMainDialog::ExitVeltrin(bool fromTray) {
+    // Asked first: a No leaves every open dialog as it was.
     if (!confirmExit()) return;
     if (fromTray) removeTrayIcon();
+    closeOpenDialogs();
     endDialog();
 }
 
@@ -472,6 +491,11 @@ void CMainDialog::closeOpenDialogs() {
         if (dialog && dialog != this && dialog->isVisible() && dialog->isModal())
             dialog->done(QDialog::Rejected);
     }
+}
+
+QWidget* CMainDialog::openDialog() const {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal != this ? modal : nullptr;
 }
 
 void CMainDialog::closeEvent(QCloseEvent* event) {

@@ -26,8 +26,9 @@ class CTodayView;
 class CViewBase;
 class QtSkinAssets;
 
-// The program's one top-level window. It runs modally for the whole session;
-// ending it ends the program, after SaveAll.
+// The program's one top-level window. It runs for the whole session, though
+// not modally: windows of their own, such as a reminder, take input beside
+// it. Ending it ends the program, after SaveAll.
 class CMainDialog : public QDialog {
     Q_OBJECT
 public:
@@ -46,6 +47,10 @@ public:
 
     // True when the command line carries "/autorun" (case-sensitive, anywhere).
     static bool IsAutorun(const QStringList& arguments);
+
+    // Shows the window (or keeps it in the tray at a hidden start) and runs
+    // the event loop until the window is ended. Hiding it does not end it.
+    void RunSession();
 
     // Writes every data file; each reports its own failure and the rest go on.
     void SaveAll();
@@ -130,6 +135,8 @@ private:
     void showTrayMenu();
     // Closes every dialog or question open above the window.
     void closeOpenDialogs();
+    // The dialog or question open above the window, if any.
+    QWidget* openDialog() const;
     int tickPeriodMs() const;
 
     AppData& data_;

@@ -67,7 +67,7 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     // The window's editors load while it is built, so an ending signal may
     // arrive before the window can take it: end the session with a save.
     if (watcher.received()) QTimer::singleShot(0, dialog.get(), &CMainDialog::EndSession);
-    dialog->exec();
+    dialog->RunSession();
     dialog.reset();  // destruction runs SaveAll
     return 0;
 }

@@ -2,8 +2,8 @@
 
 namespace veltrin {
 
-// The application: loads the data, runs the main window modally, and ends
-// when it closes.
+// The application: loads the data, runs the main window, and ends when it
+// closes.
 class CVeltrinApp {
 public:
     int InitInstance(int argc, char** argv);

@@ -16,6 +16,7 @@
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "storage/Identifier.h"
+#include "storage/StoredText.h"
 
 namespace veltrin {
 
@@ -276,9 +277,8 @@ void CEventsView::removeEvent() {
         messages().fileError("No event item selected!");
         return;
     }
-    if (confirm("Are you sure to remove '" + list.GetItemText(row, kEventNameColumn) + "' event ?",
-                "Event removing..."))
-        list.DeleteItem(row);
+    const std::string name = StoredTextToUtf8(list.GetItemText(row, kEventNameColumn));
+    if (confirm("Are you sure to remove '" + name + "' event ?", "Event removing...")) list.DeleteItem(row);
     saveNow();  // also after No
 }
 

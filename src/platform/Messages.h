@@ -17,6 +17,10 @@ public:
 
     // The file-error box: caption "Veltrin", exclamation icon, OK.
     void fileError(const std::string& text) { show(text, "Veltrin", Icon::Exclamation, Buttons::Ok); }
+    // The same box for a caller that must not wait for the user, such as a
+    // reminder firing inside a timer tick: a box that waits would run the
+    // event loop, and with it further ticks, under that caller.
+    virtual void notice(const std::string& text) { fileError(text); }
 };
 
 }  // namespace veltrin

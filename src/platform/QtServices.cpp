@@ -9,6 +9,7 @@
 #include <QSoundEffect>
 #include <QTextBrowser>
 #include <QUrl>
+#include <algorithm>
 
 #include "storage/ModuleFolder.h"
 
@@ -19,6 +20,10 @@ bool g_ending = false;
 }
 
 void QtMessages::setEnding(bool ending) { g_ending = ending; }
+
+QtMessages::~QtMessages() {
+    for (const QPointer<QMessageBox>& box : notices_) delete box.data();
+}
 
 Messages::Answer QtMessages::show(const std::string& text, const std::string& caption, Icon icon,
                                   Buttons buttons) {
@@ -44,6 +49,21 @@ Messages::Answer QtMessages::show(const std::string& text, const std::string& ca
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return Answer::Ok;
+}
+
+void QtMessages::notice(const std::string& text) {
+    if (g_ending) return;
+    notices_.erase(std::remove_if(notices_.begin(), notices_.end(),
+                                  [](const QPointer<QMessageBox>& b) { return b.isNull(); }),
+                   notices_.end());
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Veltrin"), QString::fromStdString(text),
+                                QMessageBox::Ok);
+    box->setWindowModality(Qt::NonModal);
+    // Above a reminder window, which stays on top.
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    QObject::connect(box, &QDialog::finished, box, &QObject::deleteLater);
+    notices_.emplace_back(box);
+    box->show();
 }
 
 bool QtShell::open(const std::string& target) {
@@ -76,25 +96,26 @@ void QtSound::play(const std::string& path) {
     effect_->play();
 }
 
+QtHelp::~QtHelp() { delete browser_.data(); }
+
 void QtHelp::showTopic(const std::string& topic) {
     const QString page = QString::fromStdString(ModuleFolder() + "/help" + topic);
     if (!QFileInfo(page).isFile()) return;
-    static QPointer<QTextBrowser> browser;
     // A window beside an open modal dialog would take no input: the help
     // then belongs to that dialog (and closes with it).
     QWidget* owner = QApplication::activeModalWidget();
-    if (browser && browser->parentWidget() != owner) delete browser;
-    if (!browser) {
-        browser = new QTextBrowser(owner);
-        browser->setWindowFlags(Qt::Window);
-        browser->setAttribute(Qt::WA_DeleteOnClose);
-        browser->setOpenExternalLinks(true);
-        browser->setWindowTitle(QStringLiteral("Veltrin Help"));
-        browser->resize(720, 560);
+    if (browser_ && browser_->parentWidget() != owner) delete browser_.data();
+    if (!browser_) {
+        browser_ = new QTextBrowser(owner);
+        browser_->setWindowFlags(Qt::Window);
+        browser_->setAttribute(Qt::WA_DeleteOnClose);
+        browser_->setOpenExternalLinks(true);
+        browser_->setWindowTitle(QStringLiteral("Veltrin Help"));
+        browser_->resize(720, 560);
     }
-    browser->setSource(QUrl::fromLocalFile(page));
-    browser->show();
-    browser->raise();
+    browser_->setSource(QUrl::fromLocalFile(page));
+    browser_->show();
+    browser_->raise();
 }
 
 QtServices::QtServices() {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "platform/Platform.h"
 
+class QMessageBox;
 class QSoundEffect;
+class QTextBrowser;
 
 namespace veltrin {
 
@@ -12,8 +16,15 @@ namespace veltrin {
 // no longer shown: questions answer No, notices are dropped.
 class QtMessages : public Messages {
 public:
+    ~QtMessages() override;
     Answer show(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override;
+    // Shows the box and returns at once; the box goes when it is closed, or
+    // with this object.
+    void notice(const std::string& text) override;
     static void setEnding(bool ending);
+
+private:
+    std::vector<QPointer<QMessageBox>> notices_;
 };
 
 class QtShell : public Shell {
@@ -36,7 +47,12 @@ private:
 // without a page does nothing.
 class QtHelp : public Help {
 public:
+    ~QtHelp() override;
     void showTopic(const std::string& topic) override;
+
+private:
+    // Without a dialog open it has no owner, so it goes with this object.
+    QPointer<QTextBrowser> browser_;
 };
 
 // Installs the Qt services for the life of the object.

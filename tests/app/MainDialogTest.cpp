@@ -11,7 +11,9 @@
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
 #include "controls/CSkinButton.h"
+#include "events/CReminderWindow.h"
 #include "events/EventTrees.h"
+#include "events/QtReminderWindows.h"
 #include "events/ScopedZone.h"
 #include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
@@ -418,18 +420,103 @@ TEST_F(MainDialogTest, TrayAboutKeepsTheWindowHiddenAndOpensOneBox) {
     EXPECT_TRUE(dlg.trayIconShown());
 }
 
-TEST_F(MainDialogTest, TrayCommandsCloseAnOpenDialogFirst) {
+// A dialog left open when the window went to the tray is the user's work in
+// progress: the tray brings it back to the front with the window, and it
+// keeps its view, whose rows it may be working on.
+TEST_F(MainDialogTest, TrayRestoreAndViewCommandsBringAnOpenDialogToTheFront) {
     CMainDialog dlg(data, {"veltrin"});
     dlg.show();
-    const Colour skin = data.settings.skinColour;
+    dlg.HideToTray();
+    const int view = dlg.shownView();
+    ASSERT_NE(view, kEventsView);
+    bool keptOpen = false, restored = false, inFront = false;
     WhenModalOpens([&](QWidget* options) {
         options->findChild<QComboBox*>(QStringLiteral("skinColour"))->setCurrentText(QStringLiteral("Navy"));
         dlg.OnTrayCommand(CMainDialog::kTrayFirstView + kEventsView);
+        restored = dlg.isVisible() && !dlg.trayIconShown();
+        inFront = QTest::qWaitFor([&] { return QApplication::activeWindow() == options; }, 30000);
+        dlg.HideToTray();
+        dlg.OnTrayCommand(CMainDialog::kTrayRestore);
+        restored = restored && dlg.isVisible() && !dlg.trayIconShown();
+        keptOpen = options->isVisible() && QApplication::activeModalWidget() == options;
+        Press(options, "ok");
     });
     dlg.RunOptions();
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(data.settings.skinColour, skin) << "a dialog closed by the tray counts as cancelled";
+    EXPECT_TRUE(keptOpen) << "a tray command cancelled the open dialog";
+    EXPECT_TRUE(restored);
+    EXPECT_TRUE(inFront);
+    EXPECT_EQ(dlg.shownView(), view);
+    EXPECT_EQ(data.settings.currentView, view);
+    EXPECT_EQ(data.settings.skinColour, 0x00800000u) << "what was chosen in the dialog counts";
+
+    // With no dialog open the view command switches as ever.
+    dlg.HideToTray();
+    dlg.OnTrayCommand(CMainDialog::kTrayFirstView + kEventsView);
     EXPECT_EQ(dlg.shownView(), kEventsView);
+}
+
+// "Exit Veltrin" asks first: a No leaves the open dialog as it was; a Yes
+// closes it as cancelled and ends.
+TEST_F(MainDialogTest, TrayExitAsksBeforeItClosesAnOpenDialog) {
+    folder.messages.answers = {Messages::Answer::No, Messages::Answer::Yes};
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    dlg.HideToTray();
+    const Colour skin = data.settings.skinColour;
+    bool keptAfterNo = false, askedWithItOpen = false;
+    WhenModalOpens([&](QWidget* options) {
+        options->findChild<QComboBox*>(QStringLiteral("skinColour"))->setCurrentText(QStringLiteral("Navy"));
+        dlg.OnTrayCommand(CMainDialog::kTrayExit);
+        keptAfterNo = options->isVisible() && !dlg.ended() && dlg.trayIconShown();
+        askedWithItOpen = folder.messages.shown.size() == 1;
+        dlg.OnTrayCommand(CMainDialog::kTrayExit);
+    });
+    dlg.RunOptions();
+    EXPECT_TRUE(askedWithItOpen);
+    EXPECT_TRUE(keptAfterNo) << "No lost the open dialog";
+    EXPECT_EQ(folder.messages.texts(), std::vector<std::string>(2, "Are you sure to exit Veltrin ?"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(data.settings.skinColour, skin) << "a dialog closed by the exit counts as cancelled";
+    EXPECT_TRUE(dlg.ended());
+    EXPECT_FALSE(dlg.trayIconShown());
+}
+
+// The session's loop: the window is not application modal, so a reminder
+// window beside it takes real key input (sent through the window system's
+// queue, where a window blocked by a modal one loses it).
+TEST_F(MainDialogTest, AReminderWindowTakesKeysWhileTheSessionRuns) {
+    data.settings.askOnExit = 0;
+    CMainDialog dlg(data, {"veltrin"});
+    QtReminderWindows windows;
+    bool shown = false, hiddenByEscape = false;
+    QTimer::singleShot(0, [&] {
+        windows.ShowReminder("Call the bank", -1, EventDetails{});
+        CReminderWindow* w = windows.window();
+        shown = dlg.isVisible() && QTest::qWaitForWindowExposed(w);
+        QTest::keyClick(w->windowHandle(), Qt::Key_Escape);
+        hiddenByEscape = !w->isVisible();
+        dlg.ExitVeltrin(false);
+    });
+    dlg.RunSession();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(hiddenByEscape) << "the reminder window did not take Escape";
+    EXPECT_TRUE(dlg.ended());
+}
+
+TEST_F(MainDialogTest, HidingInTheTrayKeepsTheSessionRunning) {
+    data.settings.askOnExit = 0;
+    CMainDialog dlg(data, {"veltrin"});
+    bool ranAfterHiding = false;
+    QTimer::singleShot(0, [&] {
+        dlg.HideToTray();
+        QTimer::singleShot(0, [&] {
+            ranAfterHiding = !dlg.isVisible() && !dlg.ended();
+            dlg.OnTrayCommand(CMainDialog::kTrayExit);
+        });
+    });
+    dlg.RunSession();
+    EXPECT_TRUE(ranAfterHiding) << "the session ended when the window was hidden";
+    EXPECT_TRUE(dlg.ended());
 }
 
 TEST_F(MainDialogTest, TrayExitAsksAndNoKeepsTheIcon) {

@@ -131,3 +131,60 @@ TEST_F(EventsRun, ADueReminderRunsItsFileOnceShowsItsWindowAndNoEventIsLost) {
         EXPECT_GE(e.details.schedule.lastCheck, due) << "fired, so nothing is pending";
     }
 }
+
+// The reminder window beside the shown main window takes real key input:
+// focused, Escape hides it, while the main window stays up.
+TEST_F(EventsRun, EscapeHidesTheReminderWindowWhileTheMainWindowIsShown) {
+    if (!HaveXdotool()) GTEST_SKIP() << "no xdotool";
+    VirtualDisplay display;
+    if (display.name().empty()) GTEST_SKIP() << "no Xvfb";
+
+    AppSettings s;
+    ApplySettingsDefaults(s);
+    s.currentView = kEventsView;
+    s.showSeconds = 1;
+    writeSettings(s);
+    const std::int32_t due = static_cast<std::int32_t>(std::time(nullptr)) + 25;
+    EventStore store;
+    store.groups = {{0, "Work", 0, 1, 1, 11}};
+    EventItem call = event("Call the bank", 11, 101, Once, due);
+    call.details.showMessage = 1;
+    call.isCurrent = 1;
+    store.events = {call};
+    ASSERT_TRUE(SerializeEventsFile(store, true));
+
+    const pid_t pid = start(display.name());
+    ASSERT_TRUE(waitListening(60)) << "the program did not come up";
+    const WindowAt main = WaitWindow(display.name(), "Veltrin");
+    ASSERT_GT(main.width, 600) << "no main window";
+    ASSERT_LT(std::time(nullptr), due) << "the program came up after the event was due; nothing to see";
+
+    std::string reminder;
+    for (int i = 0; i < 90 * 20 && reminder.empty(); ++i) {
+        reminder = reminderWindows(display.name());
+        if (reminder.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_FALSE(reminder.empty()) << "no \"Event\" window appeared";
+    const long id = std::stol(reminder);
+    const fs::path out = fs::path(SCREENSHOT_DIR);
+    fs::create_directories(out);
+    EXPECT_GT(grab(display.name(), out / "reminder-before-escape.png").colours, 50);
+
+    Xdo(display.name(), "windowfocus --sync " + std::to_string(id));
+    Xdo(display.name(), "key Escape");
+    bool gone = false;
+    for (int i = 0; i < 30 * 20 && !gone; ++i) {
+        gone = reminderWindows(display.name()).empty();
+        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(gone) << "the reminder window did not take Escape";
+    EXPECT_GT(grab(display.name(), out / "reminder-after-escape.png").colours, 50);
+    EXPECT_GT(WaitWindow(display.name(), "Veltrin").width, 600) << "the main window went with it";
+
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(waitExit(pid, 30), 0);
+    EventStore back;
+    ASSERT_TRUE(SerializeEventsFile(back, false));
+    ASSERT_EQ(back.events.size(), 1u);
+    EXPECT_GE(back.events[0].details.schedule.lastCheck, due) << "fired, so nothing is pending";
+}

@@ -142,6 +142,29 @@ TEST_F(EventsView, EventCommandsSayWhatIsMissingAndRemoveSavesAfterEitherAnswer)
     EXPECT_EQ(rowNames(v), std::vector<std::string>{"Review"});
 }
 
+// Names from older files hold Windows-1252 bytes; the question shows them as
+// text, as the group question does, and Yes removes that very event.
+TEST_F(EventsView, TheRemovalQuestionShowsAStoredNameDecoded) {
+    store.events[0].name = "Caf\xE9 meeting";
+    store.events[1].name = "Cr\xC3\xA8me order";  // already UTF-8: shown as it is
+    CEventsView v(store, settings);
+    GroupTreeModel& list = v.eventList()->model();
+    folder.messages.answers = {Messages::Answer::No, Messages::Answer::Yes};
+    list.SelectItem(row(v, "Caf\xE9 meeting"), -1);
+    v.runEventCommand(CEventsView::kRemoveEvent);
+    list.SelectItem(row(v, "Cr\xC3\xA8me order"), -1);
+    v.runEventCommand(CEventsView::kRemoveEvent);
+    EXPECT_EQ(folder.messages.texts(),
+              (std::vector<std::string>{"Are you sure to remove 'Caf\xC3\xA9 meeting' event ?",
+                                        "Are you sure to remove 'Cr\xC3\xA8me order' event ?"}));
+    EXPECT_EQ(rowNames(v), std::vector<std::string>{"Caf\xE9 meeting"}) << "the stored bytes stay";
+    const EventStore back = loaded();
+    EXPECT_EQ(back.events.size(), 3u);
+    EXPECT_EQ(std::count_if(back.events.begin(), back.events.end(),
+                            [](const EventItem& e) { return e.name == "Caf\xE9 meeting"; }),
+              1);
+}
+
 TEST_F(EventsView, NewEventGoesAfterTheSelectedRowAndIsSavedAtOnce) {
     CEventsView v(store, settings);
     QTimer::singleShot(0, [] {

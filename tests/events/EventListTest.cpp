@@ -49,9 +49,19 @@ public:
     bool startProgram(const std::string& path) override {
         journal.steps.push_back("start");
         started.push_back(path);
-        return true;
+        return result;
     }
     std::vector<std::string> started;
+    Journal& journal;
+};
+
+class JournalMessages : public test::RecordingMessages {
+public:
+    explicit JournalMessages(Journal& j) : journal(j) {}
+    Answer show(const std::string& text, const std::string& caption, Icon icon, Buttons buttons) override {
+        journal.steps.push_back("message");
+        return RecordingMessages::show(text, caption, icon, buttons);
+    }
     Journal& journal;
 };
 
@@ -74,7 +84,10 @@ public:
 class Reminders : public ::testing::Test {
 protected:
     Reminders()
-        : sound(journal), shell(journal), dispatcher(std::make_unique<RecordingPresenter>(journal, shown)) {
+        : sound(journal),
+          shell(journal),
+          messages(journal),
+          dispatcher(std::make_unique<RecordingPresenter>(journal, shown)) {
         styles = SetUpEventList(list);
         context.styles = styles;
         context.dispatcher = &dispatcher;
@@ -104,6 +117,8 @@ protected:
     JournalShell shell;
     test::ScopedSound soundInstalled{sound};
     test::ScopedShell shellInstalled{shell};
+    JournalMessages messages;
+    test::ScopedMessages messagesInstalled{messages};
     std::vector<RecordingPresenter::Shown> shown;
     ReminderDispatcher dispatcher;
     GroupTreeModel list;
@@ -198,7 +213,10 @@ TEST_F(Reminders, FireSoundsThenOpensThenShowsInThatOrderEachAsChosen) {
     d.showMessage = 0;
     d.filePath = "/no/such/file-or-site.example.org";
     dispatcher.Fire("Missing file", -1, d);
-    EXPECT_TRUE(journal.steps.empty()) << "a missing file is not opened as an address";
+    EXPECT_EQ(journal.steps, std::vector<std::string>{"message"})
+        << "a missing file is not opened as an address";
+
+    journal.steps.clear();
 
     const std::filesystem::path script = std::filesystem::temp_directory_path() / "veltrin-reminder.sh";
     test::writeAll(script, "#!/bin/sh\n");
@@ -209,6 +227,117 @@ TEST_F(Reminders, FireSoundsThenOpensThenShowsInThatOrderEachAsChosen) {
     EXPECT_EQ(shell.started, std::vector<std::string>{script.string()});
     std::filesystem::remove(doc);
     std::filesystem::remove(script);
+}
+
+// Real files, as a reminder finds them on disk.
+TEST(ReminderFiles, OnlyARealProgramIsStartedEverythingElseGoesToTheOpener) {
+    test::ProgramFolder folder;
+    namespace fs = std::filesystem;
+    const auto make = [&](const std::string& name, const std::string& bytes, bool executable) {
+        const fs::path p = folder.root / name;
+        test::writeAll(p, bytes);
+        fs::permissions(p,
+                        executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+        return p.string();
+    };
+    EXPECT_EQ(ReminderFileActionFor(make("tool",
+                                         std::string("\x7F"
+                                                     "ELF\x02\x01\x01",
+                                                     7),
+                                         true)),
+              ReminderFileAction::Start);
+    EXPECT_EQ(ReminderFileActionFor(make("job.sh", "#!/bin/sh\necho hi\n", true)), ReminderFileAction::Start);
+    // What a FAT, NTFS or network mount shows: every file executable.
+    EXPECT_EQ(ReminderFileActionFor(make("report.pdf", "%PDF-1.4\n", true)), ReminderFileAction::Open);
+    EXPECT_EQ(ReminderFileActionFor(make("notes.txt", "#not a script\n", true)), ReminderFileAction::Open);
+    EXPECT_EQ(ReminderFileActionFor(make("empty", "", true)), ReminderFileAction::Open);
+    EXPECT_EQ(ReminderFileActionFor(make("ELF", "EL", true)), ReminderFileAction::Open);
+    // A program without the right to run it is the opener's to deal with.
+    EXPECT_EQ(ReminderFileActionFor(make("plain.sh", "#!/bin/sh\n", false)), ReminderFileAction::Open);
+    EXPECT_EQ(ReminderFileActionFor(folder.data().string()), ReminderFileAction::Open);
+
+    EXPECT_EQ(ReminderFileActionFor("https://example.org/agenda?week=12"), ReminderFileAction::Open);
+    EXPECT_EQ(ReminderFileActionFor("mailto:office@example.org"), ReminderFileAction::Open);
+    EXPECT_EQ(ReminderFileActionFor((folder.root / "gone.doc").string()), ReminderFileAction::None);
+    EXPECT_EQ(ReminderFileActionFor("C:\\Docs\\plan.doc"), ReminderFileAction::None);
+    EXPECT_EQ(ReminderFileActionFor("example.org"), ReminderFileAction::None);
+    EXPECT_EQ(ReminderFileActionFor(""), ReminderFileAction::None);
+
+    // A file whose name looks like an address is still that file.
+    EXPECT_EQ(ReminderFileActionFor(make("web:page.html", "<p>", false)), ReminderFileAction::Open);
+    const fs::path here = fs::current_path();
+    fs::current_path(folder.root);
+    EXPECT_EQ(ReminderFileActionFor("web:page.html"), ReminderFileAction::Open);
+    EXPECT_EQ(ReminderFileActionFor(make("run:me", "#!/bin/sh\n", true)), ReminderFileAction::Start);
+    EXPECT_EQ(ReminderFileActionFor("run:me"), ReminderFileAction::Start);
+    fs::current_path(here);
+}
+
+TEST(ReminderFiles, AddressesHaveASchemeOfTwoOrMoreLetters) {
+    EXPECT_TRUE(IsAddress("https://example.org"));
+    EXPECT_TRUE(IsAddress("mailto:a@example.org"));
+    EXPECT_TRUE(IsAddress("svn+ssh://host/repo"));
+    EXPECT_FALSE(IsAddress("C:\\plan.doc"));
+    EXPECT_FALSE(IsAddress("/home/a/plan:v2.doc"));
+    EXPECT_FALSE(IsAddress("1http://x"));
+    EXPECT_FALSE(IsAddress("mailto:"));
+    EXPECT_FALSE(IsAddress("plan.doc"));
+}
+
+// What failed is said after the window is up (so the window does not cover
+// it), naming the file or address; a file that opened says nothing.
+TEST_F(Reminders, AFileThatCannotBeRunOrOpenedIsReportedNamingIt) {
+    test::ProgramFolder folder;
+    const std::filesystem::path doc = folder.root / "minutes.odt";
+    test::writeAll(doc, "PK");
+    const std::filesystem::path job = folder.root / "backup.sh";
+    test::writeAll(job, "#!/bin/sh\n");
+    std::filesystem::permissions(job, std::filesystem::perms::owner_all);
+    test::ScopedShell journalShell(shell);  // the folder's fakes came after the fixture's
+    test::ScopedMessages journalMessages(messages);
+
+    EventDetails d;
+    d.runFile = 1;
+    d.showMessage = 1;
+    d.filePath = "https://example.org/agenda";
+    dispatcher.Fire("Agenda", -1, d);
+    EXPECT_EQ(journal.steps, (std::vector<std::string>{"open", "window"}));
+    EXPECT_EQ(shell.opened, std::vector<std::string>{"https://example.org/agenda"});
+    EXPECT_TRUE(messages.shown.empty());
+
+    shell.result = false;
+    for (const std::string& target : {doc.string(), job.string(), (folder.root / "gone.txt").string(),
+                                      std::string("mailto:office@example.org")}) {
+        journal.steps.clear();
+        d.filePath = target;
+        dispatcher.Fire("Fails", -1, d);
+        ASSERT_GE(journal.steps.size(), 2u) << target;
+        EXPECT_EQ(journal.steps.back(), "message") << target;
+        EXPECT_EQ(journal.steps[journal.steps.size() - 2], "window") << target;
+    }
+    EXPECT_EQ(messages.texts(),
+              (std::vector<std::string>{"Cannot open \"" + doc.string() + "\".",
+                                        "Cannot start \"" + job.string() + "\".",
+                                        "Cannot find \"" + (folder.root / "gone.txt").string() + "\".",
+                                        "Cannot open \"mailto:office@example.org\"."}));
+    EXPECT_EQ(messages.shown[0].caption, "Veltrin");
+    EXPECT_EQ(messages.shown[0].buttons, Messages::Buttons::Ok);
+
+    // A name from an older file is shown as text.
+    messages.shown.clear();
+    d.filePath = (folder.root / "Caf\xE9.txt").string();
+    dispatcher.Fire("Old", -1, d);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Cannot find \"" +
+                                                         (folder.root / "Caf\xC3\xA9.txt").string() + "\"."});
+
+    // Without the file action nothing is opened or said.
+    messages.shown.clear();
+    d.runFile = 0;
+    dispatcher.Fire("Quiet", -1, d);
+    d.runFile = 1;
+    d.filePath.clear();
+    dispatcher.Fire("No file", -1, d);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(Reminders, DueRowWithoutActionsStillMovesOnAndRowsFireInListOrder) {

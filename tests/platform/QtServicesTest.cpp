@@ -1,17 +1,28 @@
-// The message boxes the program shows: what the user reads and answers.
+// The services the program installs: message boxes, the shell, the help window.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include "platform/QtServices.h"
+#include "support/Fakes.h"
 #include "support/ShownText.h"
 
-using namespace veltrin;
-
+namespace veltrin {
 namespace {
+
+QMessageBox* OpenBoxSaying(const QString& text) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible() && box->text() == text)
+            return box;
+    return nullptr;
+}
 
 // Reads the next message box once it is open, then presses one of its buttons.
 void AnswerNextBox(QString& shownText, QString& shownTitle, QMessageBox::StandardButton press) {
@@ -25,8 +36,6 @@ void AnswerNextBox(QString& shownText, QString& shownTitle, QMessageBox::Standar
         box->button(press)->click();
     });
 }
-
-}  // namespace
 
 TEST(QtMessages, StoredNamesInATextAreShownAsTypedAndTheAnswerComesBack) {
     QtMessages messages;
@@ -49,3 +58,95 @@ TEST(QtMessages, StoredNamesInATextAreShownAsTypedAndTheAnswerComesBack) {
     EXPECT_EQ(text.toStdString(), "Cannot open template '<h1>Big</h1>' !\n Open 'Options' dialog");
     EXPECT_EQ(title, QStringLiteral("Veltrin"));
 }
+
+// A notice comes from inside a timer tick: it must be on screen when the call
+// returns, not waited for in a loop of its own.
+TEST(QtMessagesNotice, IsShownWithoutWaitingAndGoesWhenClosed) {
+    QtMessages messages;
+    bool waited = false;
+    // Were the call to wait in a box of its own, this ends that wait.
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            waited = true;
+            static_cast<QDialog*>(modal)->reject();
+        }
+    });
+    messages.notice("Cannot open \"/media/usb/plan.odt\".");
+    EXPECT_FALSE(waited);
+    QPointer<QMessageBox> box = OpenBoxSaying(QStringLiteral("Cannot open \"/media/usb/plan.odt\"."));
+    ASSERT_TRUE(box) << "no notice on screen";
+    EXPECT_FALSE(box->isModal());
+    EXPECT_EQ(box->windowTitle(), "Veltrin");
+    EXPECT_EQ(box->icon(), QMessageBox::Warning);
+    EXPECT_TRUE(box->windowFlags() & Qt::WindowStaysOnTopHint) << "a reminder window would cover it";
+    QApplication::processEvents();  // the queued check has run
+    EXPECT_FALSE(waited);
+
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(box.isNull()) << "a closed notice is not kept";
+}
+
+TEST(QtMessagesNotice, OpenNoticesGoWithTheServiceAndNoneAreShownWhileEnding) {
+    QPointer<QMessageBox> first, second;
+    {
+        QtMessages messages;
+        messages.notice("Cannot find \"a\".");
+        messages.notice("Cannot find \"b\".");
+        first = OpenBoxSaying(QStringLiteral("Cannot find \"a\"."));
+        second = OpenBoxSaying(QStringLiteral("Cannot find \"b\"."));
+        ASSERT_TRUE(first && second) << "each notice has a box of its own";
+
+        QtMessages::setEnding(true);
+        messages.notice("Cannot find \"c\".");
+        QtMessages::setEnding(false);
+        EXPECT_EQ(OpenBoxSaying(QStringLiteral("Cannot find \"c\".")), nullptr);
+    }
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(second.isNull());
+}
+
+// What the shell can tell at once: a program that cannot be started at all
+// (here a script naming an interpreter that is not there) is a failure the
+// caller can report; one that starts is on its way.
+TEST(QtShellStart, SaysWhetherTheProgramCouldBeStarted) {
+    test::ProgramFolder folder;
+    namespace fs = std::filesystem;
+    const fs::path mark = folder.root / "ran";
+    const fs::path good = folder.root / "good.sh";
+    test::writeAll(good, "#!/bin/sh\necho ran > '" + mark.string() + "'\n");
+    fs::permissions(good, fs::perms::owner_all);
+    const fs::path broken = folder.root / "broken.sh";
+    test::writeAll(broken, "#!/no/such/interpreter\n");
+    fs::permissions(broken, fs::perms::owner_all);
+
+    QtShell shell;
+    EXPECT_FALSE(shell.startProgram(broken.string()));
+    EXPECT_FALSE(shell.startProgram((folder.root / "missing").string()));
+    ASSERT_TRUE(shell.startProgram(good.string()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(mark); }, 30000)) << "the program did not run";
+}
+
+// The main window runs without modality, so help opened from it has no owner
+// to go with: it goes with the service, at the end of the program.
+TEST(QtHelpWindow, WithoutADialogOpenItStandsAloneAndGoesWithTheService) {
+    test::ProgramFolder folder;
+    std::filesystem::create_directories(folder.root / "help" / "General");
+    test::writeAll(folder.root / "help" / "General" / "index.htm", "<h1>Contents</h1>");
+    QPointer<QTextBrowser> browser;
+    {
+        QtHelp help;
+        help.showTopic("/General/index.htm");
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QTextBrowser*>(w); b && b->isVisible()) browser = b;
+        ASSERT_TRUE(browser) << "no help window";
+        EXPECT_EQ(browser->parentWidget(), nullptr);
+        EXPECT_EQ(browser->windowTitle(), "Veltrin Help");
+        help.showTopic("/General/missing.htm");  // no page: nothing changes
+        EXPECT_TRUE(browser && browser->isVisible());
+    }
+    EXPECT_TRUE(browser.isNull()) << "the help window outlived the program's services";
+}
+
+}  // namespace
+}  // namespace veltrin

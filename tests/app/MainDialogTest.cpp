@@ -10,7 +10,11 @@
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
+#include "contacts/CContactsView.h"
+#include "controls/CGroupTree.h"
 #include "controls/CSkinButton.h"
+#include "controls/GroupTreeCommands.h"
+#include "events/CEventsView.h"
 #include "events/EventTrees.h"
 #include "events/ScopedZone.h"
 #include "settings/ViewIndex.h"
@@ -504,4 +508,37 @@ TEST_F(MainDialogTest, SwitchingBetweenTodayAndEventsKeepsEveryEventOnce) {
     ASSERT_TRUE(SerializeEventsFile(written, false));
     ASSERT_EQ(written.events.size(), 5u);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(written.events[i].name, "event " + std::to_string(i));
+}
+
+// Groups changed in the Events and Contacts views reach their files when
+// the program ends on another view, the Today view above all.
+TEST_F(MainDialogTest, GroupChangesAreWrittenWhicheverViewTheProgramEndsOn) {
+    data.events.groups = {{0, "Work", 0, 0, 1, 11}, {0, "Home", 1, 0, 0, 12}, {0, "Club", 2, 0, 0, 13}};
+    data.contacts.groups = {{0, "Friends", 1, 0, 0, 1, 21}, {0, "Family", 2, 0, 0, 0, 22}};
+    data.settings.currentView = kEventsView;
+    {
+        CMainDialog dlg(data, {"veltrin"});
+        GroupTreeModel& events = dlg.eventsView()->groupTree()->model();
+        events.SelectItem(events.GetChildItem(kRootNode, 2), 0);
+        dlg.eventsView()->runGroupCommand(kCmdMoveUp);
+        events.SetItemText(events.GetChildItem(kRootNode, 0), 0, "Office");
+        data.settings.currentView = kContactsView;
+        dlg.ShowView();
+        GroupTreeModel& contacts = dlg.contactsView()->groupTree()->model();
+        contacts.SelectItem(contacts.GetChildItem(kRootNode, 1), 0);
+        dlg.contactsView()->runGroupCommand(kCmdMoveUp);
+        data.settings.currentView = kTodayView;
+        dlg.ShowView();
+    }  // the end of the program saves
+
+    EventStore events;
+    ASSERT_TRUE(SerializeEventsFile(events, false));
+    std::vector<std::pair<std::string, int>> written;
+    for (const EventGroup& g : events.groups) written.emplace_back(g.name, g.isCurrent);
+    EXPECT_EQ(written, (std::vector<std::pair<std::string, int>>{{"Office", 0}, {"Club", 1}, {"Home", 0}}));
+    ContactStore contacts;
+    ASSERT_TRUE(SerializeContactsFile(contacts, false));
+    written.clear();
+    for (const ContactGroup& g : contacts.groups) written.emplace_back(g.name, g.isCurrent);
+    EXPECT_EQ(written, (std::vector<std::pair<std::string, int>>{{"Family", 1}, {"Friends", 0}}));
 }

@@ -114,8 +114,8 @@ void CContactsView::commentEdited() {
 }
 
 ContactViews CContactsView::saveState() {
-    contactList()->FinishEdit();
-    groupTree()->FinishEdit();
+    contactList()->TakeEdit();
+    groupTree()->TakeEdit();
     return ContactViews{&groupTree()->model(), &contactList()->model()};
 }
 
@@ -152,7 +152,7 @@ unsigned CContactsView::storeEditedCell(const TreeNotification& n) {
         list.SetItemText(n.node, n.column, n.text);
         showComment();
     }
-    saveNow();
+    if (!n.stillEditing) saveNow();  // else the save taking it is under way
     return 0;
 }
 

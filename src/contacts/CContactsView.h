@@ -32,7 +32,8 @@ public:
     ~CContactsView() override;
 
     // SaveAll's view of the group tree and contact list; the view first
-    // takes any edit in progress (a cell, the comment box) into its rows.
+    // takes any edit in progress (a cell, the comment box) into its rows,
+    // leaving an open cell editor open.
     ContactViews saveState();
 
     void runListCommand(int command) override;

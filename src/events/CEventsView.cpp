@@ -123,8 +123,8 @@ void CEventsView::showGroup(NodeHandle group) {
 }
 
 EventViews CEventsView::saveState() {
-    list_->FinishEdit();
-    groupTree()->FinishEdit();
+    list_->TakeEdit();
+    groupTree()->TakeEdit();
     EventViews views;
     views.eventsList = &list_->model();
     views.eventsGroups = &groupTree()->model();

@@ -30,7 +30,7 @@ public:
 
     // SaveAll's view of the event list and group tree (eventsList and
     // eventsGroups only); the view first takes any edit in progress into
-    // its rows.
+    // its rows, leaving an open cell editor open.
     EventViews saveState();
     bool holdsListRows() const;
     // Hands the list's rows back to the store, emptying the list.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "controls/CGroupTree.h"
 #include "controls/CSkinButton.h"
 #include "controls/GroupTreeCommands.h"
+#include "events/CEventList.h"
 #include "events/CEventsView.h"
 #include "events/EventTrees.h"
 #include "events/ScopedZone.h"
@@ -541,4 +543,45 @@ TEST_F(MainDialogTest, GroupChangesAreWrittenWhicheverViewTheProgramEndsOn) {
     written.clear();
     for (const ContactGroup& g : contacts.groups) written.emplace_back(g.name, g.isCurrent);
     EXPECT_EQ(written, (std::vector<std::pair<std::string, int>>{{"Family", 1}, {"Friends", 0}}));
+}
+
+// Hiding to the tray saves what is being typed into a cell, and the user
+// goes on typing there when the window is back.
+TEST_F(MainDialogTest, HidingToTheTraySavesACellBeingTypedAndLeavesItsEditorOpen) {
+    data.events.groups = {{0, "Work", 0, 0, 1, 11}};
+    EventItem e;
+    e.name = "Report";
+    e.actual = 1;
+    e.priority = 2;
+    e.details.groupId = 11;
+    data.events.events = {e};
+    data.settings.currentView = kEventsView;
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg, 30000));
+    CGroupTree* list = dlg.eventsView()->eventList();
+    list->model().SelectItem(list->model().GetChildItem(kRootNode, 0), -1);
+    list->setFocus();
+    QTest::keyClicks(list, "B");
+    auto* editor = qobject_cast<QLineEdit*>(list->Editor());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "udget");
+
+    dlg.HideToTray();
+    settle();
+    EXPECT_FALSE(dlg.isVisible());
+    EventStore written;
+    ASSERT_TRUE(SerializeEventsFile(written, false));
+    ASSERT_EQ(written.events.size(), 1u);
+    EXPECT_EQ(written.events[0].name, "Budget");
+    EXPECT_EQ(list->Editor(), editor);
+
+    dlg.RestoreFromTray();
+    settle();
+    QTest::keyClicks(editor, " 2");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(list->Editor(), nullptr);
+    EXPECT_EQ(list->model().GetItemText(list->model().GetChildItem(kRootNode, 0), 0), "Budget 2");
+    EXPECT_EQ(list->model().GetCheck(list->model().GetChildItem(kRootNode, 0), 0), 1);
 }

@@ -392,9 +392,18 @@ TEST_F(ContactsView, SavingTakesTheTextOfAnOpenCellEditor) {
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("Bea"));
     ASSERT_TRUE(SaveContacts(store, settings.contactColumns, view().saveState()));
-    EXPECT_EQ(tree->Editor(), nullptr);
     EXPECT_EQ(record(0).fields[ContactFieldRecordIndex("Name")], "Bea");
     bool seen = false;
     for (const ContactItem& c : loaded().contacts) seen |= c.fields[ContactFieldRecordIndex("Name")] == "Bea";
+    EXPECT_TRUE(seen);
+    // The edit goes on: Enter ends it later and stores what was typed since.
+    ASSERT_EQ(tree->Editor(), editor);
+    QTest::keyClicks(editor, "ta");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(tree->Editor(), nullptr);
+    EXPECT_EQ(record(0).fields[ContactFieldRecordIndex("Name")], "Beata");
+    seen = false;
+    for (const ContactItem& c : loaded().contacts)
+        seen |= c.fields[ContactFieldRecordIndex("Name")] == "Beata";
     EXPECT_TRUE(seen);
 }

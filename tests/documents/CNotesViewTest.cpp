@@ -1,6 +1,7 @@
 // The Notes view on the real engine: few tests, each a group of behaviour.
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -182,4 +183,28 @@ TEST_F(NotesView, EditingOnlyTheBoldFaceKeepsAnOldNamesBytesAndAnUnknownIcon) {
     EXPECT_EQ(back[1].bold, 1);
     EXPECT_EQ(back[1].iconIndex, 99);
     EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Café"));
+}
+
+// A save while a note's name is typed in place stores the name and leaves
+// the editor open.
+TEST_F(NotesView, ANameBeingTypedIsSavedWithoutEndingTheEdit) {
+    auto view = make();
+    GroupTreeModel& tree = view->tree()->model();
+    tree.SelectItem(find(*view, "Garden"), 0);
+    QTest::keyClick(view->tree(), Qt::Key_F2);
+    auto* box = qobject_cast<QLineEdit*>(view->tree()->Editor());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("EDITING: Garden"));
+    QTest::keyClicks(box, " shed");
+
+    SaveNotes(table, view->saveState());
+    EXPECT_EQ(stored()[0].name, "Garden shed");
+    ASSERT_EQ(view->tree()->Editor(), box);
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("EDITING: Garden"));
+
+    // Escape after the save ends the edit and keeps what the file holds.
+    QTest::keyClicks(box, "s");
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(view->tree()->Editor(), nullptr);
+    EXPECT_EQ(tree.GetItemText(find(*view, "Garden shed"), 0), "Garden shed");
 }

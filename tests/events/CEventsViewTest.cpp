@@ -435,11 +435,29 @@ TEST_F(EventsView, SavingTakesTheTextOfAnOpenCellEditor) {
     auto* editor = qobject_cast<QLineEdit*>(v.eventList()->Editor());
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("Report 2"));
+    editor->setCursorPosition(6);
     ASSERT_TRUE(SaveEventsFromEventsView(store, settings.currentView, v.saveState()));
-    EXPECT_EQ(v.eventList()->Editor(), nullptr);
     const EventStore back = loaded();
     EXPECT_TRUE(std::any_of(back.events.begin(), back.events.end(),
                             [](const EventItem& e) { return e.name == "Report 2"; }));
+
+    // The save did not end the edit: the same editor, text and caret.
+    ASSERT_EQ(v.eventList()->Editor(), editor);
+    EXPECT_EQ(editor->text(), QStringLiteral("Report 2"));
+    EXPECT_EQ(editor->cursorPosition(), 6);
+    // What the user types next goes on into the name; Space is a blank in
+    // it, not a tick of the "Actual" box.
+    const auto type = [&](const QString& keys) {
+        QWidget* target = v.eventList()->Editor() ? v.eventList()->Editor() : v.eventList();
+        QTest::keyClicks(target, keys);
+    };
+    type(QStringLiteral(" no"));
+    ASSERT_EQ(v.eventList()->Editor(), editor);
+    EXPECT_EQ(editor->text(), QStringLiteral("Report no 2"));
+    EXPECT_EQ(list.GetCheck(report, kEventNameColumn), 1);
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(v.eventList()->Editor(), nullptr);
+    EXPECT_EQ(list.GetItemText(report, kEventNameColumn), "Report no 2");
 }
 
 TEST_F(EventsView, HandingTheRowsBackTakesTheTextOfAnOpenCellEditor) {

@@ -158,7 +158,7 @@ unsigned CContactsView::storeEditedCell(const TreeNotification& n) {
 
 // ---------------------------------------------------------------- contact commands
 
-void CContactsView::runListCommand(int command) {
+void CContactsView::listCommand(int command) {
     switch (command) {
     case kNewContact: newContact(); break;
     case kEditContact: editContact(); break;

@@ -36,9 +36,10 @@ public:
     // leaving an open cell editor open.
     ContactViews saveState();
 
-    void runListCommand(int command) override;
-
     CGroupTree* contactList() const { return recordList(); }
+
+protected:
+    void listCommand(int command) override;
 
 private:
     unsigned OnTreeNotify(const TreeNotification& n) override;

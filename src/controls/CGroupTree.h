@@ -47,7 +47,8 @@ public:
 
     QWidget* Editor() const { return editor_; }
     // Ends an open cell edit as Enter would: the model takes the text and
-    // the editor closes unless the owner keeps it open.
+    // the editor closes unless the owner keeps it open. Every command of a
+    // view runs this first, so it never works on a half-typed cell.
     void FinishEdit();
     // Takes an open cell editor's text into the model for a save, leaving
     // the editor open as it is: the user goes on typing where they were.

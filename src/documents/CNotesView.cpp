@@ -85,6 +85,7 @@ void CNotesView::select(NodeHandle node) {
 }
 
 void CNotesView::runCommand(int command) {
+    tree()->FinishEdit();  // a command works on the name as typed, as after Enter
     switch (command) {
     case kCmdInsertAfter:
     case kCmdInsertChild: {

@@ -204,7 +204,7 @@ void CEventsView::removeGroup() {
     saveNow();
 }
 
-void CEventsView::runEventCommand(int command) {
+void CEventsView::listCommand(int command) {
     switch (command) {
     case kNewEvent: newEvent(); break;
     case kEditEvent: editEvent(); break;
@@ -301,7 +301,7 @@ void CEventsView::showListMenu(const QPoint& pos) {
     menu.addSeparator();
     menu.addCommand(kEventUp, QStringLiteral("Move up"), icon);
     menu.addCommand(kEventDown, QStringLiteral("Move down"), icon);
-    runEventCommand(menu.execAt(list_->mapToGlobal(pos)));
+    runListCommand(menu.execAt(list_->mapToGlobal(pos)));
 }
 
 // ---------------------------------------------------------------- looks

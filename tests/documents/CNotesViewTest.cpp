@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "controls/CGroupTree.h"
+#include "controls/CPictureButton.h"
+#include "controls/CToolStrip.h"
 #include "controls/GroupTreeCommands.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/CNoteDialog.h"
@@ -186,8 +188,8 @@ TEST_F(NotesView, EditingOnlyTheBoldFaceKeepsAnOldNamesBytesAndAnUnknownIcon) {
 }
 
 // A save while a note's name is typed in place stores the name and leaves
-// the editor open.
-TEST_F(NotesView, ANameBeingTypedIsSavedWithoutEndingTheEdit) {
+// the editor open; a command ends the edit first, as Enter would.
+TEST_F(NotesView, ANameBeingTypedIsSavedWithoutEndingTheEditAndCommandsEndItFirst) {
     auto view = make();
     GroupTreeModel& tree = view->tree()->model();
     tree.SelectItem(find(*view, "Garden"), 0);
@@ -207,4 +209,19 @@ TEST_F(NotesView, ANameBeingTypedIsSavedWithoutEndingTheEdit) {
     QTest::keyClick(box, Qt::Key_Escape);
     EXPECT_EQ(view->tree()->Editor(), nullptr);
     EXPECT_EQ(tree.GetItemText(find(*view, "Garden shed"), 0), "Garden shed");
+
+    QTest::keyClick(view->tree(), Qt::Key_F2);
+    box = qobject_cast<QLineEdit*>(view->tree()->Editor());
+    ASSERT_NE(box, nullptr);
+    box->setText(QStringLiteral("Allotment"));
+    test::AnswerNextDialog(false, [](QDialog* d) {
+        auto* dialog = qobject_cast<CNoteDialog*>(d);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->name(), QStringLiteral("Allotment"));
+    });
+    view->ownToolbar()->button(kCmdEditItem)->click();
+    EXPECT_EQ(view->tree()->Editor(), nullptr);
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Allotment"));
+    SaveNotes(table, view->saveState());
+    EXPECT_EQ(stored()[0].name, "Allotment");
 }

@@ -115,8 +115,8 @@ void CContactsView::commentEdited() {
 }
 
 ContactViews CContactsView::saveState() {
-    contactList()->FinishEdit();
-    groupTree()->FinishEdit();
+    contactList()->TakeEdit();
+    groupTree()->TakeEdit();
     return ContactViews{&groupTree()->model(), &contactList()->model()};
 }
 
@@ -153,13 +153,13 @@ unsigned CContactsView::storeEditedCell(const TreeNotification& n) {
         list.SetItemText(n.node, n.column, n.text);
         showComment();
     }
-    saveNow();
+    if (!n.stillEditing) saveNow();  // else the save taking it is under way
     return 0;
 }
 
 // ---------------------------------------------------------------- contact commands
 
-void CContactsView::runListCommand(int command) {
+void CContactsView::listCommand(int command) {
     switch (command) {
     case kNewContact: newContact(); break;
     case kEditContact: editContact(); break;

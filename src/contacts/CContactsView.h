@@ -32,12 +32,14 @@ public:
     ~CContactsView() override;
 
     // SaveAll's view of the group tree and contact list; the view first
-    // takes any edit in progress (a cell, the comment box) into its rows.
+    // takes any edit in progress (a cell, the comment box) into its rows,
+    // leaving an open cell editor open.
     ContactViews saveState();
 
-    void runListCommand(int command) override;
-
     CGroupTree* contactList() const { return recordList(); }
+
+protected:
+    void listCommand(int command) override;
 
 private:
     unsigned OnTreeNotify(const TreeNotification& n) override;

@@ -542,6 +542,7 @@ void CGroupTree::openEditor(const QString* startText) {
     // (a text box may change line breaks): an edit that ends on exactly this
     // keeps the stored bytes.
     untouchedText_ = startText ? std::nullopt : std::optional<QString>(editorText(w));
+    untouchedBytes_ = model_.GetItemText(node, column);
     w->show();
     w->setFocus(Qt::OtherFocusReason);
 }
@@ -567,8 +568,23 @@ bool CGroupTree::eventFilter(QObject* watched, QEvent* e) {
             return true;
         default: break;
         }
+    } else if (e->type() == QEvent::FocusIn) {
+        // A dialog shown again (from the tray) hands the focus back as if by
+        // Tab, and a line edit would select its whole text: the next key
+        // would replace it. The caret and selection stay where they were.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+            QFocusEvent back(QEvent::FocusIn, Qt::OtherFocusReason);
+            QCoreApplication::sendEvent(editor_, &back);
+            return true;
+        }
     } else if (e->type() == QEvent::FocusOut) {
-        if (!committing_) commitEditor(0);
+        // The window going to the background or hidden to the tray, or a
+        // popup such as the editor's own menu, leaves the edit open: the
+        // focus comes back to it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        if (!committing_ && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            commitEditor(0);
     }
     return QAbstractScrollArea::eventFilter(watched, e);
 }
@@ -576,12 +592,7 @@ bool CGroupTree::eventFilter(QObject* watched, QEvent* e) {
 void CGroupTree::commitEditor(int moveAfter) {
     if (!editor_ || committing_) return;
     committing_ = true;
-    const QString text = editorText(editor_);
-    const std::string bytes =
-        untouchedText_ ? StoredAfterEdit(text, *untouchedText_,
-                                         model_.GetItemText(model_.EditNode(), model_.EditColumn()))
-                       : ToStored(text);
-    const bool closed = model_.EndEdit(bytes);
+    const bool closed = model_.EndEdit(editedBytes());
     committing_ = false;
     if (!closed) return;  // the owner keeps it open
     closeEditorWidget();
@@ -610,8 +621,20 @@ void CGroupTree::closeEditorWidget() {
     viewport()->update();
 }
 
+std::string CGroupTree::editedBytes() const {
+    // Compared with the text as opened, not with what a save took since:
+    // typing back to the start gives the old bytes back.
+    const QString text = editorText(editor_);
+    return untouchedText_ ? StoredAfterEdit(text, *untouchedText_, untouchedBytes_) : ToStored(text);
+}
+
 void CGroupTree::FinishEdit() {
     if (editor_) commitEditor(0);
+}
+
+void CGroupTree::TakeEdit() {
+    if (!editor_ || committing_) return;
+    model_.TakeEditText(editedBytes());
 }
 
 QComboBox* CGroupTree::DropDown() const { return dropDown_; }

@@ -46,8 +46,13 @@ public:
     void FitColumnWidth(int column);
 
     QWidget* Editor() const { return editor_; }
-    // Takes an open cell editor's text into the model, as leaving it would.
+    // Ends an open cell edit as Enter would: the model takes the text and
+    // the editor closes unless the owner keeps it open. Every command of a
+    // view runs this first, so it never works on a half-typed cell.
     void FinishEdit();
+    // Takes an open cell editor's text into the model for a save, leaving
+    // the editor open as it is: the user goes on typing where they were.
+    void TakeEdit();
     QComboBox* DropDown() const;
     QHeaderView* Header() const { return header_; }
 
@@ -83,6 +88,7 @@ private:
     void after(ClickResult r);
     void openEditor(const QString* startText);
     void commitEditor(int moveAfter);  // 0 none, 1 next cell, -1 previous cell
+    std::string editedBytes() const;   // the editor's text as the cell would store it
     void closeEditorWidget();
     void placeEditors();
     void openDropDown();
@@ -95,6 +101,7 @@ private:
     QStandardItemModel* headerModel_ = nullptr;
     QPointer<QWidget> editor_;
     std::optional<QString> untouchedText_;  // the editor's text as opened from the cell
+    std::string untouchedBytes_;            // and the cell's bytes then
     QPointer<GroupTreeDropDown> dropDown_;
     bool layoutPending_ = false;
     NodeHandle pendingVisible_ = kNoNode;  // asked for before the window had its size

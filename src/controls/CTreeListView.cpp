@@ -62,7 +62,18 @@ CSkinButton* CTreeListView::commandButton(int command) const {
     return nullptr;
 }
 
+void CTreeListView::finishCellEdits() {
+    tree_->FinishEdit();
+    if (list_) list_->FinishEdit();
+}
+
+void CTreeListView::runListCommand(int command) {
+    finishCellEdits();
+    listCommand(command);
+}
+
 void CTreeListView::runGroupCommand(int command) {
+    finishCellEdits();
     switch (command) {
     case kCmdCollapseAll:
     case kCmdExpandAll:

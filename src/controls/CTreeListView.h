@@ -49,10 +49,11 @@ public:
     // open the Group dialog here; the view names a new group and gives it
     // its id, removes groups and stores its file.
     void runGroupCommand(int command);
-    // The command buttons and the list menu.
-    virtual void runListCommand(int command) = 0;
+    // The command buttons and the list menu; the view runs them.
+    void runListCommand(int command);
 
 protected:
+    virtual void listCommand(int command) = 0;
     const std::vector<QPixmap>& groupIcons() const { return groupIcons_; }
     // The cell style of a group's editable caption.
     int groupStyle() const { return groupStyle_; }
@@ -77,6 +78,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Every command first ends a cell edit in the tree or the list as Enter
+    // would, so that it works on what the user typed and does not drop it.
+    void finishCellEdits();
     void newGroup(int command);
     void editGroup();
 

@@ -179,17 +179,33 @@ bool GroupTreeModel::BeginDropDown(NodeHandle node, int column) {
 
 NodeHandle GroupTreeModel::EditNode() const { return editNode_ ? editNode_->handle : kNoNode; }
 
-bool GroupTreeModel::EndEdit(const std::string& text) {
-    if (!editNode_ || dropDown_) return true;
+unsigned GroupTreeModel::reportEdit(const std::string& text, bool stillEditing) {
     Node* n = editNode_;
     const int column = editColumn_;
-    const unsigned answer = notify(kNotifyEndEdit, n, column, cellAt(n, column), &text);
-    if (editNode_ != n || !n->alive) return true;  // the owner removed it meanwhile
+    reportingEdit_ = true;
+    const unsigned answer = notify(kNotifyEndEdit, n, column, cellAt(n, column), &text, -1, stillEditing);
+    reportingEdit_ = false;
+    if (editNode_ != n || !n->alive) return kAnswerGone;
     if (!(answer & kAnswerRefuse)) SetItemText(n->handle, column, text);
+    return answer;
+}
+
+bool GroupTreeModel::EndEdit(const std::string& text) {
+    if (!editNode_ || dropDown_) return true;
+    const unsigned answer = reportEdit(text, false);
+    if (answer == kAnswerGone) return true;  // the owner removed it meanwhile
     if (answer & kAnswerKeepOpen) return false;
     editNode_ = nullptr;
     editColumn_ = -1;
     return true;
+}
+
+void GroupTreeModel::TakeEditText(const std::string& text) {
+    // A save run by the owner while it handles the end of this very edit
+    // finds the text taken already.
+    if (!editNode_ || dropDown_ || reportingEdit_) return;
+    if (GetItemText(editNode_->handle, editColumn_) == text) return;
+    reportEdit(text, true);
 }
 
 void GroupTreeModel::EndDropDown(const std::string& text, std::int32_t value) {

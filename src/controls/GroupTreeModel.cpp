@@ -150,7 +150,7 @@ void GroupTreeModel::SetRedraw(bool on) {
 }
 
 unsigned GroupTreeModel::notify(int code, const Node* n, int column, const Cell* cell,
-                                const std::string* text, int check) {
+                                const std::string* text, int check, bool stillEditing) {
     if (!listener_) return 0;
     TreeNotification rec;
     rec.sender = this;
@@ -167,6 +167,7 @@ unsigned GroupTreeModel::notify(int code, const Node* n, int column, const Cell*
     if (text) rec.text = *text;
     if (check >= 0) rec.check = check;
     rec.collapsed = n ? IsCollapsed(n->handle) : 0;
+    rec.stillEditing = stillEditing;
     return listener_->OnTreeNotify(rec);
 }
 

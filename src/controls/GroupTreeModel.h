@@ -76,6 +76,10 @@ struct TreeNotification {
     int check = 0;  // for 1226 and 1231: the state the box takes unless refused
     int collapsed = 0;
     std::int32_t value = 0;
+    // 1230 of a save taking the text while the user goes on typing: the edit
+    // stays open whatever the answer, and the owner takes the text into its
+    // record without starting a save of its own (one is under way).
+    bool stillEditing = false;
 };
 
 // Implemented by the owner of the tree (a view). The answer is the bit set
@@ -307,6 +311,11 @@ public:
     bool BeginEdit(NodeHandle node, int column);
     bool BeginDropDown(NodeHandle node, int column);
     bool EndEdit(const std::string& text);
+    // A save while the editor is open: reports the text as EndEdit does
+    // (1230, marked stillEditing) and gives the cell the text unless the
+    // owner refuses it, but the edit stays open. A later cancel keeps what
+    // was taken: it is in the record and in the file written since.
+    void TakeEditText(const std::string& text);
     void EndDropDown(const std::string& text, std::int32_t value);
     void CancelEdit();
     bool Editing() const { return editNode_ != nullptr; }
@@ -391,7 +400,11 @@ private:
     void select(Node* n, int column, bool scroll);
     int clampColumn(int column) const;
     unsigned notify(int code, const Node* n, int column, const Cell* cell = nullptr,
-                    const std::string* text = nullptr, int check = -1);
+                    const std::string* text = nullptr, int check = -1, bool stillEditing = false);
+    // 1230 for the open edit; the cell takes the text unless refused. The
+    // owner's answer, or kAnswerGone when it removed the node meanwhile.
+    static constexpr unsigned kAnswerGone = 0x80000000u;
+    unsigned reportEdit(const std::string& text, bool stillEditing);
     void sortNode(Node* n, int column, bool descending);
     void reindex(Node* parent, std::size_t from);
     int rowOfSelectionForKeys() const;
@@ -425,6 +438,7 @@ private:
     Node* editNode_ = nullptr;
     int editColumn_ = -1;
     bool dropDown_ = false;
+    bool reportingEdit_ = false;  // the owner is handling a 1230
     int redrawHold_ = 0;
     bool changedWhileHeld_ = false;
     CompareFn compare_;

@@ -40,6 +40,7 @@ CNotesView::CNotesView(NoteTable& table, const AppSettings& settings, QWidget* p
 
 NoteViews CNotesView::saveState() {
     commitEditor();
+    tree()->TakeEdit();  // a name being typed, with its editor left open
     return NoteViews{&tree()->model(), currentNode()};
 }
 
@@ -62,7 +63,10 @@ unsigned CNotesView::OnTreeNotify(const TreeNotification& n) {
         captionLabel()->setText(QStringLiteral("EDITING: ") +
                                 FromStored(tree()->model().GetItemText(n.node, 0)));
         return 0;
-    case kNotifyEndEdit: captionLabel()->setText(FromStored(n.text)); return NoteRenameAnswer(n.text);
+    case kNotifyEndEdit:
+        // While a save takes the text the caption still says the name is being edited.
+        if (!n.stillEditing) captionLabel()->setText(FromStored(n.text));
+        return NoteRenameAnswer(n.text);
     default: return 0;
     }
 }
@@ -81,6 +85,7 @@ void CNotesView::select(NodeHandle node) {
 }
 
 void CNotesView::runCommand(int command) {
+    tree()->FinishEdit();  // a command works on the name as typed, as after Enter
     switch (command) {
     case kCmdInsertAfter:
     case kCmdInsertChild: {

@@ -14,7 +14,7 @@ public:
     CNotesView(NoteTable& table, const AppSettings& settings, QWidget* parent = nullptr);
 
     // SaveAll's view of the note tree; the view first takes the editor's
-    // text into the current note.
+    // text into the current note and a name being typed into its note.
     NoteViews saveState();
 
     void runCommand(int command) override;

@@ -124,8 +124,8 @@ void CEventsView::showGroup(NodeHandle group) {
 }
 
 EventViews CEventsView::saveState() {
-    list_->FinishEdit();
-    groupTree()->FinishEdit();
+    list_->TakeEdit();
+    groupTree()->TakeEdit();
     EventViews views;
     views.eventsList = &list_->model();
     views.eventsGroups = &groupTree()->model();
@@ -205,7 +205,7 @@ void CEventsView::removeGroup() {
     saveNow();
 }
 
-void CEventsView::runEventCommand(int command) {
+void CEventsView::listCommand(int command) {
     switch (command) {
     case kNewEvent: newEvent(); break;
     case kEditEvent: editEvent(); break;
@@ -301,7 +301,7 @@ void CEventsView::showListMenu(const QPoint& pos) {
     menu.addSeparator();
     menu.addCommand(kEventUp, QStringLiteral("Move up"), icon);
     menu.addCommand(kEventDown, QStringLiteral("Move down"), icon);
-    runEventCommand(menu.execAt(list_->mapToGlobal(pos)));
+    runListCommand(menu.execAt(list_->mapToGlobal(pos)));
 }
 
 // ---------------------------------------------------------------- looks

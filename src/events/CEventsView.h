@@ -30,7 +30,7 @@ public:
 
     // SaveAll's view of the event list and group tree (eventsList and
     // eventsGroups only); the view first takes any edit in progress into
-    // its rows.
+    // its rows, leaving an open cell editor open.
     EventViews saveState();
     bool holdsListRows() const;
     // Hands the list's rows back to the store, emptying the list.
@@ -42,8 +42,8 @@ public:
     void viewHidden() override;
     void setListColours(const ListColours& colours) override;
 
-    void runListCommand(int command) override { runEventCommand(command); }
-    void runEventCommand(int command);
+    // The event buttons' and the list menu's commands.
+    void runEventCommand(int command) { runListCommand(command); }
     // One tick of the view timer.
     void tick();
 
@@ -52,6 +52,7 @@ public:
     QtReminderWindows& reminderWindows() const { return *windows_; }
 
 protected:
+    void listCommand(int command) override;
     void listPlaced() override;
 
 private:

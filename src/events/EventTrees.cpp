@@ -170,7 +170,7 @@ std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree) {
 
 namespace {
 
-bool saveEvents(EventStore& store, const EventViews& views, bool rebuildGroups) {
+bool saveEvents(EventStore& store, const EventViews& views) {
     const std::vector<EventItem> snapshot = store.events;
     if (views.eventsList) {
         // Rows of the Events view belong to the group selected in its tree.
@@ -179,7 +179,9 @@ bool saveEvents(EventStore& store, const EventViews& views, bool rebuildGroups) 
         HandBackEventRows(store, *views.eventsList, group != kNoNode ? &groupId : nullptr, true, false);
     }
     if (views.todayList) HandBackEventRowsInPlace(store, *views.todayList, false);
-    if (rebuildGroups && views.eventsGroups) FillEventGroups(*views.eventsGroups, store.groups);
+    // The tree is the live copy of the groups whichever view is current: a
+    // group moved or renamed before the Today view was shown is kept too.
+    if (views.eventsGroups) FillEventGroups(*views.eventsGroups, store.groups);
     const bool ok = SerializeEventsFile(store, true);
     store.events = snapshot;
     return ok;
@@ -189,12 +191,12 @@ bool saveEvents(EventStore& store, const EventViews& views, bool rebuildGroups) 
 
 bool SaveEventsFromEventsView(EventStore& store, int currentView, const EventViews& views) {
     if (currentView == kTodayView) return true;  // the Today view holds the live rows
-    return saveEvents(store, views, true);
+    return saveEvents(store, views);
 }
 
 bool SaveEventsFromTodayView(EventStore& store, int currentView, const EventViews& views) {
     if (currentView == kEventsView) return true;
-    return saveEvents(store, views, false);
+    return saveEvents(store, views);
 }
 
 }  // namespace veltrin

@@ -84,11 +84,12 @@ struct EventViews {
     GroupTreeModel* eventsGroups = nullptr;  // the Events view's group tree
 };
 
-// Saves from the Events view (skipped while Today is the current view): the
-// group array is rebuilt from the tree. Saves from the Today view (skipped
-// while Events is current) write the group array as it is. Either writes the
-// event array plus the rows of both lists, so no write ever drops an event;
-// the store is left as it was. True when written or skipped.
+// Saves from the Events view (skipped while Today is the current view) and
+// from the Today view (skipped while Events is current). Either writes the
+// event array plus the rows of both lists, so no write ever drops an event,
+// and the groups as the Events view's tree holds them (when given), so no
+// write drops a change of a group; the event array is left as it was. True
+// when written or skipped.
 bool SaveEventsFromEventsView(EventStore& store, int currentView, const EventViews& views);
 bool SaveEventsFromTodayView(EventStore& store, int currentView, const EventViews& views);
 

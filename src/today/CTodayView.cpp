@@ -111,7 +111,7 @@ QtReminderWindows& CTodayView::reminders() {
 }
 
 EventViews CTodayView::saveState() {
-    list_->FinishEdit();
+    list_->TakeEdit();
     EventViews views;
     views.todayList = &list_->model();
     return views;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -10,7 +11,12 @@
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
+#include "contacts/CContactsView.h"
+#include "controls/CGroupTree.h"
 #include "controls/CSkinButton.h"
+#include "controls/GroupTreeCommands.h"
+#include "events/CEventList.h"
+#include "events/CEventsView.h"
 #include "events/CReminderWindow.h"
 #include "events/EventTrees.h"
 #include "events/QtReminderWindows.h"
@@ -591,4 +597,78 @@ TEST_F(MainDialogTest, SwitchingBetweenTodayAndEventsKeepsEveryEventOnce) {
     ASSERT_TRUE(SerializeEventsFile(written, false));
     ASSERT_EQ(written.events.size(), 5u);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(written.events[i].name, "event " + std::to_string(i));
+}
+
+// Groups changed in the Events and Contacts views reach their files when
+// the program ends on another view, the Today view above all.
+TEST_F(MainDialogTest, GroupChangesAreWrittenWhicheverViewTheProgramEndsOn) {
+    data.events.groups = {{0, "Work", 0, 0, 1, 11}, {0, "Home", 1, 0, 0, 12}, {0, "Club", 2, 0, 0, 13}};
+    data.contacts.groups = {{0, "Friends", 1, 0, 0, 1, 21}, {0, "Family", 2, 0, 0, 0, 22}};
+    data.settings.currentView = kEventsView;
+    {
+        CMainDialog dlg(data, {"veltrin"});
+        GroupTreeModel& events = dlg.eventsView()->groupTree()->model();
+        events.SelectItem(events.GetChildItem(kRootNode, 2), 0);
+        dlg.eventsView()->runGroupCommand(kCmdMoveUp);
+        events.SetItemText(events.GetChildItem(kRootNode, 0), 0, "Office");
+        data.settings.currentView = kContactsView;
+        dlg.ShowView();
+        GroupTreeModel& contacts = dlg.contactsView()->groupTree()->model();
+        contacts.SelectItem(contacts.GetChildItem(kRootNode, 1), 0);
+        dlg.contactsView()->runGroupCommand(kCmdMoveUp);
+        data.settings.currentView = kTodayView;
+        dlg.ShowView();
+    }  // the end of the program saves
+
+    EventStore events;
+    ASSERT_TRUE(SerializeEventsFile(events, false));
+    std::vector<std::pair<std::string, int>> written;
+    for (const EventGroup& g : events.groups) written.emplace_back(g.name, g.isCurrent);
+    EXPECT_EQ(written, (std::vector<std::pair<std::string, int>>{{"Office", 0}, {"Club", 1}, {"Home", 0}}));
+    ContactStore contacts;
+    ASSERT_TRUE(SerializeContactsFile(contacts, false));
+    written.clear();
+    for (const ContactGroup& g : contacts.groups) written.emplace_back(g.name, g.isCurrent);
+    EXPECT_EQ(written, (std::vector<std::pair<std::string, int>>{{"Family", 1}, {"Friends", 0}}));
+}
+
+// Hiding to the tray saves what is being typed into a cell, and the user
+// goes on typing there when the window is back.
+TEST_F(MainDialogTest, HidingToTheTraySavesACellBeingTypedAndLeavesItsEditorOpen) {
+    data.events.groups = {{0, "Work", 0, 0, 1, 11}};
+    EventItem e;
+    e.name = "Report";
+    e.actual = 1;
+    e.priority = 2;
+    e.details.groupId = 11;
+    data.events.events = {e};
+    data.settings.currentView = kEventsView;
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg, 30000));
+    CGroupTree* list = dlg.eventsView()->eventList();
+    list->model().SelectItem(list->model().GetChildItem(kRootNode, 0), -1);
+    list->setFocus();
+    QTest::keyClicks(list, "B");
+    auto* editor = qobject_cast<QLineEdit*>(list->Editor());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "udget");
+
+    dlg.HideToTray();
+    settle();
+    EXPECT_FALSE(dlg.isVisible());
+    EventStore written;
+    ASSERT_TRUE(SerializeEventsFile(written, false));
+    ASSERT_EQ(written.events.size(), 1u);
+    EXPECT_EQ(written.events[0].name, "Budget");
+    EXPECT_EQ(list->Editor(), editor);
+
+    dlg.RestoreFromTray();
+    settle();
+    QTest::keyClicks(editor, " 2");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(list->Editor(), nullptr);
+    EXPECT_EQ(list->model().GetItemText(list->model().GetChildItem(kRootNode, 0), 0), "Budget 2");
+    EXPECT_EQ(list->model().GetCheck(list->model().GetChildItem(kRootNode, 0), 0), 1);
 }

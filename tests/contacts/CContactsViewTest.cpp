@@ -449,9 +449,49 @@ TEST_F(ContactsView, SavingTakesTheTextOfAnOpenCellEditor) {
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("Bea"));
     ASSERT_TRUE(SaveContacts(store, settings.contactColumns, view().saveState()));
-    EXPECT_EQ(tree->Editor(), nullptr);
     EXPECT_EQ(record(0).fields[ContactFieldRecordIndex("Name")], "Bea");
     bool seen = false;
     for (const ContactItem& c : loaded().contacts) seen |= c.fields[ContactFieldRecordIndex("Name")] == "Bea";
     EXPECT_TRUE(seen);
+    // The edit goes on: Enter ends it later and stores what was typed since.
+    ASSERT_EQ(tree->Editor(), editor);
+    QTest::keyClicks(editor, "ta");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(tree->Editor(), nullptr);
+    EXPECT_EQ(record(0).fields[ContactFieldRecordIndex("Name")], "Beata");
+    seen = false;
+    for (const ContactItem& c : loaded().contacts)
+        seen |= c.fields[ContactFieldRecordIndex("Name")] == "Beata";
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(ContactsView, CommandsEndAnOpenCellEditFirst) {
+    view().resize(900, 600);
+    view().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view(), 30000));
+    CGroupTree* contacts = view().contactList();
+    list().SelectItem(row(0), -1);
+    QTest::keyClicks(contacts, "B");
+    ASSERT_NE(contacts->Editor(), nullptr);
+    QTest::keyClicks(contacts->Editor(), "ob");
+    // "Edit..." opens the sheet on the name as typed.
+    answerNextDialog(true, [](QDialog* d) {
+        EXPECT_EQ(d->findChild<QComboBox*>("Name")->currentText(), QStringLiteral("Bob"));
+    });
+    QTest::mouseClick(view().commandButton(CContactsView::kEditContact), Qt::LeftButton);
+    EXPECT_EQ(contacts->Editor(), nullptr);
+    EXPECT_EQ(cell(0, 0), "Bob");
+    bool seen = false;
+    for (const ContactItem& c : loaded().contacts) seen |= c.fields[ContactFieldRecordIndex("Name")] == "Bob";
+    EXPECT_TRUE(seen);
+
+    // The tree's commands keep a group name being typed.
+    groups().SetAllCollapsed(false);
+    groups().SelectItem(group("Chess"), 0);
+    QTest::keyClicks(view().groupTree(), "G");
+    ASSERT_NE(view().groupTree()->Editor(), nullptr);
+    QTest::keyClicks(view().groupTree()->Editor(), "o");
+    view().runGroupCommand(kCmdCollapseAll);
+    EXPECT_EQ(view().groupTree()->Editor(), nullptr);
+    EXPECT_NE(group("Go"), kNoNode);
 }

@@ -319,6 +319,65 @@ TEST_F(Widget, Windows1252NamesKeepTheirBytesThroughEveryEditPath) {
     EXPECT_EQ(m.GetItemText(b, 0), "Caf\xC3\xA9s");
 }
 
+// A save takes the text while the user types; the editor stays as it was,
+// and typing back to the old name gives the old bytes back.
+TEST_F(Widget, ATakenEditGoesOnWhereTheUserWas) {
+    const std::string cafe = "Caf\xE9";
+    m.SetItemText(b, 0, cafe);
+    m.SelectItem(b, 0, false);
+    key(Qt::Key_F2);
+    QLineEdit* box = editor();
+    ASSERT_NE(box, nullptr);
+    QTest::keyClicks(box, " au lait");
+    box->setSelection(4, 3);
+    tree.TakeEdit();
+    EXPECT_EQ(m.GetItemText(b, 0), "Caf\xC3\xA9 au lait");
+    ASSERT_EQ(l.codes(kNotifyEndEdit).size(), 1u);
+    EXPECT_TRUE(l.codes(kNotifyEndEdit)[0].stillEditing);
+    ASSERT_EQ(tree.Editor(), box);
+    EXPECT_EQ(box->selectedText(), QStringLiteral(" au"));
+    EXPECT_TRUE(box->isVisible());
+
+    box->setText(QString::fromUtf8("Caf\xC3\xA9"));  // typed back
+    key(Qt::Key_Return);
+    EXPECT_EQ(tree.Editor(), nullptr);
+    EXPECT_EQ(m.GetItemText(b, 0), cafe);
+}
+
+// Another window in front, or the window hidden to the tray, leaves the
+// edit open; the focus comes back to it.
+TEST_F(Widget, TheWindowLosingTheFocusLeavesTheEditOpen) {
+    m.SelectItem(b, 0, false);
+    key(Qt::Key_F2);
+    QLineEdit* box = editor();
+    ASSERT_NE(box, nullptr);
+    QTest::keyClicks(box, "x");
+
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QApplication::processEvents();
+    EXPECT_EQ(tree.Editor(), box);
+    QApplication::setActiveWindow(&host);
+    host.hide();
+    QApplication::processEvents();
+    EXPECT_EQ(tree.Editor(), box);
+    EXPECT_TRUE(l.codes(kNotifyEndEdit).empty());
+
+    host.show();
+    QApplication::setActiveWindow(&host);
+    QApplication::processEvents();
+    // A dialog shown again hands the focus back as Tab would; the caret
+    // stays, nothing gets selected for the next key to replace.
+    box->setCursorPosition(1);
+    QFocusEvent tabIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(box, &tabIn);
+    EXPECT_FALSE(box->hasSelectedText());
+    QTest::keyClicks(box, "y");
+    key(Qt::Key_Return);
+    EXPECT_EQ(m.GetItemText(b, 0), "byx");
+}
+
 TEST_F(Widget, UntouchedMultiLineTextKeepsItsLineBreaksAndBytes) {
     const std::string stored = "first\r\nCaf\xE9";
     m.SetLinesPerRow(2);

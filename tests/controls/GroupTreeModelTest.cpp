@@ -413,6 +413,55 @@ TEST_F(Tree, InPlaceEditingFollowsTheOwnersAnswers) {
     EXPECT_FALSE(t.Editing());
 }
 
+TEST_F(Tree, ASaveTakesTheTypedTextAndTheEditGoesOn) {
+    NodeHandle a = add(kRootNode, "a");
+    t.SetCellStyle(a, 0, t.AddCellStyle(kStyleEditable));
+    t.SelectItem(a, 0, false);
+    l.answer = [](const TreeNotification& n) {
+        return n.code == kNotifyEndEdit && n.text == "invalid" ? kAnswerRefuse | kAnswerKeepOpen : 0u;
+    };
+    ASSERT_TRUE(t.BeginEdit(a, 0));
+    t.TakeEditText("Dent");
+    ASSERT_EQ(l.codes(kNotifyEndEdit).size(), 1u);
+    EXPECT_TRUE(l.codes(kNotifyEndEdit)[0].stillEditing);
+    EXPECT_EQ(t.GetItemText(a, 0), "Dent");
+    EXPECT_TRUE(t.Editing());
+    t.TakeEditText("Dent");  // nothing new to take
+    EXPECT_EQ(l.codes(kNotifyEndEdit).size(), 1u);
+    t.TakeEditText("invalid");  // refused: the cell keeps what it had
+    EXPECT_EQ(t.GetItemText(a, 0), "Dent");
+    EXPECT_TRUE(t.Editing());
+    // Enter still ends it, reported as an end.
+    EXPECT_TRUE(t.EndEdit("Dentist"));
+    EXPECT_FALSE(l.codes(kNotifyEndEdit).back().stillEditing);
+    EXPECT_EQ(t.GetItemText(a, 0), "Dentist");
+    EXPECT_FALSE(t.Editing());
+    t.TakeEditText("late");  // no edit open
+    EXPECT_EQ(t.GetItemText(a, 0), "Dentist");
+
+    // Escape after a save ends the edit and keeps what the save took: it is
+    // in the file already.
+    ASSERT_TRUE(t.BeginEdit(a, 0));
+    t.TakeEditText("Doctor");
+    t.CancelEdit();
+    EXPECT_FALSE(t.Editing());
+    EXPECT_EQ(t.GetItemText(a, 0), "Doctor");
+}
+
+TEST_F(Tree, ASaveRunByTheOwnerWhileItHandlesTheEndTakesNothingMore) {
+    NodeHandle a = add(kRootNode, "a");
+    t.SetCellStyle(a, 0, t.AddCellStyle(kStyleEditable));
+    t.SelectItem(a, 0, false);
+    l.answer = [&](const TreeNotification& n) {
+        if (n.code == kNotifyEndEdit) t.TakeEditText("again");  // its own save
+        return 0u;
+    };
+    ASSERT_TRUE(t.BeginEdit(a, 0));
+    EXPECT_TRUE(t.EndEdit("typed"));
+    EXPECT_EQ(l.codes(kNotifyEndEdit).size(), 1u);
+    EXPECT_EQ(t.GetItemText(a, 0), "typed");
+}
+
 TEST_F(Tree, DropDownTakesTheChosenTextAndValue) {
     t.SetFullRowSelect(true);
     NodeHandle a = add(kRootNode, "a");

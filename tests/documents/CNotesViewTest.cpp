@@ -6,7 +6,10 @@
 #include <QWebEngineScript>
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include "controls/CGroupTree.h"
+#include "controls/CPictureButton.h"
+#include "controls/CToolStrip.h"
 #include "controls/GroupTreeCommands.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/CNoteDialog.h"
@@ -228,4 +231,43 @@ TEST_F(NotesView, NamesThatLookLikeMarkupAreShownAsTyped) {
     EXPECT_EQ(test::ShownText(view->captionLabel()), QStringLiteral("a <b>b</b> & <i>Garden</i>"));
     view->editNote("<h1>Big</h1>", false, 0, std::string());
     EXPECT_EQ(test::ShownText(view->captionLabel()), QStringLiteral("<h1>Big</h1>"));
+}
+
+// A save while a note's name is typed in place stores the name and leaves
+// the editor open; a command ends the edit first, as Enter would.
+TEST_F(NotesView, ANameBeingTypedIsSavedWithoutEndingTheEditAndCommandsEndItFirst) {
+    auto view = make();
+    GroupTreeModel& tree = view->tree()->model();
+    tree.SelectItem(find(*view, "Garden"), 0);
+    QTest::keyClick(view->tree(), Qt::Key_F2);
+    auto* box = qobject_cast<QLineEdit*>(view->tree()->Editor());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("EDITING: Garden"));
+    QTest::keyClicks(box, " shed");
+
+    SaveNotes(table, view->saveState());
+    EXPECT_EQ(stored()[0].name, "Garden shed");
+    ASSERT_EQ(view->tree()->Editor(), box);
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("EDITING: Garden"));
+
+    // Escape after the save ends the edit and keeps what the file holds.
+    QTest::keyClicks(box, "s");
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(view->tree()->Editor(), nullptr);
+    EXPECT_EQ(tree.GetItemText(find(*view, "Garden shed"), 0), "Garden shed");
+
+    QTest::keyClick(view->tree(), Qt::Key_F2);
+    box = qobject_cast<QLineEdit*>(view->tree()->Editor());
+    ASSERT_NE(box, nullptr);
+    box->setText(QStringLiteral("Allotment"));
+    test::AnswerNextDialog(false, [](QDialog* d) {
+        auto* dialog = qobject_cast<CNoteDialog*>(d);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->name(), QStringLiteral("Allotment"));
+    });
+    view->ownToolbar()->button(kCmdEditItem)->click();
+    EXPECT_EQ(view->tree()->Editor(), nullptr);
+    EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Allotment"));
+    SaveNotes(table, view->saveState());
+    EXPECT_EQ(stored()[0].name, "Allotment");
 }

@@ -188,3 +188,77 @@ TEST_F(EventsRun, EscapeHidesTheReminderWindowWhileTheMainWindowIsShown) {
     ASSERT_EQ(back.events.size(), 1u);
     EXPECT_GE(back.events[0].details.schedule.lastCheck, due) << "fired, so nothing is pending";
 }
+
+// Groups moved by the user in the Events and the Contacts view, with the
+// mouse and the keyboard, stay moved when the program ends on the Today view.
+TEST_F(EventsRun, GroupsMovedInTheirViewsStayMovedWhenTheProgramEndsOnToday) {
+    if (!HaveXdotool()) GTEST_SKIP() << "no xdotool";
+    VirtualDisplay display;
+    if (display.name().empty()) GTEST_SKIP() << "no Xvfb";
+    const fs::path out = fs::path(SCREENSHOT_DIR);
+    fs::create_directories(out);
+
+    startOnView(kEventsView);
+    const std::int32_t later = static_cast<std::int32_t>(std::time(nullptr)) + 30 * 86400;
+    EventStore store;
+    store.groups = {{0, "Work", 0, 0, 1, 11}, {0, "Home", 1, 0, 0, 12}, {0, "Club", 2, 0, 0, 13}};
+    store.events = {event("Call the bank", 11, 101, Once, later),
+                    event("Chess night", 13, 102, Weekly, later)};
+    ASSERT_TRUE(SerializeEventsFile(store, true));
+    ContactStore contacts;
+    contacts.groups = {{0, "Friends", 1, 0, 1, 1, 21}, {0, "Family", 2, 0, 0, 1, 22}};
+    ASSERT_TRUE(SerializeContactsFile(contacts, true));
+
+    const pid_t pid = start(display.name());
+    ASSERT_TRUE(waitListening(60)) << "the program did not come up";
+    const WindowAt main = WaitWindow(display.name(), "Veltrin");
+    ASSERT_GT(main.width, 600) << "no main window";
+    const std::string window = std::to_string(main.id);
+    auto click = [&](int x, int y) {
+        Xdo(display.name(),
+            "mousemove " + std::to_string(main.x + x) + " " + std::to_string(main.y + y) + " click 1");
+    };
+    // A view button, then the screen until it shows that view.
+    auto showView = [&](int button, const std::string& shot) {
+        const Shot before = grab(display.name(), out / (shot + "-before.png"));
+        click(button * 90 + 45, 36);  // the main buttons are 90 pixels wide
+        Shot after;
+        for (int i = 0; i < 300 && (after.mean < 0 || std::fabs(after.mean - before.mean) < 1); ++i)
+            after = grab(display.name(), out / (shot + ".png"));
+        ASSERT_GE(std::fabs(after.mean - before.mean), 1) << shot << " was not shown";
+    };
+    // Into the group tree below its rows (the focus, no other selection),
+    // down to the group, and "Move up" from the tree's menu.
+    auto moveUp = [&](int downs, const std::string& shot) {
+        click(60, main.height / 2);
+        Xdo(display.name(), "windowfocus --sync " + window);
+        for (int i = 0; i < downs; ++i) Xdo(display.name(), "key Down");
+        const int shown = WindowsOf(display.name(), pid);
+        Xdo(display.name(), "key Menu");
+        ASSERT_TRUE(WaitMoreWindows(display.name(), pid, shown)) << "the group menu did not open";
+        grab(display.name(), out / (shot + "-menu.png"));
+        Xdo(display.name(), "key Up Up Return");  // from the end: "Move down", "Move up"
+    };
+
+    grab(display.name(), out / "groups-events.png");
+    moveUp(2, "groups-events");
+    showView(kContactsView, "groups-contacts");
+    moveUp(1, "groups-contacts");
+    showView(kTodayView, "groups-today");
+
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(waitExit(pid, 30), 0);
+    EventStore back;
+    ASSERT_TRUE(SerializeEventsFile(back, false));
+    // Each group's name, marked * when it is the current one.
+    const auto order = [](const auto& groups) {
+        std::vector<std::string> names;
+        for (const auto& g : groups) names.push_back(g.name + (g.isCurrent ? "*" : ""));
+        return names;
+    };
+    EXPECT_EQ(order(back.groups), (std::vector<std::string>{"Work", "Club*", "Home"}));
+    EXPECT_EQ(back.events.size(), 2u);
+    ContactStore contactsBack;
+    ASSERT_TRUE(SerializeContactsFile(contactsBack, false));
+    EXPECT_EQ(order(contactsBack.groups), (std::vector<std::string>{"Family*", "Friends"}));
+}

@@ -21,20 +21,10 @@ TEST_F(ProgramRun, OptionsChangeTheSkinAndSettingsKeepIt) {
     const Shot before = grab(display.name(), out / "options-before.png");
 
     // The Info menu, for a person to look at, once its window is up.
-    auto windows = [&] {
-        std::istringstream ids(Output("DISPLAY=" + display.name() + " xdotool search --onlyvisible --pid " +
-                                      std::to_string(pid) + " 2>/dev/null"));
-        int n = 0;
-        for (long id; ids >> id;) ++n;
-        return n;
-    };
-    const int shown = windows();
+    const int shown = WindowsOf(display.name(), pid);
     Xdo(display.name(),
         "mousemove " + std::to_string(main.x + 585) + " " + std::to_string(main.y + 36) + " click 1");
-    bool menuUp = false;
-    for (int i = 0; i < 600 && !(menuUp = windows() > shown); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(menuUp) << "the Info menu did not open";
+    EXPECT_TRUE(WaitMoreWindows(display.name(), pid, shown)) << "the Info menu did not open";
     grab(display.name(), out / "info-menu.png");
     Xdo(display.name(), "key Escape");
 

@@ -145,6 +145,13 @@ protected:
         AppSettings copy = s;
         ASSERT_TRUE(SerializeSettings(copy, true));
     }
+    // Default settings that start the program on one view.
+    void startOnView(int view) {
+        AppSettings s;
+        ApplySettingsDefaults(s);
+        s.currentView = view;
+        writeSettings(s);
+    }
 
     test::ProgramFolder folder;
     fs::path runtime;  // the login's runtime folder, which holds the hand-over socket
@@ -287,6 +294,25 @@ inline std::string Output(const std::string& command) {
 }
 
 inline bool HaveXdotool() { return std::system("command -v xdotool > /dev/null") == 0; }
+
+// How many windows of the process the display shows.
+inline int WindowsOf(const std::string& display, pid_t pid) {
+    std::istringstream ids(Output("DISPLAY=" + display + " xdotool search --onlyvisible --pid " +
+                                  std::to_string(pid) + " 2>/dev/null"));
+    int n = 0;
+    for (long id; ids >> id;) ++n;
+    return n;
+}
+
+// Waits up to 30 s for the process to show more windows than it did (a menu
+// or a dialog opening).
+inline bool WaitMoreWindows(const std::string& display, pid_t pid, int shown) {
+    for (int i = 0; i < 600; ++i) {
+        if (WindowsOf(display, pid) > shown) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
 
 struct WindowAt {
     long id = 0;

@@ -13,6 +13,9 @@
 
 #include "controls/CGroupDialog.h"
 #include "controls/CGroupTree.h"
+#include "controls/CPictureButton.h"
+#include "controls/CSkinButton.h"
+#include "controls/CToolStrip.h"
 #include "controls/GroupTreeCommands.h"
 #include "events/CEventDialog.h"
 #include "events/CEventList.h"
@@ -458,11 +461,72 @@ TEST_F(EventsView, SavingTakesTheTextOfAnOpenCellEditor) {
     auto* editor = qobject_cast<QLineEdit*>(v.eventList()->Editor());
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("Report 2"));
+    editor->setCursorPosition(6);
     ASSERT_TRUE(SaveEventsFromEventsView(store, settings.currentView, v.saveState()));
-    EXPECT_EQ(v.eventList()->Editor(), nullptr);
     const EventStore back = loaded();
     EXPECT_TRUE(std::any_of(back.events.begin(), back.events.end(),
                             [](const EventItem& e) { return e.name == "Report 2"; }));
+
+    // The save did not end the edit: the same editor, text and caret.
+    ASSERT_EQ(v.eventList()->Editor(), editor);
+    EXPECT_EQ(editor->text(), QStringLiteral("Report 2"));
+    EXPECT_EQ(editor->cursorPosition(), 6);
+    // What the user types next goes on into the name; Space is a blank in
+    // it, not a tick of the "Actual" box.
+    const auto type = [&](const QString& keys) {
+        QWidget* target = v.eventList()->Editor() ? v.eventList()->Editor() : v.eventList();
+        QTest::keyClicks(target, keys);
+    };
+    type(QStringLiteral(" no"));
+    ASSERT_EQ(v.eventList()->Editor(), editor);
+    EXPECT_EQ(editor->text(), QStringLiteral("Report no 2"));
+    EXPECT_EQ(list.GetCheck(report, kEventNameColumn), 1);
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(v.eventList()->Editor(), nullptr);
+    EXPECT_EQ(list.GetItemText(report, kEventNameColumn), "Report no 2");
+}
+
+TEST_F(EventsView, CommandsEndAnOpenCellEditFirst) {
+    CEventsView v(store, settings);
+    v.resize(900, 600);
+    v.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&v, 30000));
+    GroupTreeModel& list = v.eventList()->model();
+    list.SelectItem(row(v, "Review"), -1);
+    QTest::keyClicks(v.eventList(), "C");
+    ASSERT_NE(v.eventList()->Editor(), nullptr);
+    QTest::keyClicks(v.eventList()->Editor(), "ode review");
+
+    // "Edit..." starts from the name as typed, and OK keeps it.
+    answer<CEventDialog>([](CEventDialog& d) {
+        EXPECT_EQ(d.nameEdit()->text(), QStringLiteral("Code review"));
+        d.accept();
+    });
+    QTest::mouseClick(v.commandButton(CEventsView::kEditEvent), Qt::LeftButton);
+    EXPECT_EQ(v.eventList()->Editor(), nullptr);
+    EXPECT_EQ(rowNames(v), (std::vector<std::string>{"Report", "Code review"}));
+    const EventStore back = loaded();
+    EXPECT_TRUE(std::any_of(back.events.begin(), back.events.end(),
+                            [](const EventItem& e) { return e.name == "Code review"; }));
+
+    // "Collapse all" on the tool strip keeps a group name being typed.
+    GroupTreeModel& tree = v.groupTree()->model();
+    tree.SelectItem(group(v, "Sub"), 0);
+    QTest::keyClicks(v.groupTree(), "P");
+    ASSERT_NE(v.groupTree()->Editor(), nullptr);
+    QTest::keyClicks(v.groupTree()->Editor(), "rojects");
+    QTest::mouseClick(v.toolStrip()->button(kCmdCollapseAll), Qt::LeftButton);
+    EXPECT_EQ(v.groupTree()->Editor(), nullptr);
+    EXPECT_EQ(tree.IsCollapsed(group(v, "Work")), 1);
+    EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Work", " Projects", "Home"}));
+
+    // The list's menu goes the same way.
+    list.SelectItem(row(v, "Report"), -1);
+    QTest::keyClicks(v.eventList(), "B");
+    ASSERT_NE(v.eventList()->Editor(), nullptr);
+    QTest::keyClicks(v.eventList()->Editor(), "udget");
+    v.runEventCommand(CEventsView::kEventDown);
+    EXPECT_EQ(rowNames(v), (std::vector<std::string>{"Code review", "Budget"}));
 }
 
 TEST_F(EventsView, HandingTheRowsBackTakesTheTextOfAnOpenCellEditor) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "events/EventTrees.h"
+#include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
 #include "storage/Identifier.h"
 #include "support/Fakes.h"
@@ -147,6 +148,39 @@ TEST_F(EventStoreTest, SaveAllOnAnotherViewNeverDropsAnEvent) {
         ASSERT_TRUE(SerializeEventsFile(afterSecond, false));
         EXPECT_EQ(afterSecond.events.size(), 3u);
         HandBackEventRows(s, *holder, nullptr, false, true);
+    }
+}
+
+TEST_F(EventStoreTest, EverySaveWritesTheGroupsAsTheEventsTreeHoldsThem) {
+    // Groups moved, renamed and selected in the Events view, then the
+    // program ends on another view: the file has the tree, not the array
+    // as it was loaded.
+    store.groups.push_back({-1, "Work", 3, 0, 0, 30});
+    BuildEventGroupTree(groups, store.groups);
+    const NodeHandle home = groups.GetNextItem(kRootNode, kFirstChild);
+    const NodeHandle work = groups.GetNextItem(home, kNextSibling);
+    groups.SwapItems(home, work);
+    groups.SetItemText(groups.GetNextItem(home, kFirstChild), 0, "Birthdays and more");
+    groups.SelectItem(work, 0);
+    for (int current : {kTodayView, kDiaryView, kNotesView, kContactsView}) {
+        EventStore s = store;
+        TakeEventsIntoList(
+            s, todayList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+        const EventViews views{&todayList, &eventsList, &groups};
+        // As SaveAll runs them.
+        ASSERT_TRUE(SaveEventsFromTodayView(s, current, views));
+        ASSERT_TRUE(SaveEventsFromEventsView(s, current, views));
+        EventStore back;
+        ASSERT_TRUE(SerializeEventsFile(back, false));
+        ASSERT_EQ(back.groups.size(), 3u) << current;
+        EXPECT_EQ(back.groups[0].name, "Work") << current;
+        EXPECT_EQ(back.groups[0].isCurrent, 1) << current;
+        EXPECT_EQ(back.groups[1].name, "Home") << current;
+        EXPECT_EQ(back.groups[1].isCurrent, 0) << current;
+        EXPECT_EQ(back.groups[2].name, "Birthdays and more") << current;
+        EXPECT_EQ(back.groups[2].levelStep, 1) << current;
+        EXPECT_EQ(back.events.size(), 3u) << current;
+        HandBackEventRows(s, todayList, nullptr, false, true);
     }
 }
 

@@ -289,6 +289,9 @@ public:
 
     // Geometry of a cell of the node, for drawing and hit testing.
     CellLayout LayoutCell(NodeHandle node, int column) const;
+    // The same for a cell of that style, with or without an icon, at a depth
+    // (1 for top-level nodes), before any row holds it: for sizing columns.
+    CellLayout LayoutCell(int column, unsigned styleFlags, bool hasIcon, int depth = 1) const;
     CellPart PartAt(NodeHandle node, int column, int xInCell, int cellWidth) const;
 
     // Input rules, shared by the widget and the tests.

@@ -125,6 +125,8 @@ void CTodayView::commitList() {
 }
 
 void CTodayView::setTickPeriod(int tickMs) {
+    // Seconds shown or not: the countdowns change their width.
+    list_->fitColumns(list_->width(), settings_.showSeconds != 0);
     tick_->start(tickMs);
     onTick();
 }
@@ -138,6 +140,7 @@ void CTodayView::setDayInfoFont(const QFont& font, const QColor& colour) {
 void CTodayView::viewShown(int tickMs) {
     setUpdatesEnabled(false);
     checkPeriodButton();
+    list_->fitColumns(list_->width(), settings_.showSeconds != 0);
     ReturnComingEvents(true);
     FillComingEvents();
     if (tickMs > 0) tick_->start(tickMs);
@@ -290,7 +293,7 @@ void CTodayView::layOut() {
     calendar_->setGeometry(kMargin, y0 + kMargin, cal.width(), cal.height());
     const int rightWidth = clamp(r - kMargin - calRight_);
     dateLabel_->setGeometry(calRight_, y0 + kMargin, rightWidth, 30);
-    FitEventColumns(list_->model(), rightWidth);
+    list_->fitColumns(rightWidth, settings_.showSeconds != 0);
     list_->setGeometry(calRight_, calBottom_, rightWidth, clamp(b - kMargin - calBottom_));
     townButton_->setGeometry(kMargin, calBottom_ + kMargin, clamp(calRight_ - 2 * kMargin), 20);
     for (int p = kPeriodDay; p <= kPeriodYear; ++p)

@@ -515,6 +515,23 @@ TEST_F(Tree, CellGeometryStacksIndentButtonCheckIconText) {
     EXPECT_EQ(t.LayoutCell(a1, 0).checkLeft, 0);
 }
 
+TEST_F(Tree, ACellIsLaidOutAlikeWithOrWithoutARowToHoldIt) {
+    t.SetBoxSize(12);
+    NodeHandle a = add(kRootNode, "a");
+    NodeHandle a1 = add(a, "a1");
+    const int check = t.AddCellStyle(kStyleCheck);
+    t.SetCellStyle(a1, 0, check);
+    t.SetItemImage(a1, 0, 3);
+    const auto same = [](const CellLayout& x, const CellLayout& y) {
+        return x.buttonLeft == y.buttonLeft && x.checkLeft == y.checkLeft && x.iconLeft == y.iconLeft &&
+               x.textLeft == y.textLeft && x.box == y.box && x.hasCheck == y.hasCheck &&
+               x.hasIcon == y.hasIcon && x.hasButtonSpace == y.hasButtonSpace;
+    };
+    EXPECT_TRUE(same(t.LayoutCell(a1, 0), t.LayoutCell(0, kStyleCheck, true, 2)));
+    EXPECT_TRUE(same(t.LayoutCell(a, 1), t.LayoutCell(1, 0, false)));
+    EXPECT_EQ(t.LayoutCell(1, kStyleCheck, true).textLeft, 32);
+}
+
 // ---------------------------------------------------------------- level steps
 
 TEST_F(Tree, LevelStepsRoundTripAnIrregularTree) {

@@ -17,6 +17,7 @@
 #include "events/ScopedZone.h"
 #include "settings/AppSettings.h"
 #include "support/Fakes.h"
+#include "support/Looks.h"
 #include "today/CTodayView.h"
 #include "today/ComingEvents.h"
 
@@ -245,6 +246,27 @@ TEST_F(TodayViewTest, DayPanelStaysReadableWithABadFontSize) {
     view->setTickPeriod(1000);
     EXPECT_EQ(view->tickTimer()->interval(), 1000);
     EXPECT_EQ(view->dayPanelLines()[4].size(), std::string("08:00:00, Monday").size());
+}
+
+// The Today view as a 1024 x 768 window holds it, under the row of buttons.
+TEST_F(TodayViewTest, TimeAndPriorityTextsFitTheirColumnsAtA1024PixelWindow) {
+    store.events.push_back(OnceAt("Year end", LibraryTime(2026, 12, 30, 23, 59, 59)));  // a Wednesday
+    store.events.back().priority = 10;
+    store.events[1].actual = 0;
+    view->resize(1024, 768 - 72);
+    view->show();
+    settings.comingEventsPeriod = kPeriodYear;
+    for (bool seconds : {false, true}) {
+        settings.showSeconds = seconds;
+        view->viewShown(seconds ? 1000 : 60000);
+        CEventList* list = view->list();
+        const GroupTreeModel& m = list->model();
+        ASSERT_EQ(m.RowCount(), 5);
+        EXPECT_EQ(rows(), (Names{"apple", "Christmas", "Sunday", "walk", "Year end"}));
+        EXPECT_EQ(m.GetItemText(row(4), kEventTimeColumn), "Wednesday, December 30, 2026, 23:59:59");
+        EXPECT_EQ(m.GetItemText(row(2), kEventTimeColumn), "Not actual");
+        test::ExpectEventTextsWhole(*list, seconds);
+    }
 }
 
 TEST_F(TodayViewTest, ASmallWindowGivesNoNegativeSizes) {

@@ -303,7 +303,7 @@ void CGroupTree::FitColumnWidth(int column) {
     int width = headingWidth(column);
     for (int r = 0, n = model_.RowCount(); r < n; ++r) {
         const NodeHandle node = model_.NodeAtRow(r);
-        const QString text = FromStored(model_.GetItemText(node, column));
+        const QString text = FromStored(OneLineText(model_.GetItemText(node, column)));
         const bool isBold = column == textColumn && model_.GetBold(node);
         width = std::max(width, cellWidth(model_.LayoutCell(node, column), model_.StyleFlags(node, column),
                                           (isBold ? fmBold : fm).horizontalAdvance(text)));
@@ -431,10 +431,12 @@ void CGroupTree::paintCell(QPainter& p, NodeHandle node, int column, const QRect
     p.setPen(text);
     const QRect tr(QPoint(rect.left() + l.textLeft + kTextPad, rect.top()),
                    QPoint(right - kTextPad, rect.bottom()));
-    const QString s = FromStored(model_.GetItemText(node, column));
+    const std::string stored = model_.GetItemText(node, column);
     if (model_.LinesPerRow() > 1) {
+        const QString s = FromStored(stored);
         p.drawText(tr, int(alignOf(col->align) | Qt::AlignVCenter) | Qt::TextWordWrap, s);
     } else {
+        const QString s = FromStored(OneLineText(stored));
         p.drawText(tr, int(alignOf(col->align) | Qt::AlignVCenter),
                    p.fontMetrics().elidedText(s, Qt::ElideRight, tr.width()));
     }

@@ -888,6 +888,21 @@ CellLayout GroupTreeModel::LayoutCell(int column, unsigned styleFlags, bool hasI
     return l;
 }
 
+std::string OneLineText(const std::string& text) {
+    std::string out;
+    bool pendingBreak = false;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            pendingBreak = !out.empty();
+            continue;
+        }
+        if (pendingBreak) out += ' ';
+        pendingBreak = false;
+        out += c;
+    }
+    return out;
+}
+
 CellPart GroupTreeModel::PartAt(NodeHandle node, int column, int xInCell, int cellWidth) const {
     const Node* n = find(node);
     if (!n || n == &root_ || xInCell < 0 || xInCell >= cellWidth) return CellPart::None;

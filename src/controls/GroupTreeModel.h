@@ -126,6 +126,11 @@ struct CellLayout {
 
 enum class CellPart { None, Button, Check, Icon, Text, CellButton };
 
+// A cell's text as a row of one line shows it: each run of line breaks
+// becomes one blank and breaks at either end are dropped, so a field of
+// several lines neither spills out of its row nor hides what follows.
+std::string OneLineText(const std::string& text);
+
 enum class TreeKey { Tab, BackTab, Up, Down, PageUp, PageDown, Home, End, Left, Right, Expand, Collapse };
 
 // What a mouse press asks the drawing side to do next.

@@ -532,6 +532,14 @@ TEST_F(Tree, ACellIsLaidOutAlikeWithOrWithoutARowToHoldIt) {
     EXPECT_EQ(t.LayoutCell(1, kStyleCheck, true).textLeft, 32);
 }
 
+TEST(OneLineText, LineBreaksBecomeOneBlankAndEndsAreTrimmed) {
+    EXPECT_EQ(OneLineText("12 Garden Road\r\nFlat 3"), "12 Garden Road Flat 3");
+    EXPECT_EQ(OneLineText("a\n\n\r\nb\rc"), "a b c");
+    EXPECT_EQ(OneLineText("\r\nfirst\r\n"), "first");
+    EXPECT_EQ(OneLineText("Caf\xe9  two  blanks"), "Caf\xe9  two  blanks");  // bytes and blanks kept
+    EXPECT_EQ(OneLineText("\n"), "");
+}
+
 // ---------------------------------------------------------------- level steps
 
 TEST_F(Tree, LevelStepsRoundTripAnIrregularTree) {

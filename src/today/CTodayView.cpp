@@ -69,6 +69,7 @@ CTodayView::CTodayView(EventStore& store, AppSettings& settings, QWidget* parent
     dateLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     dateLabel_->setIndent(kMargin);
     dateLabel_->setAutoFillBackground(true);
+    followPanelColour(dateLabel_);
 
     townButton_ = new QPushButton(QStringLiteral("Choose Country and Town"), this);
     townButton_->setObjectName(QStringLiteral("townButton"));
@@ -224,7 +225,8 @@ void CTodayView::renderDayPanel() {
     QFont font = dayFont_;
     font.setPixelSize(step);
     p.setFont(font);
-    p.setPen(dayColour_);
+    // A skin made dark keeps the chosen colour readable.
+    p.setPen(ReadableTextOn(dayColour_, panelBack_));
     const int ascent = QFontMetrics(font).ascent();
     for (int n = 0; n < static_cast<int>(panelLines_.size()) && n * step < kDayPanelHeight; ++n)
         if (!panelLines_[static_cast<std::size_t>(n)].empty())

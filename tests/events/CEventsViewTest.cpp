@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -458,6 +459,18 @@ TEST_F(EventsView, HandingTheRowsBackTakesTheTextOfAnOpenCellEditor) {
     EXPECT_FALSE(v.holdsListRows());
     EXPECT_TRUE(std::any_of(store.events.begin(), store.events.end(),
                             [](const EventItem& e) { return e.name == "Report 3"; }));
+}
+
+// The "Comment" label sits on the view's panel, which a dark skin darkens.
+TEST_F(EventsView, CommentLabelStaysReadableOnADarkSkin) {
+    CEventsView v(store, settings);
+    v.resize(900, 600);
+    v.show();
+    for (const QColor& back : {QColor(0x25, 0x33, 0x4c), QColor(0xf4, 0xf6, 0xf9)}) {
+        v.setPanelColour(back);
+        const QImage label = v.grab(v.commentLabel()->geometry()).toImage();  // on the panel
+        EXPECT_GE(test::InkContrast(label, back), kReadableContrast) << back.name().toStdString();
+    }
 }
 
 // The Events view as a 1024 x 768 window holds it, under the row of buttons.

@@ -269,6 +269,31 @@ TEST_F(TodayViewTest, TimeAndPriorityTextsFitTheirColumnsAtA1024PixelWindow) {
     }
 }
 
+// A dark skin reaches the view as a dark panel colour; the day panel and the
+// date label must stay readable on it with the default black text.
+TEST_F(TodayViewTest, DayPanelAndDateLabelStayReadableOnADarkSkin) {
+    view->show();
+    view->viewShown(60000);
+    view->setDayInfoFont(QFont(), Qt::black);
+    const QColor dark(0x25, 0x33, 0x4c), light(0xf4, 0xf6, 0xf9);
+    for (const QColor& back : {dark, light}) {
+        view->setPanelColour(back);
+        view->DrawDayPanel();
+        const QImage& panel = view->dayPanel();
+        EXPECT_EQ(QColor(panel.pixel(0, 0)), back);
+        EXPECT_GE(test::InkContrast(panel, back), kReadableContrast) << back.name().toStdString();
+        const QImage label = view->dateLabel()->grab().toImage();
+        EXPECT_EQ(QColor(label.pixel(1, 1)), back) << "the date label keeps a background of its own";
+        EXPECT_GE(test::InkContrast(label, back), kReadableContrast) << back.name().toStdString();
+    }
+    // Where the chosen colour can be read, it is the one drawn.
+    const QImage& panel = view->dayPanel();
+    bool black = false;
+    for (int y = 0; y < panel.height() && !black; ++y)
+        for (int x = 0; x < panel.width() && !black; ++x) black = QColor(panel.pixel(x, y)) == Qt::black;
+    EXPECT_TRUE(black);
+}
+
 TEST_F(TodayViewTest, ASmallWindowGivesNoNegativeSizes) {
     view->resize(50, 40);
     EXPECT_GE(view->list()->width(), 0);

@@ -285,25 +285,41 @@ void CGroupTree::EnsureVisible(NodeHandle node) {
         v->setValue(row - RowsPerPage() + 1);
 }
 
+int CGroupTree::headingWidth(int column) const {
+    return header_->fontMetrics().horizontalAdvance(FromStored(model_.Column(column)->title)) +
+           2 * header_->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header_);
+}
+
+int CGroupTree::cellWidth(const CellLayout& l, unsigned styleFlags, int textAdvance) {
+    return l.textLeft + 2 * kTextPad + textAdvance + ((styleFlags & kStyleButton) ? l.box : 0);
+}
+
 void CGroupTree::FitColumnWidth(int column) {
     if (!model_.Column(column)) return;
     QFont bold = font();
     bold.setWeight(QFont::Bold);
     const QFontMetrics fm(font()), fmBold(bold);
     const int textColumn = model_.TextColumn();
-    int width = header_->fontMetrics().horizontalAdvance(FromStored(model_.Column(column)->title)) +
-                2 * header_->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header_);
+    int width = headingWidth(column);
     for (int r = 0, n = model_.RowCount(); r < n; ++r) {
         const NodeHandle node = model_.NodeAtRow(r);
-        const CellLayout l = model_.LayoutCell(node, column);
-        const QString text = FromStored(model_.GetItemText(node, column));
+        const QString text = FromStored(OneLineText(model_.GetItemText(node, column)));
         const bool isBold = column == textColumn && model_.GetBold(node);
-        int w = l.textLeft + 2 * kTextPad + (isBold ? fmBold : fm).horizontalAdvance(text);
-        if (model_.StyleFlags(node, column) & kStyleButton) w += l.box;
-        width = std::max(width, w);
+        width = std::max(width, cellWidth(model_.LayoutCell(node, column), model_.StyleFlags(node, column),
+                                          (isBold ? fmBold : fm).horizontalAdvance(text)));
     }
     model_.SetColumnWidth(column, width);
     layoutNow();
+}
+
+int CGroupTree::WidthToShow(int column, const std::vector<std::string>& texts, unsigned styleFlags,
+                            bool hasIcon) const {
+    if (!model_.Column(column)) return 0;
+    const QFontMetrics fm(font());
+    int advance = 0;
+    for (const std::string& t : texts) advance = std::max(advance, fm.horizontalAdvance(FromStored(t)));
+    return std::max(headingWidth(column),
+                    cellWidth(model_.LayoutCell(column, styleFlags, hasIcon), styleFlags, advance));
 }
 
 // ---------------------------------------------------------------- painting
@@ -415,10 +431,12 @@ void CGroupTree::paintCell(QPainter& p, NodeHandle node, int column, const QRect
     p.setPen(text);
     const QRect tr(QPoint(rect.left() + l.textLeft + kTextPad, rect.top()),
                    QPoint(right - kTextPad, rect.bottom()));
-    const QString s = FromStored(model_.GetItemText(node, column));
+    const std::string stored = model_.GetItemText(node, column);
     if (model_.LinesPerRow() > 1) {
+        const QString s = FromStored(stored);
         p.drawText(tr, int(alignOf(col->align) | Qt::AlignVCenter) | Qt::TextWordWrap, s);
     } else {
+        const QString s = FromStored(OneLineText(stored));
         p.drawText(tr, int(alignOf(col->align) | Qt::AlignVCenter),
                    p.fontMetrics().elidedText(s, Qt::ElideRight, tr.width()));
     }

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "controls/GroupTreeModel.h"
@@ -44,6 +45,11 @@ public:
     QRect CellRect(int row, int column) const;
     QRect PartRect(int row, int column, CellPart part) const;
     void FitColumnWidth(int column);
+    // The width a column needs to show each of the texts (stored bytes) whole
+    // in a top-level cell of that style, with an icon when asked, in the
+    // control's font; never less than its heading needs.
+    int WidthToShow(int column, const std::vector<std::string>& texts, unsigned styleFlags,
+                    bool hasIcon) const;
 
     QWidget* Editor() const { return editor_; }
     // Ends an open cell edit as Enter would: the model takes the text and
@@ -82,6 +88,10 @@ private:
     int columnAt(int x) const;
     int columnLeft(int column) const;
     int totalWidth() const;
+    int headingWidth(int column) const;
+    // A cell's width for a text of that advance: its parts, the text with its
+    // padding, and the cell's button when it has one.
+    static int cellWidth(const CellLayout& l, unsigned styleFlags, int textAdvance);
     void press(QMouseEvent* e, bool doubleClick);
     void paintCell(QPainter& p, NodeHandle node, int column, const QRect& rect, bool selected);
     void drawExpandButton(QPainter& p, const QRect& box, bool collapsed);

@@ -2,7 +2,9 @@
 
 #include <QPainter>
 
+#include "controls/ColourContrast.h"
 #include "controls/QtSkinPainting.h"
+#include "imaging/QtPicture.h"
 
 namespace veltrin {
 
@@ -15,7 +17,25 @@ void CSkinPanel::setSkin(const QImage& background) {
 
 void CSkinPanel::setPanelColour(const QColor& colour) {
     panelColour_ = colour;
+    for (QWidget* label : labels_) colourLabel(label);
     update();
+}
+
+void CSkinPanel::followPanelColour(QWidget* label) {
+    labels_.push_back(label);
+    colourLabel(label);
+}
+
+void CSkinPanel::colourLabel(QWidget* label) const {
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, panelColour_);
+    p.setColor(QPalette::WindowText, ReadableTextOn(Qt::black, panelColour_));
+    label->setPalette(p);
+}
+
+QColor ReadableTextOn(const QColor& wanted, const QColor& back) {
+    return QColorFromColour(
+        ReadableTextColour(ColourFromRgb(FromQColor(wanted)), ColourFromRgb(FromQColor(back))));
 }
 
 void CSkinPanel::paintEvent(QPaintEvent*) {

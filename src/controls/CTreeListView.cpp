@@ -38,6 +38,7 @@ CTreeListView::CTreeListView(const QString& caption, const std::vector<Command>&
 
     commentLabel_ = new QLabel(QStringLiteral("Comment"), this);
     commentLabel_->setObjectName(QStringLiteral("commentLabel"));
+    followPanelColour(commentLabel_);
     comment_ = new QPlainTextEdit(this);
     comment_->setObjectName(QStringLiteral("comment"));
 

@@ -856,29 +856,52 @@ int GroupTreeModel::GetRow(NodeHandle node) const {
 // ---------------------------------------------------------------- geometry
 
 CellLayout GroupTreeModel::LayoutCell(NodeHandle node, int column) const {
+    const Node* n = find(node);
+    if (!n || n == &root_) {
+        CellLayout l;
+        l.box = boxSize_ + 4;
+        return l;
+    }
+    return LayoutCell(column, StyleFlags(node, column), GetItemImage(node, column) >= 0, n->depth);
+}
+
+CellLayout GroupTreeModel::LayoutCell(int column, unsigned styleFlags, bool hasIcon, int depth) const {
     CellLayout l;
     l.box = boxSize_ + 4;
-    const Node* n = find(node);
-    if (!n || n == &root_) return l;
     int x = 0;
     if (column == treeColumn_) {
-        x = l.box * (n->depth - 1);
+        x = l.box * (depth - 1);
         l.buttonLeft = x;
         l.hasButtonSpace = true;
         x += l.box;
     }
-    if (StyleFlags(node, column) & kStyleCheck) {
+    if (styleFlags & kStyleCheck) {
         l.hasCheck = true;
         l.checkLeft = x;
         x += l.box;
     }
-    if (GetItemImage(node, column) >= 0) {
+    if (hasIcon) {
         l.hasIcon = true;
         l.iconLeft = x;
         x += l.box;
     }
     l.textLeft = x;
     return l;
+}
+
+std::string OneLineText(const std::string& text) {
+    std::string out;
+    bool pendingBreak = false;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
+            pendingBreak = !out.empty();
+            continue;
+        }
+        if (pendingBreak) out += ' ';
+        pendingBreak = false;
+        out += c;
+    }
+    return out;
 }
 
 CellPart GroupTreeModel::PartAt(NodeHandle node, int column, int xInCell, int cellWidth) const {

@@ -130,6 +130,11 @@ struct CellLayout {
 
 enum class CellPart { None, Button, Check, Icon, Text, CellButton };
 
+// A cell's text as a row of one line shows it: each run of line breaks
+// becomes one blank and breaks at either end are dropped, so a field of
+// several lines neither spills out of its row nor hides what follows.
+std::string OneLineText(const std::string& text);
+
 enum class TreeKey { Tab, BackTab, Up, Down, PageUp, PageDown, Home, End, Left, Right, Expand, Collapse };
 
 // What a mouse press asks the drawing side to do next.
@@ -293,6 +298,9 @@ public:
 
     // Geometry of a cell of the node, for drawing and hit testing.
     CellLayout LayoutCell(NodeHandle node, int column) const;
+    // The same for a cell of that style, with or without an icon, at a depth
+    // (1 for top-level nodes), before any row holds it: for sizing columns.
+    CellLayout LayoutCell(int column, unsigned styleFlags, bool hasIcon, int depth = 1) const;
     CellPart PartAt(NodeHandle node, int column, int xInCell, int cellWidth) const;
 
     // Input rules, shared by the widget and the tests.

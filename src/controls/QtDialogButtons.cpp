@@ -9,7 +9,7 @@
 namespace veltrin {
 
 void AddOkCancelRow(QDialog* dialog, QBoxLayout* row) {
-    auto* ok = new CPictureButton(1, QIcon(), QStringLiteral("&OK"), dialog, true);
+    auto* ok = new CPictureButton(1, OkIcon(), QStringLiteral("&OK"), dialog, true);
     ok->setObjectName(QStringLiteral("ok"));
     auto* cancel = new CPictureButton(2, NumberedIcon(300), QStringLiteral("&Cancel"), dialog, true);
     cancel->setObjectName(QStringLiteral("cancel"));

@@ -2,8 +2,10 @@
 
 #include "controls/GroupIcons.h"
 
+#include <QApplication>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QStyle>
 
 namespace veltrin {
 
@@ -51,6 +53,11 @@ QIcon NumberedIcon(int number) {
     for (const auto& entry : table)
         if (entry.number == number) return ThemeIcon(QString::fromLatin1(entry.name));
     return {};
+}
+
+QIcon OkIcon() {
+    const QIcon themed = ThemeIcon(QStringLiteral("dialog-ok"));
+    return themed.isNull() ? QApplication::style()->standardIcon(QStyle::SP_DialogOkButton) : themed;
 }
 
 std::vector<QPixmap> GroupIconPixmaps() {

@@ -18,9 +18,12 @@ QIcon ThemeIcon(const QString& name);
 //   contact list's rows and menu); 300 cancel,
 //   274 help, 303 choose file (dialog buttons); 253 a period of the Today
 //   view's menu.
-// An unknown number gives an empty icon (the theme has no picture for OK,
-// so OK buttons show their text alone).
+// An unknown number gives an empty icon.
 QIcon NumberedIcon(int number);
+
+// The picture of the dialogs' OK buttons: the theme has none, so it is the
+// widget style's own.
+QIcon OkIcon();
 
 // The 16 x 16 pictures of GroupIconNames(), in its order, for a group tree's
 // image list and the Group dialog.

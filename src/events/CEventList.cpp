@@ -1,6 +1,7 @@
 #include "events/CEventList.h"
 
 #include "controls/QtThemeIcons.h"
+#include "events/Countdown.h"
 #include "imaging/QtPicture.h"
 
 namespace veltrin {
@@ -17,6 +18,26 @@ void CEventList::setListColours(const CViewBase::ListColours& c) {
     model().SetColumnColours(kEventTimeColumn, std::nullopt, colour(c.timeColumn));
     model().SetColumnColours(kEventPriorityColumn, std::nullopt, colour(c.priorityColumn));
     ApplyListColours(*this, c.text, c.back, c.selectedText, c.selectedBack);
+}
+
+EventColumnNeeds CEventList::columnNeeds(bool showSeconds) const {
+    const GroupTreeModel& m = model();
+    const unsigned nameFlags = m.GetStyleFlags(styles_.name),
+                   priorityFlags = m.GetStyleFlags(styles_.priority);
+    std::vector<std::string> priorities;
+    for (std::int32_t p = 1; p <= 10; ++p) priorities.push_back(PriorityText(p));
+    EventColumnNeeds needs{};
+    // A name keeps at least room for as many letters as its heading has.
+    needs[kEventNameColumn] =
+        WidthToShow(kEventNameColumn, {m.Column(kEventNameColumn)->title}, nameFlags, true);
+    needs[kEventTimeColumn] = WidthToShow(kEventTimeColumn, WidestTimeTexts(), 0, true);
+    needs[kEventLeftColumn] = WidthToShow(kEventLeftColumn, WidestLeftTexts(showSeconds), 0, true);
+    needs[kEventPriorityColumn] = WidthToShow(kEventPriorityColumn, priorities, priorityFlags, true);
+    return needs;
+}
+
+void CEventList::fitColumns(int listWidth, bool showSeconds) {
+    FitEventColumns(model(), listWidth, columnNeeds(showSeconds));
 }
 
 EventTickContext CEventList::tickContext(bool showSeconds, ReminderDispatcher* dispatcher, int icon) const {

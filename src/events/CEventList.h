@@ -20,6 +20,12 @@ public:
 
     void setListColours(const CViewBase::ListColours& colours);
 
+    // Gives the columns their shares of the list's width, widening "Time",
+    // "Left" and "Priority" where the font would cut their texts (the
+    // priority while its drop-down button shows) at the cost of "Event Name".
+    void fitColumns(int listWidth, bool showSeconds);
+    EventColumnNeeds columnNeeds(bool showSeconds) const;
+
     // What a pass over the rows and a check toggle need.
     EventTickContext tickContext(bool showSeconds, ReminderDispatcher* dispatcher, int icon) const;
     // UpdateEventRow for every row, redrawing once afterwards.

@@ -167,6 +167,7 @@ unsigned CEventsView::OnTreeNotify(const TreeNotification& n) {
 void CEventsView::tick() { list_->tick(settings_.showSeconds != 0, &dispatcher_, shownIcon()); }
 
 void CEventsView::viewShown(int tickMs) {
+    listPlaced();  // seconds may have come or gone while hidden
     if (!holdsListRows()) fillList();
     if (tickMs > 0) timer_->start(tickMs);
 }
@@ -174,6 +175,7 @@ void CEventsView::viewShown(int tickMs) {
 void CEventsView::viewHidden() { timer_->stop(); }
 
 void CEventsView::setTickPeriod(int tickMs) {
+    listPlaced();
     timer_->stop();
     timer_->start(tickMs);
     tick();
@@ -311,6 +313,6 @@ void CEventsView::setListColours(const ListColours& colours) {
     list_->setListColours(colours);
 }
 
-void CEventsView::listPlaced() { FitEventColumns(list_->model(), list_->width()); }
+void CEventsView::listPlaced() { list_->fitColumns(list_->width(), settings_.showSeconds != 0); }
 
 }  // namespace veltrin

@@ -21,6 +21,18 @@ void AppendUnit(std::string& out, std::int64_t value, const char* word, bool two
 
 std::string DueTimeText(std::int64_t due) { return FormatLocalTime(due, kDueTimePattern); }
 
+std::vector<std::string> WidestTimeTexts() {
+    std::vector<std::string> texts{kNotActualText};
+    DateTime t{2026, 1, 28, 23, 59, 59, 0};
+    for (t.month = 1; t.month <= 12; ++t.month)
+        for (t.weekday = 0; t.weekday < 7; ++t.weekday) texts.push_back(FormatDateTime(t, kDueTimePattern));
+    return texts;
+}
+
+std::vector<std::string> WidestLeftTexts(bool showSeconds) {
+    return {kExpiredText, kNotActualText, LeftText(366 * 86400 - 1, showSeconds)};
+}
+
 std::string LeftText(std::int64_t left, bool showSeconds) {
     if (left < 1) return kExpiredText;
     const std::int64_t days = left / 86400;

@@ -1,5 +1,8 @@
 #include "events/EventList.h"
 
+#include <algorithm>
+
+#include "controls/ColumnWidths.h"
 #include "events/Countdown.h"
 #include "events/ReminderDispatcher.h"
 #include "events/Schedule.h"
@@ -20,10 +23,12 @@ EventListStyles SetUpEventList(GroupTreeModel& list) {
     return styles;
 }
 
-void FitEventColumns(GroupTreeModel& list, int listWidth) {
-    const int share = listWidth / 3 - 30;
-    for (int c = kEventNameColumn; c <= kEventLeftColumn; ++c) list.SetColumnWidth(c, share > 0 ? share : 0);
-    list.SetColumnWidth(kEventPriorityColumn, 74);
+void FitEventColumns(GroupTreeModel& list, int listWidth, const EventColumnNeeds& needs) {
+    const int share = std::max(0, listWidth / 3 - 30);
+    const std::vector<int> widths =
+        FitColumnsToTexts({share, share, share, 74}, std::vector<int>(needs.begin(), needs.end()));
+    for (int c = kEventNameColumn; c <= kEventPriorityColumn; ++c)
+        list.SetColumnWidth(c, widths[static_cast<std::size_t>(c)]);
 }
 
 void FillPriorityChoices(GroupTreeModel& list, int priorityStyle) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "controls/GroupTreeModel.h"
@@ -29,8 +30,14 @@ struct EventTickContext {
 // selection and the two cell styles.
 EventListStyles SetUpEventList(GroupTreeModel& list);
 
-// Columns 0 to 2 share the list's width less 30 each; "Priority" gets 74.
-void FitEventColumns(GroupTreeModel& list, int listWidth);
+// The width each of the four columns needs to show its texts whole; 0 for
+// a column that needs nothing.
+using EventColumnNeeds = std::array<int, 4>;
+
+// Columns 0 to 2 share the list's width less 30 each; "Priority" gets 74. A
+// column that needs more grows, taking the growth from "Event Name" first
+// (FitColumnsToTexts).
+void FitEventColumns(GroupTreeModel& list, int listWidth, const EventColumnNeeds& needs = {});
 
 // The choices of the "Priority" drop-down, "1 of 10" to "10 of 10", filled
 // the first time they are asked for.

@@ -1,6 +1,5 @@
 #include "settings/COptionsDialog.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -9,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "controls/CColourPicker.h"
@@ -170,9 +168,7 @@ COptionsDialog::COptionsDialog(const AppSettings& settings, QWidget* parent) : Q
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    auto* ok =
-        new CPictureButton(QDialog::Accepted, QApplication::style()->standardIcon(QStyle::SP_DialogOkButton),
-                           QStringLiteral("&OK"), this, true);
+    auto* ok = new CPictureButton(QDialog::Accepted, OkIcon(), QStringLiteral("&OK"), this, true);
     auto* cancel =
         new CPictureButton(QDialog::Rejected, NumberedIcon(300), QStringLiteral("&Cancel"), this, true);
     auto* help = new CPictureButton(9, NumberedIcon(274), QStringLiteral("&Help"), this, true);

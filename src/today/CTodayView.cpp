@@ -69,6 +69,7 @@ CTodayView::CTodayView(EventStore& store, AppSettings& settings, QWidget* parent
     dateLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     dateLabel_->setIndent(kMargin);
     dateLabel_->setAutoFillBackground(true);
+    followPanelColour(dateLabel_);
 
     townButton_ = new QPushButton(QStringLiteral("Choose Country and Town"), this);
     townButton_->setObjectName(QStringLiteral("townButton"));
@@ -125,6 +126,8 @@ void CTodayView::commitList() {
 }
 
 void CTodayView::setTickPeriod(int tickMs) {
+    // Seconds shown or not: the countdowns change their width.
+    list_->fitColumns(list_->width(), settings_.showSeconds != 0);
     tick_->start(tickMs);
     onTick();
 }
@@ -138,6 +141,7 @@ void CTodayView::setDayInfoFont(const QFont& font, const QColor& colour) {
 void CTodayView::viewShown(int tickMs) {
     setUpdatesEnabled(false);
     checkPeriodButton();
+    list_->fitColumns(list_->width(), settings_.showSeconds != 0);
     ReturnComingEvents(true);
     FillComingEvents();
     if (tickMs > 0) tick_->start(tickMs);
@@ -221,7 +225,8 @@ void CTodayView::renderDayPanel() {
     QFont font = dayFont_;
     font.setPixelSize(step);
     p.setFont(font);
-    p.setPen(dayColour_);
+    // A skin made dark keeps the chosen colour readable.
+    p.setPen(ReadableTextOn(dayColour_, panelBack_));
     const int ascent = QFontMetrics(font).ascent();
     for (int n = 0; n < static_cast<int>(panelLines_.size()) && n * step < kDayPanelHeight; ++n)
         if (!panelLines_[static_cast<std::size_t>(n)].empty())
@@ -290,7 +295,7 @@ void CTodayView::layOut() {
     calendar_->setGeometry(kMargin, y0 + kMargin, cal.width(), cal.height());
     const int rightWidth = clamp(r - kMargin - calRight_);
     dateLabel_->setGeometry(calRight_, y0 + kMargin, rightWidth, 30);
-    FitEventColumns(list_->model(), rightWidth);
+    list_->fitColumns(rightWidth, settings_.showSeconds != 0);
     list_->setGeometry(calRight_, calBottom_, rightWidth, clamp(b - kMargin - calBottom_));
     townButton_->setGeometry(kMargin, calBottom_ + kMargin, clamp(calRight_ - 2 * kMargin), 20);
     for (int p = kPeriodDay; p <= kPeriodYear; ++p)

@@ -393,6 +393,22 @@ TEST_F(Widget, UntouchedMultiLineTextKeepsItsLineBreaksAndBytes) {
     EXPECT_EQ(m.GetItemText(b, 0), stored);
 }
 
+// Rows of one line show a field of several lines (an address, a note) on
+// that line, its breaks as blanks, rather than lines spilling out of the row.
+TEST_F(Widget, AFieldOfSeveralLinesShowsOnOneLineOfItsRow) {
+    m.SetColumnWidth(1, 260);
+    QApplication::processEvents();
+    const auto cell = [this](const std::string& text) {
+        m.SetItemText(b, 1, text);
+        QApplication::processEvents();
+        return vp()->grab().toImage().copy(tree.CellRect(1, 1));
+    };
+    const QImage oneLine = cell("12 Garden Road Flat 3");
+    EXPECT_EQ(cell("12 Garden Road\r\nFlat 3"), oneLine);
+    EXPECT_EQ(cell("12 Garden Road\n\nFlat 3\r\n"), oneLine);
+    EXPECT_EQ(m.GetItemText(b, 1), "12 Garden Road\n\nFlat 3\r\n");  // the field itself is kept
+}
+
 TEST_F(Widget, ADropDownChoiceGivesItsOwnStoredBytes) {
     const int style = m.AddCellStyle(kStyleDropDown | kStyleButton);
     m.AddCellChoice(style, "Tr\xE8s bas", 1);

@@ -564,6 +564,31 @@ TEST_F(Tree, CellGeometryStacksIndentButtonCheckIconText) {
     EXPECT_EQ(t.LayoutCell(a1, 0).checkLeft, 0);
 }
 
+TEST_F(Tree, ACellIsLaidOutAlikeWithOrWithoutARowToHoldIt) {
+    t.SetBoxSize(12);
+    NodeHandle a = add(kRootNode, "a");
+    NodeHandle a1 = add(a, "a1");
+    const int check = t.AddCellStyle(kStyleCheck);
+    t.SetCellStyle(a1, 0, check);
+    t.SetItemImage(a1, 0, 3);
+    const auto same = [](const CellLayout& x, const CellLayout& y) {
+        return x.buttonLeft == y.buttonLeft && x.checkLeft == y.checkLeft && x.iconLeft == y.iconLeft &&
+               x.textLeft == y.textLeft && x.box == y.box && x.hasCheck == y.hasCheck &&
+               x.hasIcon == y.hasIcon && x.hasButtonSpace == y.hasButtonSpace;
+    };
+    EXPECT_TRUE(same(t.LayoutCell(a1, 0), t.LayoutCell(0, kStyleCheck, true, 2)));
+    EXPECT_TRUE(same(t.LayoutCell(a, 1), t.LayoutCell(1, 0, false)));
+    EXPECT_EQ(t.LayoutCell(1, kStyleCheck, true).textLeft, 32);
+}
+
+TEST(OneLineText, LineBreaksBecomeOneBlankAndEndsAreTrimmed) {
+    EXPECT_EQ(OneLineText("12 Garden Road\r\nFlat 3"), "12 Garden Road Flat 3");
+    EXPECT_EQ(OneLineText("a\n\n\r\nb\rc"), "a b c");
+    EXPECT_EQ(OneLineText("\r\nfirst\r\n"), "first");
+    EXPECT_EQ(OneLineText("Caf\xe9  two  blanks"), "Caf\xe9  two  blanks");  // bytes and blanks kept
+    EXPECT_EQ(OneLineText("\n"), "");
+}
+
 // ---------------------------------------------------------------- level steps
 
 TEST_F(Tree, LevelStepsRoundTripAnIrregularTree) {

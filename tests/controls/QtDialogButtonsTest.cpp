@@ -34,5 +34,21 @@ TEST(DialogButtons, OkAndCancelSitRightOfWhatTheRowHeldAndEndTheDialog) {
     EXPECT_EQ(d.exec(), QDialog::Rejected);
 }
 
+// Both buttons of the row show a picture, OK as well as Cancel.
+TEST(DialogButtons, OkAndCancelBothShowAnIcon) {
+    QDialog d;
+    auto* row = new QHBoxLayout(&d);
+    AddOkCancelRow(&d, row);
+    for (const char* name : {"ok", "cancel"}) {
+        ASSERT_TRUE(button(d, name));
+        const QImage icon = button(d, name)->icon().pixmap(16, 16).toImage();
+        ASSERT_FALSE(icon.isNull()) << name;
+        int drawn = 0;
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x) drawn += qAlpha(icon.pixel(x, y)) > 0;
+        EXPECT_GT(drawn, 16) << name << ": an empty picture";
+    }
+}
+
 }  // namespace
 }  // namespace veltrin

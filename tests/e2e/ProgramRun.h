@@ -249,31 +249,55 @@ private:
     std::string name_;
 };
 
+// A rectangle of the screen whose look a test checks.
+struct Area {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// What grab_screen saw in an area: the grey level of its background (its
+// most frequent colour) and how well the rest stands out from it.
+struct AreaLook {
+    int grey = -1;
+    double contrast = 0;
+};
+
 struct Shot {
     double mean = -1;
     long colours = 0;
+    std::vector<AreaLook> areas;  // one for each area asked for, in order
 };
 
-inline Shot grabOnce(const std::string& display, const fs::path& png) {
-    const std::string command =
+inline Shot grabOnce(const std::string& display, const fs::path& png, const std::vector<Area>& areas = {}) {
+    std::string command =
         "DISPLAY=" + display + " QT_QPA_PLATFORM=xcb " + GRAB_SCREEN + " '" + png.string() + "'";
+    for (const Area& a : areas)
+        command += " " + std::to_string(a.x) + "," + std::to_string(a.y) + "," + std::to_string(a.width) +
+                   "," + std::to_string(a.height);
     Shot shot;
     if (FILE* p = ::popen(command.c_str(), "r")) {
-        if (std::fscanf(p, "mean=%lf colours=%ld", &shot.mean, &shot.colours) != 2) shot.mean = -1;
+        if (std::fscanf(p, "mean=%lf colours=%ld\n", &shot.mean, &shot.colours) != 2) shot.mean = -1;
+        char line[256];
+        while (std::fgets(line, sizeof line, p)) {
+            AreaLook look;
+            if (const char* g = std::strstr(line, "grey=")) look.grey = std::atoi(g + 5);
+            if (const char* c = std::strstr(line, "contrast=")) look.contrast = std::atof(c + 9);
+            shot.areas.push_back(look);
+        }
         ::pclose(p);
     }
+    if (shot.areas.size() != areas.size()) shot.mean = -1;
     return shot;
 }
 
 // Grabs until the screen shows a drawn window that has settled (two grabs in
 // a row alike but for the ticking clock), or gives the last grab after a
 // generous deadline.
-inline Shot grab(const std::string& display, const fs::path& png) {
+inline Shot grab(const std::string& display, const fs::path& png, const std::vector<Area>& areas = {}) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    Shot last = grabOnce(display, png);
+    Shot last = grabOnce(display, png, areas);
     while (std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const Shot shot = grabOnce(display, png);
+        const Shot shot = grabOnce(display, png, areas);
         const bool drawn = shot.mean >= 0 && shot.colours > 50;
         const bool settled = std::fabs(shot.mean - last.mean) < 0.5;
         last = shot;
@@ -347,6 +371,26 @@ inline WindowAt WaitWindow(const std::string& display, const std::string& title)
 // An xdotool command on the display; a failing one fails the test.
 inline void Xdo(const std::string& display, const std::string& args) {
     ASSERT_EQ(std::system(("DISPLAY=" + display + " xdotool " + args).c_str()), 0) << args;
+}
+
+// Gives the program's main window the whole 1024 x 768 screen, as a window
+// manager does for a maximized window (Xvfb runs none), and waits until it
+// has that size. False when the window never got it.
+inline bool FillScreen(const std::string& display) {
+    const WindowAt w = WaitWindow(display, "Veltrin");
+    if (w.id == 0) return false;
+    const std::string id = std::to_string(w.id);
+    if (std::system(
+            ("DISPLAY=" + display + " xdotool windowmove " + id + " 0 0 windowsize " + id + " 1024 768")
+                .c_str()) != 0)
+        return false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < end) {
+        const WindowAt now = WaitWindow(display, "Veltrin");
+        if (now.x == 0 && now.y == 0 && now.width == 1024 && now.height == 768) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
 }
 
 }  // namespace veltrin::e2e

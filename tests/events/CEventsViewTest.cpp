@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -21,9 +22,11 @@
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
 #include "events/Countdown.h"
+#include "events/ScopedZone.h"
 #include "settings/AppSettings.h"
 #include "settings/ViewIndex.h"
 #include "support/Fakes.h"
+#include "support/Looks.h"
 
 namespace veltrin {
 namespace {
@@ -543,6 +546,42 @@ TEST_F(EventsView, HandingTheRowsBackTakesTheTextOfAnOpenCellEditor) {
     EXPECT_FALSE(v.holdsListRows());
     EXPECT_TRUE(std::any_of(store.events.begin(), store.events.end(),
                             [](const EventItem& e) { return e.name == "Report 3"; }));
+}
+
+// The "Comment" label sits on the view's panel, which a dark skin darkens.
+TEST_F(EventsView, CommentLabelStaysReadableOnADarkSkin) {
+    CEventsView v(store, settings);
+    v.resize(900, 600);
+    v.show();
+    for (const QColor& back : {QColor(0x25, 0x33, 0x4c), QColor(0xf4, 0xf6, 0xf9)}) {
+        v.setPanelColour(back);
+        const QImage label = v.grab(v.commentLabel()->geometry()).toImage();  // on the panel
+        EXPECT_GE(test::InkContrast(label, back), kReadableContrast) << back.name().toStdString();
+    }
+}
+
+// The Events view as a 1024 x 768 window holds it, under the row of buttons.
+TEST_F(EventsView, TimeAndPriorityTextsFitTheirColumnsAtA1024PixelWindow) {
+    folder.clock.t = test::LibraryTime(2026, 9, 1, 8, 0, 0);
+    store.events[0].details.schedule.eventTime =
+        static_cast<std::int32_t>(test::LibraryTime(2026, 9, 30, 23, 59, 59));  // a Wednesday
+    store.events[0].priority = 10;
+    store.events[1].actual = 0;
+    for (bool seconds : {false, true}) {
+        settings.showSeconds = seconds;
+        CEventsView v(store, settings);
+        v.resize(1024, 768 - 72);
+        v.show();
+        v.viewShown(seconds ? 1000 : 60000);
+        CEventList* list = v.eventList();
+        const GroupTreeModel& m = list->model();
+        ASSERT_EQ(rowNames(v), (std::vector<std::string>{"Report", "Review"}));
+        EXPECT_EQ(m.GetItemText(row(v, "Report"), kEventTimeColumn),
+                  "Wednesday, September 30, 2026, 23:59:59");
+        EXPECT_EQ(m.GetItemText(row(v, "Review"), kEventTimeColumn), "Not actual");
+        test::ExpectEventTextsWhole(*list, seconds);
+        v.commitList();
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "events/Countdown.h"
 #include "events/ScopedZone.h"
 
@@ -22,6 +24,21 @@ TEST(LeftText, SingularUnitsKeepABlankWherePluralsHaveAnS) {
     EXPECT_EQ(LeftText(59, false), "0 days, 00 hours, 00 minutes");
     EXPECT_EQ(LeftText(86399, true), "0 days, 23 hours, 59 minutes, 59 seconds");
     EXPECT_EQ(LeftText(5000000000LL, false), "57870 days, 08 hours, 53 minutes");
+}
+
+// The columns are sized by these, so each must match what the rows show.
+TEST(WidestTexts, CoverEveryNameTheColumnsCanShow) {
+    const std::vector<std::string> times = WidestTimeTexts();
+    EXPECT_EQ(times.size(), 1u + 12 * 7);
+    EXPECT_EQ(times[0], "Not actual");
+    const auto has = [&times](const std::string& t) {
+        return std::find(times.begin(), times.end(), t) != times.end();
+    };
+    EXPECT_TRUE(has("Wednesday, September 28, 2026, 23:59:59"));
+    EXPECT_TRUE(has("Saturday, May 28, 2026, 23:59:59"));
+    EXPECT_EQ(WidestLeftTexts(false),
+              (std::vector<std::string>{"Expired", "Not actual", "365 days, 23 hours, 59 minutes"}));
+    EXPECT_EQ(WidestLeftTexts(true).back(), "365 days, 23 hours, 59 minutes, 59 seconds");
 }
 
 TEST(CountdownTexts, ActualRowsShowTimeAndLeftOthersNotActual) {

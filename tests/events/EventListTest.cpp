@@ -497,6 +497,16 @@ TEST(EventList, ColumnsStylesAndPriorityChoices) {
     EXPECT_EQ(list.Column(0)->width, 170);
     EXPECT_EQ(list.Column(2)->width, 170);
     EXPECT_EQ(list.Column(3)->width, 74);
+    // Texts wider than the shares: "Time" and "Priority" grow, "Event Name" pays.
+    FitEventColumns(list, 600, {90, 230, 150, 90});
+    EXPECT_EQ(list.Column(0)->width, 170 - 60 - 16);
+    EXPECT_EQ(list.Column(1)->width, 230);
+    EXPECT_EQ(list.Column(2)->width, 170);
+    EXPECT_EQ(list.Column(3)->width, 90);
+    // Past what "Event Name" can spare, "Left" gives the rest.
+    FitEventColumns(list, 600, {120, 230, 130, 90});
+    EXPECT_EQ(list.Column(0)->width, 120);
+    EXPECT_EQ(list.Column(2)->width, 170 - 26);
 }
 
 }  // namespace

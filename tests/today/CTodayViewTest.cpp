@@ -17,6 +17,7 @@
 #include "events/ScopedZone.h"
 #include "settings/AppSettings.h"
 #include "support/Fakes.h"
+#include "support/Looks.h"
 #include "today/CTodayView.h"
 #include "today/ComingEvents.h"
 
@@ -245,6 +246,52 @@ TEST_F(TodayViewTest, DayPanelStaysReadableWithABadFontSize) {
     view->setTickPeriod(1000);
     EXPECT_EQ(view->tickTimer()->interval(), 1000);
     EXPECT_EQ(view->dayPanelLines()[4].size(), std::string("08:00:00, Monday").size());
+}
+
+// The Today view as a 1024 x 768 window holds it, under the row of buttons.
+TEST_F(TodayViewTest, TimeAndPriorityTextsFitTheirColumnsAtA1024PixelWindow) {
+    store.events.push_back(OnceAt("Year end", LibraryTime(2026, 12, 30, 23, 59, 59)));  // a Wednesday
+    store.events.back().priority = 10;
+    store.events[1].actual = 0;
+    view->resize(1024, 768 - 72);
+    view->show();
+    settings.comingEventsPeriod = kPeriodYear;
+    for (bool seconds : {false, true}) {
+        settings.showSeconds = seconds;
+        view->viewShown(seconds ? 1000 : 60000);
+        CEventList* list = view->list();
+        const GroupTreeModel& m = list->model();
+        ASSERT_EQ(m.RowCount(), 5);
+        EXPECT_EQ(rows(), (Names{"apple", "Christmas", "Sunday", "walk", "Year end"}));
+        EXPECT_EQ(m.GetItemText(row(4), kEventTimeColumn), "Wednesday, December 30, 2026, 23:59:59");
+        EXPECT_EQ(m.GetItemText(row(2), kEventTimeColumn), "Not actual");
+        test::ExpectEventTextsWhole(*list, seconds);
+    }
+}
+
+// A dark skin reaches the view as a dark panel colour; the day panel and the
+// date label must stay readable on it with the default black text.
+TEST_F(TodayViewTest, DayPanelAndDateLabelStayReadableOnADarkSkin) {
+    view->show();
+    view->viewShown(60000);
+    view->setDayInfoFont(QFont(), Qt::black);
+    const QColor dark(0x25, 0x33, 0x4c), light(0xf4, 0xf6, 0xf9);
+    for (const QColor& back : {dark, light}) {
+        view->setPanelColour(back);
+        view->DrawDayPanel();
+        const QImage& panel = view->dayPanel();
+        EXPECT_EQ(QColor(panel.pixel(0, 0)), back);
+        EXPECT_GE(test::InkContrast(panel, back), kReadableContrast) << back.name().toStdString();
+        const QImage label = view->dateLabel()->grab().toImage();
+        EXPECT_EQ(QColor(label.pixel(1, 1)), back) << "the date label keeps a background of its own";
+        EXPECT_GE(test::InkContrast(label, back), kReadableContrast) << back.name().toStdString();
+    }
+    // Where the chosen colour can be read, it is the one drawn.
+    const QImage& panel = view->dayPanel();
+    bool black = false;
+    for (int y = 0; y < panel.height() && !black; ++y)
+        for (int x = 0; x < panel.width() && !black; ++x) black = QColor(panel.pixel(x, y)) == Qt::black;
+    EXPECT_TRUE(black);
 }
 
 TEST_F(TodayViewTest, ASmallWindowGivesNoNegativeSizes) {

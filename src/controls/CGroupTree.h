@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeModel.h"
 
 class QColor;
 class QComboBox;

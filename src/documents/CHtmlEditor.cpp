@@ -12,9 +12,9 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
-#include "controls/StoredQString.h"
 #include "documents/DocumentRules.h"
 #include "documents/QtWebEngineSetup.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

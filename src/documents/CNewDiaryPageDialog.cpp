@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "controls/StoredQString.h"
+#include "base/LocalTime.h"
 #include "documents/DocumentRules.h"
-#include "events/LocalTime.h"
 #include "platform/Platform.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "controls/GroupTreeModel.h"
 #include "events/EventTrees.h"
+#include "tree/GroupTreeModel.h"
 
 namespace veltrin {
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
-#include "storage/ModuleFolder.h"
 
 namespace veltrin {
 

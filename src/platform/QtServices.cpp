@@ -10,7 +10,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-#include "storage/ModuleFolder.h"
+#include "platform/ModuleFolder.h"
 
 namespace veltrin {
 

@@ -12,11 +12,11 @@
 #include "app/CMainDialog.h"
 #include "controls/CSkinButton.h"
 #include "events/EventTrees.h"
-#include "events/ScopedZone.h"
 #include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
 #include "storage/SafeFile.h"
 #include "support/Fakes.h"
+#include "support/ScopedZone.h"
 #include "support/ShippedTemplates.h"
 #include "today/CTodayView.h"
 

@@ -4,11 +4,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "base/LocalTime.h"
 #include "controls/CGroupTree.h"
 #include "documents/CDiaryView.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/DocumentRecords.h"
-#include "events/LocalTime.h"
 #include "settings/AppSettings.h"
 #include "support/Fakes.h"
 #include "support/ShippedTemplates.h"

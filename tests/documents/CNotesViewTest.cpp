@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "controls/CGroupTree.h"
-#include "controls/GroupTreeCommands.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/CNoteDialog.h"
 #include "documents/CNotesView.h"
@@ -15,6 +14,7 @@
 #include "support/Fakes.h"
 #include "support/ModalAnswer.h"
 #include "support/ShippedTemplates.h"
+#include "tree/GroupTreeCommands.h"
 
 using namespace veltrin;
 namespace fs = std::filesystem;

@@ -13,7 +13,6 @@
 
 #include "controls/CGroupDialog.h"
 #include "controls/CGroupTree.h"
-#include "controls/GroupTreeCommands.h"
 #include "events/CEventDialog.h"
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
@@ -21,6 +20,7 @@
 #include "settings/AppSettings.h"
 #include "settings/ViewIndex.h"
 #include "support/Fakes.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 namespace {

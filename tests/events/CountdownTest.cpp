@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "events/Countdown.h"
-#include "events/ScopedZone.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "events/EventEditor.h"
-#include "events/ScopedZone.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 

@@ -1,4 +1,4 @@
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 
 #include <cerrno>
 #include <climits>

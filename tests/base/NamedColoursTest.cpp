@@ -3,8 +3,8 @@
 #include <set>
 #include <string>
 
-#include "controls/GroupTreeModel.h"
-#include "controls/NamedColours.h"
+#include "base/NamedColours.h"
+#include "base/Text.h"
 
 using namespace veltrin;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeModel.h"
 
 namespace veltrin {
 

@@ -1,4 +1,4 @@
-#include "controls/LevelSteps.h"
+#include "tree/LevelSteps.h"
 
 #include <algorithm>
 

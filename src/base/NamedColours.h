@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "storage/Colour.h"
+#include "base/Colour.h"
 
 namespace veltrin {
 

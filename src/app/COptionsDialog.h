@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/OptionsRules.h"
+#include "app/OptionsRules.h"
 
 class QCheckBox;
 class QComboBox;

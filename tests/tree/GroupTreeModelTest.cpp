@@ -2,10 +2,10 @@
 
 #include <random>
 
-#include "controls/GroupTreeCommands.h"
-#include "controls/GroupTreeModel.h"
-#include "controls/LevelSteps.h"
 #include "controls/TreeFixtures.h"
+#include "tree/GroupTreeCommands.h"
+#include "tree/GroupTreeModel.h"
+#include "tree/LevelSteps.h"
 
 namespace veltrin {
 namespace {

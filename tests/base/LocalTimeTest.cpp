@@ -5,9 +5,9 @@
 #include <random>
 #include <string>
 
-#include "events/Calendar.h"
-#include "events/LocalTime.h"
-#include "events/ScopedZone.h"
+#include "base/Calendar.h"
+#include "base/LocalTime.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 

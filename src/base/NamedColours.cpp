@@ -1,4 +1,4 @@
-#include "controls/NamedColours.h"
+#include "base/NamedColours.h"
 
 namespace veltrin {
 

@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/COptionsDialog.h"
+#include "base/NamedColours.h"
 #include "controls/CColourPicker.h"
 #include "controls/CHeaderStrip.h"
-#include "controls/NamedColours.h"
-#include "settings/COptionsDialog.h"
 #include "support/Fakes.h"
 
 using namespace veltrin;

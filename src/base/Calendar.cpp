@@ -1,4 +1,4 @@
-#include "events/Calendar.h"
+#include "base/Calendar.h"
 
 namespace veltrin {
 

@@ -1,7 +1,7 @@
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeModel.h"
+#include "base/Text.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace veltrin {
 
@@ -15,17 +15,6 @@ NodeHandle makeHandle(std::uint32_t generation, std::uint32_t index) {
 }
 
 }  // namespace
-
-int CompareTextsNoCase(const std::string& a, const std::string& b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const int ca = std::tolower(static_cast<unsigned char>(a[i]));
-        const int cb = std::tolower(static_cast<unsigned char>(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
 
 GroupTreeModel::GroupTreeModel() {
     root_.collapsed = false;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "events/Calendar.h"
+#include "base/Calendar.h"
 
 namespace veltrin {
 

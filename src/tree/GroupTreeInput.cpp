@@ -1,6 +1,6 @@
 // The input and editing rules of GroupTreeModel: clicks, the check box and
 // cell buttons, keys, in-place editing, drop-downs and moves between cells.
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeModel.h"
 
 #include <algorithm>
 

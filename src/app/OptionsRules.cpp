@@ -1,10 +1,10 @@
-#include "settings/OptionsRules.h"
+#include "app/OptionsRules.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "controls/GroupTreeModel.h"  // CompareTextsNoCase
-#include "controls/NamedColours.h"
+#include "base/NamedColours.h"
+#include "base/Text.h"
 #include "documents/Templates.h"
 
 namespace veltrin {
@@ -21,8 +21,6 @@ std::int32_t ParseSizeText(const std::string& text) {
     if (negative) return static_cast<std::int32_t>(-value);
     return static_cast<std::int32_t>(std::min(value, kLimit));
 }
-
-int UsableFontPixels(std::int32_t size) { return std::clamp<std::int32_t>(size, 1, kMaxFontPixels); }
 
 std::vector<std::string> FontFaceEntries(std::vector<std::string> installed, const std::string& current) {
     if (!current.empty() && std::find(installed.begin(), installed.end(), current) == installed.end())

@@ -1,4 +1,4 @@
-#include "controls/GroupIcons.h"
+#include "tree/GroupIcons.h"
 
 namespace veltrin {
 

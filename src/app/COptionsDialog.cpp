@@ -1,4 +1,4 @@
-#include "settings/COptionsDialog.h"
+#include "app/COptionsDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,11 +17,11 @@
 #include "controls/CNamedColourList.h"
 #include "controls/CPictureButton.h"
 #include "controls/QtThemeIcons.h"
-#include "controls/StoredQString.h"
 #include "documents/Templates.h"
 #include "imaging/QtPicture.h"
 #include "platform/Platform.h"
 #include "settings/QtSettingsFont.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

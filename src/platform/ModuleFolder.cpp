@@ -1,4 +1,4 @@
-#include "storage/ModuleFolder.h"
+#include "platform/ModuleFolder.h"
 
 #include <climits>
 #include <mutex>

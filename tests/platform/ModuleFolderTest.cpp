@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "storage/ModuleFolder.h"
+#include "platform/ModuleFolder.h"
 
 using namespace veltrin;
 

@@ -3,7 +3,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "controls/LevelSteps.h"
+#include "tree/LevelSteps.h"
 
 namespace veltrin {
 

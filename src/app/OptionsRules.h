@@ -21,11 +21,6 @@ inline constexpr std::array<std::int32_t, 15> kFontSizeEntries{8,  9,  10, 12, 1
 // overflowing.
 std::int32_t ParseSizeText(const std::string& text);
 
-// A stored font height made usable: at least 1 pixel, at most a screenful,
-// whatever a file or a size box held.
-inline constexpr int kMaxFontPixels = 500;
-int UsableFontPixels(std::int32_t size);
-
 // The entries of a font face list: the installed faces, plus the face the
 // settings name when it is not installed (so it stays chosen), sorted
 // ignoring letter case.

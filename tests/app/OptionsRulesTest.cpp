@@ -2,8 +2,9 @@
 
 #include <climits>
 
-#include "controls/NamedColours.h"
-#include "settings/OptionsRules.h"
+#include "app/OptionsRules.h"
+#include "settings/AppliedSettings.h"
+#include "base/NamedColours.h"
 
 using namespace veltrin;
 

@@ -1,4 +1,4 @@
-#include "controls/GroupTreeCommands.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 

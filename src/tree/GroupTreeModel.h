@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "storage/Colour.h"
+#include "base/Colour.h"
 
 namespace veltrin {
 
@@ -432,8 +432,5 @@ private:
     GroupTreeObserver* observer_ = nullptr;
     int controlId_ = 0;
 };
-
-// The default compare: the two cells' texts, ignoring letter case.
-int CompareTextsNoCase(const std::string& a, const std::string& b);
 
 }  // namespace veltrin

@@ -26,8 +26,8 @@
 #include "contacts/ContactRecords.h"
 #include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
+#include "platform/ModuleFolder.h"
 #include "storage/DataFile.h"
-#include "storage/ModuleFolder.h"
 
 using namespace veltrin;
 namespace fs = std::filesystem;

@@ -20,10 +20,10 @@
 #include "documents/DocumentRecords.h"
 #include "documents/QtWebEngineSetup.h"
 #include "events/EventRecords.h"
+#include "platform/ModuleFolder.h"
 #include "platform/QtServices.h"
 #include "settings/AppSettings.h"
 #include "settings/ViewIndex.h"
-#include "storage/ModuleFolder.h"
 
 using namespace veltrin;
 namespace fs = std::filesystem;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "Target.h"
-#include "controls/GroupTreeCommands.h"
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeCommands.h"
+#include "tree/GroupTreeModel.h"
 
 using namespace veltrin;
 

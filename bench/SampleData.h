@@ -16,7 +16,7 @@
 #include "contacts/ContactRecords.h"
 #include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
-#include "storage/ModuleFolder.h"
+#include "platform/ModuleFolder.h"
 
 namespace veltrin::bench {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Target.h"
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 #include "events/Schedule.h"
 #include "today/CityTable.h"
 #include "today/SunTimes.h"

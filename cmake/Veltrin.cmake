@@ -36,14 +36,14 @@ function(veltrin_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock)
   if(ARG_WEB)
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/ui_web_main.cpp)
-    target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets veltrin_documents_ui veltrin_events)
+    target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets veltrin_documents_ui veltrin_base)
     target_compile_definitions(${name} PRIVATE VELTRIN_TEMPLATE_SOURCE="${PROJECT_SOURCE_DIR}/templates")
     gtest_discover_tests(${name}
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${engine_properties}
       DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
   elseif(ARG_UI)
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/ui_main.cpp)
-    target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets veltrin_events)
+    target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets veltrin_base)
     gtest_discover_tests(${name}
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
       DISCOVERY_MODE PRE_TEST)

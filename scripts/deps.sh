@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config git clang clang-format libclang-rt-14-dev python3
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-multimedia-dev libqt6svg6
   libjpeg-dev libgif-dev libxxhash-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite twice:
+# Installs what is missing, checks the layout of the sources, builds and
+# tests the core alone (without Qt), then runs the whole test suite twice:
 # first everything under AddressSanitizer and UndefinedBehaviorSanitizer
 # (clang: core, widgets offscreen, the real program end to end) together with
 # a short run of each data file fuzzer, then everything again in a plain gcc
@@ -7,6 +8,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
+
+# The house layout: every tracked source as clang-format would write it.
+git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+# The core alone, without Qt: it must build and pass by itself.
+cmake -S . -B build/core -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELTRIN_WITH_QT=OFF
+cmake --build build/core
+(cd build/core && ctest --output-on-failure --timeout 600)
 
 # Configured every time, so an older build folder picks up the options too.
 CC=clang CXX=clang++ cmake -S . -B build/checks -G Ninja -DCMAKE_BUILD_TYPE=Debug \

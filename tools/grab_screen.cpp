@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "controls/ColourContrast.h"
+#include "base/ColourContrast.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <cstdio>
 
 #include "controls/CGroupTree.h"
-#include "controls/GroupTreeCommands.h"
 #include "controls/QtGroupTreeActions.h"
 #include "controls/QtThemeIcons.h"
+#include "tree/GroupTreeCommands.h"
 
 using namespace veltrin;
 

@@ -5,7 +5,7 @@
 
 #include <QPainter>
 
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 #include "platform/Platform.h"
 
 namespace veltrin {

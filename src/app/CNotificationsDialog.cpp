@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "app/Notifications.h"
-#include "controls/StoredQString.h"
 #include "platform/Platform.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

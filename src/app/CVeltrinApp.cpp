@@ -12,9 +12,9 @@
 #include "documents/QtWebEngineSetup.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/InstanceLock.h"
+#include "platform/ModuleFolder.h"
 #include "platform/QtServices.h"
 #include "storage/DataFile.h"
-#include "storage/ModuleFolder.h"
 
 namespace veltrin {
 

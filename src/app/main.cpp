@@ -1,5 +1,5 @@
 #include "app/CVeltrinApp.h"
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 
 int main(int argc, char** argv) {
     // Before any thread starts: pinning the zone may set TZ.

@@ -1,5 +1,5 @@
+#include "base/LocalTime.h"
 #include "cli/Commands.h"
-#include "events/LocalTime.h"
 #include "platform/Platform.h"
 
 namespace veltrin::cli {

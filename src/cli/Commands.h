@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "events/Calendar.h"
+#include "base/Calendar.h"
 
 namespace CLI {
 class App;

@@ -1,7 +1,7 @@
 #include <iostream>
 
+#include "base/LocalTime.h"
 #include "cli/Commands.h"
-#include "events/LocalTime.h"
 
 int main(int argc, char** argv) {
     veltrin::PinLocalZone();

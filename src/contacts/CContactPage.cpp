@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "controls/CHyperlink.h"
-#include "controls/StoredQString.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

@@ -6,12 +6,12 @@
 #include "contacts/CPersonPropSheet.h"
 #include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
-#include "controls/GroupTreeCommands.h"
 #include "controls/QtThemeIcons.h"
-#include "controls/StoredQString.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
+#include "storage/QtStoredText.h"
 #include "storage/StoredText.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 

@@ -7,7 +7,7 @@
 
 #include "contacts/ContactTrees.h"
 #include "controls/CTreeListView.h"
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeModel.h"
 
 namespace veltrin {
 

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "controls/StoredQString.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "contacts/DisplayName.h"
-#include "controls/StoredQString.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "controls/GroupTreeModel.h"
+#include "base/Text.h"
 
 namespace veltrin {
 

@@ -6,11 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/ContactColumns.h"
 #include "storage/Archive.h"
 
 namespace veltrin {
 
-inline constexpr int kContactFieldCount = 29;
+// Every field of a contact has a column of the contact list.
+inline constexpr int kContactFieldCount = kContactColumnCount;
 
 // One folder of the Contacts view's group tree.
 struct ContactGroup {
@@ -68,19 +70,6 @@ const std::array<ContactField, kContactFieldCount>& ContactFields();
 
 // The record position of a field by its name (a column heading); -1 for none.
 int ContactFieldRecordIndex(const std::string& name);
-
-// One column of the contact list: the field it shows (by name), its width,
-// and whether it is shown or only offered in the column chooser.
-struct ContactColumn {
-    std::string name;
-    std::int32_t width = 100;
-    std::int32_t shown = 1;
-};
-inline constexpr int kContactColumnCount = kContactFieldCount;
-using ContactColumns = std::array<ContactColumn, kContactColumnCount>;
-
-// The columns as a new installation shows them: every field, in field-name order.
-const ContactColumns& DefaultContactColumns();
 
 struct ContactStore {
     std::vector<ContactGroup> groups;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "controls/GroupTreeCommands.h"
-#include "controls/TreeRecords.h"
 #include "storage/Identifier.h"
+#include "tree/GroupTreeCommands.h"
+#include "tree/TreeRecords.h"
 
 namespace veltrin {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "contacts/ContactRecords.h"
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeModel.h"
 
 namespace veltrin {
 

@@ -9,7 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "controls/NamedColours.h"
+#include "base/NamedColours.h"
 #include "imaging/QtPicture.h"
 
 namespace veltrin {

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "storage/Colour.h"
+#include "base/Colour.h"
 
 namespace veltrin {
 

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "controls/QtDialogButtons.h"
-#include "controls/StoredQString.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

@@ -15,9 +15,9 @@
 #include <functional>
 #include <optional>
 
-#include "controls/GroupTreeCommands.h"
-#include "controls/StoredQString.h"
 #include "imaging/QtPicture.h"
+#include "storage/QtStoredText.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeModel.h"
 
 class QColor;
 class QComboBox;

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "controls/NamedColours.h"
+#include "base/NamedColours.h"
 #include "imaging/QtPicture.h"
 
 namespace veltrin {

@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-#include "storage/Colour.h"
+#include "base/Colour.h"
 
 namespace veltrin {
 

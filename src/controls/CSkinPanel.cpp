@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "controls/ColourContrast.h"
+#include "base/ColourContrast.h"
 #include "controls/QtSkinPainting.h"
 #include "imaging/QtPicture.h"
 

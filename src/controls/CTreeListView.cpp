@@ -10,12 +10,12 @@
 #include "controls/CSkinButton.h"
 #include "controls/CSplitter.h"
 #include "controls/CToolStrip.h"
-#include "controls/GroupTreeCommands.h"
 #include "controls/QtGroupTreeActions.h"
 #include "controls/QtThemeIcons.h"
 #include "imaging/QtPicture.h"
 #include "platform/Platform.h"
 #include "storage/StoredText.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 

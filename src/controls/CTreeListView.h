@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "controls/CViewBase.h"
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeModel.h"
 
 class QLabel;
 class QPlainTextEdit;

@@ -5,8 +5,8 @@
 
 #include "controls/CPopupMenu.h"
 #include "controls/CToolStrip.h"
-#include "controls/GroupTreeCommands.h"
 #include "controls/QtThemeIcons.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 

@@ -1,6 +1,6 @@
 #include "controls/QtThemeIcons.h"
 
-#include "controls/GroupIcons.h"
+#include "tree/GroupIcons.h"
 
 #include <QApplication>
 #include <QStandardPaths>

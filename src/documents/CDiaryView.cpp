@@ -7,12 +7,12 @@
 #include "controls/CPopupMenu.h"
 #include "controls/CToolStrip.h"
 #include "controls/QtThemeIcons.h"
-#include "controls/StoredQString.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/CNewDiaryPageDialog.h"
 #include "documents/Templates.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
+#include "storage/QtStoredText.h"
 #include "storage/StoredText.h"
 
 namespace veltrin {

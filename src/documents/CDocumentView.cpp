@@ -13,18 +13,18 @@
 #include <QPrinter>
 #include <QSaveFile>
 
+#include "base/LocalTime.h"
 #include "controls/CGroupTree.h"
 #include "controls/CSplitter.h"
 #include "controls/CToolStrip.h"
 #include "controls/QtGroupTreeActions.h"
 #include "controls/QtThemeIcons.h"
-#include "controls/StoredQString.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/Templates.h"
-#include "events/LocalTime.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/Platform.h"
+#include "storage/QtStoredText.h"
 #include "storage/StoredText.h"
 
 namespace veltrin {

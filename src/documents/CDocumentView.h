@@ -6,8 +6,8 @@
 #include <string>
 
 #include "controls/CViewBase.h"
-#include "controls/GroupTreeModel.h"
 #include "documents/DocumentRules.h"
+#include "tree/GroupTreeModel.h"
 
 class QComboBox;
 class QLabel;

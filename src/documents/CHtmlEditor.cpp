@@ -12,10 +12,10 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
-#include "controls/StoredQString.h"
 #include "documents/DocumentRules.h"
 #include "documents/QtWebEngineSetup.h"
 #include "platform/Platform.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

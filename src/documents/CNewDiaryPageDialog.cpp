@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "controls/StoredQString.h"
+#include "base/LocalTime.h"
 #include "documents/DocumentRules.h"
-#include "events/LocalTime.h"
 #include "events/QtEventDates.h"
 #include "platform/Platform.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

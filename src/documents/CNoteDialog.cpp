@@ -8,9 +8,9 @@
 #include <QListWidget>
 
 #include "controls/QtDialogButtons.h"
-#include "controls/StoredQString.h"
 #include "documents/QtNoteIcons.h"
 #include "documents/Templates.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

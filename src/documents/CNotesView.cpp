@@ -6,16 +6,16 @@
 #include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
 #include "controls/CToolStrip.h"
-#include "controls/GroupTreeCommands.h"
 #include "controls/QtGroupTreeActions.h"
-#include "controls/StoredQString.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/CNoteDialog.h"
 #include "documents/QtNoteIcons.h"
 #include "documents/Templates.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
+#include "storage/QtStoredText.h"
 #include "storage/StoredText.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
+#include "base/Text.h"
 
 namespace veltrin {
 

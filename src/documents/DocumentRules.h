@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "controls/GroupTreeModel.h"
+#include "tree/GroupTreeModel.h"
 
 namespace veltrin {
 

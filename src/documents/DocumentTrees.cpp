@@ -1,7 +1,7 @@
 #include "documents/DocumentTrees.h"
 
-#include "controls/TreeRecords.h"
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
+#include "tree/TreeRecords.h"
 
 namespace veltrin {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "controls/GroupTreeModel.h"
 #include "documents/DocumentRecords.h"
+#include "tree/GroupTreeModel.h"
 
 namespace veltrin {
 

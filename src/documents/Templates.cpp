@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "controls/GroupTreeModel.h"  // CompareTextsNoCase
-#include "storage/ModuleFolder.h"
+#include "base/Text.h"
+#include "platform/ModuleFolder.h"
 
 namespace veltrin {
 

@@ -17,15 +17,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/LocalTime.h"
 #include "controls/CPictureButton.h"
 #include "controls/QtDialogButtons.h"
 #include "controls/QtThemeIcons.h"
-#include "controls/StoredQString.h"
 #include "events/CWeeklyDaysDialog.h"
-#include "events/LocalTime.h"
 #include "events/QtEventDates.h"
 #include "imaging/QtPicture.h"
 #include "platform/Platform.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

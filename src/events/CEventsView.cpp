@@ -6,9 +6,7 @@
 
 #include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
-#include "controls/GroupTreeCommands.h"
 #include "controls/QtThemeIcons.h"
-#include "controls/StoredQString.h"
 #include "events/CEventDialog.h"
 #include "events/CEventList.h"
 #include "events/Countdown.h"
@@ -16,7 +14,9 @@
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "storage/Identifier.h"
+#include "storage/QtStoredText.h"
 #include "storage/StoredText.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 

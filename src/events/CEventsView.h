@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "controls/CTreeListView.h"
-#include "controls/GroupTreeModel.h"
 #include "events/EventTrees.h"
 #include "events/ReminderDispatcher.h"
+#include "tree/GroupTreeModel.h"
 
 class QTimer;
 

@@ -8,10 +8,10 @@
 #include <QVBoxLayout>
 
 #include "controls/CBannerStrip.h"
-#include "controls/StoredQString.h"
 #include "events/Countdown.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/Platform.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

@@ -5,9 +5,9 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "base/LocalTime.h"
 #include "controls/QtDialogButtons.h"
 #include "events/EventEditor.h"
-#include "events/LocalTime.h"
 
 namespace veltrin {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 #include "events/Schedule.h"
 
 namespace veltrin {

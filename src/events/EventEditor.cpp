@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "events/Calendar.h"
-#include "events/LocalTime.h"
+#include "base/Calendar.h"
+#include "base/LocalTime.h"
 #include "events/Schedule.h"
 
 namespace veltrin {

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "events/Calendar.h"
+#include "base/Calendar.h"
+#include "base/Colour.h"
 #include "events/EventRecords.h"
-#include "storage/Colour.h"
 
 namespace veltrin {
 

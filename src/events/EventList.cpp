@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "controls/ColumnWidths.h"
 #include "events/Countdown.h"
 #include "events/ReminderDispatcher.h"
 #include "events/Schedule.h"
 #include "platform/Platform.h"
+#include "tree/ColumnWidths.h"
 
 namespace veltrin {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdint>
 
-#include "controls/GroupTreeModel.h"
 #include "events/EventTrees.h"
+#include "tree/GroupTreeModel.h"
 
 namespace veltrin {
 

@@ -4,11 +4,11 @@
 #include <climits>
 #include <cstdint>
 
-#include "controls/GroupTreeCommands.h"
-#include "controls/TreeRecords.h"
 #include "events/Countdown.h"
 #include "settings/ViewIndex.h"
 #include "storage/Identifier.h"
+#include "tree/GroupTreeCommands.h"
+#include "tree/TreeRecords.h"
 
 namespace veltrin {
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <vector>
 
-#include "controls/GroupTreeModel.h"
 #include "events/EventRecords.h"
+#include "tree/GroupTreeModel.h"
 
 namespace veltrin {
 

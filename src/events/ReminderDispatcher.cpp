@@ -5,8 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
-#include "storage/ModuleFolder.h"
 #include "storage/StoredText.h"
 
 namespace veltrin {

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 #include "platform/Platform.h"
 
 namespace veltrin {

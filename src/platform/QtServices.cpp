@@ -11,7 +11,7 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "storage/ModuleFolder.h"
+#include "platform/ModuleFolder.h"
 
 namespace veltrin {
 

@@ -1,8 +1,8 @@
 #include "settings/AppSettings.h"
 
+#include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
 #include "storage/DataFile.h"
-#include "storage/ModuleFolder.h"
 
 namespace veltrin {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "contacts/ContactRecords.h"
+#include "settings/ContactColumns.h"
 #include "settings/ViewIndex.h"
 #include "storage/Archive.h"
 

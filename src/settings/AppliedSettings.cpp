@@ -1,6 +1,10 @@
 #include "settings/AppliedSettings.h"
 
+#include <algorithm>
+
 namespace veltrin {
+
+int UsableFontPixels(std::int32_t size) { return std::clamp<std::int32_t>(size, 1, kMaxFontPixels); }
 
 AppliedSettings AppliedSettings::From(const AppSettings& s) {
     AppliedSettings a;

@@ -34,6 +34,11 @@ struct FontSetting {
     }
 };
 
+// A stored font height made usable: at least 1 pixel, at most a screenful,
+// whatever a file or a size box held.
+inline constexpr int kMaxFontPixels = 500;
+int UsableFontPixels(std::int32_t size);
+
 // The settings as last applied to the window.
 struct AppliedSettings {
     Colour skinColour = 0, buttonColour = 0, toolbarColour = 0;

@@ -1,7 +1,6 @@
 #include "settings/QtSettingsFont.h"
 
-#include "controls/StoredQString.h"
-#include "settings/OptionsRules.h"
+#include "storage/QtStoredText.h"
 
 namespace veltrin {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "storage/Colour.h"
+#include "base/Colour.h"
 
 namespace veltrin {
 

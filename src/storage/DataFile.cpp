@@ -10,10 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
 #include "storage/Backups.h"
 #include "storage/Digest.h"
-#include "storage/ModuleFolder.h"
 #include "storage/SafeFile.h"
 
 namespace veltrin {

@@ -8,19 +8,19 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "base/LocalTime.h"
 #include "controls/CHeaderStrip.h"
 #include "controls/CPopupMenu.h"
 #include "controls/CSkinButton.h"
 #include "controls/QtSkinPainting.h"
 #include "controls/QtThemeIcons.h"
-#include "controls/StoredQString.h"
 #include "events/CEventList.h"
-#include "events/LocalTime.h"
 #include "events/QtReminderWindows.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
+#include "storage/QtStoredText.h"
 #include "today/ComingEvents.h"
 #include "today/DayPanel.h"
 #include "today/TownMenu.h"

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "controls/CViewBase.h"
-#include "controls/GroupTreeModel.h"
 #include "events/EventList.h"
 #include "events/EventTrees.h"
 #include "events/ReminderDispatcher.h"
 #include "today/CityTable.h"
+#include "tree/GroupTreeModel.h"
 
 class QCalendarWidget;
 class QLabel;

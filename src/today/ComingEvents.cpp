@@ -1,7 +1,7 @@
 #include "today/ComingEvents.h"
 
+#include "base/LocalTime.h"
 #include "events/EventTrees.h"
-#include "events/LocalTime.h"
 #include "events/Schedule.h"
 
 namespace veltrin {

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "controls/GroupTreeModel.h"
-#include "events/Calendar.h"
+#include "base/Calendar.h"
 #include "events/EventList.h"
 #include "events/EventRecords.h"
+#include "tree/GroupTreeModel.h"
 
 namespace veltrin {
 

@@ -1,8 +1,6 @@
 #include "today/DayPanel.h"
 
-#include <cmath>
-
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 #include "today/SunTimes.h"
 
 namespace veltrin {
@@ -12,25 +10,13 @@ namespace {
 constexpr int kDefaultLineStep = 18;
 constexpr int kLargestLineStep = 200;
 
-// The town's offset in whole minutes, truncated, as seconds.
-std::int64_t ZoneShift(double timeZone) { return static_cast<std::int64_t>(timeZone * 60) * 60; }
-
 std::string TownClock(std::int64_t instant, double timeZone, bool showSeconds) {
-    return FormatDateTime(DateTimeFromSeconds(instant + ZoneShift(timeZone)),
-                          showSeconds ? "%H:%M:%S, %A" : "%H:%M, %A");
+    return ClockTextInZone(instant, timeZone, showSeconds ? "%H:%M:%S, %A" : "%H:%M, %A");
 }
 
 std::string NoTime(bool showSeconds) {
     const std::string mark = kNoSunTimeText;
     return showSeconds ? mark : mark.substr(0, mark.size() - 3);
-}
-
-// A span of up to a day as hours, minutes (and seconds), 24:00:00 included.
-std::string SpanText(std::int64_t seconds, bool showSeconds) {
-    const auto two = [](std::int64_t v) { return (v < 10 ? "0" : "") + std::to_string(v); };
-    std::string out = two(seconds / 3600) + ":" + two(seconds / 60 % 60);
-    if (showSeconds) out += ":" + two(seconds % 60);
-    return out;
 }
 
 }  // namespace
@@ -44,7 +30,7 @@ std::vector<std::string> DayPanelLines(const CityInfo& town, std::int64_t now, b
     lines[1] = "Town: " + town.town;
     lines[3] = "Local time:";
     lines[4] = TownClock(now, town.timeZone, showSeconds);
-    lines[5] = FormatDateTime(DateTimeFromSeconds(now + ZoneShift(town.timeZone)), "%B %d, %Y");
+    lines[5] = ClockTextInZone(now, town.timeZone, "%B %d, %Y");
     lines[7] = "Sunrise time:";
     lines[8] = sun.hasSunrise ? TownClock(sun.sunrise, town.timeZone, showSeconds) : NoTime(showSeconds);
     lines[10] = "Sunset time:";

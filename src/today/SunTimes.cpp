@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 
 namespace veltrin {
 
@@ -65,17 +65,19 @@ void AppendTwo(std::string& out, std::int64_t v) {
     out += std::to_string(v);
 }
 
-std::string SpanText(std::int64_t seconds) {
+}  // namespace
+
+std::string SpanText(std::int64_t seconds, bool withSeconds) {
     std::string out;
     AppendTwo(out, seconds / 3600);
     out += ':';
     AppendTwo(out, seconds / 60 % 60);
-    out += ':';
-    AppendTwo(out, seconds % 60);
+    if (withSeconds) {
+        out += ':';
+        AppendTwo(out, seconds % 60);
+    }
     return out;
 }
-
-}  // namespace
 
 int DayOfYear(int month, int day, bool leap) {
     int n = day;
@@ -144,9 +146,9 @@ SunTimes ComputeSunTimes(const CityInfo& town, const CivilDate& date) {
     return ComputeSunTimes(NorthLatitude(town), WestLongitude(town), date);
 }
 
-std::string ClockTextInZone(std::int64_t instant, double timeZone) {
+std::string ClockTextInZone(std::int64_t instant, double timeZone, const char* pattern) {
     const auto shift = static_cast<std::int64_t>(std::llround(timeZone * 3600));
-    return FormatDateTime(DateTimeFromSeconds(instant + shift), "%H:%M:%S");
+    return FormatDateTime(DateTimeFromSeconds(instant + shift), pattern);
 }
 
 SunTexts MakeSunTexts(const SunTimes& times, double timeZone) {

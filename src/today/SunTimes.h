@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "events/Calendar.h"
+#include "base/Calendar.h"
 #include "today/CityTable.h"
 
 namespace veltrin {
@@ -55,7 +55,12 @@ struct SunTexts {
 };
 SunTexts MakeSunTexts(const SunTimes& times, double timeZone);
 
-// "%H:%M:%S" of an instant shifted by a zone given in hours.
-std::string ClockTextInZone(std::int64_t instant, double timeZone);
+// An instant shifted by a zone given in hours, formatted with pattern. The
+// day panel and veltrin-data share it, so both show the same clock.
+std::string ClockTextInZone(std::int64_t instant, double timeZone, const char* pattern = "%H:%M:%S");
+
+// A span of up to a day as hours and minutes, and seconds when asked;
+// 24:00:00 included.
+std::string SpanText(std::int64_t seconds, bool withSeconds = true);
 
 }  // namespace veltrin

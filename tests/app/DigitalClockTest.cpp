@@ -11,8 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "app/CDigitalClock.h"
+#include "base/LocalTime.h"
 #include "controls/QtSkinAssets.h"
-#include "events/LocalTime.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
 #include "support/Fakes.h"

@@ -14,19 +14,19 @@
 #include "contacts/CContactsView.h"
 #include "controls/CGroupTree.h"
 #include "controls/CSkinButton.h"
-#include "controls/GroupTreeCommands.h"
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
 #include "events/CReminderWindow.h"
 #include "events/EventTrees.h"
 #include "events/QtReminderWindows.h"
-#include "events/ScopedZone.h"
 #include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
 #include "storage/SafeFile.h"
 #include "support/Fakes.h"
+#include "support/ScopedZone.h"
 #include "support/ShippedTemplates.h"
 #include "today/CTodayView.h"
+#include "tree/GroupTreeCommands.h"
 
 using namespace veltrin;
 using veltrin::test::ProgramFolder;

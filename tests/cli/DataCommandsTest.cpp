@@ -13,13 +13,13 @@
 #include "contacts/ContactRecords.h"
 #include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
-#include "events/ScopedZone.h"
 #include "platform/InstanceLock.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
 #include "storage/SafeFile.h"
 #include "support/Fakes.h"
 #include "support/Faults.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 using json = nlohmann::ordered_json;

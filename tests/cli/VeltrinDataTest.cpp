@@ -6,10 +6,10 @@
 #include <sstream>
 #include <sys/wait.h>
 
+#include "base/Calendar.h"
 #include "cli/RunCommand.h"
-#include "events/Calendar.h"
-#include "events/ScopedZone.h"
 #include "support/Fakes.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 using veltrin::test::Outcome;

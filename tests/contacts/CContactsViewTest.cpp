@@ -12,11 +12,11 @@
 #include "controls/CGroupDialog.h"
 #include "controls/CGroupTree.h"
 #include "controls/CSkinButton.h"
-#include "controls/GroupTreeCommands.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
 #include "support/ModalAnswer.h"
+#include "tree/GroupTreeCommands.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "base/Text.h"
 #include "contacts/ColumnChooser.h"
-#include "controls/GroupTreeModel.h"
 
 using namespace veltrin;
 

@@ -5,11 +5,11 @@
 
 #include "contacts/ColumnChooser.h"
 #include "contacts/ContactTrees.h"
-#include "controls/GroupTreeCommands.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
 #include "storage/Identifier.h"
 #include "support/Fakes.h"
+#include "tree/GroupTreeCommands.h"
 
 using namespace veltrin;
 

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "controls/CGroupDialog.h"
-#include "controls/GroupIcons.h"
 #include "controls/QtThemeIcons.h"
+#include "tree/GroupIcons.h"
 
 namespace veltrin {
 namespace {

@@ -4,12 +4,12 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "base/LocalTime.h"
 #include "controls/CGroupTree.h"
 #include "controls/CSplitter.h"
 #include "documents/CDiaryView.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/DocumentRecords.h"
-#include "events/LocalTime.h"
 #include "settings/AppSettings.h"
 #include "support/DragSplitter.h"
 #include "support/Fakes.h"

@@ -6,11 +6,11 @@
 #include <QListWidget>
 #include <gtest/gtest.h>
 
+#include "base/LocalTime.h"
 #include "documents/CNewDiaryPageDialog.h"
 #include "documents/CNoteDialog.h"
-#include "events/LocalTime.h"
-#include "events/ScopedZone.h"
 #include "support/Fakes.h"
+#include "support/ScopedZone.h"
 #include "support/ShippedTemplates.h"
 
 using namespace veltrin;

@@ -10,7 +10,6 @@
 #include "controls/CGroupTree.h"
 #include "controls/CPictureButton.h"
 #include "controls/CToolStrip.h"
-#include "controls/GroupTreeCommands.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/CNoteDialog.h"
 #include "documents/CNotesView.h"
@@ -21,6 +20,7 @@
 #include "support/ModalAnswer.h"
 #include "support/ShippedTemplates.h"
 #include "support/ShownText.h"
+#include "tree/GroupTreeCommands.h"
 
 using namespace veltrin;
 namespace fs = std::filesystem;

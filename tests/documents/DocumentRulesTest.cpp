@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "events/LocalTime.h"
-#include "events/ScopedZone.h"
+#include "base/LocalTime.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 

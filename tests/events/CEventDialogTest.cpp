@@ -16,9 +16,9 @@
 #include "events/CEventDialog.h"
 #include "events/CWeeklyDaysDialog.h"
 #include "events/EventEditor.h"
-#include "events/ScopedZone.h"
 #include "support/Fakes.h"
 #include "support/ScopedService.h"
+#include "support/ScopedZone.h"
 
 namespace veltrin {
 namespace {

@@ -17,16 +17,16 @@
 #include "controls/CPictureButton.h"
 #include "controls/CSkinButton.h"
 #include "controls/CToolStrip.h"
-#include "controls/GroupTreeCommands.h"
 #include "events/CEventDialog.h"
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
 #include "events/Countdown.h"
-#include "events/ScopedZone.h"
 #include "settings/AppSettings.h"
 #include "settings/ViewIndex.h"
 #include "support/Fakes.h"
 #include "support/Looks.h"
+#include "support/ScopedZone.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 namespace {

@@ -8,9 +8,9 @@
 #include "controls/CBannerStrip.h"
 #include "events/CReminderWindow.h"
 #include "events/QtReminderWindows.h"
-#include "events/ScopedZone.h"
 #include "support/Fakes.h"
 #include "support/ScopedService.h"
+#include "support/ScopedZone.h"
 
 namespace veltrin {
 namespace {

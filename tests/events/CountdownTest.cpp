@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "events/Countdown.h"
-#include "events/ScopedZone.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/LocalTime.h"
 #include "events/EventEditor.h"
-#include "events/LocalTime.h"
-#include "events/ScopedZone.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 

@@ -15,9 +15,9 @@
 #include "events/Countdown.h"
 #include "events/EventList.h"
 #include "events/ReminderDispatcher.h"
-#include "events/ScopedZone.h"
 #include "support/Fakes.h"
 #include "support/ScopedService.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 

@@ -3,10 +3,10 @@
 #include <climits>
 #include <vector>
 
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 #include "events/Schedule.h"
-#include "events/ScopedZone.h"
 #include "support/Fakes.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 using veltrin::test::LibraryTime;

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "events/ScopedZone.h"
 #include "storage/Backups.h"
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
 #include "support/Faults.h"
+#include "support/ScopedZone.h"
 
 using namespace veltrin;
 using veltrin::test::readAll;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
-#include "storage/ModuleFolder.h"
 #include "support/ScopedService.h"
 
 namespace veltrin::test {

@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",

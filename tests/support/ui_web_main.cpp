@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "base/LocalTime.h"
 #include "documents/QtWebEngineSetup.h"
-#include "events/LocalTime.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",

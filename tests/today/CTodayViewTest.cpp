@@ -14,10 +14,10 @@
 #include "events/CEventList.h"
 #include "events/CReminderWindow.h"
 #include "events/QtReminderWindows.h"
-#include "events/ScopedZone.h"
 #include "settings/AppSettings.h"
 #include "support/Fakes.h"
 #include "support/Looks.h"
+#include "support/ScopedZone.h"
 #include "today/CTodayView.h"
 #include "today/ComingEvents.h"
 

@@ -2,9 +2,9 @@
 
 #include <ctime>
 
+#include "base/LocalTime.h"
 #include "events/EventTrees.h"
-#include "events/LocalTime.h"
-#include "events/ScopedZone.h"
+#include "support/ScopedZone.h"
 #include "today/ComingEvents.h"
 
 using namespace veltrin;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "events/Calendar.h"
-#include "events/ScopedZone.h"
+#include <cmath>
+
+#include "base/Calendar.h"
+#include "support/ScopedZone.h"
 #include "today/DayPanel.h"
+#include "today/SunTimes.h"
 
 using namespace veltrin;
 
@@ -83,4 +86,24 @@ TEST(DayPanel, LineStepStaysReadableWhateverTheFileSays) {
     for (std::int32_t huge : {201, 100000, INT32_MAX}) EXPECT_EQ(DayPanelLineStep(huge), 200) << huge;
     // The last line's place fits an int at the largest step.
     EXPECT_LT(static_cast<long long>(kDayPanelLineCount) * DayPanelLineStep(INT32_MAX), 1LL << 30);
+}
+
+TEST(DayPanel, ShowsTheSameSunTimesAsTheSunCommandInEveryTown) {
+    // The panel once shifted by the zone cut to whole minutes, the sun texts
+    // by the zone rounded to seconds; they agree while every zone is whole
+    // minutes, which keeps the panel's texts as they were.
+    test::ScopedZone zone("UTC");
+    const CityTable table = BuiltInCityTable();
+    const std::int64_t now = Ut(2024, 3, 1, 12, 0);
+    for (int i = 0; i < table.count(); ++i) {
+        const CityInfo& town = table.at(i);
+        const double minutes = town.timeZone * 60;
+        ASSERT_EQ(minutes, std::floor(minutes)) << town.town;
+        const SunTexts texts = MakeSunTexts(ComputeSunTimes(town, {2024, 3, 1}), town.timeZone);
+        const Lines lines = DayPanelLines(town, now, true);
+        EXPECT_EQ(lines[8].substr(0, texts.sunrise.size()), texts.sunrise) << town.town;
+        EXPECT_EQ(lines[11].substr(0, texts.sunset.size()), texts.sunset) << town.town;
+        EXPECT_EQ(lines[14], texts.dayLength) << town.town;
+        EXPECT_EQ(lines[17].substr(0, texts.solarNoon.size()), texts.solarNoon) << town.town;
+    }
 }

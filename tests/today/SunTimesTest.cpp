@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "events/LocalTime.h"
+#include "base/LocalTime.h"
 #include "today/CityTable.h"
 #include "today/SunTimes.h"
 

@@ -13,8 +13,7 @@
 
 #include "SampleData.h"
 #include "Target.h"
-#include "contacts/ContactTrees.h"
-#include "events/EventTrees.h"
+#include "app/AppData.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
@@ -36,16 +35,8 @@ public:
     Result write(const std::string&, bool) override { return Result::Written; }
 };
 
-struct Data {
-    AppSettings settings;
-    DiaryTable diary;
-    NoteTable notes;
-    EventStore events;
-    ContactStore contacts;
-};
-
-Data makeData() {
-    Data d;
+AppData makeData() {
+    AppData d;
     ApplySettingsDefaults(d.settings);
     d.events = bench::makeEvents(kEvents);
     d.contacts = bench::makeContacts(kContacts);
@@ -62,17 +53,8 @@ Data makeData() {
     return d;
 }
 
-// The stores of the main window's SaveAll with no view open, in its order.
-bool saveAll(Data& d) {
-    const int view = d.settings.currentView;
-    bool ok = SaveEventsFromTodayView(d.events, view, EventViews{});
-    ok = SerializeDiaryFile(d.diary, true) && ok;
-    ok = SerializeNotesFile(d.notes, true) && ok;
-    ok = SaveEventsFromEventsView(d.events, view, EventViews{}) && ok;
-    ok = SaveContacts(d.contacts, d.settings.contactColumns, ContactViews{}) && ok;
-    ok = SerializeSettings(d.settings, true) && ok;
-    return ok;
-}
+// The main window's SaveAll with no view open.
+bool saveAll(AppData& d) { return SaveAll(d, ViewStates{}); }
 
 std::map<std::string, FileState> states() {
     std::map<std::string, FileState> s;
@@ -88,7 +70,7 @@ int main(int argc, char** argv) {
     NoAutostart autostart;
     setAutostart(&autostart);
     if (folder.onTmpfs) std::printf("note: %s is on tmpfs, where fsync costs nothing\n", folder.root.c_str());
-    static Data data = makeData();
+    static AppData data = makeData();
 
     // The first save writes the files; the second, forced, makes the day's
     // backup copies, so that neither side below pays for those.

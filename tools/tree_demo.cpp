@@ -90,11 +90,11 @@ private:
     void run(int id) {
         if (tree_->RunCommand(id)) return;
         GroupTreeModel& m = tree_->model();
-        if (id == kCmdInsertAfter || id == kCmdInsertChild)
+        if (id == kTreeInsertAfter || id == kTreeInsertChild)
             InsertForCommand(m, id, "New group", 0);
-        else if (id == kCmdDeleteItem)
+        else if (id == kTreeDeleteItem)
             m.DeleteItem(m.GetSelectedItem());
-        else if (id == kCmdEditItem && m.GetSelectedItem())
+        else if (id == kTreeEditItem && m.GetSelectedItem())
             m.SetItemText(m.GetSelectedItem(), 0, m.GetItemText(m.GetSelectedItem(), 0) + "*");
     }
 

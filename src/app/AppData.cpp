@@ -10,4 +10,14 @@ void LoadAll(AppData& data) {
     SerializeContactsFile(data.contacts, false);
 }
 
+bool SaveAll(AppData& data, const ViewStates& views) {
+    const int current = data.settings.currentView;
+    bool ok = SaveEventsFromTodayView(data.events, current, views.events);
+    ok = SaveDiary(data.diary, views.diary) && ok;
+    ok = SaveNotes(data.notes, views.notes) && ok;
+    ok = SaveEventsFromEventsView(data.events, current, views.events) && ok;
+    ok = SaveContacts(data.contacts, data.settings.contactColumns, views.contacts) && ok;
+    return SerializeSettings(data.settings, true) && ok;
+}
+
 }  // namespace veltrin

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "contacts/ContactRecords.h"
-#include "documents/DocumentRecords.h"
-#include "events/EventRecords.h"
+#include "contacts/ContactTrees.h"
+#include "documents/DocumentTrees.h"
+#include "events/EventTrees.h"
 #include "settings/AppSettings.h"
 
 namespace veltrin {
@@ -21,5 +21,22 @@ struct AppData {
 // Events.dat, Contacts.dat. A failed load has shown its message and leaves
 // what it read; the next file is loaded all the same.
 void LoadAll(AppData& data);
+
+// What the views hand to a save: their models, after each has taken in any
+// edit in progress. The Today view fills events.todayList, the Events view
+// the rest of events. A view that holds nothing leaves its part empty, and
+// its store is written as loaded.
+struct ViewStates {
+    EventViews events;
+    DiaryViews diary;
+    NoteViews notes;
+    ContactViews contacts;
+};
+
+// Writes every data file, in this order: the events as the Today view holds
+// them, Diary.dat, Notes.dat, the events as the Events view holds them,
+// Contacts.dat, then Settings.dat. Each store reports its own failure and
+// the rest go on; true when every store succeeded.
+bool SaveAll(AppData& data, const ViewStates& views);
 
 }  // namespace veltrin

@@ -19,6 +19,7 @@
 #include "app/CTipOfTheDayDialog.h"
 #include "app/Notifications.h"
 #include "app/OptionsRules.h"
+#include "app/WindowRules.h"
 #include "contacts/CContactsView.h"
 #include "contacts/ContactTrees.h"
 #include "controls/CPopupMenu.h"
@@ -138,19 +139,15 @@ void CMainDialog::SaveAll() {
     // start a second save and a second box.
     if (saving_) return;
     saving_ = true;
-    // The view save steps, in this order: Today, Diary, Notes, Events,
-    // Contacts; then the settings. Each view hands over what its controls
-    // hold (after taking in any edit in progress); a view that holds nothing
-    // leaves its store to be written as loaded.
-    const int current = data_.settings.currentView;
-    EventViews events = events_->saveState();
-    events.todayList = today_->saveState().todayList;
-    SaveEventsFromTodayView(data_.events, current, events);
-    SaveDiary(data_.diary, diary_->saveState());
-    SaveNotes(data_.notes, notes_->saveState());
-    SaveEventsFromEventsView(data_.events, current, events);
-    SaveContacts(data_.contacts, data_.settings.contactColumns, contacts_->saveState());
-    SerializeSettings(data_.settings, true);
+    // Each view hands over what its controls hold, after taking in any edit
+    // in progress; the core writes the files in their fixed order.
+    ViewStates views;
+    views.events = events_->saveState();
+    views.events.todayList = today_->saveState().todayList;
+    views.diary = diary_->saveState();
+    views.notes = notes_->saveState();
+    views.contacts = contacts_->saveState();
+    veltrin::SaveAll(data_, views);
     saving_ = false;
 }
 
@@ -161,7 +158,7 @@ int CMainDialog::ClockLeft(int clientWidth) {
 
 QColor CMainDialog::stripColour() const { return skin_->stripColour(); }
 
-int CMainDialog::tickPeriodMs() const { return data_.settings.showSeconds ? 1000 : 60000; }
+int CMainDialog::tickPeriodMs() const { return TickPeriodMs(shownView_, data_.settings); }
 
 void CMainDialog::layOut() {
     for (int i = 0; i < kMainButtonCount; ++i)
@@ -188,35 +185,36 @@ void CMainDialog::paintEvent(QPaintEvent*) {
 void CMainDialog::showInfoMenu() {
     CPopupMenu menu(this);
     menu.setSideTitle(QStringLiteral("Veltrin"));
-    menu.addCommand(kHelpContents, QStringLiteral("Contents and index"),
+    menu.addCommand(kInfoHelpContents, QStringLiteral("Contents and index"),
                     ThemeIcon(QStringLiteral("help-browser")));
-    menu.addCommand(kReadMe, QStringLiteral("Read me"), ThemeIcon(QStringLiteral("text-x-generic")));
-    menu.addCommand(kTipOfTheDay, QStringLiteral("Tip of the day..."),
+    menu.addCommand(kInfoReadMe, QStringLiteral("Read me"), ThemeIcon(QStringLiteral("text-x-generic")));
+    menu.addCommand(kInfoTipOfTheDay, QStringLiteral("Tip of the day..."),
                     ThemeIcon(QStringLiteral("dialog-information")));
     menu.addSeparator();
-    menu.addCommand(kNotifications, QStringLiteral("Information about updates..."),
+    menu.addCommand(kInfoNotifications, QStringLiteral("Information about updates..."),
                     ThemeIcon(QStringLiteral("internet-mail")));
-    menu.addCommand(kHomePage, QStringLiteral("Visit Veltrin homepage"),
+    menu.addCommand(kInfoHomePage, QStringLiteral("Visit Veltrin homepage"),
                     ThemeIcon(QStringLiteral("internet-web-browser")));
-    menu.addCommand(kAbout, QStringLiteral("About Veltrin..."), ThemeIcon(QStringLiteral("help-browser")));
+    menu.addCommand(kInfoAbout, QStringLiteral("About Veltrin..."),
+                    ThemeIcon(QStringLiteral("help-browser")));
     menu.addSeparator();
-    menu.addCommand(kMinimizeToTray, QStringLiteral("Minimize to System Tray"),
+    menu.addCommand(kInfoMinimizeToTray, QStringLiteral("Minimize to System Tray"),
                     ThemeIcon(QStringLiteral("go-down")));
-    menu.addCommand(kExitVeltrin, QStringLiteral("Exit Veltrin"),
+    menu.addCommand(kInfoExitVeltrin, QStringLiteral("Exit Veltrin"),
                     ThemeIcon(QStringLiteral("system-log-out")));
     OnInfoCommand(menu.execUnder(button(kInfoButton)));
 }
 
 void CMainDialog::OnInfoCommand(int command) {
     switch (command) {
-    case kHelpContents: help().showTopic("/General/index.htm"); break;
-    case kReadMe: OpenWithShell(ModuleFolder() + "/readme.txt"); break;
-    case kTipOfTheDay: RunTipOfTheDay(); break;
-    case kNotifications: RunNotifications(); break;
-    case kHomePage: OpenWithShell(HomePage()); break;
-    case kAbout: RunAbout(); break;
-    case kMinimizeToTray: HideToTray(); break;
-    case kExitVeltrin: ExitVeltrin(false); break;
+    case kInfoHelpContents: help().showTopic("/General/index.htm"); break;
+    case kInfoReadMe: OpenWithShell(ModuleFolder() + "/readme.txt"); break;
+    case kInfoTipOfTheDay: RunTipOfTheDay(); break;
+    case kInfoNotifications: RunNotifications(); break;
+    case kInfoHomePage: OpenWithShell(HomePage()); break;
+    case kInfoAbout: RunAbout(); break;
+    case kInfoMinimizeToTray: HideToTray(); break;
+    case kInfoExitVeltrin: ExitVeltrin(false); break;
     default: break;
     }
 }
@@ -306,11 +304,10 @@ void CMainDialog::ShowView() {
     }
     shownView_ = next;
     layOut();
-    // At most one of the two event lists holds rows: the one being shown
-    // takes them from the other.
-    if (next == kTodayView && events_->holdsListRows()) events_->commitList();
-    if (next == kEventsView && today_->holdsListRows()) today_->commitList();
-    view(next)->viewShown(next == kTodayView || next == kEventsView ? tickPeriodMs() : 0);
+    const int handsBack = ListToCommitBefore(next);
+    if (handsBack == kEventsView && events_->holdsListRows()) events_->commitList();
+    if (handsBack == kTodayView && today_->holdsListRows()) today_->commitList();
+    view(next)->viewShown(tickPeriodMs());
     view(next)->show();
     button(next)->setChecked(true);
     setUpdatesEnabled(true);
@@ -454,7 +451,7 @@ void CMainDialog::RestoreFromTray() {
 }
 
 bool CMainDialog::confirmExit() {
-    if (!data_.settings.askOnExit) return true;
+    if (!AsksBeforeExit(data_.settings)) return true;
     return messages().show("Are you sure to exit Veltrin ?", "Exit...", Messages::Icon::Exclamation,
                            Messages::Buttons::YesNo) == Messages::Answer::Yes;
 }
@@ -501,7 +498,7 @@ QWidget* CMainDialog::openDialog() const {
 void CMainDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (ended_) return;
-    if (data_.settings.minimizeOnClose) {
+    if (CloseActionFor(data_.settings) == CloseAction::HideToTray) {
         HideToTray();
         return;
     }
@@ -514,14 +511,16 @@ void CMainDialog::changeEvent(QEvent* event) {
     auto* change = static_cast<QWindowStateChangeEvent*>(event);
     const bool minimizedNow = isMinimized() && !(change->oldState() & Qt::WindowMinimized);
     if (!minimizedNow) return;
-    if (data_.settings.minimizeToTray && trayAvailable()) {
+    switch (MinimizeActionFor(data_.settings, trayAvailable())) {
+    case MinimizeAction::HideToTray:
         // Leave the state change first; hiding inside it confuses some window managers.
         QTimer::singleShot(0, this, [this] {
             setWindowState(windowState() & ~Qt::WindowMinimized);
             HideToTray();
         });
-    } else if (data_.settings.minimizeToTray) {
-        SaveAll();
+        break;
+    case MinimizeAction::SaveOnly: SaveAll(); break;
+    case MinimizeAction::Nothing: break;
     }
 }
 

@@ -70,14 +70,14 @@ public:
 
     // Info menu commands.
     enum InfoCommand {
-        kNotifications = 302,
-        kHelpContents = 306,
-        kReadMe = 307,
-        kTipOfTheDay = 308,
-        kHomePage = 313,
-        kAbout = 314,
-        kMinimizeToTray = 315,
-        kExitVeltrin = 316
+        kInfoNotifications = 302,
+        kInfoHelpContents = 306,
+        kInfoReadMe = 307,
+        kInfoTipOfTheDay = 308,
+        kInfoHomePage = 313,
+        kInfoAbout = 314,
+        kInfoMinimizeToTray = 315,
+        kInfoExitVeltrin = 316
     };
     void OnInfoCommand(int command);
 

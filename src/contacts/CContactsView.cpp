@@ -233,7 +233,7 @@ void CContactsView::moveContact(int command) {
         messages().fileError("No contact item selected!");
         return;
     }
-    MoveSelected(contactList()->model(), command == kContactUp ? kCmdMoveUp : kCmdMoveDown);
+    MoveSelected(contactList()->model(), command == kContactUp ? kTreeMoveUp : kTreeMoveDown);
 }
 
 void CContactsView::customizeColumns() {

@@ -110,10 +110,10 @@ void CGroupTree::SetImageList(std::vector<QPixmap> images) {
 
 bool CGroupTree::RunCommand(int command) {
     switch (command) {
-    case kCmdCollapseAll: model_.SetAllCollapsed(true); return true;
-    case kCmdExpandAll: model_.SetAllCollapsed(false); return true;
-    case kCmdMoveUp:
-    case kCmdMoveDown: MoveSelected(model_, command); return true;
+    case kTreeCollapseAll: model_.SetAllCollapsed(true); return true;
+    case kTreeExpandAll: model_.SetAllCollapsed(false); return true;
+    case kTreeMoveUp:
+    case kTreeMoveDown: MoveSelected(model_, command); return true;
     default: return false;
     }
 }

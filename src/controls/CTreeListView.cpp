@@ -76,14 +76,14 @@ void CTreeListView::runListCommand(int command) {
 void CTreeListView::runGroupCommand(int command) {
     finishCellEdits();
     switch (command) {
-    case kCmdCollapseAll:
-    case kCmdExpandAll:
-    case kCmdMoveUp:
-    case kCmdMoveDown: tree_->RunCommand(command); break;
-    case kCmdInsertAfter:
-    case kCmdInsertChild: newGroup(command); break;
-    case kCmdEditItem: editGroup(); break;
-    case kCmdDeleteItem: removeGroup(); break;
+    case kTreeCollapseAll:
+    case kTreeExpandAll:
+    case kTreeMoveUp:
+    case kTreeMoveDown: tree_->RunCommand(command); break;
+    case kTreeInsertAfter:
+    case kTreeInsertChild: newGroup(command); break;
+    case kTreeEditItem: editGroup(); break;
+    case kTreeDeleteItem: removeGroup(); break;
     default: break;
     }
 }

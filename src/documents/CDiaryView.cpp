@@ -20,9 +20,9 @@ namespace veltrin {
 CDiaryView::CDiaryView(DiaryTable& table, const AppSettings& settings, QWidget* parent)
     : CDocumentView(QStringLiteral("Diary"), parent), table_(table), settings_(settings) {
     setObjectName(QStringLiteral("CDiaryView"));
-    ownBar_->addButton(kCmdNewDiaryPage, ThemeIcon(QStringLiteral("document-new")),
+    ownBar_->addButton(kDocNewDiaryPage, ThemeIcon(QStringLiteral("document-new")),
                        QStringLiteral("Insert new Diary page"));
-    ownBar_->addButton(kCmdDeleteDiaryPage, ThemeIcon(QStringLiteral("edit-delete")),
+    ownBar_->addButton(kDocDeleteDiaryPage, ThemeIcon(QStringLiteral("edit-delete")),
                        QStringLiteral("Delete Diary page"));
 
     GroupTreeModel& list = tree()->model();
@@ -78,12 +78,12 @@ void CDiaryView::select(NodeHandle node) {
 
 void CDiaryView::runCommand(int command) {
     switch (command) {
-    case kCmdNewDiaryPage: {
+    case kDocNewDiaryPage: {
         CNewDiaryPageDialog dialog(this);
         if (dialog.exec() == QDialog::Accepted) newPage(dialog.pickedDay());
         break;
     }
-    case kCmdDeleteDiaryPage:
+    case kDocDeleteDiaryPage:
         editor()->SetDesignMode(false);
         deletePage();
         break;
@@ -135,9 +135,9 @@ void CDiaryView::deletePage() {
 void CDiaryView::contextMenuEvent(QContextMenuEvent* event) {
     if (!tree()->hasFocus()) return;
     CPopupMenu menu(this);
-    menu.addCommand(kCmdNewDiaryPage, QStringLiteral("Insert new Diary page"),
+    menu.addCommand(kDocNewDiaryPage, QStringLiteral("Insert new Diary page"),
                     ThemeIcon(QStringLiteral("document-new")));
-    menu.addCommand(kCmdDeleteDiaryPage, QStringLiteral("Delete Diary page"),
+    menu.addCommand(kDocDeleteDiaryPage, QStringLiteral("Delete Diary page"),
                     ThemeIcon(QStringLiteral("edit-delete")));
     if (const int command = menu.execAt(event->globalPos())) runCommand(command);
 }

@@ -40,36 +40,36 @@ struct ToolEntry {
     const char* icon;
 };
 
-const ToolEntry kClipboardTools[] = {{kCmdCut, "Cut", "edit-cut"},
-                                     {kCmdCopy, "Copy", "edit-copy"},
-                                     {kCmdPaste, "Paste", "edit-paste"},
+const ToolEntry kClipboardTools[] = {{kDocCut, "Cut", "edit-cut"},
+                                     {kDocCopy, "Copy", "edit-copy"},
+                                     {kDocPaste, "Paste", "edit-paste"},
                                      {0, nullptr, nullptr},
-                                     {kCmdSelectAll, "Select all", "edit-select-all"}};
+                                     {kDocSelectAll, "Select all", "edit-select-all"}};
 
 const ToolEntry kFormatTools[] = {
-    {kCmdBold, "Bold", "format-text-bold"},
-    {kCmdItalic, "Italic", "format-text-italic"},
-    {kCmdUnderline, "Underline", "format-text-underline"},
-    {kCmdStrikeOut, "StrikeOut", "format-text-strikethrough"},
+    {kDocBold, "Bold", "format-text-bold"},
+    {kDocItalic, "Italic", "format-text-italic"},
+    {kDocUnderline, "Underline", "format-text-underline"},
+    {kDocStrikeOut, "StrikeOut", "format-text-strikethrough"},
     {0, nullptr, nullptr},
-    {kCmdAlignLeft, "Align Left", "format-justify-left"},
-    {kCmdCenter, "Center", "format-justify-center"},
-    {kCmdAlignRight, "Align Right", "format-justify-right"},
-    {kCmdBullets, "Formatting Bullets", "format-indent-more"},
+    {kDocAlignLeft, "Align Left", "format-justify-left"},
+    {kDocCenter, "Center", "format-justify-center"},
+    {kDocAlignRight, "Align Right", "format-justify-right"},
+    {kDocBullets, "Formatting Bullets", "format-indent-more"},
     {0, nullptr, nullptr},
-    {kCmdInsertTime, "Insert Time", "appointment-new"},
-    {kCmdFind, "Find", "edit-find"},
-    {kCmdPrintPreview, "Print Preview", "document-print-preview"},
-    {kCmdPrint, "Print", "document-print"},
+    {kDocInsertTime, "Insert Time", "appointment-new"},
+    {kDocFind, "Find", "edit-find"},
+    {kDocPrintPreview, "Print Preview", "document-print-preview"},
+    {kDocPrint, "Print", "document-print"},
     {0, nullptr, nullptr},
-    {kCmdPicture, "Insert a Picture", "image-x-generic"},
-    {kCmdHorizontalLine, "Insert Horizontal Line", "list-remove"},
-    {kCmdHyperlink, "Create a Hyperlink", "internet-web-browser"},
+    {kDocPicture, "Insert a Picture", "image-x-generic"},
+    {kDocHorizontalLine, "Insert Horizontal Line", "list-remove"},
+    {kDocHyperlink, "Create a Hyperlink", "internet-web-browser"},
     {0, nullptr, nullptr},
-    {kCmdSaveHtml, "Save as HTML...", "document-save-as"},
-    {kCmdSaveText, "Save as text...", "document-save"},
+    {kDocSaveHtml, "Save as HTML...", "document-save-as"},
+    {kDocSaveText, "Save as text...", "document-save"},
     {0, nullptr, nullptr},
-    {kCmdDesignMode, "Switch Design Mode", "accessories-text-editor"},
+    {kDocDesignMode, "Switch Design Mode", "accessories-text-editor"},
 };
 
 template <std::size_t N>
@@ -194,17 +194,17 @@ bool CDocumentView::needDesign() {
 void CDocumentView::runCommand(int command) {
     if (NeedsDesignMode(command) && !needDesign()) return;
     switch (command) {
-    case kCmdInsertTime:
+    case kDocInsertTime:
         editor_->PasteAtSelection(QString::fromStdString(FormatLocalTime(clock().now(), "%H:%M:%S")));
         break;
-    case kCmdFind: find(); break;
-    case kCmdPrintPreview: printPreview(); break;
-    case kCmdPrint: print(); break;
-    case kCmdPicture: insertPicture(); break;
-    case kCmdHyperlink: createLink(); break;
-    case kCmdSaveHtml: exportDocument(true); break;
-    case kCmdSaveText: exportDocument(false); break;
-    case kCmdDesignMode: switchDesignMode(); break;
+    case kDocFind: find(); break;
+    case kDocPrintPreview: printPreview(); break;
+    case kDocPrint: print(); break;
+    case kDocPicture: insertPicture(); break;
+    case kDocHyperlink: createLink(); break;
+    case kDocSaveHtml: exportDocument(true); break;
+    case kDocSaveText: exportDocument(false); break;
+    case kDocDesignMode: switchDesignMode(); break;
     default: editor_->RunCommand(command); break;
     }
 }

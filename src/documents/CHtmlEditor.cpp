@@ -320,20 +320,20 @@ bool CHtmlEditor::SetDesignMode(bool on) {
 void CHtmlEditor::RunCommand(int command) {
     QWebEnginePage* p = page();
     switch (command) {
-    case kCmdCut: p->triggerAction(QWebEnginePage::Cut); break;
-    case kCmdCopy: p->triggerAction(QWebEnginePage::Copy); break;
-    case kCmdPaste: p->triggerAction(QWebEnginePage::Paste); break;
-    case kCmdSelectAll: p->triggerAction(QWebEnginePage::SelectAll); break;
-    case kCmdBold: p->triggerAction(QWebEnginePage::ToggleBold); break;
-    case kCmdItalic: p->triggerAction(QWebEnginePage::ToggleItalic); break;
-    case kCmdUnderline: p->triggerAction(QWebEnginePage::ToggleUnderline); break;
-    case kCmdStrikeOut: p->triggerAction(QWebEnginePage::ToggleStrikethrough); break;
-    case kCmdAlignLeft: p->triggerAction(QWebEnginePage::AlignLeft); break;
-    case kCmdCenter: p->triggerAction(QWebEnginePage::AlignCenter); break;
-    case kCmdAlignRight: p->triggerAction(QWebEnginePage::AlignRight); break;
+    case kDocCut: p->triggerAction(QWebEnginePage::Cut); break;
+    case kDocCopy: p->triggerAction(QWebEnginePage::Copy); break;
+    case kDocPaste: p->triggerAction(QWebEnginePage::Paste); break;
+    case kDocSelectAll: p->triggerAction(QWebEnginePage::SelectAll); break;
+    case kDocBold: p->triggerAction(QWebEnginePage::ToggleBold); break;
+    case kDocItalic: p->triggerAction(QWebEnginePage::ToggleItalic); break;
+    case kDocUnderline: p->triggerAction(QWebEnginePage::ToggleUnderline); break;
+    case kDocStrikeOut: p->triggerAction(QWebEnginePage::ToggleStrikethrough); break;
+    case kDocAlignLeft: p->triggerAction(QWebEnginePage::AlignLeft); break;
+    case kDocCenter: p->triggerAction(QWebEnginePage::AlignCenter); break;
+    case kDocAlignRight: p->triggerAction(QWebEnginePage::AlignRight); break;
     // The bullets button has always made a numbered list.
-    case kCmdBullets: p->triggerAction(QWebEnginePage::InsertOrderedList); break;
-    case kCmdHorizontalLine:
+    case kDocBullets: p->triggerAction(QWebEnginePage::InsertOrderedList); break;
+    case kDocHorizontalLine:
         run(QStringLiteral("document.execCommand('insertHorizontalRule',false,'')"));
         break;
     default: break;

@@ -87,14 +87,14 @@ void CNotesView::select(NodeHandle node) {
 void CNotesView::runCommand(int command) {
     tree()->FinishEdit();  // a command works on the name as typed, as after Enter
     switch (command) {
-    case kCmdInsertAfter:
-    case kCmdInsertChild: {
+    case kTreeInsertAfter:
+    case kTreeInsertChild: {
         CNoteDialog dialog("New note", false, 0, settings_.defaultNoteTemplate, true, this);
         if (dialog.exec() == QDialog::Accepted)
             newNote(command, dialog.name(), dialog.bold(), dialog.icon(), dialog.templateName());
         break;
     }
-    case kCmdEditItem: {
+    case kTreeEditItem: {
         if (currentNode() == kNoNode) return;
         const GroupTreeModel& tree = this->tree()->model();
         CNoteDialog dialog(tree.GetItemText(currentNode(), 0), tree.GetBold(currentNode()) != 0,
@@ -103,14 +103,14 @@ void CNotesView::runCommand(int command) {
             editNote(dialog.storedName(), dialog.bold(), dialog.icon(), dialog.templateName());
         break;
     }
-    case kCmdDeleteItem:
+    case kTreeDeleteItem:
         editor()->SetDesignMode(false);
         removeNote();
         break;
-    case kCmdCollapseAll:
-    case kCmdExpandAll:
-    case kCmdMoveUp:
-    case kCmdMoveDown: tree()->RunCommand(command); break;
+    case kTreeCollapseAll:
+    case kTreeExpandAll:
+    case kTreeMoveUp:
+    case kTreeMoveDown: tree()->RunCommand(command); break;
     default: CDocumentView::runCommand(command);
     }
 }

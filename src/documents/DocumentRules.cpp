@@ -9,8 +9,8 @@
 namespace veltrin {
 
 bool NeedsDesignMode(int command) {
-    return (command >= kCmdBold && command <= kCmdInsertTime) ||
-           (command >= kCmdHorizontalLine && command <= kCmdPicture);
+    return (command >= kDocBold && command <= kDocInsertTime) ||
+           (command >= kDocHorizontalLine && command <= kDocPicture);
 }
 
 std::string DiaryTitle(std::int32_t date) { return FormatLocalTime(date, "%Y, %B %d"); }

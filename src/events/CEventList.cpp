@@ -49,8 +49,4 @@ EventTickContext CEventList::tickContext(bool showSeconds, ReminderDispatcher* d
     return context;
 }
 
-void CEventList::tick(bool showSeconds, ReminderDispatcher* dispatcher, int icon) {
-    TickEventList(model(), tickContext(showSeconds, dispatcher, icon));
-}
-
 }  // namespace veltrin

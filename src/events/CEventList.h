@@ -10,7 +10,7 @@ class ReminderDispatcher;
 
 // The event list of the Today and the Events view: the four columns with
 // their icons, the name and priority cell styles, the list colours with the
-// "Time" and "Priority" columns shaded, and the tick over every row.
+// "Time" and "Priority" columns shaded, and what a tick over its rows needs.
 class CEventList : public CGroupTree {
     Q_OBJECT
 public:
@@ -28,8 +28,6 @@ public:
 
     // What a pass over the rows and a check toggle need.
     EventTickContext tickContext(bool showSeconds, ReminderDispatcher* dispatcher, int icon) const;
-    // UpdateEventRow for every row, redrawing once afterwards.
-    void tick(bool showSeconds, ReminderDispatcher* dispatcher, int icon);
 
 private:
     EventListStyles styles_;

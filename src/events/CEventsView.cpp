@@ -86,8 +86,7 @@ void CEventsView::fillList() {
     const std::int32_t id = groupTree()->model().GetGroupId(group);
     GroupTreeModel& list = list_->model();
     const std::int64_t now = clock().now();
-    const EventTickContext context =
-        list_->tickContext(settings_.showSeconds != 0, &dispatcher_, shownIcon());
+    const EventTickContext context = tickContext();
     NodeHandle current = kNoNode;
     list.SetRedraw(false);
     TakeEventsIntoList(
@@ -154,17 +153,18 @@ unsigned CEventsView::OnTreeNotify(const TreeNotification& n) {
         return 0;
     }
     unsigned answer = 0;
-    if (HandleEventListNotify(list_->model(), n,
-                              list_->tickContext(settings_.showSeconds != 0, &dispatcher_, shownIcon()),
-                              &answer))
-        return answer;
+    if (HandleEventListNotify(list_->model(), n, tickContext(), &answer)) return answer;
     if (n.code == kNotifySelectionChanged) showComment();
     return 0;
 }
 
 // ---------------------------------------------------------------- timer
 
-void CEventsView::tick() { list_->tick(settings_.showSeconds != 0, &dispatcher_, shownIcon()); }
+EventTickContext CEventsView::tickContext() const {
+    return list_->tickContext(settings_.showSeconds != 0, &dispatcher_, shownIcon());
+}
+
+void CEventsView::tick() { TickEventList(list_->model(), tickContext()); }
 
 void CEventsView::viewShown(int tickMs) {
     listPlaced();  // seconds may have come or gone while hidden
@@ -239,7 +239,7 @@ void CEventsView::newEvent() {
     const NodeHandle selected = list.GetSelectedItem();
     const NodeHandle row = AddEventRow(list, item, list_->styles().name, list_->styles().priority,
                                        selected != kNoNode ? selected : kInsertLast);
-    UpdateEventRow(list, row, list_->tickContext(settings_.showSeconds != 0, &dispatcher_, shownIcon()), now);
+    UpdateEventRow(list, row, tickContext(), now);
     list.SelectItem(row, -1, true);
     showComment();
     saveNow();
@@ -261,13 +261,9 @@ void CEventsView::editEvent() {
     EventItem item = dialog.item();
     const std::int64_t now = clock().now();
     ResetDueTracking(item.details.schedule, now);
-    list.SetEventRecord(row, item.details);
-    list.SetCheck(row, kEventNameColumn, item.actual);
-    list.SetItemText(row, kEventNameColumn, item.name);
-    list.SetBold(row, item.bold);
-    SetPriorityCell(list, row, item.priority);
+    SetEventRow(list, row, item);
     showComment();
-    UpdateEventRow(list, row, list_->tickContext(settings_.showSeconds != 0, &dispatcher_, shownIcon()), now);
+    UpdateEventRow(list, row, tickContext(), now);
     list.SelectItem(row, -1, true);
     saveNow();
 }
@@ -289,7 +285,7 @@ void CEventsView::moveSelectedEvent(int command) {
         messages().fileError("No event item selected!");
         return;
     }
-    MoveSelected(list_->model(), command == kEventUp ? kCmdMoveUp : kCmdMoveDown);
+    MoveSelected(list_->model(), command == kEventUp ? kTreeMoveUp : kTreeMoveDown);
 }
 
 // ---------------------------------------------------------------- menus

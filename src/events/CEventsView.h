@@ -70,14 +70,17 @@ private:
     void removeEvent();
     void moveSelectedEvent(int command);
     int shownIcon() const;
+    // What every update of a row needs: seconds or not, the dispatcher and
+    // the shown group's icon.
+    EventTickContext tickContext() const;
     void showListMenu(const QPoint& pos);
 
     EventStore& store_;
     AppSettings& settings_;
     CEventList* list_;
     QTimer* timer_;
-    QtReminderWindows* windows_;  // owned by dispatcher_
-    ReminderDispatcher dispatcher_;
+    QtReminderWindows* windows_;             // owned by dispatcher_
+    mutable ReminderDispatcher dispatcher_;  // fires from const tick contexts
     NodeHandle shownGroup_ = kNoNode;
     QString commentShown_;
     bool settingComment_ = false;

@@ -28,12 +28,17 @@ NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyl
                        NodeHandle after) {
     const NodeHandle row = list.InsertItem(kRootNode, after, item.name, 0, nameStyle);
     list.SetCellStyle(row, kEventPriorityColumn, priorityStyle);
+    for (int c = kEventTimeColumn; c <= kEventPriorityColumn; ++c) list.SetItemImage(row, c, c);
+    SetEventRow(list, row, item);
+    return row;
+}
+
+void SetEventRow(GroupTreeModel& list, NodeHandle row, const EventItem& item) {
+    list.SetItemText(row, kEventNameColumn, item.name);
     list.SetCheck(row, kEventNameColumn, item.actual);
     list.SetBold(row, item.bold);
-    for (int c = kEventTimeColumn; c <= kEventPriorityColumn; ++c) list.SetItemImage(row, c, c);
     SetPriorityCell(list, row, item.priority);
     list.SetEventRecord(row, item.details);
-    return row;
 }
 
 void SetPriorityCell(GroupTreeModel& list, NodeHandle row, std::int32_t priority) {

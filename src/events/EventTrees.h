@@ -34,6 +34,10 @@ void SetPriorityCell(GroupTreeModel& list, NodeHandle row, std::int32_t priority
 NodeHandle AddEventRow(GroupTreeModel& list, const EventItem& item, int nameStyle, int priorityStyle,
                        NodeHandle after = kInsertLast);
 
+// Puts an edited event into its row: name, check box, bold, priority and
+// details, as AddEventRow sets them for a new one.
+void SetEventRow(GroupTreeModel& list, NodeHandle row, const EventItem& item);
+
 // The event a row holds.
 EventItem EventItemFromRow(const GroupTreeModel& list, NodeHandle row, bool isCurrent);
 

@@ -4,16 +4,16 @@ namespace veltrin {
 
 const std::vector<GroupTreeCommandEntry>& GroupTreeCommandEntries() {
     static const std::vector<GroupTreeCommandEntry> entries = {
-        {kCmdCollapseAll, "Collapse all", "list-remove"},
-        {kCmdExpandAll, "Expand all", "list-add"},
+        {kTreeCollapseAll, "Collapse all", "list-remove"},
+        {kTreeExpandAll, "Expand all", "list-add"},
         {0, "", ""},
-        {kCmdInsertAfter, "Insert after", "document-new"},
-        {kCmdInsertChild, "Insert as a child", "folder-new"},
-        {kCmdEditItem, "Edit item/folder", "document-properties"},
-        {kCmdDeleteItem, "Delete item/folder", "edit-delete"},
+        {kTreeInsertAfter, "Insert after", "document-new"},
+        {kTreeInsertChild, "Insert as a child", "folder-new"},
+        {kTreeEditItem, "Edit item/folder", "document-properties"},
+        {kTreeDeleteItem, "Delete item/folder", "edit-delete"},
         {0, "", ""},
-        {kCmdMoveUp, "Move up", "go-up"},
-        {kCmdMoveDown, "Move down", "go-down"},
+        {kTreeMoveUp, "Move up", "go-up"},
+        {kTreeMoveDown, "Move down", "go-down"},
     };
     return entries;
 }
@@ -24,7 +24,7 @@ NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string
     NodeHandle node = kNoNode;
     if (selected == kNoNode) {
         node = tree.InsertItem(kRootNode, kInsertLast, text, image, style);
-    } else if (command == kCmdInsertChild) {
+    } else if (command == kTreeInsertChild) {
         node = tree.InsertItem(selected, kInsertLast, text, image, style);
         tree.SetCollapsed(selected, 0);
     } else {
@@ -40,7 +40,7 @@ NodeHandle InsertForCommand(GroupTreeModel& tree, int command, const std::string
 bool MoveSelected(GroupTreeModel& tree, int command) {
     const NodeHandle selected = tree.GetSelectedItem();
     if (selected == kNoNode) return false;
-    const NodeHandle other = tree.GetNextItem(selected, command == kCmdMoveUp ? kPrevSibling : kNextSibling);
+    const NodeHandle other = tree.GetNextItem(selected, command == kTreeMoveUp ? kPrevSibling : kNextSibling);
     if (other == kNoNode) return false;
     tree.SwapItems(selected, other);
     return true;

@@ -14,14 +14,14 @@ namespace veltrin {
 // Collapse all and Expand all are GroupTreeModel::SetAllCollapsed; the rest are
 // the control's own rules below.
 enum GroupTreeCommand {
-    kCmdCollapseAll = 300,
-    kCmdExpandAll = 301,
-    kCmdInsertAfter = 302,
-    kCmdInsertChild = 303,
-    kCmdDeleteItem = 304,
-    kCmdEditItem = 305,
-    kCmdMoveUp = 306,
-    kCmdMoveDown = 307,
+    kTreeCollapseAll = 300,
+    kTreeExpandAll = 301,
+    kTreeInsertAfter = 302,
+    kTreeInsertChild = 303,
+    kTreeDeleteItem = 304,
+    kTreeEditItem = 305,
+    kTreeMoveUp = 306,
+    kTreeMoveDown = 307,
 };
 
 struct GroupTreeCommandEntry {

@@ -23,6 +23,7 @@
 #include "storage/DataFile.h"
 #include "storage/SafeFile.h"
 #include "support/Fakes.h"
+#include "support/ModalAnswer.h"
 #include "support/ScopedZone.h"
 #include "support/ShippedTemplates.h"
 #include "today/CTodayView.h"
@@ -283,33 +284,24 @@ TEST_F(MainDialogTest, InfoMenuHidesEndsAndOpensTheReadMe) {
     {
         CMainDialog dlg(data, {"veltrin"});
         dlg.show();
-        dlg.OnInfoCommand(CMainDialog::kReadMe);
+        dlg.OnInfoCommand(CMainDialog::kInfoReadMe);
         ASSERT_EQ(folder.shell.opened.size(), 1u);
         EXPECT_EQ(folder.shell.opened[0], (folder.root / "readme.txt").string());
 
         // Hides to the tray even with minimizeToTray clear.
         data.settings.minimizeToTray = 0;
-        dlg.OnInfoCommand(CMainDialog::kMinimizeToTray);
+        dlg.OnInfoCommand(CMainDialog::kInfoMinimizeToTray);
         EXPECT_FALSE(dlg.isVisible());
         EXPECT_TRUE(dlg.trayIconShown());
         EXPECT_TRUE(settingsWritten());
 
-        dlg.OnInfoCommand(CMainDialog::kExitVeltrin);
+        dlg.OnInfoCommand(CMainDialog::kInfoExitVeltrin);
         EXPECT_EQ(folder.messages.shown.at(0).text, "Are you sure to exit Veltrin ?");
         EXPECT_TRUE(dlg.ended());
     }
 }
 
 namespace {
-
-// Runs act on the modal dialog once it is open (from inside its loop).
-void WhenModalOpens(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act] {
-        QWidget* modal = nullptr;
-        if (QTest::qWaitFor([&] { return (modal = QApplication::activeModalWidget()) != nullptr; }, 30000))
-            act(modal);
-    });
-}
 
 void Press(QWidget* dialog, const char* name) {
     auto* b = dialog->findChild<QAbstractButton*>(QLatin1String(name));
@@ -324,7 +316,7 @@ TEST_F(MainDialogTest, OptionsCancelChangesNothing) {
     dlg.show();
     const AppSettings before = data.settings;
     const auto calls = folder.autostart.calls.size();
-    WhenModalOpens([](QWidget* options) {
+    test::WhenModalOpens<QWidget>([](QWidget* options) {
         options->findChild<QComboBox*>(QStringLiteral("skinColour"))->setCurrentIndex(3);
         options->findChild<QCheckBox*>(QStringLiteral("runOnStartup"))->setChecked(false);
         Press(options, "cancel");
@@ -344,7 +336,7 @@ TEST_F(MainDialogTest, OptionsOkWithoutChangesKeepsWhatTheListsDoNotName) {
     CMainDialog dlg(data, {"veltrin"});
     dlg.show();
     const AppSettings before = data.settings;
-    WhenModalOpens([](QWidget* options) { Press(options, "ok"); });
+    test::WhenModalOpens<QWidget>([](QWidget* options) { Press(options, "ok"); });
     dlg.RunOptions();
     EXPECT_EQ(data.settings.skinColour, 0x00123456u);
     EXPECT_EQ(data.settings.buttonFontFace, "Not Installed Sans");
@@ -358,7 +350,7 @@ TEST_F(MainDialogTest, OptionsOkWithoutChangesKeepsWhatTheListsDoNotName) {
 TEST_F(MainDialogTest, OptionsOkAppliesStoresAndSwitchesTheLoginEntryOff) {
     CMainDialog dlg(data, {"veltrin"});
     dlg.show();
-    WhenModalOpens([](QWidget* options) {
+    test::WhenModalOpens<QWidget>([](QWidget* options) {
         options->findChild<QComboBox*>(QStringLiteral("skinColour"))->setCurrentText(QStringLiteral("Navy"));
         options->findChild<QCheckBox*>(QStringLiteral("runOnStartup"))->setChecked(false);
         Press(options, "ok");
@@ -411,7 +403,7 @@ TEST_F(MainDialogTest, TrayAboutKeepsTheWindowHiddenAndOpensOneBox) {
     dlg.HideToTray();
     int boxes = -1;
     bool hidden = false;
-    WhenModalOpens([&](QWidget* about) {
+    test::WhenModalOpens<QWidget>([&](QWidget* about) {
         hidden = !dlg.isVisible();
         // A second About from the tray does not open another box.
         dlg.OnTrayCommand(CMainDialog::kTrayAbout);
@@ -436,7 +428,7 @@ TEST_F(MainDialogTest, TrayRestoreAndViewCommandsBringAnOpenDialogToTheFront) {
     const int view = dlg.shownView();
     ASSERT_NE(view, kEventsView);
     bool keptOpen = false, restored = false, inFront = false;
-    WhenModalOpens([&](QWidget* options) {
+    test::WhenModalOpens<QWidget>([&](QWidget* options) {
         options->findChild<QComboBox*>(QStringLiteral("skinColour"))->setCurrentText(QStringLiteral("Navy"));
         dlg.OnTrayCommand(CMainDialog::kTrayFirstView + kEventsView);
         restored = dlg.isVisible() && !dlg.trayIconShown();
@@ -470,7 +462,7 @@ TEST_F(MainDialogTest, TrayExitAsksBeforeItClosesAnOpenDialog) {
     dlg.HideToTray();
     const Colour skin = data.settings.skinColour;
     bool keptAfterNo = false, askedWithItOpen = false;
-    WhenModalOpens([&](QWidget* options) {
+    test::WhenModalOpens<QWidget>([&](QWidget* options) {
         options->findChild<QComboBox*>(QStringLiteral("skinColour"))->setCurrentText(QStringLiteral("Navy"));
         dlg.OnTrayCommand(CMainDialog::kTrayExit);
         keptAfterNo = options->isVisible() && !dlg.ended() && dlg.trayIconShown();
@@ -542,15 +534,15 @@ TEST_F(MainDialogTest, InfoCommandsOpenHelpHomePageAndSayWhatFailed) {
     dlg.show();
     test::RecordingHelp help;
     test::ScopedHelp installed(help);
-    dlg.OnInfoCommand(CMainDialog::kHelpContents);
+    dlg.OnInfoCommand(CMainDialog::kInfoHelpContents);
     EXPECT_EQ(help.topics, std::vector<std::string>{"/General/index.htm"});
-    dlg.OnInfoCommand(CMainDialog::kHomePage);
+    dlg.OnInfoCommand(CMainDialog::kInfoHomePage);
     ASSERT_EQ(folder.shell.opened.size(), 1u);
     EXPECT_NE(folder.shell.opened[0].find(".example/"), std::string::npos);
     EXPECT_TRUE(folder.messages.shown.empty());
 
     folder.shell.result = false;
-    dlg.OnInfoCommand(CMainDialog::kReadMe);
+    dlg.OnInfoCommand(CMainDialog::kInfoReadMe);
     ASSERT_EQ(folder.messages.shown.size(), 1u);
     EXPECT_NE(folder.messages.shown[0].text.find("readme.txt"), std::string::npos);
 }
@@ -559,7 +551,7 @@ TEST_F(MainDialogTest, TipsAtStartUpShowTheTipDialog) {
     data.settings.showTipsAtStartup = 1;
     CMainDialog dlg(data, {"veltrin"});
     QString title;
-    WhenModalOpens([&](QWidget* tip) {
+    test::WhenModalOpens<QWidget>([&](QWidget* tip) {
         title = tip->windowTitle();
         static_cast<QDialog*>(tip)->accept();
     });
@@ -609,13 +601,13 @@ TEST_F(MainDialogTest, GroupChangesAreWrittenWhicheverViewTheProgramEndsOn) {
         CMainDialog dlg(data, {"veltrin"});
         GroupTreeModel& events = dlg.eventsView()->groupTree()->model();
         events.SelectItem(events.GetChildItem(kRootNode, 2), 0);
-        dlg.eventsView()->runGroupCommand(kCmdMoveUp);
+        dlg.eventsView()->runGroupCommand(kTreeMoveUp);
         events.SetItemText(events.GetChildItem(kRootNode, 0), 0, "Office");
         data.settings.currentView = kContactsView;
         dlg.ShowView();
         GroupTreeModel& contacts = dlg.contactsView()->groupTree()->model();
         contacts.SelectItem(contacts.GetChildItem(kRootNode, 1), 0);
-        dlg.contactsView()->runGroupCommand(kCmdMoveUp);
+        dlg.contactsView()->runGroupCommand(kTreeMoveUp);
         data.settings.currentView = kTodayView;
         dlg.ShowView();
     }  // the end of the program saves

@@ -12,6 +12,7 @@
 #include "controls/CViewBase.h"
 #include "imaging/Picture.h"
 #include "support/Fakes.h"
+#include "support/ModalAnswer.h"
 #include "support/ShippedTemplates.h"
 
 using namespace veltrin;
@@ -70,10 +71,7 @@ TEST_F(MainWindowSkinTest, ViewButtonsAreRadioButtonsAndSwitchTheView) {
     EXPECT_TRUE(dlg.button(0)->isChecked());
     QTest::mouseClick(dlg.button(3), Qt::LeftButton);
     // Options and Info are not part of the radio group (Options opens its dialog).
-    QTimer::singleShot(0, [] {
-        if (QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 30000))
-            QApplication::activeModalWidget()->close();
-    });
+    test::WhenModalOpens<QWidget>([](QWidget* options) { options->close(); });
     QTest::mouseClick(dlg.button(CMainDialog::kOptionsButton), Qt::LeftButton);
     EXPECT_TRUE(dlg.button(3)->isChecked());
 }

@@ -179,8 +179,8 @@ TEST_F(ContactsView, CommandsWithoutSelectionShowTheirMessages) {
     view().runListCommand(CContactsView::kRemoveContact);
     view().runListCommand(CContactsView::kContactUp);
     view().runListCommand(CContactsView::kContactDown);
-    view().runGroupCommand(kCmdDeleteItem);
-    view().runGroupCommand(kCmdEditItem);  // nothing, no message
+    view().runGroupCommand(kTreeDeleteItem);
+    view().runGroupCommand(kTreeEditItem);  // nothing, no message
     EXPECT_EQ(folder.messages.texts(),
               (std::vector<std::string>{"No group selected!", "No group selected!",
                                         "No contact item selected!", "No contact item selected!",
@@ -307,7 +307,7 @@ TEST_F(ContactsView, MovesSwapRowsQuietlyAndWaitForTheNextSave) {
 TEST_F(ContactsView, RemovingAGroupRemovesTheContactsOfItsWholeSubtree) {
     groups().SelectItem(group("Friends"), -1);
     ASSERT_EQ(list().GetChildCount(kRootNode), 1);
-    view().runGroupCommand(kCmdDeleteItem);
+    view().runGroupCommand(kTreeDeleteItem);
     ASSERT_EQ(folder.messages.shown.size(), 1u);
     EXPECT_EQ(folder.messages.shown[0].text, "Are you sure to remove 'Friends' group ?");
     EXPECT_EQ(folder.messages.shown[0].caption, "Group removing...");
@@ -404,7 +404,7 @@ TEST_F(ContactsView, NewGroupGetsAnUnusedIdAndEditGroupUpdatesIt) {
         EXPECT_EQ(g->nameEdit()->text(), "New contact group");
         g->nameEdit()->setText("Family");
     });
-    view().runGroupCommand(kCmdInsertChild);
+    view().runGroupCommand(kTreeInsertChild);
     const NodeHandle family = group("Family");
     ASSERT_NE(family, kNoNode);
     EXPECT_EQ(groups().GetNextItem(family, kParent), group("Friends"));
@@ -414,7 +414,7 @@ TEST_F(ContactsView, NewGroupGetsAnUnusedIdAndEditGroupUpdatesIt) {
     EXPECT_EQ(loaded().groups.size(), 4u);
 
     answerNextDialog(true, [](QDialog* d) { qobject_cast<CGroupDialog*>(d)->nameEdit()->setText("Kin"); });
-    view().runGroupCommand(kCmdEditItem);
+    view().runGroupCommand(kTreeEditItem);
     EXPECT_EQ(groups().GetItemText(family, 0), "Kin");
     EXPECT_EQ(loaded().groups[2].name, "Kin");
 }
@@ -491,7 +491,7 @@ TEST_F(ContactsView, CommandsEndAnOpenCellEditFirst) {
     QTest::keyClicks(view().groupTree(), "G");
     ASSERT_NE(view().groupTree()->Editor(), nullptr);
     QTest::keyClicks(view().groupTree()->Editor(), "o");
-    view().runGroupCommand(kCmdCollapseAll);
+    view().runGroupCommand(kTreeCollapseAll);
     EXPECT_EQ(view().groupTree()->Editor(), nullptr);
     EXPECT_NE(group("Go"), kNoNode);
 }

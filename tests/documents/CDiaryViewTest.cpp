@@ -114,8 +114,8 @@ TEST_F(DiaryView, CommandsAskForDesignModeAndAPageAndExportsNeverClaimSuccessFal
     ASSERT_EQ(view->captionLabel()->text(), QStringLiteral("March 05, 2004"));
     ASSERT_EQ(view->editor()->GetBodyText(), "Spring at last");
 
-    view->runCommand(kCmdBold);
-    view->runCommand(kCmdInsertTime);
+    view->runCommand(kDocBold);
+    view->runCommand(kDocInsertTime);
     EXPECT_EQ(folder.messages.texts(),
               (std::vector<std::string>{"Switch Design Mode to ON!", "Switch Design Mode to ON!"}));
     folder.messages.shown.clear();
@@ -128,11 +128,11 @@ TEST_F(DiaryView, CommandsAskForDesignModeAndAPageAndExportsNeverClaimSuccessFal
         suggested = s;
         return target;
     });
-    view->runCommand(kCmdSaveText);
+    view->runCommand(kDocSaveText);
     EXPECT_EQ(suggested, QStringLiteral("Diary 05-03-2004"));
     EXPECT_EQ(test::readAll(folder.root / "out.txt"), "Spring at last");
     target = QString::fromStdString((folder.root / "out.htm").string());
-    view->runCommand(kCmdSaveHtml);
+    view->runCommand(kDocSaveHtml);
     const std::string html = test::readAll(folder.root / "out.htm");
     EXPECT_NE(html.find("charset=\"utf-8\""), std::string::npos) << html;
     EXPECT_NE(html.find("Spring at last"), std::string::npos);
@@ -140,7 +140,7 @@ TEST_F(DiaryView, CommandsAskForDesignModeAndAPageAndExportsNeverClaimSuccessFal
 
     // A folder that is not there: a message, and no file claimed written.
     target = QString::fromStdString((folder.root / "missing" / "out.txt").string());
-    view->runCommand(kCmdSaveText);
+    view->runCommand(kDocSaveText);
     EXPECT_EQ(folder.messages.texts(),
               (std::vector<std::string>{"Cannot open file " + target.toStdString() + "!"}));
     EXPECT_FALSE(fs::exists(folder.root / "missing"));
@@ -152,7 +152,7 @@ TEST_F(DiaryView, CommandsAskForDesignModeAndAPageAndExportsNeverClaimSuccessFal
     // Without a page there is nothing to export.
     folder.messages.shown.clear();
     view->deletePage();
-    view->runCommand(kCmdSaveText);
+    view->runCommand(kDocSaveText);
     EXPECT_EQ(folder.messages.texts(),
               (std::vector<std::string>{"Are you sure to remove '2004, March 05' diary ?",
                                         "Please select Diary page!"}));

@@ -84,7 +84,7 @@ TEST_F(NotesView, ReadingNotesChangesNoByteAndExportNamesAreSafe) {
         suggested = s;
         return QString();  // cancelled
     });
-    view->runCommand(kCmdSaveHtml);
+    view->runCommand(kDocSaveHtml);
     EXPECT_EQ(suggested, QStringLiteral("Books_Films"));
     tree.SelectItem(find(*view, "Garden"), 0);
     EXPECT_EQ(view->editor()->GetBodyText(), "Roses");
@@ -105,7 +105,7 @@ TEST_F(NotesView, NewEditedAndRemovedNotesGoWhereTheCommandSaysAndAreStored) {
     GroupTreeModel& tree = view->tree()->model();
 
     // A child of the current note, from the note template, in design mode.
-    view->newNote(kCmdInsertChild, QStringLiteral("Plans"), true, 7, "Note Blue");
+    view->newNote(kTreeInsertChild, QStringLiteral("Plans"), true, 7, "Note Blue");
     const NodeHandle plans = find(*view, "Plans");
     ASSERT_NE(plans, kNoNode);
     EXPECT_EQ(tree.GetNextItem(plans, kParent), find(*view, "Caf\xe9"));
@@ -123,7 +123,7 @@ TEST_F(NotesView, NewEditedAndRemovedNotesGoWhereTheCommandSaysAndAreStored) {
 
     // A note after Garden goes after it at the top level.
     tree.SelectItem(find(*view, "Garden"), 0);
-    view->newNote(kCmdInsertAfter, QStringLiteral("Music"), false, 0, "Note Blue");
+    view->newNote(kTreeInsertAfter, QStringLiteral("Music"), false, 0, "Note Blue");
     EXPECT_EQ(tree.GetNextItem(find(*view, "Garden"), kNextSibling), find(*view, "Music"));
 
     // A new template answered No keeps the text; Yes replaces it.
@@ -180,7 +180,7 @@ TEST_F(NotesView, EditingOnlyTheBoldFaceKeepsAnOldNamesBytesAndAnUnknownIcon) {
         EXPECT_EQ(dialog->name(), QStringLiteral("Café"));
         dialog->findChild<QCheckBox*>()->setChecked(true);
     });
-    view->runCommand(kCmdEditItem);
+    view->runCommand(kTreeEditItem);
 
     const NoteTable back = stored();
     ASSERT_EQ(back.size(), 3u);
@@ -265,7 +265,7 @@ TEST_F(NotesView, ANameBeingTypedIsSavedWithoutEndingTheEditAndCommandsEndItFirs
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->name(), QStringLiteral("Allotment"));
     });
-    view->ownToolbar()->button(kCmdEditItem)->click();
+    view->ownToolbar()->button(kTreeEditItem)->click();
     EXPECT_EQ(view->tree()->Editor(), nullptr);
     EXPECT_EQ(view->captionLabel()->text(), QStringLiteral("Allotment"));
     SaveNotes(table, view->saveState());

@@ -100,11 +100,11 @@ TEST(NoteTexts, RenameAnswerRefusesInvalidTextAndKeepsContinueOpen) {
 
 TEST(EditorRules, DocumentChangingCommandsNeedDesignModeAndTheRestDoNot) {
     for (int command :
-         {kCmdBold, kCmdItalic, kCmdUnderline, kCmdStrikeOut, kCmdAlignLeft, kCmdCenter, kCmdAlignRight,
-          kCmdBullets, kCmdInsertTime, kCmdHorizontalLine, kCmdHyperlink, kCmdPicture})
+         {kDocBold, kDocItalic, kDocUnderline, kDocStrikeOut, kDocAlignLeft, kDocCenter, kDocAlignRight,
+          kDocBullets, kDocInsertTime, kDocHorizontalLine, kDocHyperlink, kDocPicture})
         EXPECT_TRUE(NeedsDesignMode(command)) << command;
-    for (int command : {kCmdNewDiaryPage, kCmdDeleteDiaryPage, kCmdCut, kCmdCopy, kCmdPaste, kCmdSelectAll,
-                        kCmdPrintPreview, kCmdPrint, kCmdFind, kCmdSaveHtml, kCmdSaveText, kCmdDesignMode})
+    for (int command : {kDocNewDiaryPage, kDocDeleteDiaryPage, kDocCut, kDocCopy, kDocPaste, kDocSelectAll,
+                        kDocPrintPreview, kDocPrint, kDocFind, kDocSaveHtml, kDocSaveText, kDocDesignMode})
         EXPECT_FALSE(NeedsDesignMode(command)) << command;
 }
 

@@ -31,12 +31,12 @@ protected:
         return out;
     }
     bool waitForLine(const std::string& word, int seconds) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            const auto all = linesWritten();
-            if (std::find(all.begin(), all.end(), word) != all.end()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        return WaitUntil(
+            [&] {
+                const auto all = linesWritten();
+                return std::find(all.begin(), all.end(), word) != all.end();
+            },
+            seconds);
     }
     // The ids of the top-level windows on the display named "Event".
     std::string reminderWindows(const std::string& display) {
@@ -99,10 +99,7 @@ TEST_F(EventsRun, ADueReminderRunsItsFileOnceShowsItsWindowAndNoEventIsLost) {
 
     ASSERT_TRUE(waitForLine("first", 90)) << "the reminder's file never ran";
     std::string windows;
-    for (int i = 0; i < 30 * 20 && windows.empty(); ++i) {
-        windows = reminderWindows(display.name());
-        if (windows.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    WaitUntil([&] { return !(windows = reminderWindows(display.name())).empty(); }, 30);
     EXPECT_FALSE(windows.empty()) << "no \"Event\" window appeared";
     const fs::path out = fs::path(SCREENSHOT_DIR);
     fs::create_directories(out);
@@ -160,10 +157,7 @@ TEST_F(EventsRun, EscapeHidesTheReminderWindowWhileTheMainWindowIsShown) {
     ASSERT_LT(std::time(nullptr), due) << "the program came up after the event was due; nothing to see";
 
     std::string reminder;
-    for (int i = 0; i < 90 * 20 && reminder.empty(); ++i) {
-        reminder = reminderWindows(display.name());
-        if (reminder.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    WaitUntil([&] { return !(reminder = reminderWindows(display.name())).empty(); }, 90);
     ASSERT_FALSE(reminder.empty()) << "no \"Event\" window appeared";
     const long id = std::stol(reminder);
     const fs::path out = fs::path(SCREENSHOT_DIR);
@@ -172,11 +166,7 @@ TEST_F(EventsRun, EscapeHidesTheReminderWindowWhileTheMainWindowIsShown) {
 
     Xdo(display.name(), "windowfocus --sync " + std::to_string(id));
     Xdo(display.name(), "key Escape");
-    bool gone = false;
-    for (int i = 0; i < 30 * 20 && !gone; ++i) {
-        gone = reminderWindows(display.name()).empty();
-        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    const bool gone = WaitUntil([&] { return reminderWindows(display.name()).empty(); }, 30);
     EXPECT_TRUE(gone) << "the reminder window did not take Escape";
     EXPECT_GT(grab(display.name(), out / "reminder-after-escape.png").colours, 50);
     EXPECT_GT(WaitWindow(display.name(), "Veltrin").width, 600) << "the main window went with it";

@@ -18,12 +18,7 @@ using namespace std::chrono_literals;
 namespace {
 
 bool waitForFile(const fs::path& path, int seconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (fs::exists(path)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+    return WaitUntil([&] { return fs::exists(path); }, seconds);
 }
 
 // A Contacts.dat of about 4 MB.

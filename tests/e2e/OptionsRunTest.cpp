@@ -40,13 +40,13 @@ TEST_F(ProgramRun, OptionsChangeTheSkinAndSettingsKeepIt) {
 
     const Colour yellowGreen = 0x0032CD9A;
     AppSettings stored;
-    bool written = false;
-    for (int i = 0; i < 600 && !written; ++i) {
-        test::RecordingMessages quiet;
-        test::ScopedMessages q(quiet);
-        written = SerializeSettings(stored, false) && stored.skinColour == yellowGreen;
-        if (!written) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    const bool written = WaitUntil(
+        [&] {
+            test::RecordingMessages quiet;
+            test::ScopedMessages q(quiet);
+            return SerializeSettings(stored, false) && stored.skinColour == yellowGreen;
+        },
+        30);
     EXPECT_TRUE(written) << "OK did not store the new skin colour";
     Shot after;
     for (int i = 0; i < 300 && (after.mean < 0 || std::fabs(after.mean - before.mean) < 3); ++i)

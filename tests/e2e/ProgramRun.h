@@ -37,6 +37,18 @@ namespace veltrin::e2e {
 
 namespace fs = std::filesystem;
 
+// Asks done() every 50 ms until it holds or `seconds` have passed; whether it
+// held. Every wait of these tests is for a signal, through this.
+template <class Done>
+bool WaitUntil(Done&& done, int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,15 +109,10 @@ protected:
 
     // Waits for a process to end; its exit status, or -1 on timeout.
     int waitExit(pid_t pid, int seconds) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            int status = 0;
-            if (::waitpid(pid, &status, WNOHANG) == pid) {
-                started.erase(std::remove(started.begin(), started.end(), pid), started.end());
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return -1;
+        int status = 0;
+        if (!WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, seconds)) return -1;
+        started.erase(std::remove(started.begin(), started.end(), pid), started.end());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
     // Whether a program takes connections on the socket. A socket file left
@@ -123,11 +130,7 @@ protected:
     }
 
     bool waitListening(int seconds) {
-        for (int i = 0; i < seconds * 20; ++i) {
-            if (listens()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        return WaitUntil([&] { return listens(); }, seconds);
     }
 
     // Every file of the data folder with its bytes and the time it was last
@@ -222,11 +225,13 @@ public:
             }
             // It listens once its socket is there; a slow machine gets 30 s.
             bool ended = false;
-            for (int i = 0; i < 600 && name_.empty() && !ended; ++i) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                if (fs::exists(socket)) name_ = display;
-                ended = ::waitpid(pid_, nullptr, WNOHANG) == pid_;  // lost the race for it
-            }
+            WaitUntil(
+                [&] {
+                    if (fs::exists(socket)) name_ = display;
+                    ended = ::waitpid(pid_, nullptr, WNOHANG) == pid_;  // lost the race for it
+                    return !name_.empty() || ended;
+                },
+                30);
             if (name_.empty()) {
                 if (!ended) {
                     ::kill(pid_, SIGTERM);
@@ -331,11 +336,7 @@ inline int WindowsOf(const std::string& display, pid_t pid) {
 // Waits up to 30 s for the process to show more windows than it did (a menu
 // or a dialog opening).
 inline bool WaitMoreWindows(const std::string& display, pid_t pid, int shown) {
-    for (int i = 0; i < 600; ++i) {
-        if (WindowsOf(display, pid) > shown) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+    return WaitUntil([&] { return WindowsOf(display, pid) > shown; }, 30);
 }
 
 struct WindowAt {
@@ -345,27 +346,28 @@ struct WindowAt {
 
 // The largest visible window with that exact title, waiting up to 30 s.
 inline WindowAt WaitWindow(const std::string& display, const std::string& title) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < end) {
-        WindowAt best;
-        std::istringstream ids(Output("DISPLAY=" + display + " xdotool search --onlyvisible --name '^" +
-                                      title + "$' 2>/dev/null"));
-        for (long id; ids >> id;) {
-            WindowAt w{id};
-            std::istringstream g(
-                Output("DISPLAY=" + display + " xdotool getwindowgeometry --shell " + std::to_string(id)));
-            for (std::string line; std::getline(g, line);) {
-                if (line.rfind("X=", 0) == 0) w.x = std::stoi(line.substr(2));
-                if (line.rfind("Y=", 0) == 0) w.y = std::stoi(line.substr(2));
-                if (line.rfind("WIDTH=", 0) == 0) w.width = std::stoi(line.substr(6));
-                if (line.rfind("HEIGHT=", 0) == 0) w.height = std::stoi(line.substr(7));
+    WindowAt best;
+    const bool found = WaitUntil(
+        [&] {
+            best = WindowAt{};
+            std::istringstream ids(Output("DISPLAY=" + display + " xdotool search --onlyvisible --name '^" +
+                                          title + "$' 2>/dev/null"));
+            for (long id; ids >> id;) {
+                WindowAt w{id};
+                std::istringstream g(Output("DISPLAY=" + display + " xdotool getwindowgeometry --shell " +
+                                            std::to_string(id)));
+                for (std::string line; std::getline(g, line);) {
+                    if (line.rfind("X=", 0) == 0) w.x = std::stoi(line.substr(2));
+                    if (line.rfind("Y=", 0) == 0) w.y = std::stoi(line.substr(2));
+                    if (line.rfind("WIDTH=", 0) == 0) w.width = std::stoi(line.substr(6));
+                    if (line.rfind("HEIGHT=", 0) == 0) w.height = std::stoi(line.substr(7));
+                }
+                if (w.width * w.height > best.width * best.height) best = w;
             }
-            if (w.width * w.height > best.width * best.height) best = w;
-        }
-        if (best.width > 100) return best;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return {};
+            return best.width > 100;
+        },
+        30);
+    return found ? best : WindowAt{};
 }
 
 // An xdotool command on the display; a failing one fails the test.
@@ -384,13 +386,12 @@ inline bool FillScreen(const std::string& display) {
             ("DISPLAY=" + display + " xdotool windowmove " + id + " 0 0 windowsize " + id + " 1024 768")
                 .c_str()) != 0)
         return false;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::chrono::steady_clock::now() < end) {
-        const WindowAt now = WaitWindow(display, "Veltrin");
-        if (now.x == 0 && now.y == 0 && now.width == 1024 && now.height == 768) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+    return WaitUntil(
+        [&] {
+            const WindowAt now = WaitWindow(display, "Veltrin");
+            return now.x == 0 && now.y == 0 && now.width == 1024 && now.height == 768;
+        },
+        30);
 }
 
 }  // namespace veltrin::e2e

@@ -255,12 +255,10 @@ std::string xdotool(const std::string& display, const std::string& args) {
 
 // A window of the program by its title, waited for.
 std::string waitWindow(const std::string& display, const std::string& title) {
-    for (int i = 0; i < 600; ++i) {
-        const std::string id = xdotool(display, "search --onlyvisible --name '" + title + "'");
-        if (!id.empty()) return id;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return {};
+    std::string id;
+    WaitUntil([&] { return !(id = xdotool(display, "search --onlyvisible --name '" + title + "'")).empty(); },
+              30);
+    return id;
 }
 
 DiaryTable readDiary(const fs::path& data) {
@@ -311,8 +309,7 @@ TEST_F(ProgramRun, DiaryPageTypedOnTheScreenSurvivesTerminationAndRestart) {
     grab(display.name(), out / "diary-new-page-dialog.png");
     xdotool(display.name(), "mousemove --window " + dialog + " 62 177 click 1");  // OK
     // The new page is stored at once.
-    for (int i = 0; i < 600 && readDiary(folder.data()).empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    WaitUntil([&] { return !readDiary(folder.data()).empty(); }, 30);
     ASSERT_EQ(readDiary(folder.data()).size(), 1u);
     // Into the page, as a user clicks into it and types.
     xdotool(display.name(), "mousemove --window " + window + " 600 450 click 1");

@@ -17,6 +17,7 @@
 #include "events/CWeeklyDaysDialog.h"
 #include "events/EventEditor.h"
 #include "support/Fakes.h"
+#include "support/ModalAnswer.h"
 #include "support/ScopedService.h"
 #include "support/ScopedZone.h"
 
@@ -42,14 +43,8 @@ protected:
         item.details.schedule.dayOfMonth = 10;
         return item;
     }
-    // Clicks OK in the next modal dialog once it is open.
     void answerNextDialog(bool accept, const std::function<void(QDialog*)>& before = {}) {
-        QTimer::singleShot(0, [=] {
-            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(d);
-            if (before) before(d);
-            accept ? d->accept() : d->reject();
-        });
+        test::AnswerNextDialog(accept, before);
     }
 
     test::ScopedZone zone{"Europe/Berlin"};

@@ -25,6 +25,7 @@
 #include "settings/ViewIndex.h"
 #include "support/Fakes.h"
 #include "support/Looks.h"
+#include "support/ModalAnswer.h"
 #include "support/ScopedZone.h"
 #include "tree/GroupTreeCommands.h"
 
@@ -85,11 +86,7 @@ protected:
     // Answers the next modal dialog of type D, filled in by fill.
     template <class D>
     static void answer(std::function<void(D&)> fill) {
-        QTimer::singleShot(0, [fill] {
-            auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
-            ASSERT_TRUE(d) << "no dialog opened";
-            fill(*d);
-        });
+        test::WhenModalOpens<D>([fill](D* d) { fill(*d); });
     }
 
     test::ProgramFolder folder;
@@ -173,9 +170,7 @@ TEST_F(EventsView, TheRemovalQuestionShowsAStoredNameDecoded) {
 
 TEST_F(EventsView, NewEventGoesAfterTheSelectedRowAndIsSavedAtOnce) {
     CEventsView v(store, settings);
-    QTimer::singleShot(0, [] {
-        auto* d = qobject_cast<CEventDialog*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(d);
+    test::WhenModalOpens<CEventDialog>([](CEventDialog* d) {
         EXPECT_EQ(d->windowTitle(), "Editing 'New event' event...");
         d->accept();
     });
@@ -192,7 +187,7 @@ TEST_F(EventsView, NewEventGoesAfterTheSelectedRowAndIsSavedAtOnce) {
 
 TEST_F(EventsView, DeletingAGroupTakesTheEventsOfItsWholeSubtree) {
     CEventsView v(store, settings);
-    v.runGroupCommand(kCmdDeleteItem);
+    v.runGroupCommand(kTreeDeleteItem);
     EXPECT_EQ(folder.messages.shown.at(0).text, "Are you sure to remove 'Work' group ?");
     EXPECT_EQ(folder.messages.shown.at(0).caption, "Group removing...");
     const EventStore back = loaded();
@@ -203,7 +198,7 @@ TEST_F(EventsView, DeletingAGroupTakesTheEventsOfItsWholeSubtree) {
 
     v.groupTree()->model().SelectItem(kRootNode, 0);
     folder.messages.shown.clear();
-    v.runGroupCommand(kCmdDeleteItem);
+    v.runGroupCommand(kTreeDeleteItem);
     v.runEventCommand(CEventsView::kNewEvent);
     EXPECT_EQ(folder.messages.texts(), std::vector<std::string>(2, "No group selected!"));
 }
@@ -221,11 +216,11 @@ TEST_F(EventsView, DeletingAGroupTwoLevelsDeepTakesEveryEventBelowIt) {
     EXPECT_EQ(rowNames(v), std::vector<std::string>{"Deep"});
     v.groupTree()->model().SelectItem(group(v, "Work"), 0);
     folder.messages.answers = {Messages::Answer::No};
-    v.runGroupCommand(kCmdDeleteItem);
+    v.runGroupCommand(kTreeDeleteItem);
     EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Work", " Sub", "  Deeper", "Home"}));
     EXPECT_EQ(rowNames(v), (std::vector<std::string>{"Report", "Review"})) << "No keeps the group";
 
-    v.runGroupCommand(kCmdDeleteItem);
+    v.runGroupCommand(kTreeDeleteItem);
     EXPECT_EQ(groupNames(v), std::vector<std::string>{"Home"});
     const EventStore back = loaded();
     ASSERT_EQ(back.events.size(), 1u);
@@ -261,7 +256,7 @@ TEST_F(EventsView, GroupsAreInsertedAndEditedThroughTheGroupDialogAndSavedAtOnce
         d.iconList()->setCurrentRow(2);
         d.accept();
     });
-    v.runGroupCommand(kCmdInsertAfter);
+    v.runGroupCommand(kTreeInsertAfter);
     EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Work", " Sub", "Errands", "Home"}));
     GroupTreeModel& t = v.groupTree()->model();
     const NodeHandle errands = group(v, "Errands");
@@ -284,7 +279,7 @@ TEST_F(EventsView, GroupsAreInsertedAndEditedThroughTheGroupDialogAndSavedAtOnce
         d.nameEdit()->setText("Shop");
         d.accept();
     });
-    v.runGroupCommand(kCmdInsertChild);
+    v.runGroupCommand(kTreeInsertChild);
     EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Work", " Sub", "Errands", " Shop", "Home"}));
 
     answer<CGroupDialog>([](CGroupDialog& d) {
@@ -294,7 +289,7 @@ TEST_F(EventsView, GroupsAreInsertedAndEditedThroughTheGroupDialogAndSavedAtOnce
         d.iconList()->setCurrentRow(1);
         d.accept();
     });
-    v.runGroupCommand(kCmdEditItem);
+    v.runGroupCommand(kTreeEditItem);
     const NodeHandle shopping = group(v, "Shopping");
     ASSERT_NE(shopping, kNoNode);
     EXPECT_EQ(t.GetBold(shopping), 1);
@@ -307,9 +302,9 @@ TEST_F(EventsView, GroupsAreInsertedAndEditedThroughTheGroupDialogAndSavedAtOnce
         d.nameEdit()->setText("Lost");
         d.reject();
     });
-    v.runGroupCommand(kCmdEditItem);
+    v.runGroupCommand(kTreeEditItem);
     answer<CGroupDialog>([](CGroupDialog& d) { d.reject(); });
-    v.runGroupCommand(kCmdInsertAfter);
+    v.runGroupCommand(kTreeInsertAfter);
     EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Work", " Sub", "Errands", " Shopping", "Home"}));
     EXPECT_EQ(test::readAll(folder.file("Events.dat")), before);
     EXPECT_TRUE(folder.messages.shown.empty());
@@ -318,12 +313,12 @@ TEST_F(EventsView, GroupsAreInsertedAndEditedThroughTheGroupDialogAndSavedAtOnce
 TEST_F(EventsView, GroupsMoveAmongTheirSiblingsAndKeepTheirEvents) {
     CEventsView v(store, settings);
     v.groupTree()->model().SelectItem(group(v, "Home"), 0);
-    v.runGroupCommand(kCmdMoveUp);
+    v.runGroupCommand(kTreeMoveUp);
     EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Home", "Work", " Sub"}));
-    v.runGroupCommand(kCmdMoveUp);  // the first stays
+    v.runGroupCommand(kTreeMoveUp);  // the first stays
     EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Home", "Work", " Sub"}));
     v.groupTree()->model().SelectItem(group(v, "Sub"), 0);
-    v.runGroupCommand(kCmdMoveDown);  // an only child stays
+    v.runGroupCommand(kTreeMoveDown);  // an only child stays
     EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Home", "Work", " Sub"}));
     EXPECT_EQ(rowNames(v), std::vector<std::string>{"Nested"});
 
@@ -518,7 +513,7 @@ TEST_F(EventsView, CommandsEndAnOpenCellEditFirst) {
     QTest::keyClicks(v.groupTree(), "P");
     ASSERT_NE(v.groupTree()->Editor(), nullptr);
     QTest::keyClicks(v.groupTree()->Editor(), "rojects");
-    QTest::mouseClick(v.toolStrip()->button(kCmdCollapseAll), Qt::LeftButton);
+    QTest::mouseClick(v.toolStrip()->button(kTreeCollapseAll), Qt::LeftButton);
     EXPECT_EQ(v.groupTree()->Editor(), nullptr);
     EXPECT_EQ(tree.IsCollapsed(group(v, "Work")), 1);
     EXPECT_EQ(groupNames(v), (std::vector<std::string>{"Work", " Projects", "Home"}));

@@ -12,6 +12,7 @@
 
 #include "platform/QtServices.h"
 #include "support/Fakes.h"
+#include "support/ModalAnswer.h"
 #include "support/ShownText.h"
 
 namespace veltrin {
@@ -26,9 +27,7 @@ QMessageBox* OpenBoxSaying(const QString& text) {
 
 // Reads the next message box once it is open, then presses one of its buttons.
 void AnswerNextBox(QString& shownText, QString& shownTitle, QMessageBox::StandardButton press) {
-    QTimer::singleShot(0, [&shownText, &shownTitle, press] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
+    test::WhenModalOpens<QMessageBox>([&shownText, &shownTitle, press](QMessageBox* box) {
         auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
         ASSERT_NE(label, nullptr);
         shownText = test::ShownText(label);

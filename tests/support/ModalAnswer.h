@@ -2,18 +2,33 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
 namespace veltrin::test {
 
-// Answers the next modal dialog once it is open: `before` works on it, then
-// it is accepted or rejected.
+// Works on the next modal dialog once it is open, from inside the loop that
+// runs it: act gets it as a D and must end it. Every test that answers a
+// dialog or a message box goes through here.
+template <class D = QDialog>
+void WhenModalOpens(std::function<void(D*)> act) {
+    QTimer::singleShot(0, [act] {
+        QWidget* modal = nullptr;
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return (modal = QApplication::activeModalWidget()) != nullptr; }, 30000))
+            << "no dialog opened";
+        auto* d = qobject_cast<D*>(modal);
+        ASSERT_TRUE(d) << "another kind of dialog opened: " << modal->metaObject()->className();
+        act(d);
+    });
+}
+
+// Answers the next modal dialog: `before` works on it, then it is accepted
+// or rejected.
 inline void AnswerNextDialog(bool accept, const std::function<void(QDialog*)>& before = {}) {
-    QTimer::singleShot(0, [=] {
-        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(d);
+    WhenModalOpens<QDialog>([=](QDialog* d) {
         if (before) before(d);
         accept ? d->accept() : d->reject();
     });

@@ -730,12 +730,12 @@ TEST_F(Tree, InsertCommandsPlaceSelectAndExpand) {
     NodeHandle a1 = add(a, "a1");
     add(kRootNode, "b");
     // No selection: the last top-level node, either way.
-    NodeHandle n1 = InsertForCommand(t, kCmdInsertChild, "n1");
+    NodeHandle n1 = InsertForCommand(t, kTreeInsertChild, "n1");
     EXPECT_EQ(t.GetNextItem(kRootNode, kLastChild), n1);
     EXPECT_EQ(t.GetSelectedItem(), n1);
     // After a child: a sibling under the same parent, right after it.
     t.SelectItem(a1, 0, false);
-    NodeHandle n2 = InsertForCommand(t, kCmdInsertAfter, "n2");
+    NodeHandle n2 = InsertForCommand(t, kTreeInsertAfter, "n2");
     EXPECT_EQ(t.GetNextItem(a1, kNextSibling), n2);
     // As a child of a collapsed node: it opens so the new node is seen.
     t.SetCollapsed(a, 1);
@@ -746,7 +746,7 @@ TEST_F(Tree, InsertCommandsPlaceSelectAndExpand) {
         return 0u;
     };
     NodeHandle n3 =
-        InsertForCommand(t, kCmdInsertChild, "n3", -1, -1, [&](NodeHandle n) { t.SetGroupId(n, 5); });
+        InsertForCommand(t, kTreeInsertChild, "n3", -1, -1, [&](NodeHandle n) { t.SetGroupId(n, 5); });
     EXPECT_EQ(t.IsCollapsed(a), 0);
     EXPECT_EQ(t.GetNextItem(a, kLastChild), n3);
     EXPECT_EQ(t.GetSelectedItem(), n3);
@@ -760,15 +760,15 @@ TEST_F(Tree, MovesStayAmongSiblings) {
     add(a1, "a11");
     NodeHandle a2 = add(a, "a2");
     t.SelectItem(a1, 0, false);
-    EXPECT_FALSE(MoveSelected(t, kCmdMoveUp));  // the first child
-    EXPECT_TRUE(MoveSelected(t, kCmdMoveDown));
+    EXPECT_FALSE(MoveSelected(t, kTreeMoveUp));  // the first child
+    EXPECT_TRUE(MoveSelected(t, kTreeMoveDown));
     EXPECT_EQ(RowsText(t), "a .a2 .a1 ..a11");
-    EXPECT_FALSE(MoveSelected(t, kCmdMoveDown));  // now the last child
+    EXPECT_FALSE(MoveSelected(t, kTreeMoveDown));  // now the last child
     EXPECT_EQ(t.GetNextItem(a1, kParent), a);
     EXPECT_EQ(t.GetSelectedItem(), a1);
     EXPECT_EQ(t.GetNextItem(a, kFirstChild), a2);
     t.SelectItem(kRootNode, 0, false);
-    EXPECT_FALSE(MoveSelected(t, kCmdMoveUp));
+    EXPECT_FALSE(MoveSelected(t, kTreeMoveUp));
 }
 
 TEST(GroupTreeCommandsTest, MenuEntriesInOrderWithSeparators) {

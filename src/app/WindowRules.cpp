@@ -1,0 +1,29 @@
+#include "app/WindowRules.h"
+
+#include "settings/ViewIndex.h"
+
+namespace veltrin {
+
+int ListToCommitBefore(int nextView) {
+    if (nextView == kTodayView) return kEventsView;
+    if (nextView == kEventsView) return kTodayView;
+    return -1;
+}
+
+int TickPeriodMs(int view, const AppSettings& s) {
+    if (view != kTodayView && view != kEventsView) return 0;
+    return s.showSeconds ? 1000 : 60000;
+}
+
+CloseAction CloseActionFor(const AppSettings& s) {
+    return s.minimizeOnClose ? CloseAction::HideToTray : CloseAction::Exit;
+}
+
+bool AsksBeforeExit(const AppSettings& s) { return s.askOnExit != 0; }
+
+MinimizeAction MinimizeActionFor(const AppSettings& s, bool trayAvailable) {
+    if (!s.minimizeToTray) return MinimizeAction::Nothing;
+    return trayAvailable ? MinimizeAction::HideToTray : MinimizeAction::SaveOnly;
+}
+
+}  // namespace veltrin

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "controls/CTreeListView.h"
+#include "events/EventList.h"
 #include "events/EventTrees.h"
 #include "events/ReminderDispatcher.h"
 #include "tree/GroupTreeModel.h"

@@ -279,7 +279,7 @@ TEST(ReminderFiles, AddressesHaveASchemeOfTwoOrMoreLetters) {
     EXPECT_TRUE(IsAddress("svn+ssh://host/repo"));
     EXPECT_FALSE(IsAddress("C:\\plan.doc"));
     EXPECT_FALSE(IsAddress("/home/a/plan:v2.doc"));
-    EXPECT_FALSE(IsAddress("1http://x"));
+    EXPECT_FALSE(IsAddress("1http://example.invalid"));
     EXPECT_FALSE(IsAddress("mailto:"));
     EXPECT_FALSE(IsAddress("plan.doc"));
 }

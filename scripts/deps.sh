@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev libgif-dev libxxhash-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev tzdata libical-dev
-  python3-icalendar python3-vobject
+  python3-icalendar python3-vobject khal
   xvfb xauth xdotool fonts-liberation fonts-dejavu-core tango-icon-theme
 )
 

@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -191,6 +193,99 @@ TEST_F(InteropCommandsTest, ExportedFilesAreReadByParsersWeDidNotWrite) {
     while (std::fgets(buffer, sizeof buffer, p)) said += buffer;
     EXPECT_EQ(pclose(p), 0) << said;
     EXPECT_EQ(said, "11\n");  // 6 events, 1 page, 3 notes, 1 card
+}
+
+// What a command run through the shell wrote, with its exit status.
+std::string RunShell(const std::string& command, int* status) {
+    std::FILE* p = popen((command + " 2>&1").c_str(), "r");
+    std::string said;
+    if (!p) return said;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, p)) said += buffer;
+    *status = pclose(p);
+    return said;
+}
+
+// "Tuesday, December 08, 2026, 15:00:00" as "2026-12-08 15:00".
+std::string ShortTime(const std::string& text) {
+    char weekday[16], month[16];
+    int day = 0, year = 0, hour = 0, minute = 0;
+    if (std::sscanf(text.c_str(), "%15[A-Za-z], %15[A-Za-z] %d, %d, %d:%d", weekday, month, &day, &year,
+                    &hour, &minute) != 6)
+        return "unreadable: " + text;
+    int m = 1;
+    while (m <= 12 && std::string(MonthName(m)) != month) ++m;
+    char out[32];
+    std::snprintf(out, sizeof out, "%04d-%02d-%02d %02d:%02d", year, m, day, hour, minute);
+    return out;
+}
+
+TEST_F(InteropCommandsTest, AnotherCalendarListsTheExportedEventsAtTheAgendasTimes) {
+    // Every kind but Hourly, which the agenda lists once a day and a calendar each hour.
+    EventStore store;
+    store.groups = {{0, "Home", 0, 0, 0, 10}};
+    const std::int32_t earlier = static_cast<std::int32_t>(*MakeLocalTime(2026, 11, 2, 9, 15, 0));
+    const EventSchedule schedules[] = {
+        {Once, static_cast<std::int32_t>(*MakeLocalTime(2026, 12, 20, 18, 30, 0)), 0, 1, 1, 0, AllDays, "", 1,
+         0, 0},
+        {Daily, earlier, 0, 1, 1, 0, CustomDays, "246", 1, 0, 0},
+        {Daily, earlier + 3600, 0, 1, 1, 0, WeekendDays, "", 1, 0, 0},
+        {Weekly, earlier + 7200, 0, 1, 1, 0, AllDays, "", 5, 0, 0},
+        {Monthly, earlier, 0, 31, 1, 0, AllDays, "", 1, 0, 0},
+        {Annually, earlier, 0, 1, 24, 11, AllDays, "", 1, 0, 0}};
+    std::int32_t id = 1;
+    for (const EventSchedule& s : schedules) {
+        EventItem e;
+        e.actual = 1;
+        e.name = "Event " + std::to_string(id);
+        e.details = {10, id++, "", 0, 1, 0, "", s};
+        store.events.push_back(e);
+    }
+    ASSERT_TRUE(SerializeEventsFile(store, true));
+    const std::string ics = out("events.ics");
+    ASSERT_EQ(RunCommand({"export", "--data", folder.data().string(), "--kind", "events", ics}).status, 0);
+
+    const fs::path khal = folder.root / "khal";
+    fs::create_directories(khal / "calendar");
+    std::ofstream(khal / "config") << "[calendars]\n[[veltrin]]\npath = " << (khal / "calendar").string()
+                                   << "\ntype = calendar\n[locale]\nlocal_timezone = Europe/Berlin\n"
+                                      "default_timezone = Europe/Berlin\ntimeformat = %H:%M\n"
+                                      "dateformat = %Y-%m-%d\nlongdateformat = %Y-%m-%d\n"
+                                      "datetimeformat = %Y-%m-%d %H:%M\nlongdatetimeformat = %Y-%m-%d %H:%M\n"
+                                      "[default]\ndefault_calendar = veltrin\n";
+    const std::string khalCommand = "XDG_DATA_HOME=" + (khal / "data").string() +
+                                    " XDG_CACHE_HOME=" + (khal / "cache").string() + " /usr/bin/khal -c " +
+                                    (khal / "config").string();
+    int status = -1;
+    std::string said = RunShell(khalCommand + " import --batch -a veltrin " + ics, &status);
+    ASSERT_EQ(status, 0) << said;
+    const std::string listed =
+        RunShell(khalCommand + " list --format '{start} {title}' --day-format '' 2026-12-07 30d", &status);
+    ASSERT_EQ(status, 0) << listed;
+
+    // The agenda of each of the same 30 days, at the start of the day.
+    std::string agenda;
+    for (int i = 0; i < 30; ++i) {
+        const CivilDate day = CivilFromDays(DaysFromCivil(2026, 12, 7 + i));
+        char date[16];
+        std::snprintf(date, sizeof date, "%04lld-%02d-%02d", static_cast<long long>(day.year), day.month,
+                      day.day);
+        const Outcome r = RunCommand({"agenda", "--data", folder.data().string(), "--date", date, "--at",
+                                      std::string(date) + " 00:00:00"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::vector<std::string> lines;
+        for (const std::string& row : test::Split(r.out, '\n')) {
+            const std::vector<std::string> cells = test::Split(row, '\t');
+            if (cells.size() < 2) continue;
+            const std::string when = ShortTime(cells[1]);
+            if (when.compare(0, 10, date) == 0) lines.push_back(when + " " + cells[0]);
+        }
+        std::sort(lines.begin(), lines.end());
+        for (const std::string& l : lines) agenda += l + "\n";
+    }
+    EXPECT_EQ(listed, agenda);
+    EXPECT_NE(agenda.find("2026-12-31 09:15 Event 5"), std::string::npos) << agenda;
+    EXPECT_NE(agenda.find("2026-12-24 09:15 Event 6"), std::string::npos) << agenda;
 }
 
 TEST_F(InteropCommandsTest, SamplesFromOtherProgramsGiveTheirExpectedReports) {

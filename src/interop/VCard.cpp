@@ -14,6 +14,10 @@ std::string Upper(std::string s) {
     return s;
 }
 
+bool IsQuotedPrintable(const std::string& line) {
+    return Upper(line.substr(0, line.find(':'))).find("QUOTED-PRINTABLE") != std::string::npos;
+}
+
 // Folded lines continue with a space or tab; 2.1's quoted-printable lines
 // continue after a soft break ("=" at the end).
 std::vector<std::string> UnfoldLines(const std::string& text) {
@@ -34,8 +38,7 @@ std::vector<std::string> UnfoldLines(const std::string& text) {
             lines.push_back(line);
         }
         const std::string& last = lines.back();
-        softBreak = !last.empty() && last.back() == '=' &&
-                    Upper(last.substr(0, last.find(':'))).find("QUOTED-PRINTABLE") != std::string::npos;
+        softBreak = !last.empty() && last.back() == '=' && IsQuotedPrintable(last);
         if (softBreak) lines.back().pop_back();
     }
     return lines;

@@ -202,7 +202,7 @@ icalcomponent* EventComponent(const EventItem& e, const std::string& groupPath, 
         d.schedule.kind == Once ? d.schedule.eventTime : NextOccurrence(d.schedule, d.schedule.eventTime - 2);
     // Written by hand: the time as the zone's wall clock, with the zone's plain name.
     icaltimetype wall = Moment(start, zone);
-    wall.zone = nullptr;
+    if (zone) wall.zone = nullptr;  // without a named zone the time stays in UTC
     icalproperty* dtstart = icalproperty_new_dtstart(wall);
     if (zone) icalproperty_add_parameter(dtstart, icalparameter_new_tzid(icaltimezone_get_location(zone)));
     icalcomponent_add_property(ev, dtstart);
@@ -445,7 +445,7 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
         const icalrecurrencetype r = icalproperty_get_rrule(rule);
         const bool exceptions = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY) ||
                                 icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY) ||
-                                icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY) != rule;
+                                icalcomponent_count_properties(ev, ICAL_RRULE_PROPERTY) > 1;
         if (start.is_date || exceptions || !FitRule(r, BreakDownLocal(at), s)) {
             s = EventSchedule{};
             s.eventTime = ClampToTime32(NextOfRule(r, start, now));

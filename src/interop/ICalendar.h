@@ -22,11 +22,6 @@ std::string NotesToICalendar(const NoteTable& notes, std::int64_t now);
 struct CalendarImport {
     bool ok = false;
     ImportReport events, diary, notes;
-    bool any() const {
-        return events.added + diary.added + notes.added + events.alreadyThere + diary.alreadyThere +
-                   notes.alreadyThere + events.skipped + diary.skipped + notes.skipped >
-               0;
-    }
 };
 
 // Merges a calendar's events into the top-level group of that name (made

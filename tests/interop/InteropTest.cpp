@@ -167,6 +167,21 @@ TEST(ICalendarTest, EveryScheduleKindAndEventFieldRoundTripsExactly) {
     EXPECT_EQ(back.events.size(), 6u);
 }
 
+TEST(ICalendarTest, WithoutANamedZoneTimesGoOutInUtcAndComeBackTheSame) {
+    test::ScopedZone zone("XYZ-3:30");
+    EventStore store;
+    store.events.push_back(Event(1, Once));
+    const std::string ics = EventsToICalendar(store, "", kNow);
+    EXPECT_EQ(ics.find("VTIMEZONE"), std::string::npos);
+    EXPECT_NE(ics.find("DTSTART:20261207T010000Z"), std::string::npos) << ics;
+    EventStore back;
+    DiaryTable diary;
+    NoteTable notes;
+    ImportICalendar(ics, back, diary, notes, "Imported", kNow);
+    ASSERT_EQ(back.events.size(), 1u);
+    EXPECT_EQ(back.events[0].details.schedule.eventTime, store.events[0].details.schedule.eventTime);
+}
+
 TEST(ICalendarTest, ForeignRulesMapWhereTheyFitAndOtherwiseBecomeOnceWithTheRuleKept) {
     test::ScopedZone zone("Europe/Berlin");
     const std::string ics =

@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-multimedia-dev libqt6svg6
   libjpeg-dev libgif-dev libxxhash-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev tzdata
+  libcli11-dev nlohmann-json3-dev tzdata libical-dev
+  python3-icalendar python3-vobject khal
   xvfb xauth xdotool fonts-liberation fonts-dejavu-core tango-icon-theme
 )
 

@@ -16,13 +16,15 @@ int BadArguments(Output io, const std::string& message) {
 
 int RunVeltrinData(const std::vector<std::string>& args, Output io) {
     CLI::App program{
-        "Reads Veltrin's built-in tables and data files from the terminal, and puts daily backups back.",
+        "Reads Veltrin's built-in tables and data files from the terminal, puts daily backups back, and "
+        "exports and imports iCalendar and vCard files.",
         "veltrin-data"};
     program.require_subcommand(1);
     const std::vector<Command> commands = {
-        AddTownsCommand(program, io), AddSunCommand(program, io),     AddDumpCommand(program, io),
-        AddCheckCommand(program, io), AddResaveCommand(program, io),  AddAgendaCommand(program, io),
-        AddDayCommand(program, io),   AddBackupsCommand(program, io), AddRestoreCommand(program, io),
+        AddTownsCommand(program, io),  AddSunCommand(program, io),     AddDumpCommand(program, io),
+        AddCheckCommand(program, io),  AddResaveCommand(program, io),  AddAgendaCommand(program, io),
+        AddDayCommand(program, io),    AddBackupsCommand(program, io), AddRestoreCommand(program, io),
+        AddExportCommand(program, io), AddImportCommand(program, io),
     };
 
     std::vector<const char*> argv{"veltrin-data"};

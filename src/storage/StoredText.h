@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace veltrin {
@@ -10,5 +11,8 @@ namespace veltrin {
 // the code page of files carried over from Windows. Texts that mix both (an
 // old note edited here) come out whole.
 std::string StoredTextToUtf8(const std::string& bytes);
+
+// Appends a code point (up to U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, std::uint32_t cp);
 
 }  // namespace veltrin

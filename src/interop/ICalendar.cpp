@@ -1,0 +1,613 @@
+#include "interop/ICalendar.h"
+
+#include <libical/ical.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <set>
+#include <unistd.h>
+
+#include "base/LocalTime.h"
+#include "documents/DocumentRules.h"
+#include "events/EventList.h"
+#include "events/Schedule.h"
+#include "interop/GroupPaths.h"
+#include "interop/HtmlText.h"
+#include "storage/StoredText.h"
+
+namespace veltrin {
+
+namespace {
+
+using Component = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
+
+const char* const kUidDomain = "@veltrin";
+const char* const kSchedule = "X-VELTRIN-SCHEDULE";
+const char* const kPriority = "X-VELTRIN-PRIORITY";
+const char* const kActual = "X-VELTRIN-ACTUAL";
+const char* const kReminders = "X-VELTRIN-REMINDERS";
+const char* const kRunFile = "X-VELTRIN-RUN-FILE";
+const char* const kAltDesc = "X-ALT-DESC";
+
+void AddX(icalcomponent* c, const char* name, const std::string& value, icalparameter* param = nullptr) {
+    icalproperty* p = icalproperty_new_x(value.c_str());
+    icalproperty_set_x_name(p, name);
+    if (param) icalproperty_add_parameter(p, param);
+    icalcomponent_add_property(c, p);
+}
+
+std::string GetX(icalcomponent* c, const char* name) {
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_X_PROPERTY)) {
+        const char* n = icalproperty_get_x_name(p);
+        if (n && std::string(n) == name) {
+            const char* v = icalproperty_get_x(p);
+            return v ? v : "";
+        }
+    }
+    return {};
+}
+
+bool HasX(icalcomponent* c, const char* name) {
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_X_PROPERTY))
+        if (const char* n = icalproperty_get_x_name(p); n && std::string(n) == name) return true;
+    return false;
+}
+
+std::string Text(const char* s) { return s ? s : ""; }
+
+icaltimezone* ProcessZone() {
+    const std::string name = ProcessZoneName();
+    return name.empty() ? nullptr : icaltimezone_get_builtin_timezone(name.c_str());
+}
+
+icaltimetype Moment(std::int64_t t, icaltimezone* zone) {
+    return icaltime_from_timet_with_zone(static_cast<time_t>(t), 0,
+                                         zone ? zone : icaltimezone_get_utc_timezone());
+}
+
+Component NewCalendar(icaltimezone* zone) {
+    Component cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT), icalcomponent_free);
+    icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//Veltrin//Veltrin//EN"));
+    if (zone) {
+        // Under its plain name ("Europe/Berlin"), which every reader knows.
+        icalcomponent* definition = icalcomponent_new_clone(icaltimezone_get_component(zone));
+        if (icalproperty* tzid = icalcomponent_get_first_property(definition, ICAL_TZID_PROPERTY))
+            icalproperty_set_tzid(tzid, icaltimezone_get_location(zone));
+        icalcomponent_add_component(cal.get(), definition);
+    }
+    return cal;
+}
+
+std::string Finish(const Component& cal) {
+    char* text = icalcomponent_as_ical_string_r(cal.get());
+    std::string out = text ? text : "";
+    std::free(text);
+    return out;
+}
+
+// Bytes outside letters and digits as %XX, so any stored day set survives.
+std::string Percent(const std::string& s) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : s) {
+        if (std::isalnum(c)) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string Unpercent(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size()) {
+            out += static_cast<char>(std::strtol(s.substr(i + 1, 2).c_str(), nullptr, 16));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// The schedule exactly as kept, for a round trip that RRULE cannot carry.
+std::string ScheduleText(const EventSchedule& s) {
+    return "kind=" + std::to_string(s.kind) + ";time=" + std::to_string(s.eventTime) +
+           ";minute=" + std::to_string(s.minutesAfterHour) + ";monthday=" + std::to_string(s.dayOfMonth) +
+           ";annualday=" + std::to_string(s.annualDay) + ";annualmonth=" + std::to_string(s.annualMonth) +
+           ";which=" + std::to_string(s.whichDays) + ";days=" + Percent(s.customDays) +
+           ";weekday=" + std::to_string(s.weekday) + ";next=" + std::to_string(s.nextDue) +
+           ";check=" + std::to_string(s.lastCheck);
+}
+
+bool ReadScheduleText(const std::string& text, EventSchedule& s) {
+    std::map<std::string, std::string> fields;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(';', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string part = text.substr(start, end - start);
+        const std::size_t eq = part.find('=');
+        if (eq != std::string::npos) fields[part.substr(0, eq)] = part.substr(eq + 1);
+        start = end + 1;
+    }
+    const char* const kNumbers[] = {"kind",        "time",  "minute",  "monthday", "annualday",
+                                    "annualmonth", "which", "weekday", "next",     "check"};
+    EventSchedule read = s;
+    std::int32_t* const readTargets[] = {
+        &read.kind,        &read.eventTime, &read.minutesAfterHour, &read.dayOfMonth, &read.annualDay,
+        &read.annualMonth, &read.whichDays, &read.weekday,          &read.nextDue,    &read.lastCheck};
+    for (std::size_t i = 0; i < std::size(kNumbers); ++i) {
+        const auto it = fields.find(kNumbers[i]);
+        if (it == fields.end() || it->second.empty()) return false;
+        char* end = nullptr;
+        const long long v = std::strtoll(it->second.c_str(), &end, 10);
+        if (*end || v < INT32_MIN || v > INT32_MAX) return false;
+        *readTargets[i] = static_cast<std::int32_t>(v);
+    }
+    read.customDays = Unpercent(fields["days"]);
+    s = read;
+    return true;
+}
+
+const char* const kDayCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+
+// The rule other programs read; the exact schedule travels beside it.
+std::string RuleOf(const EventSchedule& s) {
+    switch (s.kind) {
+    case Hourly: return "FREQ=HOURLY;BYMINUTE=" + std::to_string(s.minutesAfterHour);
+    case Daily: {
+        const std::string set = DaySet(s);
+        std::string days;
+        for (char d = '1'; d <= '7'; ++d)
+            if (set.find(d) != std::string::npos)
+                days += (days.empty() ? "" : ",") + std::string(kDayCodes[d - '1']);
+        return days.size() == 20 || days.empty() ? "FREQ=DAILY" : "FREQ=DAILY;BYDAY=" + days;
+    }
+    case Weekly:
+        return s.weekday >= 1 && s.weekday <= 7 ? "FREQ=WEEKLY;BYDAY=" + std::string(kDayCodes[s.weekday - 1])
+                                                : "FREQ=WEEKLY";
+    case Monthly: return "FREQ=MONTHLY;BYMONTHDAY=" + std::to_string(s.dayOfMonth);
+    case Annually:
+        return "FREQ=YEARLY;BYMONTH=" + std::to_string(s.annualMonth + 1) +
+               ";BYMONTHDAY=" + std::to_string(s.annualDay);
+    default: return {};
+    }
+}
+
+std::string EventUid(std::int32_t id) { return "veltrin-event-" + std::to_string(id) + kUidDomain; }
+
+icalcomponent* EventComponent(const EventItem& e, const std::string& groupPath, icaltimezone* zone,
+                              std::int64_t now) {
+    const EventDetails& d = e.details;
+    icalcomponent* ev = icalcomponent_new_vevent();
+    icalcomponent_set_uid(ev, EventUid(d.eventId).c_str());
+    icalcomponent_set_dtstamp(ev, Moment(now, nullptr));
+    icalcomponent_set_summary(ev, StoredTextToUtf8(e.name).c_str());
+    if (!d.comment.empty()) icalcomponent_set_description(ev, StoredTextToUtf8(d.comment).c_str());
+    // A repeating event starts at its first occurrence from the time it was set for.
+    const std::int64_t start =
+        d.schedule.kind == Once ? d.schedule.eventTime : NextOccurrence(d.schedule, d.schedule.eventTime - 2);
+    // Written by hand: the time as the zone's wall clock, with the zone's plain name.
+    icaltimetype wall = Moment(start, zone);
+    if (zone) wall.zone = nullptr;  // without a named zone the time stays in UTC
+    icalproperty* dtstart = icalproperty_new_dtstart(wall);
+    if (zone) icalproperty_add_parameter(dtstart, icalparameter_new_tzid(icaltimezone_get_location(zone)));
+    icalcomponent_add_property(ev, dtstart);
+    // 1 (low) .. 10 (high) here, 9 (low) .. 1 (high) there.
+    const int priority = std::clamp(10 - e.priority, 1, 9);
+    icalcomponent_add_property(ev, icalproperty_new_priority(priority));
+    if (10 - priority != e.priority) AddX(ev, kPriority, std::to_string(e.priority));
+    if (!e.actual) AddX(ev, kActual, "0");
+    if (!groupPath.empty()) icalcomponent_add_property(ev, icalproperty_new_categories(groupPath.c_str()));
+    const std::string rule = RuleOf(d.schedule);
+    if (!rule.empty()) {
+        icalcomponent_add_property(ev, icalproperty_new_rrule(icalrecurrencetype_from_string(rule.c_str())));
+    }
+    AddX(ev, kSchedule, ScheduleText(d.schedule));
+    if (d.playSound || d.showMessage) {
+        icalcomponent* alarm = icalcomponent_new_valarm();
+        icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+        icalcomponent_add_property(alarm, icalproperty_new_trigger(icaltriggertype_from_int(0)));
+        icalcomponent_add_property(alarm, icalproperty_new_description(StoredTextToUtf8(e.name).c_str()));
+        icalcomponent_add_component(ev, alarm);
+    }
+    AddX(ev, kReminders,
+         std::string("sound=") + std::to_string(d.playSound) + ";message=" + std::to_string(d.showMessage) +
+             ";file=" + std::to_string(d.runFile));
+    if (!d.filePath.empty()) AddX(ev, kRunFile, StoredTextToUtf8(d.filePath));
+    return ev;
+}
+
+}  // namespace
+
+std::string ProcessZoneName() {
+    std::string tz;
+    if (const char* env = std::getenv("TZ")) tz = env;
+    if (!tz.empty() && tz[0] == ':') tz = tz.substr(1);
+    if (tz.empty() || tz[0] == '/') {
+        // A path: the zone's name is what follows the zoneinfo folder.
+        const std::string path = tz.empty() ? "/etc/localtime" : tz;
+        char* real = ::realpath(path.c_str(), nullptr);
+        tz = real ? real : "";
+        std::free(real);
+        const std::size_t at = tz.find("zoneinfo/");
+        tz = at == std::string::npos ? std::string() : tz.substr(at + 9);
+        if (tz.compare(0, 6, "posix/") == 0) tz = tz.substr(6);
+    }
+    return tz;
+}
+
+std::string EventsToICalendar(const EventStore& store, const std::string& group, std::int64_t now) {
+    icaltimezone* zone = ProcessZone();
+    Component cal = NewCalendar(zone);
+    const std::set<std::int32_t> ids = GroupWithSubgroups(store.groups, group);
+    const std::vector<std::string> paths = GroupPaths(store.groups);
+    for (const EventItem& e : store.events) {
+        if (!group.empty() && !ids.count(e.details.groupId)) continue;
+        std::string path;
+        for (std::size_t i = 0; i < store.groups.size(); ++i)
+            if (store.groups[i].groupId == e.details.groupId) path = paths[i];
+        icalcomponent_add_component(cal.get(), EventComponent(e, path, zone, now));
+    }
+    return Finish(cal);
+}
+
+namespace {
+
+icalcomponent* Journal(const std::string& uid, const std::string& title, const std::string& html,
+                       std::int64_t now) {
+    icalcomponent* j = icalcomponent_new_vjournal();
+    icalcomponent_set_uid(j, uid.c_str());
+    icalcomponent_set_dtstamp(j, Moment(now, nullptr));
+    icalcomponent_set_summary(j, StoredTextToUtf8(title).c_str());
+    const std::string page = StoredTextToUtf8(html);
+    icalcomponent_set_description(j, PlainTextOfHtml(page).c_str());
+    AddX(j, kAltDesc, page, icalparameter_new_fmttype("text/html"));
+    return j;
+}
+
+}  // namespace
+
+std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now) {
+    Component cal = NewCalendar(nullptr);
+    for (const DiaryPage& p : diary) {
+        const DateTime day = BreakDownLocal(p.date);
+        char date[16];
+        std::snprintf(date, sizeof date, "%04lld%02d%02d", static_cast<long long>(day.year), day.month,
+                      day.day);
+        icalcomponent* j = Journal(std::string("veltrin-diary-") + date + kUidDomain, p.title, p.html, now);
+        icalcomponent_set_dtstart(j, icaltime_from_string(date));
+        icalcomponent_add_component(cal.get(), j);
+    }
+    return Finish(cal);
+}
+
+// A note's UID: its creation time, and a count among notes created in the same second.
+std::string NotesToICalendar(const NoteTable& notes, std::int64_t now) {
+    Component cal = NewCalendar(nullptr);
+    std::map<std::int32_t, int> sameSecond;
+    std::vector<std::string> parents;  // parents[d - 1]: the last note's UID at depth d
+    int depth = 0;
+    for (const NoteItem& n : notes) {
+        depth = DepthAfterLevelStep(depth, n.levelStep);
+        const int seen = sameSecond[n.created]++;
+        const std::string uid = "veltrin-note-" + std::to_string(n.created) +
+                                (seen ? "-" + std::to_string(seen) : std::string()) + kUidDomain;
+        icalcomponent* j = Journal(uid, n.name, n.html, now);
+        icalcomponent_add_property(j, icalproperty_new_created(Moment(n.created, nullptr)));
+        parents.resize(static_cast<std::size_t>(depth - 1));
+        if (!parents.empty()) {
+            icalproperty* rel = icalproperty_new_relatedto(parents.back().c_str());
+            icalproperty_add_parameter(rel, icalparameter_new_reltype(ICAL_RELTYPE_PARENT));
+            icalcomponent_add_property(j, rel);
+        }
+        parents.push_back(uid);
+        icalcomponent_add_component(cal.get(), j);
+    }
+    return Finish(cal);
+}
+
+namespace {
+
+// A time as kept here: zoned and UTC times as they are, floating ones and
+// dates in the process zone.
+std::int64_t LocalMoment(const icaltimetype& t) {
+    if (t.is_date || (!t.zone && !icaltime_is_utc(t)))
+        return MakeLocalTime(t.year, t.month, t.day, t.hour, t.minute, t.second).value_or(0);
+    return static_cast<std::int64_t>(icaltime_as_timet_with_zone(t, t.zone));
+}
+
+std::int32_t IdOfUid(const std::string& uid) {
+    const std::string prefix = "veltrin-event-";
+    const std::size_t at = uid.find(kUidDomain);
+    if (uid.compare(0, prefix.size(), prefix) == 0 && at != std::string::npos &&
+        at + std::string(kUidDomain).size() == uid.size()) {
+        char* end = nullptr;
+        const long long v = std::strtoll(uid.c_str() + prefix.size(), &end, 10);
+        if (end == uid.c_str() + at && v >= INT32_MIN && v <= INT32_MAX) return static_cast<std::int32_t>(v);
+    }
+    // Any other UID gives a number of its own (FNV-1a), the same on each import.
+    std::uint32_t h = 2166136261u;
+    for (unsigned char c : uid) h = (h ^ c) * 16777619u;
+    return static_cast<std::int32_t>(h % 999999900u + 100);
+}
+
+bool OnlyEnd(const short* values) { return values[0] == ICAL_RECURRENCE_ARRAY_MAX; }
+int Count(const short* values, int size) {
+    int n = 0;
+    while (n < size && values[n] != ICAL_RECURRENCE_ARRAY_MAX) ++n;
+    return n;
+}
+
+// The schedule kind a rule fits, filled in; false when it fits none.
+bool FitRule(const icalrecurrencetype& r, const DateTime& at, EventSchedule& s) {
+    if (r.count || !icaltime_is_null_time(r.until) || r.interval > 1 || !OnlyEnd(r.by_set_pos) ||
+        !OnlyEnd(r.by_second) || !OnlyEnd(r.by_hour) || !OnlyEnd(r.by_year_day) || !OnlyEnd(r.by_week_no))
+        return false;
+    const int minutes = Count(r.by_minute, ICAL_BY_MINUTE_SIZE), days = Count(r.by_day, ICAL_BY_DAY_SIZE),
+              monthDays = Count(r.by_month_day, ICAL_BY_MONTHDAY_SIZE),
+              months = Count(r.by_month, ICAL_BY_MONTH_SIZE);
+    std::string set;
+    for (int i = 0; i < days; ++i) {
+        if (icalrecurrencetype_day_position(r.by_day[i]) != 0) return false;
+        set += static_cast<char>('0' + icalrecurrencetype_day_day_of_week(r.by_day[i]));
+    }
+    switch (r.freq) {
+    case ICAL_HOURLY_RECURRENCE:
+        if (minutes > 1 || days || monthDays || months) return false;
+        s.kind = Hourly;
+        s.minutesAfterHour = minutes ? r.by_minute[0] : at.minute;
+        return true;
+    case ICAL_DAILY_RECURRENCE:
+    case ICAL_WEEKLY_RECURRENCE:
+        if (minutes || monthDays || months) return false;
+        if (r.freq == ICAL_WEEKLY_RECURRENCE && days <= 1) {
+            s.kind = Weekly;
+            s.weekday = days ? set[0] - '0' : at.weekday + 1;
+            return true;
+        }
+        s.kind = Daily;
+        s.whichDays = days == 0 ? AllDays : CustomDays;
+        s.customDays = set;
+        if (days && std::string(DaySet(EventSchedule{})).size() == set.size()) s.whichDays = AllDays;
+        if (s.whichDays == AllDays) s.customDays.clear();
+        return true;
+    case ICAL_MONTHLY_RECURRENCE:
+        if (minutes || days || months || monthDays > 1 || (monthDays && r.by_month_day[0] < 1)) return false;
+        s.kind = Monthly;
+        s.dayOfMonth = monthDays ? r.by_month_day[0] : at.day;
+        return true;
+    case ICAL_YEARLY_RECURRENCE:
+        if (minutes || days || monthDays > 1 || months > 1 || (monthDays && r.by_month_day[0] < 1))
+            return false;
+        s.kind = Annually;
+        s.annualDay = monthDays ? r.by_month_day[0] : at.day;
+        s.annualMonth = (months ? r.by_month[0] : at.month) - 1;
+        return true;
+    default: return false;
+    }
+}
+
+// The first occurrence of a rule after now, or its last one when it has ended.
+std::int64_t NextOfRule(const icalrecurrencetype& r, const icaltimetype& start, std::int64_t now) {
+    icalrecur_iterator* it = icalrecur_iterator_new(r, start);
+    std::int64_t last = LocalMoment(start);
+    if (!it) return last;
+    // Enough for a minutely rule over a long stretch, and an end for any rule.
+    for (int i = 0; i < 1'000'000; ++i) {
+        icaltimetype t = icalrecur_iterator_next(it);
+        if (icaltime_is_null_time(t)) break;
+        t.zone = start.zone;
+        last = LocalMoment(t);
+        if (last > now) break;
+    }
+    icalrecur_iterator_free(it);
+    return last;
+}
+
+void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& ids, std::int32_t& groupId,
+                 const std::string& group, ImportReport& report, std::int64_t now) {
+    const icaltimetype start = icalcomponent_get_dtstart(ev);
+    const std::string uid = Text(icalcomponent_get_uid(ev));
+    if (icaltime_is_null_time(start)) {
+        ++report.skipped;
+        return;
+    }
+    const std::int32_t id = uid.empty() ? DrawIdentifier() : IdOfUid(uid);
+    if (ids.count(id)) {
+        ++report.alreadyThere;
+        return;
+    }
+    EventItem e;
+    e.name = Text(icalcomponent_get_summary(ev));
+    e.details.eventId = id;
+    e.details.comment = Text(icalcomponent_get_description(ev));
+    EventSchedule& s = e.details.schedule;
+    const std::int64_t at = LocalMoment(start);
+    s.eventTime = ClampToTime32(at);
+    bool exact = false;
+    if (HasX(ev, kSchedule)) exact = ReadScheduleText(GetX(ev, kSchedule), s);
+    icalproperty* rule = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY);
+    if (!exact && rule) {
+        const icalrecurrencetype r = icalproperty_get_rrule(rule);
+        const bool exceptions = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY) ||
+                                icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY) ||
+                                icalcomponent_count_properties(ev, ICAL_RRULE_PROPERTY) > 1;
+        if (start.is_date || exceptions || !FitRule(r, BreakDownLocal(at), s)) {
+            s = EventSchedule{};
+            s.eventTime = ClampToTime32(NextOfRule(r, start, now));
+            e.details.comment += std::string(e.details.comment.empty() ? "" : "\n") + "RRULE:" +
+                                 Text(icalrecurrencetype_as_string(const_cast<icalrecurrencetype*>(&r)));
+            ++report.changedKind;
+        }
+    }
+    const std::string priority = GetX(ev, kPriority);
+    const int theirs =
+        icalcomponent_get_first_property(ev, ICAL_PRIORITY_PROPERTY)
+            ? icalproperty_get_priority(icalcomponent_get_first_property(ev, ICAL_PRIORITY_PROPERTY))
+            : 0;
+    e.priority = !priority.empty()            ? std::atoi(priority.c_str())
+                 : theirs >= 1 && theirs <= 9 ? 10 - theirs
+                                              : 1;
+    if (e.priority < 1 || e.priority > 10) e.priority = 1;
+    const std::string reminders = GetX(ev, kReminders);
+    if (!reminders.empty()) {
+        e.details.playSound = reminders.find("sound=1") != std::string::npos;
+        e.details.showMessage = reminders.find("message=1") != std::string::npos;
+        e.details.runFile = reminders.find("file=1") != std::string::npos;
+    } else {
+        e.details.showMessage = icalcomponent_get_first_component(ev, ICAL_VALARM_COMPONENT) != nullptr;
+    }
+    e.details.filePath = GetX(ev, kRunFile);
+    if (!exact) ResetDueTracking(s, now);
+    // A past appointment stays, with its reminder off.
+    e.actual = GetX(ev, kActual) == "0" || (s.kind == Once && s.eventTime <= now) ? 0 : 1;
+    if (!groupId) groupId = TopGroupNamed(store.groups, group);
+    e.details.groupId = groupId;
+    ids.insert(id);
+    store.events.push_back(std::move(e));
+    ++report.added;
+}
+
+// A journal's text as a page; an empty text gives an empty page.
+std::string PageOf(const std::string& text) { return text.empty() ? text : HtmlOfPlainText(text); }
+
+void ImportDiaryPage(icalcomponent* j, const icaltimetype& start, DiaryTable& diary, ImportReport& report) {
+    const std::optional<std::int64_t> midnight = MakeLocalTime(start.year, start.month, start.day, 0, 0, 0);
+    if (!midnight) {
+        ++report.skipped;
+        return;
+    }
+    const std::int32_t date = ClampToTime32(*midnight);
+    auto place = diary.begin();
+    while (place != diary.end() && place->date < date) ++place;
+    if (place != diary.end() && place->date == date) {
+        ++report.alreadyThere;
+        return;
+    }
+    DiaryPage page;
+    page.date = date;
+    page.title = Text(icalcomponent_get_summary(j));
+    if (page.title.empty()) page.title = DiaryTitle(date);
+    page.html = HasX(j, kAltDesc) ? GetX(j, kAltDesc) : PageOf(Text(icalcomponent_get_description(j)));
+    diary.insert(place, std::move(page));
+    ++report.added;
+}
+
+struct ReadNote {
+    std::string uid, parent;
+    NoteItem note;
+};
+
+// Appends the new notes at the top level, each under its parent when the
+// parent came in the same file.
+void ImportNotes(std::vector<ReadNote> read, NoteTable& notes, ImportReport& report) {
+    std::set<std::pair<std::string, std::int32_t>> known;
+    for (const NoteItem& n : notes) known.insert({n.name, n.created});
+    std::vector<ReadNote> fresh;
+    for (ReadNote& r : read) {
+        if (!known.insert({r.note.name, r.note.created}).second) {
+            ++report.alreadyThere;
+        } else {
+            fresh.push_back(std::move(r));
+            ++report.added;
+        }
+    }
+    std::map<std::string, std::vector<std::size_t>> children;
+    std::set<std::string> uids;
+    for (const ReadNote& r : fresh) uids.insert(r.uid);
+    std::vector<std::size_t> roots;
+    for (std::size_t i = 0; i < fresh.size(); ++i) {
+        if (!fresh[i].parent.empty() && fresh[i].parent != fresh[i].uid && uids.count(fresh[i].parent))
+            children[fresh[i].parent].push_back(i);
+        else
+            roots.push_back(i);
+    }
+    int depth = 0;
+    for (const NoteItem& n : notes) depth = DepthAfterLevelStep(depth, n.levelStep);
+    std::set<std::size_t> placed;  // a loop of parents places each note once
+    const auto place = [&](auto& self, std::size_t i, int at) -> void {
+        if (!placed.insert(i).second) return;
+        NoteItem n = fresh[i].note;
+        n.levelStep = notes.empty() ? 0 : at - depth;
+        notes.push_back(n);
+        depth = at;
+        for (std::size_t child : children[fresh[i].uid]) self(self, child, at + 1);
+    };
+    for (std::size_t i : roots) place(place, i, 1);
+    for (std::size_t i = 0; i < fresh.size(); ++i) place(place, i, 1);
+}
+
+}  // namespace
+
+CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
+                               NoteTable& notes, const std::string& group, std::int64_t now) {
+    CalendarImport result;
+    Component root(icalparser_parse_string(text.c_str()), icalcomponent_free);
+    if (!root) return result;
+    std::vector<icalcomponent*> calendars;
+    if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+        calendars.push_back(root.get());
+    } else {
+        for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
+             c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+            calendars.push_back(c);
+    }
+    if (calendars.empty()) return result;
+    result.ok = true;
+    std::set<std::int32_t> ids;
+    for (const EventItem& e : events.events) ids.insert(e.details.eventId);
+    std::int32_t groupId = 0;
+    std::vector<ReadNote> read;
+    for (icalcomponent* cal : calendars) {
+        for (icalcomponent* c = icalcomponent_get_first_component(cal, ICAL_ANY_COMPONENT); c;
+             c = icalcomponent_get_next_component(cal, ICAL_ANY_COMPONENT)) {
+            const icalcomponent_kind kind = icalcomponent_isa(c);
+            if (kind == ICAL_VEVENT_COMPONENT) {
+                ImportEvent(c, events, ids, groupId, group, result.events, now);
+            } else if (kind == ICAL_VJOURNAL_COMPONENT) {
+                const icaltimetype start = icalcomponent_get_dtstart(c);
+                if (!icaltime_is_null_time(start)) {
+                    ImportDiaryPage(c, start, diary, result.diary);
+                    continue;
+                }
+                ReadNote r;
+                r.uid = Text(icalcomponent_get_uid(c));
+                r.note.name = Text(icalcomponent_get_summary(c));
+                r.note.html =
+                    HasX(c, kAltDesc) ? GetX(c, kAltDesc) : PageOf(Text(icalcomponent_get_description(c)));
+                icalproperty* created = icalcomponent_get_first_property(c, ICAL_CREATED_PROPERTY);
+                const icaltimetype when =
+                    created ? icalproperty_get_created(created) : icalcomponent_get_dtstamp(c);
+                r.note.created =
+                    icaltime_is_null_time(when) ? ClampToTime32(now) : ClampToTime32(LocalMoment(when));
+                for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RELATEDTO_PROPERTY); p;
+                     p = icalcomponent_get_next_property(c, ICAL_RELATEDTO_PROPERTY)) {
+                    icalparameter* type = icalproperty_get_first_parameter(p, ICAL_RELTYPE_PARAMETER);
+                    if (!type || icalparameter_get_reltype(type) == ICAL_RELTYPE_PARENT)
+                        r.parent = Text(icalproperty_get_relatedto(p));
+                }
+                read.push_back(std::move(r));
+            } else if (kind != ICAL_VTIMEZONE_COMPONENT) {
+                ++result.events.skipped;
+            }
+        }
+    }
+    ImportNotes(std::move(read), notes, result.notes);
+    return result;
+}
+
+}  // namespace veltrin

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "documents/DocumentRecords.h"
+#include "events/EventRecords.h"
+#include "interop/ImportReport.h"
+
+namespace veltrin {
+
+// The events of the named group and its subgroups (all when empty) as an
+// iCalendar text, times in the process zone with its VTIMEZONE.
+std::string EventsToICalendar(const EventStore& store, const std::string& group, std::int64_t now);
+// Diary pages as dated VJOURNALs, notes as undated ones that keep their tree.
+std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now);
+std::string NotesToICalendar(const NoteTable& notes, std::int64_t now);
+
+// What an iCalendar file holds, to be merged into what is kept. A null target
+// leaves its kind of item out (and unreported). ok is false when the text is
+// not an iCalendar at all.
+struct CalendarImport {
+    bool ok = false;
+    ImportReport events, diary, notes;
+};
+
+// Merges a calendar's events into the top-level group of that name (made
+// when needed), its dated journals into the diary and its undated ones at the
+// end of the notes. Nothing held is replaced or removed; an item already
+// there (same UID, or for pages the same day) is passed over.
+CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
+                               NoteTable& notes, const std::string& group, std::int64_t now);
+
+// The name of the process zone ("Europe/Berlin"); empty when it has none.
+std::string ProcessZoneName();
+
+}  // namespace veltrin

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "interop/VCard.h"
+
+using namespace veltrin;
+
+namespace {
+
+const CardProperty* Find(const Card& card, const std::string& name, std::size_t nth = 0) {
+    for (const CardProperty& p : card.properties)
+        if (p.name == name && nth-- == 0) return &p;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(VCardTest, PhoneStyleCardsDecodeQuotedPrintableCharsetsAndBareTypes) {
+    // A 2.1 card: QP with a soft line break, Latin-1 bytes, bare type words, a group prefix.
+    const std::string text =
+        "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+        "N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=F6rg;;;\r\n"
+        "NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:first line=0D=0Asecond =\r\n"
+        "line\r\n"
+        "item1.TEL;CELL;VOICE:+49 170 1\r\n"
+        "END:VCARD\r\n";
+    const std::vector<Card> cards = ReadCards(text);
+    ASSERT_EQ(cards.size(), 1u);
+    const CardProperty* n = Find(cards[0], "N");
+    ASSERT_TRUE(n);
+    EXPECT_EQ(n->components[0], "M\xC3\xBCller");
+    EXPECT_EQ(n->components[1], "J\xC3\xB6rg");
+    EXPECT_EQ(Find(cards[0], "NOTE")->text(), "first line\r\nsecond line");
+    const CardProperty* tel = Find(cards[0], "TEL");
+    ASSERT_TRUE(tel);
+    EXPECT_TRUE(tel->hasType("CELL"));
+    EXPECT_EQ(tel->text(), "+49 170 1");
+}
+
+TEST(VCardTest, FoldedLinesEscapesQuotedParametersAndPhotos) {
+    const std::string text =
+        "junk before\nBEGIN:VCARD\nVERSION:3.0\nFN:Anna\n  Lee\n"
+        "ORG:Acme\\, Inc.;R\\;D\n"
+        "ADR;TYPE=\"work,pref\":;;Main St 1;Town;;12345;Land\n"
+        "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQ\n AAAA\n"
+        "NOTE:a\\nb\\\\c\nEND:VCARD\nBEGIN:VCARD\nFN:No end\n";
+    const std::vector<Card> cards = ReadCards(text);
+    ASSERT_EQ(cards.size(), 2u);
+    EXPECT_EQ(Find(cards[0], "FN")->text(), "Anna Lee");
+    const CardProperty* org = Find(cards[0], "ORG");
+    ASSERT_EQ(org->components.size(), 2u);
+    EXPECT_EQ(org->components[0], "Acme, Inc.");
+    EXPECT_EQ(org->components[1], "R;D");
+    EXPECT_TRUE(Find(cards[0], "ADR")->hasType("WORK"));
+    EXPECT_EQ(Find(cards[0], "ADR")->components[2], "Main St 1");
+    EXPECT_TRUE(Find(cards[0], "PHOTO")->binary);
+    EXPECT_EQ(Find(cards[0], "NOTE")->text(), "a\nb\\c");
+    EXPECT_EQ(Find(cards[1], "FN")->text(), "No end");
+}
+
+TEST(VCardTest, WrittenLinesFoldWithinLimitsAndReadBackUnchanged) {
+    // Long text of two-byte letters with every character that needs escaping.
+    std::string value;
+    for (int i = 0; i < 60; ++i) value += "\xC3\xA9;,\\\n";
+    const std::string line = "NOTE:" + EscapeCardText(value);
+    const std::string folded = FoldContentLine(line);
+    std::size_t start = 0;
+    while (start < folded.size()) {
+        const std::size_t end = folded.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_LE(end - start, 75u);
+        // No line begins inside a UTF-8 sequence.
+        const std::size_t first = start == 0 ? 0 : start + 1;
+        if (first < end) {
+            EXPECT_NE(static_cast<unsigned char>(folded[first]) & 0xC0, 0x80);
+        }
+        start = end + 2;
+    }
+    const std::vector<Card> cards = ReadCards("BEGIN:VCARD\r\n" + folded + "END:VCARD\r\n");
+    ASSERT_EQ(cards.size(), 1u);
+    ASSERT_EQ(cards[0].properties.size(), 1u);
+    ASSERT_EQ(cards[0].properties[0].components.size(), 1u);
+    EXPECT_EQ(cards[0].properties[0].components[0], value);
+}

@@ -90,7 +90,7 @@ TEST_F(EventsRun, ADueReminderRunsItsFileOnceShowsItsWindowAndNoEventIsLost) {
     second.details.filePath = script("second").string();
     store.events = {first, second, event("Dentist", 12, 103, Daily, due + 86400),
                     event("Garden", 13, 104, Weekly, due + 3 * 86400),
-                    event("Bins", 13, 105, Once, due)};  // not shown: never fires here
+                    event("Bins", 13, 105, Once, due)};  // in a group not shown
     ASSERT_TRUE(SerializeEventsFile(store, true));
 
     const pid_t pid = start(display.name());

@@ -47,14 +47,14 @@ struct ReminderEngine::Place {
 };
 
 template <class Visit>
-void ReminderEngine::ForEachEvent(Visit&& visit) const {
+void ReminderEngine::ForEachEvent(Visit&& visit, bool evenIfNotActual) const {
     for (EventItem& e : store_.events)
-        if (e.actual == 1) visit(Place{&e, nullptr, kNoNode}, e.details);
+        if (evenIfNotActual || e.actual == 1) visit(Place{&e, nullptr, kNoNode}, e.details);
     for (GroupTreeModel* list : {todayList_, eventsList_}) {
         if (!list) continue;
         for (NodeHandle r = list->GetNextItem(kRootNode, kFirstChild); r != kNoNode;
              r = list->GetNextItem(r, kNextSibling)) {
-            if (!RowIsActual(*list, r)) continue;
+            if (!evenIfNotActual && !RowIsActual(*list, r)) continue;
             if (const EventDetails* d = list->PeekEventRecord<EventDetails>(r))
                 visit(Place{nullptr, list, r}, *d);
         }
@@ -80,6 +80,27 @@ std::vector<DueReminder> ReminderEngine::Pass(std::int64_t now) {
         }
         due.push_back(std::move(r));
     });
+    if (!snoozes_.empty()) {
+        std::vector<Snooze> waiting;
+        for (const Snooze& snooze : snoozes_) {
+            if (snooze.until > now) {
+                waiting.push_back(snooze);
+                continue;
+            }
+            // The event as it is now, wherever it lives; one no longer
+            // actual reminds no more.
+            ForEachEvent([&](const Place& place, const EventDetails& held) {
+                if (held.eventId != snooze.eventId) return;
+                DueReminder r;
+                r.due = snooze.until;
+                r.missed = r.due < watchingSince_;
+                r.details = held;
+                r.name = place.item ? place.item->name : place.list->GetItemText(place.row, kEventNameColumn);
+                due.push_back(std::move(r));
+            });
+        }
+        snoozes_ = std::move(waiting);
+    }
     std::stable_sort(due.begin(), due.end(),
                      [](const DueReminder& a, const DueReminder& b) { return a.due < b.due; });
     return due;
@@ -90,8 +111,16 @@ std::vector<DueReminder> ReminderEngine::Wake(std::int64_t wall, std::int64_t st
     return Pass(wall);
 }
 
+void ReminderEngine::AddSnooze(const Snooze& snooze) {
+    snoozes_.erase(std::remove_if(snoozes_.begin(), snoozes_.end(),
+                                  [&](const Snooze& s) { return s.eventId == snooze.eventId; }),
+                   snoozes_.end());
+    snoozes_.push_back(snooze);
+}
+
 std::int64_t ReminderEngine::NextWake(std::int64_t now) const {
     std::int64_t wake = kNoWake;
+    for (const Snooze& s : snoozes_) wake = std::min(wake, std::max(s.until, now));
     ForEachEvent([&](const Place&, const EventDetails& held) {
         const EventSchedule& s = held.schedule;
         if (!IsPending(s) || s.nextDue >= wake) return;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "events/EventRecords.h"
+#include "events/Snoozes.h"
 #include "tree/GroupTreeModel.h"
 
 namespace veltrin {
@@ -74,16 +75,25 @@ public:
     // kNoWake when no actual event is pending.
     std::int64_t NextWake(std::int64_t now) const;
 
+    // A reminder put off until a moment: Pass then returns the event again
+    // (its due tracking untouched), once. A later snooze of the same event
+    // replaces an earlier one; an event no longer there drops its snooze.
+    void AddSnooze(const Snooze& snooze);
+    void SetSnoozes(std::vector<Snooze> snoozes) { snoozes_ = std::move(snoozes); }
+    const std::vector<Snooze>& snoozes() const { return snoozes_; }
+
 private:
     struct Place;
+    // The actual events, or every event.
     template <class Visit>
-    void ForEachEvent(Visit&& visit) const;
+    void ForEachEvent(Visit&& visit, bool evenIfNotActual = false) const;
 
     EventStore& store_;
     GroupTreeModel* todayList_ = nullptr;
     GroupTreeModel* eventsList_ = nullptr;
     std::int64_t watchingSince_ = std::numeric_limits<std::int64_t>::min();
     ClockWatch clockWatch_;
+    std::vector<Snooze> snoozes_;
 };
 
 // Performs the reminders that came due on time, in order: sound, file and

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "events/EventList.h"
@@ -12,6 +15,7 @@
 #include "events/ReminderDispatcher.h"
 #include "events/ReminderEngine.h"
 #include "events/Schedule.h"
+#include "events/Snoozes.h"
 #include "support/Fakes.h"
 #include "support/ScopedService.h"
 #include "support/ScopedZone.h"
@@ -413,6 +417,84 @@ TEST(ClockWatchTest, TellsAJumpFromTheTimeThatPassed) {
     EXPECT_TRUE(w.Jumped(1125 + 600, 125000));
     EXPECT_TRUE(w.Jumped(1125, 126000));  // set back
     EXPECT_FALSE(w.Jumped(1126, 127000));
+}
+
+}  // namespace
+
+namespace {
+
+// A snoozed reminder comes again at its time, once, wherever its event is
+// then; the latest snooze of an event counts; a snooze that ended while
+// nothing watched is missed; an event gone or no longer actual drops it.
+TEST_F(Engine, SnoozedRemindersComeAgainOnce) {
+    EventItem& call = addOnce("Call", At(10, 0, 0));
+    call.details.eventId = 7;
+    EventItem& gone = addOnce("Gone", At(10, 0, 0));
+    gone.details.eventId = 8;
+    EventItem& off = addOnce("Off", At(10, 0, 0), kHome);
+    off.details.eventId = 9;
+    engine.WatchFrom(clock.t);
+    EXPECT_EQ(runSeconds(At(10, 0, 0), At(10, 0, 0)), (std::vector<std::string>{"Call", "Gone", "Off"}));
+
+    engine.AddSnooze({7, At(10, 15, 0)});
+    engine.AddSnooze({7, At(10, 5, 0)});  // chosen again: the later choice counts
+    engine.AddSnooze({8, At(10, 5, 0)});
+    engine.AddSnooze({9, At(10, 5, 0)});
+    store.events.erase(store.events.begin() + 1);  // "Gone" removed
+    store.events[1].actual = 0;                    // "Off" unchecked
+    showEventsGroup(kWork);                        // "Call" now a row of the Events list
+    EXPECT_EQ(engine.NextWake(At(10, 0, 1)), At(10, 5, 0));
+    const EventSchedule before =
+        events.GetEventRecord<EventDetails>(events.GetNextItem(kRootNode, kFirstChild)).schedule;
+    EXPECT_EQ(runSeconds(At(10, 0, 1), At(10, 30, 0)), std::vector<std::string>{"Call"});
+    EXPECT_EQ(scheduleOf("Call"), before) << "a snooze leaves the due tracking alone";
+    EXPECT_TRUE(engine.snoozes().empty());
+    EXPECT_EQ(engine.NextWake(At(10, 30, 0)), kNoWake);
+
+    // Ended while the program was not running: listed, not performed.
+    engine.AddSnooze({7, At(11, 0, 0)});
+    engine.WatchFrom(At(12, 0, 0));
+    const std::vector<DueReminder> late = engine.Pass(At(12, 0, 0));
+    ASSERT_EQ(late.size(), 1u);
+    EXPECT_TRUE(late[0].missed);
+    EXPECT_EQ(late[0].due, At(11, 0, 0));
+}
+
+TEST(Snoozes, ChoicesAndTheirEnds) {
+    test::ScopedZone zone{"Europe/Berlin"};
+    EXPECT_EQ(SnoozeChoiceTexts(), (std::vector<std::string>{"5 minutes", "10 minutes", "15 minutes",
+                                                             "30 minutes", "1 hour", "Tomorrow"}));
+    const std::int64_t now = test::LibraryTime(2026, 10, 24, 9, 30, 15);
+    EXPECT_EQ(SnoozeUntil(0, now), now + 300);
+    EXPECT_EQ(SnoozeUntil(3, now), now + 1800);
+    EXPECT_EQ(SnoozeUntil(4, now), now + 3600);
+    // The clocks go back in the night: tomorrow at the same time is 25 hours on.
+    EXPECT_EQ(SnoozeUntil(5, now), test::LibraryTime(2026, 10, 25, 9, 30, 15));
+    EXPECT_EQ(*SnoozeUntil(5, now) - now, 25 * 3600);
+    EXPECT_FALSE(SnoozeUntil(6, now));
+    EXPECT_FALSE(SnoozeUntil(-1, now));
+}
+
+TEST(Snoozes, FileKeepsThemAndTellsABadLine) {
+    const std::string folder = ::testing::TempDir() + "snoozes-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/" + kSnoozesFileName;
+    std::vector<Snooze> loaded;
+    std::string why;
+    EXPECT_TRUE(LoadSnoozes(path, loaded, &why)) << "no file holds no snoozes";
+    EXPECT_TRUE(loaded.empty());
+
+    const std::vector<Snooze> kept = {{7, 1796000000}, {-12, 2200000000}};
+    ASSERT_TRUE(SaveSnoozes(path, kept, &why)) << why;
+    EXPECT_TRUE(LoadSnoozes(path, loaded, &why)) << why;
+    EXPECT_EQ(loaded, kept);
+
+    std::ofstream(path, std::ios::app) << "7 soon\n\n9 100 extra\n";
+    loaded.clear();
+    EXPECT_FALSE(LoadSnoozes(path, loaded, &why));
+    EXPECT_EQ(why, "line 3 is not a snooze");
+    EXPECT_EQ(loaded, kept) << "the good lines still count";
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -33,6 +33,7 @@
 #include "events/CEventsView.h"
 #include "events/EventTrees.h"
 #include "events/QtReminderService.h"
+#include "events/Snoozes.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/ModuleFolder.h"
@@ -120,6 +121,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
                          [this](std::int32_t groupId) { return events_->groupIcon(groupId); });
     connect(today_, &CTodayView::eventsChanged, reminders_, &QtReminderService::wake, Qt::QueuedConnection);
     connect(events_, &CEventsView::eventsChanged, reminders_, &QtReminderService::wake, Qt::QueuedConnection);
+    reminders_->setSnoozeFile(DataFilePath(kSnoozesFileName));
     reminders_->start();
 }
 

@@ -6,6 +6,7 @@
 #include "events/CMissedRemindersWindow.h"
 #include "events/QtReminderWindows.h"
 #include "platform/Platform.h"
+#include "storage/SafeFile.h"
 
 namespace veltrin {
 
@@ -20,6 +21,37 @@ QtReminderService::QtReminderService(EventStore& store, QObject* parent)
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, &QtReminderService::wake);
     steady_.start();  // a monotonic clock: it stands still while the machine sleeps
+    windows_->setOnSnooze([this](const EventDetails& d, int choice) { snooze(d.eventId, choice); });
+}
+
+void QtReminderService::setSnoozeFile(const std::string& path) {
+    snoozeFile_ = path;
+    std::vector<Snooze> loaded;
+    std::string why;
+    if (!LoadSnoozes(path, loaded, &why)) {
+        const std::string aside = KeepCopyAside(path, ".unread");
+        messages().notice("Cannot read all snoozes from \"" + path + "\": " + why + "." +
+                          (aside.empty() ? std::string() : " The file is kept as \"" + aside + "\"."));
+    }
+    engine_.SetSnoozes(loaded);
+    savedSnoozes_ = loaded;
+}
+
+void QtReminderService::snooze(std::int32_t eventId, int choice) {
+    const std::optional<std::int64_t> until = SnoozeUntil(choice, clock().now());
+    if (!until) return;
+    engine_.AddSnooze({eventId, *until});
+    saveSnoozes();
+    wake();
+}
+
+void QtReminderService::saveSnoozes() {
+    if (snoozeFile_.empty() || engine_.snoozes() == savedSnoozes_) return;
+    std::string why;
+    if (SaveSnoozes(snoozeFile_, engine_.snoozes(), &why))
+        savedSnoozes_ = engine_.snoozes();
+    else
+        messages().notice("Cannot write \"" + snoozeFile_ + "\": " + why + ".");
 }
 
 QtReminderService::~QtReminderService() = default;
@@ -41,6 +73,7 @@ void QtReminderService::start() {
 void QtReminderService::wake() {
     const std::vector<DueReminder> due = engine_.Wake(clock().now(), steady_.elapsed());
     PerformReminders(dispatcher_, due, iconFor_);
+    saveSnoozes();  // those that came due are done
     const std::vector<DueReminder> missed = MissedReminders(due);
     if (!missed.empty()) {
         if (!missed_ || missed_->isHidden()) missed_ = std::make_unique<CMissedRemindersWindow>();

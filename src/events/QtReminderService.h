@@ -4,6 +4,8 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "events/ReminderDispatcher.h"
 #include "events/ReminderEngine.h"
@@ -31,6 +33,13 @@ public:
     // The group icons and which of them an event's group has.
     void setIcons(std::vector<QPixmap> icons, std::function<int(std::int32_t)> iconFor);
 
+    // Where snoozes are kept; those it holds are loaded (a file that does
+    // not read whole is reported and kept aside before it is written again).
+    void setSnoozeFile(const std::string& path);
+    // Puts the reminder of an event off by a choice of SnoozeChoiceTexts and
+    // keeps that in the snooze file.
+    void snooze(std::int32_t eventId, int choice);
+
     // Watches from now on: what came due before is listed as missed at the
     // first wake.
     void start();
@@ -51,6 +60,10 @@ private:
     QTimer* timer_;
     QElapsedTimer steady_;
     std::unique_ptr<CMissedRemindersWindow> missed_;
+    std::string snoozeFile_;
+    std::vector<Snooze> savedSnoozes_;  // as the file holds them
+
+    void saveSnoozes();
 };
 
 }  // namespace veltrin

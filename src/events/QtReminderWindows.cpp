@@ -24,6 +24,10 @@ void QtReminderWindows::ShowReminder(const std::string& name, int icon, const Ev
         const QPoint last = windows_.back()->pos();
         window->move(last + QPoint(kCascadeStep, kCascadeStep));
     }
+    CReminderWindow* shown = window.get();
+    QObject::connect(shown, &CReminderWindow::snoozed, shown, [this, shown](int choice) {
+        if (onSnooze_) onSnooze_(shown->details(), choice);
+    });
     window->show();
     windows_.push_back(std::move(window));
 }

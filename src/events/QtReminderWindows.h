@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,6 +24,11 @@ public:
 
     void ShowReminder(const std::string& name, int icon, const EventDetails& details) override;
 
+    // Told when a window's "Snooze" is pressed: the event and the choice.
+    void setOnSnooze(std::function<void(const EventDetails&, int)> onSnooze) {
+        onSnooze_ = std::move(onSnooze);
+    }
+
     // The window opened last, or none.
     CReminderWindow* window() const { return windows_.empty() ? nullptr : windows_.back().get(); }
     // How many windows are kept, shown or closed but not yet gone.
@@ -30,6 +36,7 @@ public:
 
 private:
     std::vector<QPixmap> icons_;
+    std::function<void(const EventDetails&, int)> onSnooze_;
     std::vector<std::unique_ptr<CReminderWindow>> windows_;
 };
 

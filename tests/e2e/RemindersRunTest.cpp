@@ -141,3 +141,32 @@ TEST_F(RemindersRun, AMissedReminderIsListedAtStartWithEventsCurrent) {
     for (const EventItem& e : back.events)
         EXPECT_LE(e.details.schedule.nextDue, e.details.schedule.lastCheck) << e.name << " is still pending";
 }
+
+// A reminder snoozed before the program ended comes again at its time in the
+// program started anew, once, with the Notes view current; the file is done then.
+TEST_F(RemindersRun, ASnoozedReminderComesAgainAfterARestart) {
+    if (!HaveXdotool()) GTEST_SKIP() << "no xdotool";
+    VirtualDisplay display;
+    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+    startOnView(kNotesView);
+    const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
+    EventStore store;
+    store.groups = groups();
+    EventItem fired = once("Stretch", 11, 401, now - 600, script("snoozed"));
+    fired.details.schedule.lastCheck = now - 600;  // fired ten minutes ago
+    store.events = {fired};
+    ASSERT_TRUE(SerializeEventsFile(store, true));
+    const std::int32_t until = now + 20;
+    std::ofstream(folder.file("Snoozes.txt")) << "401 " << until << "\n";
+
+    const pid_t pid = start(display.name());
+    ASSERT_TRUE(waitListening(60)) << "the program did not come up";
+    ASSERT_LT(std::time(nullptr), until) << "the program came up after the snooze ended";
+    ASSERT_TRUE(waitForLine("snoozed", 60)) << "the snoozed reminder never came";
+    EXPECT_GE(std::time(nullptr), until);
+    EXPECT_GT(WaitWindow(display.name(), "Event").id, 0) << "no \"Event\" window appeared";
+    EXPECT_TRUE(WaitUntil([&] { return test::readAll(folder.file("Snoozes.txt")).empty(); }, 30));
+    EXPECT_EQ(linesOf("snoozed"), 1);
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(waitExit(pid, 30), 0);
+}

@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -6,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "controls/CBannerStrip.h"
@@ -13,6 +16,7 @@
 #include "events/CReminderWindow.h"
 #include "events/QtReminderService.h"
 #include "events/QtReminderWindows.h"
+#include "events/Snoozes.h"
 #include "support/Fakes.h"
 #include "support/ScopedService.h"
 #include "support/ScopedZone.h"
@@ -140,6 +144,81 @@ TEST_F(ReminderWindow, MissedAtStartAreListedTogetherAndNothingRunsLate) {
     EXPECT_EQ(reminders.windows().window()->nameField()->text(), "Later");
     EXPECT_EQ(missed->list()->topLevelItemCount(), 2);
     EXPECT_EQ(reminders.timer()->interval(), QtReminderService::kLongestSleepMs);
+}
+
+// The "Event" window's snooze: the chosen time is kept in the snooze file,
+// the reminder comes again then, also in a program started anew; a file
+// that does not read whole is said and kept aside.
+TEST(ReminderSnooze, TheChoiceIsKeptAndTheReminderComesAgainAfterARestart) {
+    test::ScopedZone zone{"Europe/Berlin"};
+    test::ProgramFolder folder;
+    folder.clock.t = test::LibraryTime(2026, 12, 7, 9, 0, 0);
+    EventStore store;
+    EventItem e;
+    e.name = "Stretch";
+    e.actual = 1;
+    e.details.eventId = 4711;
+    e.details.playSound = 1;
+    e.details.showMessage = 1;
+    e.details.schedule.eventTime = static_cast<std::int32_t>(folder.clock.t + 1);
+    e.details.schedule.nextDue = e.details.schedule.eventTime;
+    e.details.schedule.lastCheck = static_cast<std::int32_t>(folder.clock.t);
+    store.events = {e};
+    GroupTreeModel today, events;
+    const std::string file = folder.file(kSnoozesFileName).string();
+    {
+        QtReminderService reminders(store);
+        reminders.setLists(&today, &events);
+        reminders.setSnoozeFile(file);
+        reminders.start();
+        folder.clock.t += 1;
+        reminders.wake();
+        CReminderWindow* w = reminders.windows().window();
+        ASSERT_NE(w, nullptr);
+        QComboBox* choice = w->snoozeChoice();
+        ASSERT_EQ(choice->count(), 6);
+        EXPECT_EQ(choice->itemText(0), "5 minutes");
+        EXPECT_EQ(choice->itemText(5), "Tomorrow");
+        choice->setCurrentIndex(1);
+        QTest::mouseClick(w->snoozeButton(), Qt::LeftButton);
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_EQ(test::readAll(file), "4711 " + std::to_string(folder.clock.t + 600) + "\n");
+        EXPECT_EQ(reminders.timer()->interval(), QtReminderService::kLongestSleepMs);
+        EXPECT_EQ(folder.sound.played.size(), 1u);
+    }
+    // Started anew five minutes later: the snooze is still waiting.
+    folder.clock.t += 300;
+    {
+        QtReminderService reminders(store);
+        reminders.setLists(&today, &events);
+        reminders.setSnoozeFile(file);
+        reminders.start();
+        EXPECT_EQ(reminders.missedWindow(), nullptr);
+        EXPECT_TRUE(reminders.timer()->isActive());
+        folder.clock.t += 299;
+        reminders.wake();
+        EXPECT_EQ(folder.sound.played.size(), 1u);
+        folder.clock.t += 1;
+        reminders.wake();
+        EXPECT_EQ(folder.sound.played.size(), 2u);
+        ASSERT_NE(reminders.windows().window(), nullptr);
+        EXPECT_EQ(reminders.windows().window()->nameField()->text(), "Stretch");
+        EXPECT_EQ(test::readAll(file), "") << "a snooze that came is done";
+    }
+    // A damaged file is said and kept aside, its good lines still count.
+    test::writeAll(file, "4711 " + std::to_string(folder.clock.t + 60) + "\nnot a snooze\n");
+    {
+        QtReminderService reminders(store);
+        reminders.setLists(&today, &events);
+        reminders.setSnoozeFile(file);
+        ASSERT_EQ(folder.messages.shown.size(), 1u);
+        EXPECT_NE(folder.messages.shown[0].text.find("line 2 is not a snooze"), std::string::npos);
+        EXPECT_TRUE(std::filesystem::exists(file + ".unread"));
+        reminders.start();
+        folder.clock.t += 60;
+        reminders.wake();
+        EXPECT_EQ(folder.sound.played.size(), 3u);
+    }
 }
 
 }  // namespace

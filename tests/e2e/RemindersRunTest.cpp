@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "e2e/ProgramRun.h"
+#include "e2e/ReminderScripts.h"
 #include "settings/ViewIndex.h"
 
 using namespace veltrin;
@@ -13,25 +14,8 @@ using namespace veltrin::e2e;
 
 namespace {
 
-class RemindersRun : public ProgramRun {
+class RemindersRun : public ReminderScriptsRun {
 protected:
-    // A script that appends its word to the lines file.
-    std::string script(const std::string& word) {
-        const fs::path path = folder.root / (word + ".sh");
-        std::ofstream(path) << "#!/bin/sh\necho " << word << " >> '" << lines().string() << "'\n";
-        fs::permissions(path, fs::perms::owner_all);
-        return path.string();
-    }
-    fs::path lines() const { return folder.root / "lines.txt"; }
-    int linesOf(const std::string& word) const {
-        std::ifstream in(lines());
-        int n = 0;
-        for (std::string line; std::getline(in, line);) n += line == word;
-        return n;
-    }
-    bool waitForLine(const std::string& word, int seconds) {
-        return WaitUntil([&] { return linesOf(word) > 0; }, seconds);
-    }
     std::string windowsNamed(const std::string& display, const std::string& title) {
         return Output("DISPLAY=" + display + " xdotool search --onlyvisible --name '^" + title +
                       "$' 2>/dev/null");
@@ -76,8 +60,8 @@ TEST_F(RemindersRun, FiresOnceWithDiaryOrEventsOnAnotherGroupCurrent) {
         EventStore store;
         store.groups = groups();
         // Due four seconds later: once its line is there, the first had time to fire twice.
-        store.events = {once("Call the bank", 13, 201, due, script(word)),
-                        once("Later", 13, 202, due + 4, script(word + "-later"))};
+        store.events = {once("Call the bank", 13, 201, due, script(word).string()),
+                        once("Later", 13, 202, due + 4, script(word + "-later").string())};
         ASSERT_TRUE(SerializeEventsFile(store, true));
 
         const pid_t pid = start(display.name());
@@ -115,10 +99,10 @@ TEST_F(RemindersRun, AMissedReminderIsListedAtStartWithEventsCurrent) {
     const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
     EventStore store;
     store.groups = groups();
-    EventItem missed = once("Pay the rent", 11, 301, now - 3600, script("late"));
+    EventItem missed = once("Pay the rent", 11, 301, now - 3600, script("late").string());
     missed.details.playSound = 1;
     missed.isCurrent = 1;
-    store.events = {missed, once("Coming", 11, 302, now + 25, script("coming"))};
+    store.events = {missed, once("Coming", 11, 302, now + 25, script("coming").string())};
     ASSERT_TRUE(SerializeEventsFile(store, true));
 
     const pid_t pid = start(display.name());
@@ -152,7 +136,7 @@ TEST_F(RemindersRun, ASnoozedReminderComesAgainAfterARestart) {
     const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
     EventStore store;
     store.groups = groups();
-    EventItem fired = once("Stretch", 11, 401, now - 600, script("snoozed"));
+    EventItem fired = once("Stretch", 11, 401, now - 600, script("snoozed").string());
     fired.details.schedule.lastCheck = now - 600;  // fired ten minutes ago
     store.events = {fired};
     ASSERT_TRUE(SerializeEventsFile(store, true));

@@ -1,10 +1,10 @@
 #include <QApplication>
 #include <QComboBox>
-#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>

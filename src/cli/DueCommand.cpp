@@ -24,7 +24,12 @@ int RunDue(const DueOptions& o, Output io) {
 
     // The program started at that moment: what is due on it fires, what came
     // due before is missed. The store is a copy, so nothing is kept.
+    std::vector<Snooze> snoozes;
+    const std::string snoozeFile = o.data + "/" + kSnoozesFileName;
+    std::string why;
+    if (!LoadSnoozes(snoozeFile, snoozes, &why)) io.err << snoozeFile << ": " << why << '\n';
     ReminderEngine engine(store);
+    engine.SetSnoozes(std::move(snoozes));
     engine.WatchFrom(*moment);
     for (const DueReminder& r : engine.Pass(*moment))
         io.out << (r.missed ? "missed" : "fires") << '\t' << OneLine(r.name) << '\t' << DueTimeText(r.due)
@@ -39,7 +44,8 @@ Command AddDueCommand(CLI::App& program, Output io) {
     CLI::App* parser = program.add_subcommand(
         "due",
         "List the reminders of Events.dat in a data folder that fire at a moment (\"fires\") or "
-        "came due before it while the program was not running (\"missed\"): one line per "
+        "came due before it while the program was not running (\"missed\"), snoozes of "
+        "Snoozes.txt included: one line per "
         "reminder, in order of due time, with the event's name, due time and comment separated "
         "by tabs. Fires no reminder and writes nothing.");
     parser->add_option("--data", options->data, "The data folder that holds Events.dat")->required();

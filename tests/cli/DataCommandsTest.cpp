@@ -736,6 +736,8 @@ TEST_F(DueTest, ListsWhatFiresAndWhatWasMissedAtTheMomentAndWritesNothing) {
                     Pending("Off", "2026-12-07 09:00:00", "2026-12-07 08:00:00")};
     store.events[2].details.schedule.lastCheck += 1;  // fired: nothing pending
     store.events[4].actual = 0;
+    for (std::size_t i = 0; i < store.events.size(); ++i)
+        store.events[i].details.eventId = static_cast<std::int32_t>(i + 1);
     ASSERT_TRUE(SerializeEventsFile(store, true));
     const std::string bytes = readAll(folder.file("Events.dat"));
 
@@ -749,6 +751,14 @@ TEST_F(DueTest, ListsWhatFiresAndWhatWasMissedAtTheMomentAndWritesNothing) {
     EXPECT_EQ(readAll(folder.file("Events.dat")), bytes);
     EXPECT_EQ(Due({"--at", "2026-12-07 07:59:59"}).out, "");
     EXPECT_EQ(Due({"--at", "2026-12-07 10:00:01"}).out.substr(0, 7), "missed\t");
+
+    // A snooze of "Done" ends at ten: it fires again then; a bad line is said.
+    writeAll(folder.file("Snoozes.txt"),
+             "3 " + std::to_string(*cli::ParseLocalDateTime("2026-12-07 10:00:00")) + "\nbad\n");
+    const Outcome snoozed = Due({"--at", "2026-12-07 10:00:00"});
+    EXPECT_EQ(snoozed.status, 0);
+    EXPECT_EQ(snoozed.out, r.out + "fires\tDone\tMonday, December 07, 2026, 10:00:00\tabout Done\n");
+    EXPECT_NE(snoozed.err.find("line 2 is not a snooze"), std::string::npos) << snoozed.err;
 }
 
 TEST_F(DueTest, ReportsAMissingFileAndAMalformedMoment) {

@@ -45,17 +45,17 @@ protected:
 
 }  // namespace
 
-// A reminder of a group the Events view does not show, or with the Diary
-// current, runs its file once and shows its window.
-TEST_F(RemindersRun, FiresOnceWithDiaryOrEventsOnAnotherGroupCurrent) {
+// A reminder of a group the Events view does not show, or with the Diary,
+// Notes or Contacts current, runs its file once and shows its window.
+TEST_F(RemindersRun, FiresOnceWithDiaryNotesContactsOrEventsOnAnotherGroupCurrent) {
     if (!HaveXdotool()) GTEST_SKIP() << "no xdotool";
-    for (const int view : {kDiaryView, kEventsView}) {
+    for (const int view : {kDiaryView, kNotesView, kContactsView, kEventsView}) {
         SCOPED_TRACE(view);
         VirtualDisplay display;
         ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
         fs::remove(lines());
         startOnView(view);
-        const std::string word = view == kDiaryView ? "diary" : "other";
+        const std::string word = "view" + std::to_string(view);
         const std::int32_t due = static_cast<std::int32_t>(std::time(nullptr)) + 20;
         EventStore store;
         store.groups = groups();

@@ -29,8 +29,11 @@
 #include "documents/CDiaryView.h"
 #include "documents/CNotesView.h"
 #include "documents/DocumentTrees.h"
+#include "events/CEventList.h"
 #include "events/CEventsView.h"
 #include "events/EventTrees.h"
+#include "events/QtReminderService.h"
+#include "events/Snoozes.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/ModuleFolder.h"
@@ -109,6 +112,17 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     autoSave_->start();
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { SaveAll(); });
+
+    // One engine for every event, whichever view is shown or none: the views
+    // only show countdowns. Queued, so no pass runs inside a list's handler.
+    reminders_ = new QtReminderService(data_.events, this);
+    reminders_->setLists(&today_->list()->model(), &events_->eventList()->model());
+    reminders_->setIcons(events_->groupIcons(),
+                         [this](std::int32_t groupId) { return events_->groupIcon(groupId); });
+    connect(today_, &CTodayView::eventsChanged, reminders_, &QtReminderService::wake, Qt::QueuedConnection);
+    connect(events_, &CEventsView::eventsChanged, reminders_, &QtReminderService::wake, Qt::QueuedConnection);
+    reminders_->setSnoozeFile(DataFilePath(kSnoozesFileName));
+    reminders_->start();
 }
 
 CMainDialog::~CMainDialog() {

@@ -24,6 +24,7 @@ class CNotesView;
 class CSkinButton;
 class CTodayView;
 class CViewBase;
+class QtReminderService;
 class QtSkinAssets;
 
 // The program's one top-level window. It runs for the whole session, though
@@ -98,6 +99,7 @@ public:
     CNotesView* notesView() const { return notes_; }
     CEventsView* eventsView() const { return events_; }
     CContactsView* contactsView() const { return contacts_; }
+    QtReminderService* reminders() const { return reminders_; }
     CSkinButton* button(int index) const { return buttons_[static_cast<std::size_t>(index)]; }
     CDigitalClock* digitalClock() const { return clock_; }
     // Where the clock goes for a client width: at the right edge, or right
@@ -159,6 +161,7 @@ private:
     CContactsView* contacts_ = nullptr;
     std::array<CViewBase*, kViewCount> views_{};
     CDigitalClock* clock_ = nullptr;
+    QtReminderService* reminders_ = nullptr;
     std::optional<AppliedSettings> lastApplied_;
     unsigned lastGroups_ = 0;
 };

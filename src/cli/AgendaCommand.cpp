@@ -6,7 +6,6 @@
 #include "cli/DataFiles.h"
 #include "events/Countdown.h"
 #include "events/EventTrees.h"
-#include "storage/StoredText.h"
 #include "today/ComingEvents.h"
 
 namespace veltrin::cli {
@@ -21,14 +20,6 @@ struct AgendaOptions {
     bool seconds = false;
 };
 
-// A cell's text on one line of the listing.
-std::string OneLine(const std::string& bytes) {
-    std::string text = StoredTextToUtf8(bytes);
-    for (char& c : text)
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    return text;
-}
-
 int RunAgenda(const AgendaOptions& o, Output io) {
     const std::optional<std::int64_t> moment = MomentOrNow(o.at);
     if (!moment) return BadArguments(io, MalformedMomentMessage(o.at));
@@ -42,12 +33,8 @@ int RunAgenda(const AgendaOptions& o, Output io) {
     if (period < 0)
         return BadArguments(io, "unknown period '" + o.period + "' (expected day, week, month or year)");
 
-    const std::string path = o.data + "/" + kEventsFile.fileName;
     EventStore store;
-    std::uint32_t version = 0;
-    const LoadResult r = LoadArchiveFile(path, kEventsFile.signature, version,
-                                         [&store](Archive& ar) { TransferEventStore(ar, store); });
-    if (!r.ok()) return ReportLoadFailure(io, path, r, &kEventsFile);
+    if (const int failed = LoadEventsOfFolder(o.data, io, store)) return failed;
 
     // The list the Today view would fill; the store is a copy, so nothing is kept.
     GroupTreeModel list;

@@ -37,6 +37,7 @@ Command AddDumpCommand(CLI::App& program, Output io);
 Command AddCheckCommand(CLI::App& program, Output io);
 Command AddResaveCommand(CLI::App& program, Output io);
 Command AddAgendaCommand(CLI::App& program, Output io);
+Command AddDueCommand(CLI::App& program, Output io);
 Command AddDayCommand(CLI::App& program, Output io);
 Command AddBackupsCommand(CLI::App& program, Output io);
 Command AddRestoreCommand(CLI::App& program, Output io);

@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/DataFiles.h"
+#include "storage/StoredText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -73,6 +74,21 @@ bool HoldDataFolder(InstanceLock& lock, const std::string& dataFolder, Output io
     io.err << "veltrin-data: Veltrin is running with the data folder \"" << dataFolder
            << "\" and would write over this change at its next save; end it first.\n";
     return false;
+}
+
+std::string OneLine(const std::string& bytes) {
+    std::string text = StoredTextToUtf8(bytes);
+    for (char& c : text)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    return text;
+}
+
+int LoadEventsOfFolder(const std::string& dataFolder, Output io, EventStore& store) {
+    const std::string path = dataFolder + "/" + kEventsFile.fileName;
+    std::uint32_t version = 0;
+    const LoadResult r = LoadArchiveFile(path, kEventsFile.signature, version,
+                                         [&store](Archive& ar) { TransferEventStore(ar, store); });
+    return r.ok() ? 0 : ReportLoadFailure(io, path, r, &kEventsFile);
 }
 
 int ReportLoadFailure(Output io, const std::string& path, const LoadResult& result,

@@ -45,6 +45,13 @@ double VersionNumber(std::uint32_t bits);
 int ReportLoadFailure(Output io, const std::string& path, const LoadResult& result,
                       const DataFileKind* expected = nullptr);
 
+// A stored text on one line of a listing: tabs and line breaks become blanks.
+std::string OneLine(const std::string& bytes);
+
+// Loads Events.dat of a data folder into the store. 0 when it loaded whole;
+// otherwise the failure is reported and its exit status returned.
+int LoadEventsOfFolder(const std::string& dataFolder, Output io, EventStore& store);
+
 // Whether a file of the expected kind loaded whole, in a few words for one
 // line: "loads whole", or what is wrong with it.
 std::string LoadVerdict(const LoadResult& result, const AnyDataFile& file, const DataFileKind& expected);

@@ -21,10 +21,10 @@ int RunVeltrinData(const std::vector<std::string>& args, Output io) {
         "veltrin-data"};
     program.require_subcommand(1);
     const std::vector<Command> commands = {
-        AddTownsCommand(program, io),  AddSunCommand(program, io),     AddDumpCommand(program, io),
-        AddCheckCommand(program, io),  AddResaveCommand(program, io),  AddAgendaCommand(program, io),
-        AddDayCommand(program, io),    AddBackupsCommand(program, io), AddRestoreCommand(program, io),
-        AddExportCommand(program, io), AddImportCommand(program, io),
+        AddTownsCommand(program, io),   AddSunCommand(program, io),    AddDumpCommand(program, io),
+        AddCheckCommand(program, io),   AddResaveCommand(program, io), AddAgendaCommand(program, io),
+        AddDueCommand(program, io),     AddDayCommand(program, io),    AddBackupsCommand(program, io),
+        AddRestoreCommand(program, io), AddExportCommand(program, io), AddImportCommand(program, io),
     };
 
     std::vector<const char*> argv{"veltrin-data"};

@@ -40,12 +40,11 @@ void CEventList::fitColumns(int listWidth, bool showSeconds) {
     FitEventColumns(model(), listWidth, columnNeeds(showSeconds));
 }
 
-EventTickContext CEventList::tickContext(bool showSeconds, ReminderDispatcher* dispatcher, int icon) const {
+EventTickContext CEventList::tickContext(bool showSeconds) const {
     EventTickContext context;
     context.styles = styles_;
     context.showSeconds = showSeconds;
-    context.dispatcher = dispatcher;
-    context.icon = icon;
+    context.checksDue = false;
     return context;
 }
 

@@ -26,8 +26,9 @@ public:
     void fitColumns(int listWidth, bool showSeconds);
     EventColumnNeeds columnNeeds(bool showSeconds) const;
 
-    // What a pass over the rows and a check toggle need.
-    EventTickContext tickContext(bool showSeconds, ReminderDispatcher* dispatcher, int icon) const;
+    // What a pass over the rows and a check toggle need: the rows get their
+    // texts; what fires is the reminder engine's to decide.
+    EventTickContext tickContext(bool showSeconds) const;
 
 private:
     EventListStyles styles_;

@@ -10,7 +10,6 @@
 #include "events/CEventDialog.h"
 #include "events/CEventList.h"
 #include "events/Countdown.h"
-#include "events/QtReminderWindows.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "storage/Identifier.h"
@@ -29,11 +28,8 @@ CEventsView::CEventsView(EventStore& store, AppSettings& settings, QWidget* pare
                      {kEventDown, "Move down"}},
                     parent),
       store_(store),
-      settings_(settings),
-      windows_(new QtReminderWindows),
-      dispatcher_(std::unique_ptr<ReminderPresenter>(windows_)) {
+      settings_(settings) {
     setObjectName(QStringLiteral("CEventsView"));
-    windows_->setIcons(groupIcons());
 
     list_ = new CEventList(this);
     list_->setObjectName(QStringLiteral("events"));
@@ -93,9 +89,8 @@ void CEventsView::fillList() {
         store_, list, [id](const EventItem& e) { return e.details.groupId == id; }, list_->styles().name,
         list_->styles().priority,
         [&](NodeHandle row, const EventItem& e) {
-            EventDetails d = e.details;
-            ResetDueTracking(d.schedule, now);
-            list.SetEventRecord(row, d);
+            // The stored due tracking stays: the reminder engine watched
+            // these events while they were in the store.
             if (e.isCurrent && current == kNoNode) current = row;
             UpdateEventRow(list, row, context, now);
         });
@@ -103,6 +98,7 @@ void CEventsView::fillList() {
     if (current == kNoNode) current = list.GetNextItem(kRootNode, kFirstChild);
     if (current != kNoNode) list.SelectItem(current, -1, true);
     showComment();
+    emit eventsChanged();
 }
 
 void CEventsView::commitList() {
@@ -133,9 +129,11 @@ EventViews CEventsView::saveState() {
 
 void CEventsView::saveNow() { SaveEventsFromEventsView(store_, settings_.currentView, saveState()); }
 
-int CEventsView::shownIcon() const {
-    const NodeHandle group = groupTree()->model().GetSelectedItem();
-    return group != kNoNode ? groupTree()->model().GetItemImage(group, 0) : -1;
+int CEventsView::groupIcon(std::int32_t groupId) const {
+    const GroupTreeModel& tree = groupTree()->model();
+    for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode; n = tree.NextInPreorder(n))
+        if (tree.GetGroupId(n) == groupId) return tree.GetItemImage(n, 0);
+    return -1;
 }
 
 void CEventsView::showComment() {
@@ -153,16 +151,17 @@ unsigned CEventsView::OnTreeNotify(const TreeNotification& n) {
         return 0;
     }
     unsigned answer = 0;
-    if (HandleEventListNotify(list_->model(), n, tickContext(), &answer)) return answer;
+    if (HandleEventListNotify(list_->model(), n, tickContext(), &answer)) {
+        emit eventsChanged();
+        return answer;
+    }
     if (n.code == kNotifySelectionChanged) showComment();
     return 0;
 }
 
 // ---------------------------------------------------------------- timer
 
-EventTickContext CEventsView::tickContext() const {
-    return list_->tickContext(settings_.showSeconds != 0, &dispatcher_, shownIcon());
-}
+EventTickContext CEventsView::tickContext() const { return list_->tickContext(settings_.showSeconds != 0); }
 
 void CEventsView::tick() { TickEventList(list_->model(), tickContext()); }
 
@@ -243,6 +242,7 @@ void CEventsView::newEvent() {
     list.SelectItem(row, -1, true);
     showComment();
     saveNow();
+    emit eventsChanged();
 }
 
 void CEventsView::editEvent() {
@@ -266,6 +266,7 @@ void CEventsView::editEvent() {
     UpdateEventRow(list, row, tickContext(), now);
     list.SelectItem(row, -1, true);
     saveNow();
+    emit eventsChanged();
 }
 
 void CEventsView::removeEvent() {

@@ -6,7 +6,6 @@
 #include "controls/CTreeListView.h"
 #include "events/EventList.h"
 #include "events/EventTrees.h"
-#include "events/ReminderDispatcher.h"
 #include "tree/GroupTreeModel.h"
 
 class QTimer;
@@ -15,7 +14,6 @@ namespace veltrin {
 
 struct AppSettings;
 class CEventList;
-class QtReminderWindows;
 
 // The Events view of the main window: the group tree with its comment box on
 // the left, the selected group's events on the right.
@@ -50,7 +48,15 @@ public:
 
     CEventList* eventList() const { return list_; }
     QTimer* tickTimer() const { return timer_; }
-    QtReminderWindows& reminderWindows() const { return *windows_; }
+    // The group icons, and which of them the group with this id has (-1
+    // when no group has it).
+    using CTreeListView::groupIcons;
+    int groupIcon(std::int32_t groupId) const;
+
+signals:
+    // Events were listed, added, edited or checked: their reminders may be
+    // due at another time now.
+    void eventsChanged();
 
 protected:
     void listCommand(int command) override;
@@ -70,9 +76,7 @@ private:
     void editEvent();
     void removeEvent();
     void moveSelectedEvent(int command);
-    int shownIcon() const;
-    // What every update of a row needs: seconds or not, the dispatcher and
-    // the shown group's icon.
+    // What every update of a row needs.
     EventTickContext tickContext() const;
     void showListMenu(const QPoint& pos);
 
@@ -80,8 +84,6 @@ private:
     AppSettings& settings_;
     CEventList* list_;
     QTimer* timer_;
-    QtReminderWindows* windows_;             // owned by dispatcher_
-    mutable ReminderDispatcher dispatcher_;  // fires from const tick contexts
     NodeHandle shownGroup_ = kNoNode;
     QString commentShown_;
     bool settingComment_ = false;

@@ -1,14 +1,18 @@
 #include "events/CReminderWindow.h"
 
+#include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "controls/CBannerStrip.h"
 #include "events/Countdown.h"
+#include "events/Snoozes.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/Platform.h"
 #include "storage/QtStoredText.h"
@@ -42,11 +46,28 @@ CReminderWindow::CReminderWindow(const std::string& name, const EventDetails& de
     form->addRow(QStringLiteral("Deadline:"), deadline_);
     form->addRow(QStringLiteral("Comment:"), comment_);
     form->setContentsMargins(10, 10, 10, 10);
+    // Put off: the reminder comes again after the chosen time.
+    snoozeChoice_ = new QComboBox(this);
+    snoozeChoice_->setObjectName(QStringLiteral("snoozeChoice"));
+    for (const std::string& text : SnoozeChoiceTexts()) snoozeChoice_->addItem(QString::fromStdString(text));
+    snoozeButton_ = new QPushButton(QStringLiteral("Snooze"), this);
+    snoozeButton_->setObjectName(QStringLiteral("snooze"));
+    snoozeButton_->setAutoDefault(false);
+    connect(snoozeButton_, &QPushButton::clicked, this, [this] {
+        hide();
+        emit snoozed(snoozeChoice_->currentIndex());
+    });
+    auto* snoozeRow = new QHBoxLayout;
+    snoozeRow->addStretch();
+    snoozeRow->addWidget(snoozeChoice_);
+    snoozeRow->addWidget(snoozeButton_);
+    form->addRow(snoozeRow);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(banner_);
     layout->addLayout(form);
-    resize(400, 260);
+    resize(400, 290);
 }
 
 void CReminderWindow::keyPressEvent(QKeyEvent* event) {

@@ -6,7 +6,9 @@
 
 #include "events/EventRecords.h"
 
+class QComboBox;
 class QLineEdit;
+class QPushButton;
 class QPlainTextEdit;
 
 namespace veltrin {
@@ -27,6 +29,12 @@ public:
     QLineEdit* deadlineField() const { return deadline_; }
     QPlainTextEdit* commentField() const { return comment_; }
     CBannerStrip* banner() const { return banner_; }
+    QComboBox* snoozeChoice() const { return snoozeChoice_; }
+    QPushButton* snoozeButton() const { return snoozeButton_; }
+
+signals:
+    // "Snooze" was pressed with a choice of SnoozeChoiceTexts; the window hides.
+    void snoozed(int choice);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -37,6 +45,8 @@ private:
     QLineEdit* name_;
     QLineEdit* deadline_;
     QPlainTextEdit* comment_;
+    QComboBox* snoozeChoice_;
+    QPushButton* snoozeButton_;
 };
 
 }  // namespace veltrin

@@ -52,8 +52,8 @@ bool UpdateEventRow(GroupTreeModel& list, NodeHandle row, const EventTickContext
     if (RowIsActual(list, row)) {
         const std::int64_t next = NextOccurrence(held->schedule, now);
         const EventSchedule& s = held->schedule;
-        if (list.GetItemText(row, kEventLeftColumn) != kExpiredText && now >= s.nextDue &&
-            s.nextDue > s.lastCheck) {
+        if (context.checksDue && list.GetItemText(row, kEventLeftColumn) != kExpiredText &&
+            now >= s.nextDue && s.nextDue > s.lastCheck) {
             EventDetails d = *held;
             d.schedule.nextDue = ClampToTime32(next);
             d.schedule.lastCheck = ClampToTime32(now);

@@ -23,6 +23,9 @@ struct EventTickContext {
     bool showSeconds = false;
     ReminderDispatcher* dispatcher = nullptr;  // none: due rows move on without a reminder
     int icon = -1;                             // handed to Fire; -1 the program's icon
+    // false: the reminder engine decides what fires; the row only gets its
+    // texts and its due tracking is left alone.
+    bool checksDue = true;
 };
 
 // Sets up a flat list as both event lists show it: the four columns ("Event

@@ -15,7 +15,6 @@
 #include "controls/QtSkinPainting.h"
 #include "controls/QtThemeIcons.h"
 #include "events/CEventList.h"
-#include "events/QtReminderWindows.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/Platform.h"
@@ -44,10 +43,7 @@ CivilDate ToCivil(const QDate& d) { return CivilDate{d.year(), d.month(), d.day(
 }  // namespace
 
 CTodayView::CTodayView(EventStore& store, AppSettings& settings, QWidget* parent)
-    : CViewBase(QStringLiteral("Today"), parent),
-      store_(store),
-      settings_(settings),
-      dispatcher_(std::make_unique<QtReminderWindows>()) {
+    : CViewBase(QStringLiteral("Today"), parent), store_(store), settings_(settings) {
     setObjectName(QStringLiteral("CTodayView"));
     headerPicture_ =
         ToQImage(LoadResourcePicture(QStringLiteral("IDR_TODAY_HEAD_JPG"), QStringLiteral("JPG")));
@@ -106,10 +102,6 @@ CTodayView::CTodayView(EventStore& store, AppSettings& settings, QWidget* parent
 }
 
 CTodayView::~CTodayView() { list_->SetListener(nullptr); }
-
-QtReminderWindows& CTodayView::reminders() {
-    return static_cast<QtReminderWindows&>(dispatcher_.presenter());
-}
 
 EventViews CTodayView::saveState() {
     list_->TakeEdit();
@@ -176,15 +168,13 @@ void CTodayView::SelectPeriod(int period) {
     setUpdatesEnabled(true);
 }
 
-EventTickContext CTodayView::tickContext() const {
-    // The Today view's reminders carry the program's own icon (-1).
-    return list_->tickContext(settings_.showSeconds != 0, &dispatcher_, -1);
-}
+EventTickContext CTodayView::tickContext() const { return list_->tickContext(settings_.showSeconds != 0); }
 
 void CTodayView::FillComingEvents() {
     FillAndUpdateComingEvents(store_, list_->model(), ToCivil(calendar_->selectedDate()),
                               ValidComingEventsPeriod(settings_.comingEventsPeriod), tickContext(),
                               clock().now());
+    emit eventsChanged();
 }
 
 void CTodayView::ReturnComingEvents(bool deleteRows) {
@@ -278,7 +268,7 @@ void CTodayView::showPeriodMenu(const QPoint& viewportPos) {
 
 unsigned CTodayView::OnTreeNotify(const TreeNotification& n) {
     unsigned answer = 0;
-    HandleEventListNotify(list_->model(), n, tickContext(), &answer);
+    if (HandleEventListNotify(list_->model(), n, tickContext(), &answer)) emit eventsChanged();
     return answer;
 }
 

@@ -10,7 +10,6 @@
 #include "controls/CViewBase.h"
 #include "events/EventList.h"
 #include "events/EventTrees.h"
-#include "events/ReminderDispatcher.h"
 #include "today/CityTable.h"
 #include "tree/GroupTreeModel.h"
 
@@ -73,7 +72,11 @@ public:
     QTimer* tickTimer() const { return tick_; }
     const QImage& dayPanel() const { return panel_; }
     const std::vector<std::string>& dayPanelLines() const { return panelLines_; }
-    QtReminderWindows& reminders();
+
+signals:
+    // Events were listed or checked: their reminders may be due at another
+    // time now.
+    void eventsChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -107,8 +110,7 @@ private:
     std::array<CSkinButton*, 4> periods_{};
     CEventList* list_;
     QTimer* tick_;
-    mutable ReminderDispatcher dispatcher_;  // fires from const tick contexts
-    int calRight_ = 0, calBottom_ = 0;       // in the view's coordinates, below the caption strip
+    int calRight_ = 0, calBottom_ = 0;  // in the view's coordinates, below the caption strip
 };
 
 }  // namespace veltrin

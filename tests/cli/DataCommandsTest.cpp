@@ -704,3 +704,67 @@ TEST_F(AgendaTest, WritesNothingAndReportsMissingOrForeignFiles) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- due
+
+class DueTest : public DataCommandsTest {
+protected:
+    static EventItem Pending(const std::string& name, const std::string& due, const std::string& checked) {
+        EventItem e;
+        e.name = name;
+        e.actual = 1;
+        e.details.comment = "about\t" + name;
+        e.details.schedule.kind = Once;
+        e.details.schedule.eventTime = static_cast<std::int32_t>(*cli::ParseLocalDateTime(due));
+        e.details.schedule.nextDue = e.details.schedule.eventTime;
+        e.details.schedule.lastCheck = static_cast<std::int32_t>(*cli::ParseLocalDateTime(checked));
+        return e;
+    }
+    Outcome Due(std::vector<std::string> args) {
+        args.insert(args.begin(), {"due", "--data", folder.data().string()});
+        return RunCommand(args);
+    }
+    test::ScopedZone zone{"Europe/Berlin"};
+};
+
+TEST_F(DueTest, ListsWhatFiresAndWhatWasMissedAtTheMomentAndWritesNothing) {
+    EventStore store;
+    store.events = {Pending("Now", "2026-12-07 10:00:00", "2026-12-07 09:00:00"),
+                    Pending("Earlier", "2026-12-07 08:00:00", "2026-12-06 20:00:00"),
+                    Pending("Done", "2026-12-07 08:30:00", "2026-12-07 08:30:00"),
+                    Pending("Coming", "2026-12-07 10:00:01", "2026-12-07 09:00:00"),
+                    Pending("Off", "2026-12-07 09:00:00", "2026-12-07 08:00:00")};
+    store.events[2].details.schedule.lastCheck += 1;  // fired: nothing pending
+    store.events[4].actual = 0;
+    for (std::size_t i = 0; i < store.events.size(); ++i)
+        store.events[i].details.eventId = static_cast<std::int32_t>(i + 1);
+    ASSERT_TRUE(SerializeEventsFile(store, true));
+    const std::string bytes = readAll(folder.file("Events.dat"));
+
+    const Outcome r = Due({"--at", "2026-12-07 10:00:00"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "missed\tEarlier\tMonday, December 07, 2026, 08:00:00\tabout Earlier\n"
+              "fires\tNow\tMonday, December 07, 2026, 10:00:00\tabout Now\n");
+    // Run again at the same moment it says the same: nothing was moved on.
+    EXPECT_EQ(Due({"--at", "2026-12-07 10:00:00"}).out, r.out);
+    EXPECT_EQ(readAll(folder.file("Events.dat")), bytes);
+    EXPECT_EQ(Due({"--at", "2026-12-07 07:59:59"}).out, "");
+    EXPECT_EQ(Due({"--at", "2026-12-07 10:00:01"}).out.substr(0, 7), "missed\t");
+
+    // A snooze of "Done" ends at ten: it fires again then; a bad line is said.
+    writeAll(folder.file("Snoozes.txt"),
+             "3 " + std::to_string(*cli::ParseLocalDateTime("2026-12-07 10:00:00")) + "\nbad\n");
+    const Outcome snoozed = Due({"--at", "2026-12-07 10:00:00"});
+    EXPECT_EQ(snoozed.status, 0);
+    EXPECT_EQ(snoozed.out, r.out + "fires\tDone\tMonday, December 07, 2026, 10:00:00\tabout Done\n");
+    EXPECT_NE(snoozed.err.find("line 2 is not a snooze"), std::string::npos) << snoozed.err;
+}
+
+TEST_F(DueTest, ReportsAMissingFileAndAMalformedMoment) {
+    Outcome r = Due({});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Cannot find Events.dat\n");
+    r = Due({"--at", "2026-12-07T10:00:00"});
+    EXPECT_EQ(r.status, cli::kBadArguments);
+}

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "e2e/ProgramRun.h"
+#include "e2e/ReminderScripts.h"
 #include "settings/ViewIndex.h"
 
 using namespace veltrin;
@@ -14,30 +15,8 @@ using namespace veltrin::e2e;
 
 namespace {
 
-class EventsRun : public ProgramRun {
+class EventsRun : public ReminderScriptsRun {
 protected:
-    // A script that appends its word to the lines file.
-    fs::path script(const std::string& word) {
-        const fs::path path = folder.root / (word + ".sh");
-        std::ofstream(path) << "#!/bin/sh\necho " << word << " >> '" << lines().string() << "'\n";
-        fs::permissions(path, fs::perms::owner_all);
-        return path;
-    }
-    fs::path lines() const { return folder.root / "lines.txt"; }
-    std::vector<std::string> linesWritten() const {
-        std::vector<std::string> out;
-        std::ifstream in(lines());
-        for (std::string line; std::getline(in, line);) out.push_back(line);
-        return out;
-    }
-    bool waitForLine(const std::string& word, int seconds) {
-        return WaitUntil(
-            [&] {
-                const auto all = linesWritten();
-                return std::find(all.begin(), all.end(), word) != all.end();
-            },
-            seconds);
-    }
     // The ids of the top-level windows on the display named "Event".
     std::string reminderWindows(const std::string& display) {
         return Output("DISPLAY=" + display + " xdotool search --onlyvisible --name '^Event$' 2>/dev/null");
@@ -90,7 +69,7 @@ TEST_F(EventsRun, ADueReminderRunsItsFileOnceShowsItsWindowAndNoEventIsLost) {
     second.details.filePath = script("second").string();
     store.events = {first, second, event("Dentist", 12, 103, Daily, due + 86400),
                     event("Garden", 13, 104, Weekly, due + 3 * 86400),
-                    event("Bins", 13, 105, Once, due)};  // not shown: never fires here
+                    event("Bins", 13, 105, Once, due)};  // in a group not shown
     ASSERT_TRUE(SerializeEventsFile(store, true));
 
     const pid_t pid = start(display.name());

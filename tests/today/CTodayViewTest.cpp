@@ -13,6 +13,7 @@
 #include "controls/CSkinButton.h"
 #include "events/CEventList.h"
 #include "events/CReminderWindow.h"
+#include "events/QtReminderService.h"
 #include "events/QtReminderWindows.h"
 #include "settings/AppSettings.h"
 #include "support/Fakes.h"
@@ -179,17 +180,37 @@ TEST_F(TodayViewTest, CheckBoxAndPriorityDropDown) {
     EXPECT_EQ(walk->priority, 7);
 }
 
-TEST_F(TodayViewTest, DueEventsRemindFromTodayWithTheProgramsIcon) {
-    store.events[2].details.schedule.nextDue = static_cast<std::int32_t>(folder.clock.t - 30);
+// The view only shows the countdown of a due event it lists; the one
+// reminder engine fires it, once, with the program's icon.
+TEST_F(TodayViewTest, DueEventsListedInTodayRemindOnceThroughTheEngine) {
+    EventSchedule& s = store.events[2].details.schedule;
+    s.nextDue = s.eventTime;
+    s.lastCheck = static_cast<std::int32_t>(folder.clock.t);
     store.events[2].details.playSound = 1;
     store.events[2].details.showMessage = 1;
+    const EventSchedule before = s;  // the view takes the record out of the store
+    GroupTreeModel eventsList;
+    QtReminderService reminders(store);
+    reminders.setLists(&view->list()->model(), &eventsList);
+    reminders.start();
     view->viewShown(1000);
-    ASSERT_NE(view->reminders().window(), nullptr);
-    EXPECT_FALSE(view->reminders().window()->windowIcon().isNull());
-    EXPECT_EQ(folder.sound.played.size(), 1u);
-    // Once moved on, a tick does not fire it again.
+    folder.clock.t = before.eventTime;
     view->RefreshRows();
+    EXPECT_TRUE(folder.sound.played.empty());
+    const NodeHandle apple = row(0);
+    ASSERT_EQ(view->list()->model().GetItemText(apple, 0), "apple");
+    EXPECT_EQ(view->list()->model().GetEventRecord<EventDetails>(apple).schedule, before);
+
+    reminders.wake();
+    ASSERT_NE(reminders.windows().window(), nullptr);
+    EXPECT_FALSE(reminders.windows().window()->windowIcon().isNull());
     EXPECT_EQ(folder.sound.played.size(), 1u);
+    EXPECT_EQ(reminders.missedWindow(), nullptr);
+    // Once moved on, neither a tick nor a wake fires it again.
+    view->RefreshRows();
+    reminders.wake();
+    EXPECT_EQ(folder.sound.played.size(), 1u);
+    EXPECT_EQ(reminders.windows().count(), 1u);
 }
 
 TEST_F(TodayViewTest, TownMenuCarriesTheCheckAndAChoiceRedrawsThePanel) {

@@ -33,6 +33,7 @@
 #include "events/EventTrees.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
+#include "platform/DataLocation.h"
 #include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
@@ -208,7 +209,7 @@ void CMainDialog::showInfoMenu() {
 void CMainDialog::OnInfoCommand(int command) {
     switch (command) {
     case kInfoHelpContents: help().showTopic("/General/index.htm"); break;
-    case kInfoReadMe: OpenWithShell(ModuleFolder() + "/readme.txt"); break;
+    case kInfoReadMe: OpenWithShell(ShippedFolder() + "/readme.txt"); break;
     case kInfoTipOfTheDay: RunTipOfTheDay(); break;
     case kInfoNotifications: RunNotifications(); break;
     case kInfoHomePage: OpenWithShell(HomePage()); break;

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <sys/stat.h>
 
+#include "platform/DataLocation.h"
+
 namespace veltrin {
 
 namespace {
@@ -41,16 +43,20 @@ std::string quoteExec(const std::string& path) {
 
 std::string XdgAutostart::entryPath() { return configHome() + "/autostart/veltrin.desktop"; }
 
-std::string XdgAutostart::entryText(const std::string& executablePath, bool enabled) {
+std::string XdgAutostart::entryText(const std::string& executablePath, bool enabled,
+                                    const std::string& dataFolder) {
     std::ostringstream s;
     s << "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=Veltrin\n"
          "Comment=Personal organiser\n";
-    if (enabled)
-        s << "Exec=" << quoteExec(executablePath) << " /autorun\n";
-    else
+    if (enabled) {
+        s << "Exec=" << quoteExec(executablePath);
+        if (!dataFolder.empty()) s << " --data " << quoteExec(dataFolder);
+        s << " /autorun\n";
+    } else {
         s << "Hidden=true\n";
+    }
     return s.str();
 }
 
@@ -59,7 +65,8 @@ Autostart::Result XdgAutostart::write(const std::string& executablePath, bool en
     if (!makeFolder(home) || !makeFolder(home + "/autostart")) return Result::NoFolder;
 
     const std::string path = entryPath();
-    const std::string text = entryText(executablePath, enabled);
+    const DataFolderChoice data = CurrentDataFolderChoice();
+    const std::string text = entryText(executablePath, enabled, data.requested ? data.folder : std::string());
     {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream old;

@@ -396,10 +396,15 @@ void CMainDialog::showTrayIcon() {
         tray_ = new QSystemTrayIcon(TrayIcon(), this);
         tray_->setToolTip(QStringLiteral("Veltrin"));
         // A single left click does nothing; the menu is our own, opened upwards.
-        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-            if (r == QSystemTrayIcon::DoubleClick) RestoreFromTray();
-            if (r == QSystemTrayIcon::Context) showTrayMenu();
-        });
+        // Queued: restoring or exiting removes the icon, which must not happen
+        // inside the icon's own mouse handling (it is deleted under it).
+        connect(
+            tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason r) {
+                if (r == QSystemTrayIcon::DoubleClick) RestoreFromTray();
+                if (r == QSystemTrayIcon::Context) showTrayMenu();
+            },
+            Qt::QueuedConnection);
     }
     tray_->show();
 }

@@ -26,6 +26,8 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     PrepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrin"));
+    // Desktops match the window to its menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELTRIN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);  // hiding in the tray is not quitting
     QApplication::setWindowIcon(ApplicationIcon());
 

@@ -166,6 +166,13 @@ TEST_F(InstalledRun, FirstStartInAnEmptyHomeKeepsADiaryPageThere) {
     const WindowAt window = WaitWindow(display.name(), "Veltrin");
     ASSERT_NE(window.id, 0);
     grab(display.name(), out / "installed-first-start.png");
+    // The menu entry's StartupWMClass names the window's class.
+    EXPECT_NE(Output("DISPLAY=" + display.name() + " xprop -id " + std::to_string(window.id) + " WM_CLASS")
+                  .find("\"veltrin\", \"Veltrin\""),
+              std::string::npos);
+    EXPECT_NE(test::readAll(root / "stage/usr/share/applications/example.veltrin.Veltrin.desktop")
+                  .find("\nStartupWMClass=Veltrin\n"),
+              std::string::npos);
     EXPECT_EQ(ModeOf(data()), 0700u);
     EXPECT_EQ(ModeOf(home / ".local/share"), 0700u);
     // The login entry names the installed program, and no folder: it is the usual one.
@@ -279,4 +286,29 @@ TEST_F(InstalledRun, HidesInARealNotificationAreaAndExitsFromItWithEverythingSav
     EXPECT_NE(json.find("Swim at noon"), std::string::npos) << json;
     ::kill(tray, SIGTERM);
     waitExit(tray, 30);
+}
+
+TEST_F(InstalledRun, DataOptionKeepsTheDataAndTheLockInAnotherFolder) {
+    if (display.name().empty()) GTEST_SKIP() << "no Xvfb";
+    const fs::path other = root / "notes" / "veltrin";
+    socket = runtime / (InstanceLock::keyFor(other.string()) + ".socket");
+    const pid_t pid = startProgram({bin("veltrin").string(), "--data", other.string()});
+    ASSERT_TRUE(waitListening()) << "the program did not come up on its own folder";
+    EXPECT_EQ(ModeOf(other), 0700u);
+    EXPECT_NE(test::readAll(home / ".config/autostart/veltrin.desktop")
+                  .find("Exec=" + bin("veltrin").string() + " --data " + other.string() + " /autorun\n"),
+              std::string::npos);
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(waitExit(pid, 60), 0);
+    for (const char* name : {"Settings.dat", "Diary.dat", "Notes.dat", "Events.dat", "Contacts.dat"})
+        EXPECT_TRUE(fs::exists(other / name)) << name;
+    EXPECT_FALSE(fs::exists(data())) << "the usual folder was made as well";
+
+    // A --data without a folder is refused before anything is made.
+    const pid_t bad = startProgram({bin("veltrin").string(), "--data"});
+    // It says so in a box; the box's window is the sign.
+    EXPECT_NE(WaitWindow(display.name(), "Veltrin").id, 0);
+    ::kill(bad, SIGTERM);
+    waitExit(bad, 60);
+    EXPECT_FALSE(fs::exists(data()));
 }

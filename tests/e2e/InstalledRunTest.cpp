@@ -69,28 +69,12 @@ protected:
     }
     pid_t start() { return startProgram({bin("veltrin").string()}); }
 
-    int waitExit(pid_t pid, int seconds) {
-        int status = 0;
-        if (!WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, seconds)) return -1;
-        started.erase(std::remove(started.begin(), started.end(), pid), started.end());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    int waitExit(pid_t pid, int seconds) { return WaitExit(pid, seconds, started); }
 
-    bool listens() const {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (socket.native().size() >= sizeof address.sun_path) return false;
-        std::strcpy(address.sun_path, socket.c_str());
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return false;
-        const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        ::close(fd);
-        return connected;
-    }
     // The program listens only once its window is built: a message box
     // during the load (such as "Cannot find Settings.dat") holds it back.
     bool waitListening() {
-        return WaitUntil([&] { return listens(); }, 60);
+        return WaitUntil([&] { return Listens(socket); }, 60);
     }
 
     // The installed veltrin-data's JSON of a data file.
@@ -103,18 +87,7 @@ protected:
         std::vector<WindowAt> windows;
         std::istringstream ids(Output("DISPLAY=" + display.name() + " xdotool search --onlyvisible --pid " +
                                       std::to_string(pid) + " 2>/dev/null"));
-        for (long id; ids >> id;) {
-            WindowAt w{id};
-            std::istringstream g(Output("DISPLAY=" + display.name() + " xdotool getwindowgeometry --shell " +
-                                        std::to_string(id) + " 2>/dev/null"));
-            for (std::string line; std::getline(g, line);) {
-                if (line.rfind("X=", 0) == 0) w.x = std::stoi(line.substr(2));
-                if (line.rfind("Y=", 0) == 0) w.y = std::stoi(line.substr(2));
-                if (line.rfind("WIDTH=", 0) == 0) w.width = std::stoi(line.substr(6));
-                if (line.rfind("HEIGHT=", 0) == 0) w.height = std::stoi(line.substr(7));
-            }
-            windows.push_back(w);
-        }
+        for (long id; ids >> id;) windows.push_back(GeometryOf(display.name(), id));
         return windows;
     }
     // The icon carries the program's name too: the main window is the large one.

@@ -34,7 +34,6 @@
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/DataLocation.h"
-#include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "settings/QtSettingsFont.h"

@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "platform/DataLocation.h"
-#include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
 #include "storage/StoredText.h"
 

@@ -28,15 +28,17 @@ bool makeFolder(const std::string& path) {
     return false;
 }
 
-// Desktop entries escape blanks and a few other characters in Exec.
+// Desktop entries escape blanks and a few other characters in Exec, and
+// double a percent sign, which would otherwise start a field code.
 std::string quoteExec(const std::string& path) {
-    if (path.find_first_of(" \t\"'\\$`") == std::string::npos) return path;
-    std::string out = "\"";
+    std::string out;
+    const bool quoted = path.find_first_of(" \t\"'\\$`") != std::string::npos;
     for (char c : path) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+        if (quoted && (c == '"' || c == '`' || c == '$' || c == '\\')) out += '\\';
+        if (c == '%') out += '%';
         out += c;
     }
-    return out + "\"";
+    return quoted ? "\"" + out + "\"" : out;
 }
 
 }  // namespace

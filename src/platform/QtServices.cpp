@@ -12,7 +12,6 @@
 #include <algorithm>
 
 #include "platform/DataLocation.h"
-#include "platform/ModuleFolder.h"
 
 namespace veltrin {
 

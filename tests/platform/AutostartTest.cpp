@@ -74,6 +74,10 @@ TEST_F(AutostartTest, UnwritableEntryIsAWriteFailure) {
 
 TEST_F(AutostartTest, EntryNamesADataFolderChosenAtStart) {
     XdgAutostart a;
+    // A percent sign would start a field code of the entry's command.
+    EXPECT_NE(XdgAutostart::entryText("/opt/v%1/veltrin", true, "/srv/100% mine")
+                  .find("Exec=/opt/v%%1/veltrin --data \"/srv/100%% mine\" /autorun\n"),
+              std::string::npos);
     SetDataFolderChoice({"/srv/my notes", true});
     ASSERT_EQ(a.write("/usr/bin/veltrin", true), Autostart::Result::Written);
     EXPECT_NE(test::readAll(XdgAutostart::entryPath())

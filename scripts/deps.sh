@@ -11,6 +11,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev tzdata libical-dev
   python3-icalendar python3-vobject khal
   xvfb xauth xdotool fonts-liberation fonts-dejavu-core tango-icon-theme
+  desktop-file-utils appstream lintian dpkg-dev file trayer x11-utils
 )
 
 missing=()

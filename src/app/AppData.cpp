@@ -1,13 +1,17 @@
 #include "app/AppData.h"
 
+#include "storage/DataFile.h"
+
 namespace veltrin {
 
-void LoadAll(AppData& data) {
+void LoadAll(AppData& data, bool firstStart) {
+    SetAbsentFilesExpected(firstStart);
     SerializeSettings(data.settings, false);
     SerializeDiaryFile(data.diary, false);
     SerializeNotesFile(data.notes, false);
     SerializeEventsFile(data.events, false);
     SerializeContactsFile(data.contacts, false);
+    SetAbsentFilesExpected(false);
 }
 
 bool SaveAll(AppData& data, const ViewStates& views) {

@@ -19,8 +19,9 @@ struct AppData {
 
 // Loads the five files in start-up order: Settings.dat, Diary.dat, Notes.dat,
 // Events.dat, Contacts.dat. A failed load has shown its message and leaves
-// what it read; the next file is loaded all the same.
-void LoadAll(AppData& data);
+// what it read; the next file is loaded all the same. In a data folder the
+// program has just made (firstStart), absent files are not reported.
+void LoadAll(AppData& data, bool firstStart = false);
 
 // What the views hand to a save: their models, after each has taken in any
 // edit in progress. The Today view fills events.todayList, the Events view

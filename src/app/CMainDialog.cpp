@@ -36,7 +36,7 @@
 #include "events/Snoozes.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
-#include "platform/ModuleFolder.h"
+#include "platform/DataLocation.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "settings/QtSettingsFont.h"
@@ -222,7 +222,7 @@ void CMainDialog::showInfoMenu() {
 void CMainDialog::OnInfoCommand(int command) {
     switch (command) {
     case kInfoHelpContents: help().showTopic("/General/index.htm"); break;
-    case kInfoReadMe: OpenWithShell(ModuleFolder() + "/readme.txt"); break;
+    case kInfoReadMe: OpenWithShell(ShippedFolder() + "/readme.txt"); break;
     case kInfoTipOfTheDay: RunTipOfTheDay(); break;
     case kInfoNotifications: RunNotifications(); break;
     case kInfoHomePage: OpenWithShell(HomePage()); break;
@@ -409,10 +409,15 @@ void CMainDialog::showTrayIcon() {
         tray_ = new QSystemTrayIcon(TrayIcon(), this);
         tray_->setToolTip(QStringLiteral("Veltrin"));
         // A single left click does nothing; the menu is our own, opened upwards.
-        connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-            if (r == QSystemTrayIcon::DoubleClick) RestoreFromTray();
-            if (r == QSystemTrayIcon::Context) showTrayMenu();
-        });
+        // Queued: restoring or exiting removes the icon, which must not happen
+        // inside the icon's own mouse handling (it is deleted under it).
+        connect(
+            tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason r) {
+                if (r == QSystemTrayIcon::DoubleClick) RestoreFromTray();
+                if (r == QSystemTrayIcon::Context) showTrayMenu();
+            },
+            Qt::QueuedConnection);
     }
     tray_->show();
 }

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
@@ -11,6 +14,7 @@
 #include "app/QtSingleInstance.h"
 #include "documents/QtWebEngineSetup.h"
 #include "imaging/QtSkinResources.h"
+#include "platform/DataLocation.h"
 #include "platform/InstanceLock.h"
 #include "platform/ModuleFolder.h"
 #include "platform/QtServices.h"
@@ -22,10 +26,29 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     PrepareWebEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrin"));
+    // Desktops match the window to its menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELTRIN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);  // hiding in the tray is not quitting
     QApplication::setWindowIcon(ApplicationIcon());
 
     QtServices services;
+
+    std::string badArgument;
+    const std::string requested =
+        DataArgument(std::vector<std::string>(argv + std::min(argc, 1), argv + argc), &badArgument);
+    if (!badArgument.empty()) {
+        messages().show(badArgument, "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
+        return 2;
+    }
+    const DataFolderChoice choice =
+        ChooseDataFolder(ExecutablePath(), requested, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const DataFolderState state = PrepareDataFolder(choice.folder);
+    if (state == DataFolderState::Failed) {
+        messages().show("Cannot create the data folder \"" + choice.folder + "\".", "Veltrin",
+                        Messages::Icon::Exclamation, Messages::Buttons::Ok);
+        return 1;
+    }
+    SetDataFolderChoice(choice);
 
     // One program per data folder: a second start hands over to the first
     // and ends without loading or writing anything.
@@ -52,7 +75,7 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     });
 
     AppData data;
-    LoadAll(data);
+    LoadAll(data, state == DataFolderState::Created);
     if (watcher.received()) return 0;
 
     const QStringList arguments = QApplication::arguments();

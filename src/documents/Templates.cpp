@@ -5,30 +5,56 @@
 #include <fstream>
 
 #include "base/Text.h"
+#include "platform/DataLocation.h"
 #include "platform/ModuleFolder.h"
 
 namespace veltrin {
 
 namespace fs = std::filesystem;
 
-std::string TemplateFolder() { return ModuleFolder() + "/template"; }
+std::string TemplateFolder() { return ShippedFolder() + "/template"; }
 
-std::vector<std::string> ListTemplates(const std::string& folder) {
-    std::vector<std::string> names;
+std::string UserTemplateFolder() { return DataFolder() + "/template"; }
+
+namespace {
+
+void addTemplateNames(const std::string& folder, std::vector<std::string>& names) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec), end;
     for (; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
         if (it->is_directory(typeError)) names.push_back(it->path().filename().string());
     }
+}
+
+void sortTemplateNames(std::vector<std::string>& names) {
     // Byte order first, so names equal but for case come out the same on every file system.
     std::sort(names.begin(), names.end());
     std::stable_sort(names.begin(), names.end(),
                      [](const std::string& a, const std::string& b) { return CompareTextsNoCase(a, b) < 0; });
+}
+
+}  // namespace
+
+std::vector<std::string> ListTemplates(const std::string& folder) {
+    std::vector<std::string> names;
+    addTemplateNames(folder, names);
+    sortTemplateNames(names);
     return names;
 }
 
-std::vector<std::string> ListTemplates() { return ListTemplates(TemplateFolder()); }
+std::vector<std::string> ListTemplates(const std::string& userFolder, const std::string& shippedFolder) {
+    std::vector<std::string> names;
+    addTemplateNames(userFolder, names);
+    // In the build tree the data folder may sit inside the shipped one; a
+    // folder named twice still gives each template once.
+    if (shippedFolder != userFolder) addTemplateNames(shippedFolder, names);
+    sortTemplateNames(names);
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    return names;
+}
+
+std::vector<std::string> ListTemplates() { return ListTemplates(UserTemplateFolder(), TemplateFolder()); }
 
 bool IsPlainTemplateName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos &&
@@ -47,8 +73,14 @@ std::string TemplateStartDocument(const std::string& folder, const std::string& 
     return {};
 }
 
+std::string TemplateStartDocument(const std::string& userFolder, const std::string& shippedFolder,
+                                  const std::string& name) {
+    const std::string own = TemplateStartDocument(userFolder, name);
+    return own.empty() ? TemplateStartDocument(shippedFolder, name) : own;
+}
+
 std::string TemplateStartDocument(const std::string& name) {
-    return TemplateStartDocument(TemplateFolder(), name);
+    return TemplateStartDocument(UserTemplateFolder(), TemplateFolder(), name);
 }
 
 int TemplateListIndex(const std::vector<std::string>& names, const std::string& name, bool fallback) {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "platform/ModuleFolder.h"
+#include "platform/DataLocation.h"
 #include "platform/Platform.h"
 #include "storage/StoredText.h"
 
@@ -62,7 +62,7 @@ ReminderFileAction ReminderFileActionFor(const std::string& target) {
 }
 
 ReminderDispatcher::ReminderDispatcher(std::unique_ptr<ReminderPresenter> presenter)
-    : presenter_(std::move(presenter)), soundPath_(ModuleFolder() + "/Notify.wav") {}
+    : presenter_(std::move(presenter)), soundPath_(ShippedFolder() + "/Notify.wav") {}
 
 void ReminderDispatcher::Fire(const std::string& name, int icon, const EventDetails& details) {
     if (details.playSound) sound().play(soundPath_);

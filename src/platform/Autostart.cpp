@@ -7,6 +7,8 @@
 #include <sstream>
 #include <sys/stat.h>
 
+#include "platform/DataLocation.h"
+
 namespace veltrin {
 
 namespace {
@@ -26,31 +28,37 @@ bool makeFolder(const std::string& path) {
     return false;
 }
 
-// Desktop entries escape blanks and a few other characters in Exec.
+// Desktop entries escape blanks and a few other characters in Exec, and
+// double a percent sign, which would otherwise start a field code.
 std::string quoteExec(const std::string& path) {
-    if (path.find_first_of(" \t\"'\\$`") == std::string::npos) return path;
-    std::string out = "\"";
+    std::string out;
+    const bool quoted = path.find_first_of(" \t\"'\\$`") != std::string::npos;
     for (char c : path) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+        if (quoted && (c == '"' || c == '`' || c == '$' || c == '\\')) out += '\\';
+        if (c == '%') out += '%';
         out += c;
     }
-    return out + "\"";
+    return quoted ? "\"" + out + "\"" : out;
 }
 
 }  // namespace
 
 std::string XdgAutostart::entryPath() { return configHome() + "/autostart/veltrin.desktop"; }
 
-std::string XdgAutostart::entryText(const std::string& executablePath, bool enabled) {
+std::string XdgAutostart::entryText(const std::string& executablePath, bool enabled,
+                                    const std::string& dataFolder) {
     std::ostringstream s;
     s << "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=Veltrin\n"
          "Comment=Personal organiser\n";
-    if (enabled)
-        s << "Exec=" << quoteExec(executablePath) << " /autorun\n";
-    else
+    if (enabled) {
+        s << "Exec=" << quoteExec(executablePath);
+        if (!dataFolder.empty()) s << " --data " << quoteExec(dataFolder);
+        s << " /autorun\n";
+    } else {
         s << "Hidden=true\n";
+    }
     return s.str();
 }
 
@@ -59,7 +67,8 @@ Autostart::Result XdgAutostart::write(const std::string& executablePath, bool en
     if (!makeFolder(home) || !makeFolder(home + "/autostart")) return Result::NoFolder;
 
     const std::string path = entryPath();
-    const std::string text = entryText(executablePath, enabled);
+    const DataFolderChoice data = CurrentDataFolderChoice();
+    const std::string text = entryText(executablePath, enabled, data.requested ? data.folder : std::string());
     {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream old;

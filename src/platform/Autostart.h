@@ -23,7 +23,10 @@ public:
     Result write(const std::string& executablePath, bool enabled) override;
 
     static std::string entryPath();
-    static std::string entryText(const std::string& executablePath, bool enabled);
+    // dataFolder is named in the command when it is not the one the program
+    // would choose by itself.
+    static std::string entryText(const std::string& executablePath, bool enabled,
+                                 const std::string& dataFolder = std::string());
 };
 
 }  // namespace veltrin

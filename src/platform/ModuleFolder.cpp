@@ -1,5 +1,7 @@
 #include "platform/ModuleFolder.h"
 
+#include "platform/DataLocation.h"
+
 #include <climits>
 #include <mutex>
 #include <unistd.h>
@@ -52,8 +54,12 @@ std::string DataFilePathOf(const std::string& executablePath, const std::string&
     return DataFolderOf(executablePath) + separatorOf(executablePath) + fileName;
 }
 
-std::string DataFolder() { return DataFolderOf(ExecutablePath()); }
+std::string DataFolder() { return CurrentDataFolderChoice().folder; }
 
-std::string DataFilePath(const std::string& fileName) { return DataFilePathOf(ExecutablePath(), fileName); }
+std::string DataFilePath(const std::string& fileName) {
+    const DataFolderChoice choice = CurrentDataFolderChoice();
+    if (choice.folder == DataFolderOf(ExecutablePath())) return DataFilePathOf(ExecutablePath(), fileName);
+    return choice.folder + "/" + fileName;
+}
 
 }  // namespace veltrin

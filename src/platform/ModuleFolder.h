@@ -14,10 +14,11 @@ void SetExecutablePathForTesting(const std::string& path);
 std::string ModuleFolderOf(const std::string& executablePath);
 std::string ModuleFolder();
 
-// The folder beside the executable that holds the five data files. It is
+// The folder beside the executable that may hold the five data files. It is
 // worked out anew each time and never created by the program.
 std::string DataFolderOf(const std::string& executablePath);
 std::string DataFilePathOf(const std::string& executablePath, const std::string& fileName);
+// The folder the program keeps its data in (see DataLocation.h), and a file in it.
 std::string DataFolder();
 std::string DataFilePath(const std::string& fileName);
 

@@ -11,7 +11,7 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "platform/ModuleFolder.h"
+#include "platform/DataLocation.h"
 
 namespace veltrin {
 
@@ -99,7 +99,7 @@ void QtSound::play(const std::string& path) {
 QtHelp::~QtHelp() { delete browser_.data(); }
 
 void QtHelp::showTopic(const std::string& topic) {
-    const QString page = QString::fromStdString(ModuleFolder() + "/help" + topic);
+    const QString page = QString::fromStdString(ShippedFolder() + "/help" + topic);
     if (!QFileInfo(page).isFile()) return;
     // A window beside an open modal dialog would take no input: the help
     // then belongs to that dialog (and closes with it).

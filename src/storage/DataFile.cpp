@@ -1,5 +1,6 @@
 #include "storage/DataFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -253,6 +254,12 @@ std::size_t RemoveStaleTemporaries(const std::string& dataFolder) {
     return removed;
 }
 
+namespace {
+std::atomic<bool> g_absentFilesExpected{false};
+}  // namespace
+
+void SetAbsentFilesExpected(bool expected) { g_absentFilesExpected = expected; }
+
 bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody& body) {
     const std::string path = DataFilePath(kind.fileName);
     if (storing) {
@@ -279,7 +286,7 @@ bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody
     switch (r.status) {
     case LoadResult::Status::Ok: return true;
     case LoadResult::Status::Missing:
-        messages().fileError(std::string("Cannot find ") + kind.fileName);
+        if (!g_absentFilesExpected) messages().fileError(std::string("Cannot find ") + kind.fileName);
         return false;
     case LoadResult::Status::Unreadable:
         messages().fileError(std::string("Cannot find ") + kind.fileName);

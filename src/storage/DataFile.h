@@ -67,6 +67,11 @@ bool StoreArchiveFile(const std::string& path, const char* signature, std::uint3
 // the backup folder first.
 bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody& body);
 
+// In a data folder the program has just made, no file is there yet and none
+// is missed: a load of an absent file then fails quietly. Every other load
+// failure still shows its message.
+void SetAbsentFilesExpected(bool expected);
+
 // Makes the next store of every data file write, whatever it held.
 void ForgetStoredDigests();
 

@@ -94,3 +94,31 @@ TEST(WindowRules, ClosingAndMinimizingFollowTheSettingsAndTheTray) {
     s.minimizeToTray = 0;
     EXPECT_EQ(MinimizeActionFor(s, true), MinimizeAction::Nothing);
 }
+
+TEST(SaveAll, AFirstStartInAFreshFolderMissesNoFileButOtherFaultsStillShow) {
+    ProgramFolder folder;
+    AppData data;
+    LoadAll(data, true);
+    EXPECT_TRUE(folder.messages.shown.empty()) << folder.messages.texts().front();
+    EXPECT_EQ(data.settings.townIndex, 79);  // the defaults, as on any first start
+
+    // The quiet load ends with the first start: a later load misses the files.
+    AppData later;
+    LoadAll(later);
+    ASSERT_EQ(folder.messages.texts().size(), 5u);
+    EXPECT_EQ(folder.messages.texts().front(), "Cannot find Settings.dat");
+
+    // Saved, all five files are there for the next start.
+    folder.messages.shown.clear();
+    ASSERT_TRUE(SaveAll(later, ViewStates{}));
+    for (const char* name : {"Settings.dat", "Diary.dat", "Notes.dat", "Events.dat", "Contacts.dat"})
+        EXPECT_TRUE(std::filesystem::exists(folder.file(name))) << name;
+
+    // A file there but not readable as ours is reported even on a first start.
+    test::writeAll(folder.file("Notes.dat"), "not a data file at all");
+    AppData again;
+    LoadAll(again, true);
+    ASSERT_FALSE(folder.messages.shown.empty());
+    EXPECT_EQ(folder.messages.texts().front().rfind("Notes.dat is damaged", 0), 0u)
+        << folder.messages.texts().front();
+}

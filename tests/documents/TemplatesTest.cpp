@@ -53,3 +53,34 @@ TEST_F(Templates, StartDocumentPrefersHtmlAndRefusesPathsInNames) {
         EXPECT_EQ(TemplateStartDocument(name), "") << name;
     }
 }
+
+TEST_F(Templates, UserTemplatesJoinTheShippedOnesAndWinByName) {
+    const fs::path own = folder.data() / "template";
+    make("Diary Blue", "index.htm");
+    make("Note Blue", "index.htm");
+    fs::create_directories(own / "Diary Blue");
+    test::writeAll(own / "Diary Blue" / "index.htm", "<body>mine</body>");
+    fs::create_directories(own / "agenda");
+    test::writeAll(own / "agenda" / "index.html", "<body>a</body>");
+    fs::create_directories(own / "Note Blue");  // no start document: the shipped one serves
+
+    const std::vector<std::string> expected = {"agenda", "Diary Blue", "Note Blue"};
+    EXPECT_EQ(ListTemplates(), expected);
+    EXPECT_EQ(TemplateStartDocument("Diary Blue"), (own / "Diary Blue" / "index.htm").string());
+    EXPECT_EQ(TemplateStartDocument("agenda"), (own / "agenda" / "index.html").string());
+    EXPECT_EQ(TemplateStartDocument("Note Blue"), (root / "Note Blue" / "index.htm").string());
+    // One folder named twice lists each template once.
+    EXPECT_EQ(ListTemplates(root.string(), root.string()),
+              (std::vector<std::string>{"Diary Blue", "Note Blue"}));
+}
+
+TEST_F(Templates, InstalledProgramReadsShippedTemplatesFromShare) {
+    const fs::path prefix = folder.root / "usr";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "veltrin" / "template" / "Diary Blue");
+    test::writeAll(prefix / "share" / "veltrin" / "template" / "Diary Blue" / "index.htm", "<body>x</body>");
+    SetExecutablePathForTesting((prefix / "bin" / "veltrin").string());
+    EXPECT_EQ(ListTemplates(), std::vector<std::string>{"Diary Blue"});
+    EXPECT_EQ(TemplateStartDocument("Diary Blue"),
+              (prefix / "share" / "veltrin" / "template" / "Diary Blue" / "index.htm").string());
+}

@@ -49,6 +49,29 @@ bool WaitUntil(Done&& done, int seconds) {
     }
 }
 
+// Waits for a started process to end and drops it from the list; its exit
+// status, or -1 on timeout.
+inline int WaitExit(pid_t pid, int seconds, std::vector<pid_t>& started) {
+    int status = 0;
+    if (!WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, seconds)) return -1;
+    started.erase(std::remove(started.begin(), started.end(), pid), started.end());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Whether a program takes connections on the socket. A socket file left
+// behind by a killed program exists but refuses them.
+inline bool Listens(const fs::path& socket) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socket.native().size() >= sizeof address.sun_path) return false;
+    std::strcpy(address.sun_path, socket.c_str());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
 class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -107,27 +130,9 @@ protected:
         return pid;
     }
 
-    // Waits for a process to end; its exit status, or -1 on timeout.
-    int waitExit(pid_t pid, int seconds) {
-        int status = 0;
-        if (!WaitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, seconds)) return -1;
-        started.erase(std::remove(started.begin(), started.end(), pid), started.end());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    int waitExit(pid_t pid, int seconds) { return WaitExit(pid, seconds, started); }
 
-    // Whether a program takes connections on the socket. A socket file left
-    // behind by a killed program exists but refuses them.
-    bool listens() const {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (socket.native().size() >= sizeof address.sun_path) return false;
-        std::strcpy(address.sun_path, socket.c_str());
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return false;
-        const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        ::close(fd);
-        return connected;
-    }
+    bool listens() const { return Listens(socket); }
 
     bool waitListening(int seconds) {
         return WaitUntil([&] { return listens(); }, seconds);
@@ -344,6 +349,20 @@ struct WindowAt {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
+// A window's place and size.
+inline WindowAt GeometryOf(const std::string& display, long id) {
+    WindowAt w{id};
+    std::istringstream g(Output("DISPLAY=" + display + " xdotool getwindowgeometry --shell " +
+                                std::to_string(id) + " 2>/dev/null"));
+    for (std::string line; std::getline(g, line);) {
+        if (line.rfind("X=", 0) == 0) w.x = std::stoi(line.substr(2));
+        if (line.rfind("Y=", 0) == 0) w.y = std::stoi(line.substr(2));
+        if (line.rfind("WIDTH=", 0) == 0) w.width = std::stoi(line.substr(6));
+        if (line.rfind("HEIGHT=", 0) == 0) w.height = std::stoi(line.substr(7));
+    }
+    return w;
+}
+
 // The largest visible window with that exact title, waiting up to 30 s.
 inline WindowAt WaitWindow(const std::string& display, const std::string& title) {
     WindowAt best;
@@ -353,15 +372,7 @@ inline WindowAt WaitWindow(const std::string& display, const std::string& title)
             std::istringstream ids(Output("DISPLAY=" + display + " xdotool search --onlyvisible --name '^" +
                                           title + "$' 2>/dev/null"));
             for (long id; ids >> id;) {
-                WindowAt w{id};
-                std::istringstream g(Output("DISPLAY=" + display + " xdotool getwindowgeometry --shell " +
-                                            std::to_string(id)));
-                for (std::string line; std::getline(g, line);) {
-                    if (line.rfind("X=", 0) == 0) w.x = std::stoi(line.substr(2));
-                    if (line.rfind("Y=", 0) == 0) w.y = std::stoi(line.substr(2));
-                    if (line.rfind("WIDTH=", 0) == 0) w.width = std::stoi(line.substr(6));
-                    if (line.rfind("HEIGHT=", 0) == 0) w.height = std::stoi(line.substr(7));
-                }
+                const WindowAt w = GeometryOf(display, id);
                 if (w.width * w.height > best.width * best.height) best = w;
             }
             return best.width > 100;

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/Autostart.h"
+#include "platform/DataLocation.h"
 #include "support/Fakes.h"
 
 using namespace veltrin;
@@ -69,4 +70,23 @@ TEST_F(AutostartTest, UnwritableEntryIsAWriteFailure) {
     std::filesystem::create_directories(home / "config/autostart/veltrin.desktop");
     XdgAutostart a;
     EXPECT_EQ(a.write("/opt/veltrin/veltrin", true), Autostart::Result::WriteFailed);
+}
+
+TEST_F(AutostartTest, EntryNamesADataFolderChosenAtStart) {
+    XdgAutostart a;
+    // A percent sign would start a field code of the entry's command.
+    EXPECT_NE(XdgAutostart::entryText("/opt/v%1/veltrin", true, "/srv/100% mine")
+                  .find("Exec=/opt/v%%1/veltrin --data \"/srv/100%% mine\" /autorun\n"),
+              std::string::npos);
+    SetDataFolderChoice({"/srv/my notes", true});
+    ASSERT_EQ(a.write("/usr/bin/veltrin", true), Autostart::Result::Written);
+    EXPECT_NE(test::readAll(XdgAutostart::entryPath())
+                  .find("Exec=/usr/bin/veltrin --data \"/srv/my notes\" /autorun\n"),
+              std::string::npos);
+    // The folder the program finds by itself is not named.
+    SetDataFolderChoice({"/home/ann/.local/share/veltrin", false});
+    ASSERT_EQ(a.write("/usr/bin/veltrin", true), Autostart::Result::Written);
+    EXPECT_NE(test::readAll(XdgAutostart::entryPath()).find("Exec=/usr/bin/veltrin /autorun\n"),
+              std::string::npos);
+    SetDataFolderChoice({});
 }

@@ -37,6 +37,7 @@
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/DataLocation.h"
+#include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
 #include "settings/QtSettingsFont.h"

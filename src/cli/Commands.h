@@ -40,6 +40,7 @@ Command AddAgendaCommand(CLI::App& program, Output io);
 Command AddDayCommand(CLI::App& program, Output io);
 Command AddBackupsCommand(CLI::App& program, Output io);
 Command AddRestoreCommand(CLI::App& program, Output io);
+Command AddSearchCommand(CLI::App& program, Output io);
 
 // The one-line complaint about the arguments, with the status that goes with it.
 int BadArguments(Output io, const std::string& message);

@@ -20,9 +20,10 @@ int RunVeltrinData(const std::vector<std::string>& args, Output io) {
         "veltrin-data"};
     program.require_subcommand(1);
     const std::vector<Command> commands = {
-        AddTownsCommand(program, io), AddSunCommand(program, io),     AddDumpCommand(program, io),
-        AddCheckCommand(program, io), AddResaveCommand(program, io),  AddAgendaCommand(program, io),
-        AddDayCommand(program, io),   AddBackupsCommand(program, io), AddRestoreCommand(program, io),
+        AddTownsCommand(program, io),  AddSunCommand(program, io),     AddDumpCommand(program, io),
+        AddCheckCommand(program, io),  AddResaveCommand(program, io),  AddAgendaCommand(program, io),
+        AddDayCommand(program, io),    AddBackupsCommand(program, io), AddRestoreCommand(program, io),
+        AddSearchCommand(program, io),
     };
 
     std::vector<const char*> argv{"veltrin-data"};

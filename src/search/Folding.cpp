@@ -75,7 +75,7 @@ bool isBlank(std::uint32_t cp) {
            cp == 0x205F || cp == 0x3000;
 }
 
-// What one code point folds to; empty for a combining accent, which is dropped.
+// What one code point folds to; empty for one that is dropped.
 const char* foldedAscii(std::uint32_t cp, char (&one)[2]) {
     one[1] = 0;
     if (cp >= 'A' && cp <= 'Z') {
@@ -100,7 +100,10 @@ const char* foldedAscii(std::uint32_t cp, char (&one)[2]) {
         one[0] = kLatinExtendedA[cp - 0x100];
         return one;
     }
-    if (cp >= 0x300 && cp <= 0x36F) return "";  // combining accents
+    // Combining accents, and the invisible soft hyphen and zero-width marks.
+    if ((cp >= 0x300 && cp <= 0x36F) || cp == 0xAD || (cp >= 0x200B && cp <= 0x200D) || cp == 0x2060 ||
+        cp == 0xFEFF)
+        return "";
     switch (cp) {
     case 0x192: return "f";
     case 0x2018:

@@ -11,6 +11,11 @@ TEST(Folding, CaseAndAccentsFoldAway) {
     EXPECT_EQ(FoldText("Łódź Dvořák Œuvre İzmir"), "lodz dvorak oeuvre izmir");
     // Decomposed accents are dropped, so both spellings of é match.
     EXPECT_EQ(FoldText("Cafe\xCC\x81"), "cafe");
+    // So are invisible marks inside a word: a soft hyphen, a zero-width space.
+    EXPECT_EQ(FoldText("Lju\xC2\xAD"
+                       "bl\xE2\x80\x8B"
+                       "jana"),
+              "ljubljana");
     EXPECT_EQ(FoldText("ΑΘΗΝΑ Москва"), "αθηνα москва");
 }
 

@@ -13,62 +13,6 @@ constexpr char kLatinExtendedA[129] =
     "aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiii**jjkkkllllllllll"
     "nnnnnnnnnoooooo**rrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-// The code point of the well-formed sequence at i and its length; length 0
-// when there is none.
-std::uint32_t decodeAt(std::string_view s, std::size_t i, std::size_t& length) {
-    const auto byte = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char b = byte(i);
-    length = 0;
-    if (b < 0x80) {
-        length = 1;
-        return b;
-    }
-    std::size_t n;
-    std::uint32_t cp;
-    unsigned char low = 0x80, high = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-        cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-        cp = b & 0x0F;
-        if (b == 0xE0) low = 0xA0;
-        if (b == 0xED) high = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-        cp = b & 0x07;
-        if (b == 0xF0) low = 0x90;
-        if (b == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size() || byte(i + 1) < low || byte(i + 1) > high) return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    length = n;
-    return cp;
-}
-
 bool isBlank(std::uint32_t cp) {
     return (cp < 0x20 && cp != kFieldSeparator) || cp == 0x7F || (cp >= 0x80 && cp < 0xA0) || cp == 0xA0 ||
            cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200A) || cp == 0x2028 || cp == 0x2029 || cp == 0x202F ||
@@ -154,7 +98,7 @@ std::string FoldText(std::string_view utf8, std::vector<std::uint32_t>* sourceOf
             blank = false;
         } else {
             std::size_t length = 0;
-            const std::uint32_t cp = decodeAt(utf8, i, length);
+            const std::uint32_t cp = DecodeUtf8At(utf8, i, length);
             if (length == 0) {  // not UTF-8: kept as it is
                 out += static_cast<char>(b);
                 ++i;
@@ -169,7 +113,7 @@ std::string FoldText(std::string_view utf8, std::vector<std::uint32_t>* sourceOf
                     out += folded;
                     if (*folded) blank = false;
                 } else {
-                    appendUtf8(out, lowerOther(cp));
+                    AppendUtf8(out, lowerOther(cp));
                     blank = false;
                 }
             }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "storage/StoredText.h"
+
 namespace veltrin {
 
 namespace {
@@ -45,24 +47,6 @@ constexpr const char* kBreakingTags[] = {
 
 // Elements whose content is not shown as text.
 constexpr const char* kHiddenContent[] = {"script", "style", "title", "textarea"};
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
@@ -112,7 +96,7 @@ std::size_t decodeReference(std::string_view html, std::size_t i, std::string& o
         if (k == digitsStart) return i;
         if (k < html.size() && html[k] == ';') ++k;
         if (tooBig || cp == 0 || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-        appendUtf8(out, cp);
+        AppendUtf8(out, cp);
         return k;
     }
     while (k < html.size() && k - i <= 8 && (isAsciiLetter(html[k]) || isAsciiDigit(html[k]))) ++k;
@@ -120,12 +104,12 @@ std::size_t decodeReference(std::string_view html, std::size_t i, std::string& o
     const std::string_view name = html.substr(i + 1, k - i - 1);
     for (const NamedReference& r : kOtherNames)
         if (name == r.name) {
-            appendUtf8(out, r.cp);
+            AppendUtf8(out, r.cp);
             return k + 1;
         }
     for (std::uint32_t n = 0; n < 96; ++n)
         if (name == kLatin1Names[n]) {
-            appendUtf8(out, 0xA0 + n);
+            AppendUtf8(out, 0xA0 + n);
             return k + 1;
         }
     return i;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "storage/Digest.h"
+#include "storage/StoredText.h"
 
 namespace veltrin {
 
@@ -238,23 +239,7 @@ bool Archive::Close() {
 std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units) {
     std::string out;
     out.reserve(units.size());
-    auto emit = [&out](std::uint32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    };
+    const auto emit = [&out](std::uint32_t cp) { AppendUtf8(out, cp); };
     for (std::size_t i = 0; i < units.size(); ++i) {
         const std::uint32_t u = units[i];
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&

@@ -30,6 +30,7 @@
 #include "controls/QtSkinAssets.h"
 #include "controls/QtThemeIcons.h"
 #include "documents/CDiaryView.h"
+#include "documents/CHtmlEditor.h"
 #include "documents/CNotesView.h"
 #include "documents/DocumentTrees.h"
 #include "events/CEventsView.h"
@@ -173,7 +174,8 @@ void CMainDialog::RunSearch() {
         BuildSearchIndex(searched_->events, searched_->diary, searched_->notes, searched_->contacts));
     if (!search_) {
         search_ = new CSearchWindow(this);
-        search_->setOpenResult([this](const SearchEntry& entry) { openSearchResult(entry); });
+        search_->setOpenResult(
+            [this](const SearchEntry& entry, const std::string& hit) { openSearchResult(entry, hit); });
     }
     search_->setIndex(std::move(index));
     if (!isVisible()) RestoreFromTray();
@@ -184,7 +186,7 @@ void CMainDialog::RunSearch() {
     search_->queryBox()->selectAll();
 }
 
-void CMainDialog::openSearchResult(const SearchEntry& entry) {
+void CMainDialog::openSearchResult(const SearchEntry& entry, const std::string& hit) {
     // A dialog left open keeps its view, as for the tray's view commands.
     if (!searched_ || openDialog()) return;
     static constexpr int kViewOfKind[] = {kEventsView, kDiaryView, kNotesView, kContactsView};
@@ -194,13 +196,27 @@ void CMainDialog::openSearchResult(const SearchEntry& entry) {
         if (node != kNoNode) model.SelectItem(node, 0);
         return node != kNoNode;
     };
+    // A page or note is marked at its hit once the editor has it: at once
+    // when it is already the one shown, else when it has been loaded.
+    const auto openDocument = [&](CDocumentView* view) {
+        GroupTreeModel& tree = view->tree()->model();
+        const NodeHandle node = NodeOfRecord(tree, entry.record);
+        if (node == kNoNode) return;
+        CHtmlEditor* editor = view->editor();
+        const QString text = QString::fromStdString(hit);
+        if (!text.isEmpty() && editor) {
+            if (tree.GetSelectedItem() == node && editor->isLoaded())
+                editor->Find(text);
+            else
+                connect(
+                    editor, &CHtmlEditor::documentLoaded, editor, [editor, text] { editor->Find(text); },
+                    Qt::SingleShotConnection);
+        }
+        selectIn(tree, node);
+    };
     switch (entry.kind) {
-    case SearchKind::DiaryPage:
-        selectIn(diary_->tree()->model(), NodeOfRecord(diary_->tree()->model(), entry.record));
-        break;
-    case SearchKind::Note:
-        selectIn(notes_->tree()->model(), NodeOfRecord(notes_->tree()->model(), entry.record));
-        break;
+    case SearchKind::DiaryPage: openDocument(diary_); break;
+    case SearchKind::Note: openDocument(notes_); break;
     case SearchKind::Event: {
         const EventDetails& details = searched_->events.events.at(entry.record).details;
         GroupTreeModel& groups = events_->groupTree()->model();

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "settings/AppliedSettings.h"
 #include "settings/ViewIndex.h"
@@ -155,7 +156,7 @@ private:
     // What each view holds, after it has taken in any edit in progress.
     ViewStates viewStates();
     // Shows a search result in its view, selected.
-    void openSearchResult(const SearchEntry& entry);
+    void openSearchResult(const SearchEntry& entry, const std::string& hit);
 
     AppData& data_;
     bool startHidden_ = true;

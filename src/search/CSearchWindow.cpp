@@ -77,7 +77,8 @@ void CSearchWindow::refresh() {
     results_->clear();
     shown_.clear();
     if (!index_) return;
-    const SearchQuery query = ParseQuery(query_->text().toStdString());
+    shownQuery_ = ParseQuery(query_->text().toStdString());
+    const SearchQuery& query = shownQuery_;
     std::vector<SearchHit> hits = index_->Find(query);
     if (hits.size() > static_cast<std::size_t>(kMaxShown)) hits.resize(kMaxShown);
     for (const SearchHit& hit : hits) {
@@ -95,7 +96,10 @@ void CSearchWindow::refresh() {
 
 void CSearchWindow::openRow(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= shown_.size() || !open_) return;
-    open_(index_->entry(shown_[static_cast<std::size_t>(row)].entry));
+    const SearchHit& hit = shown_[static_cast<std::size_t>(row)];
+    const SearchSnippet snippet = index_->Snippet(hit, shownQuery_);
+    open_(index_->entry(hit.entry),
+          snippet.text.substr(snippet.markBegin, snippet.markEnd - snippet.markBegin));
 }
 
 }  // namespace veltrin

@@ -22,7 +22,10 @@ public:
     explicit CSearchWindow(QWidget* parent = nullptr);
 
     void setIndex(std::shared_ptr<const SearchIndex> index);
-    void setOpenResult(std::function<void(const SearchEntry&)> open) { open_ = std::move(open); }
+    // Gets the chosen result and the words of its text that hold the hit
+    // (empty when only its title does), to mark them where it opens.
+    using OpenResult = std::function<void(const SearchEntry& entry, const std::string& hit)>;
+    void setOpenResult(OpenResult open) { open_ = std::move(open); }
 
     QLineEdit* queryBox() const { return query_; }
     QTreeWidget* resultList() const { return results_; }
@@ -40,8 +43,9 @@ private:
     QTreeWidget* results_;
     QTimer debounce_;
     std::shared_ptr<const SearchIndex> index_;
+    SearchQuery shownQuery_;
     std::vector<SearchHit> shown_;
-    std::function<void(const SearchEntry&)> open_;
+    OpenResult open_;
 };
 
 }  // namespace veltrin

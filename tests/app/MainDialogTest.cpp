@@ -4,9 +4,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWebEngineFindTextResult>
+#include <QWebEnginePage>
 #include <functional>
 #include <map>
 
@@ -16,6 +19,7 @@
 #include "controls/CGroupTree.h"
 #include "controls/CSkinButton.h"
 #include "documents/CDiaryView.h"
+#include "documents/CHtmlEditor.h"
 #include "documents/CNotesView.h"
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
@@ -441,14 +445,23 @@ TEST_F(MainDialogTest, SearchOpensEachKindOfResultInItsViewAndSeesUnsavedEdits) 
     EXPECT_EQ(selected(dlg.contactsView()->groupTree()->model()), "Shops");
     const GroupTreeModel& contacts = dlg.contactsView()->recordList()->model();
     EXPECT_EQ(contacts.GetContactRecord<ContactItem>(contacts.GetSelectedItem()).fields, contact.fields);
+    // A page or note opens with its hit found by the editor's find.
+    const auto found = [](QSignalSpy& spy) {
+        return QTest::qWaitFor([&spy] { return spy.count() > 0; }, 30000) &&
+               spy.last().at(0).value<QWebEngineFindTextResult>().numberOfMatches() == 1;
+    };
+    QSignalSpy diaryFind(dlg.diaryView()->editor()->page(), &QWebEnginePage::findTextFinished);
     ASSERT_EQ(results->topLevelItem(2)->text(0).toStdString(), "2026, December 07");
     open(2);
     EXPECT_EQ(dlg.shownView(), kDiaryView);
     EXPECT_EQ(selected(dlg.diaryView()->tree()->model()), "2026, December 07");
+    EXPECT_TRUE(found(diaryFind));
+    QSignalSpy noteFind(dlg.notesView()->editor()->page(), &QWebEnginePage::findTextFinished);
     ASSERT_EQ(results->topLevelItem(3)->text(0).toStdString(), "Kitchen / Recipes");
     open(3);
     EXPECT_EQ(dlg.shownView(), kNotesView);
     EXPECT_EQ(notes.GetSelectedItem(), recipes);
+    EXPECT_TRUE(found(noteFind));
 
     // Escape closes it; the Info and the tray menu open it again.
     QTest::keyClick(search->queryBox(), Qt::Key_Escape);

@@ -40,6 +40,7 @@ std::vector<std::string> Titles(const QTreeWidget* list) {
 
 struct Opened {
     std::vector<std::pair<SearchKind, std::size_t>> results;
+    std::vector<std::string> hits;
 };
 
 }  // namespace
@@ -48,7 +49,10 @@ TEST(CSearchWindow, TypingFillsTheListAndEnterOrDoubleClickOpensAResult) {
     CSearchWindow window;
     window.setIndex(SampleIndex());
     Opened opened;
-    window.setOpenResult([&opened](const SearchEntry& e) { opened.results.emplace_back(e.kind, e.record); });
+    window.setOpenResult([&opened](const SearchEntry& e, const std::string& hit) {
+        opened.results.emplace_back(e.kind, e.record);
+        opened.hits.push_back(hit);
+    });
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QTreeWidget* list = window.resultList();
@@ -76,6 +80,8 @@ TEST(CSearchWindow, TypingFillsTheListAndEnterOrDoubleClickOpensAResult) {
     EXPECT_EQ(opened.results,
               (std::vector<std::pair<SearchKind, std::size_t>>{
                   {SearchKind::Contact, 7}, {SearchKind::Note, 2}, {SearchKind::DiaryPage, 4}}));
+    // The hit as the text spells it; a title-only hit has none to mark.
+    EXPECT_EQ(opened.hits, (std::vector<std::string>{"", "tea", "tea"}));
 
     // Enter right after typing opens a result of the new query, not the old list.
     window.queryBox()->clear();
@@ -92,7 +98,7 @@ TEST(CSearchWindow, NoResultOpensNothing) {
     CSearchWindow window;
     window.setIndex(SampleIndex());
     int opened = 0;
-    window.setOpenResult([&opened](const SearchEntry&) { ++opened; });
+    window.setOpenResult([&opened](const SearchEntry&, const std::string&) { ++opened; });
     window.show();
     QTest::keyClicks(window.queryBox(), "zebra");
     QTest::keyClick(window.queryBox(), Qt::Key_Return);

@@ -236,7 +236,6 @@ void CMainDialog::openSearchResult(const SearchEntry& entry, const std::string& 
         break;
     }
     }
-    activateWindow();
 }
 
 int CMainDialog::ClockLeft(int clientWidth) {

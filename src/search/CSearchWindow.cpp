@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -63,6 +64,12 @@ CSearchWindow::CSearchWindow(QWidget* parent) : QDialog(parent) {
         }
         const int row = results_->currentItem() ? results_->indexOfTopLevelItem(results_->currentItem()) : 0;
         openRow(row);
+    });
+    // The key that opened the window starts a new query in it.
+    auto* again = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), this);
+    connect(again, &QShortcut::activated, this, [this] {
+        query_->setFocus();
+        query_->selectAll();
     });
     connect(results_, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { openRow(results_->indexOfTopLevelItem(item)); });

@@ -83,8 +83,12 @@ TEST(CSearchWindow, TypingFillsTheListAndEnterOrDoubleClickOpensAResult) {
     // The hit as the text spells it; a title-only hit has none to mark.
     EXPECT_EQ(opened.hits, (std::vector<std::string>{"", "tea", "tea"}));
 
-    // Enter right after typing opens a result of the new query, not the old list.
-    window.queryBox()->clear();
+    // Enter right after typing opens a result of the new query, not the old
+    // list; Ctrl+Shift+F in the window starts a new query.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(window.queryBox()->hasSelectedText());
     QTest::keyClicks(window.queryBox(), "cake");
     QTest::keyClick(window.queryBox(), Qt::Key_Return);
     EXPECT_EQ(opened.results.back(), std::make_pair(SearchKind::DiaryPage, std::size_t{4}));

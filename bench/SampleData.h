@@ -221,6 +221,21 @@ inline ContactStore makeContacts(int count) {
     return store;
 }
 
+// Notes in a tree of a few levels, each a paragraph of `sentencesEach` sentences.
+inline NoteTable makeNotes(int count, int sentencesEach) {
+    std::mt19937 rng(4);
+    NoteTable notes;
+    for (int i = 0; i < count; ++i) {
+        NoteItem n;
+        n.levelStep = i == 0 ? 0 : (i % 5 == 1 ? 1 : (i % 5 == 0 ? -1 : 0));
+        n.name = "Note " + std::to_string(i);
+        n.html = "<p>" + sentences(rng, sentencesEach) + "</p>";
+        n.created = kBaseTime + i * 600;
+        notes.push_back(std::move(n));
+    }
+    return notes;
+}
+
 inline DiaryTable makeDiary(int pages, std::size_t pageBytes) {
     std::mt19937 rng(3);
     // One page's worth of varied markup, cut to exactly 20 KB per page.

@@ -41,15 +41,7 @@ AppData makeData() {
     d.events = bench::makeEvents(kEvents);
     d.contacts = bench::makeContacts(kContacts);
     d.diary = bench::makeDiary(kDiaryPages, kDiaryPageBytes);
-    std::mt19937 rng(4);
-    for (int i = 0; i < kNotes; ++i) {
-        NoteItem n;
-        n.levelStep = i == 0 ? 0 : (i % 5 == 1 ? 1 : (i % 5 == 0 ? -1 : 0));
-        n.name = "Note " + std::to_string(i);
-        n.html = "<p>" + bench::sentences(rng, 12) + "</p>";
-        n.created = bench::kBaseTime + i * 600;
-        d.notes.push_back(std::move(n));
-    }
+    d.notes = bench::makeNotes(kNotes, 12);
     return d;
 }
 

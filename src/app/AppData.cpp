@@ -24,4 +24,13 @@ bool SaveAll(AppData& data, const ViewStates& views) {
     return SerializeSettings(data.settings, true) && ok;
 }
 
+AppData GatherAll(const AppData& data, const ViewStates& views) {
+    AppData now = data;
+    GatherEvents(now.events, views.events);
+    if (views.diary.list) FillDiaryTable(*views.diary.list, views.diary.currentPage, now.diary);
+    if (views.notes.tree) FillNoteTable(*views.notes.tree, views.notes.currentNote, now.notes);
+    GatherContacts(now.contacts, views.contacts);
+    return now;
+}
+
 }  // namespace veltrin

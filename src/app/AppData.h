@@ -40,4 +40,9 @@ struct ViewStates {
 // the rest go on; true when every store succeeded.
 bool SaveAll(AppData& data, const ViewStates& views);
 
+// The records as SaveAll would write them now, rows the views hold and
+// edits in progress included, gathered into a copy through the same steps.
+// Writes nothing; the data and the views stay as they are.
+AppData GatherAll(const AppData& data, const ViewStates& views);
+
 }  // namespace veltrin

@@ -6,7 +6,9 @@
 #include <QEventLoop>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
@@ -22,11 +24,13 @@
 #include "app/WindowRules.h"
 #include "contacts/CContactsView.h"
 #include "contacts/ContactTrees.h"
+#include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
 #include "controls/CSkinButton.h"
 #include "controls/QtSkinAssets.h"
 #include "controls/QtThemeIcons.h"
 #include "documents/CDiaryView.h"
+#include "documents/CHtmlEditor.h"
 #include "documents/CNotesView.h"
 #include "documents/DocumentTrees.h"
 #include "events/CEventList.h"
@@ -39,6 +43,9 @@
 #include "platform/DataLocation.h"
 #include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
+#include "search/CSearchWindow.h"
+#include "search/SearchIndex.h"
+#include "search/SearchTargets.h"
 #include "settings/AppSettings.h"
 #include "settings/QtSettingsFont.h"
 #include "storage/Identifier.h"
@@ -88,6 +95,8 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     }
     connect(button(kOptionsButton), &QAbstractButton::clicked, this, &CMainDialog::RunOptions);
     connect(button(kInfoButton), &QAbstractButton::clicked, this, &CMainDialog::showInfoMenu);
+    auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), this);
+    connect(find, &QShortcut::activated, this, &CMainDialog::RunSearch);
 
     AppSettings& s = data_.settings;
     if (!IsViewIndex(s.currentView)) s.currentView = kTodayView;
@@ -156,14 +165,92 @@ void CMainDialog::SaveAll() {
     saving_ = true;
     // Each view hands over what its controls hold, after taking in any edit
     // in progress; the core writes the files in their fixed order.
+    veltrin::SaveAll(data_, viewStates());
+    saving_ = false;
+}
+
+ViewStates CMainDialog::viewStates() {
     ViewStates views;
     views.events = events_->saveState();
     views.events.todayList = today_->saveState().todayList;
     views.diary = diary_->saveState();
     views.notes = notes_->saveState();
     views.contacts = contacts_->saveState();
-    veltrin::SaveAll(data_, views);
-    saving_ = false;
+    return views;
+}
+
+CSearchWindow* CMainDialog::searchWindow() const { return search_; }
+
+void CMainDialog::RunSearch() {
+    // A copy of the records as the next save would write them: the search
+    // sees unsaved edits, and nothing is written for it.
+    searched_ = std::make_unique<AppData>(GatherAll(data_, viewStates()));
+    auto index = std::make_shared<SearchIndex>(
+        BuildSearchIndex(searched_->events, searched_->diary, searched_->notes, searched_->contacts));
+    if (!search_) {
+        search_ = new CSearchWindow(this);
+        search_->setOpenResult(
+            [this](const SearchEntry& entry, const std::string& hit) { openSearchResult(entry, hit); });
+    }
+    search_->setIndex(std::move(index));
+    if (!isVisible()) RestoreFromTray();
+    search_->show();
+    search_->raise();
+    search_->activateWindow();
+    search_->queryBox()->setFocus();
+    search_->queryBox()->selectAll();
+}
+
+void CMainDialog::openSearchResult(const SearchEntry& entry, const std::string& hit) {
+    // A dialog left open keeps its view, as for the tray's view commands.
+    if (!searched_ || openDialog()) return;
+    static constexpr int kViewOfKind[] = {kEventsView, kDiaryView, kNotesView, kContactsView};
+    data_.settings.currentView = kViewOfKind[static_cast<int>(entry.kind)];
+    ShowView();
+    const auto selectIn = [](GroupTreeModel& model, NodeHandle node) {
+        if (node != kNoNode) model.SelectItem(node, 0);
+        return node != kNoNode;
+    };
+    // A page or note is marked at its hit once the editor has it: at once
+    // when it is already the one shown, else when it has been loaded.
+    const auto openDocument = [&](CDocumentView* view) {
+        GroupTreeModel& tree = view->tree()->model();
+        const NodeHandle node = NodeOfRecord(tree, entry.record);
+        if (node == kNoNode) return;
+        CHtmlEditor* editor = view->editor();
+        const QString text = QString::fromStdString(hit);
+        if (!text.isEmpty() && editor) {
+            if (tree.GetSelectedItem() == node && editor->isLoaded())
+                editor->Find(text);
+            else
+                connect(
+                    editor, &CHtmlEditor::documentLoaded, editor, [editor, text] { editor->Find(text); },
+                    Qt::SingleShotConnection);
+        }
+        selectIn(tree, node);
+    };
+    switch (entry.kind) {
+    case SearchKind::DiaryPage: openDocument(diary_); break;
+    case SearchKind::Note: openDocument(notes_); break;
+    case SearchKind::Event: {
+        const EventDetails& details = searched_->events.events.at(entry.record).details;
+        GroupTreeModel& groups = events_->groupTree()->model();
+        if (selectIn(groups, EventGroupNode(groups, details.groupId))) {
+            GroupTreeModel& list = events_->recordList()->model();
+            selectIn(list, EventRowOf(list, details.eventId));
+        }
+        break;
+    }
+    case SearchKind::Contact: {
+        const ContactItem& contact = searched_->contacts.contacts.at(entry.record);
+        GroupTreeModel& groups = contacts_->groupTree()->model();
+        if (selectIn(groups, ContactGroupNode(groups, contact.groupId))) {
+            GroupTreeModel& list = contacts_->recordList()->model();
+            selectIn(list, ContactRowOf(list, contact.fields));
+        }
+        break;
+    }
+    }
 }
 
 int CMainDialog::ClockLeft(int clientWidth) {
@@ -217,6 +304,8 @@ void CMainDialog::showInfoMenu() {
                     ThemeIcon(QStringLiteral("go-down")));
     menu.addCommand(kInfoExitVeltrin, QStringLiteral("Exit Veltrin"),
                     ThemeIcon(QStringLiteral("system-log-out")));
+    menu.addSeparator();
+    menu.addCommand(kInfoSearch, QStringLiteral("Search..."), ThemeIcon(QStringLiteral("edit-find")));
     OnInfoCommand(menu.execUnder(button(kInfoButton)));
 }
 
@@ -230,6 +319,7 @@ void CMainDialog::OnInfoCommand(int command) {
     case kInfoAbout: RunAbout(); break;
     case kInfoMinimizeToTray: HideToTray(); break;
     case kInfoExitVeltrin: ExitVeltrin(false); break;
+    case kInfoSearch: RunSearch(); break;
     default: break;
     }
 }
@@ -279,6 +369,7 @@ void CMainDialog::showTrayMenu() {
         menu.addCommand(kTrayFirstView + v, QString::fromLatin1(kButtonCaptions[v]),
                         ThemeIcon(QString::fromLatin1(icons[v])));
     menu.addSeparator();
+    menu.addCommand(kTraySearch, QStringLiteral("Search..."), ThemeIcon(QStringLiteral("edit-find")));
     menu.addCommand(kTrayAbout, QStringLiteral("About Veltrin..."),
                     ThemeIcon(QStringLiteral("help-browser")));
     menu.addCommand(kTrayExit, QStringLiteral("Exit Veltrin"), ThemeIcon(QStringLiteral("system-log-out")));
@@ -286,6 +377,10 @@ void CMainDialog::showTrayMenu() {
 }
 
 void CMainDialog::OnTrayCommand(int command) {
+    if (command == kTraySearch) {
+        RunSearch();
+        return;
+    }
     if (command < kTrayRestore || command > kTrayExit) return;
     if (command == kTrayAbout) {
         RunAbout();

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "settings/AppliedSettings.h"
 #include "settings/ViewIndex.h"
@@ -20,12 +21,15 @@ class CContactsView;
 class CDiaryView;
 class CDigitalClock;
 class CEventsView;
+class CSearchWindow;
 class CNotesView;
 class CSkinButton;
 class CTodayView;
 class CViewBase;
 class QtReminderService;
 class QtSkinAssets;
+struct SearchEntry;
+struct ViewStates;
 
 // The program's one top-level window. It runs for the whole session, though
 // not modally: windows of their own, such as a reminder, take input beside
@@ -78,12 +82,19 @@ public:
         kInfoHomePage = 313,
         kInfoAbout = 314,
         kInfoMinimizeToTray = 315,
-        kInfoExitVeltrin = 316
+        kInfoExitVeltrin = 316,
+        kInfoSearch = 325
     };
     void OnInfoCommand(int command);
 
     // Tray menu commands: restore, the five views in ViewIndex order, About, exit.
-    enum TrayCommand { kTrayRestore = 317, kTrayFirstView = 318, kTrayAbout = 323, kTrayExit = 324 };
+    enum TrayCommand {
+        kTrayRestore = 317,
+        kTrayFirstView = 318,
+        kTrayAbout = 323,
+        kTrayExit = 324,
+        kTraySearch = 326
+    };
     void OnTrayCommand(int command);
 
     // Options: on OK the settings are applied and stored.
@@ -91,6 +102,10 @@ public:
     void RunAbout();
     void RunTipOfTheDay();
     void RunNotifications();
+    // Opens the search window (Ctrl+Shift+F, "Search..." in the Info and the
+    // tray menu) over the records as the views hold them now.
+    void RunSearch();
+    CSearchWindow* searchWindow() const;
 
     int shownView() const { return shownView_; }
     CViewBase* view(int index) const { return views_[static_cast<std::size_t>(index)]; }
@@ -140,11 +155,17 @@ private:
     // The dialog or question open above the window, if any.
     QWidget* openDialog() const;
     int tickPeriodMs() const;
+    // What each view holds, after it has taken in any edit in progress.
+    ViewStates viewStates();
+    // Shows a search result in its view, selected.
+    void openSearchResult(const SearchEntry& entry, const std::string& hit);
 
     AppData& data_;
     bool startHidden_ = true;
     bool maximizeOnRestore_ = false;
     QPointer<QDialog> about_;
+    QPointer<CSearchWindow> search_;
+    std::unique_ptr<AppData> searched_;  // the records the search window shows
     bool ended_ = false;
     bool saving_ = false;
     int shownView_ = -1;

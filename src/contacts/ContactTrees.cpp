@@ -117,13 +117,17 @@ void RemoveContactsOfGroups(ContactStore& store, const std::vector<std::int32_t>
             c.end());
 }
 
-bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views) {
-    if (views.list) StoreColumnWidths(*views.list, columns);
-    const std::vector<ContactItem> snapshot = store.contacts;
+void GatherContacts(ContactStore& store, const ContactViews& views) {
     const NodeHandle group = views.groups ? views.groups->GetSelectedItem() : kNoNode;
     if (views.list && group != kNoNode)
         HandBackContactRows(store, *views.list, views.groups->GetContactGroupId(group), false);
     if (views.groups) FillContactGroups(*views.groups, store.groups);
+}
+
+bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views) {
+    if (views.list) StoreColumnWidths(*views.list, columns);
+    const std::vector<ContactItem> snapshot = store.contacts;
+    GatherContacts(store, views);
     const bool ok = SerializeContactsFile(store, true);
     store.contacts = snapshot;
     return ok;

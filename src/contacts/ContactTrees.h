@@ -48,6 +48,11 @@ struct ContactViews {
     GroupTreeModel* list = nullptr;    // the contacts of the selected group
 };
 
+// Adds the list's rows to the contact array, without taking them from the
+// list, and rebuilds the groups from the tree: the contacts as a save writes
+// them.
+void GatherContacts(ContactStore& store, const ContactViews& views);
+
 // Takes the list's column widths into the column table (matched by
 // heading), then writes the contact array plus the list's rows and the group
 // array rebuilt from the tree. The store is left as it was.

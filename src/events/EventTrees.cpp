@@ -177,6 +177,15 @@ namespace {
 
 bool saveEvents(EventStore& store, const EventViews& views) {
     const std::vector<EventItem> snapshot = store.events;
+    GatherEvents(store, views);
+    const bool ok = SerializeEventsFile(store, true);
+    store.events = snapshot;
+    return ok;
+}
+
+}  // namespace
+
+void GatherEvents(EventStore& store, const EventViews& views) {
     if (views.eventsList) {
         // Rows of the Events view belong to the group selected in its tree.
         const NodeHandle group = views.eventsGroups ? views.eventsGroups->GetSelectedItem() : kNoNode;
@@ -187,12 +196,7 @@ bool saveEvents(EventStore& store, const EventViews& views) {
     // The tree is the live copy of the groups whichever view is current: a
     // group moved or renamed before the Today view was shown is kept too.
     if (views.eventsGroups) FillEventGroups(*views.eventsGroups, store.groups);
-    const bool ok = SerializeEventsFile(store, true);
-    store.events = snapshot;
-    return ok;
 }
-
-}  // namespace
 
 bool SaveEventsFromEventsView(EventStore& store, int currentView, const EventViews& views) {
     if (currentView == kTodayView) return true;  // the Today view holds the live rows

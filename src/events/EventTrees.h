@@ -88,6 +88,11 @@ struct EventViews {
     GroupTreeModel* eventsGroups = nullptr;  // the Events view's group tree
 };
 
+// Adds the rows of both lists to the event array, without taking them from
+// the lists, and rebuilds the groups from the Events view's tree: the events
+// as a save writes them.
+void GatherEvents(EventStore& store, const EventViews& views);
+
 // Saves from the Events view (skipped while Today is the current view) and
 // from the Today view (skipped while Events is current). Either writes the
 // event array plus the rows of both lists, so no write ever drops an event,

@@ -239,16 +239,17 @@ bool Archive::Close() {
 std::string Utf16ToUtf8(const std::vector<std::uint16_t>& units) {
     std::string out;
     out.reserve(units.size());
+    const auto emit = [&out](std::uint32_t cp) { AppendUtf8(out, cp); };
     for (std::size_t i = 0; i < units.size(); ++i) {
         const std::uint32_t u = units[i];
         if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
             units[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            emit(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
             ++i;
         } else if (u >= 0xD800 && u <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);
+            emit(0xFFFD);
         } else {
-            AppendUtf8(out, u);
+            emit(u);
         }
     }
     return out;

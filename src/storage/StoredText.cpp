@@ -14,35 +14,24 @@ constexpr std::uint16_t kHighControls[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// Length of the well-formed UTF-8 sequence at i (no overlong forms, no
-// surrogates, nothing above U+10FFFF), or 0 when there is none.
-std::size_t utf8SequenceAt(const std::string& s, std::size_t i) {
-    const auto byte = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char b = byte(i);
-    if (b < 0x80) return 1;
-    std::size_t n;
-    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-    if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-        if (b == 0xE0) low = 0xA0;
-        if (b == 0xED) high = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-        if (b == 0xF0) low = 0x90;
-        if (b == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) return 0;
-    if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-    for (std::size_t k = 2; k < n; ++k)
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    return n;
-}
-
 }  // namespace
+
+std::string StoredTextToUtf8(const std::string& bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t n = 0;
+        DecodeUtf8At(bytes, i, n);
+        if (n != 0) {
+            out.append(bytes, i, n);
+            i += n;
+            continue;
+        }
+        const unsigned char b = static_cast<unsigned char>(bytes[i++]);
+        AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b);
+    }
+    return out;
+}
 
 void AppendUtf8(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) {
@@ -62,19 +51,40 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
     }
 }
 
-std::string StoredTextToUtf8(const std::string& bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        if (const std::size_t n = utf8SequenceAt(bytes, i)) {
-            out.append(bytes, i, n);
-            i += n;
-            continue;
-        }
-        const unsigned char b = static_cast<unsigned char>(bytes[i++]);
-        AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b);
+std::uint32_t DecodeUtf8At(std::string_view s, std::size_t i, std::size_t& length) {
+    const auto byte = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b = byte(i);
+    length = 0;
+    if (b < 0x80) {
+        length = 1;
+        return b;
     }
-    return out;
+    std::size_t n;
+    std::uint32_t cp;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+        cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        cp = b & 0x0F;
+        if (b == 0xE0) low = 0xA0;
+        if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        cp = b & 0x07;
+        if (b == 0xF0) low = 0x90;
+        if (b == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size() || byte(i + 1) < low || byte(i + 1) > high) return 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (byte(i + k) & 0x3F);
+    }
+    length = n;
+    return cp;
 }
 
 }  // namespace veltrin

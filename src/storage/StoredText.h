@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace veltrin {
 
@@ -12,7 +14,12 @@ namespace veltrin {
 // old note edited here) come out whole.
 std::string StoredTextToUtf8(const std::string& bytes);
 
-// Appends a code point (up to U+10FFFF) as UTF-8.
+// Appends a code point (at most U+10FFFF) as UTF-8.
 void AppendUtf8(std::string& out, std::uint32_t cp);
+
+// The code point of the well-formed UTF-8 sequence at s[i] (no overlong
+// forms, no surrogates, nothing above U+10FFFF) and its length in bytes;
+// length 0 when there is none there.
+std::uint32_t DecodeUtf8At(std::string_view s, std::size_t i, std::size_t& length);
 
 }  // namespace veltrin

@@ -4,8 +4,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QWebEngineFindTextResult>
+#include <QWebEnginePage>
 #include <functional>
 #include <map>
 
@@ -14,11 +18,15 @@
 #include "contacts/CContactsView.h"
 #include "controls/CGroupTree.h"
 #include "controls/CSkinButton.h"
+#include "documents/CDiaryView.h"
+#include "documents/CHtmlEditor.h"
+#include "documents/CNotesView.h"
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
 #include "events/CReminderWindow.h"
 #include "events/EventTrees.h"
 #include "events/QtReminderWindows.h"
+#include "search/CSearchWindow.h"
 #include "settings/ViewIndex.h"
 #include "storage/DataFile.h"
 #include "storage/SafeFile.h"
@@ -386,6 +394,85 @@ TEST_F(MainDialogTest, TrayViewCommandsShowTheViewAndRestore) {
     dlg.OnTrayCommand(CMainDialog::kTrayRestore);
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_FALSE(dlg.trayIconShown());
+}
+
+TEST_F(MainDialogTest, SearchOpensEachKindOfResultInItsViewAndSeesUnsavedEdits) {
+    data.diary = {{"2026, December 06", "<p>plain</p>", 1'796'515'200, 1},
+                  {"2026, December 07", "<p>quince jam</p>", 1'796'601'600, 0}};
+    data.notes = {{0, "Kitchen", 0, 0, 1, 0, "", 5}, {1, "Recipes", 0, 0, 0, 1, "<p>apple pie</p>", 6}};
+    data.events.groups = {{0, "Home", 0, 0, 1, 5}, {0, "Garden", 0, 0, 0, 6}};
+    EventItem event;
+    event.name = "Pick quinces";
+    event.details.groupId = 6;
+    event.details.eventId = 77;
+    data.events.events = {event};
+    data.contacts.groups = {{0, "Friends", 0, 0, 1, 1, 9}, {0, "Shops", 0, 0, 0, 1, 10}};
+    ContactItem contact;
+    contact.groupId = 10;
+    contact.fields.set(static_cast<std::size_t>(ContactFieldRecordIndex("Name")), "Quince Market");
+    data.contacts.contacts = {contact};
+    CMainDialog dlg(data, {"veltrin"});
+    dlg.show();
+    // An edit the Notes view holds and no save has written yet.
+    GroupTreeModel& notes = dlg.notesView()->tree()->model();
+    const NodeHandle recipes = notes.GetNextItem(notes.GetNextItem(kRootNode, kFirstChild), kFirstChild);
+    notes.SetNotePayload(recipes, TextPayload{"<p>quince pie</p>", 6});
+
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    QTest::keyClick(&dlg, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    CSearchWindow* search = dlg.searchWindow();
+    ASSERT_NE(search, nullptr);
+    EXPECT_TRUE(search->isVisible());
+    QTest::keyClicks(search->queryBox(), "quince");
+    QTreeWidget* results = search->resultList();
+    ASSERT_TRUE(QTest::qWaitFor([results] { return results->topLevelItemCount() == 4; }, 10000));
+    EXPECT_FALSE(settingsWritten()) << "searching writes nothing";
+
+    const auto open = [&](int row) {
+        results->setCurrentItem(results->topLevelItem(row));
+        QTest::keyClick(results, Qt::Key_Return);
+    };
+    const auto selected = [](const GroupTreeModel& m) { return m.GetItemText(m.GetSelectedItem(), 0); };
+    ASSERT_EQ(results->topLevelItem(0)->text(0).toStdString(), "Pick quinces");
+    open(0);
+    EXPECT_EQ(dlg.shownView(), kEventsView);
+    EXPECT_EQ(selected(dlg.eventsView()->groupTree()->model()), "Garden");
+    EXPECT_EQ(selected(dlg.eventsView()->recordList()->model()), "Pick quinces");
+    ASSERT_EQ(results->topLevelItem(1)->text(0).toStdString(), "Quince Market");
+    open(1);
+    EXPECT_EQ(dlg.shownView(), kContactsView);
+    EXPECT_EQ(selected(dlg.contactsView()->groupTree()->model()), "Shops");
+    const GroupTreeModel& contacts = dlg.contactsView()->recordList()->model();
+    EXPECT_EQ(contacts.GetContactRecord<ContactItem>(contacts.GetSelectedItem()).fields, contact.fields);
+    // A page or note opens with its hit found by the editor's find.
+    const auto found = [](QSignalSpy& spy) {
+        return QTest::qWaitFor([&spy] { return spy.count() > 0; }, 30000) &&
+               spy.last().at(0).value<QWebEngineFindTextResult>().numberOfMatches() == 1;
+    };
+    QSignalSpy diaryFind(dlg.diaryView()->editor()->page(), &QWebEnginePage::findTextFinished);
+    ASSERT_EQ(results->topLevelItem(2)->text(0).toStdString(), "2026, December 07");
+    open(2);
+    EXPECT_EQ(dlg.shownView(), kDiaryView);
+    EXPECT_EQ(selected(dlg.diaryView()->tree()->model()), "2026, December 07");
+    EXPECT_TRUE(found(diaryFind));
+    QSignalSpy noteFind(dlg.notesView()->editor()->page(), &QWebEnginePage::findTextFinished);
+    ASSERT_EQ(results->topLevelItem(3)->text(0).toStdString(), "Kitchen / Recipes");
+    open(3);
+    EXPECT_EQ(dlg.shownView(), kNotesView);
+    EXPECT_EQ(notes.GetSelectedItem(), recipes);
+    EXPECT_TRUE(found(noteFind));
+
+    // Escape closes it; the Info and the tray menu open it again.
+    QTest::keyClick(search->queryBox(), Qt::Key_Escape);
+    EXPECT_FALSE(search->isVisible());
+    dlg.OnInfoCommand(CMainDialog::kInfoSearch);
+    EXPECT_TRUE(search->isVisible());
+    search->hide();
+    dlg.HideToTray();
+    dlg.OnTrayCommand(CMainDialog::kTraySearch);
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(search->isVisible());
 }
 
 TEST_F(MainDialogTest, RestoreKeepsTheSizeTheWindowHad) {

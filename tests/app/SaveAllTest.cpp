@@ -65,6 +65,76 @@ TEST(SaveAll, EveryFileIsWrittenWhateverViewIsCurrent) {
     }
 }
 
+// The search sees the records through GatherAll: what the views hold now,
+// edits included, exactly as the next save writes them, and nothing written.
+TEST(SaveAll, GatherAllSeesWhatTheNextSaveWritesAndWritesNothing) {
+    ProgramFolder folder;
+    AppData data = Filled();
+    data.contacts.groups.push_back({0, "Friends", 0, 0, 1, 1, 9});
+    data.contacts.contacts[0].groupId = 9;
+    data.notes.push_back({0, "Plans", 0, 0, 1, 1, "<p>old</p>", 5});
+
+    // The views as the program builds them, each with an edit not yet saved.
+    GroupTreeModel eventGroups, eventsList, diaryList, notesTree, contactGroups, contactList;
+    eventGroups.InsertColumn(0, "Groups", ColumnAlign::Left, 200);
+    for (const char* c : {"Event Name", "Time", "Left", "Priority"})
+        eventsList.InsertColumn(eventsList.ColumnCount(), c, ColumnAlign::Left, 100);
+    diaryList.InsertColumn(0, "Pages", ColumnAlign::Left, 100);
+    notesTree.InsertColumn(0, "Notes", ColumnAlign::Left, 100);
+    contactGroups.InsertColumn(0, "Groups", ColumnAlign::Left, 100);
+    contactList.InsertColumn(0, "Name", ColumnAlign::Left, 100);
+    eventGroups.SelectItem(BuildEventGroupTree(eventGroups, data.events.groups), 0);
+    ASSERT_EQ(TakeEventsIntoList(
+                  data.events, eventsList, [](const EventItem&) { return true; }, 0, 0),
+              1);
+    const NodeHandle eventRow = eventsList.GetNextItem(kRootNode, kFirstChild);
+    EventItem renamed = EventItemFromRow(eventsList, eventRow, false);
+    renamed.name = "Dentist at nine";
+    SetEventRow(eventsList, eventRow, renamed);
+    const NodeHandle page = BuildDiaryList(diaryList, data.diary);
+    diaryList.SetPagePayload(page, TextPayload{"<p>edited</p>", data.diary[0].date});
+    const NodeHandle note = BuildNotesTree(notesTree, data.notes);
+    notesTree.SetNotePayload(note, TextPayload{"<p>new plans</p>", 5});
+    contactGroups.SelectItem(BuildContactGroupTree(contactGroups, data.contacts.groups), 0);
+    ASSERT_EQ(TakeContactsIntoList(data.contacts, contactList, 9, 0), 1);
+    ContactItem edited =
+        contactList.GetContactRecord<ContactItem>(contactList.GetNextItem(kRootNode, kFirstChild));
+    edited.fields.set(3, "Ann Lee");
+    contactList.SetContactRecord(contactList.GetNextItem(kRootNode, kFirstChild), edited);
+    ASSERT_TRUE(data.events.events.empty());
+    ASSERT_TRUE(data.contacts.contacts.empty());
+
+    ViewStates views;
+    views.events = {nullptr, &eventsList, &eventGroups};
+    views.diary = {&diaryList, page};
+    views.notes = {&notesTree, note};
+    views.contacts = {&contactGroups, &contactList};
+    const AppData now = GatherAll(data, views);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.data()));
+    ASSERT_EQ(now.events.events.size(), 1u);
+    EXPECT_EQ(now.events.events[0].name, "Dentist at nine");
+    EXPECT_EQ(now.diary.at(0).html, "<p>edited</p>");
+    EXPECT_EQ(now.notes.at(0).html, "<p>new plans</p>");
+    ASSERT_EQ(now.contacts.contacts.size(), 1u);
+    EXPECT_EQ(now.contacts.contacts[0].fields[3], "Ann Lee");
+    // The rows stay with the views and the stores as they were.
+    EXPECT_TRUE(data.events.events.empty());
+    EXPECT_TRUE(data.contacts.contacts.empty());
+    EXPECT_EQ(data.notes.at(0).html, "<p>old</p>");
+    EXPECT_NE(eventsList.GetNextItem(kRootNode, kFirstChild), kNoNode);
+    EXPECT_NE(contactList.GetNextItem(kRootNode, kFirstChild), kNoNode);
+
+    ASSERT_TRUE(SaveAll(data, views));
+    AppData back;
+    LoadAll(back);
+    ASSERT_EQ(back.events.events.size(), 1u);
+    EXPECT_EQ(back.events.events[0].name, now.events.events[0].name);
+    EXPECT_EQ(back.diary.at(0).html, now.diary.at(0).html);
+    EXPECT_EQ(back.notes.at(0).html, now.notes.at(0).html);
+    ASSERT_EQ(back.contacts.contacts.size(), 1u);
+    EXPECT_EQ(back.contacts.contacts[0].fields, now.contacts.contacts[0].fields);
+}
+
 TEST(WindowRules, OnlyTheTwoEventListsHandRowsToEachOtherAndTick) {
     AppSettings s;
     ApplySettingsDefaults(s);

@@ -703,6 +703,78 @@ TEST_F(AgendaTest, WritesNothingAndReportsMissingOrForeignFiles) {
     EXPECT_TRUE(folder.messages.shown.empty());
 }
 
+class SearchCommandTest : public DataCommandsTest {
+protected:
+    // One record of each kind holding "tea", and a contact in Windows-1252.
+    void StoreSearchable() {
+        EventStore events;
+        EventItem e;
+        e.name = "Tea with Ann";
+        e.details.comment = "at the\tcorner";
+        events.events = {e};
+        ASSERT_TRUE(SerializeEventsFile(events, true));
+        DiaryTable diary = {{"2026, December 06", "<p class=\"tea\">Walk</p>", 1'796'515'200, 0},
+                            {"2026, December 07", "<p>Green tea and cake</p>", 1'796'601'600, 1}};
+        ASSERT_TRUE(SerializeDiaryFile(diary, true));
+        NoteTable notes = {{0, "Kitchen", 1, 0, 0, 0, "", 5},
+                           {1, "Recipes", 2, 0, 1, 1, "<b>Ice tea</b>", 6}};
+        ASSERT_TRUE(SerializeNotesFile(notes, true));
+        ContactStore contacts;
+        ContactItem c;
+        c.fields.set(static_cast<std::size_t>(ContactFieldRecordIndex("Name")), "Ren\xE9 Tea");
+        c.fields.set(static_cast<std::size_t>(ContactFieldRecordIndex("Home City")),
+                     "Orl\xE9"
+                     "ans");
+        contacts.contacts = {c};
+        ASSERT_TRUE(SerializeContactsFile(contacts, true));
+    }
+    Outcome Search(std::vector<std::string> args) {
+        args.insert(args.begin(), {"search", "--data", folder.data().string()});
+        return RunCommand(args);
+    }
+};
+
+TEST_F(SearchCommandTest, PrintsKindTitleAndMarkedSnippetTitleHitsFirst) {
+    StoreSearchable();
+    const Outcome r = Search({"TEA"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "events\tTea with Ann\tat the corner\n"
+              "contacts\tRené Tea\tOrléans\n"
+              "diary\t2026, December 07\tGreen [tea] and cake\n"
+              "notes\tKitchen / Recipes\tIce [tea]\n");
+    EXPECT_EQ(Search({"--kind", "notes", "tea"}).out, "notes\tKitchen / Recipes\tIce [tea]\n");
+    // Accents aside, in a Windows-1252 field; an argument with a blank is a phrase.
+    EXPECT_EQ(Search({"orleans", "rene"}).out, "contacts\tRené Tea\t[Orléans]\n");
+    EXPECT_EQ(Search({"green cake"}).status, 1);
+    EXPECT_EQ(Search({"cake", "green"}).status, 0);
+}
+
+TEST_F(SearchCommandTest, NoResultBadKindAndBrokenFilesAreTold) {
+    StoreSearchable();
+    Outcome r = Search({"walk", "zebra"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Search({"--kind", "diary", "class"}).status, 1);  // an attribute is not text
+    r = Search({"--kind", "letters", "tea"});
+    EXPECT_EQ(r.status, cli::kBadArguments);
+    EXPECT_NE(r.err.find("unknown kind 'letters'"), std::string::npos);
+    EXPECT_EQ(Search({"\"\""}).status, cli::kBadArguments);
+
+    // A file that does not load is said, not taken for an empty one.
+    std::filesystem::remove(folder.file("Notes.dat"));
+    r = Search({"tea"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Cannot find Notes.dat\n");
+    EXPECT_EQ(Search({"--kind", "events", "tea"}).status, 0);  // only the file searched is read
+    writeAll(folder.file("Diary.dat"), Bytes().i32(kDefaultVersionBits).str("Diary").i32(5).s);
+    r = Search({"--kind", "diary", "tea"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Diary.dat is damaged"), std::string::npos) << r.err;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- due

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "search/MarkupText.h"
+
+using veltrin::MarkupToText;
+
+TEST(MarkupText, TagsAndAttributesAreNotText) {
+    EXPECT_EQ(MarkupToText("<p class=\"cafe\" title='a > b'>Tea</p>"), "\nTea\n");
+    EXPECT_EQ(MarkupToText("<a href=\"http://x/?q=1&amp;r=2\">link</a>"), "link");
+    // Inline tags do not split a word; blocks keep words apart.
+    EXPECT_EQ(MarkupToText("Ca<b>f</b>&eacute;"), "Café");
+    EXPECT_EQ(MarkupToText("one<br>two<div>three</div>"), "one\ntwo\nthree\n");
+}
+
+TEST(MarkupText, HiddenContentAndCommentsAreNotText) {
+    EXPECT_EQ(MarkupToText("<head><title>T</title><style>p{}</style></head>a<script>if (a<b) x='</p>';"
+                           "</SCRIPT >b<!-- c -->d<!DOCTYPE html>"),
+              "ab"
+              "d");
+    EXPECT_EQ(MarkupToText("a<script>never closed"), "a");
+    EXPECT_EQ(MarkupToText("a<!-- never closed"), "a");
+    EXPECT_EQ(MarkupToText("a<scriptless>b</scriptless>"), "ab");
+}
+
+TEST(MarkupText, ReferencesAreDecoded) {
+    EXPECT_EQ(MarkupToText("&lt;&gt;&amp;&quot;&nbsp;&euro;&#233;&#xE9;&#X41;&#65"), "<>&\"\u00A0€ééAA");
+    // Out of range, zero and surrogates give the replacement character.
+    EXPECT_EQ(MarkupToText("&#0;&#xD800;&#99999999999999;"), "\uFFFD\uFFFD\uFFFD");
+    // What is no reference stays as typed.
+    EXPECT_EQ(MarkupToText("R&D &unknown; &#; & x &amp"), "R&D &unknown; &#; & x &amp");
+}
+
+TEST(MarkupText, StrayBracketsAreText) {
+    EXPECT_EQ(MarkupToText("a < b, 3<4, <>"), "a < b, 3<4, <>");
+    EXPECT_EQ(MarkupToText("<p unfinished"), "\n");
+    EXPECT_EQ(MarkupToText(""), "");
+}

@@ -287,6 +287,9 @@ void CMainDialog::paintEvent(QPaintEvent*) {
 void CMainDialog::showInfoMenu() {
     CPopupMenu menu(this);
     menu.setSideTitle(QStringLiteral("Veltrin"));
+    // Search first, so that "Exit Veltrin" stays the last command, where people look for it.
+    menu.addCommand(kInfoSearch, QStringLiteral("Search..."), ThemeIcon(QStringLiteral("edit-find")));
+    menu.addSeparator();
     menu.addCommand(kInfoHelpContents, QStringLiteral("Contents and index"),
                     ThemeIcon(QStringLiteral("help-browser")));
     menu.addCommand(kInfoReadMe, QStringLiteral("Read me"), ThemeIcon(QStringLiteral("text-x-generic")));
@@ -304,8 +307,6 @@ void CMainDialog::showInfoMenu() {
                     ThemeIcon(QStringLiteral("go-down")));
     menu.addCommand(kInfoExitVeltrin, QStringLiteral("Exit Veltrin"),
                     ThemeIcon(QStringLiteral("system-log-out")));
-    menu.addSeparator();
-    menu.addCommand(kInfoSearch, QStringLiteral("Search..."), ThemeIcon(QStringLiteral("edit-find")));
     OnInfoCommand(menu.execUnder(button(kInfoButton)));
 }
 

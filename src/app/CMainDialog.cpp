@@ -182,17 +182,19 @@ ViewStates CMainDialog::viewStates() {
 CSearchWindow* CMainDialog::searchWindow() const { return search_; }
 
 void CMainDialog::RunSearch() {
-    // A copy of the records as the next save would write them: the search
-    // sees unsaved edits, and nothing is written for it.
-    searched_ = std::make_unique<AppData>(GatherAll(data_, viewStates()));
-    auto index = std::make_shared<SearchIndex>(
-        BuildSearchIndex(searched_->events, searched_->diary, searched_->notes, searched_->contacts));
     if (!search_) {
         search_ = new CSearchWindow(this);
         search_->setOpenResult(
             [this](const SearchEntry& entry, const std::string& hit) { openSearchResult(entry, hit); });
     }
-    search_->setIndex(std::move(index));
+    // A copy of the records as the next save would write them: the search
+    // sees unsaved edits, and nothing is written for it. It is taken again
+    // when the user comes back to the window after working in the views.
+    search_->setIndexSource([this] {
+        searched_ = std::make_unique<AppData>(GatherAll(data_, viewStates()));
+        return std::make_shared<SearchIndex>(
+            BuildSearchIndex(searched_->events, searched_->diary, searched_->notes, searched_->contacts));
+    });
     if (!isVisible()) RestoreFromTray();
     search_->show();
     search_->raise();

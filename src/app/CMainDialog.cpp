@@ -155,7 +155,9 @@ void CMainDialog::RunSession() {
 }
 
 bool CMainDialog::IsAutorun(const QStringList& arguments) {
-    return arguments.join(QLatin1Char(' ')).contains(QStringLiteral("/autorun"), Qt::CaseSensitive);
+    std::vector<std::string> args;
+    for (const QString& a : arguments) args.push_back(a.toStdString());
+    return IsAutorunStart(args);
 }
 
 void CMainDialog::SaveAll() {

@@ -99,12 +99,19 @@ public:
     explicit CardReader(int& photos) : photos_(photos) {}
 
     ContactItem Read(const Card& card) {
-        for (const CardProperty& p : card.properties) Take(p);
+        for (const CardProperty& p : card.properties) {
+            if (p.name == "CATEGORIES" && category_.empty() && !p.components.empty())
+                category_ = p.components[0];
+            Take(p);
+        }
         std::string notes = notes_;
         for (const std::string& more : overflow_) notes += (notes.empty() ? "" : "\n") + more;
         SetField(c_, "Notes", notes);
         return c_;
     }
+
+    // The group path the card came from: its first category.
+    const std::string& category() const { return category_; }
 
 private:
     void Put(const char* field, const std::string& text, const std::string& label) {
@@ -183,7 +190,7 @@ private:
     }
 
     ContactItem c_;
-    std::string notes_;
+    std::string notes_, category_;
     std::vector<std::string> overflow_;
     int& photos_;
 };
@@ -197,27 +204,45 @@ std::string Identity(const ContactItem& c) {
 
 }  // namespace
 
-std::string ContactsToVCard(const ContactStore& store, const std::string& group) {
-    const std::set<std::int32_t> ids = GroupWithSubgroups(store.groups, group);
-    const std::vector<std::string> paths = GroupPaths(store.groups);
+namespace {
+
+std::string CardsOf(const ContactStore& store, const std::set<std::int32_t>* groupIds) {
+    const std::map<std::int32_t, std::string> paths = GroupPathsById(store.groups);
     std::string out;
     for (const ContactItem& c : store.contacts) {
-        std::string path;
-        for (std::size_t i = 0; i < store.groups.size(); ++i)
-            if (store.groups[i].groupId == c.groupId) path = paths[i];
-        if (group.empty() || ids.count(c.groupId)) out += CardOf(c, path);
+        if (groupIds && !groupIds->count(c.groupId)) continue;
+        const auto path = paths.find(c.groupId);
+        out += CardOf(c, path == paths.end() ? std::string() : path->second);
     }
     return out;
 }
 
+}  // namespace
+
+std::string ContactsToVCard(const ContactStore& store, const std::string& group) {
+    if (group.empty()) return CardsOf(store, nullptr);
+    const std::set<std::int32_t> ids = GroupWithSubgroups(store.groups, group);
+    return CardsOf(store, &ids);
+}
+
+std::string ContactsToVCard(const ContactStore& store, const std::set<std::int32_t>& groupIds) {
+    return CardsOf(store, &groupIds);
+}
+
 ImportReport ImportVCard(ContactStore& store, const std::string& text, const std::string& group) {
+    ImportTarget target;
+    target.groupName = group;
+    return ImportVCard(store, text, target);
+}
+
+ImportReport ImportVCard(ContactStore& store, const std::string& text, const ImportTarget& target) {
     ImportReport report;
     std::set<std::string> known;
     for (const ContactItem& c : store.contacts) known.insert(Identity(c));
-    std::int32_t groupId = 0;
-    bool haveGroup = false;
+    ImportGroups<ContactGroup> groups(store.groups, target);
     for (const Card& card : ReadCards(text)) {
-        ContactItem c = CardReader(report.photosSkipped).Read(card);
+        CardReader reader(report.photosSkipped);
+        ContactItem c = reader.Read(card);
         const std::string id = Identity(c);
         if (id == " \n" && Field(c, "Notes").empty()) {
             ++report.skipped;  // nothing a contact could show
@@ -227,11 +252,7 @@ ImportReport ImportVCard(ContactStore& store, const std::string& text, const std
             ++report.alreadyThere;
             continue;
         }
-        if (!haveGroup) {
-            groupId = TopGroupNamed(store.groups, group);
-            haveGroup = true;
-        }
-        c.groupId = groupId;
+        c.groupId = groups.For(reader.category());
         store.contacts.push_back(std::move(c));
         ++report.added;
     }

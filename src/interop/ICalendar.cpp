@@ -250,19 +250,32 @@ std::string ProcessZoneName() {
     return tz;
 }
 
-std::string EventsToICalendar(const EventStore& store, const std::string& group, std::int64_t now) {
+namespace {
+
+std::string EventsOf(const EventStore& store, const std::set<std::int32_t>* groupIds, std::int64_t now) {
     icaltimezone* zone = ProcessZone();
     Component cal = NewCalendar(zone);
-    const std::set<std::int32_t> ids = GroupWithSubgroups(store.groups, group);
-    const std::vector<std::string> paths = GroupPaths(store.groups);
+    const std::map<std::int32_t, std::string> paths = GroupPathsById(store.groups);
     for (const EventItem& e : store.events) {
-        if (!group.empty() && !ids.count(e.details.groupId)) continue;
-        std::string path;
-        for (std::size_t i = 0; i < store.groups.size(); ++i)
-            if (store.groups[i].groupId == e.details.groupId) path = paths[i];
-        icalcomponent_add_component(cal.get(), EventComponent(e, path, zone, now));
+        if (groupIds && !groupIds->count(e.details.groupId)) continue;
+        const auto path = paths.find(e.details.groupId);
+        icalcomponent_add_component(
+            cal.get(), EventComponent(e, path == paths.end() ? std::string() : path->second, zone, now));
     }
     return Finish(cal);
+}
+
+}  // namespace
+
+std::string EventsToICalendar(const EventStore& store, const std::string& group, std::int64_t now) {
+    if (group.empty()) return EventsOf(store, nullptr, now);
+    const std::set<std::int32_t> ids = GroupWithSubgroups(store.groups, group);
+    return EventsOf(store, &ids, now);
+}
+
+std::string EventsToICalendar(const EventStore& store, const std::set<std::int32_t>& groupIds,
+                              std::int64_t now) {
+    return EventsOf(store, &groupIds, now);
 }
 
 namespace {
@@ -418,8 +431,15 @@ std::int64_t NextOfRule(const icalrecurrencetype& r, const icaltimetype& start, 
     return last;
 }
 
-void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& ids, std::int32_t& groupId,
-                 const std::string& group, ImportReport& report, std::int64_t now) {
+// The group path an event came from: its first category.
+std::string CategoryPath(icalcomponent* ev) {
+    icalproperty* p = icalcomponent_get_first_property(ev, ICAL_CATEGORIES_PROPERTY);
+    std::string path = p ? Text(icalproperty_get_categories(p)) : std::string();
+    return path.substr(0, path.find(','));
+}
+
+void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& ids,
+                 ImportGroups<EventGroup>& groups, ImportReport& report, std::int64_t now) {
     const icaltimetype start = icalcomponent_get_dtstart(ev);
     const std::string uid = Text(icalcomponent_get_uid(ev));
     if (icaltime_is_null_time(start)) {
@@ -475,8 +495,7 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
     if (!exact) ResetDueTracking(s, now);
     // A past appointment stays, with its reminder off.
     e.actual = GetX(ev, kActual) == "0" || (s.kind == Once && s.eventTime <= now) ? 0 : 1;
-    if (!groupId) groupId = TopGroupNamed(store.groups, group);
-    e.details.groupId = groupId;
+    e.details.groupId = groups.For(CategoryPath(ev));
     ids.insert(id);
     store.events.push_back(std::move(e));
     ++report.added;
@@ -555,6 +574,13 @@ void ImportNotes(std::vector<ReadNote> read, NoteTable& notes, ImportReport& rep
 
 CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
                                NoteTable& notes, const std::string& group, std::int64_t now) {
+    ImportTarget target;
+    target.groupName = group;
+    return ImportICalendar(text, events, diary, notes, target, now);
+}
+
+CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
+                               NoteTable& notes, const ImportTarget& target, std::int64_t now) {
     CalendarImport result;
     Component root(icalparser_parse_string(text.c_str()), icalcomponent_free);
     if (!root) return result;
@@ -570,14 +596,14 @@ CalendarImport ImportICalendar(const std::string& text, EventStore& events, Diar
     result.ok = true;
     std::set<std::int32_t> ids;
     for (const EventItem& e : events.events) ids.insert(e.details.eventId);
-    std::int32_t groupId = 0;
+    ImportGroups<EventGroup> groups(events.groups, target);
     std::vector<ReadNote> read;
     for (icalcomponent* cal : calendars) {
         for (icalcomponent* c = icalcomponent_get_first_component(cal, ICAL_ANY_COMPONENT); c;
              c = icalcomponent_get_next_component(cal, ICAL_ANY_COMPONENT)) {
             const icalcomponent_kind kind = icalcomponent_isa(c);
             if (kind == ICAL_VEVENT_COMPONENT) {
-                ImportEvent(c, events, ids, groupId, group, result.events, now);
+                ImportEvent(c, events, ids, groups, result.events, now);
             } else if (kind == ICAL_VJOURNAL_COMPONENT) {
                 const icaltimetype start = icalcomponent_get_dtstart(c);
                 if (!icaltime_is_null_time(start)) {

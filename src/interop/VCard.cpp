@@ -67,15 +67,15 @@ std::string DecodeQuotedPrintable(const std::string& s) {
     return out;
 }
 
-// Splits at unescaped semicolons and undoes \n \, \; \\ in each part.
-std::vector<std::string> SplitComponents(const std::string& value, bool escapes) {
+// Splits at unescaped separators and undoes \n \, \; \\ in each part.
+std::vector<std::string> SplitComponents(const std::string& value, bool escapes, char separator = ';') {
     std::vector<std::string> parts(1);
     for (std::size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         if (c == '\\' && escapes && i + 1 < value.size()) {
             const char n = value[++i];
             parts.back() += (n == 'n' || n == 'N') ? '\n' : n;
-        } else if (c == ';') {
+        } else if (c == separator) {
             parts.emplace_back();
         } else {
             parts.back() += c;
@@ -140,8 +140,10 @@ bool ReadProperty(const std::string& line, CardProperty& p) {
     // (a superset of Latin-1 for letters), the same reading stored texts get.
     value = StoredTextToUtf8(value);
     p.binary = base64 || value.compare(0, 5, "data:") == 0;
-    // A URL is a URI, written without text escapes.
-    p.components = p.name == "URL" ? std::vector<std::string>{value} : SplitComponents(value, true);
+    // A URL is a URI, written without text escapes; CATEGORIES is a list.
+    p.components = p.name == "URL"          ? std::vector<std::string>{value}
+                   : p.name == "CATEGORIES" ? SplitComponents(value, true, ',')
+                                            : SplitComponents(value, true);
     return true;
 }
 

@@ -189,15 +189,15 @@ QString QtInteropCommands::askSave(QWidget* parent, const QString& filters, cons
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(filters);
-    dialog.setDefaultSuffix(suffix);
     dialog.selectFile(suggested);
-    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters, suffix](const QString& f) {
-        // A folder of pages has no suffix.
-        dialog.setDefaultSuffix(filters.startsWith(f) ? suffix : QString());
-    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    if (selectedFilter) *selectedFilter = dialog.selectedNameFilter();
-    return dialog.selectedFiles().first();
+    const QString filter = dialog.selectedNameFilter();
+    if (selectedFilter) *selectedFilter = filter;
+    QString path = dialog.selectedFiles().first();
+    // The suffix of the file kind, not for a folder of pages.
+    if (filter.contains(QStringLiteral("*.") + suffix) && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".") + suffix;
+    return path;
 }
 
 bool QtInteropCommands::readFile(const QString& path, bool cards, std::string& text) {

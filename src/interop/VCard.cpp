@@ -186,25 +186,41 @@ std::vector<Card> ReadCards(const std::string& text) {
 
 std::string EscapeCardText(const std::string& text) {
     std::string out;
+    AppendCardText(out, text);
+    return out;
+}
+
+void AppendCardText(std::string& out, std::string_view text) {
+    // Runs without a character to escape go in whole; most texts are one run.
+    std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\\' || c == ',' || c == ';') {
-            out += '\\';
-            out += c;
-        } else if (c == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            out += "\\n";
-        } else if (c == '\n') {
+        if (c != '\\' && c != ',' && c != ';' && c != '\r' && c != '\n') continue;
+        out.append(text, from, i - from);
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             out += "\\n";
         } else {
+            out += '\\';
             out += c;
         }
+        from = i + 1;
     }
-    return out;
+    out.append(text, from, std::string_view::npos);
 }
 
 std::string FoldContentLine(const std::string& line) {
     std::string out;
+    AppendFoldedLine(out, line);
+    return out;
+}
+
+void AppendFoldedLine(std::string& out, std::string_view line) {
+    if (line.size() < 75) {
+        out.append(line);
+        out += "\r\n";
+        return;
+    }
     std::size_t width = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(line[i]);
@@ -215,7 +231,7 @@ std::string FoldContentLine(const std::string& line) {
         out += line[i];
         ++width;
     }
-    return out + "\r\n";
+    out += "\r\n";
 }
 
 }  // namespace veltrin

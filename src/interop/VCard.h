@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace veltrin {
@@ -31,8 +32,12 @@ std::vector<Card> ReadCards(const std::string& text);
 
 // A vCard 4.0 text value with \, ; and newlines escaped.
 std::string EscapeCardText(const std::string& text);
+// The same, appended to out.
+void AppendCardText(std::string& out, std::string_view text);
 
 // A content line folded at 75 octets (never inside a UTF-8 sequence), ending in CRLF.
 std::string FoldContentLine(const std::string& line);
+// The same, appended to out.
+void AppendFoldedLine(std::string& out, std::string_view line);
 
 }  // namespace veltrin

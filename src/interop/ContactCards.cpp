@@ -3,6 +3,8 @@
 #include <map>
 #include <set>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "interop/GroupPaths.h"
 #include "interop/VCard.h"
@@ -176,9 +178,34 @@ private:
     std::string line_, converted_;
 };
 
-// Properties that say nothing a contact keeps, or that the import reads elsewhere.
-const std::set<std::string> kNotKept = {"VERSION",    "PRODID", "UID", "REV", "KIND",
-                                        "CATEGORIES", "SOURCE", "N",   "FN",  "X-VELTRIN-OFFICE"};
+// What the import does with a property, by its name.
+enum class Kind { Other, Picture, FN, N, Nickname, Email, Adr, Tel, Url, Org, Title, Office, Note, NotKept };
+
+Kind KindOf(const std::string& name) {
+    // NotKept: says nothing a contact keeps, or the import reads it elsewhere.
+    static const std::unordered_map<std::string, Kind> kinds = {{"PHOTO", Kind::Picture},
+                                                                {"LOGO", Kind::Picture},
+                                                                {"FN", Kind::FN},
+                                                                {"N", Kind::N},
+                                                                {"NICKNAME", Kind::Nickname},
+                                                                {"EMAIL", Kind::Email},
+                                                                {"ADR", Kind::Adr},
+                                                                {"TEL", Kind::Tel},
+                                                                {"URL", Kind::Url},
+                                                                {"ORG", Kind::Org},
+                                                                {"TITLE", Kind::Title},
+                                                                {"X-VELTRIN-OFFICE", Kind::Office},
+                                                                {"NOTE", Kind::Note},
+                                                                {"VERSION", Kind::NotKept},
+                                                                {"PRODID", Kind::NotKept},
+                                                                {"UID", Kind::NotKept},
+                                                                {"REV", Kind::NotKept},
+                                                                {"KIND", Kind::NotKept},
+                                                                {"CATEGORIES", Kind::NotKept},
+                                                                {"SOURCE", Kind::NotKept}};
+    const auto it = kinds.find(name);
+    return it == kinds.end() ? Kind::Other : it->second;
+}
 
 // Fills a contact from a card: the first value of a kind goes into its field,
 // every further one, and every property without a field, into the notes.
@@ -216,48 +243,49 @@ private:
 
     void Take(const CardProperty& p) {
         const std::string& n = p.name;
-        if (p.binary || n == "PHOTO" || n == "LOGO") {
-            if (n == "PHOTO" || n == "LOGO") ++photos_;
+        const Kind kind = KindOf(n);
+        if (p.binary || kind == Kind::Picture) {
+            if (kind == Kind::Picture) ++photos_;
             return;
         }
-        if (n == "FN") {
-            Put(P().name, p.text(), "Name");
-        } else if (n == "N") {
+        switch (kind) {
+        case Kind::FN: Put(P().name, p.text(), "Name"); break;
+        case Kind::N:
             Put(P().last, At(p, 0), "Last name");
             Put(P().first, At(p, 1), "First name");
             Put(P().middle, At(p, 2), "Middle name");
-        } else if (n == "NICKNAME") {
-            Put(P().nickname, p.text(), "Nickname");
-        } else if (n == "EMAIL") {
-            Put(P().email, p.text(), "E-mail");
-        } else if (n == "ADR") {
-            Address(p);
-        } else if (n == "TEL") {
+            break;
+        case Kind::Nickname: Put(P().nickname, p.text(), "Nickname"); break;
+        case Kind::Email: Put(P().email, p.text(), "E-mail"); break;
+        case Kind::Adr: Address(p); break;
+        case Kind::Tel: {
             const bool work = p.hasType("WORK"), fax = p.hasType("FAX");
             // As kPhoneTypes: home, home fax, cell, work, work fax, pager.
-            const std::size_t kind = fax                  ? (work ? 4 : 1)
-                                     : p.hasType("CELL")  ? 2
-                                     : p.hasType("PAGER") ? 5
-                                     : work               ? 3
-                                                          : 0;
-            const std::size_t field = P().phones[kind];
-            Put(field, p.text(), "Phone");
-        } else if (n == "URL") {
+            const std::size_t phone = fax                  ? (work ? 4 : 1)
+                                      : p.hasType("CELL")  ? 2
+                                      : p.hasType("PAGER") ? 5
+                                      : work               ? 3
+                                                           : 0;
+            Put(P().phones[phone], p.text(), "Phone");
+            break;
+        }
+        case Kind::Url:
             Put(p.hasType("WORK") ? P().businessWeb : P().personalWeb, p.text(), "Web page");
-        } else if (n == "ORG") {
+            break;
+        case Kind::Org: {
             Put(P().company, At(p, 0), "Company");
             std::string units;
             for (std::size_t i = 1; i < p.components.size(); ++i)
                 if (!p.components[i].empty()) units += (units.empty() ? "" : "; ") + p.components[i];
             Put(P().department, units, "Department");
-        } else if (n == "TITLE") {
-            Put(P().jobTitle, p.text(), "Job title");
-        } else if (n == "X-VELTRIN-OFFICE") {
-            Put(P().office, p.text(), "Office");
-        } else if (n == "NOTE") {
-            notes_ += (notes_.empty() ? "" : "\n") + p.text();
-        } else if (!kNotKept.count(n) && !p.text().empty()) {
-            overflow_.push_back(n + ": " + p.text());
+            break;
+        }
+        case Kind::Title: Put(P().jobTitle, p.text(), "Job title"); break;
+        case Kind::Office: Put(P().office, p.text(), "Office"); break;
+        case Kind::Note: notes_ += (notes_.empty() ? "" : "\n") + p.text(); break;
+        case Kind::NotKept: break;
+        default:
+            if (!p.text().empty()) overflow_.push_back(n + ": " + p.text());
         }
     }
 
@@ -331,25 +359,26 @@ ImportReport ImportVCard(ContactStore& store, const std::string& text, const std
 
 ImportReport ImportVCard(ContactStore& store, const std::string& text, const ImportTarget& target) {
     ImportReport report;
-    std::set<std::string> known;
+    std::unordered_set<std::string> known;
+    known.reserve(store.contacts.size());
     for (const ContactItem& c : store.contacts) known.insert(Identity(c));
     ImportGroups<ContactGroup> groups(store.groups, target);
-    for (const Card& card : ReadCards(text)) {
+    ForEachCard(text, [&](const Card& card) {
         CardReader reader(report.photosSkipped);
         ContactItem c = reader.Read(card);
-        const std::string id = Identity(c);
+        std::string id = Identity(c);
         if (id == " \n" && c.fields[P().notes].empty()) {
             ++report.skipped;  // nothing a contact could show
-            continue;
+            return;
         }
-        if (!known.insert(id).second) {
+        if (!known.insert(std::move(id)).second) {
             ++report.alreadyThere;
-            continue;
+            return;
         }
         c.groupId = groups.For(reader.category());
         store.contacts.push_back(std::move(c));
         ++report.added;
-    }
+    });
     return report;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "storage/Identifier.h"
@@ -173,7 +174,7 @@ private:
     std::vector<Group>& groups_;
     ImportTarget target_;
     std::optional<std::int32_t> base_;
-    std::map<std::string, std::int32_t> placed_;
+    std::unordered_map<std::string, std::int32_t> placed_;
 };
 
 }  // namespace veltrin

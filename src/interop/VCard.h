@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,8 @@ struct Card {
 // that are not properties are passed over; a card without END keeps what it
 // had. Never fails.
 std::vector<Card> ReadCards(const std::string& text);
+// The same, one card at a time, without keeping them all.
+void ForEachCard(const std::string& text, const std::function<void(Card&)>& take);
 
 // A vCard 4.0 text value with \, ; and newlines escaped.
 std::string EscapeCardText(const std::string& text);

@@ -68,27 +68,18 @@ void QtInteropCommands::events(CEventsView* view, int command) {
     const std::optional<std::int32_t> group =
         selected == kNoNode ? std::nullopt : std::optional<std::int32_t>(tree.GetGroupId(selected));
     if (command == kTreeImport) {
-        std::string text;
-        const QString path = askOpen(view, kCalendarFilter);
-        if (path.isEmpty() || !readFile(path, false, text)) return;
-        CalendarImport r;
-        withProgress(view, InteropItemCount(text), QStringLiteral("Importing..."), [&] {
-            r = ImportEventsIntoViews(text, events_, view->saveState(), group, clock().now());
+        runImport(view, false, "Events", [&](const std::string& text) -> std::optional<ImportReport> {
+            const CalendarImport r =
+                ImportEventsIntoViews(text, events_, view->saveState(), group, clock().now());
             if (r.ok && r.events.added) view->showStoredGroups();
+            return r.ok ? std::optional<ImportReport>(r.events) : std::nullopt;
         });
-        if (!r.ok)
-            messages().fileError(ToStored(QFileInfo(path).fileName()) +
-                                 " is not an iCalendar file Veltrin can read.");
-        else
-            Report(r.events.Sentence("Events"));
     } else if (command == kTreeExport) {
-        const QString path =
-            askSave(view, kCalendarFilter, QStringLiteral("ics"), SelectedName(tree, "Events"));
-        if (path.isEmpty()) return;
-        std::string text;
-        withProgress(view, static_cast<int>(events_.events.size()), QStringLiteral("Exporting..."),
-                     [&] { text = EventsFromViews(events_, view->saveState(), group, clock().now()); });
-        if (writeFile(path, text)) Exported(InteropItemCount(text), "events");
+        runExport(view, kCalendarFilter, SelectedName(tree, "Events"),
+                  static_cast<int>(events_.events.size()), "events", [&](const QString&, std::string& text) {
+                      text = EventsFromViews(events_, view->saveState(), group, clock().now());
+                      return InteropItemCount(text);
+                  });
     }
 }
 
@@ -98,78 +89,86 @@ void QtInteropCommands::contacts(CContactsView* view, int command) {
     const std::optional<std::int32_t> group =
         selected == kNoNode ? std::nullopt : std::optional<std::int32_t>(tree.GetContactGroupId(selected));
     if (command == kTreeImport) {
-        std::string text;
-        const QString path = askOpen(view, kCardFilter);
-        if (path.isEmpty() || !readFile(path, true, text)) return;
-        ImportReport r;
-        withProgress(view, InteropItemCount(text), QStringLiteral("Importing..."), [&] {
-            r = ImportContactsIntoViews(text, contacts_, view->saveState(), group);
+        runImport(view, true, "Contacts", [&](const std::string& text) -> std::optional<ImportReport> {
+            const ImportReport r = ImportContactsIntoViews(text, contacts_, view->saveState(), group);
             if (r.added) view->showStoredGroups();
+            return r;
         });
-        Report(r.Sentence("Contacts"));
     } else if (command == kTreeExport) {
-        const QString path =
-            askSave(view, kCardFilter, QStringLiteral("vcf"), SelectedName(tree, "Contacts"));
-        if (path.isEmpty()) return;
-        std::string text;
-        withProgress(view, static_cast<int>(contacts_.contacts.size()), QStringLiteral("Exporting..."),
-                     [&] { text = ContactsFromViews(contacts_, view->saveState(), group); });
-        if (writeFile(path, text)) Exported(InteropItemCount(text), "contacts");
+        runExport(view, kCardFilter, SelectedName(tree, "Contacts"),
+                  static_cast<int>(contacts_.contacts.size()), "contacts",
+                  [&](const QString&, std::string& text) {
+                      text = ContactsFromViews(contacts_, view->saveState(), group);
+                      return InteropItemCount(text);
+                  });
     }
 }
 
 void QtInteropCommands::diary(CDiaryView* view, int command) {
     if (command == kTreeImport) {
-        std::string text;
-        const QString path = askOpen(view, kCalendarFilter);
-        if (path.isEmpty() || !readFile(path, false, text)) return;
-        ImportReport r;
-        withProgress(view, InteropItemCount(text), QStringLiteral("Importing..."), [&] {
-            r = ImportDiaryIntoView(text, diary_, view->saveState(), clock().now());
+        runImport(view, false, "Diary pages", [&](const std::string& text) -> std::optional<ImportReport> {
+            const ImportReport r = ImportDiaryIntoView(text, diary_, view->saveState(), clock().now());
             if (r.added) view->showStoredPages();
+            return r;
         });
-        Report(r.Sentence("Diary pages"));
     } else if (command == kTreeExport) {
-        const QString path = askSave(view, kCalendarFilter, QStringLiteral("ics"), QStringLiteral("Diary"));
-        if (path.isEmpty()) return;
-        const DiaryTable pages = DiaryFromView(diary_, view->saveState());
-        std::string text;
-        withProgress(view, static_cast<int>(pages.size()), QStringLiteral("Exporting..."),
-                     [&] { text = DiaryToICalendar(pages, clock().now()); });
-        if (writeFile(path, text)) Exported(static_cast<int>(pages.size()), "diary pages");
+        runExport(view, kCalendarFilter, QStringLiteral("Diary"), static_cast<int>(diary_.size()),
+                  "diary pages", [&](const QString&, std::string& text) {
+                      const DiaryTable pages = DiaryFromView(diary_, view->saveState());
+                      text = DiaryToICalendar(pages, clock().now());
+                      return static_cast<int>(pages.size());
+                  });
     }
 }
 
 void QtInteropCommands::notes(CNotesView* view, int command) {
     if (command == kTreeImport) {
-        std::string text;
-        const QString path = askOpen(view, kCalendarFilter);
-        if (path.isEmpty() || !readFile(path, false, text)) return;
-        ImportReport r;
-        withProgress(view, InteropItemCount(text), QStringLiteral("Importing..."), [&] {
-            r = ImportNotesIntoView(text, notes_, view->saveState(), clock().now());
+        runImport(view, false, "Notes", [&](const std::string& text) -> std::optional<ImportReport> {
+            const ImportReport r = ImportNotesIntoView(text, notes_, view->saveState(), clock().now());
             if (r.added) view->showStoredNotes();
+            return r;
         });
-        Report(r.Sentence("Notes"));
     } else if (command == kTreeExport) {
-        QString filter;
-        const QString path = askSave(view, kCalendarFilter + QStringLiteral(";;") + kNoteFolderFilter,
-                                     QStringLiteral("ics"), QStringLiteral("Notes"), &filter);
-        if (path.isEmpty()) return;
-        const NoteTable all = NotesFromView(notes_, view->saveState());
-        if (filter == kNoteFolderFilter) {
-            std::string why;
-            if (!WriteNoteFolder(all, Local(path), why))
-                messages().fileError("Cannot write the notes: " + why + ".");
-            else
-                Exported(static_cast<int>(all.size()), "notes");
-            return;
-        }
-        std::string text;
-        withProgress(view, static_cast<int>(all.size()), QStringLiteral("Exporting..."),
-                     [&] { text = NotesToICalendar(all, clock().now()); });
-        if (writeFile(path, text)) Exported(static_cast<int>(all.size()), "notes");
+        runExport(view, kCalendarFilter + QStringLiteral(";;") + kNoteFolderFilter, QStringLiteral("Notes"),
+                  static_cast<int>(notes_.size()), "notes", [&](const QString& filter, std::string& text) {
+                      const NoteTable all = NotesFromView(notes_, view->saveState());
+                      if (filter != kNoteFolderFilter) {
+                          text = NotesToICalendar(all, clock().now());
+                          return static_cast<int>(all.size());
+                      }
+                      std::string why;
+                      if (WriteNoteFolder(all, Local(path_), why)) return static_cast<int>(all.size());
+                      messages().fileError("Cannot write the notes: " + why + ".");
+                      return -1;
+                  });
     }
+}
+
+void QtInteropCommands::runImport(QWidget* view, bool cards, const char* what, const Merge& merge) {
+    std::string text;
+    const QString path = askOpen(view, cards ? kCardFilter : kCalendarFilter);
+    if (path.isEmpty() || !readFile(path, cards, text)) return;
+    std::optional<ImportReport> report;
+    withProgress(view, InteropItemCount(text), QStringLiteral("Importing..."), [&] { report = merge(text); });
+    if (report)
+        Report(report->Sentence(what));
+    else
+        messages().fileError(ToStored(QFileInfo(path).fileName()) +
+                             " is not an iCalendar file Veltrin can read.");
+}
+
+void QtInteropCommands::runExport(QWidget* view, const QString& filters, const QString& suggested, int items,
+                                  const char* what, const Produce& produce) {
+    QString filter;
+    // The first filter names the file kind and its suffix.
+    const QString suffix = filters.section(QStringLiteral("*."), 1).section(QLatin1Char(')'), 0, 0);
+    path_ = askSave(view, filters, suffix, suggested, &filter);
+    if (path_.isEmpty()) return;
+    std::string text;
+    int count = 0;
+    withProgress(view, items, QStringLiteral("Exporting..."), [&] { count = produce(filter, text); });
+    // A folder of pages is written by produce itself; a file here.
+    if (count >= 0 && (filter == kNoteFolderFilter || writeFile(path_, text))) Exported(count, what);
 }
 
 QString QtInteropCommands::askOpen(QWidget* parent, const QString& filter) {

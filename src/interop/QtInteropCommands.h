@@ -3,11 +3,13 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "contacts/ContactRecords.h"
 #include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
+#include "interop/ImportReport.h"
 
 class QWidget;
 
@@ -42,6 +44,17 @@ private:
     void diary(CDiaryView* view, int command);
     void notes(CNotesView* view, int command);
 
+    // Asks for the file, reads it and reports what merge did with it; merge
+    // gives nothing when the file could not be read as its kind.
+    using Merge = std::function<std::optional<ImportReport>(const std::string& text)>;
+    void runImport(QWidget* view, bool cards, const char* what, const Merge& merge);
+    // Asks where to (into path_), lets produce make the text in the chosen
+    // filter (or write a folder itself) and writes it; produce gives how
+    // many items went out, or -1 when it failed and said so.
+    using Produce = std::function<int(const QString& filter, std::string& text)>;
+    void runExport(QWidget* view, const QString& filters, const QString& suggested, int items,
+                   const char* what, const Produce& produce);
+
     // The file to import, or empty when the user cancelled.
     static QString askOpen(QWidget* parent, const QString& filter);
     // Where to export; selectedFilter receives the filter the user chose.
@@ -59,6 +72,7 @@ private:
     ContactStore& contacts_;
     DiaryTable& diary_;
     NoteTable& notes_;
+    QString path_;  // where the running export writes
 };
 
 }  // namespace veltrin

@@ -306,10 +306,7 @@ const std::vector<std::string> kMergedPaths = {"Old",
 
 template <class Group>
 std::string PathOf(const std::vector<Group>& groups, std::int32_t id) {
-    const std::vector<std::string> paths = GroupPaths(groups);
-    for (std::size_t i = 0; i < groups.size(); ++i)
-        if (groups[i].groupId == id) return paths[i];
-    return "no group";
+    return GroupPathsById(groups)[id];
 }
 
 TEST(ImportGroupsTest, ANestedTreeComesBackBelowTheChosenGroupReusingGroupsOfTheSameName) {

@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 #include "contacts/CContactsView.h"
 #include "controls/CGroupTree.h"
@@ -28,29 +27,11 @@ namespace {
 
 constexpr std::int64_t kNow = 1'796'601'600;
 
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 void WriteAll(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-// The file dialog's answer: this file, or cancel when empty.
-void AnswerFileDialog(const std::string& path) {
-    test::WhenModalOpens<QFileDialog>([path](QFileDialog* d) {
-        EXPECT_TRUE(d->testOption(QFileDialog::DontUseNativeDialog));
-        if (path.empty()) {
-            d->reject();
-            return;
-        }
-        d->selectFile(QString::fromStdString(path));
-        static_cast<QDialog*>(d)->accept();
-    });
-}
+using test::AnswerFileDialog;
 
 // The texts of the tree menu, and the command chosen by its text.
 QStringList OpenMenuAndChoose(CGroupTree* tree, const QString& choice) {
@@ -66,14 +47,6 @@ QStringList OpenMenuAndChoose(CGroupTree* tree, const QString& choice) {
     });
     emit tree->customContextMenuRequested(QPoint(5, 5));
     return texts;
-}
-
-template <class Group>
-std::string PathOf(const std::vector<Group>& groups, std::int32_t id) {
-    const std::vector<std::string> paths = GroupPaths(groups);
-    for (std::size_t i = 0; i < groups.size(); ++i)
-        if (groups[i].groupId == id) return paths[i];
-    return "no group";
 }
 
 class InteropCommands : public ::testing::Test {
@@ -161,7 +134,8 @@ TEST_F(InteropCommands, ImportGoesBelowTheSelectedGroupAndKeepsWhatTheViewHolds)
               (std::vector<std::string>{"Work", "Work/Sub", "Work/Trip", "Work/Trip/Day", "Home"}));
     ASSERT_EQ(stored.events.size(), 4u);
     std::map<std::string, std::string> where;
-    for (const EventItem& e : stored.events) where[e.name] = PathOf(stored.groups, e.details.groupId);
+    std::map<std::int32_t, std::string> paths = GroupPathsById(stored.groups);
+    for (const EventItem& e : stored.events) where[e.name] = paths[e.details.groupId];
     EXPECT_EQ(where, (std::map<std::string, std::string>{{"Report, edited", "Work"},
                                                          {"Nested", "Work/Sub"},
                                                          {"Garden", "Home"},
@@ -205,7 +179,7 @@ TEST_F(InteropCommands, ExportWritesTheSelectedGroupWithItsSubgroupsAsTheViewHol
     list.SetItemText(list.GetNextItem(kRootNode, kFirstChild), kEventNameColumn, "Report, edited");
     AnswerFileDialog(path("work.ics"));
     view.runGroupCommand(kTreeExport);
-    const std::string ics = ReadAll(path("work.ics"));
+    const std::string ics = test::readAll(path("work.ics"));
     EXPECT_NE(ics.find("SUMMARY:Report\\, edited"), std::string::npos) << ics;
     EXPECT_NE(ics.find("CATEGORIES:Work/Sub"), std::string::npos);
     EXPECT_EQ(ics.find("Garden"), std::string::npos);
@@ -216,7 +190,7 @@ TEST_F(InteropCommands, ExportWritesTheSelectedGroupWithItsSubgroupsAsTheViewHol
     commands.attach(&people);
     AnswerFileDialog(path("friends"));
     people.runGroupCommand(kTreeExport);
-    const std::string vcf = ReadAll(path("friends.vcf"));
+    const std::string vcf = test::readAll(path("friends.vcf"));
     EXPECT_NE(vcf.find("FN:Ann"), std::string::npos) << vcf;
     EXPECT_EQ(vcf.find("Bob"), std::string::npos);
 

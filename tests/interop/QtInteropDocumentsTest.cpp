@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 #include "base/LocalTime.h"
 #include "controls/CGroupTree.h"
@@ -25,21 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 constexpr std::int64_t kNow = 1'796'601'600;
 
-// Answers the file dialog with a file, in the named filter when given.
-void AnswerFileDialog(const std::string& path, const QString& filter = {}) {
-    test::WhenModalOpens<QFileDialog>([path, filter](QFileDialog* d) {
-        if (!filter.isEmpty()) d->selectNameFilter(filter);
-        d->selectFile(QString::fromStdString(path));
-        static_cast<QDialog*>(d)->accept();
-    });
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test::AnswerFileDialog;
 
 class InteropDocuments : public ::testing::Test {
 protected:
@@ -105,10 +90,10 @@ TEST_F(InteropDocuments, NotesComeInWithTheirTreeAndGoOutAsCalendarOrFolderWithW
 
     AnswerFileDialog(path("notes.ics"));
     view.runCommand(kTreeExport);
-    EXPECT_NE(ReadAll(path("notes.ics")).find("SUMMARY:Garden\\, renamed"), std::string::npos);
+    EXPECT_NE(test::readAll(path("notes.ics")).find("SUMMARY:Garden\\, renamed"), std::string::npos);
     AnswerFileDialog(path("pages"), QStringLiteral("A folder of HTML pages (*)"));
     view.runCommand(kTreeExport);
-    EXPECT_EQ(ReadAll(folder.root / "pages" / "Garden, renamed" / "Caf\xc3\xa9.html"),
+    EXPECT_EQ(test::readAll(folder.root / "pages" / "Garden, renamed" / "Caf\xc3\xa9.html"),
               "<body><p>Cr\xc3\xa8me</p></body>");
     EXPECT_TRUE(fs::exists(folder.root / "pages" / "Trip" / "Day one.html"));
     EXPECT_FALSE(fs::exists(folder.root / "pages.ics")) << "a folder takes no suffix";

@@ -109,7 +109,14 @@ TEST_F(ProgramRun, EventsImportedThroughTheTreeMenuAreStoredBelowTheGroupAndNoth
     grab(display.name(), out / "import-events-report.png");
     Xdo(display.name(), "windowfocus --sync " + std::to_string(report.id));
     Xdo(display.name(), "key Return");
-    ASSERT_TRUE(WaitUntil([&] { return WaitWindow(display.name(), "Import").id == 0; }, 60));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            return Output("DISPLAY=" + display.name() +
+                          " xdotool search --onlyvisible --name '^Import$' 2>/dev/null")
+                .empty();
+        },
+        60))
+        << "the report stayed open";
 
     ::kill(pid, SIGTERM);
     ASSERT_EQ(waitExit(pid, 30), 0);

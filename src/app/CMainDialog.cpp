@@ -40,6 +40,7 @@
 #include "events/Snoozes.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
+#include "interop/QtInteropCommands.h"
 #include "platform/DataLocation.h"
 #include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
@@ -81,6 +82,11 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     contacts_ = new CContactsView(data_.contacts, data_.settings, this);
     views_ = {today_, diary_, notes_, events_, contacts_};
     for (CViewBase* v : views_) v->hide();
+    auto* interop = new QtInteropCommands(data_.events, data_.contacts, data_.diary, data_.notes, this);
+    interop->attach(events_);
+    interop->attach(contacts_);
+    interop->attach(diary_);
+    interop->attach(notes_);
 
     skin_ = std::make_unique<QtSkinAssets>();
 

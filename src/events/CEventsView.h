@@ -34,7 +34,7 @@ public:
     bool holdsListRows() const;
     // Hands the list's rows back to the store, emptying the list.
     void commitList();
-    // A new tick period: restarts the tick and ticks once at once.
+    // A new tick period: restarts the tick and ticks once at once; 0 stops it.
     void setTickPeriod(int tickMs);
 
     void viewShown(int tickMs) override;

@@ -281,6 +281,13 @@ void CMainDialog::followScreen() {
     applyTickPeriod();
     if (clock_) clock_->Rest(!onScreen_);
     if (!onScreen_) return;
+    // A document view shown first in a minimized window makes its editor
+    // only now: restoring does not show the window's children again.
+    QTimer::singleShot(0, this, [this] {
+        if (!onScreen_) return;
+        if (shownView_ == kDiaryView) diary_->editor();
+        if (shownView_ == kNotesView) notes_->editor();
+    });
     if (!autoSave_->isActive()) autoSave_->start();
     // Edits in other windows, or a clock that moved, may have shifted the
     // next due time while nothing looked.

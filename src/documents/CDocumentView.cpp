@@ -158,9 +158,10 @@ void CDocumentView::createEditor() {
 
 void CDocumentView::showEvent(QShowEvent* event) {
     CViewBase::showEvent(event);
-    // Made on the first show, so a program that sits in the tray never
-    // starts the document engine and its helper processes.
-    if (!editor_) createEditor();
+    // Made on the first show on the screen, so a program that sits in the
+    // tray or the task bar never starts the document engine and its helper
+    // processes. Restoring a minimized window shows its children again.
+    if (!editor_ && !window()->isMinimized()) createEditor();
 }
 
 void CDocumentView::commitEditor() { commitWithin(CHtmlEditor::kWaitMs); }

@@ -865,3 +865,20 @@ TEST_F(MainDialogTest, OffTheScreenNothingTicksAndAReminderStillFires) {
     EXPECT_FALSE(ticking());
     EXPECT_TRUE(dlg.digitalClock()->resting());
 }
+
+TEST_F(MainDialogTest, AMinimizedStartWithoutATrayMakesNoEditorUntilRestored) {
+    CMainDialog::SetTrayAvailableForTesting(0);
+    data.diary.push_back(
+        {"2026, December 07", "<body><p>Rain</p></body>", static_cast<std::int32_t>(folder.clock.t), 1});
+    data.settings.currentView = kDiaryView;
+    CMainDialog dlg(data, {"veltrin", "/autorun"});
+    dlg.show();
+    settle();
+    ASSERT_TRUE(dlg.isMinimized());
+    EXPECT_FALSE(dlg.onScreen());
+    EXPECT_FALSE(dlg.diaryView()->hasEditor()) << "the task bar is no place for the document engine";
+    dlg.RestoreFromTray();
+    EXPECT_TRUE(dlg.onScreen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.diaryView()->hasEditor(); }, 30000));
+    EXPECT_EQ(dlg.diaryView()->editor()->GetBodyText(), "Rain");
+}

@@ -102,7 +102,7 @@ protected:
     }
 
     // Starts the program; on an X display when one is named, else offscreen.
-    pid_t start(const std::string& display = std::string()) {
+    pid_t start(const std::string& display = std::string(), const std::string& argument = std::string()) {
         const pid_t pid = ::fork();
         if (pid == 0) {
             if (display.empty()) {
@@ -123,7 +123,10 @@ protected:
             ::setenv("XDG_CONFIG_HOME", (folder.root / "config").c_str(), 1);
             ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             const std::string exe = (folder.root / "veltrin").string();
-            ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+            if (argument.empty())
+                ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+            else
+                ::execl(exe.c_str(), exe.c_str(), argument.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         started.push_back(pid);

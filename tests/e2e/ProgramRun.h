@@ -332,6 +332,25 @@ inline std::string Output(const std::string& command) {
 
 inline bool HaveXdotool() { return std::system("command -v xdotool > /dev/null") == 0; }
 
+// The shell command that runs a notification area (trayer) along the bottom
+// right of the screen, its output in a log.
+inline std::string TrayerCommand(const fs::path& log) {
+    return "exec /usr/bin/trayer --edge bottom --align right --widthtype pixel --width 200 "
+           "--heighttype pixel --height 32 --SetDockType false > '" +
+           log.string() + "' 2>&1";
+}
+
+// Waits up to 30 s for trayer's panel to show.
+inline bool WaitTrayer(const std::string& display) {
+    return WaitUntil(
+        [&] {
+            return !Output("DISPLAY=" + display +
+                           " xdotool search --onlyvisible --name '^panel$' 2>/dev/null")
+                        .empty();
+        },
+        30);
+}
+
 // How many windows of the process the display shows.
 inline int WindowsOf(const std::string& display, pid_t pid) {
     std::istringstream ids(Output("DISPLAY=" + display + " xdotool search --onlyvisible --pid " +

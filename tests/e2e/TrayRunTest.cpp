@@ -60,24 +60,12 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     const pid_t tray = ::fork();
     if (tray == 0) {
         ::setenv("DISPLAY", display.name().c_str(), 1);
-        const std::string log = trayLog.string();
-        ::execl("/bin/sh", "sh", "-c",
-                ("exec /usr/bin/trayer --edge bottom --align right --widthtype pixel --width 200 "
-                 "--heighttype pixel --height 32 --SetDockType false > '" +
-                 log + "' 2>&1")
-                    .c_str(),
-                static_cast<char*>(nullptr));
+        const std::string command = TrayerCommand(trayLog);
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     started.push_back(tray);
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            return !Output("DISPLAY=" + display.name() +
-                           " xdotool search --onlyvisible --name '^panel$' 2>/dev/null")
-                        .empty();
-        },
-        30))
-        << "trayer did not come up: " << test::readAll(trayLog);
+    ASSERT_TRUE(WaitTrayer(display.name())) << "trayer did not come up: " << test::readAll(trayLog);
 
     // The Diary is the current view; its page in large letters.
     startOnView(kDiaryView);

@@ -127,10 +127,9 @@ std::vector<Group> makeGroups(std::mt19937& rng, int count, int inside, const st
     return groups;
 }
 
-inline EventStore makeEvents(int count) {
+inline EventStore makeEvents(int count, int groups = 400) {
     std::mt19937 rng(1);
     EventStore store;
-    constexpr int groups = 400;
     store.groups = makeGroups<EventGroup>(rng, groups, 4, {"Home", "Work", "Health", "Family", "Club"}, 1000);
     store.events.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -167,10 +166,9 @@ inline EventStore makeEvents(int count) {
     return store;
 }
 
-inline ContactStore makeContacts(int count) {
+inline ContactStore makeContacts(int count, int groups = 60) {
     std::mt19937 rng(2);
     ContactStore store;
-    constexpr int groups = 60;
     store.groups = makeGroups<ContactGroup>(
         rng, groups, 2, {"Friends", "Colleagues", "Suppliers", "School", "Neighbours"}, 200);
     for (std::size_t i = 0; i < store.groups.size(); ++i) store.groups[i].collapsed = i % 2;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git clang clang-format libclang-rt-14-dev python3
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-multimedia-dev libqt6svg6
-  libjpeg-dev libgif-dev libxxhash-dev
+  libjpeg-dev libgif-dev libxxhash-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev tzdata libical-dev
   python3-icalendar python3-vobject khal

@@ -75,6 +75,10 @@ QSize CDigitalClock::sizeHint() const {
 void CDigitalClock::Run() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (running_) {
+        if (resting_) {
+            wake_.wait(lock, [this] { return !running_ || !resting_; });
+            continue;
+        }
         lock.unlock();
         Tick();
         // Only the UI thread draws: post the repaint to it. A call still
@@ -82,8 +86,22 @@ void CDigitalClock::Run() {
         QMetaObject::invokeMethod(
             this, [this] { update(); }, Qt::QueuedConnection);
         lock.lock();
-        wake_.wait_for(lock, std::chrono::milliseconds(1000), [this] { return !running_; });
+        wake_.wait_for(lock, std::chrono::milliseconds(1000), [this] { return !running_ || resting_; });
     }
+}
+
+void CDigitalClock::Rest(bool resting) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (resting_ == resting) return;
+        resting_ = resting;
+    }
+    wake_.notify_all();
+}
+
+bool CDigitalClock::resting() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return resting_;
 }
 
 void CDigitalClock::Tick() {

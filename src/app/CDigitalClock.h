@@ -48,6 +48,10 @@ public:
                                    const QImage& largeDigits, const QImage& smallDigits, int dateOrder = 0);
 
     bool isRunning() const { return worker_.joinable(); }
+    // A resting clock's worker sleeps without ticking or asking for repaints
+    // (the main window off the screen); woken, it ticks at once.
+    void Rest(bool resting);
+    bool resting() const;
     int dateOrder() const { return dateOrder_; }
     // The digits last written by the worker (all zero before its first tick).
     ClockDigits digits() const;
@@ -69,9 +73,10 @@ private:
     // paint at worst mixes two consecutive seconds, which the next tick mends.
     std::array<std::atomic<std::uint8_t>, 14> digits_{};
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool running_ = false;  // guarded by mutex_
+    bool resting_ = false;  // guarded by mutex_
     std::thread worker_;
 };
 

@@ -124,7 +124,11 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     autoSave_ = new QTimer(this);
     autoSave_->setObjectName(QStringLiteral("autoSave"));
     autoSave_->setInterval(kAutoSaveIntervalMs);
-    connect(autoSave_, &QTimer::timeout, this, &CMainDialog::SaveAll);
+    connect(autoSave_, &QTimer::timeout, this, [this] {
+        SaveAll();
+        // Off the screen only reminders change records: rest until they do.
+        if (!onScreen_) autoSave_->stop();
+    });
     autoSave_->start();
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { SaveAll(); });
@@ -138,6 +142,9 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     connect(today_, &CTodayView::eventsChanged, reminders_, &QtReminderService::wake, Qt::QueuedConnection);
     connect(events_, &CEventsView::eventsChanged, reminders_, &QtReminderService::wake, Qt::QueuedConnection);
     reminders_->setSnoozeFile(DataFilePath(kSnoozesFileName));
+    connect(reminders_, &QtReminderService::remindersDue, this, [this] {
+        if (!autoSave_->isActive()) autoSave_->start();
+    });
     reminders_->start();
 }
 
@@ -229,7 +236,7 @@ void CMainDialog::openSearchResult(const SearchEntry& entry, const std::string& 
         if (node == kNoNode) return;
         CHtmlEditor* editor = view->editor();
         const QString text = QString::fromStdString(hit);
-        if (!text.isEmpty() && editor) {
+        if (!text.isEmpty()) {
             if (tree.GetSelectedItem() == node && editor->isLoaded())
                 editor->Find(text);
             else
@@ -270,7 +277,42 @@ int CMainDialog::ClockLeft(int clientWidth) {
 
 QColor CMainDialog::stripColour() const { return skin_->stripColour(); }
 
-int CMainDialog::tickPeriodMs() const { return TickPeriodMs(shownView_, data_.settings); }
+int CMainDialog::tickPeriodMs() const { return TickPeriodMs(shownView_, data_.settings, onScreen_); }
+
+void CMainDialog::applyTickPeriod() {
+    if (shownView_ == kTodayView) today_->setTickPeriod(tickPeriodMs());
+    if (shownView_ == kEventsView) events_->setTickPeriod(tickPeriodMs());
+}
+
+void CMainDialog::followScreen() {
+    const bool now = isVisible() && !isMinimized();
+    if (now == onScreen_) return;
+    onScreen_ = now;
+    applyTickPeriod();
+    if (clock_) clock_->Rest(!onScreen_);
+    if (!onScreen_) return;
+    // A document view shown first in a minimized window makes its editor
+    // only now: restoring does not show the window's children again.
+    QTimer::singleShot(0, this, [this] {
+        if (!onScreen_) return;
+        if (shownView_ == kDiaryView) diary_->editor();
+        if (shownView_ == kNotesView) notes_->editor();
+    });
+    if (!autoSave_->isActive()) autoSave_->start();
+    // Edits in other windows, or a clock that moved, may have shifted the
+    // next due time while nothing looked.
+    reminders_->wake();
+}
+
+void CMainDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    followScreen();
+}
+
+void CMainDialog::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    followScreen();
+}
 
 void CMainDialog::layOut() {
     for (int i = 0; i < kMainButtonCount; ++i)
@@ -487,12 +529,10 @@ void CMainDialog::ApplySettings() {
         skin_->ApplyClockColours(s.clockBackColour, s.clockDigitColour);
         clock_ = CDigitalClock::Recreate(clock_, this, skin_->clockFace(), skin_->clockLargeDigits(),
                                          skin_->clockSmallDigits());
+        clock_->Rest(!onScreen_);
         layOut();
     }
-    if ((g & kShowSecondsGroup) && lastApplied_) {
-        if (shownView_ == kTodayView) today_->setTickPeriod(tickPeriodMs());
-        if (shownView_ == kEventsView) events_->setTickPeriod(tickPeriodMs());
-    }
+    if ((g & kShowSecondsGroup) && lastApplied_) applyTickPeriod();
 
     lastApplied_ = now;
     setUpdatesEnabled(true);
@@ -633,6 +673,7 @@ void CMainDialog::closeEvent(QCloseEvent* event) {
 
 void CMainDialog::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) followScreen();
     if (event->type() != QEvent::WindowStateChange || ended_) return;
     auto* change = static_cast<QWindowStateChangeEvent*>(event);
     const bool minimizedNow = isMinimized() && !(change->oldState() & Qt::WindowMinimized);

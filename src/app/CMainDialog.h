@@ -124,6 +124,9 @@ public:
     unsigned lastAppliedGroups() const { return lastGroups_; }
     QColor stripColour() const;
     bool startHidden() const { return startHidden_; }
+    // Shown and not minimized. Off the screen nothing ticks or redraws; only
+    // the reminders' timer runs, and the 2-minute save until it has saved.
+    bool onScreen() const { return onScreen_; }
     bool trayIconShown() const;
     bool ended() const { return ended_; }
 
@@ -137,6 +140,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void setVisible(bool visible) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void accept() override {}
     void reject() override {}
 
@@ -155,6 +160,10 @@ private:
     // The dialog or question open above the window, if any.
     QWidget* openDialog() const;
     int tickPeriodMs() const;
+    // Sets the shown view's tick to what the window's state asks.
+    void applyTickPeriod();
+    // Follows the window onto and off the screen.
+    void followScreen();
     // What each view holds, after it has taken in any edit in progress.
     ViewStates viewStates();
     // Shows a search result in its view, selected.
@@ -168,6 +177,7 @@ private:
     std::unique_ptr<AppData> searched_;  // the records the search window shows
     bool ended_ = false;
     bool saving_ = false;
+    bool onScreen_ = false;
     int shownView_ = -1;
     QTimer* autoSave_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;

@@ -24,8 +24,8 @@ int ListToCommitBefore(int nextView) {
     return -1;
 }
 
-int TickPeriodMs(int view, const AppSettings& s) {
-    if (view != kTodayView && view != kEventsView) return 0;
+int TickPeriodMs(int view, const AppSettings& s, bool onScreen) {
+    if (!onScreen || (view != kTodayView && view != kEventsView)) return 0;
     return s.showSeconds ? 1000 : 60000;
 }
 

@@ -20,8 +20,9 @@ bool IsAutorunStart(const std::vector<std::string>& arguments);
 int ListToCommitBefore(int nextView);
 
 // How often the shown view ticks: every second with seconds shown, else
-// every minute; 0 for a view without a clock.
-int TickPeriodMs(int view, const AppSettings& s);
+// every minute; 0 for a view without a clock, and while the window is off
+// the screen (hidden in the tray or minimized): nobody sees the countdowns.
+int TickPeriodMs(int view, const AppSettings& s, bool onScreen = true);
 
 // What closing the main window does: hide it in the tray, or end the program
 // (after the question when AsksBeforeExit).

@@ -1,12 +1,15 @@
 #include "documents/CDocumentView.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMimeDatabase>
+#include <QOpenGLWidget>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -121,10 +124,10 @@ CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBas
     fontSize_->setCurrentIndex(0);
     // Only the user's own choice acts on the document.
     connect(fontName_, &QComboBox::activated, this, [this](int) {
-        if (needDesign()) editor_->SetFontName(fontName_->currentText());
+        if (needDesign()) editor()->SetFontName(fontName_->currentText());
     });
     connect(fontSize_, &QComboBox::activated, this, [this](int) {
-        if (needDesign()) editor_->SetFontSize(fontSize_->currentText().toInt());
+        if (needDesign()) editor()->SetFontSize(fontSize_->currentText().toInt());
     });
 
     caption_ = new QLabel(this);
@@ -135,8 +138,45 @@ CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBas
     f.setBold(true);
     caption_->setFont(f);
 
+    // The editor draws through the window's GL surface. A window made
+    // without one is made anew when the editor comes (it flickers, and the
+    // desktop sees a new window), so a hidden stand-in asks for that surface
+    // from the start; it makes no context of its own while hidden. Only on
+    // a desktop's display: the offscreen platform cannot draw a window so.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"))) {
+        auto* surface = new QOpenGLWidget(this);
+        surface->setObjectName(QStringLiteral("surface"));
+        surface->hide();
+    }
+}
+
+CHtmlEditor* CDocumentView::editor() {
+    if (!editor_) createEditor();
+    return editor_;
+}
+
+void CDocumentView::createEditor() {
     editor_ = new CHtmlEditor(this);
     editor_->setObjectName(QStringLiteral("editor"));
+    editor_->setGeometry(editorRect_);
+    editor_->show();
+    if (current_ != kNoNode && tree_->model().IsValid(current_)) {
+        showRecord(current_);
+    } else if (startDocument_) {
+        editor_->SetDocumentHtml(*startDocument_);
+        editor_->ClearSelection();
+    }
+    startDocument_.reset();
+    editor_->setFocus();
+}
+
+void CDocumentView::showEvent(QShowEvent* event) {
+    CViewBase::showEvent(event);
+    // Made on the first show on the screen, so a program that sits in the
+    // tray or the task bar never starts the document engine and its helper
+    // processes. Restoring a minimized window shows its children again.
+    if (!editor_ && !window()->isMinimized()) createEditor();
 }
 
 void CDocumentView::commitEditor() { commitWithin(CHtmlEditor::kWaitMs); }
@@ -147,7 +187,8 @@ void CDocumentView::finishEditing() {
 }
 
 void CDocumentView::commitWithin(int waitMs) {
-    if (finished_ || current_ == kNoNode || !tree_->model().IsValid(current_)) return;
+    // Without an editor the record holds its stored text untouched.
+    if (!editor_ || finished_ || current_ == kNoNode || !tree_->model().IsValid(current_)) return;
     std::string html;
     if (!editor_->TakeChangedBody(html, waitMs)) return;
     TextPayload p = payload(current_);
@@ -157,18 +198,25 @@ void CDocumentView::commitWithin(int waitMs) {
 }
 
 void CDocumentView::showRecord(NodeHandle node) {
+    startDocument_.reset();
+    if (!editor_) return;  // the new editor shows the current record
     editor_->ClearSelection();
     editor_->SetDocumentHtml(node != kNoNode ? payload(node).html : std::string());
 }
 
-void CDocumentView::clearEditor() { editor_->SetDocumentHtml(std::string()); }
+void CDocumentView::clearEditor() {
+    startDocument_.reset();
+    if (editor_) editor_->SetDocumentHtml(std::string());
+}
 
-void CDocumentView::focusEditor() { editor_->setFocus(); }
+void CDocumentView::focusEditor() {
+    if (editor_) editor_->setFocus();
+}
 
 bool CDocumentView::templateBody(const std::string& name, TemplateUse use, std::string& html) {
     const std::string path = TemplateStartDocument(name);
     const CHtmlEditor::Body body =
-        !path.empty() && editor_->LoadTemplateFile(path) ? editor_->ReadBody() : CHtmlEditor::Body();
+        !path.empty() && editor()->LoadTemplateFile(path) ? editor_->ReadBody() : CHtmlEditor::Body();
     if (!body.ok) {
         messages().fileError(MissingTemplateMessage(name, use));
         clearEditor();
@@ -179,20 +227,32 @@ bool CDocumentView::templateBody(const std::string& name, TemplateUse use, std::
 }
 
 void CDocumentView::startWithTemplate(const std::string& name, TemplateUse use) {
+    // Read now, so a missing template is reported at start as ever; the
+    // editor shows it once it is made.
     const std::string path = TemplateStartDocument(name);
-    if (path.empty() || !editor_->LoadTemplateFile(path))
+    QFile file(QString::fromStdString(path));
+    if (path.empty() || !file.open(QIODevice::ReadOnly)) {
         messages().fileError(MissingTemplateMessage(name, use));
-    editor_->ClearSelection();
-    editor_->SetDesignMode(false);
+        startDocument_.reset();
+    } else {
+        startDocument_ = file.readAll().toStdString();
+    }
+    if (editor_) {
+        editor_->SetDocumentHtml(startDocument_.value_or(std::string()));
+        startDocument_.reset();
+        editor_->ClearSelection();
+        editor_->SetDesignMode(false);
+    }
 }
 
 bool CDocumentView::needDesign() {
-    if (editor_->IsDesignMode()) return true;
+    if (editor()->IsDesignMode()) return true;
     messages().fileError("Switch Design Mode to ON!");
     return false;
 }
 
 void CDocumentView::runCommand(int command) {
+    editor();  // every command works on the page
     if (NeedsDesignMode(command) && !needDesign()) return;
     switch (command) {
     case kTreeImport:
@@ -342,8 +402,9 @@ void CDocumentView::layOut() {
     fontSize_->setGeometry(left + 310, y0 + 37, 50, 22);
     caption_->setGeometry(left, y0 + 37 + 22 + 10, std::max(0, right - left), 30);
     const int edTop = caption_->geometry().bottom() + 1 + kBinding;
-    editor_->setGeometry(left + kBinding, edTop, std::max(0, right - left - kBinding),
-                         std::max(0, y0 + H - 10 - edTop));
+    editorRect_ =
+        QRect(left + kBinding, edTop, std::max(0, right - left - kBinding), std::max(0, y0 + H - 10 - edTop));
+    if (editor_) editor_->setGeometry(editorRect_);
     update();
 }
 
@@ -352,7 +413,7 @@ void CDocumentView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect clip = clipboardBar_->geometry(), format = formatBar_->geometry();
     p.fillRect(QRect(clip.right() + 1, clip.top(), format.left() - clip.right() - 1, clip.height()), panel_);
-    const QRect ed = editor_->geometry();
+    const QRect ed = editorRect_;
     p.fillRect(QRect(clip.left(), clip.bottom() + 1, ed.right() - clip.left() + 1,
                      caption_->geometry().top() - clip.bottom() - 1),
                panel_);

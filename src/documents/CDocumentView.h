@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "controls/CViewBase.h"
@@ -30,7 +31,10 @@ public:
     CDocumentView(const QString& caption, QWidget* parent = nullptr);
 
     CGroupTree* tree() const { return tree_; }
-    CHtmlEditor* editor() const { return editor_; }
+    // The editor, made now if the view has not been shown yet: the document
+    // engine starts only when a page is first needed.
+    CHtmlEditor* editor();
+    bool hasEditor() const { return editor_ != nullptr; }
     CToolStrip* ownToolbar() const { return ownBar_; }
     QLabel* captionLabel() const { return caption_; }
     QComboBox* fontNameBox() const { return fontName_; }
@@ -83,11 +87,13 @@ protected:
 
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
     CToolStrip* ownBar_ = nullptr;
 
 private:
     void commitWithin(int waitMs);
+    void createEditor();
     void layOut();
     void switchDesignMode();
     void exportDocument(bool html);
@@ -106,6 +112,10 @@ private:
     QComboBox* fontSize_ = nullptr;
     QLabel* caption_ = nullptr;
     CSplitter* splitter_ = nullptr;
+    QRect editorRect_;
+    // What a new editor shows when no record is current: the start
+    // template as read at start, or nothing once a page was shown or cleared.
+    std::optional<std::string> startDocument_;
     QPixmap binding_[3];  // made once: converting on every paint is slow
     QColor panel_ = QColor(0xe8, 0xf0, 0xfa);
     NodeHandle current_ = kNoNode;

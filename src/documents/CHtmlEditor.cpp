@@ -118,11 +118,22 @@ CHtmlEditor::CHtmlEditor(QWidget* parent) : QWidget(parent) {
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                 if (status != QWebEnginePage::NormalTerminationStatus) onRendererGone();
             });
-    // The copy follows the page while it can be edited.
+    // The copy follows the page while it can be edited, so only while the
+    // editor is on screen (not hidden, its window not minimized).
     observer_ = new QTimer(this);
+    observer_->setObjectName(QStringLiteral("observer"));
     observer_->setInterval(1000);
     connect(observer_, &QTimer::timeout, this, &CHtmlEditor::refreshCopy);
+}
+
+void CHtmlEditor::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
     observer_->start();
+}
+
+void CHtmlEditor::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    observer_->stop();
 }
 
 CHtmlEditor::~CHtmlEditor() {

@@ -74,11 +74,16 @@ public:
     QWebEngineView* view() const { return view_; }
     QWebEnginePage* page() const;
     bool isLoaded() const { return loaded_; }
+    QTimer* observerTimer() const { return observer_; }
     // Navigations the page refused (links, refreshes, frames, forms).
     int refusedNavigations() const;
 
 signals:
     void documentLoaded(bool ok);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     bool load(const QByteArray& utf8);

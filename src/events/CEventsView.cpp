@@ -191,8 +191,9 @@ void CEventsView::viewShown(int tickMs) {
 void CEventsView::viewHidden() { timer_->stop(); }
 
 void CEventsView::setTickPeriod(int tickMs) {
-    listPlaced();
     timer_->stop();
+    if (tickMs <= 0) return;
+    listPlaced();
     timer_->start(tickMs);
     tick();
 }

@@ -38,7 +38,7 @@ public:
     // first took the tree's groups into it): shows the store's groups again
     // with the same group selected, and stores the file.
     void showStoredGroups();
-    // A new tick period: restarts the tick and ticks once at once.
+    // A new tick period: restarts the tick and ticks once at once; 0 stops it.
     void setTickPeriod(int tickMs);
 
     void viewShown(int tickMs) override;

@@ -6,6 +6,7 @@
 #include "events/CMissedRemindersWindow.h"
 #include "events/QtReminderWindows.h"
 #include "platform/Platform.h"
+#include "platform/QtClockChangeWatch.h"
 #include "storage/SafeFile.h"
 
 namespace veltrin {
@@ -15,11 +16,13 @@ QtReminderService::QtReminderService(EventStore& store, QObject* parent)
       engine_(store),
       windows_(new QtReminderWindows),
       dispatcher_(std::unique_ptr<ReminderPresenter>(windows_)),
-      timer_(new QTimer(this)) {
+      timer_(new QTimer(this)),
+      clockWatch_(new QtClockChangeWatch(this)) {
     timer_->setObjectName(QStringLiteral("reminders"));
     timer_->setSingleShot(true);
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, &QtReminderService::wake);
+    connect(clockWatch_, &QtClockChangeWatch::clockChanged, this, &QtReminderService::wake);
     steady_.start();  // a monotonic clock: it stands still while the machine sleeps
     windows_->setOnSnooze([this](const EventDetails& d, int choice) { snooze(d.eventId, choice); });
 }
@@ -81,11 +84,12 @@ void QtReminderService::wake() {
         missed_->show();
         missed_->raise();
     }
+    if (!due.empty()) emit remindersDue();
     const std::int64_t now = clock().now();
     const std::int64_t next = engine_.NextWake(now);
-    const std::int64_t waitMs =
-        next == kNoWake ? kLongestSleepMs : std::max<std::int64_t>(0, next - now) * 1000;
-    timer_->start(static_cast<int>(std::clamp<std::int64_t>(waitMs, 100, kLongestSleepMs)));
+    const int longest = clockWatch_->watching() ? kLongestSleepMs : kUnwatchedSleepMs;
+    const std::int64_t waitMs = next == kNoWake ? longest : std::max<std::int64_t>(0, next - now) * 1000;
+    timer_->start(static_cast<int>(std::clamp<std::int64_t>(waitMs, 100, longest)));
 }
 
 }  // namespace veltrin

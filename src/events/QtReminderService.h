@@ -17,14 +17,19 @@ namespace veltrin {
 class CMissedRemindersWindow;
 class QtReminderWindows;
 
+class QtClockChangeWatch;
+
 // Runs the reminder engine for the whole program: one timer wakes it at the
-// next due second (or a minute on at the latest, to notice a wall clock that
-// jumped), whatever view is shown and also while the window is hidden.
+// next due second, whatever view is shown and also while the window is
+// hidden. A wall clock that jumps (set by hand, a resume) wakes it at once.
 class QtReminderService : public QObject {
     Q_OBJECT
 public:
-    // The longest sleep: a resume or a clock set by hand is noticed by then.
-    static constexpr int kLongestSleepMs = 60000;
+    // The longest sleep with nothing due: only a safety net, since a jump of
+    // the clock wakes the engine anyway.
+    static constexpr int kLongestSleepMs = 3600000;
+    // Where the system cannot tell of a jump, it is noticed by then.
+    static constexpr int kUnwatchedSleepMs = 60000;
 
     explicit QtReminderService(EventStore& store, QObject* parent = nullptr);
     ~QtReminderService() override;
@@ -48,9 +53,14 @@ public:
     void wake();
 
     QTimer* timer() const { return timer_; }
+    QtClockChangeWatch* clockWatch() const { return clockWatch_; }
     QtReminderWindows& windows() const { return *windows_; }
     // The "Missed reminders" window, once something was missed.
     CMissedRemindersWindow* missedWindow() const { return missed_.get(); }
+
+signals:
+    // A wake moved events on: their records changed and want saving.
+    void remindersDue();
 
 private:
     ReminderEngine engine_;
@@ -58,6 +68,7 @@ private:
     ReminderDispatcher dispatcher_;
     std::function<int(std::int32_t)> iconFor_;
     QTimer* timer_;
+    QtClockChangeWatch* clockWatch_;
     QElapsedTimer steady_;
     std::unique_ptr<CMissedRemindersWindow> missed_;
     std::string snoozeFile_;

@@ -118,6 +118,10 @@ void CTodayView::commitList() {
 }
 
 void CTodayView::setTickPeriod(int tickMs) {
+    if (tickMs <= 0) {
+        tick_->stop();
+        return;
+    }
     // Seconds shown or not: the countdowns change their width.
     list_->fitColumns(list_->width(), settings_.showSeconds != 0);
     tick_->start(tickMs);

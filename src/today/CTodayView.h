@@ -43,6 +43,7 @@ public:
     // Whether the coming-events list holds rows, and handing them back.
     bool holdsListRows() const;
     void commitList();
+    // A new tick period: restarts the tick and ticks once at once; 0 stops it.
     void setTickPeriod(int tickMs);
     void setDayInfoFont(const QFont& font, const QColor& colour);
 

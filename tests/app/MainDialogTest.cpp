@@ -10,10 +10,12 @@
 #include <QTreeWidget>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
+#include <QWebEngineView>
 #include <functional>
 #include <map>
 
 #include "app/AppData.h"
+#include "app/CDigitalClock.h"
 #include "app/CMainDialog.h"
 #include "contacts/CContactsView.h"
 #include "controls/CGroupTree.h"
@@ -25,6 +27,7 @@
 #include "events/CEventsView.h"
 #include "events/CReminderWindow.h"
 #include "events/EventTrees.h"
+#include "events/QtReminderService.h"
 #include "events/QtReminderWindows.h"
 #include "search/CSearchWindow.h"
 #include "settings/ViewIndex.h"
@@ -764,4 +767,132 @@ TEST_F(MainDialogTest, HidingToTheTraySavesACellBeingTypedAndLeavesItsEditorOpen
     EXPECT_EQ(list->Editor(), nullptr);
     EXPECT_EQ(list->model().GetItemText(list->model().GetChildItem(kRootNode, 0), 0), "Budget 2");
     EXPECT_EQ(list->model().GetCheck(list->model().GetChildItem(kRootNode, 0), 0), 1);
+}
+
+TEST_F(MainDialogTest, NoDocumentEngineUntilADocumentViewIsFirstShownAndSavesKeepThePagesBytes) {
+    // A page in old Windows-1252 bytes, and a note: both must come back as stored.
+    const std::string page = "<body><p>Caf\xe9 au lait \x80 5</p></body>";
+    const std::string note = "<body><p>Na\xefve plans</p></body>";
+    data.diary.push_back({"2026, December 07", page, static_cast<std::int32_t>(folder.clock.t), 1});
+    NoteItem n;
+    n.name = "Plans";
+    n.html = note;
+    data.notes.push_back(n);
+    data.settings.currentView = kDiaryView;
+    CMainDialog dlg(data, {"veltrin", "/autorun"});
+    dlg.show();  // the hidden start swallows it
+    settle();
+    EXPECT_TRUE(dlg.findChildren<QWebEngineView*>().isEmpty());
+    EXPECT_TRUE(dlg.findChildren<QWebEnginePage*>().isEmpty());
+    EXPECT_FALSE(dlg.diaryView()->hasEditor());
+    EXPECT_FALSE(dlg.notesView()->hasEditor());
+
+    // Every save while hidden, the 2-minute one included, keeps the bytes.
+    dlg.SaveAll();
+    QMetaObject::invokeMethod(dlg.findChild<QTimer*>("autoSave"), "timeout");
+    DiaryTable diary;
+    NoteTable notes;
+    ASSERT_TRUE(SerializeDiaryFile(diary, false));
+    ASSERT_TRUE(SerializeNotesFile(notes, false));
+    ASSERT_EQ(diary.size(), 1u);
+    EXPECT_EQ(diary[0].html, page);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].html, note);
+    EXPECT_FALSE(dlg.diaryView()->hasEditor()) << "saving needs no editor";
+
+    // The first show makes the Diary's editor, showing the page at once.
+    dlg.OnTrayCommand(CMainDialog::kTrayFirstView + kDiaryView);
+    ASSERT_TRUE(dlg.isVisible());
+    ASSERT_TRUE(dlg.diaryView()->hasEditor());
+    EXPECT_TRUE(dlg.diaryView()->editor()->isLoaded());
+    EXPECT_EQ(dlg.diaryView()->editor()->GetBodyText(), "Caf\xc3\xa9 au lait \xe2\x82\xac 5");
+    EXPECT_EQ(dlg.findChildren<QWebEngineView*>().size(), 1) << "the Notes view has none yet";
+    EXPECT_FALSE(dlg.notesView()->hasEditor());
+    // Read but not edited: the page is still stored as it was.
+    dlg.SaveAll();
+    ASSERT_TRUE(SerializeDiaryFile(diary, false));
+    EXPECT_EQ(diary.at(0).html, page);
+}
+
+TEST_F(MainDialogTest, OffTheScreenNothingTicksAndAReminderStillFires) {
+    data.settings.showSeconds = 1;
+    EventItem e;
+    e.name = "Take the bread out";
+    e.actual = 1;
+    e.details.eventId = 77;
+    e.details.showMessage = 1;
+    e.details.schedule.eventTime = static_cast<std::int32_t>(folder.clock.t + 1);
+    e.details.schedule.nextDue = e.details.schedule.eventTime;
+    e.details.schedule.lastCheck = static_cast<std::int32_t>(folder.clock.t);
+    data.events.events.push_back(e);
+    CMainDialog dlg(data, {"veltrin", "/autorun"});
+    dlg.show();
+    settle();
+    QTimer* autoSave = dlg.findChild<QTimer*>("autoSave");
+    const auto ticking = [&] {
+        return dlg.todayView()->tickTimer()->isActive() || dlg.eventsView()->tickTimer()->isActive();
+    };
+    EXPECT_FALSE(dlg.onScreen());
+    EXPECT_FALSE(ticking());
+    EXPECT_TRUE(dlg.digitalClock()->resting());
+    // Only the reminders' timer, set for the due second.
+    ASSERT_TRUE(dlg.reminders()->timer()->isActive());
+    EXPECT_EQ(dlg.reminders()->timer()->interval(), 1000);
+    // The 2-minute save saves once, then rests while nothing changes.
+    QMetaObject::invokeMethod(autoSave, "timeout");
+    EXPECT_FALSE(autoSave->isActive());
+
+    // The reminder comes while the window stays in the tray, and the event
+    // it moved on wants saving again.
+    folder.clock.t += 1;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.reminders()->windows().window() != nullptr; }, 30000));
+    EXPECT_EQ(dlg.reminders()->windows().window()->nameField()->text(), "Take the bread out");
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_TRUE(autoSave->isActive());
+    EXPECT_FALSE(ticking());
+
+    // On the screen the shown view ticks and the clock runs again.
+    dlg.RestoreFromTray();
+    EXPECT_TRUE(dlg.onScreen());
+    EXPECT_TRUE(dlg.todayView()->tickTimer()->isActive());
+    EXPECT_EQ(dlg.todayView()->tickTimer()->interval(), 1000);
+    EXPECT_FALSE(dlg.digitalClock()->resting());
+    dlg.button(kEventsView)->click();
+    EXPECT_TRUE(dlg.eventsView()->tickTimer()->isActive());
+
+    // Minimized without the tray: asleep too, awake again when restored.
+    data.settings.minimizeToTray = 0;
+    dlg.setWindowState(dlg.windowState() | Qt::WindowMinimized);
+    settle();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(dlg.onScreen());
+    EXPECT_FALSE(ticking());
+    EXPECT_TRUE(dlg.digitalClock()->resting());
+    dlg.setWindowState(dlg.windowState() & ~Qt::WindowMinimized);
+    settle();
+    EXPECT_TRUE(dlg.onScreen());
+    EXPECT_TRUE(dlg.eventsView()->tickTimer()->isActive());
+
+    // Hidden in the tray from the Events view.
+    dlg.HideToTray();
+    EXPECT_FALSE(dlg.onScreen());
+    EXPECT_FALSE(ticking());
+    EXPECT_TRUE(dlg.digitalClock()->resting());
+}
+
+TEST_F(MainDialogTest, AMinimizedStartWithoutATrayMakesNoEditorUntilRestored) {
+    CMainDialog::SetTrayAvailableForTesting(0);
+    data.diary.push_back(
+        {"2026, December 07", "<body><p>Rain</p></body>", static_cast<std::int32_t>(folder.clock.t), 1});
+    data.settings.currentView = kDiaryView;
+    CMainDialog dlg(data, {"veltrin", "/autorun"});
+    dlg.show();
+    settle();
+    ASSERT_TRUE(dlg.isMinimized());
+    EXPECT_FALSE(dlg.onScreen());
+    EXPECT_FALSE(dlg.diaryView()->hasEditor()) << "the task bar is no place for the document engine";
+    dlg.RestoreFromTray();
+    EXPECT_TRUE(dlg.onScreen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg.diaryView()->hasEditor(); }, 30000));
+    EXPECT_EQ(dlg.diaryView()->editor()->GetBodyText(), "Rain");
 }

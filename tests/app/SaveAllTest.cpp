@@ -155,6 +155,8 @@ TEST(WindowRules, OnlyTheTwoEventListsHandRowsToEachOtherAndTick) {
     }
     s.showSeconds = 1;
     EXPECT_EQ(TickPeriodMs(kEventsView, s), 1000);
+    // Off the screen nothing ticks, whatever view and setting.
+    for (int view = 0; view < kViewCount; ++view) EXPECT_EQ(TickPeriodMs(view, s, false), 0) << view;
 }
 
 TEST(WindowRules, ClosingAndMinimizingFollowTheSettingsAndTheTray) {

@@ -198,3 +198,42 @@ TEST_F(DiaryView, SplitterDragsAddUpWithinTheirRange) {
     EXPECT_EQ(view->tree()->width(), list - 200);
     EXPECT_EQ(view->editor()->x(), editorLeft - 200);
 }
+
+TEST_F(DiaryView, TheEditorIsMadeOnFirstShowAndAPageSavedBeforeKeepsItsBytes) {
+    const std::string page = "<body><p>Sm\xf8rrebr\xf8\x64 at noon</p></body>";  // Windows-1252
+    table.push_back({"2004, March 05", page, Day(2004, 3, 5), 1});
+    CDiaryView view(table, settings);
+    view.resize(900, 600);
+    EXPECT_FALSE(view.hasEditor());
+    EXPECT_EQ(view.captionLabel()->text(), QStringLiteral("March 05, 2004"));
+    // Saved before it was ever shown: the page as stored, byte for byte.
+    ASSERT_TRUE(SaveDiary(table, view.saveState()));
+    ASSERT_EQ(stored().at(0).html, page);
+    view.finishEditing();
+    EXPECT_FALSE(view.hasEditor());
+
+    view.show();
+    ASSERT_TRUE(view.hasEditor());
+    EXPECT_TRUE(view.editor()->isVisible());
+    EXPECT_EQ(view.editor()->GetBodyText(), "Sm\xc3\xb8rrebr\xc3\xb8\x64 at noon");
+    EXPECT_FALSE(view.editor()->IsDesignMode());
+    EXPECT_TRUE(folder.messages.shown.empty());
+}
+
+TEST_F(DiaryView, WithoutPagesTheFirstShowOpensTheTemplateAndAMissingOneIsSaidAtStart) {
+    {
+        CDiaryView view(table, settings);
+        EXPECT_FALSE(view.hasEditor());
+        view.resize(900, 600);
+        view.show();
+        EXPECT_NE(view.editor()->GetBodyText().find("Dear diary"), std::string::npos);
+    }
+    EXPECT_TRUE(folder.messages.shown.empty());
+    settings.defaultDiaryTemplate = "No such template";
+    CDiaryView view(table, settings);
+    EXPECT_EQ(folder.messages.shown.size(), 1u) << "reported as the view is made, not at its first show";
+    view.resize(900, 600);
+    view.show();
+    EXPECT_EQ(folder.messages.shown.size(), 1u);
+    EXPECT_EQ(view.editor()->GetBodyText(), "");
+}

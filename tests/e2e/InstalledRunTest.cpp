@@ -183,19 +183,8 @@ TEST_F(InstalledRun, HidesInARealNotificationAreaAndExitsFromItWithEverythingSav
 
     // A notification area along the bottom right of the screen.
     const fs::path trayLog = root / "trayer.log";
-    const pid_t tray =
-        startProgram({"/bin/sh", "-c",
-                      "exec /usr/bin/trayer --edge bottom --align right --widthtype pixel --width 200 "
-                      "--heighttype pixel --height 32 --SetDockType false > '" +
-                          trayLog.string() + "' 2>&1"});
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            return !Output("DISPLAY=" + display.name() +
-                           " xdotool search --onlyvisible --name '^panel$' 2>/dev/null")
-                        .empty();
-        },
-        30))
-        << "trayer did not come up: " << test::readAll(trayLog);
+    const pid_t tray = startProgram({"/bin/sh", "-c", TrayerCommand(trayLog)});
+    ASSERT_TRUE(WaitTrayer(display.name())) << "trayer did not come up: " << test::readAll(trayLog);
 
     const pid_t pid = start();
     ASSERT_TRUE(waitListening());

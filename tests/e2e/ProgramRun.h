@@ -102,7 +102,7 @@ protected:
     }
 
     // Starts the program; on an X display when one is named, else offscreen.
-    pid_t start(const std::string& display = std::string()) {
+    pid_t start(const std::string& display = std::string(), const std::string& argument = std::string()) {
         const pid_t pid = ::fork();
         if (pid == 0) {
             if (display.empty()) {
@@ -123,7 +123,10 @@ protected:
             ::setenv("XDG_CONFIG_HOME", (folder.root / "config").c_str(), 1);
             ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             const std::string exe = (folder.root / "veltrin").string();
-            ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+            if (argument.empty())
+                ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+            else
+                ::execl(exe.c_str(), exe.c_str(), argument.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         started.push_back(pid);
@@ -328,6 +331,25 @@ inline std::string Output(const std::string& command) {
 }
 
 inline bool HaveXdotool() { return std::system("command -v xdotool > /dev/null") == 0; }
+
+// The shell command that runs a notification area (trayer) along the bottom
+// right of the screen, its output in a log.
+inline std::string TrayerCommand(const fs::path& log) {
+    return "exec /usr/bin/trayer --edge bottom --align right --widthtype pixel --width 200 "
+           "--heighttype pixel --height 32 --SetDockType false > '" +
+           log.string() + "' 2>&1";
+}
+
+// Waits up to 30 s for trayer's panel to show.
+inline bool WaitTrayer(const std::string& display) {
+    return WaitUntil(
+        [&] {
+            return !Output("DISPLAY=" + display +
+                           " xdotool search --onlyvisible --name '^panel$' 2>/dev/null")
+                        .empty();
+        },
+        30);
+}
 
 // How many windows of the process the display shows.
 inline int WindowsOf(const std::string& display, pid_t pid) {

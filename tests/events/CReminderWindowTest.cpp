@@ -17,6 +17,7 @@
 #include "events/QtReminderService.h"
 #include "events/QtReminderWindows.h"
 #include "events/Snoozes.h"
+#include "platform/QtClockChangeWatch.h"
 #include "support/Fakes.h"
 #include "support/ScopedService.h"
 #include "support/ScopedZone.h"
@@ -183,7 +184,7 @@ TEST(ReminderSnooze, TheChoiceIsKeptAndTheReminderComesAgainAfterARestart) {
         QTest::mouseClick(w->snoozeButton(), Qt::LeftButton);
         EXPECT_FALSE(w->isVisible());
         EXPECT_EQ(test::readAll(file), "4711 " + std::to_string(folder.clock.t + 600) + "\n");
-        EXPECT_EQ(reminders.timer()->interval(), QtReminderService::kLongestSleepMs);
+        EXPECT_EQ(reminders.timer()->interval(), 600000) << "sleeps until the snooze ends";
         EXPECT_EQ(folder.sound.played.size(), 1u);
     }
     // Started anew five minutes later: the snooze is still waiting.
@@ -219,6 +220,39 @@ TEST(ReminderSnooze, TheChoiceIsKeptAndTheReminderComesAgainAfterARestart) {
         reminders.wake();
         EXPECT_EQ(folder.sound.played.size(), 3u);
     }
+}
+
+// The engine sleeps until the next due second, however far off; a jump of
+// the wall clock (a resume, a clock set by hand) wakes it at once, and what
+// came due in the jump is listed as missed rather than played late.
+TEST_F(ReminderWindow, TheServiceSleepsUntilTheDueSecondAndAClockJumpWakesIt) {
+    test::RecordingSound sound;
+    test::ScopedSound soundInstalled{sound};
+    clock.t = test::LibraryTime(2026, 12, 7, 9, 0, 0);
+    EventStore store;
+    EventItem e;
+    e.name = "Team meeting";
+    e.actual = 1;
+    e.details.playSound = 1;
+    e.details.showMessage = 1;
+    e.details.schedule.eventTime = static_cast<std::int32_t>(clock.t + 1800);
+    e.details.schedule.nextDue = e.details.schedule.eventTime;
+    e.details.schedule.lastCheck = static_cast<std::int32_t>(clock.t);
+    store.events = {e};
+    GroupTreeModel today, events;
+    QtReminderService reminders(store);
+    reminders.setLists(&today, &events);
+    reminders.start();
+    ASSERT_TRUE(reminders.clockWatch()->watching());
+    EXPECT_EQ(reminders.timer()->interval(), 1800 * 1000) << "no wake-up before the due second";
+
+    clock.t += 3600;  // the machine slept through the meeting
+    emit reminders.clockWatch()->clockChanged();
+    ASSERT_NE(reminders.missedWindow(), nullptr);
+    EXPECT_EQ(reminders.missedWindow()->list()->topLevelItemCount(), 1);
+    EXPECT_TRUE(sound.played.empty());
+    EXPECT_EQ(reminders.windows().window(), nullptr);
+    EXPECT_EQ(reminders.timer()->interval(), QtReminderService::kLongestSleepMs);
 }
 
 }  // namespace

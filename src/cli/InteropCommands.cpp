@@ -44,14 +44,7 @@ bool LoadKind(const std::string& folder, const DataFileKind& kind, AnyDataFile& 
 
 bool WriteText(const std::string& path, const std::string& text, Output io) {
     std::string why;
-    const bool ok = ReplaceFileSafely(
-        path,
-        [&](std::FILE* f, std::string& err) {
-            if (std::fwrite(text.data(), 1, text.size(), f) == text.size()) return true;
-            err = "the file could not be written";
-            return false;
-        },
-        &why);
+    const bool ok = ReplaceFileSafely(path, BytesOf(text), &why);
     if (!ok) io.err << "veltrin-data: " << path << " could not be written: " << why << "\n";
     return ok;
 }

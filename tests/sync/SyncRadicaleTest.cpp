@@ -1,0 +1,433 @@
+// The sync rules against a real Radicale started by each test.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "cli/RunCommand.h"
+#include "events/EventRecords.h"
+#include "interop/CalendarItems.h"
+#include "interop/GroupPaths.h"
+#include "platform/InstanceLock.h"
+#include "storage/Backups.h"
+#include "storage/DataFile.h"
+#include "storage/SafeFile.h"
+#include "support/Fakes.h"
+#include "support/RadicaleServer.h"
+#include "support/ScopedZone.h"
+#include "sync/Dav.h"
+#include "sync/SyncConfig.h"
+#include "sync/SyncRun.h"
+
+using namespace veltrin;
+using json = nlohmann::ordered_json;
+using test::RadicaleServer;
+using test::RunCommand;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::int64_t kNow = 1'796'601'600;  // 2026-12-07 00:00 UT
+
+std::string ReadBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+EventStore LoadEvents(const fs::path& folder) {
+    EventStore store;
+    std::uint32_t version = SharedVersion();
+    LoadArchiveFile((folder / kEventsFile.fileName).string(), kEventsFile.signature, version,
+                    [&](Archive& ar) { TransferEventStore(ar, store); });
+    return store;
+}
+
+void StoreEvents(const fs::path& folder, EventStore store) {
+    ASSERT_TRUE(StoreArchiveFile((folder / kEventsFile.fileName).string(), kEventsFile.signature,
+                                 SharedVersion(), [&](Archive& ar) { TransferEventStore(ar, store); }));
+}
+
+EventItem* Named(EventStore& store, const std::string& name) {
+    for (EventItem& e : store.events)
+        if (e.name == name) return &e;
+    return nullptr;
+}
+
+// A transport that lets a test act just before a chosen request goes out.
+class Interposer : public HttpTransport {
+public:
+    explicit Interposer(HttpTransport& inner) : inner_(inner) {}
+    std::function<void(const HttpRequest&)> before;
+    HttpResponse Send(const HttpRequest& r) override {
+        if (before) before(r);
+        return inner_.Send(r);
+    }
+
+private:
+    HttpTransport& inner_;
+};
+
+class SyncRadicaleTest : public ::testing::Test {
+protected:
+    SyncRadicaleTest() : server(folder.root / "radicale") {
+        folder.clock.t = kNow;
+        fs::create_directories(b());
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(server.up()) << server.log();
+        // The account's calendar, as a phone or the server's web page would make it.
+        const HttpResponse made = http.Send({"MKCALENDAR", server.userUrl() + "calendar/", {}, {}});
+        ASSERT_EQ(made.status, 201) << made.error << made.body;
+        for (const fs::path& data : {a(), b()}) {
+            SyncConfig config;
+            config.url = server.url();
+            config.user = RadicaleServer::kUser;
+            config.passwordCommand = std::string("echo '") + RadicaleServer::kPassword + "'";
+            std::string why;
+            ASSERT_TRUE(SaveSyncConfig(data.string(), config, why)) << why;
+        }
+    }
+
+    fs::path a() const { return folder.data(); }
+    fs::path b() const { return folder.root / "other"; }
+    std::string calendar() const { return server.userUrl() + "calendar/"; }
+
+    SyncReport Sync(const fs::path& data, HttpTransport* transport = nullptr) {
+        SyncRequest request;
+        request.dataFolder = data.string();
+        request.now = kNow;
+        request.transport = transport;
+        if (!transport) {
+            request.passwordGiven = true;
+            request.password = RadicaleServer::kPassword;
+        }
+        return SyncDataFolder(request);
+    }
+
+    // Events in two groups, one nested, with every kind of schedule.
+    static EventStore Samples(int count) {
+        EventStore store;
+        store.groups = {{0, "Home", 1, 0, 0, 10}, {0, "Work", 2, 0, 0, 20}, {1, "Projects", 3, 0, 0, 30}};
+        for (int i = 0; i < count; ++i) {
+            EventItem e;
+            e.name = "Event " + std::to_string(i) + (i >= 10 && i % 7 == 0 ? " caf\xE9" : "");
+            e.actual = i % 3 != 0;
+            e.priority = 1 + i % 10;
+            e.details.groupId = i % 3 == 0 ? 10 : i % 3 == 1 ? 20 : 30;
+            e.details.eventId = 1000 + i;
+            e.details.comment = i % 2 ? "line one\nline two; with, marks" : "";
+            e.details.playSound = i % 2;
+            e.details.showMessage = 1;
+            EventSchedule& s = e.details.schedule;
+            s.kind = i % 6;
+            s.eventTime = static_cast<std::int32_t>(kNow + 3600 * (i + 1));
+            s.minutesAfterHour = i % 60;
+            s.dayOfMonth = 1 + i % 28;
+            s.annualDay = 1 + i % 28;
+            s.annualMonth = i % 12;
+            s.whichDays = s.kind == Daily ? CustomDays : AllDays;
+            s.customDays = s.kind == Daily ? "246" : "";
+            s.weekday = 1 + i % 7;
+            s.nextDue = s.eventTime;
+            s.lastCheck = static_cast<std::int32_t>(kNow - 60);
+            store.events.push_back(e);
+        }
+        return store;
+    }
+
+    // Each event of a folder's dump by id, with what the calendar carries:
+    // the group as its path, without the row's icon, bold and selection.
+    std::map<std::int64_t, json> Mapped(const fs::path& data) {
+        const test::Outcome r = RunCommand({"dump", (data / kEventsFile.fileName).string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        const EventStore store = LoadEvents(data);
+        const std::vector<std::string> paths = GroupPaths(store.groups);
+        std::map<std::int64_t, std::string> pathOf;
+        for (std::size_t i = 0; i < paths.size(); ++i) pathOf[store.groups[i].groupId] = paths[i];
+        std::map<std::int64_t, json> out;
+        const json dump = json::parse(r.out);
+        for (json e : dump["events"]) {
+            for (const char* k : {"iconIndex", "bold", "isCurrent"}) e.erase(k);
+            e["details"]["groupId"] = pathOf[e["details"]["groupId"].get<std::int64_t>()];
+            out[e["details"]["eventId"].get<std::int64_t>()] = e;
+        }
+        return out;
+    }
+
+    test::ScopedZone zone{"Europe/Berlin"};
+    test::ProgramFolder folder;
+    RadicaleServer server;
+    CurlTransport http{HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword}};
+    DavClient dav{http};
+};
+
+}  // namespace
+
+TEST_F(SyncRadicaleTest, FirstSyncGoesUpAndAnEmptyFolderComesDownEqual) {
+    StoreEvents(a(), Samples(60));
+    const SyncReport up = Sync(a());
+    ASSERT_TRUE(up.ok) << up.error;
+    EXPECT_EQ(up.events.sentUp, 60);
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 60u);
+
+    // Found from the base URL alone; the second folder has no Events.dat yet.
+    const SyncReport down = Sync(b());
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(down.events.broughtDown, 60);
+    EXPECT_EQ(down.events.conflicts, 0);
+    const auto mappedA = Mapped(a()), mappedB = Mapped(b());
+    ASSERT_EQ(mappedA.size(), 60u);
+    for (const auto& [id, e] : mappedA) EXPECT_EQ(mappedB.at(id), e) << id;
+
+    // Nothing to do: nothing goes either way and no file is written.
+    const std::string before = ReadBytes(a() / kEventsFile.fileName);
+    const auto written = StateOfFile((a() / kEventsFile.fileName).string());
+    for (const fs::path& data : {a(), b()}) {
+        const SyncReport again = Sync(data);
+        ASSERT_TRUE(again.ok) << again.error;
+        EXPECT_EQ(again.Summary(), Sync(data).Summary());
+        EXPECT_EQ(again.events.sentUp + again.events.broughtDown + again.events.conflicts, 0)
+            << again.Summary();
+        EXPECT_FALSE(again.dataChanged);
+    }
+    EXPECT_EQ(ReadBytes(a() / kEventsFile.fileName), before);
+    EXPECT_TRUE(StateOfFile((a() / kEventsFile.fileName).string()) == written);
+}
+
+TEST_F(SyncRadicaleTest, AChangeOnOneSideGoesToTheOtherAndKeepsTheDueBookkeeping) {
+    StoreEvents(a(), Samples(6));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+
+    EventStore inB = LoadEvents(b());
+    Named(inB, "Event 2")->name = "Event 2, moved";
+    Named(inB, "Event 2, moved")->details.schedule.lastCheck = 77;  // B's own bookkeeping
+    StoreEvents(b(), inB);
+    EventStore inA = LoadEvents(a());
+    Named(inA, "Event 3")->details.comment = "bring the keys";
+    const std::int32_t dueInA = Named(inA, "Event 2")->details.schedule.lastCheck;
+    StoreEvents(a(), inA);
+
+    const SyncReport fromB = Sync(b());
+    ASSERT_TRUE(fromB.ok) << fromB.error;
+    EXPECT_EQ(fromB.events.sentUp, 1);
+    const SyncReport inToA = Sync(a());
+    ASSERT_TRUE(inToA.ok) << inToA.error;
+    EXPECT_EQ(inToA.events.sentUp, 1);
+    EXPECT_EQ(inToA.events.broughtDown, 1);
+    EXPECT_EQ(inToA.events.conflicts, 0);
+    ASSERT_TRUE(Sync(b()).ok);
+
+    inA = LoadEvents(a());
+    inB = LoadEvents(b());
+    ASSERT_NE(Named(inA, "Event 2, moved"), nullptr);
+    EXPECT_EQ(Named(inA, "Event 2, moved")->details.schedule.lastCheck, dueInA);
+    ASSERT_NE(Named(inB, "Event 3"), nullptr);
+    EXPECT_EQ(Named(inB, "Event 3")->details.comment, "bring the keys");
+    EXPECT_EQ(inA.events.size(), 6u);
+    EXPECT_EQ(inB.events.size(), 6u);
+    // The day's backup holds Events.dat as it was before the sync changed it.
+    EXPECT_FALSE(BackupDays(a().string()).empty());
+}
+
+TEST_F(SyncRadicaleTest, ChangedOnBothSidesKeepsBothAndSaysSo) {
+    StoreEvents(a(), Samples(4));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
+    Named(inA, "Event 1")->details.comment = "as A has it";
+    Named(inB, "Event 1")->details.comment = "as B has it";
+    StoreEvents(a(), inA);
+    StoreEvents(b(), inB);
+
+    ASSERT_TRUE(Sync(b()).ok);
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.conflicts, 1);
+    EXPECT_NE(r.Summary().find("1 changed on both sides (both kept)"), std::string::npos) << r.Summary();
+    ASSERT_TRUE(Sync(b()).ok);
+
+    for (const fs::path& data : {a(), b()}) {
+        EventStore store = LoadEvents(data);
+        ASSERT_EQ(store.events.size(), 5u) << data;
+        ASSERT_NE(Named(store, "Event 1"), nullptr);
+        EXPECT_EQ(Named(store, "Event 1")->details.comment, "as A has it");
+        ASSERT_NE(Named(store, "Event 1 (conflict copy)"), nullptr);
+        EXPECT_EQ(Named(store, "Event 1 (conflict copy)")->details.comment, "as B has it");
+    }
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+TEST_F(SyncRadicaleTest, ADeleteMeetsAnUnchangedItemAndAChangeWinsOverADelete) {
+    StoreEvents(a(), Samples(6));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
+    // Deleted in A: event 0 (unchanged in B) and event 1 (changed in B).
+    inA.events.erase(inA.events.begin(), inA.events.begin() + 2);
+    Named(inB, "Event 1")->details.comment = "still needed";
+    // Deleted in B: event 4 (unchanged in A) and event 5 (changed in A).
+    inB.events.erase(inB.events.begin() + 4, inB.events.end());
+    Named(inA, "Event 5")->name = "Event 5, later";
+    StoreEvents(a(), inA);
+    StoreEvents(b(), inB);
+
+    ASSERT_TRUE(Sync(a()).ok);
+    const SyncReport r = Sync(b());
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_TRUE(Sync(a()).ok);
+    for (const fs::path& data : {a(), b()}) {
+        EventStore store = LoadEvents(data);
+        EXPECT_EQ(Named(store, "Event 0"), nullptr) << data;
+        EXPECT_EQ(Named(store, "Event 4"), nullptr) << data;
+        ASSERT_NE(Named(store, "Event 1"), nullptr) << data;
+        EXPECT_EQ(Named(store, "Event 1")->details.comment, "still needed");
+        EXPECT_NE(Named(store, "Event 5, later"), nullptr) << data;
+        EXPECT_EQ(store.events.size(), 4u) << data;
+    }
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 4u);
+}
+
+TEST_F(SyncRadicaleTest, APutThatMeetsA412IsDecidedAgainAndLosesNothing) {
+    StoreEvents(a(), Samples(4));
+    ASSERT_TRUE(Sync(a()).ok);
+    EventStore inA = LoadEvents(a());
+    Named(inA, "Event 2")->details.comment = "from A";
+    StoreEvents(a(), inA);
+
+    // Between A's listing and its PUT, a phone changes the same item.
+    CurlTransport inner(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    Interposer racing(inner);
+    bool raced = false;
+    racing.before = [&](const HttpRequest& r) {
+        if (r.method != "PUT" || raced) return;
+        raced = true;
+        EventItem phone = *Named(inA, "Event 2");
+        phone.details.comment = "from the phone";
+        std::map<std::string, std::string> etags;
+        ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+        const std::string href = PathOfUrl(r.url);
+        const HttpResponse put = dav.Put(r.url, EventToICalendar(phone, inA.groups, {}, kNow),
+                                         "text/calendar; charset=utf-8", etags.at(href));
+        ASSERT_TRUE(put.ok()) << put.status;
+    };
+    const SyncReport r = Sync(a(), &racing);
+    ASSERT_TRUE(raced);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.conflicts, 1);
+    inA = LoadEvents(a());
+    ASSERT_NE(Named(inA, "Event 2"), nullptr);
+    EXPECT_EQ(Named(inA, "Event 2")->details.comment, "from A");
+    ASSERT_NE(Named(inA, "Event 2 (conflict copy)"), nullptr);
+    EXPECT_EQ(Named(inA, "Event 2 (conflict copy)")->details.comment, "from the phone");
+    ASSERT_TRUE(Sync(b()).ok);
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+TEST_F(SyncRadicaleTest, AServerGoneMidSyncLeavesTheDataAsItWasAndTheNextSyncCompletes) {
+    StoreEvents(a(), Samples(8));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
+    for (const char* name : {"Event 0", "Event 1", "Event 2"}) Named(inA, name)->details.comment = "A's edit";
+    for (const char* name : {"Event 6", "Event 7"}) Named(inB, name)->details.comment = "B's edit";
+    StoreEvents(a(), inA);
+    StoreEvents(b(), inB);
+    ASSERT_TRUE(Sync(b()).ok);
+    const std::string before = ReadBytes(a() / kEventsFile.fileName);
+
+    // The server ends after A's second PUT.
+    CurlTransport inner(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    Interposer dropping(inner);
+    int puts = 0;
+    dropping.before = [&](const HttpRequest& r) {
+        if (r.method == "PUT" && ++puts == 3) server.Stop();
+    };
+    const SyncReport broken = Sync(a(), &dropping);
+    EXPECT_FALSE(broken.ok);
+    EXPECT_NE(broken.error.find("failed"), std::string::npos) << broken.error;
+    EXPECT_FALSE(broken.dataChanged);
+    EXPECT_EQ(ReadBytes(a() / kEventsFile.fileName), before);  // B's edits not half in
+
+    server.Start();
+    ASSERT_TRUE(server.up());
+    const SyncReport next = Sync(a());
+    ASSERT_TRUE(next.ok) << next.error;
+    // The two PUTs that got through are not sent again; nothing conflicts.
+    EXPECT_EQ(next.events.sentUp, 1) << next.Summary();
+    EXPECT_EQ(next.events.broughtDown, 2) << next.Summary();
+    EXPECT_EQ(next.events.conflicts, 0) << next.Summary();
+    ASSERT_TRUE(Sync(b()).ok);
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+    inA = LoadEvents(a());
+    EXPECT_EQ(Named(inA, "Event 2")->details.comment, "A's edit");
+    EXPECT_EQ(Named(inA, "Event 7")->details.comment, "B's edit");
+}
+
+TEST_F(SyncRadicaleTest, TheCommandSaysAWrongPasswordPlainlyAndChangesNothing) {
+    StoreEvents(a(), Samples(3));
+    SyncConfig config;
+    config.url = server.url();
+    config.user = RadicaleServer::kUser;
+    config.passwordCommand = "echo not-the-s3cret";
+    std::string why;
+    ASSERT_TRUE(SaveSyncConfig(a().string(), config, why));
+    const std::string before = ReadBytes(a() / kEventsFile.fileName);
+
+    const test::Outcome r = RunCommand({"sync", "--data", a().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("did not accept the user name and password (401)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("No data file was changed."), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("not-the-s3cret"), std::string::npos);
+    EXPECT_EQ(r.err.find("not-the-s3cret"), std::string::npos);
+    EXPECT_EQ(ReadBytes(a() / kEventsFile.fileName), before);
+    EXPECT_FALSE(fs::exists(a() / "sync" / "status"));
+    EXPECT_TRUE(BackupDays(a().string()).empty());
+}
+
+TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForTheProgram) {
+    StoreEvents(a(), Samples(4));
+    ASSERT_EQ(RunCommand({"sync", "--data", a().string()}).status, 0);
+    ASSERT_EQ(RunCommand({"sync", "--data", b().string()}).status, 0);
+    EventStore inB = LoadEvents(b());
+    inB.events.resize(1);
+    StoreEvents(b(), inB);
+
+    test::Outcome r = RunCommand({"sync", "--data", b().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("it would delete 3 of 4 events on the server"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--allow-mass-delete"), std::string::npos);
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 4u);
+
+    {
+        InstanceLock program;
+        ASSERT_TRUE(program.acquire(b().string()));
+        r = RunCommand({"sync", "--data", b().string(), "--allow-mass-delete"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Veltrin is running with the data folder"), std::string::npos) << r.err;
+    }
+    r = RunCommand({"sync", "--data", b().string(), "--allow-mass-delete"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    etags.clear();
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 1u);
+
+    // The other side too: A would lose 3 of its 4 and stops.
+    r = RunCommand({"sync", "--data", a().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("it would delete 3 of 4 events here"), std::string::npos) << r.err;
+    EXPECT_EQ(LoadEvents(a()).events.size(), 4u);
+}

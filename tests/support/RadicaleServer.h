@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,8 +24,17 @@ public:
     static constexpr const char* kUser = "anna";
     static constexpr const char* kPassword = "pa55-w0rd";
 
-    explicit RadicaleServer(const std::filesystem::path& folder) : folder_(folder) {
+    // tls: HTTPS with a certificate of its own, which no system trusts.
+    explicit RadicaleServer(const std::filesystem::path& folder, bool tls = false)
+        : folder_(folder), tls_(tls) {
         std::filesystem::create_directories(folder_ / "collections");
+        if (tls_) {
+            const std::string made =
+                "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -keyout '" +
+                (folder_ / "key.pem").string() + "' -out '" + (folder_ / "cert.pem").string() +
+                "' >/dev/null 2>&1";
+            if (std::system(made.c_str()) != 0) return;
+        }
         std::ofstream(folder_ / "users") << kUser << ":" << kPassword << "\n";
         Start();
     }
@@ -37,8 +47,11 @@ public:
         if (!port_) port_ = FreePort();
         {
             std::ofstream config(folder_ / "config");
-            config << "[server]\nhosts = 127.0.0.1:" << port_ << "\n"
-                   << "[auth]\ntype = htpasswd\nhtpasswd_filename = " << (folder_ / "users").string()
+            config << "[server]\nhosts = 127.0.0.1:" << port_ << "\n";
+            if (tls_)
+                config << "ssl = True\ncertificate = " << (folder_ / "cert.pem").string()
+                       << "\nkey = " << (folder_ / "key.pem").string() << "\n";
+            config << "[auth]\ntype = htpasswd\nhtpasswd_filename = " << (folder_ / "users").string()
                    << "\nhtpasswd_encryption = plain\ndelay = 0\n"
                    << "[rights]\ntype = owner_only\n"
                    << "[storage]\nfilesystem_folder = " << (folder_ / "collections").string() << "\n"
@@ -74,7 +87,9 @@ public:
 
     bool up() const { return up_; }
     int port() const { return port_; }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    std::string url() const {
+        return std::string(tls_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + "/";
+    }
     std::string userUrl() const { return url() + kUser + "/"; }
     std::string log() const {
         std::ifstream in(folder_ / "log");
@@ -111,6 +126,7 @@ private:
     int port_ = 0;
     pid_t pid_ = -1;
     bool up_ = false;
+    bool tls_ = false;
 };
 
 }  // namespace veltrin::test

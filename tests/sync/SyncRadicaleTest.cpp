@@ -431,3 +431,123 @@ TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForThePro
     EXPECT_NE(r.err.find("it would delete 3 of 4 events here"), std::string::npos) << r.err;
     EXPECT_EQ(LoadEvents(a()).events.size(), 4u);
 }
+
+TEST(SyncOverHttps, ACertificateNoOneVouchesForIsAnErrorWithItsReason) {
+    test::ProgramFolder folder;
+    RadicaleServer server(folder.root / "radicale", true);
+    ASSERT_TRUE(server.up()) << server.log();
+    CurlTransport http(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    const HttpResponse r = http.Send({"PROPFIND", server.url(), {{"Depth", "0"}}, {}});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.error.find("the server's certificate was not accepted"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("self-signed"), std::string::npos) << r.error;
+    EXPECT_EQ(r.error.find(RadicaleServer::kPassword), std::string::npos);
+}
+
+namespace {
+
+// What a command printed, and whether it succeeded.
+bool RunShell(const std::string& command, std::string* output = nullptr) {
+    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return false;
+    std::string out;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    if (output) *output = out;
+    return status == 0;
+}
+
+// The file of the vdir with this line, ended either way.
+fs::path FileHolding(const fs::path& vdir, const std::string& line) {
+    for (const auto& entry : fs::directory_iterator(vdir)) {
+        const std::string text = ReadBytes(entry.path());
+        if (text.find(line + "\n") != std::string::npos || text.find(line + "\r\n") != std::string::npos)
+            return entry.path();
+    }
+    return {};
+}
+
+}  // namespace
+
+// vdirsyncer keeps a folder of .ics files in step with the same calendar and
+// khal reads and writes that folder, as a second computer would.
+TEST_F(SyncRadicaleTest, AnotherClientsChangesComeInExactlyAndOursShowUpThere) {
+    EventStore start = Samples(6);
+    for (EventItem& e : start.events) e.details.schedule.kind = Once;
+    StoreEvents(a(), start);
+    ASSERT_TRUE(Sync(a()).ok);
+    const auto before = Mapped(a());
+
+    const fs::path other = folder.root / "vdirsyncer";
+    const fs::path vdir = other / "calendar";
+    fs::create_directories(vdir);
+    std::ofstream(other / "config") << "[general]\nstatus_path = \"" << (other / "status").string() << "/\"\n"
+                                    << "[pair cal]\na = \"here\"\nb = \"there\"\ncollections = null\n"
+                                    << "[storage here]\ntype = \"filesystem\"\npath = \"" << vdir.string()
+                                    << "/\"\nfileext = \".ics\"\n"
+                                    << "[storage there]\ntype = \"caldav\"\nurl = \"" << calendar()
+                                    << "\"\nusername = \"" << RadicaleServer::kUser << "\"\npassword = \""
+                                    << RadicaleServer::kPassword << "\"\n";
+    std::ofstream(other / "khal.conf")
+        << "[calendars]\n[[cal]]\npath = " << vdir.string() << "/\ntype = calendar\n"
+        << "[locale]\nlocal_timezone = Europe/Berlin\ndefault_timezone = Europe/Berlin\n"
+        << "timeformat = %H:%M\ndateformat = %Y-%m-%d\nlongdateformat = %Y-%m-%d\n"
+        << "datetimeformat = %Y-%m-%d %H:%M\nlongdatetimeformat = %Y-%m-%d %H:%M\n"
+        << "[sqlite]\npath = " << (other / "khal.db").string() << "\n";
+    const std::string vdirsyncer = "vdirsyncer -c '" + (other / "config").string() + "' ";
+    const std::string khal = "TZ=Europe/Berlin khal -c '" + (other / "khal.conf").string() + "' ";
+    std::string out;
+    ASSERT_TRUE(RunShell("yes | " + vdirsyncer + "discover", &out)) << out;
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    ASSERT_EQ(std::distance(fs::directory_iterator(vdir), fs::directory_iterator()), 6);
+
+    // There: one made in khal, one edited, one deleted.
+    ASSERT_TRUE(RunShell(khal + "new -a cal 2026-12-10 10:00 11:00 Dentist", &out)) << out;
+    const fs::path edited = FileHolding(vdir, "SUMMARY:Event 1");
+    ASSERT_FALSE(edited.empty());
+    std::string text = ReadBytes(edited);
+    text.replace(text.find("SUMMARY:Event 1"), 15, "SUMMARY:Event 1 at noon");
+    std::ofstream(edited, std::ios::binary) << text;
+    const fs::path removed = FileHolding(vdir, "SUMMARY:Event 2");
+    ASSERT_FALSE(removed.empty());
+    fs::remove(removed);
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.broughtDown, 2) << r.Summary();
+    EXPECT_EQ(r.events.deletedHere, 1) << r.Summary();
+    EXPECT_EQ(r.events.sentUp + r.events.conflicts, 0) << r.Summary();
+    EventStore here = LoadEvents(a());
+    ASSERT_EQ(here.events.size(), 6u);
+    EXPECT_EQ(Named(here, "Event 2"), nullptr);
+    ASSERT_NE(Named(here, "Dentist"), nullptr);
+    ASSERT_NE(Named(here, "Event 1 at noon"), nullptr);
+    const auto after = Mapped(a());
+    for (const int untouched : {1000, 1003, 1004, 1005}) EXPECT_EQ(after.at(untouched), before.at(untouched));
+    json renamed = before.at(1001);
+    renamed["name"] = "Event 1 at noon";
+    EXPECT_EQ(after.at(1001), renamed);
+
+    // Here: one made, one renamed, one deleted; khal sees exactly that.
+    EventItem party = *Named(here, "Event 0");
+    party.name = "Veltrin party";
+    party.details.eventId = 4242;
+    here.events.push_back(party);
+    Named(here, "Event 3")->name = "Event 3 moved";
+    here.events.erase(here.events.begin() + 3);  // Event 4
+    StoreEvents(a(), here);
+    const SyncReport back = Sync(a());
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.events.sentUp, 2) << back.Summary();
+    EXPECT_EQ(back.events.deletedThere, 1) << back.Summary();
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    ASSERT_TRUE(RunShell(khal + "list 2026-12-06 10d", &out)) << out;
+    EXPECT_NE(out.find("Veltrin party"), std::string::npos) << out;
+    EXPECT_NE(out.find("Event 3 moved"), std::string::npos) << out;
+    EXPECT_NE(out.find("Dentist"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Event 4"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Event 2"), std::string::npos) << out;
+}

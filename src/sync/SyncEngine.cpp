@@ -285,8 +285,9 @@ CollectionSync Run::Go(bool allowMassDelete) {
         const std::string href = base_ + kind_.NewName(key);
         const auto f = fetched.find(href);
         if (f != fetched.end()) {
-            fetched.erase(href);
-            if (!BothNew(key, href, f->second.data, f->second.etag)) return out_;
+            const DavResource theirs = std::move(f->second);
+            fetched.erase(f);
+            if (!BothNew(key, href, theirs.data, theirs.etag)) return out_;
         } else if (!PushLocal(key, href, {}, {})) {
             return out_;
         }

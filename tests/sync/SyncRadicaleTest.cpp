@@ -239,6 +239,29 @@ TEST_F(SyncRadicaleTest, AChangeOnOneSideGoesToTheOtherAndKeepsTheDueBookkeeping
     EXPECT_FALSE(BackupDays(a().string()).empty());
 }
 
+TEST_F(SyncRadicaleTest, TwoFoldersWithTheSameEventsMeetWithoutDoubles) {
+    // Both folders hold the same events before either ever synced (a copy of
+    // the data folder); one event differs.
+    StoreEvents(a(), Samples(5));
+    EventStore copy = Samples(5);
+    Named(copy, "Event 4")->details.comment = "only in the copy";
+    StoreEvents(b(), copy);
+    ASSERT_TRUE(Sync(a()).ok);
+    const SyncReport r = Sync(b());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.sentUp + r.events.broughtDown, 0) << r.Summary();
+    EXPECT_EQ(r.events.conflicts, 1) << r.Summary();
+    ASSERT_TRUE(Sync(a()).ok);
+    for (const fs::path& data : {a(), b()}) {
+        EventStore store = LoadEvents(data);
+        EXPECT_EQ(store.events.size(), 6u) << data;
+        ASSERT_NE(Named(store, "Event 4"), nullptr);
+        EXPECT_EQ(Named(store, "Event 4")->details.comment, "only in the copy");
+        EXPECT_NE(Named(store, "Event 4 (conflict copy)"), nullptr);
+    }
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
 TEST_F(SyncRadicaleTest, ChangedOnBothSidesKeepsBothAndSaysSo) {
     StoreEvents(a(), Samples(4));
     ASSERT_TRUE(Sync(a()).ok);

@@ -134,9 +134,26 @@ std::string DescribeFailure(const HttpResponse& r, const std::string& what) {
     return what + ": the server answered " + std::to_string(r.status);
 }
 
+// Redirects (.well-known sends clients on to the account) are followed on the
+// same host only, and never from https to http: the password goes along.
 HttpResponse DavClient::Propfind(const std::string& url, const std::string& depth, const std::string& body) {
-    return http_.Send(
-        {"PROPFIND", url, {{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}}, body});
+    std::string at = url;
+    for (int hops = 0;; ++hops) {
+        HttpResponse r = http_.Send(
+            {"PROPFIND", at, {{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}}, body});
+        r.url = at;
+        const bool moved = r.status == 301 || r.status == 302 || r.status == 307 || r.status == 308;
+        if (!moved || r.location.empty() || hops == 5) return r;
+        const std::string next = ResolveUrl(at, r.location);
+        const bool downgrade = at.compare(0, 6, "https:") == 0 && next.compare(0, 6, "https:") != 0;
+        if (HostOfUrl(next) != HostOfUrl(at) || downgrade) {
+            r.status = 0;
+            r.error =
+                "the server sent the request on to " + next + ", another host; give that address instead";
+            return r;
+        }
+        at = next;
+    }
 }
 
 DavResult DavClient::Discover(const std::string& baseUrl, std::vector<DavCollection>& found) {
@@ -152,16 +169,20 @@ DavResult DavClient::Discover(const std::string& baseUrl, std::vector<DavCollect
             return {DescribeFailure(last, "Finding the collections"), last.status};
         if (last.status != 207) continue;
         for (const DavResource& r : ParseMultistatus(last.body))
-            if (!r.principal.empty()) principal = ResolveUrl(start, r.principal);
+            if (!r.principal.empty())
+                principal = ResolveUrl(last.url.empty() ? start : last.url, r.principal);
         if (!principal.empty()) break;
     }
     if (principal.empty())
-        return {"Finding the collections: the server names no user principal", last.status};
+        return {"Finding the collections: the server names no user principal (it answered " +
+                    std::to_string(last.status) + " at " + last.url + ")",
+                last.status};
     HttpResponse homes = Propfind(principal, "0", kHomeQuery);
     if (homes.status != 207) return {DescribeFailure(homes, "Finding the collections"), homes.status};
+    const std::string from = homes.url.empty() ? principal : homes.url;
     for (const DavResource& r : ParseMultistatus(homes.body)) {
-        if (!r.calendarHome.empty()) calendarHome = ResolveUrl(principal, r.calendarHome);
-        if (!r.addressBookHome.empty()) addressBookHome = ResolveUrl(principal, r.addressBookHome);
+        if (!r.calendarHome.empty()) calendarHome = ResolveUrl(from, r.calendarHome);
+        if (!r.addressBookHome.empty()) addressBookHome = ResolveUrl(from, r.addressBookHome);
     }
     std::set<std::string> seen;
     for (const std::string& home : {calendarHome, addressBookHome}) {
@@ -171,7 +192,7 @@ DavResult DavClient::Discover(const std::string& baseUrl, std::vector<DavCollect
         for (const DavResource& r : ParseMultistatus(list.body)) {
             if (!r.calendar && !r.addressBook) continue;
             DavCollection c;
-            c.url = ResolveUrl(home, r.href);
+            c.url = ResolveUrl(list.url.empty() ? home : list.url, r.href);
             c.name = r.displayName;
             c.calendar = r.calendar;
             c.addressBook = r.addressBook;

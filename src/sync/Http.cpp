@@ -29,12 +29,14 @@ std::string Lower(std::string s) {
 std::size_t Header(char* data, std::size_t size, std::size_t count, void* target) {
     const std::string line(data, size * count);
     const std::size_t colon = line.find(':');
-    if (colon != std::string::npos && Lower(line.substr(0, colon)) == "etag") {
-        std::string value = line.substr(colon + 1);
-        while (!value.empty() && std::isspace(static_cast<unsigned char>(value.front()))) value.erase(0, 1);
-        while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) value.pop_back();
-        *static_cast<std::string*>(target) = value;
-    }
+    if (colon == std::string::npos) return size * count;
+    const std::string name = Lower(line.substr(0, colon));
+    std::string value = line.substr(colon + 1);
+    while (!value.empty() && std::isspace(static_cast<unsigned char>(value.front()))) value.erase(0, 1);
+    while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) value.pop_back();
+    HttpResponse& response = *static_cast<HttpResponse*>(target);
+    if (name == "etag") response.etag = value;
+    if (name == "location") response.location = value;
     return size * count;
 }
 
@@ -46,7 +48,9 @@ std::string OriginOf(const std::string& url) {
     return path == std::string::npos ? url : url.substr(0, path);
 }
 
-std::string HostOf(const std::string& url) {
+}  // namespace
+
+std::string HostOfUrl(const std::string& url) {
     std::string origin = OriginOf(url);
     const std::size_t scheme = origin.find("://");
     if (scheme == std::string::npos) return {};
@@ -56,10 +60,8 @@ std::string HostOf(const std::string& url) {
     return Lower(host.substr(0, host.find(':')));
 }
 
-}  // namespace
-
 bool IsLoopbackUrl(const std::string& url) {
-    const std::string host = HostOf(url);
+    const std::string host = HostOfUrl(url);
     if (host == "localhost") return true;
     in_addr v4{};
     if (::inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
@@ -123,7 +125,7 @@ HttpResponse CurlTransport::Send(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response.body);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Header);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &response.etag);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &response);
     if (!request.body.empty() || request.method == "PUT") {
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
         curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
@@ -143,6 +145,7 @@ HttpResponse CurlTransport::Send(const HttpRequest& request) {
         return response;
     }
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    response.url = request.url;
     return response;
 }
 

@@ -19,6 +19,8 @@ struct HttpResponse {
     long status = 0;
     std::string body;
     std::string etag;
+    std::string location;  // of a redirect
+    std::string url;       // where the answer came from, after redirects
     std::string error;
     bool ok() const { return status >= 200 && status < 300; }
 };
@@ -52,6 +54,9 @@ private:
     HttpOptions options_;
     void* handle_;  // one connection, kept alive between requests
 };
+
+// The host of a URL, in lower case, without port or brackets.
+std::string HostOfUrl(const std::string& url);
 
 // Whether a URL's host is this machine (127.0.0.0/8, ::1, localhost).
 bool IsLoopbackUrl(const std::string& url);

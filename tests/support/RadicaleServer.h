@@ -2,20 +2,12 @@
 // temporary storage folder and one user, stopped when the guard ends.
 #pragma once
 
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/prctl.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "support/WaitUntil.h"
+#include "support/LoopbackProcess.h"
 
 namespace veltrin::test {
 
@@ -38,13 +30,12 @@ public:
         std::ofstream(folder_ / "users") << kUser << ":" << kPassword << "\n";
         Start();
     }
-    ~RadicaleServer() { Stop(); }
     RadicaleServer(const RadicaleServer&) = delete;
     RadicaleServer& operator=(const RadicaleServer&) = delete;
 
     // Also after Stop, on the same port and storage: the same server again.
     void Start() {
-        if (!port_) port_ = FreePort();
+        if (!port_) port_ = LoopbackProcess::FreePort();
         {
             std::ofstream config(folder_ / "config");
             config << "[server]\nhosts = 127.0.0.1:" << port_ << "\n";
@@ -57,33 +48,11 @@ public:
                    << "[storage]\nfilesystem_folder = " << (folder_ / "collections").string() << "\n"
                    << "[web]\ntype = none\n[logging]\nlevel = warning\n";
         }
-        const std::string config = (folder_ / "config").string();
-        const std::string log = (folder_ / "log").string();
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlives a test that crashed
-            const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            if (out >= 0) {
-                ::dup2(out, 1);
-                ::dup2(out, 2);
-            }
-            ::execl("/usr/bin/python3", "python3", "-m", "radicale", "-C", config.c_str(), nullptr);
-            ::_exit(127);
-        }
-        // Up when it takes connections.
-        up_ = WaitUntil([&] { return Accepts(); }, 60);
+        up_ = process_.Start({"-m", "radicale", "-C", (folder_ / "config").string()}, port_,
+                             (folder_ / "log").string());
     }
 
-    void Stop() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        if (!WaitUntil([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, 30)) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, &status, 0);
-        }
-        pid_ = -1;
-    }
+    void Stop() { process_.Stop(); }
 
     bool up() const { return up_; }
     int port() const { return port_; }
@@ -97,34 +66,9 @@ public:
     }
 
 private:
-    static int FreePort() {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof a;
-        int port = 0;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size) == 0)
-            port = ntohs(a.sin_port);
-        ::close(fd);
-        return port;
-    }
-
-    bool Accepts() const {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<std::uint16_t>(port_));
-        const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        ::close(fd);
-        return ok;
-    }
-
     std::filesystem::path folder_;
     int port_ = 0;
-    pid_t pid_ = -1;
+    LoopbackProcess process_;
     bool up_ = false;
     bool tls_ = false;
 };

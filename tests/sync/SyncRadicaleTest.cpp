@@ -203,6 +203,48 @@ TEST_F(SyncRadicaleTest, FirstSyncGoesUpAndAnEmptyFolderComesDownEqual) {
     EXPECT_TRUE(StateOfFile((a() / kEventsFile.fileName).string()) == written);
 }
 
+// A server that sends .well-known on elsewhere, as most hosted ones do, and
+// has nothing at its root.
+const char* const kRedirector = R"(
+import sys, http.server
+port, target = int(sys.argv[1]), sys.argv[2]
+class Handler(http.server.BaseHTTPRequestHandler):
+    def answer(self):
+        self.rfile.read(int(self.headers.get('Content-Length') or 0))
+        moved = self.path.startswith('/.well-known/')
+        self.send_response(301 if moved else 404)
+        if moved:
+            self.send_header('Location', target)
+        self.send_header('Content-Length', '0')
+        self.end_headers()
+    def __getattr__(self, name):
+        if name.startswith('do_'):
+            return self.answer
+        raise AttributeError(name)
+http.server.ThreadingHTTPServer(('127.0.0.1', port), Handler).serve_forever()
+)";
+
+TEST_F(SyncRadicaleTest, TheCalendarIsFoundThroughAWellKnownRedirect) {
+    std::ofstream(folder.root / "redirector.py") << kRedirector;
+    test::LoopbackProcess redirector;
+    const int port = test::LoopbackProcess::FreePort();
+    ASSERT_TRUE(
+        redirector.Start({(folder.root / "redirector.py").string(), std::to_string(port), server.url()}, port,
+                         (folder.root / "redirector.log").string()));
+    SyncConfig config;
+    config.url = "http://127.0.0.1:" + std::to_string(port) + "/";
+    config.user = RadicaleServer::kUser;
+    std::string why;
+    ASSERT_TRUE(SaveSyncConfig(a().string(), config, why)) << why;
+    StoreEvents(a(), Samples(3));
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.sentUp, 3);
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 3u);
+}
+
 TEST_F(SyncRadicaleTest, AChangeOnOneSideGoesToTheOtherAndKeepsTheDueBookkeeping) {
     StoreEvents(a(), Samples(6));
     ASSERT_TRUE(Sync(a()).ok);

@@ -99,7 +99,7 @@ std::string XmlEscaped(const std::string& s) {
 
 }  // namespace
 
-std::vector<DavResource> ParseMultistatus(const std::string& xml, bool* wellFormed) {
+std::vector<DavResource> ParseMultistatus(const std::string& xml, bool* wellFormed, std::string* syncToken) {
     std::vector<DavResource> out;
     pugi::xml_document doc;
     const bool parsed = doc.load_buffer(xml.data(), xml.size());
@@ -121,8 +121,7 @@ std::vector<DavResource> ParseMultistatus(const std::string& xml, bool* wellForm
         }
         out.push_back(std::move(r));
     }
-    if (pugi::xml_node token = Child(root, "sync-token"))
-        for (DavResource& r : out) r.syncToken = token.child_value();
+    if (syncToken) *syncToken = Trimmed(Child(root, "sync-token").child_value());
     return out;
 }
 
@@ -215,6 +214,38 @@ DavResult DavClient::ListEtags(const std::string& collectionUrl, std::map<std::s
         const std::string path = PathOfUrl(ResolveUrl(collectionUrl, res.href));
         if (path == self || path + "/" == self || res.collection || res.etag.empty()) continue;
         etags[path] = res.etag;
+    }
+    return {};
+}
+
+DavResult DavClient::ListChanges(const std::string& collectionUrl, const std::string& token,
+                                 DavChanges& changes) {
+    const std::string body = std::string(R"(<?xml version="1.0" encoding="utf-8"?>)") +
+                             R"(<d:sync-collection xmlns:d="DAV:"><d:sync-token>)" + XmlEscaped(token) +
+                             R"(</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop>)"
+                             R"(</d:sync-collection>)";
+    const HttpResponse r = http_.Send({"REPORT",
+                                       collectionUrl,
+                                       {{"Depth", "0"}, {"Content-Type", "application/xml; charset=utf-8"}},
+                                       body});
+    if (r.status != 207) return {DescribeFailure(r, "Asking " + collectionUrl + " for changes"), r.status};
+    bool wellFormed = false;
+    const std::vector<DavResource> found = ParseMultistatus(r.body, &wellFormed, &changes.token);
+    if (!wellFormed || changes.token.empty())
+        return {"Asking " + collectionUrl + " for changes: the server's answer could not be read", r.status};
+    const std::string self = PathOfUrl(collectionUrl);
+    for (const DavResource& res : found) {
+        const std::string path = PathOfUrl(ResolveUrl(collectionUrl, res.href));
+        if (path == self || path + "/" == self) {
+            // The collection itself: a truncated answer (507) is no whole list.
+            if (res.status >= 300)
+                return {"Asking " + collectionUrl + " for changes: the answer is not whole", 507};
+            continue;
+        }
+        if (res.status == 404)
+            changes.removed.push_back(path);
+        else if (!res.etag.empty() && !res.collection)
+            changes.changed[path] = res.etag;
     }
     return {};
 }

@@ -18,11 +18,21 @@ struct DavResource {
     std::vector<std::string> components;  // VEVENT, VJOURNAL, ... a calendar takes
     std::string displayName;
     std::string principal, calendarHome, addressBookHome;  // hrefs
-    std::string syncToken;
 };
 
-// The responses of a multistatus body; empty when it is none.
-std::vector<DavResource> ParseMultistatus(const std::string& xml, bool* wellFormed = nullptr);
+// The responses of a multistatus body; empty when it is none. syncToken
+// receives the token a sync-collection report ends with.
+std::vector<DavResource> ParseMultistatus(const std::string& xml, bool* wellFormed = nullptr,
+                                          std::string* syncToken = nullptr);
+
+// What changed in a collection since a sync token (everything when the token
+// is empty): members by href with their new ETags, the removed ones, and the
+// token to ask with next time.
+struct DavChanges {
+    std::map<std::string, std::string> changed;
+    std::vector<std::string> removed;
+    std::string token;
+};
 
 struct DavCollection {
     std::string url;
@@ -48,6 +58,10 @@ public:
 
     // The ETag of every member of a collection, by href, asking for nothing else.
     DavResult ListEtags(const std::string& collectionUrl, std::map<std::string, std::string>& etags);
+
+    // The same through sync-collection, where the server offers it: only
+    // what changed since the token. Any failure means "list everything".
+    DavResult ListChanges(const std::string& collectionUrl, const std::string& token, DavChanges& changes);
 
     // The members' texts and ETags, a few requests for many items.
     DavResult Fetch(const std::string& collectionUrl, bool addressBook, const std::vector<std::string>& hrefs,

@@ -33,7 +33,7 @@ public:
         if (base_.empty() || base_.back() != '/') base_ += '/';
     }
 
-    CollectionSync Go(bool allowMassDelete);
+    CollectionSync Go(const std::string& token, bool allowMassDelete);
 
 private:
     std::string Full(const std::string& href) const { return ResolveUrl(url_, href); }
@@ -65,6 +65,7 @@ private:
     bool BothNew(const std::string& key, const std::string& href, const std::string& text,
                  const std::string& etag);
     bool GetAgain(const std::string& href, std::string& text, std::string& etag);
+    bool List(const std::string& token);
 
     DavClient& dav_;
     std::string url_, base_;
@@ -73,6 +74,7 @@ private:
     std::map<std::string, std::string> etags_, local_;
     CollectionSync out_;
     bool needEtags_ = false;
+    bool leftOver_ = false;
 };
 
 bool Run::GetAgain(const std::string& href, std::string& text, std::string& etag) {
@@ -157,12 +159,32 @@ bool Run::BothNew(const std::string& key, const std::string& href, const std::st
     return Conflict(key, href, text, etag, theirs.ok ? theirs.uid : std::string());
 }
 
-CollectionSync Run::Go(bool allowMassDelete) {
-    const DavResult listed = dav_.ListEtags(url_, etags_);
-    if (!listed.ok()) {
-        out_.error = listed.error;
-        return out_;
+// Every member's ETag: from the changes since the token where the server
+// offers sync-collection, else from one PROPFIND.
+bool Run::List(const std::string& token) {
+    for (const std::string& since : {token, std::string()}) {
+        DavChanges changes;
+        const DavResult r = dav_.ListChanges(url_, since, changes);
+        if (!r.ok() && (r.status == 0 || r.status == 401)) {
+            out_.error = r.error;
+            return false;
+        }
+        if (!r.ok()) continue;  // not offered, or the token is no longer good
+        if (!since.empty())
+            for (const auto& [href, e] : status_) etags_[href] = e.etag;
+        for (const std::string& href : changes.removed) etags_.erase(href);
+        for (const auto& [href, etag] : changes.changed) etags_[href] = etag;
+        out_.token = changes.token;
+        return true;
     }
+    etags_.clear();
+    const DavResult listed = dav_.ListEtags(url_, etags_);
+    if (!listed.ok()) out_.error = listed.error;
+    return listed.ok();
+}
+
+CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
+    if (!List(token)) return out_;
     local_ = kind_.LocalHashes();
 
     // What each item needs, from the status of the last sync.
@@ -219,7 +241,10 @@ CollectionSync Run::Go(bool allowMassDelete) {
         const bool here = l != local_.end(), there = s != etags_.end();
         const bool changedHere = here && l->second != e.hash, changedThere = there && s->second != e.etag;
         const auto f = fetched.find(href);
-        if (changedThere && f == fetched.end()) continue;  // gone meanwhile: the next sync sees it
+        if (changedThere && f == fetched.end()) {  // gone meanwhile: the next sync sees it
+            leftOver_ = true;
+            continue;
+        }
         if (here && there) {
             if (changedHere && !changedThere) {
                 if (!PushLocal(e.key, href, e.uid, e.etag)) return out_;
@@ -315,6 +340,8 @@ CollectionSync Run::Go(bool allowMassDelete) {
                 if (e && e->etag.empty() && now.count(href)) e->etag = now[href];
         }
     }
+    // Something left for the next sync must be listed again: the token would skip it.
+    if (out_.counts.failed || leftOver_) out_.token.clear();
     out_.ok = true;
     return out_;
 }
@@ -322,8 +349,9 @@ CollectionSync Run::Go(bool allowMassDelete) {
 }  // namespace
 
 CollectionSync SyncCollection(DavClient& dav, const std::string& collectionUrl, SyncKind& kind,
-                              std::map<std::string, SyncEntry>& status, bool allowMassDelete) {
-    return Run(dav, collectionUrl, kind, status).Go(allowMassDelete);
+                              std::map<std::string, SyncEntry>& status, const std::string& token,
+                              bool allowMassDelete) {
+    return Run(dav, collectionUrl, kind, status).Go(token, allowMassDelete);
 }
 
 void CommitPending(const PendingStatus& pending, std::map<std::string, SyncEntry>& status) {

@@ -33,6 +33,7 @@ struct CollectionSync {
     std::string error;
     SyncCounts counts;
     PendingStatus pending;
+    std::string token;  // to keep once pending is in: empty when the next sync must list everything
 };
 
 // The network part of syncing one collection with one kind of record. Server
@@ -40,8 +41,10 @@ struct CollectionSync {
 // sync that fails part-way leaves a status the next sync completes from.
 // Local changes are only staged in kind; the caller applies them and then
 // adds pending to status.
+// token: the sync-collection token status is up to (empty: list everything).
 CollectionSync SyncCollection(DavClient& dav, const std::string& collectionUrl, SyncKind& kind,
-                              std::map<std::string, SyncEntry>& status, bool allowMassDelete);
+                              std::map<std::string, SyncEntry>& status, const std::string& token,
+                              bool allowMassDelete);
 
 // Puts the pending entries into the collection's status.
 void CommitPending(const PendingStatus& pending, std::map<std::string, SyncEntry>& status);

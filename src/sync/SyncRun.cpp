@@ -94,7 +94,8 @@ SyncReport SyncDataFolder(const SyncRequest& request) {
     if (!EventsCollection(dav, config, url, report.error)) return report;
     EventSyncKind kind(events, request.now);
     std::map<std::string, SyncEntry>& entries = status.of(url);
-    const CollectionSync done = SyncCollection(dav, url, kind, entries, request.allowMassDelete);
+    const CollectionSync done =
+        SyncCollection(dav, url, kind, entries, status.token(url), request.allowMassDelete);
     report.events = done.counts;
     report.massDelete = done.massDelete;
     std::string why;
@@ -126,6 +127,7 @@ SyncReport SyncDataFolder(const SyncRequest& request) {
         report.dataChanged = true;
     }
     CommitPending(done.pending, entries);
+    status.token(url) = done.token;
     if (!keepStatus()) {
         report.error = "The sync status could not be written: " + why;
         return report;

@@ -58,6 +58,7 @@ std::vector<std::string> Fields(const std::string& line) {
 
 bool SyncStatus::Load(const std::string& path, std::string& why) {
     collections_.clear();
+    tokens_.clear();
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (!StateOfFile(path)) return true;
@@ -75,13 +76,15 @@ bool SyncStatus::Load(const std::string& path, std::string& why) {
         ++number;
         if (line.empty()) continue;
         const std::vector<std::string> f = Fields(line);
-        if (f[0] == "collection" && f.size() == 2) {
+        if (f[0] == "collection" && (f.size() == 2 || f.size() == 3)) {
             current = &collections_[f[1]];
+            if (f.size() == 3) tokens_[f[1]] = f[2];
         } else if (f[0] == "item" && f.size() == 6 && current) {
             (*current)[f[2]] = SyncEntry{f[1], f[2], f[3], f[4], f[5]};
         } else {
             why = path + " is damaged at line " + std::to_string(number);
             collections_.clear();
+            tokens_.clear();
             return false;
         }
     }
@@ -92,7 +95,10 @@ bool SyncStatus::Save(const std::string& path, std::string& why) const {
     std::ostringstream out;
     out << kHeader << "\n";
     for (const auto& [url, entries] : collections_) {
-        out << "collection\t" << Escaped(url) << "\n";
+        out << "collection\t" << Escaped(url);
+        const auto token = tokens_.find(url);
+        if (token != tokens_.end() && !token->second.empty()) out << "\t" << Escaped(token->second);
+        out << "\n";
         for (const auto& [href, e] : entries)
             out << "item\t" << Escaped(e.key) << "\t" << Escaped(e.href) << "\t" << Escaped(e.etag) << "\t"
                 << Escaped(e.hash) << "\t" << Escaped(e.uid) << "\n";

@@ -20,6 +20,8 @@ struct SyncEntry {
 class SyncStatus {
 public:
     std::map<std::string, SyncEntry>& of(const std::string& collection) { return collections_[collection]; }
+    // The sync-collection token the entries are up to; empty: list everything.
+    std::string& token(const std::string& collection) { return tokens_[collection]; }
 
     // A missing file is an empty status; a damaged one is an error, since
     // syncing without it would take every item for new.
@@ -28,6 +30,7 @@ public:
 
 private:
     std::map<std::string, std::map<std::string, SyncEntry>> collections_;
+    std::map<std::string, std::string> tokens_;
 };
 
 }  // namespace veltrin

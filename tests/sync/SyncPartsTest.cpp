@@ -91,6 +91,7 @@ TEST_F(SyncFilesTest, TheStatusKeepsEveryFieldAndADamagedOneIsAnError) {
     status.of("http://h/cal/")["/cal/a.ics"] = {"event:5", "/cal/a.ics", "\"e\ttab\"", "abc",
                                                 "uid\nwith\\marks"};
     status.of("http://h/cal2/")["/cal2/b.ics"] = {"event:6", "/cal2/b.ics", "e2", "def", ""};
+    status.token("http://h/cal2/") = "http://radicale.org/ns/sync/7";
     const std::string path = data() + "/status";
     std::string why;
     ASSERT_TRUE(status.Save(path, why)) << why;
@@ -101,6 +102,8 @@ TEST_F(SyncFilesTest, TheStatusKeepsEveryFieldAndADamagedOneIsAnError) {
     EXPECT_EQ(e.etag, "\"e\ttab\"");
     EXPECT_EQ(e.uid, "uid\nwith\\marks");
     EXPECT_EQ(read.of("http://h/cal2/").at("/cal2/b.ics").hash, "def");
+    EXPECT_EQ(read.token("http://h/cal2/"), "http://radicale.org/ns/sync/7");
+    EXPECT_EQ(read.token("http://h/cal/"), "");
 
     SyncStatus none;
     EXPECT_TRUE(none.Load(data() + "/absent", why));

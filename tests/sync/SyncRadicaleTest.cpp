@@ -3,6 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -301,6 +302,50 @@ TEST_F(SyncRadicaleTest, TwoFoldersWithTheSameEventsMeetWithoutDoubles) {
         EXPECT_EQ(Named(store, "Event 4")->details.comment, "only in the copy");
         EXPECT_NE(Named(store, "Event 4 (conflict copy)"), nullptr);
     }
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+TEST_F(SyncRadicaleTest, AfterTheFirstSyncOnlyWhatChangedIsAskedForAndABadTokenListsAll) {
+    StoreEvents(a(), Samples(6));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+
+    CurlTransport inner(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    Interposer counting(inner);
+    std::vector<std::string> asked;
+    counting.before = [&](const HttpRequest& r) {
+        const bool changes = r.body.find("sync-collection") != std::string::npos;
+        asked.push_back(r.method + (changes ? " changes" : "") + (r.method == "PROPFIND" ? " " + r.url : ""));
+    };
+    EventStore inB = LoadEvents(b());
+    Named(inB, "Event 5")->name = "Event 5, renamed";
+    inB.events.erase(inB.events.begin());
+    StoreEvents(b(), inB);
+    ASSERT_TRUE(Sync(b()).ok);
+    const SyncReport r = Sync(a(), &counting);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.broughtDown, 1);
+    EXPECT_EQ(r.events.deletedHere, 1);
+    // One report of the changes, one fetch of the renamed event; no listing of all.
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "REPORT changes"), 1) << testing::PrintToString(asked);
+    for (const std::string& request : asked)
+        EXPECT_EQ(request.find("PROPFIND " + calendar()), std::string::npos) << request;
+
+    // A token the server no longer knows: everything is listed once more.
+    const std::string statusPath = SyncStatusPath(a().string());
+    std::string text = ReadBytes(statusPath);
+    const std::size_t line = text.find("collection\t");
+    const std::size_t token = text.find('\t', line + 11);
+    ASSERT_NE(token, std::string::npos) << text;
+    text.replace(token + 1, text.find('\n', token) - token - 1, "http://radicale.org/ns/sync/bogus");
+    std::ofstream(statusPath, std::ios::binary) << text;
+    Named(inB, "Event 3")->details.comment = "after the bad token";
+    StoreEvents(b(), inB);
+    ASSERT_TRUE(Sync(b()).ok);
+    const SyncReport again = Sync(a());
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.events.broughtDown, 1);
+    EXPECT_EQ(again.events.conflicts + again.events.sentUp, 0);
     EXPECT_EQ(Mapped(a()), Mapped(b()));
 }
 

@@ -26,19 +26,41 @@ bool SameRule(const EventSchedule& a, const EventSchedule& b) {
     return x == y;
 }
 
+// A text as the calendar item carries it: UTF-8, newlines as LF, without
+// the blanks at its end that a content line loses.
+std::string Said(const std::string& stored) {
+    std::string text;
+    const std::string utf8 = StoredTextToUtf8(stored);
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] == '\r') {
+            text += '\n';
+            if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+        } else {
+            text += utf8[i];
+        }
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+    return text;
+}
+
+// A switch as the item carries it back ("sound=1" found in "sound=<v>").
+std::int32_t Switch(std::int32_t v) { return std::to_string(v)[0] == '1'; }
+
 }  // namespace
 
 std::string EventSyncHash(const EventItem& e, const std::string& groupPath) {
     const EventDetails& d = e.details;
     const EventSchedule& s = d.schedule;
     std::string text;
-    for (const std::string& part : {StoredTextToUtf8(e.name), StoredTextToUtf8(d.comment), groupPath,
-                                    StoredTextToUtf8(d.filePath), s.customDays}) {
+    for (const std::string& part : {Said(e.name), Said(d.comment), groupPath, Said(d.filePath), s.customDays})
         text += std::to_string(part.size()) + ":" + part;
-    }
+    // What a calendar item brings back of the numbers: a priority out of
+    // range reads as 1, any reminder other than off as on.
+    const std::int32_t priority = e.priority >= 1 && e.priority <= 10 ? e.priority : 1;
     for (const std::int32_t n :
-         {e.actual, e.priority, d.playSound, d.showMessage, d.runFile, s.kind, s.eventTime,
-          s.minutesAfterHour, s.dayOfMonth, s.annualDay, s.annualMonth, s.whichDays, s.weekday})
+         {std::int32_t{e.actual != 0}, priority, Switch(d.playSound), Switch(d.showMessage),
+          Switch(d.runFile), s.kind, s.eventTime, s.minutesAfterHour, s.dayOfMonth, s.annualDay,
+          s.annualMonth, s.whichDays, s.weekday})
         text += ";" + std::to_string(n);
     Digest digest;
     digest.add(text.data(), text.size());

@@ -6,9 +6,11 @@
 #include <fstream>
 
 #include "events/EventRecords.h"
+#include "interop/CalendarItems.h"
 #include "interop/GroupOfPath.h"
 #include "interop/GroupPaths.h"
 #include "support/Fakes.h"
+#include "support/ScopedZone.h"
 #include "sync/Dav.h"
 #include "sync/EventSyncKind.h"
 #include "sync/Http.h"
@@ -184,4 +186,30 @@ TEST(EventSyncHash, CountsWhatTravelsButNotTheDueBookkeepingOrHowTextIsStored) {
     other = e;
     other.details.comment = "x";
     EXPECT_NE(EventSyncHash(other, "Home"), hash);
+}
+
+// Otherwise a first sync against a calendar that holds the same events, or a
+// change brought down, would look like a change on both sides.
+TEST(EventSyncHash, AnEventAndItsCalendarItemHashTheSame) {
+    test::ScopedZone zone{"Europe/Berlin"};
+    const std::vector<EventGroup> groups = {{0, "Caf\xE9", 0, 0, 0, 7}, {1, "Sub", 0, 0, 0, 8}};
+    EventItem base;
+    base.name = "Caf\xE9 at noon";
+    base.details.groupId = 8;
+    base.details.eventId = 42;
+    base.details.schedule.eventTime = 1'796'700'000;
+    std::vector<EventItem> variants(6, base);
+    variants[0].details.comment = "two lines\r\nwith blanks at the end  ";
+    variants[1].priority = 0;
+    variants[2].priority = 11;
+    variants[3].details.playSound = 2;
+    variants[3].details.showMessage = 12;
+    variants[4].actual = 5;
+    variants[5].details.filePath = "/tmp/a b.wav\t ";
+    for (const EventItem& e : variants) {
+        const ReadEvent back = ReadOneEvent(EventToICalendar(e, groups, {}, 1'796'601'600), 1'796'601'600);
+        ASSERT_TRUE(back.ok);
+        EXPECT_EQ(EventSyncHash(back.event, back.groupPath), EventSyncHash(e, "Caf\xC3\xA9/Sub"))
+            << e.details.comment << e.priority << e.details.playSound << e.actual;
+    }
 }

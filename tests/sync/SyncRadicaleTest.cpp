@@ -86,14 +86,17 @@ protected:
         // The account's calendar, as a phone or the server's web page would make it.
         const HttpResponse made = http.Send({"MKCALENDAR", server.userUrl() + "calendar/", {}, {}});
         ASSERT_EQ(made.status, 201) << made.error << made.body;
-        for (const fs::path& data : {a(), b()}) {
-            SyncConfig config;
-            config.url = server.url();
-            config.user = RadicaleServer::kUser;
-            config.passwordCommand = std::string("echo '") + RadicaleServer::kPassword + "'";
-            std::string why;
-            ASSERT_TRUE(SaveSyncConfig(data.string(), config, why)) << why;
-        }
+        for (const fs::path& data : {a(), b()})
+            Configure(data, server.url(), std::string("echo '") + RadicaleServer::kPassword + "'");
+    }
+
+    static void Configure(const fs::path& data, const std::string& url, const std::string& passwordCommand) {
+        SyncConfig config;
+        config.url = url;
+        config.user = RadicaleServer::kUser;
+        config.passwordCommand = passwordCommand;
+        std::string why;
+        ASSERT_TRUE(SaveSyncConfig(data.string(), config, why)) << why;
     }
 
     fs::path a() const { return folder.data(); }
@@ -232,11 +235,7 @@ TEST_F(SyncRadicaleTest, TheCalendarIsFoundThroughAWellKnownRedirect) {
     ASSERT_TRUE(
         redirector.Start({(folder.root / "redirector.py").string(), std::to_string(port), server.url()}, port,
                          (folder.root / "redirector.log").string()));
-    SyncConfig config;
-    config.url = "http://127.0.0.1:" + std::to_string(port) + "/";
-    config.user = RadicaleServer::kUser;
-    std::string why;
-    ASSERT_TRUE(SaveSyncConfig(a().string(), config, why)) << why;
+    Configure(a(), "http://127.0.0.1:" + std::to_string(port) + "/", {});
     StoreEvents(a(), Samples(3));
     const SyncReport r = Sync(a());
     ASSERT_TRUE(r.ok) << r.error;
@@ -487,12 +486,7 @@ TEST_F(SyncRadicaleTest, AServerGoneMidSyncLeavesTheDataAsItWasAndTheNextSyncCom
 
 TEST_F(SyncRadicaleTest, TheCommandSaysAWrongPasswordPlainlyAndChangesNothing) {
     StoreEvents(a(), Samples(3));
-    SyncConfig config;
-    config.url = server.url();
-    config.user = RadicaleServer::kUser;
-    config.passwordCommand = "echo not-the-s3cret";
-    std::string why;
-    ASSERT_TRUE(SaveSyncConfig(a().string(), config, why));
+    Configure(a(), server.url(), "echo not-the-s3cret");
     const std::string before = ReadBytes(a() / kEventsFile.fileName);
 
     const test::Outcome r = RunCommand({"sync", "--data", a().string()});

@@ -502,7 +502,13 @@ TEST_F(SyncRadicaleTest, TheCommandSaysAWrongPasswordPlainlyAndChangesNothing) {
 
 TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForTheProgram) {
     StoreEvents(a(), Samples(4));
-    ASSERT_EQ(RunCommand({"sync", "--data", a().string()}).status, 0);
+    const test::Outcome first = RunCommand({"sync", "--data", a().string()});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(
+        first.out,
+        "Events: 4 sent, 0 brought down, 0 deleted here, 0 deleted on the server, 0 changed on both sides "
+        "(both kept), 0 restored.\n");
+    EXPECT_EQ(first.out.find(RadicaleServer::kPassword), std::string::npos);
     ASSERT_EQ(RunCommand({"sync", "--data", b().string()}).status, 0);
     EventStore inB = LoadEvents(b());
     inB.events.resize(1);

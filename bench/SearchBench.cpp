@@ -11,8 +11,8 @@
 
 #include "SampleData.h"
 #include "Target.h"
+#include "documents/MarkupText.h"
 #include "search/Folding.h"
-#include "search/MarkupText.h"
 #include "search/SearchIndex.h"
 #include "storage/StoredText.h"
 

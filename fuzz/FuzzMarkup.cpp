@@ -1,13 +1,13 @@
 // Feeds arbitrary bytes as a page's stored markup through the search: the
-// text taken from it, its folded form, and a query run over it with the
+// text taken from it (plain and flowing), its folded form, and a query run over it with the
 // snippet of each hit. A query term is taken from the input's first bytes.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "documents/MarkupText.h"
 #include "search/Folding.h"
-#include "search/MarkupText.h"
 #include "search/SearchIndex.h"
 #include "storage/StoredText.h"
 
@@ -16,6 +16,8 @@ using namespace veltrin;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const std::string text = MarkupToText(StoredTextToUtf8(bytes));
+    // The flowing form (export) never keeps more than the plain text has.
+    if (MarkupToFlowingText(StoredTextToUtf8(bytes)).size() > text.size()) std::abort();
     std::vector<std::uint32_t> offsets;
     const std::string folded = FoldText(text, &offsets);
     // Every folded byte leads back into the text, in order.

@@ -40,6 +40,7 @@
 #include "events/Snoozes.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
+#include "interop/QtInteropCommands.h"
 #include "platform/DataLocation.h"
 #include "platform/ModuleFolder.h"
 #include "platform/Platform.h"
@@ -81,6 +82,11 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     contacts_ = new CContactsView(data_.contacts, data_.settings, this);
     views_ = {today_, diary_, notes_, events_, contacts_};
     for (CViewBase* v : views_) v->hide();
+    auto* interop = new QtInteropCommands(data_.events, data_.contacts, data_.diary, data_.notes, this);
+    interop->attach(events_);
+    interop->attach(contacts_);
+    interop->attach(diary_);
+    interop->attach(notes_);
 
     skin_ = std::make_unique<QtSkinAssets>();
 
@@ -155,7 +161,9 @@ void CMainDialog::RunSession() {
 }
 
 bool CMainDialog::IsAutorun(const QStringList& arguments) {
-    return arguments.join(QLatin1Char(' ')).contains(QStringLiteral("/autorun"), Qt::CaseSensitive);
+    std::vector<std::string> args;
+    for (const QString& a : arguments) args.push_back(a.toStdString());
+    return IsAutorunStart(args);
 }
 
 void CMainDialog::SaveAll() {
@@ -182,17 +190,19 @@ ViewStates CMainDialog::viewStates() {
 CSearchWindow* CMainDialog::searchWindow() const { return search_; }
 
 void CMainDialog::RunSearch() {
-    // A copy of the records as the next save would write them: the search
-    // sees unsaved edits, and nothing is written for it.
-    searched_ = std::make_unique<AppData>(GatherAll(data_, viewStates()));
-    auto index = std::make_shared<SearchIndex>(
-        BuildSearchIndex(searched_->events, searched_->diary, searched_->notes, searched_->contacts));
     if (!search_) {
         search_ = new CSearchWindow(this);
         search_->setOpenResult(
             [this](const SearchEntry& entry, const std::string& hit) { openSearchResult(entry, hit); });
     }
-    search_->setIndex(std::move(index));
+    // A copy of the records as the next save would write them: the search
+    // sees unsaved edits, and nothing is written for it. It is taken again
+    // when the user comes back to the window after working in the views.
+    search_->setIndexSource([this] {
+        searched_ = std::make_unique<AppData>(GatherAll(data_, viewStates()));
+        return std::make_shared<SearchIndex>(
+            BuildSearchIndex(searched_->events, searched_->diary, searched_->notes, searched_->contacts));
+    });
     if (!isVisible()) RestoreFromTray();
     search_->show();
     search_->raise();

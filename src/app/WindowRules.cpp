@@ -4,6 +4,20 @@
 
 namespace veltrin {
 
+bool IsAutorunStart(const std::vector<std::string>& arguments) {
+    static const std::string kDataOption = "--data";
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == kDataOption) {
+            ++i;
+            continue;
+        }
+        if (a.compare(0, kDataOption.size() + 1, kDataOption + "=") == 0) continue;
+        if (a.find("/autorun") != std::string::npos) return true;
+    }
+    return false;
+}
+
 int ListToCommitBefore(int nextView) {
     if (nextView == kTodayView) return kEventsView;
     if (nextView == kEventsView) return kTodayView;

@@ -1,10 +1,18 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "settings/AppSettings.h"
 
 namespace veltrin {
 
 // The main window's rules, apart from its widgets.
+
+// Whether the program was started at login: "/autorun" anywhere in an
+// argument, case-sensitive. The program's own path and the folder of
+// "--data" are names, not switches, so they do not count.
+bool IsAutorunStart(const std::vector<std::string>& arguments);
 
 // Which view's event list hands its rows back before nextView is shown: at
 // most one of the Today and the Events lists holds rows, and the one being

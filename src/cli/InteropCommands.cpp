@@ -1,22 +1,19 @@
 #include <CLI/CLI.hpp>
 
-#include <cctype>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <ostream>
 #include <sstream>
-#include <sys/stat.h>
 
 #include "cli/DataFiles.h"
-#include "documents/DocumentRules.h"
 #include "interop/ContactCards.h"
 #include "interop/GroupPaths.h"
 #include "interop/ICalendar.h"
+#include "interop/ViewTransfer.h"
 #include "platform/Platform.h"
 #include "storage/Backups.h"
 #include "storage/StoredText.h"
-#include "tree/LevelSteps.h"
 
 namespace veltrin::cli {
 
@@ -44,34 +41,9 @@ bool LoadKind(const std::string& folder, const DataFileKind& kind, AnyDataFile& 
 
 bool WriteText(const std::string& path, const std::string& text, Output io) {
     std::string why;
-    const bool ok = ReplaceFileSafely(path, BytesOf(text), &why);
+    const bool ok = WriteExportFile(path, text, why);
     if (!ok) io.err << "veltrin-data: " << path << " could not be written: " << why << "\n";
     return ok;
-}
-
-// The notes as a folder tree: one page a note, a folder of the same name for
-// its children. Names that repeat among siblings get " (2)", " (3)", ...
-bool WriteNoteFolder(const NoteTable& notes, const std::string& out, Output io) {
-    std::vector<std::string> folders{out};
-    std::vector<std::map<std::string, int>> taken(1);
-    int depth = 0;
-    for (const NoteItem& n : notes) {
-        depth = DepthAfterLevelStep(depth, n.levelStep);
-        folders.resize(static_cast<std::size_t>(depth));
-        taken.resize(static_cast<std::size_t>(depth));
-        std::string name = NoteExportName(StoredTextToUtf8(n.name));
-        if (name.empty() || name == "." || name == "..") name = "Note";
-        if (const int seen = taken.back()[name]++) name += " (" + std::to_string(seen + 1) + ")";
-        const std::string base = folders.back() + "/" + name;
-        if (::mkdir(folders.back().c_str(), 0755) != 0 && errno != EEXIST) {
-            io.err << "veltrin-data: the folder " << folders.back() << " could not be made.\n";
-            return false;
-        }
-        if (!WriteText(base + ".html", StoredTextToUtf8(n.html), io)) return false;
-        folders.push_back(base);
-        taken.emplace_back();
-    }
-    return true;
 }
 
 int RunExport(const ExportOptions& o, Output io) {
@@ -102,28 +74,23 @@ int RunExport(const ExportOptions& o, Output io) {
     }
     const std::int64_t now = clock().now();
     bool ok = false;
-    if (format == "html")
-        ok = WriteNoteFolder(file->notes, o.out, io);
-    else if (o.kind == "events")
+    std::string why;
+    if (format == "html") {
+        ok = WriteNoteFolder(file->notes, o.out, why);
+        if (!ok) io.err << "veltrin-data: " << why << ".\n";
+    } else if (o.kind == "events") {
         ok = WriteText(o.out, EventsToICalendar(file->events, o.group, now), io);
-    else if (o.kind == "diary")
+    } else if (o.kind == "diary") {
         ok = WriteText(o.out, DiaryToICalendar(file->diary, now), io);
-    else if (o.kind == "notes")
+    } else if (o.kind == "notes") {
         ok = WriteText(o.out, NotesToICalendar(file->notes, now), io);
-    else
+    } else {
         ok = WriteText(o.out, ContactsToVCard(file->contacts, o.group), io);
+    }
     return ok ? 0 : 1;
 }
 
-bool Contains(const std::string& text, const std::string& upperWord) {
-    std::string upper = text.substr(0, std::min<std::size_t>(text.size(), 1 << 20));
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper.find(upperWord) != std::string::npos;
-}
-
-void Report(Output io, const char* what, const ImportReport& r) {
-    io.out << what << ": " << r.Summary() << ".\n";
-}
+void Report(Output io, const char* what, const ImportReport& r) { io.out << r.Sentence(what) << "\n"; }
 
 int RunImport(const ImportOptions& o, Output io) {
     std::ifstream in(o.file, std::ios::binary);
@@ -134,8 +101,9 @@ int RunImport(const ImportOptions& o, Output io) {
     std::ostringstream read;
     read << in.rdbuf();
     const std::string text = read.str();
-    const bool cards = Contains(text, "BEGIN:VCARD"), calendar = Contains(text, "BEGIN:VCALENDAR");
-    if (!cards && !calendar) {
+    const InteropText kind = KindOfInteropText(text);
+    const bool cards = kind == InteropText::Cards;
+    if (kind == InteropText::Neither) {
         io.err << "veltrin-data: " << o.file << " is neither an iCalendar nor a vCard file.\n";
         return 1;
     }

@@ -52,13 +52,33 @@ CContactsView::CContactsView(ContactStore& store, AppSettings& settings, QWidget
 
     tree->SetListener(this);
     list->SetListener(this);
-    const NodeHandle current = BuildContactGroupTree(tree->model(), store_.groups);
-    for (NodeHandle n = tree->model().GetNextItem(kRootNode, kFirstChild); n != kNoNode;
-         n = tree->model().NextInPreorder(n))
-        tree->model().SetCellStyle(n, 0, groupStyle());
-    const NodeHandle first = current != kNoNode ? current : tree->model().GetNextItem(kRootNode, kFirstChild);
-    if (first != kNoNode) tree->model().SelectItem(first, -1, true);
+    buildGroupTree();
     showComment();
+}
+
+void CContactsView::buildGroupTree() {
+    GroupTreeModel& tree = groupTree()->model();
+    const NodeHandle current = BuildContactGroupTree(tree, store_.groups);
+    for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode; n = tree.NextInPreorder(n))
+        tree.SetCellStyle(n, 0, groupStyle());
+    const NodeHandle first = current != kNoNode ? current : tree.GetNextItem(kRootNode, kFirstChild);
+    if (first != kNoNode) tree.SelectItem(first, -1, true);
+}
+
+void CContactsView::showStoredGroups() {
+    contactList()->FinishEdit();
+    groupTree()->FinishEdit();
+    setUpdatesEnabled(false);
+    handBack();
+    GroupTreeModel& tree = groupTree()->model();
+    groupTree()->SetListener(nullptr);
+    while (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild)) tree.DeleteItem(n);
+    groupTree()->SetListener(this);
+    buildGroupTree();
+    if (!shownGroup_) showGroup();
+    setUpdatesEnabled(true);
+    showComment();
+    saveNow();
 }
 
 CContactsView::~CContactsView() {

@@ -37,6 +37,10 @@ public:
     ContactViews saveState();
 
     CGroupTree* contactList() const { return recordList(); }
+    // After contacts and groups were added to the store (an import, which
+    // first took the tree's groups into it): shows the store's groups again
+    // with the same group selected, and stores the file.
+    void showStoredGroups();
 
 protected:
     void listCommand(int command) override;
@@ -44,6 +48,9 @@ protected:
 private:
     unsigned OnTreeNotify(const TreeNotification& n) override;
     void showGroup();
+    // The group tree from the store's groups; selects the one stored as
+    // current, else the first.
+    void buildGroupTree();
     void handBack();
     void showComment();
     void commentEdited();

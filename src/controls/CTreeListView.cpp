@@ -84,6 +84,8 @@ void CTreeListView::runGroupCommand(int command) {
     case kTreeInsertChild: newGroup(command); break;
     case kTreeEditItem: editGroup(); break;
     case kTreeDeleteItem: removeGroup(); break;
+    case kTreeImport:
+    case kTreeExport: emit interopRequested(command); break;
     default: break;
     }
 }
@@ -138,6 +140,7 @@ void CTreeListView::setRecordList(CGroupTree* list) {
 void CTreeListView::showGroupMenu(const QPoint& pos) {
     CPopupMenu menu(this);
     AddGroupTreeCommands(menu);
+    AddInteropCommands(menu);
     runGroupCommand(menu.execAt(tree_->mapToGlobal(pos)));
 }
 

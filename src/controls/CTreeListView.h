@@ -52,6 +52,11 @@ public:
     // The command buttons and the list menu; the view runs them.
     void runListCommand(int command);
 
+signals:
+    // "Import..." or "Export..." (kTreeImport, kTreeExport) for the selected
+    // group: the window runs them, as they reach beyond the view.
+    void interopRequested(int command);
+
 protected:
     virtual void listCommand(int command) = 0;
     const std::vector<QPixmap>& groupIcons() const { return groupIcons_; }

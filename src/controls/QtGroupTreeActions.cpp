@@ -45,4 +45,10 @@ void AddGroupTreeCommands(CPopupMenu& menu) {
     }
 }
 
+void AddInteropCommands(CPopupMenu& menu) {
+    menu.addSeparator();
+    menu.addCommand(kTreeImport, QStringLiteral("Import..."), ThemeIcon(QStringLiteral("document-open")));
+    menu.addCommand(kTreeExport, QStringLiteral("Export..."), ThemeIcon(QStringLiteral("document-save-as")));
+}
+
 }  // namespace veltrin

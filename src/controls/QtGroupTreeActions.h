@@ -19,5 +19,8 @@ QList<QAction*> CreateGroupTreeActions(QObject* owner);
 // menu, so every view with a group tree offers them alike.
 void AddGroupTreeCommands(CToolStrip& strip);
 void AddGroupTreeCommands(CPopupMenu& menu);
+// "Import..." and "Export..." after a separator, for the menus of the views
+// that hold records.
+void AddInteropCommands(CPopupMenu& menu);
 
 }  // namespace veltrin

@@ -6,6 +6,7 @@
 #include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
 #include "controls/CToolStrip.h"
+#include "controls/QtGroupTreeActions.h"
 #include "controls/QtThemeIcons.h"
 #include "documents/CHtmlEditor.h"
 #include "documents/CNewDiaryPageDialog.h"
@@ -44,6 +45,20 @@ DiaryViews CDiaryView::saveState() {
 }
 
 void CDiaryView::store() { SaveDiary(table_, saveState()); }
+
+void CDiaryView::showStoredPages() {
+    GroupTreeModel& list = tree()->model();
+    setCurrent(kNoNode);
+    // Rebuilt quietly: the old pages' selection must not reach the editor.
+    tree()->SetListener(nullptr);
+    const NodeHandle current = BuildDiaryList(list, table_);
+    for (NodeHandle n = list.GetNextItem(kRootNode, kFirstChild); n; n = list.GetNextItem(n, kNextSibling))
+        list.SetItemImage(n, 0, 0);
+    tree()->SetListener(this);
+    select(current);
+    if (current != kNoNode) list.SelectItem(current, 0);
+    store();
+}
 
 TextPayload CDiaryView::payload(NodeHandle node) const { return tree()->model().GetPagePayload(node); }
 
@@ -139,6 +154,7 @@ void CDiaryView::contextMenuEvent(QContextMenuEvent* event) {
                     ThemeIcon(QStringLiteral("document-new")));
     menu.addCommand(kDocDeleteDiaryPage, QStringLiteral("Delete Diary page"),
                     ThemeIcon(QStringLiteral("edit-delete")));
+    AddInteropCommands(menu);
     if (const int command = menu.execAt(event->globalPos())) runCommand(command);
 }
 

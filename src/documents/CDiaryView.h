@@ -22,6 +22,9 @@ public:
     void newPage(std::int32_t day);
     // Removes the current page after asking.
     void deletePage();
+    // After pages were added to the table (an import, which first took the
+    // list's pages into it): lists the table again and stores it.
+    void showStoredPages();
 
 protected:
     unsigned OnTreeNotify(const TreeNotification& n) override;

@@ -26,6 +26,7 @@
 #include "platform/Platform.h"
 #include "storage/QtStoredText.h"
 #include "storage/StoredText.h"
+#include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
 
@@ -194,6 +195,8 @@ bool CDocumentView::needDesign() {
 void CDocumentView::runCommand(int command) {
     if (NeedsDesignMode(command) && !needDesign()) return;
     switch (command) {
+    case kTreeImport:
+    case kTreeExport: emit interopRequested(command); break;
     case kDocInsertTime:
         editor_->PasteAtSelection(QString::fromStdString(FormatLocalTime(clock().now(), "%H:%M:%S")));
         break;

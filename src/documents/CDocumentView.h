@@ -54,6 +54,11 @@ public:
     using SavePathAsker = std::function<QString(const QString& suggested, bool html)>;
     void setSavePathAsker(SavePathAsker asker) { askSavePath_ = std::move(asker); }
 
+signals:
+    // "Import..." or "Export..." (kTreeImport, kTreeExport) of the view's
+    // records: the window runs them, as they reach beyond the view.
+    void interopRequested(int command);
+
 protected:
     // The record behind a node, in the slot this view uses.
     virtual TextPayload payload(NodeHandle node) const = 0;

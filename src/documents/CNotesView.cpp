@@ -46,6 +46,21 @@ NoteViews CNotesView::saveState() {
 
 void CNotesView::store() { SaveNotes(table_, saveState()); }
 
+void CNotesView::showStoredNotes() {
+    GroupTreeModel& tree = this->tree()->model();
+    this->tree()->FinishEdit();
+    setCurrent(kNoNode);
+    // Rebuilt quietly: the old notes' selection must not reach the editor.
+    this->tree()->SetListener(nullptr);
+    const NodeHandle current = BuildNotesTree(tree, table_);
+    for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n; n = tree.NextInPreorder(n))
+        tree.SetCellStyle(n, 0, editableStyle_);
+    this->tree()->SetListener(this);
+    select(current);
+    if (current != kNoNode) tree.SelectItem(current, 0);
+    store();
+}
+
 TextPayload CNotesView::payload(NodeHandle node) const { return tree()->model().GetNotePayload(node); }
 
 void CNotesView::setPayload(NodeHandle node, const TextPayload& p) {
@@ -186,6 +201,7 @@ void CNotesView::contextMenuEvent(QContextMenuEvent* event) {
     if (!tree()->hasFocus()) return;
     CPopupMenu menu(this);
     AddGroupTreeCommands(menu);
+    AddInteropCommands(menu);
     if (const int command = menu.execAt(event->globalPos())) runCommand(command);
 }
 

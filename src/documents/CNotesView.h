@@ -24,6 +24,9 @@ public:
     // replaces its text after asking.
     void editNote(const std::string& name, bool bold, int icon, const std::string& templateName);
     void removeNote();
+    // After notes were added to the table (an import, which first took the
+    // tree's notes into it): shows the table again and stores it.
+    void showStoredNotes();
 
 protected:
     unsigned OnTreeNotify(const TreeNotification& n) override;

@@ -58,12 +58,29 @@ CEventsView::CEventsView(EventStore& store, AppSettings& settings, QWidget* pare
 
     groupTree()->SetListener(this);
     list_->SetListener(this);
-    const NodeHandle current = BuildEventGroupTree(groupTree()->model(), store_.groups);
-    groupTree()->model().SetAllCollapsed(false);
-    for (NodeHandle n = groupTree()->model().GetNextItem(kRootNode, kFirstChild); n != kNoNode;
-         n = groupTree()->model().NextInPreorder(n))
-        groupTree()->model().SetCellStyle(n, 0, groupStyle());
-    if (current != kNoNode) groupTree()->model().SelectItem(current, 0, true);
+    buildGroupTree();
+}
+
+void CEventsView::buildGroupTree() {
+    GroupTreeModel& tree = groupTree()->model();
+    const NodeHandle current = BuildEventGroupTree(tree, store_.groups);
+    tree.SetAllCollapsed(false);
+    for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n != kNoNode; n = tree.NextInPreorder(n))
+        tree.SetCellStyle(n, 0, groupStyle());
+    if (current != kNoNode) tree.SelectItem(current, 0, true);
+}
+
+void CEventsView::showStoredGroups() {
+    commitList();
+    GroupTreeModel& tree = groupTree()->model();
+    groupTree()->FinishEdit();
+    groupTree()->SetListener(nullptr);
+    shownGroup_ = kNoNode;
+    while (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild)) tree.DeleteItem(n);
+    groupTree()->SetListener(this);
+    buildGroupTree();
+    if (!holdsListRows()) fillList();
+    saveNow();
 }
 
 CEventsView::~CEventsView() {

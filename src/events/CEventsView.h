@@ -34,6 +34,10 @@ public:
     bool holdsListRows() const;
     // Hands the list's rows back to the store, emptying the list.
     void commitList();
+    // After events and groups were added to the store (an import, which
+    // first took the tree's groups into it): shows the store's groups again
+    // with the same group selected, and stores the file.
+    void showStoredGroups();
     // A new tick period: restarts the tick and ticks once at once.
     void setTickPeriod(int tickMs);
 
@@ -65,6 +69,8 @@ protected:
 private:
     unsigned OnTreeNotify(const TreeNotification& n) override;
     void fillList();
+    // The group tree from the store's groups; selects the one stored as current.
+    void buildGroupTree();
     void showGroup(NodeHandle group);
     void showComment();
     void saveNow();

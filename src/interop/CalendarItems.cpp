@@ -26,7 +26,7 @@ std::string EventToICalendar(const EventItem& event, const std::vector<EventGrou
     EventStore one;
     one.groups = groups;
     one.events.push_back(event);
-    std::string text = EventsToICalendar(one, {}, now);
+    std::string text = EventsToICalendar(one, std::string(), now);
     if (uid.empty()) return text;
     const std::string own = "\r\nUID:veltrin-event-" + std::to_string(event.details.eventId) + "@veltrin\r\n";
     const std::size_t at = text.find(own);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <set>
 #include <string>
 
 #include "contacts/ContactRecords.h"
+#include "interop/GroupPaths.h"
 #include "interop/ImportReport.h"
 
 namespace veltrin {
@@ -10,10 +13,15 @@ namespace veltrin {
 // The contacts of the named group and its subgroups (all when empty) as vCard
 // 4.0, one card each, texts in UTF-8.
 std::string ContactsToVCard(const ContactStore& store, const std::string& group = {});
+// The contacts of the groups with these ids.
+std::string ContactsToVCard(const ContactStore& store, const std::set<std::int32_t>& groupIds);
 
-// Adds the cards of a vCard text to the top-level group of that name (made
-// when missing). A card whose name and e-mail address match a contact's is
-// already there; nothing held is replaced or removed.
+// Adds the cards of a vCard text below the target group, each into the
+// subgroup its CATEGORIES path names (made when missing). A card whose name
+// and e-mail address match a contact's is already there; nothing held is
+// replaced or removed.
+ImportReport ImportVCard(ContactStore& store, const std::string& text, const ImportTarget& target);
+// Below the top-level group of that name.
 ImportReport ImportVCard(ContactStore& store, const std::string& text, const std::string& group);
 
 }  // namespace veltrin

@@ -41,24 +41,32 @@ void AddX(icalcomponent* c, const char* name, const std::string& value, icalpara
     icalcomponent_add_property(c, p);
 }
 
-std::string GetX(icalcomponent* c, const char* name) {
-    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_X_PROPERTY); p;
-         p = icalcomponent_get_next_property(c, ICAL_X_PROPERTY)) {
-        const char* n = icalproperty_get_x_name(p);
-        if (n && std::string(n) == name) {
-            const char* v = icalproperty_get_x(p);
-            return v ? v : "";
+// A component's X- properties, read in one pass: an import asks each event
+// for several. The first of a name counts.
+class XValues {
+public:
+    explicit XValues(icalcomponent* c) {
+        for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_X_PROPERTY); p;
+             p = icalcomponent_get_next_property(c, ICAL_X_PROPERTY)) {
+            const char* name = icalproperty_get_x_name(p);
+            const char* value = icalproperty_get_x(p);
+            if (name) values_.emplace_back(name, value ? value : "");
         }
     }
-    return {};
-}
+    bool Has(const char* name) const { return Find(name) != nullptr; }
+    std::string Get(const char* name) const {
+        const std::string* v = Find(name);
+        return v ? *v : std::string();
+    }
 
-bool HasX(icalcomponent* c, const char* name) {
-    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_X_PROPERTY); p;
-         p = icalcomponent_get_next_property(c, ICAL_X_PROPERTY))
-        if (const char* n = icalproperty_get_x_name(p); n && std::string(n) == name) return true;
-    return false;
-}
+private:
+    const std::string* Find(const char* name) const {
+        for (const auto& [n, v] : values_)
+            if (n == name) return &v;
+        return nullptr;
+    }
+    std::vector<std::pair<std::string, std::string>> values_;
+};
 
 std::string Text(const char* s) { return s ? s : ""; }
 
@@ -92,6 +100,29 @@ std::string Finish(const Component& cal) {
     std::free(text);
     return out;
 }
+
+// A calendar written a component at a time: serializing and freeing one
+// tree of thousands of components costs libical several times more.
+class CalendarText {
+public:
+    explicit CalendarText(icaltimezone* zone) : text_(Finish(NewCalendar(zone))) {
+        // The calendar's head and its zone; the components go before its end.
+        if (text_.size() >= kEnd.size() && text_.compare(text_.size() - kEnd.size(), kEnd.size(), kEnd) == 0)
+            text_.resize(text_.size() - kEnd.size());
+    }
+    // Takes the component.
+    void Add(icalcomponent* c) {
+        char* text = icalcomponent_as_ical_string_r(c);
+        if (text) text_ += text;
+        std::free(text);
+        icalcomponent_free(c);
+    }
+    std::string Done() { return std::move(text_ += kEnd); }
+
+private:
+    static inline const std::string kEnd = "END:VCALENDAR\r\n";
+    std::string text_;
+};
 
 // Bytes outside letters and digits as %XX, so any stored day set survives.
 std::string Percent(const std::string& s) {
@@ -250,19 +281,32 @@ std::string ProcessZoneName() {
     return tz;
 }
 
-std::string EventsToICalendar(const EventStore& store, const std::string& group, std::int64_t now) {
+namespace {
+
+std::string EventsOf(const EventStore& store, const std::set<std::int32_t>* groupIds, std::int64_t now) {
     icaltimezone* zone = ProcessZone();
-    Component cal = NewCalendar(zone);
-    const std::set<std::int32_t> ids = GroupWithSubgroups(store.groups, group);
-    const std::vector<std::string> paths = GroupPaths(store.groups);
+    CalendarText cal(zone);
+    const std::map<std::int32_t, std::string> paths = GroupPathsById(store.groups);
+    static const std::string kNoPath;
     for (const EventItem& e : store.events) {
-        if (!group.empty() && !ids.count(e.details.groupId)) continue;
-        std::string path;
-        for (std::size_t i = 0; i < store.groups.size(); ++i)
-            if (store.groups[i].groupId == e.details.groupId) path = paths[i];
-        icalcomponent_add_component(cal.get(), EventComponent(e, path, zone, now));
+        if (groupIds && !groupIds->count(e.details.groupId)) continue;
+        const auto path = paths.find(e.details.groupId);
+        cal.Add(EventComponent(e, path == paths.end() ? kNoPath : path->second, zone, now));
     }
-    return Finish(cal);
+    return cal.Done();
+}
+
+}  // namespace
+
+std::string EventsToICalendar(const EventStore& store, const std::string& group, std::int64_t now) {
+    if (group.empty()) return EventsOf(store, nullptr, now);
+    const std::set<std::int32_t> ids = GroupWithSubgroups(store.groups, group);
+    return EventsOf(store, &ids, now);
+}
+
+std::string EventsToICalendar(const EventStore& store, const std::set<std::int32_t>& groupIds,
+                              std::int64_t now) {
+    return EventsOf(store, &groupIds, now);
 }
 
 namespace {
@@ -282,7 +326,7 @@ icalcomponent* Journal(const std::string& uid, const std::string& title, const s
 }  // namespace
 
 std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now) {
-    Component cal = NewCalendar(nullptr);
+    CalendarText cal(nullptr);
     for (const DiaryPage& p : diary) {
         const DateTime day = BreakDownLocal(p.date);
         char date[16];
@@ -290,14 +334,14 @@ std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now) {
                       day.day);
         icalcomponent* j = Journal(std::string("veltrin-diary-") + date + kUidDomain, p.title, p.html, now);
         icalcomponent_set_dtstart(j, icaltime_from_string(date));
-        icalcomponent_add_component(cal.get(), j);
+        cal.Add(j);
     }
-    return Finish(cal);
+    return cal.Done();
 }
 
 // A note's UID: its creation time, and a count among notes created in the same second.
 std::string NotesToICalendar(const NoteTable& notes, std::int64_t now) {
-    Component cal = NewCalendar(nullptr);
+    CalendarText cal(nullptr);
     std::map<std::int32_t, int> sameSecond;
     std::vector<std::string> parents;  // parents[d - 1]: the last note's UID at depth d
     int depth = 0;
@@ -315,9 +359,9 @@ std::string NotesToICalendar(const NoteTable& notes, std::int64_t now) {
             icalcomponent_add_property(j, rel);
         }
         parents.push_back(uid);
-        icalcomponent_add_component(cal.get(), j);
+        cal.Add(j);
     }
-    return Finish(cal);
+    return cal.Done();
 }
 
 namespace {
@@ -418,8 +462,15 @@ std::int64_t NextOfRule(const icalrecurrencetype& r, const icaltimetype& start, 
     return last;
 }
 
-void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& ids, std::int32_t& groupId,
-                 const std::string& group, ImportReport& report, std::int64_t now) {
+// The group path an event came from: its first category.
+std::string CategoryPath(icalcomponent* ev) {
+    icalproperty* p = icalcomponent_get_first_property(ev, ICAL_CATEGORIES_PROPERTY);
+    std::string path = p ? Text(icalproperty_get_categories(p)) : std::string();
+    return path.substr(0, path.find(','));
+}
+
+void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& ids,
+                 ImportGroups<EventGroup>& groups, ImportReport& report, std::int64_t now) {
     const icaltimetype start = icalcomponent_get_dtstart(ev);
     const std::string uid = Text(icalcomponent_get_uid(ev));
     if (icaltime_is_null_time(start)) {
@@ -438,8 +489,9 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
     EventSchedule& s = e.details.schedule;
     const std::int64_t at = LocalMoment(start);
     s.eventTime = ClampToTime32(at);
+    const XValues x(ev);
     bool exact = false;
-    if (HasX(ev, kSchedule)) exact = ReadScheduleText(GetX(ev, kSchedule), s);
+    if (x.Has(kSchedule)) exact = ReadScheduleText(x.Get(kSchedule), s);
     icalproperty* rule = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY);
     if (!exact && rule) {
         const icalrecurrencetype r = icalproperty_get_rrule(rule);
@@ -454,7 +506,7 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
             ++report.changedKind;
         }
     }
-    const std::string priority = GetX(ev, kPriority);
+    const std::string priority = x.Get(kPriority);
     const int theirs =
         icalcomponent_get_first_property(ev, ICAL_PRIORITY_PROPERTY)
             ? icalproperty_get_priority(icalcomponent_get_first_property(ev, ICAL_PRIORITY_PROPERTY))
@@ -463,7 +515,7 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
                  : theirs >= 1 && theirs <= 9 ? 10 - theirs
                                               : 1;
     if (e.priority < 1 || e.priority > 10) e.priority = 1;
-    const std::string reminders = GetX(ev, kReminders);
+    const std::string reminders = x.Get(kReminders);
     if (!reminders.empty()) {
         e.details.playSound = reminders.find("sound=1") != std::string::npos;
         e.details.showMessage = reminders.find("message=1") != std::string::npos;
@@ -471,12 +523,11 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
     } else {
         e.details.showMessage = icalcomponent_get_first_component(ev, ICAL_VALARM_COMPONENT) != nullptr;
     }
-    e.details.filePath = GetX(ev, kRunFile);
+    e.details.filePath = x.Get(kRunFile);
     if (!exact) ResetDueTracking(s, now);
     // A past appointment stays, with its reminder off.
-    e.actual = GetX(ev, kActual) == "0" || (s.kind == Once && s.eventTime <= now) ? 0 : 1;
-    if (!groupId) groupId = TopGroupNamed(store.groups, group);
-    e.details.groupId = groupId;
+    e.actual = x.Get(kActual) == "0" || (s.kind == Once && s.eventTime <= now) ? 0 : 1;
+    e.details.groupId = groups.For(CategoryPath(ev));
     ids.insert(id);
     store.events.push_back(std::move(e));
     ++report.added;
@@ -502,7 +553,8 @@ void ImportDiaryPage(icalcomponent* j, const icaltimetype& start, DiaryTable& di
     page.date = date;
     page.title = Text(icalcomponent_get_summary(j));
     if (page.title.empty()) page.title = DiaryTitle(date);
-    page.html = HasX(j, kAltDesc) ? GetX(j, kAltDesc) : PageOf(Text(icalcomponent_get_description(j)));
+    const XValues x(j);
+    page.html = x.Has(kAltDesc) ? x.Get(kAltDesc) : PageOf(Text(icalcomponent_get_description(j)));
     diary.insert(place, std::move(page));
     ++report.added;
 }
@@ -555,6 +607,13 @@ void ImportNotes(std::vector<ReadNote> read, NoteTable& notes, ImportReport& rep
 
 CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
                                NoteTable& notes, const std::string& group, std::int64_t now) {
+    ImportTarget target;
+    target.groupName = group;
+    return ImportICalendar(text, events, diary, notes, target, now);
+}
+
+CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
+                               NoteTable& notes, const ImportTarget& target, std::int64_t now) {
     CalendarImport result;
     Component root(icalparser_parse_string(text.c_str()), icalcomponent_free);
     if (!root) return result;
@@ -570,14 +629,14 @@ CalendarImport ImportICalendar(const std::string& text, EventStore& events, Diar
     result.ok = true;
     std::set<std::int32_t> ids;
     for (const EventItem& e : events.events) ids.insert(e.details.eventId);
-    std::int32_t groupId = 0;
+    ImportGroups<EventGroup> groups(events.groups, target);
     std::vector<ReadNote> read;
     for (icalcomponent* cal : calendars) {
         for (icalcomponent* c = icalcomponent_get_first_component(cal, ICAL_ANY_COMPONENT); c;
              c = icalcomponent_get_next_component(cal, ICAL_ANY_COMPONENT)) {
             const icalcomponent_kind kind = icalcomponent_isa(c);
             if (kind == ICAL_VEVENT_COMPONENT) {
-                ImportEvent(c, events, ids, groupId, group, result.events, now);
+                ImportEvent(c, events, ids, groups, result.events, now);
             } else if (kind == ICAL_VJOURNAL_COMPONENT) {
                 const icaltimetype start = icalcomponent_get_dtstart(c);
                 if (!icaltime_is_null_time(start)) {
@@ -587,8 +646,9 @@ CalendarImport ImportICalendar(const std::string& text, EventStore& events, Diar
                 ReadNote r;
                 r.uid = Text(icalcomponent_get_uid(c));
                 r.note.name = Text(icalcomponent_get_summary(c));
+                const XValues x(c);
                 r.note.html =
-                    HasX(c, kAltDesc) ? GetX(c, kAltDesc) : PageOf(Text(icalcomponent_get_description(c)));
+                    x.Has(kAltDesc) ? x.Get(kAltDesc) : PageOf(Text(icalcomponent_get_description(c)));
                 icalproperty* created = icalcomponent_get_first_property(c, ICAL_CREATED_PROPERTY);
                 const icaltimetype when =
                     created ? icalproperty_get_created(created) : icalcomponent_get_dtstamp(c);

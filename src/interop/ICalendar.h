@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
+#include "interop/GroupPaths.h"
 #include "interop/ImportReport.h"
 
 namespace veltrin {
@@ -12,6 +14,9 @@ namespace veltrin {
 // The events of the named group and its subgroups (all when empty) as an
 // iCalendar text, times in the process zone with its VTIMEZONE.
 std::string EventsToICalendar(const EventStore& store, const std::string& group, std::int64_t now);
+// The events of the groups with these ids.
+std::string EventsToICalendar(const EventStore& store, const std::set<std::int32_t>& groupIds,
+                              std::int64_t now);
 // Diary pages as dated VJOURNALs, notes as undated ones that keep their tree.
 std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now);
 std::string NotesToICalendar(const NoteTable& notes, std::int64_t now);
@@ -24,10 +29,14 @@ struct CalendarImport {
     ImportReport events, diary, notes;
 };
 
-// Merges a calendar's events into the top-level group of that name (made
-// when needed), its dated journals into the diary and its undated ones at the
-// end of the notes. Nothing held is replaced or removed; an item already
-// there (same UID, or for pages the same day) is passed over.
+// Merges a calendar's events below the target group, each into the subgroup
+// its CATEGORIES path names (made when needed), its dated journals into the
+// diary and its undated ones at the end of the notes. Nothing held is
+// replaced or removed; an item already there (same UID, or for pages the same
+// day) is passed over.
+CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
+                               NoteTable& notes, const ImportTarget& target, std::int64_t now);
+// Below the top-level group of that name.
 CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
                                NoteTable& notes, const std::string& group, std::int64_t now);
 

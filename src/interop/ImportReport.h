@@ -20,6 +20,8 @@ struct ImportReport {
         if (photosSkipped) s += ", photos skipped " + std::to_string(photosSkipped);
         return s;
     }
+    // "Events: added 3, ...": the report of one kind as a sentence.
+    std::string Sentence(const std::string& what) const { return what + ": " + Summary() + "."; }
 };
 
 }  // namespace veltrin

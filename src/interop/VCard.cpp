@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
 
 #include "storage/StoredText.h"
 
@@ -9,8 +10,10 @@ namespace veltrin {
 
 namespace {
 
+// ASCII upper case: names and parameters are ASCII, whatever the locale.
 std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return s;
 }
 
@@ -18,30 +21,34 @@ bool IsQuotedPrintable(const std::string& line) {
     return Upper(line.substr(0, line.find(':'))).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
-// Folded lines continue with a space or tab; 2.1's quoted-printable lines
-// continue after a soft break ("=" at the end).
-std::vector<std::string> UnfoldLines(const std::string& text) {
-    std::vector<std::string> lines;
+// Calls take with each logical line: folded lines continue with a space or
+// tab; 2.1's quoted-printable lines continue after a soft break ("=" at the
+// end). One buffer serves every line.
+template <class Take>
+void ForEachUnfoldedLine(const std::string& text, Take&& take) {
+    std::string line;
+    bool have = false, softBreak = false;
     std::size_t i = 0;
-    bool softBreak = false;
     while (i < text.size()) {
         std::size_t end = text.find('\n', i);
         if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(i, end - i);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        i = end + 1;
-        if (!lines.empty() && !line.empty() && (line[0] == ' ' || line[0] == '\t') && !softBreak) {
-            lines.back() += line.substr(1);
-        } else if (!lines.empty() && softBreak) {
-            lines.back() += line;
+        std::size_t stop = end;
+        if (stop > i && text[stop - 1] == '\r') --stop;
+        const bool folded = stop > i && (text[i] == ' ' || text[i] == '\t');
+        if (have && folded && !softBreak) {
+            line.append(text, i + 1, stop - i - 1);
+        } else if (have && softBreak) {
+            line.append(text, i, stop - i);
         } else {
-            lines.push_back(line);
+            if (have) take(line);
+            line.assign(text, i, stop - i);
+            have = true;
         }
-        const std::string& last = lines.back();
-        softBreak = !last.empty() && last.back() == '=' && IsQuotedPrintable(last);
-        if (softBreak) lines.back().pop_back();
+        i = end + 1;
+        softBreak = !line.empty() && line.back() == '=' && IsQuotedPrintable(line);
+        if (softBreak) line.pop_back();
     }
-    return lines;
+    if (have) take(line);
 }
 
 int HexDigit(char c) {
@@ -67,21 +74,25 @@ std::string DecodeQuotedPrintable(const std::string& s) {
     return out;
 }
 
-// Splits at unescaped semicolons and undoes \n \, \; \\ in each part.
-std::vector<std::string> SplitComponents(const std::string& value, bool escapes) {
-    std::vector<std::string> parts(1);
+// Splits at unescaped separators and undoes \n \, \; \\ in each part.
+void SplitComponents(std::string_view value, bool escapes, char separator, std::vector<std::string>& parts) {
+    parts.clear();
+    parts.emplace_back();
+    std::size_t from = 0;
     for (std::size_t i = 0; i < value.size(); ++i) {
         const char c = value[i];
         if (c == '\\' && escapes && i + 1 < value.size()) {
+            parts.back().append(value, from, i - from);
             const char n = value[++i];
             parts.back() += (n == 'n' || n == 'N') ? '\n' : n;
-        } else if (c == ';') {
+            from = i + 1;
+        } else if (c == separator) {
+            parts.back().append(value, from, i - from);
             parts.emplace_back();
-        } else {
-            parts.back() += c;
+            from = i + 1;
         }
     }
-    return parts;
+    parts.back().append(value, from, std::string::npos);
 }
 
 void AddTypes(CardProperty& p, std::string list) {
@@ -108,10 +119,12 @@ bool ReadProperty(const std::string& line, CardProperty& p) {
         }
     }
     if (colon == std::string::npos || colon == 0) return false;
-    std::vector<std::string> head = SplitComponents(line.substr(0, colon), false);
+    p.types.clear();
+    std::vector<std::string> head;
+    SplitComponents(std::string_view(line).substr(0, colon), false, ';', head);
     std::string name = Upper(head[0]);
     if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name = name.substr(dot + 1);
-    p.name = name;
+    p.name = std::move(name);
     bool qp = false, base64 = false;
     for (std::size_t i = 1; i < head.size(); ++i) {
         const std::size_t eq = head[i].find('=');
@@ -134,14 +147,21 @@ bool ReadProperty(const std::string& line, CardProperty& p) {
             base64 = base64 || upperValue == "BINARY";
         }
     }
-    std::string value = line.substr(colon + 1);
-    if (qp) value = DecodeQuotedPrintable(value);
+    std::string_view value = std::string_view(line).substr(colon + 1);
+    std::string decoded;
+    if (qp) value = decoded = DecodeQuotedPrintable(std::string(value));
     // Whatever CHARSET says, bytes that are not UTF-8 are read as Windows-1252
     // (a superset of Latin-1 for letters), the same reading stored texts get.
-    value = StoredTextToUtf8(value);
-    p.binary = base64 || value.compare(0, 5, "data:") == 0;
-    // A URL is a URI, written without text escapes.
-    p.components = p.name == "URL" ? std::vector<std::string>{value} : SplitComponents(value, true);
+    if (!std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        value = decoded = StoredTextToUtf8(std::string(value));
+    p.binary = base64 || value.substr(0, 5) == "data:";
+    // A URL is a URI, written without text escapes; CATEGORIES is a list.
+    if (p.name == "URL") {
+        p.components.resize(1);
+        p.components[0].assign(value);
+    } else {
+        SplitComponents(value, true, p.name == "CATEGORIES" ? ',' : ';', p.components);
+    }
     return true;
 }
 
@@ -163,46 +183,81 @@ bool CardProperty::hasType(const char* type) const {
     return false;
 }
 
-std::vector<Card> ReadCards(const std::string& text) {
-    std::vector<Card> cards;
-    bool inside = false;
-    for (const std::string& line : UnfoldLines(text)) {
-        CardProperty p;
-        if (!ReadProperty(line, p)) continue;
-        const std::string value = p.components.empty() ? std::string() : Upper(p.components[0]);
-        if (p.name == "BEGIN" && value == "VCARD") {
-            cards.emplace_back();
-            inside = true;
-        } else if (p.name == "END" && value == "VCARD") {
+void ForEachCard(const std::string& text, const std::function<void(Card&)>& take) {
+    // The card's properties are read into the slots of the card before, so
+    // their buffers are used again; only the first `used` belong to the card.
+    Card card;
+    std::size_t used = 0;
+    bool inside = false, have = false;
+    const auto give = [&] {
+        card.properties.resize(used);
+        take(card);
+    };
+    CardProperty mark;
+    ForEachUnfoldedLine(text, [&](const std::string& line) {
+        if (used == card.properties.size()) card.properties.emplace_back();
+        CardProperty& p = inside ? card.properties[used] : mark;
+        if (!ReadProperty(line, p)) return;
+        const bool marks = p.name == "BEGIN" || p.name == "END";
+        if (marks && (p.components.empty() || Upper(p.components[0]) != "VCARD")) {
+            if (inside) ++used;
+        } else if (p.name == "BEGIN") {
+            // A card without END keeps what it had.
+            if (have) give();
+            used = 0;
+            inside = have = true;
+        } else if (p.name == "END") {
             inside = false;
         } else if (inside) {
-            cards.back().properties.push_back(std::move(p));
+            ++used;
         }
-    }
+    });
+    if (have) give();
+}
+
+std::vector<Card> ReadCards(const std::string& text) {
+    std::vector<Card> cards;
+    ForEachCard(text, [&cards](Card& card) { cards.push_back(card); });
     return cards;
 }
 
 std::string EscapeCardText(const std::string& text) {
     std::string out;
+    AppendCardText(out, text);
+    return out;
+}
+
+void AppendCardText(std::string& out, std::string_view text) {
+    // Runs without a character to escape go in whole; most texts are one run.
+    std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '\\' || c == ',' || c == ';') {
-            out += '\\';
-            out += c;
-        } else if (c == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            out += "\\n";
-        } else if (c == '\n') {
+        if (c != '\\' && c != ',' && c != ';' && c != '\r' && c != '\n') continue;
+        out.append(text, from, i - from);
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             out += "\\n";
         } else {
+            out += '\\';
             out += c;
         }
+        from = i + 1;
     }
-    return out;
+    out.append(text, from, std::string_view::npos);
 }
 
 std::string FoldContentLine(const std::string& line) {
     std::string out;
+    AppendFoldedLine(out, line);
+    return out;
+}
+
+void AppendFoldedLine(std::string& out, std::string_view line) {
+    if (line.size() < 75) {
+        out.append(line);
+        out += "\r\n";
+        return;
+    }
     std::size_t width = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(line[i]);
@@ -213,7 +268,7 @@ std::string FoldContentLine(const std::string& line) {
         out += line[i];
         ++width;
     }
-    return out + "\r\n";
+    out += "\r\n";
 }
 
 }  // namespace veltrin

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace veltrin {
@@ -28,11 +30,17 @@ struct Card {
 // that are not properties are passed over; a card without END keeps what it
 // had. Never fails.
 std::vector<Card> ReadCards(const std::string& text);
+// The same, one card at a time, without keeping them all.
+void ForEachCard(const std::string& text, const std::function<void(Card&)>& take);
 
 // A vCard 4.0 text value with \, ; and newlines escaped.
 std::string EscapeCardText(const std::string& text);
+// The same, appended to out.
+void AppendCardText(std::string& out, std::string_view text);
 
 // A content line folded at 75 octets (never inside a UTF-8 sequence), ending in CRLF.
 std::string FoldContentLine(const std::string& line);
+// The same, appended to out.
+void AppendFoldedLine(std::string& out, std::string_view line);
 
 }  // namespace veltrin

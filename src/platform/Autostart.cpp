@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include "platform/DataLocation.h"
+#include "platform/InstanceLock.h"
 
 namespace veltrin {
 
@@ -43,7 +44,10 @@ std::string quoteExec(const std::string& path) {
 
 }  // namespace
 
-std::string XdgAutostart::entryPath() { return configHome() + "/autostart/veltrin.desktop"; }
+std::string XdgAutostart::entryPath(const std::string& dataFolder) {
+    const std::string name = dataFolder.empty() ? std::string("veltrin") : InstanceLock::keyFor(dataFolder);
+    return configHome() + "/autostart/" + name + ".desktop";
+}
 
 std::string XdgAutostart::entryText(const std::string& executablePath, bool enabled,
                                     const std::string& dataFolder) {
@@ -66,9 +70,10 @@ Autostart::Result XdgAutostart::write(const std::string& executablePath, bool en
     const std::string home = configHome();
     if (!makeFolder(home) || !makeFolder(home + "/autostart")) return Result::NoFolder;
 
-    const std::string path = entryPath();
     const DataFolderChoice data = CurrentDataFolderChoice();
-    const std::string text = entryText(executablePath, enabled, data.requested ? data.folder : std::string());
+    const std::string folder = data.requested ? data.folder : std::string();
+    const std::string path = entryPath(folder);
+    const std::string text = entryText(executablePath, enabled, folder);
     {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream old;

@@ -22,7 +22,9 @@ class XdgAutostart : public Autostart {
 public:
     Result write(const std::string& executablePath, bool enabled) override;
 
-    static std::string entryPath();
+    // veltrin.desktop for the folder the program chooses by itself; a folder
+    // named by --data has an entry of its own, so each starts at login.
+    static std::string entryPath(const std::string& dataFolder = std::string());
     // dataFolder is named in the command when it is not the one the program
     // would choose by itself.
     static std::string entryText(const std::string& executablePath, bool enabled,

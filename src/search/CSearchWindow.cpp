@@ -71,6 +71,7 @@ CSearchWindow::CSearchWindow(QWidget* parent) : QDialog(parent) {
         query_->setFocus();
         query_->selectAll();
     });
+    connect(results_, &QTreeWidget::itemSelectionChanged, this, &CSearchWindow::showSelection);
     connect(results_, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { openRow(results_->indexOfTopLevelItem(item)); });
 }
@@ -78,6 +79,32 @@ CSearchWindow::CSearchWindow(QWidget* parent) : QDialog(parent) {
 void CSearchWindow::setIndex(std::shared_ptr<const SearchIndex> index) {
     index_ = std::move(index);
     refresh();
+}
+
+void CSearchWindow::setIndexSource(IndexSource source) {
+    source_ = std::move(source);
+    stale_ = false;
+    setIndex(source_ ? source_() : nullptr);
+}
+
+bool CSearchWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowDeactivate) {
+        stale_ = true;
+    } else if (event->type() == QEvent::WindowActivate && stale_ && source_) {
+        stale_ = false;
+        debounce_.stop();
+        setIndex(source_());
+    }
+    return QDialog::event(event);
+}
+
+// The snippet of a selected row in the selection's text colour, so it stays readable.
+void CSearchWindow::showSelection() {
+    for (int i = 0; i < results_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = results_->topLevelItem(i);
+        if (QWidget* snippet = results_->itemWidget(item, 1))
+            snippet->setForegroundRole(item->isSelected() ? QPalette::HighlightedText : QPalette::Text);
+    }
 }
 
 void CSearchWindow::refresh() {

@@ -22,6 +22,11 @@ public:
     explicit CSearchWindow(QWidget* parent = nullptr);
 
     void setIndex(std::shared_ptr<const SearchIndex> index);
+    // Where the index comes from: taken now, and again whenever the window
+    // comes back to the front after another one had it, so edits made
+    // meanwhile are found.
+    using IndexSource = std::function<std::shared_ptr<const SearchIndex>()>;
+    void setIndexSource(IndexSource source);
     // Gets the chosen result and the words of its text that hold the hit
     // (empty when only its title does), to mark them where it opens.
     using OpenResult = std::function<void(const SearchEntry& entry, const std::string& hit)>;
@@ -35,8 +40,12 @@ public:
     // The list shows at most this many results, the best first.
     static constexpr int kMaxShown = 200;
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void refresh();
+    void showSelection();
     void openRow(int row);
 
     QLineEdit* query_;
@@ -46,6 +55,8 @@ private:
     SearchQuery shownQuery_;
     std::vector<SearchHit> shown_;
     OpenResult open_;
+    IndexSource source_;
+    bool stale_ = false;
 };
 
 }  // namespace veltrin

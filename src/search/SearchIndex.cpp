@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string.h>
 
+#include "documents/MarkupText.h"
 #include "search/Folding.h"
-#include "search/MarkupText.h"
 #include "storage/StoredText.h"
 
 namespace veltrin {

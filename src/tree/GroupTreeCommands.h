@@ -22,6 +22,9 @@ enum GroupTreeCommand {
     kTreeEditItem = 305,
     kTreeMoveUp = 306,
     kTreeMoveDown = 307,
+    // "Import..." and "Export..." of the views' menus (not of the tool strips).
+    kTreeImport = 340,
+    kTreeExport = 341,
 };
 
 struct GroupTreeCommandEntry {

@@ -473,6 +473,20 @@ TEST_F(MainDialogTest, SearchOpensEachKindOfResultInItsViewAndSeesUnsavedEdits) 
     dlg.OnTrayCommand(CMainDialog::kTraySearch);
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(search->isVisible());
+
+    // An edit made in a view while the window stays open is found when the
+    // user comes back to it.
+    QTest::keyClicks(search->queryBox(), "medlar");
+    ASSERT_TRUE(QTest::qWaitFor([results] { return results->topLevelItemCount() == 0; }, 10000));
+    QEvent away(QEvent::WindowDeactivate);
+    QApplication::sendEvent(search, &away);
+    notes.SetNotePayload(recipes, TextPayload{"<p>medlar jelly</p>", 6});
+    QEvent back(QEvent::WindowActivate);
+    QApplication::sendEvent(search, &back);
+    ASSERT_EQ(results->topLevelItemCount(), 1);
+    EXPECT_EQ(results->topLevelItem(0)->text(0).toStdString(), "Kitchen / Recipes");
+    open(0);
+    EXPECT_EQ(notes.GetSelectedItem(), recipes);
 }
 
 TEST_F(MainDialogTest, RestoreKeepsTheSizeTheWindowHad) {

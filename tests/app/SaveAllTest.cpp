@@ -135,6 +135,15 @@ TEST(SaveAll, GatherAllSeesWhatTheNextSaveWritesAndWritesNothing) {
     EXPECT_EQ(back.contacts.contacts[0].fields, now.contacts.contacts[0].fields);
 }
 
+TEST(WindowRules, AutorunIsASwitchNotAPartOfAFolderName) {
+    EXPECT_TRUE(IsAutorunStart({"veltrin", "--data", "/srv/x", "/autorun"}));
+    EXPECT_TRUE(IsAutorunStart({"veltrin", "x/autorunx"}));
+    EXPECT_FALSE(IsAutorunStart({"/opt/autorun/bin/veltrin"}));
+    EXPECT_FALSE(IsAutorunStart({"veltrin", "--data", "/home/u/autorun"}));
+    EXPECT_FALSE(IsAutorunStart({"veltrin", "--data=/home/u/autorun"}));
+    EXPECT_FALSE(IsAutorunStart({"veltrin", "/AUTORUN"}));
+}
+
 TEST(WindowRules, OnlyTheTwoEventListsHandRowsToEachOtherAndTick) {
     AppSettings s;
     ApplySettingsDefaults(s);

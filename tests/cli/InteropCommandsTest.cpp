@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
@@ -91,6 +92,26 @@ protected:
         ASSERT_TRUE(SerializeNotesFile(notes, true));
     }
 
+    // Puts each record's group path (below `under`) in place of its group id.
+    static void GroupIdsToPaths(json& dump, const char* records, const std::string& under) {
+        std::map<std::int64_t, std::string> paths;
+        std::vector<std::string> stack;
+        for (const json& g : dump["groups"]) {
+            const std::int64_t step = g["levelStep"];
+            const std::size_t depth = step == 1 ? stack.size() + 1 : stack.size() + step;
+            stack.resize(std::max<std::size_t>(depth, 1) - 1);
+            stack.push_back(g["name"]);
+            std::string path;
+            for (const std::string& part : stack) path += (path.empty() ? "" : "/") + part;
+            paths[g["groupId"]] =
+                path.compare(0, under.size(), under) == 0 ? path.substr(under.size()) : "?" + path;
+        }
+        for (json& r : dump[records]) {
+            json& id = r.contains("details") ? r["details"]["groupId"] : r["groupId"];
+            id = paths.count(id) ? paths[id] : "none";
+        }
+    }
+
     // Drops what the mapping does not carry from a dump's records.
     static void Forget(json& records, std::initializer_list<const char*> keys) {
         for (json& r : records)
@@ -128,15 +149,15 @@ TEST_F(InteropCommandsTest, ExportThenImportIntoAnEmptyFolderKeepsEveryMappedFie
               "Notes: added 3, already there 0, changed kind 0, skipped 0.\n"
               "Contacts: added 1, already there 0, changed kind 0, skipped 0.\n");
 
-    // Not carried: the row's icon, bold and selection, and the group (all
-    // imports go into one top-level group).
-    json before = Dump(folder.file("Events.dat"))["events"], after = Dump(other() / "Events.dat")["events"];
-    for (json* j : {&before, &after}) {
-        Forget(*j, {"iconIndex", "bold", "isCurrent"});
-        for (json& e : *j) e["details"].erase("groupId");
-    }
+    // Not carried: the row's icon, bold and selection. The group tree comes
+    // back below the import's group ("Imported").
+    json beforeFile = Dump(folder.file("Events.dat")), afterFile = Dump(other() / "Events.dat");
+    GroupIdsToPaths(beforeFile, "events", "");
+    GroupIdsToPaths(afterFile, "events", "Imported/");
+    json before = beforeFile["events"], after = afterFile["events"];
+    for (json* j : {&before, &after}) Forget(*j, {"iconIndex", "bold", "isCurrent"});
+    EXPECT_EQ(before[0]["details"]["groupId"], "Home/Caf\xC3\xA9 club");
     EXPECT_EQ(before.dump(1), after.dump(1));
-    EXPECT_EQ(Dump(other() / "Events.dat")["groups"][0]["name"], "Imported");
 
     before = Dump(folder.file("Diary.dat"))["pages"];
     after = Dump(other() / "Diary.dat")["pages"];
@@ -149,9 +170,14 @@ TEST_F(InteropCommandsTest, ExportThenImportIntoAnEmptyFolderKeepsEveryMappedFie
     for (json* j : {&before, &after}) Forget(*j, {"iconIndex", "bold", "isCurrent", "collapsed"});
     EXPECT_EQ(before.dump(1), after.dump(1));
 
-    before = Dump(folder.file("Contacts.dat"))["contacts"];
-    after = Dump(other() / "Contacts.dat")["contacts"];
-    for (json* j : {&before, &after}) Forget(*j, {"groupId", "isCurrent"});
+    beforeFile = Dump(folder.file("Contacts.dat"));
+    afterFile = Dump(other() / "Contacts.dat");
+    GroupIdsToPaths(beforeFile, "contacts", "");
+    GroupIdsToPaths(afterFile, "contacts", "Imported/");
+    before = beforeFile["contacts"];
+    after = afterFile["contacts"];
+    for (json* j : {&before, &after}) Forget(*j, {"isCurrent"});
+    EXPECT_EQ(before[0]["groupId"], "Friends");
     EXPECT_EQ(before.dump(1), after.dump(1));
 
     // A second import of the same files adds nothing and changes no file.

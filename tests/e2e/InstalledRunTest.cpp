@@ -268,9 +268,11 @@ TEST_F(InstalledRun, DataOptionKeepsTheDataAndTheLockInAnotherFolder) {
     const pid_t pid = startProgram({bin("veltrin").string(), "--data", other.string()});
     ASSERT_TRUE(waitListening()) << "the program did not come up on its own folder";
     EXPECT_EQ(ModeOf(other), 0700u);
-    EXPECT_NE(test::readAll(home / ".config/autostart/veltrin.desktop")
+    EXPECT_NE(test::readAll(home / ".config/autostart" / (InstanceLock::keyFor(other.string()) + ".desktop"))
                   .find("Exec=" + bin("veltrin").string() + " --data " + other.string() + " /autorun\n"),
               std::string::npos);
+    EXPECT_FALSE(fs::exists(home / ".config/autostart/veltrin.desktop"))
+        << "the usual folder's entry was taken";
     ::kill(pid, SIGTERM);
     ASSERT_EQ(waitExit(pid, 60), 0);
     for (const char* name : {"Settings.dat", "Diary.dat", "Notes.dat", "Events.dat", "Contacts.dat"})

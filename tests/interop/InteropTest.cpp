@@ -58,9 +58,10 @@ TEST(ContactCardsTest, EveryFieldSurvivesExportAndImportAndASecondImportAddsNoth
     ImportReport r = ImportVCard(empty, card, "Imported");
     EXPECT_EQ(r.Summary(), "added 1, already there 0, changed kind 0, skipped 0");
     ASSERT_EQ(empty.contacts.size(), 1u);
-    ASSERT_EQ(empty.groups.size(), 1u);
-    EXPECT_EQ(empty.groups[0].name, "Imported");
-    EXPECT_EQ(empty.contacts[0].groupId, empty.groups[0].groupId);
+    // The group path comes back below the import's group.
+    EXPECT_EQ(GroupPaths(empty.groups),
+              (std::vector<std::string>{"Imported", "Imported/Friends", "Imported/Friends/Close"}));
+    EXPECT_EQ(empty.contacts[0].groupId, empty.groups.at(2).groupId);
     for (const ContactField& f : ContactFields()) {
         const std::string expected = f.name == std::string("Last Name") ? "M\xC3\xBCller" : Get(c, f.name);
         EXPECT_EQ(Get(empty.contacts[0], f.name), expected) << f.name;
@@ -68,7 +69,7 @@ TEST(ContactCardsTest, EveryFieldSurvivesExportAndImportAndASecondImportAddsNoth
     r = ImportVCard(empty, card, "Imported");
     EXPECT_EQ(r.Summary(), "added 0, already there 1, changed kind 0, skipped 0");
     EXPECT_EQ(empty.contacts.size(), 1u);
-    EXPECT_EQ(empty.groups.size(), 1u);
+    EXPECT_EQ(empty.groups.size(), 3u);
 }
 
 TEST(ContactCardsTest, FurtherValuesAndUnknownPropertiesGoIntoNotesAndPhotosAreCounted) {
@@ -159,8 +160,9 @@ TEST(ICalendarTest, EveryScheduleKindAndEventFieldRoundTripsExactly) {
         EXPECT_EQ(b.details.runFile, a.details.runFile);
         EXPECT_EQ(b.details.filePath, a.details.filePath);
         EXPECT_EQ(b.details.schedule, a.details.schedule) << i;
-        EXPECT_EQ(b.details.groupId, back.groups.at(0).groupId);
+        EXPECT_EQ(b.details.groupId, back.groups.at(1).groupId);
     }
+    EXPECT_EQ(GroupPaths(back.groups), (std::vector<std::string>{"Imported", "Imported/Home"}));
     // A second import of the same file adds nothing.
     const CalendarImport again = ImportICalendar(ics, back, diary, notes, "Imported", kNow);
     EXPECT_EQ(again.events.Summary(), "added 0, already there 6, changed kind 0, skipped 0");
@@ -260,6 +262,107 @@ TEST(ICalendarTest, DiaryPagesAndTheNotesTreeRoundTripAndMergeWithoutReplacing) 
     EXPECT_EQ(r.notes.Summary(), "added 0, already there 4, changed kind 0, skipped 0");
     EXPECT_TRUE(events.events.empty());
     EXPECT_TRUE(events.groups.empty());
+}
+
+// Work > Projects > Alpha, Work > Admin, Home: one record in each.
+template <class Store>
+Store NestedGroups() {
+    Store store;
+    store.groups.resize(5);
+    const std::pair<std::int32_t, const char*> shape[] = {
+        {0, "Work"}, {1, "Projects"}, {1, "Alpha"}, {-1, "Admin"}, {-1, "Home"}};
+    for (std::size_t i = 0; i < 5; ++i) {
+        store.groups[i].levelStep = shape[i].first;
+        store.groups[i].name = shape[i].second;
+        store.groups[i].groupId = 1 + static_cast<std::int32_t>(i);
+    }
+    return store;
+}
+
+// The paths a kept tree ends with: the target below "Old", with a "Work"
+// that already has a subgroup, and a group after it.
+template <class Group>
+std::vector<Group> KeptTree() {
+    std::vector<Group> groups(5);
+    const std::pair<std::int32_t, const char*> shape[] = {
+        {0, "Old"}, {0, "Target"}, {1, "Work"}, {1, "Keep"}, {-2, "Last"}};
+    for (std::size_t i = 0; i < 5; ++i) {
+        groups[i].levelStep = shape[i].first;
+        groups[i].name = shape[i].second;
+        groups[i].groupId = 10 * (1 + static_cast<std::int32_t>(i));
+    }
+    return groups;
+}
+
+const std::vector<std::string> kMergedPaths = {"Old",
+                                               "Target",
+                                               "Target/Work",
+                                               "Target/Work/Keep",
+                                               "Target/Work/Projects",
+                                               "Target/Work/Projects/Alpha",
+                                               "Target/Work/Admin",
+                                               "Target/Home",
+                                               "Last"};
+
+template <class Group>
+std::string PathOf(const std::vector<Group>& groups, std::int32_t id) {
+    return GroupPathsById(groups)[id];
+}
+
+TEST(ImportGroupsTest, ANestedTreeComesBackBelowTheChosenGroupReusingGroupsOfTheSameName) {
+    test::ScopedZone zone("Europe/Berlin");
+    ContactStore contacts = NestedGroups<ContactStore>();
+    EventStore events = NestedGroups<EventStore>();
+    for (std::int32_t id = 1; id <= 5; ++id) {
+        ContactItem c;
+        c.groupId = id;
+        Set(c, "Name", "Person " + std::to_string(id));
+        contacts.contacts.push_back(c);
+        events.events.push_back(Event(id, Once));
+        events.events.back().details.groupId = id;
+    }
+    ImportTarget target;
+    target.groupId = 20;
+
+    ContactStore contactsBack;
+    contactsBack.groups = KeptTree<ContactGroup>();
+    EXPECT_EQ(ImportVCard(contactsBack, ContactsToVCard(contacts), target).added, 5);
+    EventStore eventsBack;
+    eventsBack.groups = KeptTree<EventGroup>();
+    DiaryTable diary;
+    NoteTable notes;
+    EXPECT_EQ(ImportICalendar(EventsToICalendar(events, "", kNow), eventsBack, diary, notes, target, kNow)
+                  .events.added,
+              5);
+
+    EXPECT_EQ(GroupPaths(contactsBack.groups), kMergedPaths);
+    EXPECT_EQ(GroupPaths(eventsBack.groups), kMergedPaths);
+    // The groups kept are the same ones, "Work" taken as it was.
+    EXPECT_EQ(contactsBack.groups[2].groupId, 30);
+    EXPECT_EQ(eventsBack.groups.back().groupId, 50);
+    const std::vector<std::string> paths = GroupPaths(NestedGroups<ContactStore>().groups);
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(PathOf(contactsBack.groups, contactsBack.contacts[i].groupId), "Target/" + paths[i]);
+        EXPECT_EQ(PathOf(eventsBack.groups, eventsBack.events[i].details.groupId), "Target/" + paths[i]);
+    }
+
+    // Without a group of the chosen id the tree goes below a new "Imported".
+    target.groupId = 999;
+    ContactStore fresh;
+    ImportVCard(fresh, ContactsToVCard(contacts), target);
+    EXPECT_EQ(
+        GroupPaths(fresh.groups),
+        (std::vector<std::string>{"Imported", "Imported/Work", "Imported/Work/Projects",
+                                  "Imported/Work/Projects/Alpha", "Imported/Work/Admin", "Imported/Home"}));
+}
+
+TEST(ImportGroupsTest, AForeignCardsFirstCategoryNamesItsGroup) {
+    ContactStore store;
+    ImportVCard(store,
+                "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nCATEGORIES:Family\\, friends,Work\r\nEND:VCARD\r\n",
+                "Imported");
+    ASSERT_EQ(store.contacts.size(), 1u);
+    EXPECT_EQ(PathOf(store.groups, store.contacts[0].groupId), "Imported/Family, friends");
 }
 
 TEST(HtmlTextTest, PlainTextDropsTagsAndHeadsAndDecodesEntities) {

@@ -80,13 +80,20 @@ TEST_F(AutostartTest, EntryNamesADataFolderChosenAtStart) {
               std::string::npos);
     SetDataFolderChoice({"/srv/my notes", true});
     ASSERT_EQ(a.write("/usr/bin/veltrin", true), Autostart::Result::Written);
-    EXPECT_NE(test::readAll(XdgAutostart::entryPath())
+    EXPECT_NE(test::readAll(XdgAutostart::entryPath("/srv/my notes"))
                   .find("Exec=/usr/bin/veltrin --data \"/srv/my notes\" /autorun\n"),
               std::string::npos);
-    // The folder the program finds by itself is not named.
+    // The folder the program finds by itself is not named, and its entry is
+    // another one: a user with two folders has both started at login.
     SetDataFolderChoice({"/home/ann/.local/share/veltrin", false});
     ASSERT_EQ(a.write("/usr/bin/veltrin", true), Autostart::Result::Written);
     EXPECT_NE(test::readAll(XdgAutostart::entryPath()).find("Exec=/usr/bin/veltrin /autorun\n"),
               std::string::npos);
+    EXPECT_NE(test::readAll(XdgAutostart::entryPath("/srv/my notes")).find("--data"), std::string::npos);
+    EXPECT_NE(XdgAutostart::entryPath("/srv/my notes"), XdgAutostart::entryPath("/srv/other"));
+    // Switched off for one folder, the other's entry stays on.
+    SetDataFolderChoice({"/srv/my notes", true});
+    ASSERT_EQ(a.write("/usr/bin/veltrin", false), Autostart::Result::Written);
+    EXPECT_NE(test::readAll(XdgAutostart::entryPath()).find("Exec="), std::string::npos);
     SetDataFolderChoice({});
 }

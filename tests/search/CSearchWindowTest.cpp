@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -108,4 +110,34 @@ TEST(CSearchWindow, NoResultOpensNothing) {
     QTest::keyClick(window.queryBox(), Qt::Key_Return);
     EXPECT_EQ(window.resultList()->topLevelItemCount(), 0);
     EXPECT_EQ(opened, 0);
+}
+
+TEST(CSearchWindow, TheSelectedRowsSnippetIsDrawnInTheSelectionsTextColour) {
+    CSearchWindow window;
+    window.setIndex(SampleIndex());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTreeWidget* list = window.resultList();
+    QTest::keyClicks(window.queryBox(), "tea");
+    ASSERT_TRUE(QTest::qWaitFor([list] { return list->topLevelItemCount() == 3; }, 10000));
+    // Pixels of a snippet near the given colour, drawn over its row as shown.
+    const auto pixelsNear = [list](int row, const QColor& colour) {
+        QWidget* snippet = list->itemWidget(list->topLevelItem(row), 1);
+        const QImage shot = list->viewport()->grab(snippet->geometry()).toImage();
+        int n = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                n += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                         std::abs(c.blue() - colour.blue()) <
+                     40;
+            }
+        return n;
+    };
+    list->setCurrentItem(list->topLevelItem(1));
+    const QPalette& palette = list->palette();
+    EXPECT_GT(pixelsNear(1, palette.color(QPalette::HighlightedText)), 0);
+    EXPECT_EQ(pixelsNear(1, palette.color(QPalette::Text)), 0)
+        << "text of the selected row in the plain colour";
+    EXPECT_GT(pixelsNear(2, palette.color(QPalette::Text)), 0) << "other rows keep the plain colour";
 }

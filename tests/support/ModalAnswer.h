@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace veltrin::test {
 
@@ -31,6 +33,21 @@ inline void AnswerNextDialog(bool accept, const std::function<void(QDialog*)>& b
     WhenModalOpens<QDialog>([=](QDialog* d) {
         if (before) before(d);
         accept ? d->accept() : d->reject();
+    });
+}
+
+// Answers the next file dialog (Qt's own) with a file, in the named filter
+// when given; an empty path cancels it.
+inline void AnswerFileDialog(const std::string& path, const QString& filter = {}) {
+    WhenModalOpens<QFileDialog>([path, filter](QFileDialog* d) {
+        EXPECT_TRUE(d->testOption(QFileDialog::DontUseNativeDialog));
+        if (path.empty()) {
+            d->reject();
+            return;
+        }
+        if (!filter.isEmpty()) d->selectNameFilter(filter);
+        d->selectFile(QString::fromStdString(path));
+        static_cast<QDialog*>(d)->accept();  // QFileDialog's own accept() is protected
     });
 }
 

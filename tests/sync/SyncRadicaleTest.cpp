@@ -647,17 +647,25 @@ TEST_F(SyncRadicaleTest, AnotherClientsChangesComeInExactlyAndOursShowUpThere) {
     party.details.eventId = 4242;
     here.events.push_back(party);
     Named(here, "Event 3")->name = "Event 3 moved";
+    // khal's event keeps the UID khal gave it when it changes here.
+    const std::string dentist = ReadBytes(FileHolding(vdir, "SUMMARY:Dentist"));
+    const std::size_t uidAt = dentist.find("\nUID:") + 5;
+    const std::string uid = dentist.substr(uidAt, dentist.find_first_of("\r\n", uidAt) - uidAt);
+    Named(here, "Dentist")->name = "Dentist, moved";
     here.events.erase(here.events.begin() + 3);  // Event 4
     StoreEvents(a(), here);
     const SyncReport back = Sync(a());
     ASSERT_TRUE(back.ok) << back.error;
-    EXPECT_EQ(back.events.sentUp, 2) << back.Summary();
+    EXPECT_EQ(back.events.sentUp, 3) << back.Summary();
     EXPECT_EQ(back.events.deletedThere, 1) << back.Summary();
     ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
     ASSERT_TRUE(RunShell(khal + "list 2026-12-06 10d", &out)) << out;
     EXPECT_NE(out.find("Veltrin party"), std::string::npos) << out;
     EXPECT_NE(out.find("Event 3 moved"), std::string::npos) << out;
-    EXPECT_NE(out.find("Dentist"), std::string::npos) << out;
+    EXPECT_NE(out.find("Dentist, moved"), std::string::npos) << out;
+    const fs::path moved = FileHolding(vdir, "SUMMARY:Dentist\\, moved");
+    ASSERT_FALSE(moved.empty());
+    EXPECT_NE(ReadBytes(moved).find("UID:" + uid), std::string::npos) << uid;
     EXPECT_EQ(out.find("Event 4"), std::string::npos) << out;
     EXPECT_EQ(out.find("Event 2"), std::string::npos) << out;
 }

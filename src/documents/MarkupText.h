@@ -13,4 +13,9 @@ namespace veltrin {
 // starts no tag, and an unknown reference, stay as they are.
 std::string MarkupToText(std::string_view html);
 
+// The same text laid out for readers of plain text: a run of white space is
+// one space, blocks are separated by one line break, and the text has no
+// blank ends.
+std::string MarkupToFlowingText(std::string_view html);
+
 }  // namespace veltrin

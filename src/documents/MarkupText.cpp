@@ -1,4 +1,4 @@
-#include "search/MarkupText.h"
+#include "documents/MarkupText.h"
 
 #include <cstdint>
 #include <cstring>
@@ -149,19 +149,55 @@ std::size_t findClosing(std::string_view html, std::size_t i, std::string_view n
     }
 }
 
-}  // namespace
+// Collects the text; when it flows, white space as the page shows it: a run
+// of it one space, none at a line's start, one break between blocks.
+class TextOut {
+public:
+    TextOut(std::string& out, bool flow) : out_(out), flow_(flow) {}
 
-std::string MarkupToText(std::string_view html) {
+    void text(std::string_view s) {
+        if (!flow_) {
+            out_.append(s);
+            return;
+        }
+        for (const char c : s) {
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+                if (!out_.empty() && out_.back() != ' ' && out_.back() != '\n') out_ += ' ';
+            } else {
+                out_ += c;
+            }
+        }
+    }
+    void lineBreak() {
+        if (!flow_) {
+            out_ += '\n';
+            return;
+        }
+        while (!out_.empty() && out_.back() == ' ') out_.pop_back();
+        if (!out_.empty() && out_.back() != '\n') out_ += '\n';
+    }
+    void end() {
+        if (!flow_) return;
+        while (!out_.empty() && (out_.back() == ' ' || out_.back() == '\n')) out_.pop_back();
+    }
+
+private:
+    std::string& out_;
+    const bool flow_;
+};
+
+std::string markupText(std::string_view html, bool flow) {
     std::string out;
     out.reserve(html.size() / 2);
+    TextOut put(out, flow);
     std::size_t i = 0;
     while (i < html.size()) {
         const std::size_t next = html.find_first_of("<&", i);
         if (next == std::string_view::npos) {
-            out.append(html.substr(i));
+            put.text(html.substr(i));
             break;
         }
-        out.append(html.substr(i, next - i));
+        put.text(html.substr(i, next - i));
         i = next;
         if (html[i] == '&') {
             const std::size_t after = decodeReference(html, i, out);
@@ -196,13 +232,20 @@ std::string MarkupToText(std::string_view html) {
             ++nameEnd;
         const std::string_view name = html.substr(nameStart, nameEnd - nameStart);
         i = skipTagRest(html, nameEnd);
-        if (isOneOf(name, kBreakingTags)) out += '\n';
+        if (isOneOf(name, kBreakingTags)) put.lineBreak();
         if (!closing && isOneOf(name, kHiddenContent)) {
             const bool selfClosed = i >= 2 && html[i - 1] == '>' && html[i - 2] == '/';
             if (!selfClosed) i = skipTagRest(html, findClosing(html, i, name));
         }
     }
+    put.end();
     return out;
 }
+
+}  // namespace
+
+std::string MarkupToText(std::string_view html) { return markupText(html, false); }
+
+std::string MarkupToFlowingText(std::string_view html) { return markupText(html, true); }
 
 }  // namespace veltrin

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "search/MarkupText.h"
+#include "documents/MarkupText.h"
 
 using veltrin::MarkupToText;
 
@@ -34,4 +34,17 @@ TEST(MarkupText, StrayBracketsAreText) {
     EXPECT_EQ(MarkupToText("a < b, 3<4, <>"), "a < b, 3<4, <>");
     EXPECT_EQ(MarkupToText("<p unfinished"), "\n");
     EXPECT_EQ(MarkupToText(""), "");
+}
+
+TEST(MarkupToFlowingTextTest, WhiteSpaceFlowsAsThePageShowsIt) {
+    using veltrin::MarkupToFlowingText;
+    // Source line breaks are spaces; blocks are one break apart, with no blank lines or ends.
+    EXPECT_EQ(MarkupToFlowingText(
+                  "<html>\n<body>\n  <p>one\n   two</p>\n\n<p> three </p><div><br></div>x\t</body>"),
+              "one two\nthree\nx");
+    // Inline tags join words as the page does, and the text of hidden elements stays out.
+    EXPECT_EQ(MarkupToFlowingText("<head><title>T</title></head>Ca<b>f</b>&eacute; &nbsp;<i>au</i> lait"),
+              "Caf\xC3\xA9 \xC2\xA0"
+              "au lait");
+    EXPECT_EQ(MarkupToFlowingText(" \n\t "), "");
 }

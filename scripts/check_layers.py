@@ -15,7 +15,7 @@ import sys
 # From the bottom up; CONTRIBUTING.md explains each row.
 LAYERS = [
     "base", "platform", "storage", "imaging", "settings", "tree", "controls",
-    "events", "documents", "contacts", "today", "interop", "search", "app", "cli",
+    "events", "documents", "contacts", "today", "interop", "sync", "search", "app", "cli",
 ]
 RANK = {area: i for i, area in enumerate(LAYERS)}
 

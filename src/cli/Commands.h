@@ -44,6 +44,7 @@ Command AddRestoreCommand(CLI::App& program, Output io);
 Command AddExportCommand(CLI::App& program, Output io);
 Command AddImportCommand(CLI::App& program, Output io);
 Command AddSearchCommand(CLI::App& program, Output io);
+Command AddSyncCommand(CLI::App& program, Output io);
 
 // The one-line complaint about the arguments, with the status that goes with it.
 int BadArguments(Output io, const std::string& message);

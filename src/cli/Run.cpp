@@ -25,7 +25,7 @@ int RunVeltrinData(const std::vector<std::string>& args, Output io) {
         AddCheckCommand(program, io),   AddResaveCommand(program, io), AddAgendaCommand(program, io),
         AddDueCommand(program, io),     AddDayCommand(program, io),    AddBackupsCommand(program, io),
         AddRestoreCommand(program, io), AddExportCommand(program, io), AddImportCommand(program, io),
-        AddSearchCommand(program, io),
+        AddSearchCommand(program, io),  AddSyncCommand(program, io),
     };
 
     std::vector<const char*> argv{"veltrin-data"};

@@ -119,14 +119,7 @@ NoteTable NotesFromView(const NoteTable& table, const NoteViews& views) {
 }
 
 bool WriteExportFile(const std::string& path, const std::string& text, std::string& why) {
-    return ReplaceFileSafely(
-        path,
-        [&](std::FILE* f, std::string& err) {
-            if (std::fwrite(text.data(), 1, text.size(), f) == text.size()) return true;
-            err = "the file could not be written";
-            return false;
-        },
-        &why);
+    return ReplaceFileSafely(path, BytesOf(text), &why);
 }
 
 bool WriteNoteFolder(const NoteTable& notes, const std::string& folder, std::string& why) {

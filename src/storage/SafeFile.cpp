@@ -125,6 +125,14 @@ bool ReplaceFileSafely(const std::string& path, const FileWriter& write, std::st
     return true;
 }
 
+FileWriter BytesOf(std::string bytes) {
+    return [bytes = std::move(bytes)](std::FILE* file, std::string& why) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size()) return true;
+        why = "the file could not be written";
+        return false;
+    };
+}
+
 FileWriter CopyOfFile(const std::string& source) {
     return [source](std::FILE* file, std::string& why) {
         const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);

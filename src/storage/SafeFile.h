@@ -45,6 +45,8 @@ bool ReplaceFileSafely(const std::string& path, const FileWriter& write, std::st
 
 // A writer that copies the bytes of another file.
 FileWriter CopyOfFile(const std::string& source);
+// A writer that puts these bytes.
+FileWriter BytesOf(std::string bytes);
 
 // The temporary a replacement of the file named fileName writes first is
 // named ".<fileName>.veltrin-tmp-" and six letters or digits; nothing else

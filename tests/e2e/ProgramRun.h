@@ -32,22 +32,13 @@
 #include "storage/DataFile.h"
 #include "support/Fakes.h"
 #include "support/ShippedTemplates.h"
+#include "support/WaitUntil.h"
 
 namespace veltrin::e2e {
 
 namespace fs = std::filesystem;
 
-// Asks done() every 50 ms until it holds or `seconds` have passed; whether it
-// held. Every wait of these tests is for a signal, through this.
-template <class Done>
-bool WaitUntil(Done&& done, int seconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
+using test::WaitUntil;
 
 // Waits for a started process to end and drops it from the list; its exit
 // status, or -1 on timeout.

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "events/EventRecords.h"
+
+namespace veltrin {
+
+// One event as a calendar resource of its own (one VEVENT), as an export of
+// that event alone writes it. A UID given replaces the event's own, so an
+// item that came from another program keeps the UID it was made with.
+std::string EventToICalendar(const EventItem& event, const std::vector<EventGroup>& groups,
+                             const std::string& uid, std::int64_t now);
+
+// The first VEVENT of a calendar resource as an import reads it, with its UID
+// and its group path (CATEGORIES). The event's group id is not set.
+struct ReadEvent {
+    bool ok = false;
+    EventItem event;
+    std::string uid;
+    std::string groupPath;
+};
+ReadEvent ReadOneEvent(const std::string& text, std::int64_t now);
+
+}  // namespace veltrin

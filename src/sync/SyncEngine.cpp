@@ -1,0 +1,366 @@
+#include "sync/SyncEngine.h"
+
+#include <cstdio>
+#include <set>
+
+#include "storage/Digest.h"
+
+namespace veltrin {
+
+namespace {
+
+// A failure after which nothing more can be asked of the server.
+bool Unreachable(const HttpResponse& r) { return r.status == 0 || r.status == 401; }
+
+std::string ShortHash(const std::string& text) {
+    Digest d;
+    d.add(text.data(), text.size());
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(d.value().low));
+    return hex;
+}
+
+std::string ExtensionOf(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+class Run {
+public:
+    Run(DavClient& dav, const std::string& url, SyncKind& kind, std::map<std::string, SyncEntry>& status)
+        : dav_(dav), url_(url), kind_(kind), status_(status) {
+        base_ = PathOfUrl(url_);
+        if (base_.empty() || base_.back() != '/') base_ += '/';
+    }
+
+    CollectionSync Go(const std::string& token, bool allowMassDelete);
+
+private:
+    std::string Full(const std::string& href) const { return ResolveUrl(url_, href); }
+    void Record(const std::string& href, const std::string& key, const std::string& etag,
+                const std::string& hash, const std::string& uid) {
+        status_[href] = {key, href, etag, hash, uid};
+        if (etag.empty()) needEtags_ = true;
+    }
+    void Pending(const std::string& href, std::optional<SyncEntry> entry) {
+        if (entry && entry->etag.empty()) needEtags_ = true;
+        out_.pending.emplace_back(href, std::move(entry));
+    }
+    // False when the server cannot be reached any more: the sync ends.
+    bool Check(const HttpResponse& r, const std::string& what) {
+        if (Unreachable(r)) {
+            out_.error = DescribeFailure(r, what);
+            return false;
+        }
+        if (!r.ok()) {
+            ++out_.counts.failed;
+            out_.counts.notes.push_back(DescribeFailure(r, what));
+        }
+        return true;
+    }
+    bool PushLocal(const std::string& key, const std::string& href, const std::string& uid,
+                   const std::string& ifMatch);
+    bool Conflict(const std::string& key, const std::string& href, const std::string& text,
+                  const std::string& etag, const std::string& uid);
+    bool BothNew(const std::string& key, const std::string& href, const std::string& text,
+                 const std::string& etag);
+    bool GetAgain(const std::string& href, std::string& text, std::string& etag);
+    bool List(const std::string& token);
+
+    DavClient& dav_;
+    std::string url_, base_;
+    SyncKind& kind_;
+    std::map<std::string, SyncEntry>& status_;
+    std::map<std::string, std::string> etags_, local_;
+    CollectionSync out_;
+    bool needEtags_ = false;
+    bool leftOver_ = false;
+};
+
+bool Run::GetAgain(const std::string& href, std::string& text, std::string& etag) {
+    const HttpResponse r = dav_.Get(Full(href));
+    if (Unreachable(r)) {
+        out_.error = DescribeFailure(r, "Fetching " + href);
+        return false;
+    }
+    text = r.ok() ? r.body : std::string();
+    etag = r.ok() ? r.etag : std::string();
+    return true;
+}
+
+// Sends a local record; a 412 means it changed meanwhile: fetched and decided again.
+bool Run::PushLocal(const std::string& key, const std::string& href, const std::string& uid,
+                    const std::string& ifMatch) {
+    const HttpResponse r = dav_.Put(Full(href), kind_.Text(key, uid), kind_.ContentType(), ifMatch);
+    if (r.status == 412) {
+        std::string text, etag;
+        if (!GetAgain(href, text, etag)) return false;
+        if (text.empty()) {
+            // Gone meanwhile: the changed record wins and goes up as new.
+            const HttpResponse again = dav_.Put(Full(href), kind_.Text(key, uid), kind_.ContentType(), {});
+            if (!Check(again, "Sending " + href)) return false;
+            if (again.ok()) Record(href, key, again.etag, local_[key], uid);
+            ++out_.counts.restored;
+            return true;
+        }
+        return ifMatch.empty() ? BothNew(key, href, text, etag) : Conflict(key, href, text, etag, uid);
+    }
+    if (!Check(r, "Sending " + href)) return false;
+    if (r.ok()) {
+        Record(href, key, r.etag, local_[key], uid);
+        ++out_.counts.sentUp;
+    }
+    return true;
+}
+
+// Both sides changed: the local record stays and goes up in place of the
+// server's version, which comes in as a conflict copy (and goes up as an
+// item of its own first, so it is never lost on the server).
+bool Run::Conflict(const std::string& key, const std::string& href, const std::string& text,
+                   const std::string& etag, const std::string& uid) {
+    const SyncKind::Staged theirs = kind_.Read(text);
+    if (theirs.ok && theirs.hash == local_[key]) {
+        Record(href, key, etag, theirs.hash, uid.empty() ? theirs.uid : uid);
+        return true;
+    }
+    if (!theirs.ok) {
+        // Never written over unseen: left as it is until it can be read.
+        ++out_.counts.failed;
+        out_.counts.notes.push_back(href + " could not be read");
+        return true;
+    }
+    ++out_.counts.conflicts;
+    const std::string copyHref =
+        base_ + "conflict-" + ShortHash(href + etag) + ExtensionOf(kind_.NewName(key));
+    // Already up from a sync that failed later: it comes down as a new item.
+    if (!etags_.count(copyHref)) {
+        const SyncKind::Staged copy = kind_.StageAdd(text, true);
+        const HttpResponse r = dav_.Put(Full(copyHref), copy.text, kind_.ContentType(), {});
+        if (!Check(r, "Sending " + copyHref)) return false;
+        Pending(copyHref,
+                SyncEntry{copy.key, copyHref, r.status == 412 ? std::string() : r.etag, copy.hash, copy.uid});
+        out_.counts.notes.push_back("Changed on both sides: " + copy.key + " is the server's version (" +
+                                    copyHref + ")");
+    }
+    const HttpResponse r = dav_.Put(Full(href), kind_.Text(key, uid), kind_.ContentType(), etag);
+    if (r.status == 412) {
+        ++out_.counts.failed;
+        out_.counts.notes.push_back(href + " changed again meanwhile; the next sync takes it up");
+        return true;
+    }
+    if (!Check(r, "Sending " + href)) return false;
+    if (r.ok()) Record(href, key, r.etag, local_[key], uid.empty() ? theirs.uid : uid);
+    return true;
+}
+
+bool Run::BothNew(const std::string& key, const std::string& href, const std::string& text,
+                  const std::string& etag) {
+    const SyncKind::Staged theirs = kind_.Read(text);
+    return Conflict(key, href, text, etag, theirs.ok ? theirs.uid : std::string());
+}
+
+// Every member's ETag: from the changes since the token where the server
+// offers sync-collection, else from one PROPFIND.
+bool Run::List(const std::string& token) {
+    for (const std::string& since : {token, std::string()}) {
+        DavChanges changes;
+        const DavResult r = dav_.ListChanges(url_, since, changes);
+        if (!r.ok() && (r.status == 0 || r.status == 401)) {
+            out_.error = r.error;
+            return false;
+        }
+        if (!r.ok()) continue;  // not offered, or the token is no longer good
+        if (!since.empty())
+            for (const auto& [href, e] : status_) etags_[href] = e.etag;
+        for (const std::string& href : changes.removed) etags_.erase(href);
+        for (const auto& [href, etag] : changes.changed) etags_[href] = etag;
+        out_.token = changes.token;
+        return true;
+    }
+    etags_.clear();
+    const DavResult listed = dav_.ListEtags(url_, etags_);
+    if (!listed.ok()) out_.error = listed.error;
+    return listed.ok();
+}
+
+CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
+    if (!List(token)) return out_;
+    local_ = kind_.LocalHashes();
+
+    // What each item needs, from the status of the last sync.
+    std::set<std::string> fetch, claimedKeys;
+    int deleteHere = 0, deleteThere = 0;
+    for (const auto& [href, e] : status_) {
+        claimedKeys.insert(e.key);
+        const auto l = local_.find(e.key);
+        const auto s = etags_.find(href);
+        const bool here = l != local_.end(), there = s != etags_.end();
+        const bool changedHere = here && l->second != e.hash, changedThere = there && s->second != e.etag;
+        if (changedThere) fetch.insert(href);
+        if (there && !here && !changedThere) ++deleteThere;
+        if (here && !there && !changedHere) ++deleteHere;
+    }
+    std::vector<std::string> fresh;  // local records the server has never seen
+    for (const auto& [key, hash] : local_) {
+        if (claimedKeys.count(key)) continue;
+        fresh.push_back(key);
+        const std::string href = base_ + kind_.NewName(key);
+        if (etags_.count(href) && !status_.count(href)) fetch.insert(href);
+    }
+    for (const auto& [href, etag] : etags_)
+        if (!status_.count(href)) fetch.insert(href);
+
+    const auto tooMany = [](int deletes, std::size_t of) {
+        return deletes > 0 && 2 * deletes > static_cast<int>(of);
+    };
+    if (!allowMassDelete && (tooMany(deleteHere, local_.size()) || tooMany(deleteThere, etags_.size()))) {
+        out_.massDelete = true;
+        out_.error = std::string("Sync stopped before changing anything: it would delete ") +
+                     (tooMany(deleteHere, local_.size())
+                          ? std::to_string(deleteHere) + " of " + std::to_string(local_.size()) + " " +
+                                kind_.Noun() + " here"
+                          : std::to_string(deleteThere) + " of " + std::to_string(etags_.size()) + " " +
+                                kind_.Noun() + " on the server") +
+                     ", more than half";
+        return out_;
+    }
+
+    std::map<std::string, DavResource> fetched;
+    const DavResult got =
+        dav_.Fetch(url_, kind_.AddressBook(), std::vector<std::string>(fetch.begin(), fetch.end()), fetched);
+    if (!got.ok()) {
+        out_.error = got.error;
+        return out_;
+    }
+
+    // Items the last sync saw.
+    const std::map<std::string, SyncEntry> before = status_;
+    for (const auto& [href, e] : before) {
+        const auto l = local_.find(e.key);
+        const auto s = etags_.find(href);
+        const bool here = l != local_.end(), there = s != etags_.end();
+        const bool changedHere = here && l->second != e.hash, changedThere = there && s->second != e.etag;
+        const auto f = fetched.find(href);
+        if (changedThere && f == fetched.end()) {  // gone meanwhile: the next sync sees it
+            leftOver_ = true;
+            continue;
+        }
+        if (here && there) {
+            if (changedHere && !changedThere) {
+                if (!PushLocal(e.key, href, e.uid, e.etag)) return out_;
+            } else if (!changedHere && changedThere) {
+                const SyncKind::Staged theirs = kind_.Read(f->second.data);
+                if (theirs.ok && theirs.hash == e.hash) {
+                    Record(href, e.key, f->second.etag, e.hash, e.uid);
+                } else if (theirs.ok) {
+                    const std::string hash = kind_.StageReplace(e.key, f->second.data);
+                    Pending(href, SyncEntry{e.key, href, f->second.etag, hash, e.uid});
+                    ++out_.counts.broughtDown;
+                } else {
+                    ++out_.counts.failed;
+                    out_.counts.notes.push_back(href + " could not be read");
+                }
+            } else if (changedHere && changedThere) {
+                if (!Conflict(e.key, href, f->second.data, f->second.etag, e.uid)) return out_;
+            }
+        } else if (here) {
+            if (!changedHere) {
+                kind_.StageRemove(e.key);
+                Pending(href, std::nullopt);
+                ++out_.counts.deletedHere;
+            } else {
+                // Deleted there, changed here: the change wins and goes back up.
+                const HttpResponse r =
+                    dav_.Put(Full(href), kind_.Text(e.key, e.uid), kind_.ContentType(), {});
+                if (!Check(r, "Sending " + href)) return out_;
+                if (r.ok()) {
+                    Record(href, e.key, r.etag, l->second, e.uid);
+                    ++out_.counts.restored;
+                }
+            }
+        } else if (there) {
+            std::string text = changedThere ? f->second.data : std::string(), etag = s->second;
+            if (!changedThere) {
+                const HttpResponse r = dav_.Delete(Full(href), e.etag);
+                if (r.ok() || r.status == 404) {
+                    status_.erase(href);
+                    ++out_.counts.deletedThere;
+                    continue;
+                }
+                if (r.status != 412) {
+                    if (!Check(r, "Deleting " + href)) return out_;
+                    continue;
+                }
+                if (!GetAgain(href, text, etag)) return out_;
+                if (text.empty()) continue;
+            }
+            // Deleted here, changed there: the change wins and comes back.
+            const SyncKind::Staged back = kind_.StageAdd(text, false);
+            if (back.ok) {
+                Pending(href, SyncEntry{back.key, href, etag, back.hash, e.uid});
+                ++out_.counts.restored;
+            }
+        } else {
+            status_.erase(href);
+        }
+    }
+
+    // Records new here; one the server already holds under its name is compared.
+    for (const std::string& key : fresh) {
+        const std::string href = base_ + kind_.NewName(key);
+        const auto f = fetched.find(href);
+        if (f != fetched.end()) {
+            const DavResource theirs = std::move(f->second);
+            fetched.erase(f);
+            if (!BothNew(key, href, theirs.data, theirs.etag)) return out_;
+        } else if (!PushLocal(key, href, {}, {})) {
+            return out_;
+        }
+    }
+    // Items new on the server.
+    for (const auto& [href, res] : fetched) {
+        if (before.count(href)) continue;
+        const SyncKind::Staged added = kind_.StageAdd(res.data, false);
+        if (!added.ok) {
+            ++out_.counts.failed;
+            out_.counts.notes.push_back(href + " could not be read");
+            continue;
+        }
+        Pending(href, SyncEntry{added.key, href, res.etag, added.hash, added.uid});
+        ++out_.counts.broughtDown;
+    }
+
+    // A server that did not tell the new ETags is asked once more for all.
+    if (needEtags_) {
+        std::map<std::string, std::string> now;
+        if (dav_.ListEtags(url_, now).ok()) {
+            for (auto& [href, e] : status_)
+                if (e.etag.empty() && now.count(href)) e.etag = now[href];
+            for (auto& [href, e] : out_.pending)
+                if (e && e->etag.empty() && now.count(href)) e->etag = now[href];
+        }
+    }
+    // Something left for the next sync must be listed again: the token would skip it.
+    if (out_.counts.failed || leftOver_) out_.token.clear();
+    out_.ok = true;
+    return out_;
+}
+
+}  // namespace
+
+CollectionSync SyncCollection(DavClient& dav, const std::string& collectionUrl, SyncKind& kind,
+                              std::map<std::string, SyncEntry>& status, const std::string& token,
+                              bool allowMassDelete) {
+    return Run(dav, collectionUrl, kind, status).Go(token, allowMassDelete);
+}
+
+void CommitPending(const PendingStatus& pending, std::map<std::string, SyncEntry>& status) {
+    for (const auto& [href, entry] : pending) {
+        if (entry)
+            status[href] = *entry;
+        else
+            status.erase(href);
+    }
+}
+
+}  // namespace veltrin

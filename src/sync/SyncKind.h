@@ -1,0 +1,44 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace veltrin {
+
+// One kind of record as sync sees it: keys, hashes of the fields that travel,
+// texts for the server. What comes from the server is only staged; Apply
+// puts it into the records in one go, after the network part succeeded.
+class SyncKind {
+public:
+    virtual ~SyncKind() = default;
+
+    struct Staged {
+        bool ok = false;
+        std::string key, uid, hash;
+        std::string text;  // of a conflict copy: what goes up for it
+    };
+
+    virtual const char* Noun() const = 0;  // "events", for the report
+    virtual const char* ContentType() const = 0;
+    virtual bool AddressBook() const = 0;
+
+    // Every local record's key and hash, as the records are now.
+    virtual std::map<std::string, std::string> LocalHashes() const = 0;
+    // The name a new record gets in the collection.
+    virtual std::string NewName(const std::string& key) const = 0;
+    // The record's text; a UID given is the one it has on the server.
+    virtual std::string Text(const std::string& key, const std::string& uid) const = 0;
+
+    // The hash and UID a server text would have here; ok false when unreadable.
+    virtual Staged Read(const std::string& text) const = 0;
+    // A new record from a server text, under a key no record has. A conflict
+    // copy is marked as one and gets a UID of its own.
+    virtual Staged StageAdd(const std::string& text, bool conflictCopy) = 0;
+    // Returns the hash the record will have.
+    virtual std::string StageReplace(const std::string& key, const std::string& text) = 0;
+    virtual void StageRemove(const std::string& key) = 0;
+    virtual bool HasStaged() const = 0;
+    virtual void Apply() = 0;
+};
+
+}  // namespace veltrin

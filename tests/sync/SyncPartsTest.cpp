@@ -1,0 +1,215 @@
+// The parts of sync that need no server: WebDAV answers, addresses, the
+// status and configuration files, and group paths.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "events/EventRecords.h"
+#include "interop/CalendarItems.h"
+#include "interop/GroupOfPath.h"
+#include "interop/GroupPaths.h"
+#include "support/Fakes.h"
+#include "support/ScopedZone.h"
+#include "sync/Dav.h"
+#include "sync/EventSyncKind.h"
+#include "sync/Http.h"
+#include "sync/SyncConfig.h"
+#include "sync/SyncStatus.h"
+
+using namespace veltrin;
+namespace fs = std::filesystem;
+
+TEST(DavAnswers, AMultistatusIsReadWhateverPrefixesTheServerUses) {
+    const std::string xml = R"(<?xml version="1.0"?>
+<x:multistatus xmlns:x="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav" xmlns:CS="http://calendarserver.org/ns/">
+ <x:response><x:href>/anna/cal/</x:href>
+  <x:propstat><x:prop><x:resourcetype><x:collection/><C:calendar/></x:resourcetype>
+   <C:supported-calendar-component-set><C:comp name="VEVENT"/><C:comp name="VJOURNAL"/></C:supported-calendar-component-set>
+   <x:displayname>Mine</x:displayname></x:prop><x:status>HTTP/1.1 200 OK</x:status></x:propstat>
+  <x:propstat><x:prop><x:getetag/></x:prop><x:status>HTTP/1.1 404 Not Found</x:status></x:propstat>
+ </x:response>
+ <x:response><x:href>/anna/cal/a%20b.ics</x:href>
+  <x:propstat><x:prop><x:getetag>"e1"</x:getetag><C:calendar-data>BEGIN:VCALENDAR&#13;
+END:VCALENDAR</C:calendar-data></x:prop><x:status>HTTP/1.1 200 OK</x:status></x:propstat></x:response>
+ <x:response><x:href>/anna/</x:href><x:propstat><x:prop>
+   <x:current-user-principal><x:href>/anna/</x:href></x:current-user-principal>
+   <C:calendar-home-set><x:href> /anna/ </x:href></C:calendar-home-set>
+  </x:prop><x:status>HTTP/1.1 200 OK</x:status></x:propstat></x:response>
+</x:multistatus>)";
+    bool wellFormed = false;
+    const std::vector<DavResource> r = ParseMultistatus(xml, &wellFormed);
+    ASSERT_TRUE(wellFormed);
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_TRUE(r[0].collection && r[0].calendar && !r[0].addressBook);
+    EXPECT_EQ(r[0].components, (std::vector<std::string>{"VEVENT", "VJOURNAL"}));
+    EXPECT_EQ(r[0].displayName, "Mine");
+    EXPECT_EQ(r[0].etag, "");  // only in a propstat that failed
+    EXPECT_EQ(r[1].href, "/anna/cal/a%20b.ics");
+    EXPECT_EQ(r[1].etag, "\"e1\"");
+    EXPECT_EQ(r[1].data, "BEGIN:VCALENDAR\r\nEND:VCALENDAR");
+    EXPECT_EQ(r[2].principal, "/anna/");
+    EXPECT_EQ(r[2].calendarHome, "/anna/");
+
+    ParseMultistatus("<html><body>Proxy error</body></html>", &wellFormed);
+    EXPECT_FALSE(wellFormed);
+    ParseMultistatus("<d:multistatus xmlns:d='DAV:'><d:response>", &wellFormed);
+    EXPECT_FALSE(wellFormed);
+}
+
+TEST(DavAddresses, ReferencesResolveAgainstTheUrlTheyCameFrom) {
+    EXPECT_EQ(ResolveUrl("https://h.example:8443/dav/cal/", "/dav/cal/x.ics"),
+              "https://h.example:8443/dav/cal/x.ics");
+    EXPECT_EQ(ResolveUrl("https://h.example/dav/cal/", "x.ics"), "https://h.example/dav/cal/x.ics");
+    EXPECT_EQ(ResolveUrl("https://h.example/dav/cal/", "https://other.example/y"), "https://other.example/y");
+    EXPECT_EQ(PathOfUrl("http://127.0.0.1:5232/anna/cal/"), "/anna/cal/");
+    EXPECT_EQ(PathOfUrl("http://127.0.0.1:5232"), "/");
+    EXPECT_TRUE(IsLoopbackUrl("http://127.0.0.1:5232/"));
+    EXPECT_TRUE(IsLoopbackUrl("http://localhost/"));
+    EXPECT_TRUE(IsLoopbackUrl("http://[::1]:80/"));
+    EXPECT_TRUE(IsLoopbackUrl("http://user@127.0.0.2/"));
+    EXPECT_FALSE(IsLoopbackUrl("http://127.0.0.1.example/"));
+    EXPECT_FALSE(IsLoopbackUrl("http://dav.example/"));
+}
+
+TEST(DavAddresses, PlainHttpToAnotherMachineIsRefusedBeforeAnythingIsSent) {
+    CurlTransport plain(HttpOptions{"anna", "secret"});
+    const HttpResponse r = plain.Send({"PROPFIND", "http://192.0.2.7/dav/", {}, {}});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.error.find("not encrypted"), std::string::npos) << r.error;
+    EXPECT_EQ(r.error.find("secret"), std::string::npos);
+    const HttpResponse other = plain.Send({"GET", "ftp://127.0.0.1/", {}, {}});
+    EXPECT_NE(other.error.find("not an http:// or https:// address"), std::string::npos) << other.error;
+}
+
+class SyncFilesTest : public ::testing::Test {
+protected:
+    test::ProgramFolder folder;
+    std::string data() const { return folder.data().string(); }
+};
+
+TEST_F(SyncFilesTest, TheStatusKeepsEveryFieldAndADamagedOneIsAnError) {
+    SyncStatus status;
+    status.of("http://h/cal/")["/cal/a.ics"] = {"event:5", "/cal/a.ics", "\"e\ttab\"", "abc",
+                                                "uid\nwith\\marks"};
+    status.of("http://h/cal2/")["/cal2/b.ics"] = {"event:6", "/cal2/b.ics", "e2", "def", ""};
+    status.token("http://h/cal2/") = "http://radicale.org/ns/sync/7";
+    const std::string path = data() + "/status";
+    std::string why;
+    ASSERT_TRUE(status.Save(path, why)) << why;
+    SyncStatus read;
+    ASSERT_TRUE(read.Load(path, why)) << why;
+    const SyncEntry& e = read.of("http://h/cal/").at("/cal/a.ics");
+    EXPECT_EQ(e.key, "event:5");
+    EXPECT_EQ(e.etag, "\"e\ttab\"");
+    EXPECT_EQ(e.uid, "uid\nwith\\marks");
+    EXPECT_EQ(read.of("http://h/cal2/").at("/cal2/b.ics").hash, "def");
+    EXPECT_EQ(read.token("http://h/cal2/"), "http://radicale.org/ns/sync/7");
+    EXPECT_EQ(read.token("http://h/cal/"), "");
+
+    SyncStatus none;
+    EXPECT_TRUE(none.Load(data() + "/absent", why));
+    std::ofstream(path, std::ios::app) << "item\tonly three\tfields\n";
+    EXPECT_FALSE(read.Load(path, why));
+    EXPECT_NE(why.find("damaged at line"), std::string::npos) << why;
+    std::ofstream(path) << "something else\n";
+    EXPECT_FALSE(read.Load(path, why));
+}
+
+TEST_F(SyncFilesTest, TheConfigurationNeverHoldsAPassword) {
+    SyncConfig config;
+    config.url = "https://dav.example/";
+    config.user = "anna";
+    config.passwordCommand = "pass show dav";
+    config.intervalMinutes = 0;
+    std::string why;
+    ASSERT_TRUE(SaveSyncConfig(data(), config, why)) << why;
+    EXPECT_EQ(fs::status(SyncFolderOf(data()) + "/config").permissions() & fs::perms::others_read,
+              fs::perms::none);
+    SyncConfig read;
+    ASSERT_TRUE(LoadSyncConfig(data(), read, why)) << why;
+    EXPECT_EQ(read.url, config.url);
+    EXPECT_EQ(read.passwordCommand, "pass show dav");
+    EXPECT_EQ(read.intervalMinutes, 0);
+
+    std::ofstream(SyncFolderOf(data()) + "/config", std::ios::app) << "password = hunter2\n";
+    EXPECT_FALSE(LoadSyncConfig(data(), read, why));
+    EXPECT_NE(why.find("a password is never kept here"), std::string::npos);
+    EXPECT_EQ(why.find("hunter2"), std::string::npos);
+    SyncConfig none;
+    EXPECT_FALSE(LoadSyncConfig(data() + "/nowhere", none, why));
+}
+
+TEST(PasswordCommand, TakesTheFirstLineAndNeverTellsThePassword) {
+    std::string password, why;
+    ASSERT_TRUE(RunPasswordCommand("printf 'the pass\\r\\nsecond line\\n'", password, why)) << why;
+    EXPECT_EQ(password, "the pass");
+    EXPECT_FALSE(RunPasswordCommand("echo leaked; exit 3", password, why));
+    EXPECT_EQ(why, "the password command failed");
+}
+
+TEST(GroupOfPath, FindsAPathOrMakesItsMissingGroupsUnderTheRightParent) {
+    // Home, Work (Projects), Leisure
+    std::vector<EventGroup> groups = {{0, "Home", 0, 0, 0, 1},
+                                      {0, "Work", 0, 0, 0, 2},
+                                      {1, "Projects", 0, 0, 0, 3},
+                                      {-1, "Leisure", 0, 0, 0, 4}};
+    EXPECT_EQ(GroupOfPath(groups, "Work/Projects"), 3);
+    EXPECT_EQ(GroupOfPath(groups, ""), 0);
+    const std::int32_t made = GroupOfPath(groups, "Work/Clients/Big");
+    EXPECT_EQ(GroupPaths(groups), (std::vector<std::string>{"Home", "Work", "Work/Projects", "Work/Clients",
+                                                            "Work/Clients/Big", "Leisure"}));
+    EXPECT_EQ(groups[4].groupId, made);
+    EXPECT_EQ(GroupOfPath(groups, "Work/Clients/Big"), made);
+    GroupOfPath(groups, "Travel");
+    EXPECT_EQ(GroupPaths(groups).back(), "Travel");
+    std::vector<EventGroup> none;
+    GroupOfPath(none, "A/B");
+    EXPECT_EQ(GroupPaths(none), (std::vector<std::string>{"A", "A/B"}));
+    EXPECT_EQ(none[0].levelStep, 0);
+}
+
+TEST(EventSyncHash, CountsWhatTravelsButNotTheDueBookkeepingOrHowTextIsStored) {
+    EventItem e;
+    e.name = "Caf\xE9";
+    const std::string hash = EventSyncHash(e, "Home");
+    EventItem same = e;
+    same.name = "Caf\xC3\xA9";
+    same.details.schedule.nextDue = 5;
+    same.details.schedule.lastCheck = 6;
+    same.iconIndex = 3;
+    EXPECT_EQ(EventSyncHash(same, "Home"), hash);
+    EXPECT_NE(EventSyncHash(e, "Work"), hash);
+    EventItem other = e;
+    other.details.schedule.weekday = 3;
+    EXPECT_NE(EventSyncHash(other, "Home"), hash);
+    other = e;
+    other.details.comment = "x";
+    EXPECT_NE(EventSyncHash(other, "Home"), hash);
+}
+
+// Otherwise a first sync against a calendar that holds the same events, or a
+// change brought down, would look like a change on both sides.
+TEST(EventSyncHash, AnEventAndItsCalendarItemHashTheSame) {
+    test::ScopedZone zone{"Europe/Berlin"};
+    const std::vector<EventGroup> groups = {{0, "Caf\xE9", 0, 0, 0, 7}, {1, "Sub", 0, 0, 0, 8}};
+    EventItem base;
+    base.name = "Caf\xE9 at noon";
+    base.details.groupId = 8;
+    base.details.eventId = 42;
+    base.details.schedule.eventTime = 1'796'700'000;
+    std::vector<EventItem> variants(6, base);
+    variants[0].details.comment = "two lines\r\nwith blanks at the end  ";
+    variants[1].priority = 0;
+    variants[2].priority = 11;
+    variants[3].details.playSound = 2;
+    variants[3].details.showMessage = 12;
+    variants[4].actual = 5;
+    variants[5].details.filePath = "/tmp/a b.wav\t ";
+    for (const EventItem& e : variants) {
+        const ReadEvent back = ReadOneEvent(EventToICalendar(e, groups, {}, 1'796'601'600), 1'796'601'600);
+        ASSERT_TRUE(back.ok);
+        EXPECT_EQ(EventSyncHash(back.event, back.groupPath), EventSyncHash(e, "Caf\xC3\xA9/Sub"))
+            << e.details.comment << e.priority << e.details.playSound << e.actual;
+    }
+}

@@ -1,0 +1,671 @@
+// The sync rules against a real Radicale started by each test.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "cli/RunCommand.h"
+#include "events/EventRecords.h"
+#include "interop/CalendarItems.h"
+#include "interop/GroupPaths.h"
+#include "platform/InstanceLock.h"
+#include "storage/Backups.h"
+#include "storage/DataFile.h"
+#include "storage/SafeFile.h"
+#include "support/Fakes.h"
+#include "support/RadicaleServer.h"
+#include "support/ScopedZone.h"
+#include "sync/Dav.h"
+#include "sync/SyncConfig.h"
+#include "sync/SyncRun.h"
+
+using namespace veltrin;
+using json = nlohmann::ordered_json;
+using test::RadicaleServer;
+using test::RunCommand;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::int64_t kNow = 1'796'601'600;  // 2026-12-07 00:00 UT
+
+std::string ReadBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+EventStore LoadEvents(const fs::path& folder) {
+    EventStore store;
+    std::uint32_t version = SharedVersion();
+    LoadArchiveFile((folder / kEventsFile.fileName).string(), kEventsFile.signature, version,
+                    [&](Archive& ar) { TransferEventStore(ar, store); });
+    return store;
+}
+
+void StoreEvents(const fs::path& folder, EventStore store) {
+    ASSERT_TRUE(StoreArchiveFile((folder / kEventsFile.fileName).string(), kEventsFile.signature,
+                                 SharedVersion(), [&](Archive& ar) { TransferEventStore(ar, store); }));
+}
+
+EventItem* Named(EventStore& store, const std::string& name) {
+    for (EventItem& e : store.events)
+        if (e.name == name) return &e;
+    return nullptr;
+}
+
+// A transport that lets a test act just before a chosen request goes out.
+class Interposer : public HttpTransport {
+public:
+    explicit Interposer(HttpTransport& inner) : inner_(inner) {}
+    std::function<void(const HttpRequest&)> before;
+    HttpResponse Send(const HttpRequest& r) override {
+        if (before) before(r);
+        return inner_.Send(r);
+    }
+
+private:
+    HttpTransport& inner_;
+};
+
+class SyncRadicaleTest : public ::testing::Test {
+protected:
+    SyncRadicaleTest() : server(folder.root / "radicale") {
+        folder.clock.t = kNow;
+        fs::create_directories(b());
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(server.up()) << server.log();
+        // The account's calendar, as a phone or the server's web page would make it.
+        const HttpResponse made = http.Send({"MKCALENDAR", server.userUrl() + "calendar/", {}, {}});
+        ASSERT_EQ(made.status, 201) << made.error << made.body;
+        for (const fs::path& data : {a(), b()})
+            Configure(data, server.url(), std::string("echo '") + RadicaleServer::kPassword + "'");
+    }
+
+    static void Configure(const fs::path& data, const std::string& url, const std::string& passwordCommand) {
+        SyncConfig config;
+        config.url = url;
+        config.user = RadicaleServer::kUser;
+        config.passwordCommand = passwordCommand;
+        std::string why;
+        ASSERT_TRUE(SaveSyncConfig(data.string(), config, why)) << why;
+    }
+
+    fs::path a() const { return folder.data(); }
+    fs::path b() const { return folder.root / "other"; }
+    std::string calendar() const { return server.userUrl() + "calendar/"; }
+
+    SyncReport Sync(const fs::path& data, HttpTransport* transport = nullptr) {
+        SyncRequest request;
+        request.dataFolder = data.string();
+        request.now = kNow;
+        request.transport = transport;
+        if (!transport) {
+            request.passwordGiven = true;
+            request.password = RadicaleServer::kPassword;
+        }
+        return SyncDataFolder(request);
+    }
+
+    // Events in two groups, one nested, with every kind of schedule.
+    static EventStore Samples(int count) {
+        EventStore store;
+        store.groups = {{0, "Home", 1, 0, 0, 10}, {0, "Work", 2, 0, 0, 20}, {1, "Projects", 3, 0, 0, 30}};
+        for (int i = 0; i < count; ++i) {
+            EventItem e;
+            e.name = "Event " + std::to_string(i) + (i >= 10 && i % 7 == 0 ? " caf\xE9" : "");
+            e.actual = i % 3 != 0;
+            e.priority = 1 + i % 10;
+            e.details.groupId = i % 3 == 0 ? 10 : i % 3 == 1 ? 20 : 30;
+            e.details.eventId = 1000 + i;
+            e.details.comment = i % 2 ? "line one\nline two; with, marks" : "";
+            e.details.playSound = i % 2;
+            e.details.showMessage = 1;
+            EventSchedule& s = e.details.schedule;
+            s.kind = i % 6;
+            s.eventTime = static_cast<std::int32_t>(kNow + 3600 * (i + 1));
+            s.minutesAfterHour = i % 60;
+            s.dayOfMonth = 1 + i % 28;
+            s.annualDay = 1 + i % 28;
+            s.annualMonth = i % 12;
+            s.whichDays = s.kind == Daily ? CustomDays : AllDays;
+            s.customDays = s.kind == Daily ? "246" : "";
+            s.weekday = 1 + i % 7;
+            s.nextDue = s.eventTime;
+            s.lastCheck = static_cast<std::int32_t>(kNow - 60);
+            store.events.push_back(e);
+        }
+        return store;
+    }
+
+    // Each event of a folder's dump by id, with what the calendar carries:
+    // the group as its path, without the row's icon, bold and selection.
+    std::map<std::int64_t, json> Mapped(const fs::path& data) {
+        const test::Outcome r = RunCommand({"dump", (data / kEventsFile.fileName).string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        const EventStore store = LoadEvents(data);
+        const std::vector<std::string> paths = GroupPaths(store.groups);
+        std::map<std::int64_t, std::string> pathOf;
+        for (std::size_t i = 0; i < paths.size(); ++i) pathOf[store.groups[i].groupId] = paths[i];
+        std::map<std::int64_t, json> out;
+        const json dump = json::parse(r.out);
+        for (json e : dump["events"]) {
+            for (const char* k : {"iconIndex", "bold", "isCurrent"}) e.erase(k);
+            e["details"]["groupId"] = pathOf[e["details"]["groupId"].get<std::int64_t>()];
+            out[e["details"]["eventId"].get<std::int64_t>()] = e;
+        }
+        return out;
+    }
+
+    test::ScopedZone zone{"Europe/Berlin"};
+    test::ProgramFolder folder;
+    RadicaleServer server;
+    CurlTransport http{HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword}};
+    DavClient dav{http};
+};
+
+}  // namespace
+
+TEST_F(SyncRadicaleTest, FirstSyncGoesUpAndAnEmptyFolderComesDownEqual) {
+    StoreEvents(a(), Samples(60));
+    const SyncReport up = Sync(a());
+    ASSERT_TRUE(up.ok) << up.error;
+    EXPECT_EQ(up.events.sentUp, 60);
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 60u);
+
+    // Found from the base URL alone; the second folder has no Events.dat yet.
+    const SyncReport down = Sync(b());
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(down.events.broughtDown, 60);
+    EXPECT_EQ(down.events.conflicts, 0);
+    const auto mappedA = Mapped(a()), mappedB = Mapped(b());
+    ASSERT_EQ(mappedA.size(), 60u);
+    for (const auto& [id, e] : mappedA) EXPECT_EQ(mappedB.at(id), e) << id;
+
+    // Nothing to do: nothing goes either way and no file is written.
+    const std::string before = ReadBytes(a() / kEventsFile.fileName);
+    const auto written = StateOfFile((a() / kEventsFile.fileName).string());
+    for (const fs::path& data : {a(), b()}) {
+        const SyncReport again = Sync(data);
+        ASSERT_TRUE(again.ok) << again.error;
+        EXPECT_EQ(again.Summary(), Sync(data).Summary());
+        EXPECT_EQ(again.events.sentUp + again.events.broughtDown + again.events.conflicts, 0)
+            << again.Summary();
+        EXPECT_FALSE(again.dataChanged);
+    }
+    EXPECT_EQ(ReadBytes(a() / kEventsFile.fileName), before);
+    EXPECT_TRUE(StateOfFile((a() / kEventsFile.fileName).string()) == written);
+}
+
+// A server that sends .well-known on elsewhere, as most hosted ones do, and
+// has nothing at its root.
+const char* const kRedirector = R"(
+import sys, http.server
+port, target = int(sys.argv[1]), sys.argv[2]
+class Handler(http.server.BaseHTTPRequestHandler):
+    def answer(self):
+        self.rfile.read(int(self.headers.get('Content-Length') or 0))
+        moved = self.path.startswith('/.well-known/')
+        self.send_response(301 if moved else 404)
+        if moved:
+            self.send_header('Location', target)
+        self.send_header('Content-Length', '0')
+        self.end_headers()
+    def __getattr__(self, name):
+        if name.startswith('do_'):
+            return self.answer
+        raise AttributeError(name)
+http.server.ThreadingHTTPServer(('127.0.0.1', port), Handler).serve_forever()
+)";
+
+TEST_F(SyncRadicaleTest, TheCalendarIsFoundThroughAWellKnownRedirect) {
+    std::ofstream(folder.root / "redirector.py") << kRedirector;
+    test::LoopbackProcess redirector;
+    const int port = test::LoopbackProcess::FreePort();
+    ASSERT_TRUE(
+        redirector.Start({(folder.root / "redirector.py").string(), std::to_string(port), server.url()}, port,
+                         (folder.root / "redirector.log").string()));
+    Configure(a(), "http://127.0.0.1:" + std::to_string(port) + "/", {});
+    StoreEvents(a(), Samples(3));
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.sentUp, 3);
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 3u);
+}
+
+TEST_F(SyncRadicaleTest, AChangeOnOneSideGoesToTheOtherAndKeepsTheDueBookkeeping) {
+    StoreEvents(a(), Samples(6));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+
+    EventStore inB = LoadEvents(b());
+    Named(inB, "Event 2")->name = "Event 2, moved";
+    Named(inB, "Event 2, moved")->details.schedule.lastCheck = 77;  // B's own bookkeeping
+    StoreEvents(b(), inB);
+    EventStore inA = LoadEvents(a());
+    Named(inA, "Event 3")->details.comment = "bring the keys";
+    const std::int32_t dueInA = Named(inA, "Event 2")->details.schedule.lastCheck;
+    StoreEvents(a(), inA);
+
+    const SyncReport fromB = Sync(b());
+    ASSERT_TRUE(fromB.ok) << fromB.error;
+    EXPECT_EQ(fromB.events.sentUp, 1);
+    const SyncReport inToA = Sync(a());
+    ASSERT_TRUE(inToA.ok) << inToA.error;
+    EXPECT_EQ(inToA.events.sentUp, 1);
+    EXPECT_EQ(inToA.events.broughtDown, 1);
+    EXPECT_EQ(inToA.events.conflicts, 0);
+    ASSERT_TRUE(Sync(b()).ok);
+
+    inA = LoadEvents(a());
+    inB = LoadEvents(b());
+    ASSERT_NE(Named(inA, "Event 2, moved"), nullptr);
+    EXPECT_EQ(Named(inA, "Event 2, moved")->details.schedule.lastCheck, dueInA);
+    ASSERT_NE(Named(inB, "Event 3"), nullptr);
+    EXPECT_EQ(Named(inB, "Event 3")->details.comment, "bring the keys");
+    EXPECT_EQ(inA.events.size(), 6u);
+    EXPECT_EQ(inB.events.size(), 6u);
+    // The day's backup holds Events.dat as it was before the sync changed it.
+    EXPECT_FALSE(BackupDays(a().string()).empty());
+}
+
+TEST_F(SyncRadicaleTest, TwoFoldersWithTheSameEventsMeetWithoutDoubles) {
+    // Both folders hold the same events before either ever synced (a copy of
+    // the data folder); one event differs.
+    StoreEvents(a(), Samples(5));
+    EventStore copy = Samples(5);
+    Named(copy, "Event 4")->details.comment = "only in the copy";
+    StoreEvents(b(), copy);
+    ASSERT_TRUE(Sync(a()).ok);
+    const SyncReport r = Sync(b());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.sentUp + r.events.broughtDown, 0) << r.Summary();
+    EXPECT_EQ(r.events.conflicts, 1) << r.Summary();
+    ASSERT_TRUE(Sync(a()).ok);
+    for (const fs::path& data : {a(), b()}) {
+        EventStore store = LoadEvents(data);
+        EXPECT_EQ(store.events.size(), 6u) << data;
+        ASSERT_NE(Named(store, "Event 4"), nullptr);
+        EXPECT_EQ(Named(store, "Event 4")->details.comment, "only in the copy");
+        EXPECT_NE(Named(store, "Event 4 (conflict copy)"), nullptr);
+    }
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+TEST_F(SyncRadicaleTest, AfterTheFirstSyncOnlyWhatChangedIsAskedForAndABadTokenListsAll) {
+    StoreEvents(a(), Samples(6));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+
+    CurlTransport inner(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    Interposer counting(inner);
+    std::vector<std::string> asked;
+    counting.before = [&](const HttpRequest& r) {
+        const bool changes = r.body.find("sync-collection") != std::string::npos;
+        asked.push_back(r.method + (changes ? " changes" : "") + (r.method == "PROPFIND" ? " " + r.url : ""));
+    };
+    EventStore inB = LoadEvents(b());
+    Named(inB, "Event 5")->name = "Event 5, renamed";
+    inB.events.erase(inB.events.begin());
+    StoreEvents(b(), inB);
+    ASSERT_TRUE(Sync(b()).ok);
+    const SyncReport r = Sync(a(), &counting);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.broughtDown, 1);
+    EXPECT_EQ(r.events.deletedHere, 1);
+    // One report of the changes, one fetch of the renamed event; no listing of all.
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "REPORT changes"), 1) << testing::PrintToString(asked);
+    for (const std::string& request : asked)
+        EXPECT_EQ(request.find("PROPFIND " + calendar()), std::string::npos) << request;
+
+    // A token the server no longer knows: everything is listed once more.
+    const std::string statusPath = SyncStatusPath(a().string());
+    std::string text = ReadBytes(statusPath);
+    const std::size_t line = text.find("collection\t");
+    const std::size_t token = text.find('\t', line + 11);
+    ASSERT_NE(token, std::string::npos) << text;
+    text.replace(token + 1, text.find('\n', token) - token - 1, "http://radicale.org/ns/sync/bogus");
+    std::ofstream(statusPath, std::ios::binary) << text;
+    Named(inB, "Event 3")->details.comment = "after the bad token";
+    StoreEvents(b(), inB);
+    ASSERT_TRUE(Sync(b()).ok);
+    const SyncReport again = Sync(a());
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.events.broughtDown, 1);
+    EXPECT_EQ(again.events.conflicts + again.events.sentUp, 0);
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+TEST_F(SyncRadicaleTest, ChangedOnBothSidesKeepsBothAndSaysSo) {
+    StoreEvents(a(), Samples(4));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
+    Named(inA, "Event 1")->details.comment = "as A has it";
+    Named(inB, "Event 1")->details.comment = "as B has it";
+    StoreEvents(a(), inA);
+    StoreEvents(b(), inB);
+
+    ASSERT_TRUE(Sync(b()).ok);
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.conflicts, 1);
+    EXPECT_NE(r.Summary().find("1 changed on both sides (both kept)"), std::string::npos) << r.Summary();
+    ASSERT_TRUE(Sync(b()).ok);
+
+    for (const fs::path& data : {a(), b()}) {
+        EventStore store = LoadEvents(data);
+        ASSERT_EQ(store.events.size(), 5u) << data;
+        ASSERT_NE(Named(store, "Event 1"), nullptr);
+        EXPECT_EQ(Named(store, "Event 1")->details.comment, "as A has it");
+        ASSERT_NE(Named(store, "Event 1 (conflict copy)"), nullptr);
+        EXPECT_EQ(Named(store, "Event 1 (conflict copy)")->details.comment, "as B has it");
+    }
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+TEST_F(SyncRadicaleTest, ADeleteMeetsAnUnchangedItemAndAChangeWinsOverADelete) {
+    StoreEvents(a(), Samples(6));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
+    // Deleted in A: event 0 (unchanged in B) and event 1 (changed in B).
+    inA.events.erase(inA.events.begin(), inA.events.begin() + 2);
+    Named(inB, "Event 1")->details.comment = "still needed";
+    // Deleted in B: event 4 (unchanged in A) and event 5 (changed in A).
+    inB.events.erase(inB.events.begin() + 4, inB.events.end());
+    Named(inA, "Event 5")->name = "Event 5, later";
+    StoreEvents(a(), inA);
+    StoreEvents(b(), inB);
+
+    ASSERT_TRUE(Sync(a()).ok);
+    const SyncReport r = Sync(b());
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_TRUE(Sync(a()).ok);
+    for (const fs::path& data : {a(), b()}) {
+        EventStore store = LoadEvents(data);
+        EXPECT_EQ(Named(store, "Event 0"), nullptr) << data;
+        EXPECT_EQ(Named(store, "Event 4"), nullptr) << data;
+        ASSERT_NE(Named(store, "Event 1"), nullptr) << data;
+        EXPECT_EQ(Named(store, "Event 1")->details.comment, "still needed");
+        EXPECT_NE(Named(store, "Event 5, later"), nullptr) << data;
+        EXPECT_EQ(store.events.size(), 4u) << data;
+    }
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 4u);
+}
+
+TEST_F(SyncRadicaleTest, APutThatMeetsA412IsDecidedAgainAndLosesNothing) {
+    StoreEvents(a(), Samples(4));
+    ASSERT_TRUE(Sync(a()).ok);
+    EventStore inA = LoadEvents(a());
+    Named(inA, "Event 2")->details.comment = "from A";
+    StoreEvents(a(), inA);
+
+    // Between A's listing and its PUT, a phone changes the same item.
+    CurlTransport inner(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    Interposer racing(inner);
+    bool raced = false;
+    racing.before = [&](const HttpRequest& r) {
+        if (r.method != "PUT" || raced) return;
+        raced = true;
+        EventItem phone = *Named(inA, "Event 2");
+        phone.details.comment = "from the phone";
+        std::map<std::string, std::string> etags;
+        ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+        const std::string href = PathOfUrl(r.url);
+        const HttpResponse put = dav.Put(r.url, EventToICalendar(phone, inA.groups, {}, kNow),
+                                         "text/calendar; charset=utf-8", etags.at(href));
+        ASSERT_TRUE(put.ok()) << put.status;
+    };
+    const SyncReport r = Sync(a(), &racing);
+    ASSERT_TRUE(raced);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.conflicts, 1);
+    inA = LoadEvents(a());
+    ASSERT_NE(Named(inA, "Event 2"), nullptr);
+    EXPECT_EQ(Named(inA, "Event 2")->details.comment, "from A");
+    ASSERT_NE(Named(inA, "Event 2 (conflict copy)"), nullptr);
+    EXPECT_EQ(Named(inA, "Event 2 (conflict copy)")->details.comment, "from the phone");
+    ASSERT_TRUE(Sync(b()).ok);
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+TEST_F(SyncRadicaleTest, AServerGoneMidSyncLeavesTheDataAsItWasAndTheNextSyncCompletes) {
+    StoreEvents(a(), Samples(8));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
+    for (const char* name : {"Event 0", "Event 1", "Event 2"}) Named(inA, name)->details.comment = "A's edit";
+    for (const char* name : {"Event 6", "Event 7"}) Named(inB, name)->details.comment = "B's edit";
+    StoreEvents(a(), inA);
+    StoreEvents(b(), inB);
+    ASSERT_TRUE(Sync(b()).ok);
+    const std::string before = ReadBytes(a() / kEventsFile.fileName);
+
+    // The server ends after A's second PUT.
+    CurlTransport inner(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    Interposer dropping(inner);
+    int puts = 0;
+    dropping.before = [&](const HttpRequest& r) {
+        if (r.method == "PUT" && ++puts == 3) server.Stop();
+    };
+    const SyncReport broken = Sync(a(), &dropping);
+    EXPECT_FALSE(broken.ok);
+    EXPECT_NE(broken.error.find("failed"), std::string::npos) << broken.error;
+    EXPECT_FALSE(broken.dataChanged);
+    EXPECT_EQ(ReadBytes(a() / kEventsFile.fileName), before);  // B's edits not half in
+
+    server.Start();
+    ASSERT_TRUE(server.up());
+    const SyncReport next = Sync(a());
+    ASSERT_TRUE(next.ok) << next.error;
+    // The two PUTs that got through are not sent again; nothing conflicts.
+    EXPECT_EQ(next.events.sentUp, 1) << next.Summary();
+    EXPECT_EQ(next.events.broughtDown, 2) << next.Summary();
+    EXPECT_EQ(next.events.conflicts, 0) << next.Summary();
+    ASSERT_TRUE(Sync(b()).ok);
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+    inA = LoadEvents(a());
+    EXPECT_EQ(Named(inA, "Event 2")->details.comment, "A's edit");
+    EXPECT_EQ(Named(inA, "Event 7")->details.comment, "B's edit");
+}
+
+TEST_F(SyncRadicaleTest, TheCommandSaysAWrongPasswordPlainlyAndChangesNothing) {
+    StoreEvents(a(), Samples(3));
+    Configure(a(), server.url(), "echo not-the-s3cret");
+    const std::string before = ReadBytes(a() / kEventsFile.fileName);
+
+    const test::Outcome r = RunCommand({"sync", "--data", a().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("did not accept the user name and password (401)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("No data file was changed."), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("not-the-s3cret"), std::string::npos);
+    EXPECT_EQ(r.err.find("not-the-s3cret"), std::string::npos);
+    EXPECT_EQ(ReadBytes(a() / kEventsFile.fileName), before);
+    EXPECT_FALSE(fs::exists(a() / "sync" / "status"));
+    EXPECT_TRUE(BackupDays(a().string()).empty());
+}
+
+TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForTheProgram) {
+    StoreEvents(a(), Samples(4));
+    const test::Outcome first = RunCommand({"sync", "--data", a().string()});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(
+        first.out,
+        "Events: 4 sent, 0 brought down, 0 deleted here, 0 deleted on the server, 0 changed on both sides "
+        "(both kept), 0 restored.\n");
+    EXPECT_EQ(first.out.find(RadicaleServer::kPassword), std::string::npos);
+    ASSERT_EQ(RunCommand({"sync", "--data", b().string()}).status, 0);
+    EventStore inB = LoadEvents(b());
+    inB.events.resize(1);
+    StoreEvents(b(), inB);
+
+    test::Outcome r = RunCommand({"sync", "--data", b().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("it would delete 3 of 4 events on the server"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--allow-mass-delete"), std::string::npos);
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 4u);
+
+    {
+        InstanceLock program;
+        ASSERT_TRUE(program.acquire(b().string()));
+        r = RunCommand({"sync", "--data", b().string(), "--allow-mass-delete"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Veltrin is running with the data folder"), std::string::npos) << r.err;
+    }
+    r = RunCommand({"sync", "--data", b().string(), "--allow-mass-delete"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    etags.clear();
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 1u);
+
+    // The other side too: A would lose 3 of its 4 and stops.
+    r = RunCommand({"sync", "--data", a().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("it would delete 3 of 4 events here"), std::string::npos) << r.err;
+    EXPECT_EQ(LoadEvents(a()).events.size(), 4u);
+}
+
+TEST(SyncOverHttps, ACertificateNoOneVouchesForIsAnErrorWithItsReason) {
+    test::ProgramFolder folder;
+    RadicaleServer server(folder.root / "radicale", true);
+    ASSERT_TRUE(server.up()) << server.log();
+    CurlTransport http(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    const HttpResponse r = http.Send({"PROPFIND", server.url(), {{"Depth", "0"}}, {}});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.error.find("the server's certificate was not accepted"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("self-signed"), std::string::npos) << r.error;
+    EXPECT_EQ(r.error.find(RadicaleServer::kPassword), std::string::npos);
+}
+
+namespace {
+
+// What a command printed, and whether it succeeded.
+bool RunShell(const std::string& command, std::string* output = nullptr) {
+    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return false;
+    std::string out;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    if (output) *output = out;
+    return status == 0;
+}
+
+// The file of the vdir with this line, ended either way.
+fs::path FileHolding(const fs::path& vdir, const std::string& line) {
+    for (const auto& entry : fs::directory_iterator(vdir)) {
+        const std::string text = ReadBytes(entry.path());
+        if (text.find(line + "\n") != std::string::npos || text.find(line + "\r\n") != std::string::npos)
+            return entry.path();
+    }
+    return {};
+}
+
+}  // namespace
+
+// vdirsyncer keeps a folder of .ics files in step with the same calendar and
+// khal reads and writes that folder, as a second computer would.
+TEST_F(SyncRadicaleTest, AnotherClientsChangesComeInExactlyAndOursShowUpThere) {
+    EventStore start = Samples(6);
+    for (EventItem& e : start.events) e.details.schedule.kind = Once;
+    StoreEvents(a(), start);
+    ASSERT_TRUE(Sync(a()).ok);
+    const auto before = Mapped(a());
+
+    const fs::path other = folder.root / "vdirsyncer";
+    const fs::path vdir = other / "calendar";
+    fs::create_directories(vdir);
+    std::ofstream(other / "config") << "[general]\nstatus_path = \"" << (other / "status").string() << "/\"\n"
+                                    << "[pair cal]\na = \"here\"\nb = \"there\"\ncollections = null\n"
+                                    << "[storage here]\ntype = \"filesystem\"\npath = \"" << vdir.string()
+                                    << "/\"\nfileext = \".ics\"\n"
+                                    << "[storage there]\ntype = \"caldav\"\nurl = \"" << calendar()
+                                    << "\"\nusername = \"" << RadicaleServer::kUser << "\"\npassword = \""
+                                    << RadicaleServer::kPassword << "\"\n";
+    std::ofstream(other / "khal.conf")
+        << "[calendars]\n[[cal]]\npath = " << vdir.string() << "/\ntype = calendar\n"
+        << "[locale]\nlocal_timezone = Europe/Berlin\ndefault_timezone = Europe/Berlin\n"
+        << "timeformat = %H:%M\ndateformat = %Y-%m-%d\nlongdateformat = %Y-%m-%d\n"
+        << "datetimeformat = %Y-%m-%d %H:%M\nlongdatetimeformat = %Y-%m-%d %H:%M\n"
+        << "[sqlite]\npath = " << (other / "khal.db").string() << "\n";
+    const std::string vdirsyncer = "vdirsyncer -c '" + (other / "config").string() + "' ";
+    const std::string khal = "TZ=Europe/Berlin khal -c '" + (other / "khal.conf").string() + "' ";
+    std::string out;
+    ASSERT_TRUE(RunShell("yes | " + vdirsyncer + "discover", &out)) << out;
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    ASSERT_EQ(std::distance(fs::directory_iterator(vdir), fs::directory_iterator()), 6);
+
+    // There: one made in khal, one edited, one deleted.
+    ASSERT_TRUE(RunShell(khal + "new -a cal 2026-12-10 10:00 11:00 Dentist", &out)) << out;
+    const fs::path edited = FileHolding(vdir, "SUMMARY:Event 1");
+    ASSERT_FALSE(edited.empty());
+    std::string text = ReadBytes(edited);
+    text.replace(text.find("SUMMARY:Event 1"), 15, "SUMMARY:Event 1 at noon");
+    std::ofstream(edited, std::ios::binary) << text;
+    const fs::path removed = FileHolding(vdir, "SUMMARY:Event 2");
+    ASSERT_FALSE(removed.empty());
+    fs::remove(removed);
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.events.broughtDown, 2) << r.Summary();
+    EXPECT_EQ(r.events.deletedHere, 1) << r.Summary();
+    EXPECT_EQ(r.events.sentUp + r.events.conflicts, 0) << r.Summary();
+    EventStore here = LoadEvents(a());
+    ASSERT_EQ(here.events.size(), 6u);
+    EXPECT_EQ(Named(here, "Event 2"), nullptr);
+    ASSERT_NE(Named(here, "Dentist"), nullptr);
+    ASSERT_NE(Named(here, "Event 1 at noon"), nullptr);
+    const auto after = Mapped(a());
+    for (const int untouched : {1000, 1003, 1004, 1005}) EXPECT_EQ(after.at(untouched), before.at(untouched));
+    json renamed = before.at(1001);
+    renamed["name"] = "Event 1 at noon";
+    EXPECT_EQ(after.at(1001), renamed);
+
+    // Here: one made, one renamed, one deleted; khal sees exactly that.
+    EventItem party = *Named(here, "Event 0");
+    party.name = "Veltrin party";
+    party.details.eventId = 4242;
+    here.events.push_back(party);
+    Named(here, "Event 3")->name = "Event 3 moved";
+    // khal's event keeps the UID khal gave it when it changes here.
+    const std::string dentist = ReadBytes(FileHolding(vdir, "SUMMARY:Dentist"));
+    const std::size_t uidAt = dentist.find("\nUID:") + 5;
+    const std::string uid = dentist.substr(uidAt, dentist.find_first_of("\r\n", uidAt) - uidAt);
+    Named(here, "Dentist")->name = "Dentist, moved";
+    here.events.erase(here.events.begin() + 3);  // Event 4
+    StoreEvents(a(), here);
+    const SyncReport back = Sync(a());
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.events.sentUp, 3) << back.Summary();
+    EXPECT_EQ(back.events.deletedThere, 1) << back.Summary();
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    ASSERT_TRUE(RunShell(khal + "list 2026-12-06 10d", &out)) << out;
+    EXPECT_NE(out.find("Veltrin party"), std::string::npos) << out;
+    EXPECT_NE(out.find("Event 3 moved"), std::string::npos) << out;
+    EXPECT_NE(out.find("Dentist, moved"), std::string::npos) << out;
+    const fs::path moved = FileHolding(vdir, "SUMMARY:Dentist\\, moved");
+    ASSERT_FALSE(moved.empty());
+    EXPECT_NE(ReadBytes(moved).find("UID:" + uid), std::string::npos) << uid;
+    EXPECT_EQ(out.find("Event 4"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Event 2"), std::string::npos) << out;
+}

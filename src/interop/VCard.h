@@ -18,7 +18,7 @@ struct CardProperty {
 
     // The components joined back with "; ", for a field that takes one text.
     std::string text() const;
-    bool hasType(const char* type) const;
+    bool hasType(std::string_view type) const;
 };
 
 struct Card {

@@ -1,6 +1,7 @@
 #include "interop/VCard.h"
 
-#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
@@ -69,6 +70,19 @@ void ForEachUnfoldedLine(const std::string& text, Take&& take) {
         if (softBreak) line.pop_back();
     }
     if (have) take(std::string_view(line));
+}
+
+bool IsAscii(std::string_view text) {
+    // Eight bytes at a time: values are long enough for it to count.
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & 0x8080808080808080u) return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+    return true;
 }
 
 int HexDigit(char c) {
@@ -202,8 +216,7 @@ bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
     }
     // Whatever CHARSET says, bytes that are not UTF-8 are read as Windows-1252
     // (a superset of Latin-1 for letters), the same reading stored texts get.
-    if (!std::all_of(value.begin(), value.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    if (!IsAscii(value)) {
         scratch.converted = StoredTextToUtf8(std::string(value));
         value = scratch.converted;
     }

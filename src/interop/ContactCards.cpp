@@ -1,11 +1,11 @@
 #include "interop/ContactCards.h"
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <map>
 #include <set>
 #include <string_view>
-#include <unordered_set>
-#include <utility>
 
 #include "interop/GroupPaths.h"
 #include "interop/VCard.h"
@@ -178,30 +178,27 @@ enum class Kind { Other, Picture, FN, N, Nickname, Email, Adr, Tel, Url, Org, Ti
 
 Kind KindOf(std::string_view name) {
     // NotKept: says nothing a contact keeps, or the import reads it elsewhere.
-    // A short list: most names differ from an entry in their length.
-    static const std::pair<std::string_view, Kind> kinds[] = {{"FN", Kind::FN},
-                                                              {"N", Kind::N},
-                                                              {"EMAIL", Kind::Email},
-                                                              {"TEL", Kind::Tel},
-                                                              {"ADR", Kind::Adr},
-                                                              {"URL", Kind::Url},
-                                                              {"ORG", Kind::Org},
-                                                              {"TITLE", Kind::Title},
-                                                              {"NOTE", Kind::Note},
-                                                              {"NICKNAME", Kind::Nickname},
-                                                              {"X-VELTRIN-OFFICE", Kind::Office},
-                                                              {"PHOTO", Kind::Picture},
-                                                              {"LOGO", Kind::Picture},
-                                                              {"VERSION", Kind::NotKept},
-                                                              {"PRODID", Kind::NotKept},
-                                                              {"UID", Kind::NotKept},
-                                                              {"REV", Kind::NotKept},
-                                                              {"KIND", Kind::NotKept},
-                                                              {"CATEGORIES", Kind::NotKept},
-                                                              {"SOURCE", Kind::NotKept}};
-    for (const auto& [known, kind] : kinds)
-        if (known == name) return kind;
-    return Kind::Other;
+    // Chosen by the first letter, as this runs for every property.
+    const auto is = [&name](std::string_view known) { return name == known; };
+    switch (name.empty() ? '\0' : name[0]) {
+    case 'A': return is("ADR") ? Kind::Adr : Kind::Other;
+    case 'C': return is("CATEGORIES") ? Kind::NotKept : Kind::Other;
+    case 'E': return is("EMAIL") ? Kind::Email : Kind::Other;
+    case 'F': return is("FN") ? Kind::FN : Kind::Other;
+    case 'K': return is("KIND") ? Kind::NotKept : Kind::Other;
+    case 'L': return is("LOGO") ? Kind::Picture : Kind::Other;
+    case 'N':
+        return is("N") ? Kind::N : is("NICKNAME") ? Kind::Nickname : is("NOTE") ? Kind::Note : Kind::Other;
+    case 'O': return is("ORG") ? Kind::Org : Kind::Other;
+    case 'P': return is("PHOTO") ? Kind::Picture : is("PRODID") ? Kind::NotKept : Kind::Other;
+    case 'R': return is("REV") ? Kind::NotKept : Kind::Other;
+    case 'S': return is("SOURCE") ? Kind::NotKept : Kind::Other;
+    case 'T': return is("TEL") ? Kind::Tel : is("TITLE") ? Kind::Title : Kind::Other;
+    case 'U': return is("URL") ? Kind::Url : is("UID") ? Kind::NotKept : Kind::Other;
+    case 'V': return is("VERSION") ? Kind::NotKept : Kind::Other;
+    case 'X': return is("X-VELTRIN-OFFICE") ? Kind::Office : Kind::Other;
+    default: return Kind::Other;
+    }
 }
 
 // Fills a contact from a card: the first value of a kind goes into its field,
@@ -351,22 +348,68 @@ private:
     int& photos_;
 };
 
-// A field's text in UTF-8: as it is when plain ASCII, as most texts are.
-std::string Utf8(std::string_view bytes) {
-    return IsAscii(bytes) ? std::string(bytes) : StoredTextToUtf8(std::string(bytes));
+// Appends a field's text in UTF-8: as it is when plain ASCII, as most texts are.
+void AppendUtf8(std::string& out, std::string_view bytes) {
+    if (IsAscii(bytes))
+        out.append(bytes);
+    else
+        out += StoredTextToUtf8(std::string(bytes));
 }
 
 // What tells two contacts apart on import: the shown name and the e-mail
 // address, from the fields' texts.
 template <class Fields>
-std::string Identity(const Fields& fields) {
+void Identity(const Fields& fields, std::string& id) {
     const Places& p = P();
-    std::string id = Utf8(fields[p.name]);
-    if (id.empty()) id.append(Utf8(fields[p.first])).append(" ").append(Utf8(fields[p.last]));
+    id.clear();
+    AppendUtf8(id, fields[p.name]);
+    if (id.empty()) {
+        AppendUtf8(id, fields[p.first]);
+        id += ' ';
+        AppendUtf8(id, fields[p.last]);
+    }
     id += '\n';
-    id += Utf8(fields[p.email]);
-    return id;
+    AppendUtf8(id, fields[p.email]);
 }
+
+// The identities met so far. They are kept in one text, found through a table
+// of their hashes, open addressed: an import of a large address book asks for
+// each of its cards, and a set of strings spent most of that time allocating.
+class IdentitySet {
+public:
+    // False when id was already there.
+    bool Insert(std::string_view id) {
+        if (2 * (entries_.size() + 1) > slots_.size()) Grow();
+        const std::size_t hash = std::hash<std::string_view>()(id);
+        std::size_t at = hash & (slots_.size() - 1);
+        for (; slots_[at]; at = (at + 1) & (slots_.size() - 1)) {
+            const Entry& e = entries_[slots_[at] - 1];
+            if (e.hash == hash && std::string_view(text_).substr(e.begin, e.size) == id) return false;
+        }
+        entries_.push_back({hash, text_.size(), id.size()});
+        text_.append(id);
+        slots_[at] = entries_.size();
+        return true;
+    }
+
+private:
+    struct Entry {
+        std::size_t hash, begin, size;
+    };
+
+    void Grow() {
+        slots_.assign(std::max<std::size_t>(64, 2 * slots_.size()), 0);
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            std::size_t at = entries_[i].hash & (slots_.size() - 1);
+            while (slots_[at]) at = (at + 1) & (slots_.size() - 1);
+            slots_[at] = i + 1;
+        }
+    }
+
+    std::string text_;
+    std::vector<Entry> entries_;
+    std::vector<std::size_t> slots_;  // an entry's index + 1, 0 when free
+};
 
 }  // namespace
 
@@ -406,19 +449,22 @@ ImportReport ImportVCard(ContactStore& store, const std::string& text, const std
 
 ImportReport ImportVCard(ContactStore& store, const std::string& text, const ImportTarget& target) {
     ImportReport report;
-    std::unordered_set<std::string> known;
-    known.reserve(store.contacts.size());
-    for (const ContactItem& c : store.contacts) known.insert(Identity(c.fields));
+    IdentitySet known;
+    std::string id;
+    for (const ContactItem& c : store.contacts) {
+        Identity(c.fields, id);
+        known.Insert(id);
+    }
     ImportGroups<ContactGroup> groups(store.groups, target);
     CardReader reader(report.photosSkipped);
     ForEachCard(text, [&](const Card& card) {
         reader.Read(card);
-        std::string id = Identity(reader.fields());
+        Identity(reader.fields(), id);
         if (id == " \n" && reader.fields()[P().notes].empty()) {
             ++report.skipped;  // nothing a contact could show
             return;
         }
-        if (!known.insert(std::move(id)).second) {
+        if (!known.Insert(id)) {
             ++report.alreadyThere;
             return;
         }

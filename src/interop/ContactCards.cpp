@@ -382,33 +382,40 @@ public:
         if (2 * (entries_.size() + 1) > slots_.size()) Grow();
         const std::size_t hash = std::hash<std::string_view>()(id);
         std::size_t at = hash & (slots_.size() - 1);
-        for (; slots_[at]; at = (at + 1) & (slots_.size() - 1)) {
-            const Entry& e = entries_[slots_[at] - 1];
-            if (e.hash == hash && std::string_view(text_).substr(e.begin, e.size) == id) return false;
+        for (; slots_[at].entry; at = (at + 1) & (slots_.size() - 1)) {
+            if (slots_[at].hash != hash) continue;
+            const Entry& e = entries_[slots_[at].entry - 1];
+            if (std::string_view(text_).substr(e.begin, e.size) == id) return false;
         }
-        entries_.push_back({hash, text_.size(), id.size()});
+        entries_.push_back({text_.size(), id.size()});
         text_.append(id);
-        slots_[at] = entries_.size();
+        slots_[at] = {hash, entries_.size()};
         return true;
     }
 
 private:
     struct Entry {
-        std::size_t hash, begin, size;
+        std::size_t begin, size;
+    };
+    // The hash beside the entry, so a miss reads one place.
+    struct Slot {
+        std::size_t hash, entry;  // entry: its index + 1, 0 when the slot is free
     };
 
     void Grow() {
-        slots_.assign(std::max<std::size_t>(64, 2 * slots_.size()), 0);
-        for (std::size_t i = 0; i < entries_.size(); ++i) {
-            std::size_t at = entries_[i].hash & (slots_.size() - 1);
-            while (slots_[at]) at = (at + 1) & (slots_.size() - 1);
-            slots_[at] = i + 1;
+        std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
+        old.swap(slots_);
+        for (const Slot& s : old) {
+            if (!s.entry) continue;
+            std::size_t at = s.hash & (slots_.size() - 1);
+            while (slots_[at].entry) at = (at + 1) & (slots_.size() - 1);
+            slots_[at] = s;
         }
     }
 
     std::string text_;
     std::vector<Entry> entries_;
-    std::vector<std::size_t> slots_;  // an entry's index + 1, 0 when free
+    std::vector<Slot> slots_;
 };
 
 }  // namespace

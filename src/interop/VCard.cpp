@@ -126,34 +126,37 @@ void SplitComponents(std::string_view value, char separator, std::vector<std::st
         return part;
     };
     std::string* part = &next();
+    const char* const text = value.data();
+    const std::size_t size = value.size();
     std::size_t from = 0;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (c == '\\' && i + 1 < value.size()) {
-            part->append(value, from, i - from);
-            const char n = value[++i];
+    for (std::size_t i = 0; i < size; ++i) {
+        const char c = text[i];
+        if (c != '\\' && c != separator) continue;
+        if (c == '\\') {
+            if (i + 1 == size) continue;  // a backslash at the end is kept
+            part->append(text + from, i - from);
+            const char n = text[++i];
             *part += (n == 'n' || n == 'N') ? '\n' : n;
-            from = i + 1;
-        } else if (c == separator) {
-            part->append(value, from, i - from);
+        } else {
+            part->append(text + from, i - from);
             part = &next();
-            from = i + 1;
         }
+        from = i + 1;
     }
-    part->append(value, from, std::string::npos);
+    part->append(text + from, size - from);
     for (; parts.size() > count; parts.pop_back()) spare.push_back(std::move(parts.back()));
 }
 
 // Adds the comma-separated words of a TYPE list, quotes left out.
 void AddTypes(CardProperty& p, std::string_view list) {
-    std::string word;
+    std::size_t start = 0;
     for (std::size_t i = 0; i <= list.size(); ++i) {
-        if (i == list.size() || list[i] == ',') {
-            if (!word.empty()) p.types.push_back(word);
-            word.clear();
-        } else if (list[i] != '"') {
-            word += UpperChar(list[i]);
-        }
+        if (i < list.size() && list[i] != ',') continue;
+        std::string& word = p.types.emplace_back();
+        for (std::size_t k = start; k < i; ++k)
+            if (list[k] != '"') word += UpperChar(list[k]);
+        if (word.empty()) p.types.pop_back();
+        start = i + 1;
     }
 }
 
@@ -167,9 +170,11 @@ struct Scratch {
 // is not a property.
 bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
     // The name and parameters end at the first colon outside quotes.
-    std::size_t colon = std::string::npos;
+    // Most lines have no quote before their first colon.
+    std::size_t colon = line.find(':');
     bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line.substr(0, colon).find('"') != std::string_view::npos) colon = std::string::npos;
+    for (std::size_t i = 0; colon == std::string::npos && i < line.size(); ++i) {
         if (line[i] == '"') quoted = !quoted;
         if (line[i] == ':' && !quoted) {
             colon = i;

@@ -1,6 +1,7 @@
 #include "contacts/ContactRecords.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -83,7 +84,7 @@ void ContactFieldTexts::Pack(const std::array<std::string, kContactFieldCount>& 
     std::string packed(total, '\0');
     std::size_t end = 0;
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        texts[i].copy(packed.data() + end, texts[i].size());
+        if (!texts[i].empty()) std::memcpy(&packed[end], texts[i].data(), texts[i].size());
         end += texts[i].size();
         ends_[i] = static_cast<std::uint32_t>(end);
     }

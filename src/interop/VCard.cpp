@@ -250,7 +250,7 @@ std::string CardProperty::text() const {
 
 bool CardProperty::hasType(std::string_view type) const {
     for (const std::string& t : types)
-        if (t == type) return true;
+        if (IsWord(t, type)) return true;  // t is upper case already
     return false;
 }
 

@@ -169,27 +169,36 @@ struct Scratch {
 // Reads a content line into p, using its buffers again. False when the line
 // is not a property.
 bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
-    // The name and parameters end at the first colon outside quotes.
-    // Most lines have no quote before their first colon.
-    std::size_t colon = line.find(':');
-    bool quoted = false;
-    if (line.substr(0, colon).find('"') != std::string_view::npos) colon = std::string::npos;
-    for (std::size_t i = 0; colon == std::string::npos && i < line.size(); ++i) {
-        if (line[i] == '"') quoted = !quoted;
-        if (line[i] == ':' && !quoted) {
-            colon = i;
-            break;
+    // The name and parameters end at the first colon outside quotes. Most
+    // lines have no parameters and no quotes: one look along the name finds it.
+    std::size_t nameEnd = 0;
+    while (nameEnd < line.size() && line[nameEnd] != ':' && line[nameEnd] != ';' && line[nameEnd] != '"')
+        ++nameEnd;
+    std::size_t colon = line.find(':', nameEnd);
+    if (line.substr(nameEnd, colon - nameEnd).find('"') != std::string_view::npos) {
+        colon = std::string::npos;
+        bool quoted = false;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '"') quoted = !quoted;
+            if (line[i] == ':' && !quoted) {
+                colon = i;
+                break;
+            }
         }
     }
     if (colon == std::string::npos || colon == 0) return false;
     p.types.clear();
     // The parameters are split at every semicolon, quoted or not.
     const std::string_view head = line.substr(0, colon);
-    std::size_t semi = head.find(';');
+    std::size_t semi = std::string::npos;
+    if (nameEnd < colon) semi = line[nameEnd] == ';' ? nameEnd : head.find(';');
     std::string_view name = head.substr(0, semi);
     if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.remove_prefix(dot + 1);
-    p.name.assign(name);
-    for (char& c : p.name) c = UpperChar(c);
+    // A card's slot mostly held the same name in the card before.
+    if (!IsWord(name, p.name)) {
+        p.name.assign(name);
+        for (char& c : p.name) c = UpperChar(c);
+    }
     bool qp = false, base64 = false;
     while (semi != std::string::npos) {
         const std::size_t start = semi + 1;

@@ -67,12 +67,6 @@ const Places& P() {
     return p;
 }
 
-bool IsAscii(std::string_view bytes) {
-    for (const char ch : bytes)
-        if (static_cast<unsigned char>(ch) >= 0x80) return false;
-    return true;
-}
-
 // Writes the cards: each content line is built in one buffer, kept between
 // lines, and folded into the output.
 class CardWriter {
@@ -88,17 +82,17 @@ public:
             Escaped(p.name);
         } else {
             Escaped(p.first);
-            if (!c.fields[p.last].empty()) line_ += ' ';
+            if (!c.fields[p.last].empty()) out_ += ' ';
             Escaped(p.last);
         }
         End();
         Begin("N:");
         Escaped(p.last);
-        line_ += ';';
+        out_ += ';';
         Escaped(p.first);
-        line_ += ';';
+        out_ += ';';
         Escaped(p.middle);
-        line_ += ";;";
+        out_ += ";;";
         End();
         Text("NICKNAME:", p.nickname);
         Text("EMAIL:", p.email);
@@ -107,8 +101,8 @@ public:
         for (std::size_t i = 0; i < 6; ++i) {
             if (c.fields[p.phones[i]].empty()) continue;
             Begin("TEL;TYPE=");
-            line_ += kPhoneTypes[i];
-            line_ += ':';
+            out_ += kPhoneTypes[i];
+            out_ += ':';
             Escaped(p.phones[i]);
             End();
         }
@@ -117,7 +111,7 @@ public:
         if (!c.fields[p.company].empty() || !c.fields[p.department].empty()) {
             Begin("ORG:");
             Escaped(p.company);
-            line_ += ';';
+            out_ += ';';
             Escaped(p.department);
             End();
         }
@@ -126,43 +120,55 @@ public:
         Text("NOTE:", p.notes);
         if (!groupPath.empty()) {
             Begin("CATEGORIES:");
-            AppendCardText(line_, groupPath);
+            AppendCardText(out_, groupPath);
             End();
         }
         out_ += "END:VCARD\r\n";
     }
 
 private:
-    void Begin(const char* head) { line_.assign(head); }
-    void End() { AppendFoldedLine(out_, line_); }
+    // A line is written where it goes and folded there when it is long.
+    void Begin(std::string_view head) {
+        start_ = out_.size();
+        out_ += head;
+    }
+    void End() {
+        if (out_.size() - start_ < 75) {
+            out_ += "\r\n";
+            return;
+        }
+        line_.assign(out_, start_, std::string::npos);
+        out_.resize(start_);
+        AppendFoldedLine(out_, line_);
+    }
     // The field's text in UTF-8, as it is when plain ASCII.
     std::string_view Utf8(std::size_t place) {
         const std::string_view bytes = c_->fields[place];
-        if (IsAscii(bytes)) return bytes;
+        if (IsPlainAscii(bytes)) return bytes;
         converted_ = StoredTextToUtf8(std::string(bytes));
         return converted_;
     }
-    void Escaped(std::size_t place) { AppendCardText(line_, Utf8(place)); }
-    void Text(const char* head, std::size_t place) {
+    void Escaped(std::size_t place) { AppendCardText(out_, Utf8(place)); }
+    void Text(std::string_view head, std::size_t place) {
         if (c_->fields[place].empty()) return;
         Begin(head);
         Escaped(place);
         End();
     }
     // A URL is a URI: written without text escapes.
-    void Url(const char* head, std::size_t place) {
+    void Url(std::string_view head, std::size_t place) {
         if (c_->fields[place].empty()) return;
         Begin(head);
-        line_ += Utf8(place);
+        out_ += Utf8(place);
         End();
     }
-    void Address(const char* head, const std::size_t (&fields)[5]) {
+    void Address(std::string_view head, const std::size_t (&fields)[5]) {
         bool any = false;
         for (std::size_t f : fields) any = any || !c_->fields[f].empty();
         if (!any) return;
         Begin(head);
         for (std::size_t f : fields) {
-            line_ += ';';
+            out_ += ';';
             Escaped(f);
         }
         End();
@@ -170,6 +176,7 @@ private:
 
     std::string& out_;
     const ContactItem* c_ = nullptr;
+    std::size_t start_ = 0;
     std::string line_, converted_;
 };
 
@@ -350,7 +357,7 @@ private:
 
 // Appends a field's text in UTF-8: as it is when plain ASCII, as most texts are.
 void AppendUtf8(std::string& out, std::string_view bytes) {
-    if (IsAscii(bytes))
+    if (IsPlainAscii(bytes))
         out.append(bytes);
     else
         out += StoredTextToUtf8(std::string(bytes));

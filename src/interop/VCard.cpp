@@ -1,5 +1,6 @@
 #include "interop/VCard.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -70,19 +71,6 @@ void ForEachUnfoldedLine(const std::string& text, Take&& take) {
         if (softBreak) line.pop_back();
     }
     if (have) take(std::string_view(line));
-}
-
-bool IsAscii(std::string_view text) {
-    // Eight bytes at a time: values are long enough for it to count.
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (word & 0x8080808080808080u) return false;
-    }
-    for (; i < text.size(); ++i)
-        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
-    return true;
 }
 
 int HexDigit(char c) {
@@ -230,7 +218,7 @@ bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
     }
     // Whatever CHARSET says, bytes that are not UTF-8 are read as Windows-1252
     // (a superset of Latin-1 for letters), the same reading stored texts get.
-    if (!IsAscii(value)) {
+    if (!IsPlainAscii(value)) {
         scratch.converted = StoredTextToUtf8(std::string(value));
         value = scratch.converted;
     }
@@ -246,6 +234,19 @@ bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
 }
 
 }  // namespace
+
+bool IsPlainAscii(std::string_view text) {
+    // Eight bytes at a time: values are long enough for it to count.
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & 0x8080808080808080u) return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+    return true;
+}
 
 std::string CardProperty::text() const {
     std::string all;
@@ -319,11 +320,16 @@ std::string EscapeCardText(const std::string& text) {
 }
 
 void AppendCardText(std::string& out, std::string_view text) {
+    static constexpr std::array<bool, 256> kEscaped = [] {
+        std::array<bool, 256> escaped{};
+        for (const unsigned char c : {'\\', ',', ';', '\r', '\n'}) escaped[c] = true;
+        return escaped;
+    }();
     // Runs without a character to escape go in whole; most texts are one run.
     std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c != '\\' && c != ',' && c != ';' && c != '\r' && c != '\n') continue;
+        if (!kEscaped[static_cast<unsigned char>(c)]) continue;
         out.append(text, from, i - from);
         if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;

@@ -95,6 +95,23 @@ void DecodeQuotedPrintable(std::string_view s, std::string& out) {
     }
 }
 
+// The place of the first backslash or separator at or after i, size when
+// none. Eight bytes are looked at together until one of them may be either.
+std::size_t NextOf(const char* text, std::size_t i, std::size_t size, char separator) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    const std::uint64_t backslashes = kOnes * '\\',
+                        separators = kOnes * static_cast<unsigned char>(separator);
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text + i, 8);
+        const std::uint64_t a = word ^ backslashes, b = word ^ separators;
+        // A byte of a or b is zero where the text holds one of the two.
+        if (((a - kOnes) & ~a & kHighs) | ((b - kOnes) & ~b & kHighs)) break;
+    }
+    while (i < size && text[i] != '\\' && text[i] != separator) ++i;
+    return i;
+}
+
 // Splits at unescaped separators and undoes \n \, \; \\ in each part. The
 // parts' buffers are used again; parts left over wait in spare.
 void SplitComponents(std::string_view value, char separator, std::vector<std::string>& parts,
@@ -117,10 +134,9 @@ void SplitComponents(std::string_view value, char separator, std::vector<std::st
     const char* const text = value.data();
     const std::size_t size = value.size();
     std::size_t from = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        const char c = text[i];
-        if (c != '\\' && c != separator) continue;
-        if (c == '\\') {
+    for (std::size_t i = NextOf(text, 0, size, separator); i < size;
+         i = NextOf(text, i + 1, size, separator)) {
+        if (text[i] == '\\') {
             if (i + 1 == size) continue;  // a backslash at the end is kept
             part->append(text + from, i - from);
             const char n = text[++i];

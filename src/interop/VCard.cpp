@@ -178,8 +178,8 @@ bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
     std::size_t nameEnd = 0;
     while (nameEnd < line.size() && line[nameEnd] != ':' && line[nameEnd] != ';' && line[nameEnd] != '"')
         ++nameEnd;
-    std::size_t colon = line.find(':', nameEnd);
-    if (line.substr(nameEnd, colon - nameEnd).find('"') != std::string_view::npos) {
+    std::size_t colon = nameEnd < line.size() && line[nameEnd] == ':' ? nameEnd : line.find(':', nameEnd);
+    if (colon != nameEnd && line.substr(nameEnd, colon - nameEnd).find('"') != std::string_view::npos) {
         colon = std::string::npos;
         bool quoted = false;
         for (std::size_t i = 0; i < line.size(); ++i) {

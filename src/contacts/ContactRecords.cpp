@@ -1,6 +1,7 @@
 #include "contacts/ContactRecords.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -69,11 +70,23 @@ void ContactFieldTexts::Transfer(Archive& ar) {
         ar.fail("a contact is longer than Veltrin can hold");
         return;
     }
-    std::string packed;
-    packed.reserve(total);
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        packed += read[i];
-        ends_[i] = static_cast<std::uint32_t>(packed.size());
+    Pack(read, total);
+}
+
+void ContactFieldTexts::assign(const std::array<std::string, kContactFieldCount>& texts) {
+    std::size_t total = 0;
+    for (const std::string& t : texts) total += t.size();
+    if (total > kMaxFieldBytes) throw std::length_error("a contact's fields are too long");
+    Pack(texts, total);
+}
+
+void ContactFieldTexts::Pack(const std::array<std::string, kContactFieldCount>& texts, std::size_t total) {
+    std::string packed(total, '\0');
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (!texts[i].empty()) std::memcpy(&packed[end], texts[i].data(), texts[i].size());
+        end += texts[i].size();
+        ends_[i] = static_cast<std::uint32_t>(end);
     }
     text_ = std::move(packed);
 }

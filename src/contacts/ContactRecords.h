@@ -38,6 +38,8 @@ public:
         return std::string_view(text_).substr(begin, ends_[index] - begin);
     }
     void set(std::size_t index, std::string_view text);
+    // Every field at once, packed with one allocation.
+    void assign(const std::array<std::string, kContactFieldCount>& texts);
 
     void Transfer(Archive& ar);
 
@@ -45,6 +47,8 @@ public:
     bool operator!=(const ContactFieldTexts& o) const { return !(*this == o); }
 
 private:
+    void Pack(const std::array<std::string, kContactFieldCount>& texts, std::size_t total);
+
     std::string text_;
     std::array<std::uint32_t, kContactFieldCount> ends_{};
 };

@@ -1,16 +1,19 @@
 #include "interop/ContactCards.h"
 
+#include <algorithm>
+#include <array>
+#include <functional>
 #include <map>
 #include <set>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
 
 #include "interop/GroupPaths.h"
 #include "interop/VCard.h"
 #include "storage/StoredText.h"
 
 namespace veltrin {
+
+using namespace std::literals;
 
 namespace {
 
@@ -64,20 +67,6 @@ const Places& P() {
     return p;
 }
 
-bool IsAscii(std::string_view bytes) {
-    for (const char ch : bytes)
-        if (static_cast<unsigned char>(ch) >= 0x80) return false;
-    return true;
-}
-
-std::string Field(const ContactItem& c, std::size_t place) {
-    const std::string_view bytes = c.fields[place];
-    // Plain ASCII needs no conversion, and most texts are.
-    return IsAscii(bytes) ? std::string(bytes) : StoredTextToUtf8(std::string(bytes));
-}
-
-void SetField(ContactItem& c, std::size_t place, const std::string& text) { c.fields.set(place, text); }
-
 // Writes the cards: each content line is built in one buffer, kept between
 // lines, and folded into the output.
 class CardWriter {
@@ -93,17 +82,17 @@ public:
             Escaped(p.name);
         } else {
             Escaped(p.first);
-            if (!c.fields[p.last].empty()) line_ += ' ';
+            if (!c.fields[p.last].empty()) out_ += ' ';
             Escaped(p.last);
         }
         End();
         Begin("N:");
         Escaped(p.last);
-        line_ += ';';
+        out_ += ';';
         Escaped(p.first);
-        line_ += ';';
+        out_ += ';';
         Escaped(p.middle);
-        line_ += ";;";
+        out_ += ";;";
         End();
         Text("NICKNAME:", p.nickname);
         Text("EMAIL:", p.email);
@@ -112,8 +101,8 @@ public:
         for (std::size_t i = 0; i < 6; ++i) {
             if (c.fields[p.phones[i]].empty()) continue;
             Begin("TEL;TYPE=");
-            line_ += kPhoneTypes[i];
-            line_ += ':';
+            out_ += kPhoneTypes[i];
+            out_ += ':';
             Escaped(p.phones[i]);
             End();
         }
@@ -122,7 +111,7 @@ public:
         if (!c.fields[p.company].empty() || !c.fields[p.department].empty()) {
             Begin("ORG:");
             Escaped(p.company);
-            line_ += ';';
+            out_ += ';';
             Escaped(p.department);
             End();
         }
@@ -131,43 +120,55 @@ public:
         Text("NOTE:", p.notes);
         if (!groupPath.empty()) {
             Begin("CATEGORIES:");
-            AppendCardText(line_, groupPath);
+            AppendCardText(out_, groupPath);
             End();
         }
         out_ += "END:VCARD\r\n";
     }
 
 private:
-    void Begin(const char* head) { line_.assign(head); }
-    void End() { AppendFoldedLine(out_, line_); }
+    // A line is written where it goes and folded there when it is long.
+    void Begin(std::string_view head) {
+        start_ = out_.size();
+        out_ += head;
+    }
+    void End() {
+        if (out_.size() - start_ < 75) {
+            out_ += "\r\n";
+            return;
+        }
+        line_.assign(out_, start_, std::string::npos);
+        out_.resize(start_);
+        AppendFoldedLine(out_, line_);
+    }
     // The field's text in UTF-8, as it is when plain ASCII.
     std::string_view Utf8(std::size_t place) {
         const std::string_view bytes = c_->fields[place];
-        if (IsAscii(bytes)) return bytes;
+        if (IsPlainAscii(bytes)) return bytes;
         converted_ = StoredTextToUtf8(std::string(bytes));
         return converted_;
     }
-    void Escaped(std::size_t place) { AppendCardText(line_, Utf8(place)); }
-    void Text(const char* head, std::size_t place) {
+    void Escaped(std::size_t place) { AppendCardText(out_, Utf8(place)); }
+    void Text(std::string_view head, std::size_t place) {
         if (c_->fields[place].empty()) return;
         Begin(head);
         Escaped(place);
         End();
     }
     // A URL is a URI: written without text escapes.
-    void Url(const char* head, std::size_t place) {
+    void Url(std::string_view head, std::size_t place) {
         if (c_->fields[place].empty()) return;
         Begin(head);
-        line_ += Utf8(place);
+        out_ += Utf8(place);
         End();
     }
-    void Address(const char* head, const std::size_t (&fields)[5]) {
+    void Address(std::string_view head, const std::size_t (&fields)[5]) {
         bool any = false;
         for (std::size_t f : fields) any = any || !c_->fields[f].empty();
         if (!any) return;
         Begin(head);
         for (std::size_t f : fields) {
-            line_ += ';';
+            out_ += ';';
             Escaped(f);
         }
         End();
@@ -175,88 +176,120 @@ private:
 
     std::string& out_;
     const ContactItem* c_ = nullptr;
+    std::size_t start_ = 0;
     std::string line_, converted_;
 };
 
 // What the import does with a property, by its name.
 enum class Kind { Other, Picture, FN, N, Nickname, Email, Adr, Tel, Url, Org, Title, Office, Note, NotKept };
 
-Kind KindOf(const std::string& name) {
+Kind KindOf(std::string_view name) {
     // NotKept: says nothing a contact keeps, or the import reads it elsewhere.
-    static const std::unordered_map<std::string, Kind> kinds = {{"PHOTO", Kind::Picture},
-                                                                {"LOGO", Kind::Picture},
-                                                                {"FN", Kind::FN},
-                                                                {"N", Kind::N},
-                                                                {"NICKNAME", Kind::Nickname},
-                                                                {"EMAIL", Kind::Email},
-                                                                {"ADR", Kind::Adr},
-                                                                {"TEL", Kind::Tel},
-                                                                {"URL", Kind::Url},
-                                                                {"ORG", Kind::Org},
-                                                                {"TITLE", Kind::Title},
-                                                                {"X-VELTRIN-OFFICE", Kind::Office},
-                                                                {"NOTE", Kind::Note},
-                                                                {"VERSION", Kind::NotKept},
-                                                                {"PRODID", Kind::NotKept},
-                                                                {"UID", Kind::NotKept},
-                                                                {"REV", Kind::NotKept},
-                                                                {"KIND", Kind::NotKept},
-                                                                {"CATEGORIES", Kind::NotKept},
-                                                                {"SOURCE", Kind::NotKept}};
-    const auto it = kinds.find(name);
-    return it == kinds.end() ? Kind::Other : it->second;
+    // Chosen by the first letter, as this runs for every property.
+    const auto is = [&name](std::string_view known) { return name == known; };
+    switch (name.empty() ? '\0' : name[0]) {
+    case 'A': return is("ADR") ? Kind::Adr : Kind::Other;
+    case 'C': return is("CATEGORIES") ? Kind::NotKept : Kind::Other;
+    case 'E': return is("EMAIL") ? Kind::Email : Kind::Other;
+    case 'F': return is("FN") ? Kind::FN : Kind::Other;
+    case 'K': return is("KIND") ? Kind::NotKept : Kind::Other;
+    case 'L': return is("LOGO") ? Kind::Picture : Kind::Other;
+    case 'N':
+        return is("N") ? Kind::N : is("NICKNAME") ? Kind::Nickname : is("NOTE") ? Kind::Note : Kind::Other;
+    case 'O': return is("ORG") ? Kind::Org : Kind::Other;
+    case 'P': return is("PHOTO") ? Kind::Picture : is("PRODID") ? Kind::NotKept : Kind::Other;
+    case 'R': return is("REV") ? Kind::NotKept : Kind::Other;
+    case 'S': return is("SOURCE") ? Kind::NotKept : Kind::Other;
+    case 'T': return is("TEL") ? Kind::Tel : is("TITLE") ? Kind::Title : Kind::Other;
+    case 'U': return is("URL") ? Kind::Url : is("UID") ? Kind::NotKept : Kind::Other;
+    case 'V': return is("VERSION") ? Kind::NotKept : Kind::Other;
+    case 'X': return is("X-VELTRIN-OFFICE") ? Kind::Office : Kind::Other;
+    default: return Kind::Other;
+    }
 }
 
 // Fills a contact from a card: the first value of a kind goes into its field,
-// every further one, and every property without a field, into the notes.
+// every further one, and every property without a field, into the notes. One
+// reader serves every card of a file, so its buffers are used again.
 class CardReader {
 public:
     explicit CardReader(int& photos) : photos_(photos) {}
 
-    ContactItem Read(const Card& card) {
+    void Read(const Card& card) {
+        for (std::string& f : fields_) f.clear();
+        notes_.clear();
+        overflow_.clear();
+        category_.clear();
         for (const CardProperty& p : card.properties) {
-            if (p.name == "CATEGORIES" && category_.empty() && !p.components.empty())
+            if (p.name == "CATEGORIES"sv && category_.empty() && !p.components.empty())
                 category_ = p.components[0];
             Take(p);
         }
-        std::string notes = notes_;
-        for (const std::string& more : overflow_) notes += (notes.empty() ? "" : "\n") + more;
-        SetField(c_, P().notes, notes);
-        return c_;
+        std::string& notes = fields_[P().notes];
+        notes = notes_;
+        if (!notes.empty() && !overflow_.empty()) notes += '\n';
+        notes += overflow_;
+    }
+
+    // The fields' texts as read, in UTF-8, in record order.
+    const std::array<std::string, kContactFieldCount>& fields() const { return fields_; }
+
+    // The contact read, its group not set.
+    ContactItem Contact() const {
+        ContactItem c;
+        c.fields.assign(fields_);
+        return c;
     }
 
     // The group path the card came from: its first category.
     const std::string& category() const { return category_; }
 
 private:
-    void Put(std::size_t field, const std::string& text, const std::string& label) {
+    void Put(std::size_t field, std::string_view text, std::string_view label) {
         if (text.empty()) return;
-        const std::string_view held = c_.fields[field];
+        std::string& held = fields_[field];
         if (held.empty())
-            SetField(c_, field, text);
+            held.assign(text);
         else if (held != text)
-            overflow_.push_back(label + ": " + text);
+            Overflow(label, text);
     }
-    static std::string At(const CardProperty& p, std::size_t i) {
-        return i < p.components.size() ? p.components[i] : std::string();
+    // "Label: text" into the notes, after the card's own.
+    void Overflow(std::string_view label, std::string_view text) {
+        if (!overflow_.empty()) overflow_ += '\n';
+        overflow_.append(label).append(": ").append(text);
+    }
+    static std::string_view At(const CardProperty& p, std::size_t i) {
+        return i < p.components.size() ? std::string_view(p.components[i]) : std::string_view();
+    }
+    // As CardProperty::text(), without a copy when one component holds it all.
+    std::string_view Text(const CardProperty& p) {
+        const std::string* only = nullptr;
+        for (const std::string& c : p.components) {
+            if (c.empty()) continue;
+            if (only) {
+                text_ = p.text();
+                return text_;
+            }
+            only = &c;
+        }
+        return only ? std::string_view(*only) : std::string_view();
     }
 
     void Take(const CardProperty& p) {
-        const std::string& n = p.name;
-        const Kind kind = KindOf(n);
+        const Kind kind = KindOf(p.name);
         if (p.binary || kind == Kind::Picture) {
             if (kind == Kind::Picture) ++photos_;
             return;
         }
         switch (kind) {
-        case Kind::FN: Put(P().name, p.text(), "Name"); break;
+        case Kind::FN: Put(P().name, Text(p), "Name"); break;
         case Kind::N:
             Put(P().last, At(p, 0), "Last name");
             Put(P().first, At(p, 1), "First name");
             Put(P().middle, At(p, 2), "Middle name");
             break;
-        case Kind::Nickname: Put(P().nickname, p.text(), "Nickname"); break;
-        case Kind::Email: Put(P().email, p.text(), "E-mail"); break;
+        case Kind::Nickname: Put(P().nickname, Text(p), "Nickname"); break;
+        case Kind::Email: Put(P().email, Text(p), "E-mail"); break;
         case Kind::Adr: Address(p); break;
         case Kind::Tel: {
             const bool work = p.hasType("WORK"), fax = p.hasType("FAX");
@@ -266,26 +299,34 @@ private:
                                       : p.hasType("PAGER") ? 5
                                       : work               ? 3
                                                            : 0;
-            Put(P().phones[phone], p.text(), "Phone");
+            Put(P().phones[phone], Text(p), "Phone");
             break;
         }
         case Kind::Url:
-            Put(p.hasType("WORK") ? P().businessWeb : P().personalWeb, p.text(), "Web page");
+            Put(p.hasType("WORK") ? P().businessWeb : P().personalWeb, Text(p), "Web page");
             break;
         case Kind::Org: {
             Put(P().company, At(p, 0), "Company");
-            std::string units;
-            for (std::size_t i = 1; i < p.components.size(); ++i)
-                if (!p.components[i].empty()) units += (units.empty() ? "" : "; ") + p.components[i];
-            Put(P().department, units, "Department");
+            text_.clear();
+            for (std::size_t i = 1; i < p.components.size(); ++i) {
+                if (p.components[i].empty()) continue;
+                if (!text_.empty()) text_ += "; ";
+                text_ += p.components[i];
+            }
+            Put(P().department, text_, "Department");
             break;
         }
-        case Kind::Title: Put(P().jobTitle, p.text(), "Job title"); break;
-        case Kind::Office: Put(P().office, p.text(), "Office"); break;
-        case Kind::Note: notes_ += (notes_.empty() ? "" : "\n") + p.text(); break;
+        case Kind::Title: Put(P().jobTitle, Text(p), "Job title"); break;
+        case Kind::Office: Put(P().office, Text(p), "Office"); break;
+        case Kind::Note: {
+            const std::string_view text = Text(p);
+            if (!notes_.empty()) notes_ += '\n';
+            notes_ += text;
+            break;
+        }
         case Kind::NotKept: break;
         default:
-            if (!p.text().empty()) overflow_.push_back(n + ": " + p.text());
+            if (const std::string_view text = Text(p); !text.empty()) Overflow(p.name, text);
         }
     }
 
@@ -293,33 +334,96 @@ private:
         const bool work = p.hasType("WORK");
         const std::size_t(&fields)[5] = work ? P().work : P().home;
         bool free = true;
-        for (std::size_t f : fields) free = free && c_.fields[f].empty();
-        // Post office box and extended address go in front of the street.
-        std::string street;
-        for (std::size_t i = 0; i < 3; ++i)
-            if (!At(p, i).empty()) street += (street.empty() ? "" : ", ") + At(p, i);
+        for (std::size_t f : fields) free = free && fields_[f].empty();
         if (!free) {
-            if (!p.text().empty())
-                overflow_.push_back(std::string(work ? "Business" : "Home") + " address: " + p.text());
+            if (const std::string_view text = Text(p); !text.empty())
+                Overflow(work ? "Business address" : "Home address", text);
             return;
         }
-        SetField(c_, fields[0], street);
-        for (std::size_t i = 1; i < 5; ++i) SetField(c_, fields[i], At(p, i + 2));
+        // Post office box and extended address go in front of the street.
+        std::string& street = fields_[fields[0]];
+        for (std::size_t i = 0; i < 3; ++i) {
+            if (At(p, i).empty()) continue;
+            if (!street.empty()) street += ", ";
+            street += At(p, i);
+        }
+        for (std::size_t i = 1; i < 5; ++i) fields_[fields[i]].assign(At(p, i + 2));
     }
 
-    ContactItem c_;
-    std::string notes_, category_;
-    std::vector<std::string> overflow_;
+    std::array<std::string, kContactFieldCount> fields_;
+    std::string notes_, overflow_, category_, text_;
     int& photos_;
 };
 
-// What tells two contacts apart on import: the shown name and the e-mail address.
-std::string Identity(const ContactItem& c) {
-    const Places& p = P();
-    std::string name = Field(c, p.name);
-    if (name.empty()) name = Field(c, p.first) + " " + Field(c, p.last);
-    return name + '\n' + Field(c, p.email);
+// Appends a field's text in UTF-8: as it is when plain ASCII, as most texts are.
+void AppendUtf8(std::string& out, std::string_view bytes) {
+    if (IsPlainAscii(bytes))
+        out.append(bytes);
+    else
+        out += StoredTextToUtf8(std::string(bytes));
 }
+
+// What tells two contacts apart on import: the shown name and the e-mail
+// address, from the fields' texts.
+template <class Fields>
+void Identity(const Fields& fields, std::string& id) {
+    const Places& p = P();
+    id.clear();
+    AppendUtf8(id, fields[p.name]);
+    if (id.empty()) {
+        AppendUtf8(id, fields[p.first]);
+        id += ' ';
+        AppendUtf8(id, fields[p.last]);
+    }
+    id += '\n';
+    AppendUtf8(id, fields[p.email]);
+}
+
+// The identities met so far. They are kept in one text, found through a table
+// of their hashes, open addressed: an import of a large address book asks for
+// each of its cards, and a set of strings spent most of that time allocating.
+class IdentitySet {
+public:
+    // False when id was already there.
+    bool Insert(std::string_view id) {
+        if (2 * (entries_.size() + 1) > slots_.size()) Grow();
+        const std::size_t hash = std::hash<std::string_view>()(id);
+        std::size_t at = hash & (slots_.size() - 1);
+        for (; slots_[at].entry; at = (at + 1) & (slots_.size() - 1)) {
+            if (slots_[at].hash != hash) continue;
+            const Entry& e = entries_[slots_[at].entry - 1];
+            if (std::string_view(text_).substr(e.begin, e.size) == id) return false;
+        }
+        entries_.push_back({text_.size(), id.size()});
+        text_.append(id);
+        slots_[at] = {hash, entries_.size()};
+        return true;
+    }
+
+private:
+    struct Entry {
+        std::size_t begin, size;
+    };
+    // The hash beside the entry, so a miss reads one place.
+    struct Slot {
+        std::size_t hash, entry;  // entry: its index + 1, 0 when the slot is free
+    };
+
+    void Grow() {
+        std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
+        old.swap(slots_);
+        for (const Slot& s : old) {
+            if (!s.entry) continue;
+            std::size_t at = s.hash & (slots_.size() - 1);
+            while (slots_[at].entry) at = (at + 1) & (slots_.size() - 1);
+            slots_[at] = s;
+        }
+    }
+
+    std::string text_;
+    std::vector<Entry> entries_;
+    std::vector<Slot> slots_;
+};
 
 }  // namespace
 
@@ -359,22 +463,26 @@ ImportReport ImportVCard(ContactStore& store, const std::string& text, const std
 
 ImportReport ImportVCard(ContactStore& store, const std::string& text, const ImportTarget& target) {
     ImportReport report;
-    std::unordered_set<std::string> known;
-    known.reserve(store.contacts.size());
-    for (const ContactItem& c : store.contacts) known.insert(Identity(c));
+    IdentitySet known;
+    std::string id;
+    for (const ContactItem& c : store.contacts) {
+        Identity(c.fields, id);
+        known.Insert(id);
+    }
     ImportGroups<ContactGroup> groups(store.groups, target);
+    CardReader reader(report.photosSkipped);
     ForEachCard(text, [&](const Card& card) {
-        CardReader reader(report.photosSkipped);
-        ContactItem c = reader.Read(card);
-        std::string id = Identity(c);
-        if (id == " \n" && c.fields[P().notes].empty()) {
+        reader.Read(card);
+        Identity(reader.fields(), id);
+        if (id == " \n" && reader.fields()[P().notes].empty()) {
             ++report.skipped;  // nothing a contact could show
             return;
         }
-        if (!known.insert(std::move(id)).second) {
+        if (!known.Insert(id)) {
             ++report.alreadyThere;
             return;
         }
+        ContactItem c = reader.Contact();
         c.groupId = groups.For(reader.category());
         store.contacts.push_back(std::move(c));
         ++report.added;

@@ -1,29 +1,43 @@
 #include "interop/VCard.h"
 
-#include <algorithm>
-#include <cctype>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <functional>
+#include <string_view>
 
 #include "storage/StoredText.h"
 
 namespace veltrin {
 
+using namespace std::literals;
+
 namespace {
+
+char UpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // ASCII upper case: names and parameters are ASCII, whatever the locale.
 std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& c : s) c = UpperChar(c);
     return s;
 }
 
-bool IsQuotedPrintable(const std::string& line) {
-    return Upper(line.substr(0, line.find(':'))).find("QUOTED-PRINTABLE") != std::string::npos;
+// Whether text, in ASCII upper case, equals word (given in upper case).
+bool IsWord(std::string_view text, std::string_view word) {
+    if (text.size() != word.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (UpperChar(text[i]) != word[i]) return false;
+    return true;
+}
+
+bool IsQuotedPrintable(std::string_view line) {
+    return Upper(std::string(line.substr(0, line.find(':')))).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
 // Calls take with each logical line: folded lines continue with a space or
 // tab; 2.1's quoted-printable lines continue after a soft break ("=" at the
-// end). One buffer serves every line.
+// end). A line that continues nowhere is passed as it stands in the text;
+// the others are joined in one buffer that serves every line.
 template <class Take>
 void ForEachUnfoldedLine(const std::string& text, Take&& take) {
     std::string line;
@@ -40,26 +54,34 @@ void ForEachUnfoldedLine(const std::string& text, Take&& take) {
         } else if (have && softBreak) {
             line.append(text, i, stop - i);
         } else {
-            if (have) take(line);
-            line.assign(text, i, stop - i);
+            if (have) take(std::string_view(line));
+            const std::string_view whole(text.data() + i, stop - i);
+            const bool nextFolded = end + 1 < text.size() && (text[end + 1] == ' ' || text[end + 1] == '\t');
+            if (!nextFolded && !(!whole.empty() && whole.back() == '=' && IsQuotedPrintable(whole))) {
+                take(whole);
+                have = softBreak = false;
+                i = end + 1;
+                continue;
+            }
+            line.assign(whole);
             have = true;
         }
         i = end + 1;
         softBreak = !line.empty() && line.back() == '=' && IsQuotedPrintable(line);
         if (softBreak) line.pop_back();
     }
-    if (have) take(line);
+    if (have) take(std::string_view(line));
 }
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    c = UpperChar(c);
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
-std::string DecodeQuotedPrintable(const std::string& s) {
-    std::string out;
+void DecodeQuotedPrintable(std::string_view s, std::string& out) {
+    out.clear();
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '=' && i + 2 < s.size()) {
             const int hi = HexDigit(s[i + 1]), lo = HexDigit(s[i + 2]);
@@ -71,101 +93,176 @@ std::string DecodeQuotedPrintable(const std::string& s) {
         }
         out += s[i];
     }
-    return out;
 }
 
-// Splits at unescaped separators and undoes \n \, \; \\ in each part.
-void SplitComponents(std::string_view value, bool escapes, char separator, std::vector<std::string>& parts) {
-    parts.clear();
-    parts.emplace_back();
-    std::size_t from = 0;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (c == '\\' && escapes && i + 1 < value.size()) {
-            parts.back().append(value, from, i - from);
-            const char n = value[++i];
-            parts.back() += (n == 'n' || n == 'N') ? '\n' : n;
-            from = i + 1;
-        } else if (c == separator) {
-            parts.back().append(value, from, i - from);
-            parts.emplace_back();
-            from = i + 1;
+// The place of the first backslash or separator at or after i, size when
+// none. Eight bytes are looked at together until one of them may be either.
+std::size_t NextOf(const char* text, std::size_t i, std::size_t size, char separator) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    const std::uint64_t backslashes = kOnes * '\\',
+                        separators = kOnes * static_cast<unsigned char>(separator);
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text + i, 8);
+        const std::uint64_t a = word ^ backslashes, b = word ^ separators;
+        // A byte of a or b is zero where the text holds one of the two.
+        if (((a - kOnes) & ~a & kHighs) | ((b - kOnes) & ~b & kHighs)) break;
+    }
+    while (i < size && text[i] != '\\' && text[i] != separator) ++i;
+    return i;
+}
+
+// Splits at unescaped separators and undoes \n \, \; \\ in each part. The
+// parts' buffers are used again; parts left over wait in spare.
+void SplitComponents(std::string_view value, char separator, std::vector<std::string>& parts,
+                     std::vector<std::string>& spare) {
+    std::size_t count = 0;
+    const auto next = [&parts, &spare, &count]() -> std::string& {
+        if (count == parts.size()) {
+            if (spare.empty()) {
+                parts.emplace_back();
+            } else {
+                parts.push_back(std::move(spare.back()));
+                spare.pop_back();
+            }
         }
+        std::string& part = parts[count++];
+        part.clear();
+        return part;
+    };
+    std::string* part = &next();
+    const char* const text = value.data();
+    const std::size_t size = value.size();
+    std::size_t from = 0;
+    for (std::size_t i = NextOf(text, 0, size, separator); i < size;
+         i = NextOf(text, i + 1, size, separator)) {
+        if (text[i] == '\\') {
+            if (i + 1 == size) continue;  // a backslash at the end is kept
+            part->append(text + from, i - from);
+            const char n = text[++i];
+            *part += (n == 'n' || n == 'N') ? '\n' : n;
+        } else {
+            part->append(text + from, i - from);
+            part = &next();
+        }
+        from = i + 1;
     }
-    parts.back().append(value, from, std::string::npos);
+    part->append(text + from, size - from);
+    for (; parts.size() > count; parts.pop_back()) spare.push_back(std::move(parts.back()));
 }
 
-void AddTypes(CardProperty& p, std::string list) {
-    list.erase(std::remove(list.begin(), list.end(), '"'), list.end());
+// Adds the comma-separated words of a TYPE list, quotes left out.
+void AddTypes(CardProperty& p, std::string_view list) {
     std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t comma = list.find(',', start);
-        if (comma == std::string::npos) comma = list.size();
-        std::string t = Upper(list.substr(start, comma - start));
-        if (!t.empty()) p.types.push_back(t);
-        start = comma + 1;
+    for (std::size_t i = 0; i <= list.size(); ++i) {
+        if (i < list.size() && list[i] != ',') continue;
+        std::string& word = p.types.emplace_back();
+        for (std::size_t k = start; k < i; ++k)
+            if (list[k] != '"') word += UpperChar(list[k]);
+        if (word.empty()) p.types.pop_back();
+        start = i + 1;
     }
 }
 
-bool ReadProperty(const std::string& line, CardProperty& p) {
-    // The name and parameters end at the first colon outside quotes.
-    std::size_t colon = std::string::npos;
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '"') quoted = !quoted;
-        if (line[i] == ':' && !quoted) {
-            colon = i;
-            break;
+// Buffers kept from one property to the next.
+struct Scratch {
+    std::string decoded, converted;
+    std::vector<std::string> parts;
+};
+
+// Reads a content line into p, using its buffers again. False when the line
+// is not a property.
+bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
+    // The name and parameters end at the first colon outside quotes. Most
+    // lines have no parameters and no quotes: one look along the name finds it.
+    std::size_t nameEnd = 0;
+    while (nameEnd < line.size() && line[nameEnd] != ':' && line[nameEnd] != ';' && line[nameEnd] != '"')
+        ++nameEnd;
+    std::size_t colon = nameEnd < line.size() && line[nameEnd] == ':' ? nameEnd : line.find(':', nameEnd);
+    if (colon != nameEnd && line.substr(nameEnd, colon - nameEnd).find('"') != std::string_view::npos) {
+        colon = std::string::npos;
+        bool quoted = false;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '"') quoted = !quoted;
+            if (line[i] == ':' && !quoted) {
+                colon = i;
+                break;
+            }
         }
     }
     if (colon == std::string::npos || colon == 0) return false;
     p.types.clear();
-    std::vector<std::string> head;
-    SplitComponents(std::string_view(line).substr(0, colon), false, ';', head);
-    std::string name = Upper(head[0]);
-    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name = name.substr(dot + 1);
-    p.name = std::move(name);
+    // The parameters are split at every semicolon, quoted or not.
+    const std::string_view head = line.substr(0, colon);
+    std::size_t semi = std::string::npos;
+    if (nameEnd < colon) semi = line[nameEnd] == ';' ? nameEnd : head.find(';');
+    std::string_view name = head.substr(0, semi);
+    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.remove_prefix(dot + 1);
+    // A card's slot mostly held the same name in the card before.
+    if (!IsWord(name, p.name)) {
+        p.name.assign(name);
+        for (char& c : p.name) c = UpperChar(c);
+    }
     bool qp = false, base64 = false;
-    for (std::size_t i = 1; i < head.size(); ++i) {
-        const std::size_t eq = head[i].find('=');
-        const std::string key = Upper(head[i].substr(0, eq));
-        const std::string value = eq == std::string::npos ? std::string() : head[i].substr(eq + 1);
-        const std::string upperValue = Upper(value);
+    while (semi != std::string::npos) {
+        const std::size_t start = semi + 1;
+        semi = head.find(';', start);
+        const std::string_view param = head.substr(start, semi == std::string::npos ? semi : semi - start);
+        const std::size_t eq = param.find('=');
+        const std::string_view key = param.substr(0, eq);
+        const std::string_view value = eq == std::string::npos ? std::string_view() : param.substr(eq + 1);
         if (eq == std::string::npos) {
-            if (key == "QUOTED-PRINTABLE")
+            if (IsWord(key, "QUOTED-PRINTABLE"))
                 qp = true;
-            else if (key == "BASE64")
+            else if (IsWord(key, "BASE64"))
                 base64 = true;
             else
                 AddTypes(p, key);
-        } else if (key == "TYPE") {
+        } else if (IsWord(key, "TYPE")) {
             AddTypes(p, value);
-        } else if (key == "ENCODING") {
-            qp = qp || upperValue == "QUOTED-PRINTABLE";
-            base64 = base64 || upperValue == "B" || upperValue == "BASE64";
-        } else if (key == "VALUE") {
-            base64 = base64 || upperValue == "BINARY";
+        } else if (IsWord(key, "ENCODING")) {
+            qp = qp || IsWord(value, "QUOTED-PRINTABLE");
+            base64 = base64 || IsWord(value, "B") || IsWord(value, "BASE64");
+        } else if (IsWord(key, "VALUE")) {
+            base64 = base64 || IsWord(value, "BINARY");
         }
     }
-    std::string_view value = std::string_view(line).substr(colon + 1);
-    std::string decoded;
-    if (qp) value = decoded = DecodeQuotedPrintable(std::string(value));
+    std::string_view value = line.substr(colon + 1);
+    if (qp) {
+        DecodeQuotedPrintable(value, scratch.decoded);
+        value = scratch.decoded;
+    }
     // Whatever CHARSET says, bytes that are not UTF-8 are read as Windows-1252
     // (a superset of Latin-1 for letters), the same reading stored texts get.
-    if (!std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        value = decoded = StoredTextToUtf8(std::string(value));
+    if (!IsPlainAscii(value)) {
+        scratch.converted = StoredTextToUtf8(std::string(value));
+        value = scratch.converted;
+    }
     p.binary = base64 || value.substr(0, 5) == "data:";
     // A URL is a URI, written without text escapes; CATEGORIES is a list.
-    if (p.name == "URL") {
-        p.components.resize(1);
+    if (p.name == "URL"sv) {
+        SplitComponents({}, ';', p.components, scratch.parts);
         p.components[0].assign(value);
     } else {
-        SplitComponents(value, true, p.name == "CATEGORIES" ? ',' : ';', p.components);
+        SplitComponents(value, p.name == "CATEGORIES"sv ? ',' : ';', p.components, scratch.parts);
     }
     return true;
 }
 
 }  // namespace
+
+bool IsPlainAscii(std::string_view text) {
+    // Eight bytes at a time: values are long enough for it to count.
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & 0x8080808080808080u) return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+    return true;
+}
 
 std::string CardProperty::text() const {
     std::string all;
@@ -177,36 +274,47 @@ std::string CardProperty::text() const {
     return all;
 }
 
-bool CardProperty::hasType(const char* type) const {
+bool CardProperty::hasType(std::string_view type) const {
     for (const std::string& t : types)
-        if (t == type) return true;
+        if (IsWord(t, type)) return true;  // t is upper case already
     return false;
 }
 
 void ForEachCard(const std::string& text, const std::function<void(Card&)>& take) {
     // The card's properties are read into the slots of the card before, so
     // their buffers are used again; only the first `used` belong to the card.
+    // Slots a card does not fill wait in spare, buffers and all.
     Card card;
+    std::vector<CardProperty> spare;
     std::size_t used = 0;
     bool inside = false, have = false;
     const auto give = [&] {
-        card.properties.resize(used);
+        for (; card.properties.size() > used; card.properties.pop_back())
+            spare.push_back(std::move(card.properties.back()));
         take(card);
     };
     CardProperty mark;
-    ForEachUnfoldedLine(text, [&](const std::string& line) {
-        if (used == card.properties.size()) card.properties.emplace_back();
+    Scratch scratch;
+    ForEachUnfoldedLine(text, [&](std::string_view line) {
+        if (used == card.properties.size()) {
+            if (spare.empty()) {
+                card.properties.emplace_back();
+            } else {
+                card.properties.push_back(std::move(spare.back()));
+                spare.pop_back();
+            }
+        }
         CardProperty& p = inside ? card.properties[used] : mark;
-        if (!ReadProperty(line, p)) return;
-        const bool marks = p.name == "BEGIN" || p.name == "END";
-        if (marks && (p.components.empty() || Upper(p.components[0]) != "VCARD")) {
+        if (!ReadProperty(line, p, scratch)) return;
+        const bool begin = p.name == "BEGIN"sv, end = !begin && p.name == "END"sv;
+        if ((begin || end) && (p.components.empty() || !IsWord(p.components[0], "VCARD"))) {
             if (inside) ++used;
-        } else if (p.name == "BEGIN") {
+        } else if (begin) {
             // A card without END keeps what it had.
             if (have) give();
             used = 0;
             inside = have = true;
-        } else if (p.name == "END") {
+        } else if (end) {
             inside = false;
         } else if (inside) {
             ++used;
@@ -228,11 +336,16 @@ std::string EscapeCardText(const std::string& text) {
 }
 
 void AppendCardText(std::string& out, std::string_view text) {
+    static constexpr std::array<bool, 256> kEscaped = [] {
+        std::array<bool, 256> escaped{};
+        for (const unsigned char c : {'\\', ',', ';', '\r', '\n'}) escaped[c] = true;
+        return escaped;
+    }();
     // Runs without a character to escape go in whole; most texts are one run.
     std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c != '\\' && c != ',' && c != ';' && c != '\r' && c != '\n') continue;
+        if (!kEscaped[static_cast<unsigned char>(c)]) continue;
         out.append(text, from, i - from);
         if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;

@@ -18,7 +18,7 @@ struct CardProperty {
 
     // The components joined back with "; ", for a field that takes one text.
     std::string text() const;
-    bool hasType(const char* type) const;
+    bool hasType(std::string_view type) const;
 };
 
 struct Card {
@@ -32,6 +32,10 @@ struct Card {
 std::vector<Card> ReadCards(const std::string& text);
 // The same, one card at a time, without keeping them all.
 void ForEachCard(const std::string& text, const std::function<void(Card&)>& take);
+
+// Whether every byte of text is 7-bit ASCII, which is UTF-8 and needs no
+// conversion whatever it was stored as.
+bool IsPlainAscii(std::string_view text);
 
 // A vCard 4.0 text value with \, ; and newlines escaped.
 std::string EscapeCardText(const std::string& text);

@@ -67,6 +67,21 @@ TEST(ContactFieldTexts, SettingAFieldLeavesEveryOtherFieldAsItWas) {
     EXPECT_NE(u, t);
 }
 
+TEST(ContactFieldTexts, AssigningEveryFieldReplacesWhatWasThereAndEqualsSettingEach) {
+    std::array<std::string, kContactFieldCount> texts;
+    texts[0] = "Ann";
+    texts[3] = "Ann Lee";
+    texts[28] = "line one\nline two";
+    ContactFieldTexts bySet;
+    for (std::size_t i = 0; i < texts.size(); ++i) bySet.set(i, texts[i]);
+    ContactFieldTexts assigned;
+    assigned.set(1, "an older text, longer than the new ones");
+    assigned.set(14, "x");
+    assigned.assign(texts);
+    EXPECT_EQ(assigned, bySet);
+    for (int i = 0; i < kContactFieldCount; ++i) EXPECT_EQ(assigned[i], texts[i]) << "field " << i;
+}
+
 TEST_F(ContactsFileTest, EmptyStoreIsTwentyOneBytes) {
     ContactStore store;
     ASSERT_TRUE(SerializeContactsFile(store, true));

@@ -365,6 +365,48 @@ TEST(ImportGroupsTest, AForeignCardsFirstCategoryNamesItsGroup) {
     EXPECT_EQ(PathOf(store.groups, store.contacts[0].groupId), "Imported/Family, friends");
 }
 
+TEST(ContactCardsTest, NothingOfOneCardCarriesOverIntoTheNext) {
+    const std::string text =
+        "BEGIN:VCARD\r\nFN:Ann\r\nN:Lee;Ann;;;\r\nEMAIL:a@x.org\r\nEMAIL:b@x.org\r\nNOTE:hers\r\n"
+        "ADR;TYPE=home:;;1 Road;Town;;123;Land\r\nORG:Acme;Sales;East\r\nBDAY:1990\r\n"
+        "CATEGORIES:Work\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nFN:Bob\r\nEMAIL:bob@x.org\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nNOTE:only words\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nFN:Bob\r\nEMAIL:bob@x.org\r\nNOTE:again\r\nEND:VCARD\r\n";
+    ContactStore store;
+    const ImportReport r = ImportVCard(store, text, "Imported");
+    EXPECT_EQ(r.Summary(), "added 3, already there 1, changed kind 0, skipped 0");
+    ASSERT_EQ(store.contacts.size(), 3u);
+    EXPECT_EQ(Get(store.contacts[0], "Notes"), "hers\nE-mail: b@x.org\nBDAY: 1990");
+    EXPECT_EQ(Get(store.contacts[0], "Department"), "Sales; East");
+    EXPECT_EQ(PathOf(store.groups, store.contacts[0].groupId), "Imported/Work");
+    const ContactItem& bob = store.contacts[1];
+    for (const ContactField& f : ContactFields()) {
+        const std::string name = f.name;
+        const std::string expected = name == "Name" ? "Bob" : name == "E-mail Address" ? "bob@x.org" : "";
+        EXPECT_EQ(Get(bob, f.name), expected) << f.name;
+    }
+    EXPECT_EQ(PathOf(store.groups, bob.groupId), "Imported");
+    // No name and no address, but words: kept.
+    EXPECT_EQ(Get(store.contacts[2], "Notes"), "only words");
+    EXPECT_EQ(Get(store.contacts[2], "Name"), "");
+}
+
+TEST(ContactCardsTest, ManyCardsAreEachFoundAgainLaterInTheFileAndInTheStore) {
+    // Enough different contacts for the table of those met to grow several times.
+    std::string once;
+    for (int i = 0; i < 700; ++i)
+        once += "BEGIN:VCARD\r\nFN:P" + std::to_string(i) + "\r\nEMAIL:p" + std::to_string(i % 7) +
+                "@x.org\r\nEND:VCARD\r\n";
+    ContactStore store;
+    EXPECT_EQ(ImportVCard(store, once + once, "Imported").Summary(),
+              "added 700, already there 700, changed kind 0, skipped 0");
+    EXPECT_EQ(ImportVCard(store, once, "Imported").Summary(),
+              "added 0, already there 700, changed kind 0, skipped 0");
+    EXPECT_EQ(store.contacts.size(), 700u);
+    EXPECT_EQ(Get(store.contacts[699], "Name"), "P699");
+}
+
 TEST(HtmlTextTest, PlainTextDropsTagsAndHeadsAndDecodesEntities) {
     EXPECT_EQ(PlainTextOfHtml("<html><head><title>T</title><style>p{}</style></head><body><p>a&lt;b &#233;"
                               "&#x41;</p>\n<div>c&nbsp;d &bogus; &amp</div></body></html>"),

@@ -81,3 +81,43 @@ TEST(VCardTest, WrittenLinesFoldWithinLimitsAndReadBackUnchanged) {
     ASSERT_EQ(cards[0].properties[0].components.size(), 1u);
     EXPECT_EQ(cards[0].properties[0].components[0], value);
 }
+
+TEST(VCardTest, EachCardHoldsOnlyItsOwnPropertiesWhateverCameBefore) {
+    // A long card, then shorter ones: nothing of an earlier card's
+    // properties, types or components may show in a later one.
+    const std::string text =
+        "BEGIN:VCARD\r\nADR;TYPE=work,pref:a;b;c;d;e;f;g\r\nTEL;TYPE=cell:1\r\nNOTE:n\r\n"
+        "CATEGORIES:x,y\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nFN:Only\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nURL:https://e.org/a;b\\c\r\nTEL:2\r\nN:L;F\r\nEND:VCARD\r\n";
+    const std::vector<Card> cards = ReadCards(text);
+    ASSERT_EQ(cards.size(), 3u);
+    ASSERT_EQ(cards[0].properties.size(), 4u);
+    EXPECT_EQ(cards[0].properties[0].components.size(), 7u);
+    EXPECT_EQ(cards[0].properties[0].types, (std::vector<std::string>{"WORK", "PREF"}));
+    EXPECT_EQ(cards[0].properties[3].components, (std::vector<std::string>{"x", "y"}));
+    ASSERT_EQ(cards[1].properties.size(), 1u);
+    EXPECT_EQ(cards[1].properties[0].name, "FN");
+    EXPECT_EQ(cards[1].properties[0].components, std::vector<std::string>{"Only"});
+    EXPECT_TRUE(cards[1].properties[0].types.empty());
+    ASSERT_EQ(cards[2].properties.size(), 3u);
+    // A URL is one component, taken as written, though its slot held seven.
+    EXPECT_EQ(cards[2].properties[0].components, std::vector<std::string>{"https://e.org/a;b\\c"});
+    EXPECT_TRUE(cards[2].properties[1].types.empty());
+    EXPECT_FALSE(cards[2].properties[1].hasType("CELL"));
+    EXPECT_EQ(cards[2].properties[2].components, (std::vector<std::string>{"L", "F"}));
+}
+
+TEST(VCardTest, ColonsInQuotedParametersAndBackslashesAtTheEnd) {
+    const std::vector<Card> cards = ReadCards(
+        "BEGIN:VCARD\nX-LINK;LABEL=\"see: here\";type=home:v1\nNOTE:ends in\\\nTEL;\"q\":9\nEND:VCARD\n");
+    ASSERT_EQ(cards.size(), 1u);
+    const CardProperty* link = Find(cards[0], "X-LINK");
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->text(), "v1");
+    EXPECT_TRUE(link->hasType("HOME"));
+    // A backslash with nothing after it is kept.
+    EXPECT_EQ(Find(cards[0], "NOTE")->text(), "ends in\\");
+    EXPECT_EQ(Find(cards[0], "TEL")->text(), "9");
+    EXPECT_EQ(Find(cards[0], "TEL")->types, std::vector<std::string>{"Q"});
+}

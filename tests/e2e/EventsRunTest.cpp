@@ -21,22 +21,6 @@ protected:
     std::string reminderWindows(const std::string& display) {
         return Output("DISPLAY=" + display + " xdotool search --onlyvisible --name '^Event$' 2>/dev/null");
     }
-
-    static EventItem event(const std::string& name, std::int32_t group, std::int32_t id, std::int32_t kind,
-                           std::int32_t at) {
-        EventItem e;
-        e.name = name;
-        e.actual = 1;
-        e.priority = 3;
-        e.details.groupId = group;
-        e.details.eventId = id;
-        e.details.comment = "about " + name;
-        e.details.schedule.kind = kind;
-        e.details.schedule.eventTime = at;
-        e.details.schedule.nextDue = at;
-        e.details.schedule.lastCheck = at - 3600;
-        return e;
-    }
 };
 
 }  // namespace
@@ -58,18 +42,18 @@ TEST_F(EventsRun, ADueReminderRunsItsFileOnceShowsItsWindowAndNoEventIsLost) {
     const std::int32_t due = now + 25;
     EventStore store;
     store.groups = {{0, "Work", 0, 1, 1, 11}, {1, "Calls", 1, 0, 0, 12}, {-1, "Home", 2, 0, 0, 13}};
-    EventItem first = event("Call the bank", 11, 101, Once, due);
+    EventItem first = SampleEvent("Call the bank", 11, 101, Once, due);
     first.details.runFile = 1;
     first.details.filePath = script("first").string();
     first.details.showMessage = 1;
     first.isCurrent = 1;
     // Due later in the shown group: its line proves ticks went on after the first reminder.
-    EventItem second = event("Water the plants", 11, 102, Once, due + 4);
+    EventItem second = SampleEvent("Water the plants", 11, 102, Once, due + 4);
     second.details.runFile = 1;
     second.details.filePath = script("second").string();
-    store.events = {first, second, event("Dentist", 12, 103, Daily, due + 86400),
-                    event("Garden", 13, 104, Weekly, due + 3 * 86400),
-                    event("Bins", 13, 105, Once, due)};  // in a group not shown
+    store.events = {first, second, SampleEvent("Dentist", 12, 103, Daily, due + 86400),
+                    SampleEvent("Garden", 13, 104, Weekly, due + 3 * 86400),
+                    SampleEvent("Bins", 13, 105, Once, due)};  // in a group not shown
     ASSERT_TRUE(SerializeEventsFile(store, true));
 
     const pid_t pid = start(display.name());
@@ -123,7 +107,7 @@ TEST_F(EventsRun, EscapeHidesTheReminderWindowWhileTheMainWindowIsShown) {
     const std::int32_t due = static_cast<std::int32_t>(std::time(nullptr)) + 25;
     EventStore store;
     store.groups = {{0, "Work", 0, 1, 1, 11}};
-    EventItem call = event("Call the bank", 11, 101, Once, due);
+    EventItem call = SampleEvent("Call the bank", 11, 101, Once, due);
     call.details.showMessage = 1;
     call.isCurrent = 1;
     store.events = {call};
@@ -171,8 +155,8 @@ TEST_F(EventsRun, GroupsMovedInTheirViewsStayMovedWhenTheProgramEndsOnToday) {
     const std::int32_t later = static_cast<std::int32_t>(std::time(nullptr)) + 30 * 86400;
     EventStore store;
     store.groups = {{0, "Work", 0, 0, 1, 11}, {0, "Home", 1, 0, 0, 12}, {0, "Club", 2, 0, 0, 13}};
-    store.events = {event("Call the bank", 11, 101, Once, later),
-                    event("Chess night", 13, 102, Weekly, later)};
+    store.events = {SampleEvent("Call the bank", 11, 101, Once, later),
+                    SampleEvent("Chess night", 13, 102, Weekly, later)};
     ASSERT_TRUE(SerializeEventsFile(store, true));
     ContactStore contacts;
     contacts.groups = {{0, "Friends", 1, 0, 1, 1, 21}, {0, "Family", 2, 0, 0, 1, 22}};

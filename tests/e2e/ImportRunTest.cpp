@@ -52,17 +52,8 @@ TEST_F(ProgramRun, EventsImportedThroughTheTreeMenuAreStoredBelowTheGroupAndNoth
     const std::int32_t later = static_cast<std::int32_t>(std::time(nullptr)) + 30 * 86400;
     EventStore store;
     store.groups = {{0, "Work", 0, 0, 1, 11}, {0, "Home", 1, 0, 0, 12}};
-    for (auto [id, name, group] : {std::tuple{101, "Call the bank", 11}, {102, "Water the roses", 12}}) {
-        EventItem e;
-        e.name = name;
-        e.actual = 1;
-        e.priority = 3;
-        e.details.groupId = group;
-        e.details.eventId = id;
-        e.details.schedule.eventTime = later;
-        e.details.schedule.nextDue = later;
-        store.events.push_back(e);
-    }
+    store.events = {SampleEvent("Call the bank", 11, 101, Once, later),
+                    SampleEvent("Water the roses", 12, 102, Once, later)};
     ASSERT_TRUE(SerializeEventsFile(store, true));
     const fs::path ics = folder.root / "trip.ics";
     std::ofstream(ics, std::ios::binary) << kTrip;

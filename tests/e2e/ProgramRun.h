@@ -63,6 +63,33 @@ inline bool Listens(const fs::path& socket) {
     return connected;
 }
 
+// An event of a test's data, due at `at` and last checked an hour before.
+inline EventItem SampleEvent(const std::string& name, std::int32_t group, std::int32_t id, std::int32_t kind,
+                             std::int32_t at) {
+    EventItem e;
+    e.name = name;
+    e.actual = 1;
+    e.priority = 3;
+    e.details.groupId = group;
+    e.details.eventId = id;
+    e.details.comment = "about " + name;
+    e.details.schedule.kind = kind;
+    e.details.schedule.eventTime = at;
+    e.details.schedule.nextDue = at;
+    e.details.schedule.lastCheck = at - 3600;
+    return e;
+}
+
+// The same once, reminding with its message box and by running `file`.
+inline EventItem SampleReminder(const std::string& name, std::int32_t group, std::int32_t id, std::int32_t at,
+                                const std::string& file) {
+    EventItem e = SampleEvent(name, group, id, Once, at);
+    e.details.showMessage = 1;
+    e.details.runFile = 1;
+    e.details.filePath = file;
+    return e;
+}
+
 class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -21,24 +21,6 @@ protected:
                       "$' 2>/dev/null");
     }
 
-    static EventItem once(const std::string& name, std::int32_t group, std::int32_t id, std::int32_t at,
-                          const std::string& file) {
-        EventItem e;
-        e.name = name;
-        e.actual = 1;
-        e.priority = 3;
-        e.details.groupId = group;
-        e.details.eventId = id;
-        e.details.comment = "about " + name;
-        e.details.showMessage = 1;
-        e.details.runFile = 1;
-        e.details.filePath = file;
-        e.details.schedule.kind = Once;
-        e.details.schedule.eventTime = at;
-        e.details.schedule.nextDue = at;
-        e.details.schedule.lastCheck = at - 3600;
-        return e;
-    }
     // "Work" (11) is the group selected in the Events view, "Home" (13) another.
     static std::vector<EventGroup> groups() { return {{0, "Work", 0, 1, 1, 11}, {0, "Home", 2, 0, 0, 13}}; }
 };
@@ -60,8 +42,8 @@ TEST_F(RemindersRun, FiresOnceWithDiaryNotesContactsOrEventsOnAnotherGroupCurren
         EventStore store;
         store.groups = groups();
         // Due four seconds later: once its line is there, the first had time to fire twice.
-        store.events = {once("Call the bank", 13, 201, due, script(word).string()),
-                        once("Later", 13, 202, due + 4, script(word + "-later").string())};
+        store.events = {SampleReminder("Call the bank", 13, 201, due, script(word).string()),
+                        SampleReminder("Later", 13, 202, due + 4, script(word + "-later").string())};
         ASSERT_TRUE(SerializeEventsFile(store, true));
 
         const pid_t pid = start(display.name());
@@ -99,10 +81,10 @@ TEST_F(RemindersRun, AMissedReminderIsListedAtStartWithEventsCurrent) {
     const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
     EventStore store;
     store.groups = groups();
-    EventItem missed = once("Pay the rent", 11, 301, now - 3600, script("late").string());
+    EventItem missed = SampleReminder("Pay the rent", 11, 301, now - 3600, script("late").string());
     missed.details.playSound = 1;
     missed.isCurrent = 1;
-    store.events = {missed, once("Coming", 11, 302, now + 25, script("coming").string())};
+    store.events = {missed, SampleReminder("Coming", 11, 302, now + 25, script("coming").string())};
     ASSERT_TRUE(SerializeEventsFile(store, true));
 
     const pid_t pid = start(display.name());
@@ -136,7 +118,7 @@ TEST_F(RemindersRun, ASnoozedReminderComesAgainAfterARestart) {
     const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
     EventStore store;
     store.groups = groups();
-    EventItem fired = once("Stretch", 11, 401, now - 600, script("snoozed").string());
+    EventItem fired = SampleReminder("Stretch", 11, 401, now - 600, script("snoozed").string());
     fired.details.schedule.lastCheck = now - 600;  // fired ten minutes ago
     store.events = {fired};
     ASSERT_TRUE(SerializeEventsFile(store, true));

@@ -74,18 +74,8 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     DiaryTable diary = {{"2026, December 07", page, static_cast<std::int32_t>(std::time(nullptr)), 1}};
     ASSERT_TRUE(SerializeDiaryFile(diary, true));
     const std::int32_t due = static_cast<std::int32_t>(std::time(nullptr)) + 12;
-    EventItem e;
-    e.name = "Call the bank";
-    e.actual = 1;
-    e.details.eventId = 501;
-    e.details.showMessage = 1;
-    e.details.runFile = 1;
-    e.details.filePath = script("bank").string();
-    e.details.schedule.eventTime = due;
-    e.details.schedule.nextDue = due;
-    e.details.schedule.lastCheck = due - 3600;
     EventStore events;
-    events.events = {e};
+    events.events = {SampleReminder("Call the bank", 0, 501, due, script("bank").string())};
     ASSERT_TRUE(SerializeEventsFile(events, true));
 
     const pid_t pid = start(display.name(), "/autorun");

@@ -10,6 +10,9 @@ namespace veltrin {
 namespace {
 
 const char* const kConflictMark = " (conflict copy)";
+// Where a card that names no group goes: the Contacts view shows a contact
+// only in its group. Its contacts go up without a group again.
+const char* const kNoGroupPath = "Address book";
 const std::size_t kKeyPrefix = 8;  // "contact:"
 
 std::size_t NameField() { return static_cast<std::size_t>(ContactFieldRecordIndex("Name")); }
@@ -27,9 +30,17 @@ std::string TidyPath(const std::string& path) {
     return tidy;
 }
 
-std::string IdentityOf(const std::string& hash) {
-    const std::size_t dot = hash.find('.');
-    return dot == std::string::npos ? std::string() : hash.substr(dot + 1);
+// The parts of a contact's hash: 0 its fields, 1 its name, 2 its e-mail
+// address (empty when it has none), -1 name and address together.
+std::string PartOf(const std::string& hash, int part) {
+    const std::size_t first = hash.find('.');
+    if (first == std::string::npos) return {};
+    if (part < 0) return hash.substr(first + 1);
+    const std::size_t second = hash.find('.', first + 1);
+    if (second == std::string::npos) return {};
+    return part == 0   ? hash.substr(0, first)
+           : part == 1 ? hash.substr(first + 1, second - first - 1)
+                       : hash.substr(second + 1);
 }
 
 std::string UidOf(const std::string& key) { return "veltrin-contact-" + key.substr(kKeyPrefix) + "@veltrin"; }
@@ -40,7 +51,7 @@ ReadContact CardOf(const ContactItem& contact, const std::string& groupPath) {
 }
 
 std::string HashOfRead(const ReadContact& r) {
-    std::string text, identity;
+    std::string text;
     for (std::size_t i = 0; i < static_cast<std::size_t>(kContactFieldCount); ++i) {
         const std::string_view f = r.contact.fields[i];
         text += std::to_string(f.size()) + ":";
@@ -48,10 +59,12 @@ std::string HashOfRead(const ReadContact& r) {
     }
     const std::string path = TidyPath(r.groupPath);
     text += std::to_string(path.size()) + ":" + path;
-    identity += r.contact.fields[NameField()];
-    identity += '\n';
-    identity += r.contact.fields[static_cast<std::size_t>(ContactFieldRecordIndex("E-mail Address"))];
-    return HexDigest(text) + "." + HexDigest(identity, true);
+    const auto part = [&r](std::size_t field) {
+        const std::string f(r.contact.fields[field]);
+        return f.empty() ? std::string() : HexDigest(f, true);
+    };
+    return HexDigest(text) + "." + part(NameField()) + "." +
+           part(static_cast<std::size_t>(ContactFieldRecordIndex("E-mail Address")));
 }
 
 }  // namespace
@@ -69,18 +82,20 @@ ContactSyncKind::ContactSyncKind(ContactStore& store, const std::map<std::string
     keys_.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         const auto path = pathOf.find(store_.contacts[i].groupId);
-        if (path != pathOf.end()) paths_[i] = path->second;
+        if (path != pathOf.end() && path->second != kNoGroupPath) paths_[i] = path->second;
         hashes[i] = ContactSyncHash(store_.contacts[i], paths_[i]);
     }
     // Each entry is taken once: first by the same fields (an unchanged
     // contact, wherever it stands now), then by the same name and e-mail
-    // address (an edited one), in the order the contacts stand.
-    std::multimap<std::string, std::string> byHash, byIdentity;
+    // address, by the same address, by the same name (an edited one), in the
+    // order the contacts stand.
+    const int kPasses[] = {-1, 2, 1};
+    std::multimap<std::string, std::string> byHash, byPart[3];
     for (const auto& [href, e] : entries) {
         if (e.key.compare(0, kKeyPrefix, "contact:") != 0) continue;
         usedKeys_.insert(e.key);
         byHash.emplace(e.hash, e.key);
-        byIdentity.emplace(IdentityOf(e.hash), e.key);
+        for (int p = 0; p < 3; ++p) byPart[p].emplace(PartOf(e.hash, kPasses[p]), e.key);
     }
     std::set<std::string> taken;
     const auto take = [&](const std::multimap<std::string, std::string>& by, const std::string& what,
@@ -92,8 +107,12 @@ ContactSyncKind::ContactSyncKind(ContactStore& store, const std::map<std::string
         }
     };
     for (std::size_t i = 0; i < n; ++i) take(byHash, hashes[i], i);
-    for (std::size_t i = 0; i < n; ++i)
-        if (keys_[i].empty()) take(byIdentity, IdentityOf(hashes[i]), i);
+    for (int p = 0; p < 3; ++p) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::string part = PartOf(hashes[i], kPasses[p]);
+            if (keys_[i].empty() && !part.empty() && part != ".") take(byPart[p], part, i);
+        }
+    }
     for (std::size_t i = 0; i < n; ++i) {
         if (keys_[i].empty()) keys_[i] = FreshKey(hashes[i]);
         indexOf_[keys_[i]] = i;
@@ -104,7 +123,7 @@ ContactSyncKind::ContactSyncKind(ContactStore& store, const std::map<std::string
 // A key made from the name and e-mail address, so that two folders that
 // hold the same contacts give them the same keys and names on the server.
 std::string ContactSyncKind::FreshKey(const std::string& hash) {
-    const std::string base = "contact:" + IdentityOf(hash);
+    const std::string base = "contact:" + HexDigest(PartOf(hash, -1), true);
     std::string key = base;
     for (int n = 2; !usedKeys_.insert(key).second; ++n) key = base + "-" + std::to_string(n);
     return key;
@@ -183,7 +202,9 @@ void ContactSyncKind::Apply() {
         const bool samePlace =
             c.what == Change::Replace && TidyPath(c.groupPath) == TidyPath(paths_[c.index]);
         c.contact.groupId =
-            samePlace ? store_.contacts[c.index].groupId : GroupOfPath(store_.groups, c.groupPath);
+            samePlace
+                ? store_.contacts[c.index].groupId
+                : GroupOfPath(store_.groups, TidyPath(c.groupPath).empty() ? kNoGroupPath : c.groupPath);
         if (c.what == Change::Add) {
             added.push_back(std::move(c.contact));
             continue;

@@ -884,3 +884,100 @@ TEST_F(SyncRadicaleTest, AnotherClientsChangesComeInExactlyAndOursShowUpThere) {
     EXPECT_EQ(out.find("Event 4"), std::string::npos) << out;
     EXPECT_EQ(out.find("Event 2"), std::string::npos) << out;
 }
+
+// vdirsyncer keeps a folder of .vcf files in step with the same address book
+// and khard reads and writes that folder, as a second computer would.
+TEST_F(ContactSyncRadicaleTest, AnotherClientsContactsComeInExactlyAndOursShowUpThere) {
+    StoreContacts(a(), People(4));
+    ASSERT_TRUE(Sync(a()).ok);
+    const auto before = MappedContacts(a());
+
+    const fs::path other = folder.root / "vdirsyncer";
+    const fs::path vdir = other / "book";
+    fs::create_directories(vdir);
+    std::ofstream(other / "config") << "[general]\nstatus_path = \"" << (other / "status").string() << "/\"\n"
+                                    << "[pair book]\na = \"here\"\nb = \"there\"\ncollections = null\n"
+                                    << "[storage here]\ntype = \"filesystem\"\npath = \"" << vdir.string()
+                                    << "/\"\nfileext = \".vcf\"\n"
+                                    << "[storage there]\ntype = \"carddav\"\nurl = \"" << book()
+                                    << "\"\nusername = \"" << RadicaleServer::kUser << "\"\npassword = \""
+                                    << RadicaleServer::kPassword << "\"\n";
+    std::ofstream(other / "khard.conf") << "[addressbooks]\n[[book]]\npath = " << vdir.string() << "/\n"
+                                        << "[general]\neditor = /bin/true\nmerge_editor = /bin/true\n";
+    const std::string vdirsyncer = "vdirsyncer -c '" + (other / "config").string() + "' ";
+    const std::string khard = "khard -c '" + (other / "khard.conf").string() + "' ";
+    std::string out;
+    ASSERT_TRUE(RunShell("yes | " + vdirsyncer + "discover", &out)) << out;
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    ASSERT_EQ(std::distance(fs::directory_iterator(vdir), fs::directory_iterator()), 4);
+
+    // There: one made in khard (a 3.0 card), one edited, one deleted.
+    ASSERT_TRUE(
+        RunShell("printf 'First name : Dana\\nLast name : Khard\\nEmail :\\n    work : dana@x.org\\n"
+                 "Phone :\\n    cell : +1 555 0100\\nBirthday : 1990-05-04\\n' | " +
+                     khard + "new -a book",
+                 &out))
+        << out;
+    const fs::path edited = FileHolding(vdir, "FN:Person 1");
+    ASSERT_FALSE(edited.empty());
+    std::string text = ReadBytes(edited);
+    text.replace(text.find("FN:Person 1"), 11, "FN:Person 1 Jr");
+    std::ofstream(edited, std::ios::binary) << text;
+    const fs::path removed = FileHolding(vdir, "FN:Person 2");
+    ASSERT_FALSE(removed.empty());
+    fs::remove(removed);
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.contacts.broughtDown, 2) << r.Summary();
+    EXPECT_EQ(r.contacts.deletedHere, 1) << r.Summary();
+    EXPECT_EQ(r.contacts.sentUp + r.contacts.conflicts, 0) << r.Summary();
+    ContactStore here = LoadContacts(a());
+    ASSERT_EQ(here.contacts.size(), 4u);
+    EXPECT_EQ(Called(here, "Person 2"), nullptr);
+    const ContactItem* dana = Called(here, "Dana Khard");
+    ASSERT_NE(dana, nullptr);
+    EXPECT_EQ(dana->fields[FieldAt("E-mail Address")], "dana@x.org");
+    EXPECT_EQ(dana->fields[FieldAt("Cellular")], "+1 555 0100");
+    EXPECT_EQ(dana->fields[FieldAt("Notes")], "BDAY: 1990-05-04");  // kept, though it has no field
+    // A card without a group comes into one, so the Contacts view shows it.
+    EXPECT_EQ(GroupPathsById(here.groups)[dana->groupId], "Address book");
+    const auto after = MappedContacts(a());
+    EXPECT_EQ(after.at("Person 0"), before.at("Person 0"));
+    EXPECT_EQ(after.at("Person 3 Caf\xC3\xA9"), before.at("Person 3 Caf\xC3\xA9"));
+    json renamed = before.at("Person 1");
+    renamed["fields"]["Name"] = "Person 1 Jr";
+    EXPECT_EQ(after.at("Person 1 Jr"), renamed);
+
+    // Here: one made, khard's renamed (it keeps khard's UID), one deleted;
+    // khard sees exactly that.
+    const std::string made = ReadBytes(FileHolding(vdir, "FN:Dana Khard"));
+    const std::size_t uidAt = made.find("\nUID:") + 5;
+    const std::string uid = made.substr(uidAt, made.find_first_of("\r\n", uidAt) - uidAt);
+    ContactItem friendOf = *Called(here, "Person 0");
+    friendOf.fields.set(FieldAt("Name"), "Veltrin Friend");
+    friendOf.fields.set(FieldAt("First Name"), "Veltrin");
+    friendOf.fields.set(FieldAt("Last Name"), "Friend");
+    friendOf.fields.set(FieldAt("E-mail Address"), "friend@x.org");
+    here.contacts.push_back(friendOf);
+    Called(here, "Dana Khard")->fields.set(FieldAt("Last Name"), "Khard-Lee");
+    Called(here, "Dana Khard")->fields.set(FieldAt("Name"), "Dana Khard-Lee");
+    here.contacts.erase(here.contacts.begin());  // Person 0
+    StoreContacts(a(), here);
+    const SyncReport back = Sync(a());
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.contacts.sentUp, 2) << back.Summary();
+    EXPECT_EQ(back.contacts.deletedThere, 1) << back.Summary();
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    ASSERT_TRUE(RunShell(khard + "list -p", &out)) << out;
+    EXPECT_NE(out.find("Veltrin Friend"), std::string::npos) << out;
+    EXPECT_NE(out.find(uid + "\tDana Khard-Lee"), std::string::npos) << out;
+    EXPECT_NE(out.find("First Name 1 Middle Name 1"), std::string::npos) << out;  // khard shows N
+    EXPECT_EQ(std::distance(fs::directory_iterator(vdir), fs::directory_iterator()), 4);
+    EXPECT_FALSE(FileHolding(vdir, "FN:Person 1 Jr").empty());
+    EXPECT_TRUE(FileHolding(vdir, "FN:Person 0").empty());
+    EXPECT_TRUE(FileHolding(vdir, "FN:Person 2").empty());
+    // And goes up without the group it was given here.
+    EXPECT_EQ(ReadBytes(FileHolding(vdir, "UID:" + uid)).find("CATEGORIES"), std::string::npos);
+}

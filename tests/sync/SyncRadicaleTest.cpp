@@ -794,6 +794,21 @@ fs::path FileHolding(const fs::path& vdir, const std::string& line) {
     return {};
 }
 
+// vdirsyncer set up in `other` to keep the folder vdir in step with a
+// collection of the test's server; the command that runs it.
+std::string Vdirsyncer(const fs::path& other, const fs::path& vdir, const std::string& type,
+                       const std::string& url, const std::string& fileExtension) {
+    fs::create_directories(vdir);
+    std::ofstream(other / "config") << "[general]\nstatus_path = \"" << (other / "status").string() << "/\"\n"
+                                    << "[pair both]\na = \"here\"\nb = \"there\"\ncollections = null\n"
+                                    << "[storage here]\ntype = \"filesystem\"\npath = \"" << vdir.string()
+                                    << "/\"\nfileext = \"" << fileExtension << "\"\n"
+                                    << "[storage there]\ntype = \"" << type << "\"\nurl = \"" << url
+                                    << "\"\nusername = \"" << RadicaleServer::kUser << "\"\npassword = \""
+                                    << RadicaleServer::kPassword << "\"\n";
+    return "vdirsyncer -c '" + (other / "config").string() + "' ";
+}
+
 }  // namespace
 
 // vdirsyncer keeps a folder of .ics files in step with the same calendar and
@@ -807,21 +822,13 @@ TEST_F(SyncRadicaleTest, AnotherClientsChangesComeInExactlyAndOursShowUpThere) {
 
     const fs::path other = folder.root / "vdirsyncer";
     const fs::path vdir = other / "calendar";
-    fs::create_directories(vdir);
-    std::ofstream(other / "config") << "[general]\nstatus_path = \"" << (other / "status").string() << "/\"\n"
-                                    << "[pair cal]\na = \"here\"\nb = \"there\"\ncollections = null\n"
-                                    << "[storage here]\ntype = \"filesystem\"\npath = \"" << vdir.string()
-                                    << "/\"\nfileext = \".ics\"\n"
-                                    << "[storage there]\ntype = \"caldav\"\nurl = \"" << calendar()
-                                    << "\"\nusername = \"" << RadicaleServer::kUser << "\"\npassword = \""
-                                    << RadicaleServer::kPassword << "\"\n";
+    const std::string vdirsyncer = Vdirsyncer(other, vdir, "caldav", calendar(), ".ics");
     std::ofstream(other / "khal.conf")
         << "[calendars]\n[[cal]]\npath = " << vdir.string() << "/\ntype = calendar\n"
         << "[locale]\nlocal_timezone = Europe/Berlin\ndefault_timezone = Europe/Berlin\n"
         << "timeformat = %H:%M\ndateformat = %Y-%m-%d\nlongdateformat = %Y-%m-%d\n"
         << "datetimeformat = %Y-%m-%d %H:%M\nlongdatetimeformat = %Y-%m-%d %H:%M\n"
         << "[sqlite]\npath = " << (other / "khal.db").string() << "\n";
-    const std::string vdirsyncer = "vdirsyncer -c '" + (other / "config").string() + "' ";
     const std::string khal = "TZ=Europe/Berlin khal -c '" + (other / "khal.conf").string() + "' ";
     std::string out;
     ASSERT_TRUE(RunShell("yes | " + vdirsyncer + "discover", &out)) << out;
@@ -894,17 +901,9 @@ TEST_F(ContactSyncRadicaleTest, AnotherClientsContactsComeInExactlyAndOursShowUp
 
     const fs::path other = folder.root / "vdirsyncer";
     const fs::path vdir = other / "book";
-    fs::create_directories(vdir);
-    std::ofstream(other / "config") << "[general]\nstatus_path = \"" << (other / "status").string() << "/\"\n"
-                                    << "[pair book]\na = \"here\"\nb = \"there\"\ncollections = null\n"
-                                    << "[storage here]\ntype = \"filesystem\"\npath = \"" << vdir.string()
-                                    << "/\"\nfileext = \".vcf\"\n"
-                                    << "[storage there]\ntype = \"carddav\"\nurl = \"" << book()
-                                    << "\"\nusername = \"" << RadicaleServer::kUser << "\"\npassword = \""
-                                    << RadicaleServer::kPassword << "\"\n";
+    const std::string vdirsyncer = Vdirsyncer(other, vdir, "carddav", book(), ".vcf");
     std::ofstream(other / "khard.conf") << "[addressbooks]\n[[book]]\npath = " << vdir.string() << "/\n"
                                         << "[general]\neditor = /bin/true\nmerge_editor = /bin/true\n";
-    const std::string vdirsyncer = "vdirsyncer -c '" + (other / "config").string() + "' ";
     const std::string khard = "khard -c '" + (other / "khard.conf").string() + "' ";
     std::string out;
     ASSERT_TRUE(RunShell("yes | " + vdirsyncer + "discover", &out)) << out;

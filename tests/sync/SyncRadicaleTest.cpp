@@ -728,6 +728,45 @@ TEST_F(ContactSyncRadicaleTest, AContactMovedAndEditedHereIsMatchedNotDoubled) {
     EXPECT_EQ(MappedContacts(a()), mappedB);
 }
 
+TEST_F(ContactSyncRadicaleTest, AServerGoneMidSyncLeavesTheContactsAsTheyWereAndTheNextSyncCompletes) {
+    StoreContacts(a(), People(6));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    ContactStore inA = LoadContacts(a()), inB = LoadContacts(b());
+    for (const char* name : {"Person 0", "Person 1"})
+        Called(inA, name)->fields.set(FieldAt("Notes"), "A's edit");
+    for (const char* name : {"Person 4", "Person 5"})
+        Called(inB, name)->fields.set(FieldAt("Notes"), "B's edit");
+    StoreContacts(a(), inA);
+    StoreContacts(b(), inB);
+    ASSERT_TRUE(Sync(b()).ok);
+    const std::string before = ReadBytes(a() / kContactsFile.fileName);
+
+    // The server ends at A's second PUT of a card, the events long done.
+    CurlTransport inner(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    Interposer dropping(inner);
+    int puts = 0;
+    dropping.before = [&](const HttpRequest& r) {
+        if (r.method == "PUT" && r.url.find(".vcf") != std::string::npos && ++puts == 2) server.Stop();
+    };
+    const SyncReport broken = Sync(a(), &dropping);
+    EXPECT_FALSE(broken.ok);
+    EXPECT_FALSE(broken.dataChanged);
+    EXPECT_EQ(ReadBytes(a() / kContactsFile.fileName), before);  // B's edits not half in
+
+    server.Start();
+    ASSERT_TRUE(server.up());
+    const SyncReport next = Sync(a());
+    ASSERT_TRUE(next.ok) << next.error;
+    EXPECT_EQ(next.contacts.sentUp, 1) << next.Summary();  // the first PUT got through
+    EXPECT_EQ(next.contacts.broughtDown, 2) << next.Summary();
+    EXPECT_EQ(next.contacts.conflicts, 0) << next.Summary();
+    ASSERT_TRUE(Sync(b()).ok);
+    EXPECT_EQ(MappedContacts(a()), MappedContacts(b()));
+    inB = LoadContacts(b());
+    EXPECT_EQ(Called(inB, "Person 0")->fields[FieldAt("Notes")], "A's edit");
+}
+
 TEST_F(ContactSyncRadicaleTest, TheCommandStopsAMassDeleteOfContactsUntilAllowed) {
     StoreContacts(a(), People(4));
     ASSERT_EQ(RunCommand({"sync", "--data", a().string()}).status, 0);

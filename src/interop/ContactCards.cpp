@@ -73,10 +73,15 @@ class CardWriter {
 public:
     explicit CardWriter(std::string& out) : out_(out) {}
 
-    void Write(const ContactItem& c, const std::string& groupPath) {
+    void Write(const ContactItem& c, const std::string& groupPath, const std::string& uid = {}) {
         const Places& p = P();
         c_ = &c;
         out_ += "BEGIN:VCARD\r\nVERSION:4.0\r\n";
+        if (!uid.empty()) {
+            Begin("UID:");
+            out_ += uid;
+            End();
+        }
         Begin("FN:");
         if (!c.fields[p.name].empty()) {
             Escaped(p.name);
@@ -220,9 +225,12 @@ public:
         notes_.clear();
         overflow_.clear();
         category_.clear();
+        uid_.clear();
         for (const CardProperty& p : card.properties) {
             if (p.name == "CATEGORIES"sv && category_.empty() && !p.components.empty())
                 category_ = p.components[0];
+            else if (p.name == "UID"sv && uid_.empty())
+                uid_ = p.text();
             Take(p);
         }
         std::string& notes = fields_[P().notes];
@@ -243,6 +251,7 @@ public:
 
     // The group path the card came from: its first category.
     const std::string& category() const { return category_; }
+    const std::string& uid() const { return uid_; }
 
 private:
     void Put(std::size_t field, std::string_view text, std::string_view label) {
@@ -351,7 +360,7 @@ private:
     }
 
     std::array<std::string, kContactFieldCount> fields_;
-    std::string notes_, overflow_, category_, text_;
+    std::string notes_, overflow_, category_, uid_, text_;
     int& photos_;
 };
 
@@ -453,6 +462,27 @@ std::string ContactsToVCard(const ContactStore& store, const std::string& group)
 
 std::string ContactsToVCard(const ContactStore& store, const std::set<std::int32_t>& groupIds) {
     return CardsOf(store, &groupIds);
+}
+
+std::string ContactToVCard(const ContactItem& contact, const std::string& groupPath, const std::string& uid) {
+    std::string out;
+    CardWriter(out).Write(contact, groupPath, uid);
+    return out;
+}
+
+ReadContact ReadOneContact(const std::string& text) {
+    ReadContact read;
+    int photos = 0;
+    CardReader reader(photos);
+    ForEachCard(text, [&](const Card& card) {
+        if (read.ok) return;
+        reader.Read(card);
+        read.ok = true;
+        read.contact = reader.Contact();
+        read.uid = reader.uid();
+        read.groupPath = reader.category();
+    });
+    return read;
 }
 
 ImportReport ImportVCard(ContactStore& store, const std::string& text, const std::string& group) {

@@ -16,6 +16,20 @@ std::string ContactsToVCard(const ContactStore& store, const std::string& group 
 // The contacts of the groups with these ids.
 std::string ContactsToVCard(const ContactStore& store, const std::set<std::int32_t>& groupIds);
 
+// One contact as an address book item of its own, written as the export
+// writes it, with that UID (none when empty).
+std::string ContactToVCard(const ContactItem& contact, const std::string& groupPath, const std::string& uid);
+
+// The first card of a text as an import reads it, with its UID and its group
+// path (first category). The contact's group id is not set.
+struct ReadContact {
+    bool ok = false;
+    ContactItem contact;
+    std::string uid;
+    std::string groupPath;
+};
+ReadContact ReadOneContact(const std::string& text);
+
 // Adds the cards of a vCard text below the target group, each into the
 // subgroup its CATEGORIES path names (made when missing). A card whose name
 // and e-mail address match a contact's is already there; nothing held is

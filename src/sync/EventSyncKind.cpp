@@ -1,14 +1,13 @@
 #include "sync/EventSyncKind.h"
 
-#include <cstdio>
 #include <set>
 
 #include "interop/CalendarItems.h"
 #include "interop/GroupOfPath.h"
 #include "interop/GroupPaths.h"
-#include "storage/Digest.h"
 #include "storage/Identifier.h"
 #include "storage/StoredText.h"
+#include "sync/SyncHash.h"
 
 namespace veltrin {
 
@@ -62,13 +61,7 @@ std::string EventSyncHash(const EventItem& e, const std::string& groupPath) {
           Switch(d.runFile), s.kind, s.eventTime, s.minutesAfterHour, s.dayOfMonth, s.annualDay,
           s.annualMonth, s.whichDays, s.weekday})
         text += ";" + std::to_string(n);
-    Digest digest;
-    digest.add(text.data(), text.size());
-    const DigestValue v = digest.value();
-    char hex[33];
-    std::snprintf(hex, sizeof hex, "%016llx%016llx", static_cast<unsigned long long>(v.high),
-                  static_cast<unsigned long long>(v.low));
-    return hex;
+    return HexDigest(text);
 }
 
 const EventItem* EventSyncKind::Find(std::int32_t id) const {

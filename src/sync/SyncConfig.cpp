@@ -51,6 +51,8 @@ bool LoadSyncConfig(const std::string& dataFolder, SyncConfig& config, std::stri
             config.passwordCommand = value;
         else if (name == "events")
             config.eventsCollection = value;
+        else if (name == "contacts")
+            config.contactsCollection = value;
         else if (name == "allow-unencrypted")
             config.allowUnencrypted = value == "yes" || value == "1" || value == "true";
         else if (name == "interval")
@@ -81,6 +83,7 @@ bool SaveSyncConfig(const std::string& dataFolder, const SyncConfig& config, std
     if (!config.user.empty()) out << "user = " << config.user << "\n";
     if (!config.passwordCommand.empty()) out << "password-command = " << config.passwordCommand << "\n";
     if (!config.eventsCollection.empty()) out << "events = " << config.eventsCollection << "\n";
+    if (!config.contactsCollection.empty()) out << "contacts = " << config.contactsCollection << "\n";
     out << "allow-unencrypted = " << (config.allowUnencrypted ? "yes" : "no") << "\n";
     out << "interval = " << config.intervalMinutes << "\n";
     const std::string text = out.str();

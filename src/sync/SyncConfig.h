@@ -10,8 +10,9 @@ namespace veltrin {
 struct SyncConfig {
     std::string url;  // a base URL is enough: the collections are found from it
     std::string user;
-    std::string passwordCommand;   // run by the shell; its first line of output is the password
-    std::string eventsCollection;  // a calendar URL; empty: the first calendar that takes VEVENTs
+    std::string passwordCommand;     // run by the shell; its first line of output is the password
+    std::string eventsCollection;    // a calendar URL; empty: the first calendar that takes VEVENTs
+    std::string contactsCollection;  // an address book URL; empty: the account's first
     bool allowUnencrypted = false;
     int intervalMinutes = 15;  // the program's timer; 0 only by hand
 };

@@ -1,9 +1,8 @@
 #include "sync/SyncEngine.h"
 
-#include <cstdio>
 #include <set>
 
-#include "storage/Digest.h"
+#include "sync/SyncHash.h"
 
 namespace veltrin {
 
@@ -11,14 +10,6 @@ namespace {
 
 // A failure after which nothing more can be asked of the server.
 bool Unreachable(const HttpResponse& r) { return r.status == 0 || r.status == 401; }
-
-std::string ShortHash(const std::string& text) {
-    Digest d;
-    d.add(text.data(), text.size());
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(d.value().low));
-    return hex;
-}
 
 std::string ExtensionOf(const std::string& name) {
     const std::size_t dot = name.rfind('.');
@@ -131,7 +122,7 @@ bool Run::Conflict(const std::string& key, const std::string& href, const std::s
     }
     ++out_.counts.conflicts;
     const std::string copyHref =
-        base_ + "conflict-" + ShortHash(href + etag) + ExtensionOf(kind_.NewName(key));
+        base_ + "conflict-" + HexDigest(href + etag, true) + ExtensionOf(kind_.NewName(key));
     // Already up from a sync that failed later: it comes down as a new item.
     if (!etags_.count(copyHref)) {
         const SyncKind::Staged copy = kind_.StageAdd(text, true);
@@ -215,7 +206,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
     };
     if (!allowMassDelete && (tooMany(deleteHere, local_.size()) || tooMany(deleteThere, etags_.size()))) {
         out_.massDelete = true;
-        out_.error = std::string("Sync stopped before changing anything: it would delete ") +
+        out_.error = std::string("Sync stopped before changing any ") + kind_.Noun() + ": it would delete " +
                      (tooMany(deleteHere, local_.size())
                           ? std::to_string(deleteHere) + " of " + std::to_string(local_.size()) + " " +
                                 kind_.Noun() + " here"

@@ -23,7 +23,8 @@ struct SyncReport {
     bool ok = false;
     bool massDelete = false;
     std::string error;
-    SyncCounts events;
+    SyncCounts events, contacts;
+    bool contactsSynced = false;  // false when the server has no address book
     bool dataChanged = false;
     // "Events: 3 sent, 1 brought down, ..." one line a kind.
     std::string Summary() const;

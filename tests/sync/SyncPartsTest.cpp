@@ -4,13 +4,17 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 
+#include "contacts/ContactRecords.h"
 #include "events/EventRecords.h"
 #include "interop/CalendarItems.h"
 #include "interop/GroupOfPath.h"
 #include "interop/GroupPaths.h"
 #include "support/Fakes.h"
 #include "support/ScopedZone.h"
+#include "sync/ContactSyncKind.h"
 #include "sync/Dav.h"
 #include "sync/EventSyncKind.h"
 #include "sync/Http.h"
@@ -212,4 +216,119 @@ TEST(EventSyncHash, AnEventAndItsCalendarItemHashTheSame) {
         EXPECT_EQ(EventSyncHash(back.event, back.groupPath), EventSyncHash(e, "Caf\xC3\xA9/Sub"))
             << e.details.comment << e.priority << e.details.playSound << e.actual;
     }
+}
+
+namespace {
+
+ContactItem Person(const std::string& name, const std::string& email, std::int32_t groupId) {
+    ContactItem c;
+    c.groupId = groupId;
+    c.fields.set(static_cast<std::size_t>(ContactFieldRecordIndex("Name")), name);
+    c.fields.set(static_cast<std::size_t>(ContactFieldRecordIndex("E-mail Address")), email);
+    return c;
+}
+
+std::size_t Field(const char* name) { return static_cast<std::size_t>(ContactFieldRecordIndex(name)); }
+
+// The entries a sync of these keys would have recorded.
+std::map<std::string, SyncEntry> EntriesOf(const ContactSyncKind& kind) {
+    std::map<std::string, SyncEntry> entries;
+    for (const auto& [key, hash] : kind.LocalHashes()) {
+        const std::string href = "/anna/book/" + kind.NewName(key);
+        entries[href] = {key, href, "\"e\"", hash, {}};
+    }
+    return entries;
+}
+
+}  // namespace
+
+// Contacts have no id of their own: the status gives them one, and a sync
+// must find each again after it moved and changed, or it would go up twice.
+TEST(ContactSyncKind, AContactIsFoundAgainAfterMovesAndEditsAndOnlyANewOneIsNew) {
+    ContactStore store;
+    store.groups = {{0, "Friends", 0, 0, 0, 1, 10}, {0, "Work", 0, 0, 0, 1, 20}};
+    store.contacts = {Person("Ann Lee", "ann@x.org", 10), Person("Bo Sun", "bo@x.org", 10),
+                      Person("Cy Roe", "cy@x.org", 20), Person("Cy Roe", "cy@x.org", 20)};
+    std::map<std::string, SyncEntry> entries;
+    std::vector<std::string> keys;
+    {
+        ContactSyncKind first(store, entries);
+        keys = first.Keys();
+        entries = EntriesOf(first);
+    }
+    ASSERT_EQ(std::set<std::string>(keys.begin(), keys.end()).size(), 4u);  // the two Cy Roes apart
+
+    // Reordered; Bo moved to Work and his notes edited; Ann renamed and given
+    // a new address (nothing left to know her by); one more contact.
+    ContactStore now = store;
+    now.contacts = {store.contacts[3], store.contacts[1], store.contacts[2], store.contacts[0]};
+    now.contacts[1].groupId = 20;
+    now.contacts[1].fields.set(Field("Notes"), "met at the fair");
+    now.contacts[3].fields.set(Field("Name"), "Ann Lee-Park");
+    now.contacts[3].fields.set(Field("E-mail Address"), "ann@park.org");
+    now.contacts.push_back(Person("Di Fox", "di@x.org", 10));
+    ContactSyncKind again(now, entries);
+    EXPECT_EQ(again.Keys()[1], keys[1]);  // Bo
+    EXPECT_TRUE((again.Keys()[0] == keys[2] && again.Keys()[2] == keys[3]) ||
+                (again.Keys()[0] == keys[3] && again.Keys()[2] == keys[2]));
+    const std::set<std::string> old(keys.begin(), keys.end());
+    EXPECT_EQ(old.count(again.Keys()[3]), 0u);  // Ann is new; her old entry looks deleted
+    EXPECT_EQ(old.count(again.Keys()[4]), 0u);
+    for (const auto& [href, e] : entries) {
+        if (e.key != keys[1]) continue;
+        EXPECT_NE(again.LocalHashes().at(keys[1]), e.hash);  // a change here
+    }
+
+    // A copy of the folder that never synced gives its contacts the same keys,
+    // so both meet on the server under the same names.
+    ContactSyncKind copy(store, {});
+    EXPECT_EQ(copy.Keys(), keys);
+}
+
+// Otherwise a first sync against an address book that holds the same
+// contacts, or a change brought down, would look like a change on both sides.
+TEST(ContactSyncKind, AContactAndItsCardHashTheSameAndUnchangedFieldsKeepTheirBytes) {
+    ContactStore store;
+    store.groups = {{0, "Caf\xE9", 0, 0, 0, 1, 7}, {1, "Sub", 0, 0, 0, 1, 8}};
+    store.contacts = {Person("Ren\xE9 Roux", "rene@x.org", 8), Person("", "", 7)};
+    store.contacts[0].fields.set(Field("Notes"), "two lines\r\nwith; marks, and \\ too");
+    store.contacts[0].fields.set(Field("Home Street"), "1 Rue, Bloc A");
+    store.contacts[1].fields.set(Field("First Name"), "Zo\xEB");
+    store.contacts[1].fields.set(Field("Last Name"), "Bell");
+    ContactSyncKind kind(store, {});
+    for (const std::string& key : kind.Keys()) {
+        const std::string card = kind.Text(key, {});
+        EXPECT_NE(card.find("UID:veltrin-contact-"), std::string::npos) << card;
+        EXPECT_NE(card.find("CATEGORIES:Caf\xC3\xA9"), std::string::npos) << card;
+        const SyncKind::Staged read = kind.Read(card);
+        ASSERT_TRUE(read.ok);
+        EXPECT_EQ(read.hash, kind.LocalHashes().at(key)) << card;
+        // A card from another program keeps its UID.
+        EXPECT_EQ(kind.Read(kind.Text(key, "abc-123")).uid, "abc-123");
+    }
+
+    // The server changed the company only: every other field keeps its stored
+    // bytes (Windows-1252, CRLF), and the contact stays in its group.
+    const std::string key = kind.Keys()[0];
+    std::string card = kind.Text(key, {});
+    card.insert(card.find("END:VCARD"), "ORG:Roux & Fils\r\n");
+    const std::string hash = kind.StageReplace(key, card);
+    EXPECT_EQ(hash, kind.Read(card).hash);
+    // And a second server version comes in as a marked copy with a UID of its own.
+    const SyncKind::Staged copy = kind.StageAdd(kind.Text(kind.Keys()[1], "theirs"), true);
+    ASSERT_TRUE(copy.ok);
+    EXPECT_TRUE(copy.uid.empty());
+    EXPECT_NE(copy.text.find("FN:Zo\xC3\xAB Bell (conflict copy)"), std::string::npos) << copy.text;
+    EXPECT_EQ(copy.text.find("theirs"), std::string::npos);
+    kind.Apply();
+    ASSERT_EQ(store.contacts.size(), 3u);
+    const ContactItem& rene = store.contacts[0];
+    EXPECT_EQ(rene.fields[Field("Name")], "Ren\xE9 Roux");
+    EXPECT_EQ(rene.fields[Field("Notes")], "two lines\r\nwith; marks, and \\ too");
+    EXPECT_EQ(rene.fields[Field("Company")], "Roux & Fils");
+    EXPECT_EQ(rene.groupId, 8);
+    EXPECT_EQ(ContactSyncHash(rene, "Caf\xC3\xA9/Sub"), hash);
+    EXPECT_EQ(store.contacts[2].fields[Field("Name")], "Zo\xC3\xAB Bell (conflict copy)");
+    EXPECT_EQ(store.contacts[2].groupId, 7);
+    EXPECT_EQ(copy.hash, ContactSyncHash(store.contacts[2], "Caf\xC3\xA9"));
 }

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli/RunCommand.h"
+#include "contacts/ContactRecords.h"
 #include "events/EventRecords.h"
 #include "interop/CalendarItems.h"
 #include "interop/GroupPaths.h"
@@ -507,7 +508,7 @@ TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForThePro
     EXPECT_EQ(
         first.out,
         "Events: 4 sent, 0 brought down, 0 deleted here, 0 deleted on the server, 0 changed on both sides "
-        "(both kept), 0 restored.\n");
+        "(both kept), 0 restored.\nContacts: not synced, the server has no address book.\n");
     EXPECT_EQ(first.out.find(RadicaleServer::kPassword), std::string::npos);
     ASSERT_EQ(RunCommand({"sync", "--data", b().string()}).status, 0);
     EventStore inB = LoadEvents(b());
@@ -540,6 +541,259 @@ TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForThePro
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("it would delete 3 of 4 events here"), std::string::npos) << r.err;
     EXPECT_EQ(LoadEvents(a()).events.size(), 4u);
+}
+
+namespace {
+
+ContactStore LoadContacts(const fs::path& folder) {
+    ContactStore store;
+    std::uint32_t version = SharedVersion();
+    LoadArchiveFile((folder / kContactsFile.fileName).string(), kContactsFile.signature, version,
+                    [&](Archive& ar) { TransferContactStore(ar, store); });
+    return store;
+}
+
+void StoreContacts(const fs::path& folder, ContactStore store) {
+    ASSERT_TRUE(StoreArchiveFile((folder / kContactsFile.fileName).string(), kContactsFile.signature,
+                                 SharedVersion(), [&](Archive& ar) { TransferContactStore(ar, store); }));
+}
+
+std::size_t FieldAt(const char* name) { return static_cast<std::size_t>(ContactFieldRecordIndex(name)); }
+
+ContactItem* Called(ContactStore& store, const std::string& name) {
+    for (ContactItem& c : store.contacts)
+        if (c.fields[FieldAt("Name")] == name) return &c;
+    return nullptr;
+}
+
+const char* const kMakeAddressBook =
+    R"(<?xml version="1.0"?><d:mkcol xmlns:d="DAV:" xmlns:a="urn:ietf:params:xml:ns:carddav"><d:set>)"
+    R"(<d:prop><d:resourcetype><d:collection/><a:addressbook/></d:resourcetype></d:prop></d:set></d:mkcol>)";
+
+// The same account with an address book beside the calendar.
+class ContactSyncRadicaleTest : public SyncRadicaleTest {
+protected:
+    void SetUp() override {
+        SyncRadicaleTest::SetUp();
+        const HttpResponse made =
+            http.Send({"MKCOL", book(), {{"Content-Type", "application/xml"}}, kMakeAddressBook});
+        ASSERT_EQ(made.status, 201) << made.error << made.body;
+    }
+
+    std::string book() const { return server.userUrl() + "contacts/"; }
+
+    std::size_t OnServer() {
+        std::map<std::string, std::string> etags;
+        EXPECT_TRUE(dav.ListEtags(book(), etags).ok());
+        return etags.size();
+    }
+
+    // Contacts in three groups, one nested; each field filled in some of them.
+    static ContactStore People(int count) {
+        ContactStore store;
+        store.groups = {
+            {0, "Friends", 0, 0, 0, 1, 10}, {0, "Work", 0, 0, 0, 1, 20}, {1, "Projects", 0, 0, 0, 1, 30}};
+        for (int i = 0; i < count; ++i) {
+            ContactItem c;
+            c.groupId = i % 3 == 0 ? 10 : i % 3 == 1 ? 20 : 30;
+            c.fields.set(FieldAt("Name"), "Person " + std::to_string(i) + (i % 4 == 3 ? " Caf\xE9" : ""));
+            for (std::size_t f = 0; f < ContactFields().size(); ++f) {
+                const ContactField& field = ContactFields()[f];
+                if (std::string(field.name) == "Name" || (f + static_cast<std::size_t>(i)) % 3 == 0) continue;
+                std::string text = std::string(field.name) + " " + std::to_string(i);
+                if (std::string(field.name) == "Notes") text += "\nsecond line; with, marks";
+                if (std::string(field.name).find("Web") != std::string::npos)
+                    text = "https://x.org/" + text.substr(0, 3);
+                c.fields.set(static_cast<std::size_t>(field.recordIndex), text);
+            }
+            store.contacts.push_back(c);
+        }
+        return store;
+    }
+
+    // Each contact of a folder's dump by name, with its group as its path
+    // and without the selection.
+    std::map<std::string, json> MappedContacts(const fs::path& data) {
+        const test::Outcome r = RunCommand({"dump", (data / kContactsFile.fileName).string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        const ContactStore store = LoadContacts(data);
+        const std::map<std::int32_t, std::string> pathOf = GroupPathsById(store.groups);
+        std::map<std::string, json> out;
+        const json dump = json::parse(r.out);
+        for (json c : dump["contacts"]) {
+            c.erase("isCurrent");
+            c["groupId"] = pathOf.at(c["groupId"].get<std::int32_t>());
+            out[c["fields"]["Name"].get<std::string>()] = c;
+        }
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(ContactSyncRadicaleTest, FirstSyncGoesUpAndAnEmptyFolderComesDownEqual) {
+    StoreContacts(a(), People(12));
+    const SyncReport up = Sync(a());
+    ASSERT_TRUE(up.ok) << up.error;
+    ASSERT_TRUE(up.contactsSynced);
+    EXPECT_EQ(up.contacts.sentUp, 12) << up.Summary();
+    EXPECT_EQ(OnServer(), 12u);
+
+    const SyncReport down = Sync(b());
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(down.contacts.broughtDown, 12) << down.Summary();
+    EXPECT_EQ(down.contacts.conflicts, 0);
+    const auto mappedA = MappedContacts(a()), mappedB = MappedContacts(b());
+    ASSERT_EQ(mappedA.size(), 12u);
+    EXPECT_EQ(mappedA, mappedB);
+
+    // Nothing to do: nothing goes either way and no file is written.
+    const std::string before = ReadBytes(a() / kContactsFile.fileName);
+    for (const fs::path& data : {a(), b()}) {
+        const SyncReport again = Sync(data);
+        ASSERT_TRUE(again.ok) << again.error;
+        EXPECT_EQ(again.contacts.sentUp + again.contacts.broughtDown + again.contacts.conflicts, 0)
+            << again.Summary();
+        EXPECT_FALSE(again.dataChanged);
+    }
+    EXPECT_EQ(ReadBytes(a() / kContactsFile.fileName), before);
+}
+
+TEST_F(ContactSyncRadicaleTest, BothSidesChangedKeepsBothAndAChangeWinsOverADelete) {
+    StoreContacts(a(), People(6));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    ContactStore inA = LoadContacts(a()), inB = LoadContacts(b());
+    Called(inA, "Person 1")->fields.set(FieldAt("Notes"), "as A has it");
+    Called(inB, "Person 1")->fields.set(FieldAt("Notes"), "as B has it");
+    Called(inB, "Person 4")->fields.set(FieldAt("Job Title"), "still needed");
+    // A deletes Person 2 (unchanged in B) and Person 4 (changed in B).
+    inA.contacts.erase(inA.contacts.begin() + 4);
+    inA.contacts.erase(inA.contacts.begin() + 2);
+    StoreContacts(a(), inA);
+    StoreContacts(b(), inB);
+
+    ASSERT_TRUE(Sync(b()).ok);
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.contacts.conflicts, 1) << r.Summary();
+    EXPECT_EQ(r.contacts.restored, 1) << r.Summary();
+    EXPECT_EQ(r.contacts.deletedThere, 1) << r.Summary();
+    EXPECT_NE(r.Summary().find("Contacts: 0 sent, 0 brought down, 0 deleted here, 1 deleted on the server, 1 "
+                               "changed on both sides (both kept), 1 restored."),
+              std::string::npos)
+        << r.Summary();
+    ASSERT_TRUE(Sync(b()).ok);
+
+    for (const fs::path& data : {a(), b()}) {
+        ContactStore store = LoadContacts(data);
+        EXPECT_EQ(store.contacts.size(), 6u) << data;
+        ASSERT_NE(Called(store, "Person 1"), nullptr) << data;
+        EXPECT_EQ(Called(store, "Person 1")->fields[FieldAt("Notes")], "as A has it");
+        ASSERT_NE(Called(store, "Person 1 (conflict copy)"), nullptr) << data;
+        EXPECT_EQ(Called(store, "Person 1 (conflict copy)")->fields[FieldAt("Notes")], "as B has it");
+        EXPECT_EQ(Called(store, "Person 2"), nullptr) << data;
+        ASSERT_NE(Called(store, "Person 4"), nullptr) << data;
+        EXPECT_EQ(Called(store, "Person 4")->fields[FieldAt("Job Title")], "still needed");
+    }
+    EXPECT_EQ(MappedContacts(a()), MappedContacts(b()));
+    EXPECT_EQ(OnServer(), 6u);
+}
+
+TEST_F(ContactSyncRadicaleTest, AContactMovedAndEditedHereIsMatchedNotDoubled) {
+    StoreContacts(a(), People(5));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    // Person 0 goes from Friends to Work/Projects, at the end, with a new phone.
+    ContactStore inA = LoadContacts(a());
+    ContactItem moved = inA.contacts.front();
+    inA.contacts.erase(inA.contacts.begin());
+    moved.groupId = 30;
+    moved.fields.set(FieldAt("Cellular"), "+49 170 555");
+    inA.contacts.push_back(moved);
+    StoreContacts(a(), inA);
+
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.contacts.sentUp, 1) << r.Summary();
+    EXPECT_EQ(r.contacts.deletedThere + r.contacts.deletedHere + r.contacts.conflicts, 0) << r.Summary();
+    EXPECT_EQ(OnServer(), 5u);
+    const SyncReport there = Sync(b());
+    ASSERT_TRUE(there.ok) << there.error;
+    EXPECT_EQ(there.contacts.broughtDown, 1) << there.Summary();
+    const auto mappedB = MappedContacts(b());
+    ASSERT_EQ(mappedB.size(), 5u);
+    EXPECT_EQ(mappedB.at("Person 0")["groupId"], "Work/Projects");
+    EXPECT_EQ(mappedB.at("Person 0")["fields"]["Cellular"], "+49 170 555");
+    EXPECT_EQ(MappedContacts(a()), mappedB);
+}
+
+TEST_F(ContactSyncRadicaleTest, AServerGoneMidSyncLeavesTheContactsAsTheyWereAndTheNextSyncCompletes) {
+    StoreContacts(a(), People(6));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    ContactStore inA = LoadContacts(a()), inB = LoadContacts(b());
+    for (const char* name : {"Person 0", "Person 1"})
+        Called(inA, name)->fields.set(FieldAt("Notes"), "A's edit");
+    for (const char* name : {"Person 4", "Person 5"})
+        Called(inB, name)->fields.set(FieldAt("Notes"), "B's edit");
+    StoreContacts(a(), inA);
+    StoreContacts(b(), inB);
+    ASSERT_TRUE(Sync(b()).ok);
+    const std::string before = ReadBytes(a() / kContactsFile.fileName);
+
+    // The server ends at A's second PUT of a card, the events long done.
+    CurlTransport inner(HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword});
+    Interposer dropping(inner);
+    int puts = 0;
+    dropping.before = [&](const HttpRequest& r) {
+        if (r.method == "PUT" && r.url.find(".vcf") != std::string::npos && ++puts == 2) server.Stop();
+    };
+    const SyncReport broken = Sync(a(), &dropping);
+    EXPECT_FALSE(broken.ok);
+    EXPECT_FALSE(broken.dataChanged);
+    EXPECT_EQ(ReadBytes(a() / kContactsFile.fileName), before);  // B's edits not half in
+
+    server.Start();
+    ASSERT_TRUE(server.up());
+    const SyncReport next = Sync(a());
+    ASSERT_TRUE(next.ok) << next.error;
+    EXPECT_EQ(next.contacts.sentUp, 1) << next.Summary();  // the first PUT got through
+    EXPECT_EQ(next.contacts.broughtDown, 2) << next.Summary();
+    EXPECT_EQ(next.contacts.conflicts, 0) << next.Summary();
+    ASSERT_TRUE(Sync(b()).ok);
+    EXPECT_EQ(MappedContacts(a()), MappedContacts(b()));
+    inB = LoadContacts(b());
+    EXPECT_EQ(Called(inB, "Person 0")->fields[FieldAt("Notes")], "A's edit");
+}
+
+TEST_F(ContactSyncRadicaleTest, TheCommandStopsAMassDeleteOfContactsUntilAllowed) {
+    StoreContacts(a(), People(4));
+    ASSERT_EQ(RunCommand({"sync", "--data", a().string()}).status, 0);
+    ASSERT_EQ(RunCommand({"sync", "--data", b().string()}).status, 0);
+    ContactStore inB = LoadContacts(b());
+    inB.contacts.resize(1);
+    StoreContacts(b(), inB);
+
+    test::Outcome r = RunCommand({"sync", "--data", b().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Sync stopped before changing any contacts: it would delete 3 of 4 contacts on the "
+                         "server"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("--allow-mass-delete"), std::string::npos);
+    EXPECT_EQ(OnServer(), 4u);
+    r = RunCommand({"sync", "--data", b().string(), "--allow-mass-delete"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Contacts: 0 sent, 0 brought down, 0 deleted here, 3 deleted on the server"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(OnServer(), 1u);
+    // A would lose 3 of its 4 and stops; its contacts stay.
+    r = RunCommand({"sync", "--data", a().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("it would delete 3 of 4 contacts here"), std::string::npos) << r.err;
+    EXPECT_EQ(LoadContacts(a()).contacts.size(), 4u);
 }
 
 TEST(SyncOverHttps, ACertificateNoOneVouchesForIsAnErrorWithItsReason) {
@@ -579,6 +833,21 @@ fs::path FileHolding(const fs::path& vdir, const std::string& line) {
     return {};
 }
 
+// vdirsyncer set up in `other` to keep the folder vdir in step with a
+// collection of the test's server; the command that runs it.
+std::string Vdirsyncer(const fs::path& other, const fs::path& vdir, const std::string& type,
+                       const std::string& url, const std::string& fileExtension) {
+    fs::create_directories(vdir);
+    std::ofstream(other / "config") << "[general]\nstatus_path = \"" << (other / "status").string() << "/\"\n"
+                                    << "[pair both]\na = \"here\"\nb = \"there\"\ncollections = null\n"
+                                    << "[storage here]\ntype = \"filesystem\"\npath = \"" << vdir.string()
+                                    << "/\"\nfileext = \"" << fileExtension << "\"\n"
+                                    << "[storage there]\ntype = \"" << type << "\"\nurl = \"" << url
+                                    << "\"\nusername = \"" << RadicaleServer::kUser << "\"\npassword = \""
+                                    << RadicaleServer::kPassword << "\"\n";
+    return "vdirsyncer -c '" + (other / "config").string() + "' ";
+}
+
 }  // namespace
 
 // vdirsyncer keeps a folder of .ics files in step with the same calendar and
@@ -592,21 +861,13 @@ TEST_F(SyncRadicaleTest, AnotherClientsChangesComeInExactlyAndOursShowUpThere) {
 
     const fs::path other = folder.root / "vdirsyncer";
     const fs::path vdir = other / "calendar";
-    fs::create_directories(vdir);
-    std::ofstream(other / "config") << "[general]\nstatus_path = \"" << (other / "status").string() << "/\"\n"
-                                    << "[pair cal]\na = \"here\"\nb = \"there\"\ncollections = null\n"
-                                    << "[storage here]\ntype = \"filesystem\"\npath = \"" << vdir.string()
-                                    << "/\"\nfileext = \".ics\"\n"
-                                    << "[storage there]\ntype = \"caldav\"\nurl = \"" << calendar()
-                                    << "\"\nusername = \"" << RadicaleServer::kUser << "\"\npassword = \""
-                                    << RadicaleServer::kPassword << "\"\n";
+    const std::string vdirsyncer = Vdirsyncer(other, vdir, "caldav", calendar(), ".ics");
     std::ofstream(other / "khal.conf")
         << "[calendars]\n[[cal]]\npath = " << vdir.string() << "/\ntype = calendar\n"
         << "[locale]\nlocal_timezone = Europe/Berlin\ndefault_timezone = Europe/Berlin\n"
         << "timeformat = %H:%M\ndateformat = %Y-%m-%d\nlongdateformat = %Y-%m-%d\n"
         << "datetimeformat = %Y-%m-%d %H:%M\nlongdatetimeformat = %Y-%m-%d %H:%M\n"
         << "[sqlite]\npath = " << (other / "khal.db").string() << "\n";
-    const std::string vdirsyncer = "vdirsyncer -c '" + (other / "config").string() + "' ";
     const std::string khal = "TZ=Europe/Berlin khal -c '" + (other / "khal.conf").string() + "' ";
     std::string out;
     ASSERT_TRUE(RunShell("yes | " + vdirsyncer + "discover", &out)) << out;
@@ -668,4 +929,93 @@ TEST_F(SyncRadicaleTest, AnotherClientsChangesComeInExactlyAndOursShowUpThere) {
     EXPECT_NE(ReadBytes(moved).find("UID:" + uid), std::string::npos) << uid;
     EXPECT_EQ(out.find("Event 4"), std::string::npos) << out;
     EXPECT_EQ(out.find("Event 2"), std::string::npos) << out;
+}
+
+// vdirsyncer keeps a folder of .vcf files in step with the same address book
+// and khard reads and writes that folder, as a second computer would.
+TEST_F(ContactSyncRadicaleTest, AnotherClientsContactsComeInExactlyAndOursShowUpThere) {
+    StoreContacts(a(), People(4));
+    ASSERT_TRUE(Sync(a()).ok);
+    const auto before = MappedContacts(a());
+
+    const fs::path other = folder.root / "vdirsyncer";
+    const fs::path vdir = other / "book";
+    const std::string vdirsyncer = Vdirsyncer(other, vdir, "carddav", book(), ".vcf");
+    std::ofstream(other / "khard.conf") << "[addressbooks]\n[[book]]\npath = " << vdir.string() << "/\n"
+                                        << "[general]\neditor = /bin/true\nmerge_editor = /bin/true\n";
+    const std::string khard = "khard -c '" + (other / "khard.conf").string() + "' ";
+    std::string out;
+    ASSERT_TRUE(RunShell("yes | " + vdirsyncer + "discover", &out)) << out;
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    ASSERT_EQ(std::distance(fs::directory_iterator(vdir), fs::directory_iterator()), 4);
+
+    // There: one made in khard (a 3.0 card), one edited, one deleted.
+    ASSERT_TRUE(
+        RunShell("printf 'First name : Dana\\nLast name : Khard\\nEmail :\\n    work : dana@x.org\\n"
+                 "Phone :\\n    cell : +1 555 0100\\nBirthday : 1990-05-04\\n' | " +
+                     khard + "new -a book",
+                 &out))
+        << out;
+    const fs::path edited = FileHolding(vdir, "FN:Person 1");
+    ASSERT_FALSE(edited.empty());
+    std::string text = ReadBytes(edited);
+    text.replace(text.find("FN:Person 1"), 11, "FN:Person 1 Jr");
+    std::ofstream(edited, std::ios::binary) << text;
+    const fs::path removed = FileHolding(vdir, "FN:Person 2");
+    ASSERT_FALSE(removed.empty());
+    fs::remove(removed);
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.contacts.broughtDown, 2) << r.Summary();
+    EXPECT_EQ(r.contacts.deletedHere, 1) << r.Summary();
+    EXPECT_EQ(r.contacts.sentUp + r.contacts.conflicts, 0) << r.Summary();
+    ContactStore here = LoadContacts(a());
+    ASSERT_EQ(here.contacts.size(), 4u);
+    EXPECT_EQ(Called(here, "Person 2"), nullptr);
+    const ContactItem* dana = Called(here, "Dana Khard");
+    ASSERT_NE(dana, nullptr);
+    EXPECT_EQ(dana->fields[FieldAt("E-mail Address")], "dana@x.org");
+    EXPECT_EQ(dana->fields[FieldAt("Cellular")], "+1 555 0100");
+    EXPECT_EQ(dana->fields[FieldAt("Notes")], "BDAY: 1990-05-04");  // kept, though it has no field
+    // A card without a group comes into one, so the Contacts view shows it.
+    EXPECT_EQ(GroupPathsById(here.groups)[dana->groupId], "Address book");
+    const auto after = MappedContacts(a());
+    EXPECT_EQ(after.at("Person 0"), before.at("Person 0"));
+    EXPECT_EQ(after.at("Person 3 Caf\xC3\xA9"), before.at("Person 3 Caf\xC3\xA9"));
+    json renamed = before.at("Person 1");
+    renamed["fields"]["Name"] = "Person 1 Jr";
+    EXPECT_EQ(after.at("Person 1 Jr"), renamed);
+
+    // Here: one made, khard's renamed (it keeps khard's UID), one deleted;
+    // khard sees exactly that.
+    const std::string made = ReadBytes(FileHolding(vdir, "FN:Dana Khard"));
+    const std::size_t uidAt = made.find("\nUID:") + 5;
+    const std::string uid = made.substr(uidAt, made.find_first_of("\r\n", uidAt) - uidAt);
+    ContactItem friendOf = *Called(here, "Person 0");
+    friendOf.fields.set(FieldAt("Name"), "Veltrin Friend");
+    friendOf.fields.set(FieldAt("First Name"), "Veltrin");
+    friendOf.fields.set(FieldAt("Last Name"), "Friend");
+    friendOf.fields.set(FieldAt("E-mail Address"), "friend@x.org");
+    here.contacts.push_back(friendOf);
+    Called(here, "Dana Khard")->fields.set(FieldAt("Last Name"), "Khard-Lee");
+    Called(here, "Dana Khard")->fields.set(FieldAt("Name"), "Dana Khard-Lee");
+    here.contacts.erase(here.contacts.begin());  // Person 0
+    StoreContacts(a(), here);
+    const SyncReport back = Sync(a());
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.contacts.sentUp, 2) << back.Summary();
+    EXPECT_EQ(back.contacts.deletedThere, 1) << back.Summary();
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    ASSERT_TRUE(RunShell(khard + "list -p", &out)) << out;
+    EXPECT_NE(out.find("Veltrin Friend"), std::string::npos) << out;
+    EXPECT_NE(out.find(uid + "\tDana Khard-Lee"), std::string::npos) << out;
+    EXPECT_NE(out.find("First Name 1 Middle Name 1"), std::string::npos) << out;  // khard shows N
+    EXPECT_EQ(std::distance(fs::directory_iterator(vdir), fs::directory_iterator()), 4);
+    EXPECT_FALSE(FileHolding(vdir, "FN:Person 1 Jr").empty());
+    EXPECT_TRUE(FileHolding(vdir, "FN:Person 0").empty());
+    EXPECT_TRUE(FileHolding(vdir, "FN:Person 2").empty());
+    // And goes up without the group it was given here.
+    EXPECT_EQ(ReadBytes(FileHolding(vdir, "UID:" + uid)).find("CATEGORIES"), std::string::npos);
 }

@@ -14,6 +14,12 @@ namespace veltrin {
 namespace {
 
 const char* const kConflictMark = " (conflict copy)";
+// Where an item that names no group goes: the Events view shows an event
+// only in its group. Its events go up without a group again.
+const char* const kNoGroupPath = "Calendar";
+
+// The group path an event travels with.
+std::string TravellingPath(const std::string& path) { return path == kNoGroupPath ? std::string() : path; }
 
 std::string KeyOf(std::int32_t id) { return "event:" + std::to_string(id); }
 
@@ -85,7 +91,7 @@ std::map<std::string, std::string> EventSyncKind::LocalHashes() const {
     for (const EventItem& e : store_.events) {
         const auto path = pathOf.find(e.details.groupId);
         hashes[KeyOf(e.details.eventId)] =
-            EventSyncHash(e, path == pathOf.end() ? std::string() : path->second);
+            EventSyncHash(e, path == pathOf.end() ? std::string() : TravellingPath(path->second));
     }
     return hashes;
 }
@@ -96,7 +102,12 @@ std::string EventSyncKind::NewName(const std::string& key) const {
 
 std::string EventSyncKind::Text(const std::string& key, const std::string& uid) const {
     const EventItem* e = Find(IdOf(key));
-    return e ? EventToICalendar(*e, store_.groups, uid, now_) : std::string();
+    if (!e) return {};
+    if (!TravellingPath(GroupPathOf(e->details.groupId)).empty() || e->details.groupId == 0)
+        return EventToICalendar(*e, store_.groups, uid, now_);
+    EventItem groupless = *e;
+    groupless.details.groupId = 0;
+    return EventToICalendar(groupless, store_.groups, uid, now_);
 }
 
 SyncKind::Staged EventSyncKind::Read(const std::string& text) const {
@@ -157,7 +168,8 @@ void EventSyncKind::Apply() {
             removed.insert(c.id);
             continue;
         }
-        c.event.details.groupId = GroupOfPath(store_.groups, c.groupPath);
+        c.event.details.groupId =
+            GroupOfPath(store_.groups, c.groupPath.empty() ? kNoGroupPath : c.groupPath);
         if (c.what == Change::Add) {
             store_.events.push_back(std::move(c.event));
             continue;

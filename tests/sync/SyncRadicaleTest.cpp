@@ -896,6 +896,13 @@ TEST_F(SyncRadicaleTest, AnotherClientsChangesComeInExactlyAndOursShowUpThere) {
     EXPECT_EQ(Named(here, "Event 2"), nullptr);
     ASSERT_NE(Named(here, "Dentist"), nullptr);
     ASSERT_NE(Named(here, "Event 1 at noon"), nullptr);
+    // khal's event names no group: it goes into a top-level "Calendar", where the Events view shows it.
+    const std::int32_t dentistGroup = Named(here, "Dentist")->details.groupId;
+    const std::vector<std::string> paths = GroupPaths(here.groups);
+    std::string dentistPath;
+    for (std::size_t i = 0; i < here.groups.size(); ++i)
+        if (here.groups[i].groupId == dentistGroup) dentistPath = paths[i];
+    EXPECT_EQ(dentistPath, "Calendar");
     const auto after = Mapped(a());
     for (const int untouched : {1000, 1003, 1004, 1005}) EXPECT_EQ(after.at(untouched), before.at(untouched));
     json renamed = before.at(1001);
@@ -927,6 +934,7 @@ TEST_F(SyncRadicaleTest, AnotherClientsChangesComeInExactlyAndOursShowUpThere) {
     const fs::path moved = FileHolding(vdir, "SUMMARY:Dentist\\, moved");
     ASSERT_FALSE(moved.empty());
     EXPECT_NE(ReadBytes(moved).find("UID:" + uid), std::string::npos) << uid;
+    EXPECT_EQ(ReadBytes(moved).find("CATEGORIES"), std::string::npos) << "it goes back without a group";
     EXPECT_EQ(out.find("Event 4"), std::string::npos) << out;
     EXPECT_EQ(out.find("Event 2"), std::string::npos) << out;
 }

@@ -89,7 +89,7 @@ TEST(VCardTest, EachCardHoldsOnlyItsOwnPropertiesWhateverCameBefore) {
         "BEGIN:VCARD\r\nADR;TYPE=work,pref:a;b;c;d;e;f;g\r\nTEL;TYPE=cell:1\r\nNOTE:n\r\n"
         "CATEGORIES:x,y\r\nEND:VCARD\r\n"
         "BEGIN:VCARD\r\nFN:Only\r\nEND:VCARD\r\n"
-        "BEGIN:VCARD\r\nURL:https://e.org/a;b\\c\r\nTEL:2\r\nN:L;F\r\nEND:VCARD\r\n";
+        "BEGIN:VCARD\r\nURL:https://example.org/a;b\\c\r\nTEL:2\r\nN:L;F\r\nEND:VCARD\r\n";
     const std::vector<Card> cards = ReadCards(text);
     ASSERT_EQ(cards.size(), 3u);
     ASSERT_EQ(cards[0].properties.size(), 4u);
@@ -102,7 +102,7 @@ TEST(VCardTest, EachCardHoldsOnlyItsOwnPropertiesWhateverCameBefore) {
     EXPECT_TRUE(cards[1].properties[0].types.empty());
     ASSERT_EQ(cards[2].properties.size(), 3u);
     // A URL is one component, taken as written, though its slot held seven.
-    EXPECT_EQ(cards[2].properties[0].components, std::vector<std::string>{"https://e.org/a;b\\c"});
+    EXPECT_EQ(cards[2].properties[0].components, std::vector<std::string>{"https://example.org/a;b\\c"});
     EXPECT_TRUE(cards[2].properties[1].types.empty());
     EXPECT_FALSE(cards[2].properties[1].hasType("CELL"));
     EXPECT_EQ(cards[2].properties[2].components, (std::vector<std::string>{"L", "F"}));

@@ -337,7 +337,7 @@ TEST_F(SyncRadicaleTest, AfterTheFirstSyncOnlyWhatChangedIsAskedForAndABadTokenL
     const std::size_t line = text.find("collection\t");
     const std::size_t token = text.find('\t', line + 11);
     ASSERT_NE(token, std::string::npos) << text;
-    text.replace(token + 1, text.find('\n', token) - token - 1, "http://radicale.org/ns/sync/bogus");
+    text.replace(token + 1, text.find('\n', token) - token - 1, "http://example.org/ns/sync/bogus");
     std::ofstream(statusPath, std::ios::binary) << text;
     Named(inB, "Event 3")->details.comment = "after the bad token";
     StoreEvents(b(), inB);
@@ -603,7 +603,7 @@ protected:
                 std::string text = std::string(field.name) + " " + std::to_string(i);
                 if (std::string(field.name) == "Notes") text += "\nsecond line; with, marks";
                 if (std::string(field.name).find("Web") != std::string::npos)
-                    text = "https://x.org/" + text.substr(0, 3);
+                    text = "https://example.org/" + text.substr(0, 3);
                 c.fields.set(static_cast<std::size_t>(field.recordIndex), text);
             }
             store.contacts.push_back(c);

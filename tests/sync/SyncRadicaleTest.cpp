@@ -377,6 +377,90 @@ TEST_F(SyncRadicaleTest, ChangedOnBothSidesKeepsBothAndSaysSo) {
     EXPECT_EQ(Mapped(a()), Mapped(b()));
 }
 
+// The program runs the network part beside the window and applies it only
+// when the user changed nothing meanwhile; otherwise it drops what came down
+// and syncs again. Dropping must lose nothing and double nothing.
+TEST_F(SyncRadicaleTest, ASessionNeverAppliedLeavesTheFilesAndTheNextSyncCompletesIt) {
+    StoreEvents(a(), Samples(4));
+    ASSERT_TRUE(Sync(a()).ok);
+    EventStore inB = Samples(0);
+    EventItem mine = Samples(1).events[0];
+    mine.name = "Typed in B";
+    mine.details.eventId = 5001;
+    inB.events.push_back(mine);
+    StoreEvents(b(), inB);
+    const std::string before = ReadBytes(b() / kEventsFile.fileName);
+
+    SyncRequest request;
+    request.dataFolder = b().string();
+    request.now = kNow;
+    request.passwordGiven = true;
+    request.password = RadicaleServer::kPassword;
+    {
+        SyncSession session(request);
+        ASSERT_TRUE(session.Load()) << session.report().error;
+        session.Fetch();
+        EXPECT_TRUE(session.report().error.empty()) << session.report().error;
+        EXPECT_EQ(session.report().events.broughtDown, 4);
+        EXPECT_EQ(session.report().events.sentUp, 1);
+    }
+    // Dropped: the file is as it was, the server has what went up.
+    EXPECT_EQ(ReadBytes(b() / kEventsFile.fileName), before);
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 5u);
+
+    // Meanwhile the user typed another event.
+    mine.name = "Typed in B meanwhile";
+    mine.details.eventId = 5002;
+    inB.events.push_back(mine);
+    StoreEvents(b(), inB);
+    const SyncReport again = Sync(b());
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.events.broughtDown, 4);
+    EXPECT_EQ(again.events.sentUp, 1);
+    EXPECT_EQ(again.events.conflicts, 0);
+    ASSERT_TRUE(Sync(a()).ok);
+    EXPECT_EQ(LoadEvents(b()).events.size(), 6u);
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+TEST_F(SyncRadicaleTest, AConflictCopyOfADroppedSessionComesDownOnceAndTheLocalVersionStays) {
+    StoreEvents(a(), Samples(3));
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
+    Named(inA, "Event 1")->details.comment = "as A has it";
+    Named(inB, "Event 1")->details.comment = "as B has it";
+    StoreEvents(a(), inA);
+    StoreEvents(b(), inB);
+    ASSERT_TRUE(Sync(a()).ok);
+
+    SyncRequest request;
+    request.dataFolder = b().string();
+    request.now = kNow;
+    request.passwordGiven = true;
+    request.password = RadicaleServer::kPassword;
+    {
+        SyncSession session(request);
+        ASSERT_TRUE(session.Load());
+        session.Fetch();
+        EXPECT_EQ(session.report().events.conflicts, 1);
+    }
+    const SyncReport again = Sync(b());
+    ASSERT_TRUE(again.ok) << again.error;
+    ASSERT_TRUE(Sync(a()).ok);
+    for (const fs::path& data : {a(), b()}) {
+        EventStore store = LoadEvents(data);
+        EXPECT_EQ(store.events.size(), 4u) << data;
+        ASSERT_NE(Named(store, "Event 1"), nullptr);
+        EXPECT_EQ(Named(store, "Event 1")->details.comment, "as B has it");
+        ASSERT_NE(Named(store, "Event 1 (conflict copy)"), nullptr);
+        EXPECT_EQ(Named(store, "Event 1 (conflict copy)")->details.comment, "as A has it");
+    }
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
 TEST_F(SyncRadicaleTest, ADeleteMeetsAnUnchangedItemAndAChangeWinsOverADelete) {
     StoreEvents(a(), Samples(6));
     ASSERT_TRUE(Sync(a()).ok);

@@ -31,6 +31,13 @@ std::string CountsLine(const char* what, const SyncCounts& c) {
     return line;
 }
 
+bool TakesEvents(const DavCollection& c) {
+    if (!c.calendar) return false;
+    bool takes = c.components.empty();
+    for (const std::string& comp : c.components) takes = takes || comp == "VEVENT";
+    return takes;
+}
+
 // The calendar for events and the address book: the configured ones, or the
 // first the account has (a calendar that takes VEVENTs). An account without
 // an address book syncs its events only.
@@ -46,13 +53,24 @@ bool FindCollections(DavClient& dav, const SyncConfig& config, std::string& even
         return false;
     }
     for (const DavCollection& c : found) {
-        bool takesEvents = c.components.empty();
-        for (const std::string& comp : c.components) takesEvents = takesEvents || comp == "VEVENT";
-        if (events.empty() && c.calendar && takesEvents) events = c.url;
+        if (events.empty() && TakesEvents(c)) events = c.url;
         if (contacts.empty() && c.addressBook) contacts = c.url;
     }
     if (events.empty()) why = "The server has no calendar for events at " + config.url;
     return !events.empty();
+}
+
+// The password given, or what the configuration's password command prints.
+bool OptionsFor(const SyncConfig& config, const std::string* password, HttpOptions& options,
+                std::string& why) {
+    options.user = config.user;
+    options.allowUnencrypted = config.allowUnencrypted;
+    if (password) {
+        options.password = *password;
+        return true;
+    }
+    return config.passwordCommand.empty() ||
+           RunPasswordCommand(config.passwordCommand, options.password, why);
 }
 
 // One data file and its kind of record, as a sync reads and changes it.
@@ -165,14 +183,8 @@ void SyncSession::Fetch() {
     SyncReport& report = s.report;
     if (!s.loaded) return;
     HttpOptions options;
-    options.user = s.config.user;
-    options.allowUnencrypted = s.config.allowUnencrypted;
-    if (s.request.passwordGiven) {
-        options.password = s.request.password;
-    } else if (!s.config.passwordCommand.empty() &&
-               !RunPasswordCommand(s.config.passwordCommand, options.password, report.error)) {
+    if (!OptionsFor(s.config, s.request.passwordGiven ? &s.request.password : nullptr, options, report.error))
         return;
-    }
     std::unique_ptr<CurlTransport> own;
     HttpTransport* http = s.request.transport;
     if (!http) http = (own = std::make_unique<CurlTransport>(options)).get();
@@ -229,6 +241,25 @@ void SyncSession::Apply() {
     s.fetched.clear();
     report.ok = stored && report.error.empty();
     s.KeepStatus();
+}
+
+bool FindSyncCollections(const SyncConfig& config, const std::string* password, SyncCollections& found,
+                         std::string& why) {
+    HttpOptions options;
+    if (!OptionsFor(config, password, options, why)) return false;
+    CurlTransport http(options);
+    DavClient dav(http);
+    std::vector<DavCollection> all;
+    const DavResult r = dav.Discover(config.url, all);
+    if (!r.ok()) {
+        why = r.error;
+        return false;
+    }
+    for (DavCollection& c : all) {
+        if (TakesEvents(c)) found.calendars.push_back(c);
+        if (c.addressBook) found.addressBooks.push_back(c);
+    }
+    return true;
 }
 
 SyncReport SyncDataFolder(const SyncRequest& request) {

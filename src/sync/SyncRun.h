@@ -3,8 +3,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "sync/Dav.h"
 #include "sync/Http.h"
+#include "sync/SyncConfig.h"
 #include "sync/SyncEngine.h"
 
 namespace veltrin {
@@ -58,6 +61,15 @@ private:
     struct State;
     std::unique_ptr<State> state_;
 };
+
+// What the account at config.url offers, for the user to choose from: the
+// calendars that take events and the address books. The password given, or
+// else the configuration's password command's.
+struct SyncCollections {
+    std::vector<DavCollection> calendars, addressBooks;
+};
+bool FindSyncCollections(const SyncConfig& config, const std::string* password, SyncCollections& found,
+                         std::string& why);
 
 // Syncs a data folder with the server its data/sync/config names: the
 // three steps of a SyncSession in a row.

@@ -715,6 +715,26 @@ protected:
 
 }  // namespace
 
+// The Sync dialog's "Find": a base URL is enough to list what to choose from.
+TEST_F(ContactSyncRadicaleTest, FindingCollectionsListsTheCalendarsAndAddressBooksOrSaysWhyNot) {
+    SyncConfig config;
+    config.url = server.url();
+    config.user = RadicaleServer::kUser;
+    config.passwordCommand = "echo wrong-password";
+    SyncCollections found;
+    std::string why;
+    EXPECT_FALSE(FindSyncCollections(config, nullptr, found, why));
+    EXPECT_NE(why.find("401"), std::string::npos) << why;
+    EXPECT_EQ(why.find("wrong-password"), std::string::npos);
+
+    const std::string password = RadicaleServer::kPassword;
+    ASSERT_TRUE(FindSyncCollections(config, &password, found, why)) << why;
+    ASSERT_EQ(found.calendars.size(), 1u);
+    EXPECT_EQ(found.calendars[0].url, calendar());
+    ASSERT_EQ(found.addressBooks.size(), 1u);
+    EXPECT_EQ(found.addressBooks[0].url, book());
+}
+
 TEST_F(ContactSyncRadicaleTest, FirstSyncGoesUpAndAnEmptyFolderComesDownEqual) {
     StoreContacts(a(), People(12));
     const SyncReport up = Sync(a());

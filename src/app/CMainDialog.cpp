@@ -57,6 +57,7 @@
 #include "storage/Identifier.h"
 #include "storage/QtStoredText.h"
 #include "sync/CSyncDialog.h"
+#include "sync/QtSyncPasswords.h"
 #include "sync/SyncConfig.h"
 #include "today/CTodayView.h"
 
@@ -254,11 +255,36 @@ void CMainDialog::RunSync() {
     };
     showState();
     connect(sync_, &QtSyncService::stateChanged, &dialog, showState);
+    // The password box shows what the secret store keeps for the account;
+    // without a store it stays off and the dialog says so.
+    std::string stored;
+    dialog.passwordBox()->setEnabled(false);
+    QPointer<CSyncDialog> open = &dialog;
+    sync_->passwords()->read(config.url, config.user, [open, &stored](const QtSyncPasswords::Answer& a) {
+        if (!open) return;
+        open->setSecretStoreAvailable(a.storeAvailable);
+        if (a.found) open->setPassword(stored = a.password);
+    });
     const auto keep = [&] {
-        if (!SaveSyncConfig(folder, dialog.chosen(), why)) {
+        const SyncConfig chosen = dialog.chosen();
+        if (!SaveSyncConfig(folder, chosen, why)) {
             messages().show("The sync settings could not be saved: " + why, "Sync",
                             Messages::Icon::Exclamation, Messages::Buttons::Ok);
             return false;
+        }
+        const std::string password = dialog.password();
+        if (dialog.passwordBox()->isEnabled() &&
+            (password != stored || chosen.url != config.url || chosen.user != config.user)) {
+            sync_->setPassword(chosen.url, chosen.user, password);
+            sync_->passwords()->write(
+                chosen.url, chosen.user, password, [](const QtSyncPasswords::Answer& a) {
+                    if (!a.error.empty())
+                        messages().show(
+                            "The password could not be kept in the desktop's password store: " + a.error,
+                            "Sync", Messages::Icon::Exclamation, Messages::Buttons::Ok);
+                });
+            stored = password;
+            config = chosen;
         }
         sync_->configure();
         return true;

@@ -4,16 +4,24 @@
 #include <QTimer>
 
 #include "platform/Platform.h"
+#include "sync/QtSyncPasswords.h"
 #include "sync/SyncConfig.h"
 #include "sync/SyncRun.h"
 
 namespace veltrin {
+
+namespace {
+
+std::string PasswordKey(const std::string& url, const std::string& user) { return user + '\n' + url; }
+
+}  // namespace
 
 QtSyncService::QtSyncService(std::string dataFolder, Hooks hooks, QObject* parent)
     : QObject(parent), dataFolder_(std::move(dataFolder)), hooks_(std::move(hooks)) {
     timer_ = new QTimer(this);
     timer_->setObjectName(QStringLiteral("syncTimer"));
     connect(timer_, &QTimer::timeout, this, &QtSyncService::syncNow);
+    passwords_ = new QtSyncPasswords(this);
     minute_ = new QTimer(this);
     minute_->setInterval(60 * 1000);
     connect(minute_, &QTimer::timeout, this, &QtSyncService::stateChanged);
@@ -48,7 +56,41 @@ void QtSyncService::syncNow() {
     round_ = 0;
     state_.running = true;
     emit stateChanged();
-    begin();
+    withPassword([this] { begin(); });
+}
+
+void QtSyncService::setPassword(const std::string& url, const std::string& user,
+                                const std::string& password) {
+    passwordFor_ = PasswordKey(url, user);
+    password_ = password;
+}
+
+void QtSyncService::withPassword(std::function<void()> then) {
+    SyncConfig config;
+    std::string why;
+    if (!LoadSyncConfig(dataFolder_, config, why) || !config.passwordCommand.empty()) {
+        then();
+        return;
+    }
+    const std::string key = PasswordKey(config.url, config.user);
+    if (password_ && passwordFor_ == key) {
+        then();
+        return;
+    }
+    const bool needsOne = !config.user.empty();
+    passwords_->read(config.url, config.user, [this, key, then, needsOne](const QtSyncPasswords::Answer& a) {
+        password_.reset();
+        if (a.found) {
+            passwordFor_ = key;
+            password_ = a.password;
+        }
+        if (!a.storeAvailable && needsOne) {
+            finish("the desktop's password store is not available (" + a.error +
+                   "); give a password command in Sync...");
+            return;
+        }
+        then();
+    });
 }
 
 // One round: store, load what was stored, the network part on the worker.
@@ -65,8 +107,9 @@ void QtSyncService::begin() {
     request.now = clock().now();
     SyncConfig config;
     std::string why;
-    if (LoadSyncConfig(dataFolder_, config, why) && config.passwordCommand.empty() && hooks_.password) {
-        request.password = hooks_.password();
+    if (LoadSyncConfig(dataFolder_, config, why) && config.passwordCommand.empty() && password_ &&
+        passwordFor_ == PasswordKey(config.url, config.user)) {
+        request.password = *password_;
         request.passwordGiven = true;
     }
     session_ = std::make_shared<SyncSession>(request);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/SyncRounds.h"
@@ -13,6 +14,7 @@ class QTimer;
 
 namespace veltrin {
 
+class QtSyncPasswords;
 class SyncSession;
 
 // The program's syncs: at start, on its timer and by hand. The records are
@@ -41,12 +43,18 @@ public:
     const SyncState& state() const { return state_; }
     QString stateText() const;
     QTimer* timer() const { return timer_; }
+    QtSyncPasswords* passwords() const { return passwords_; }
+    // The password the user gave for this server and user name, once kept
+    // in the secret store: the next sync need not ask the store.
+    void setPassword(const std::string& url, const std::string& user, const std::string& password);
 
 signals:
     // Also once a minute after a sync, for "Synced 2 minutes ago".
     void stateChanged();
 
 private:
+    // The secret store's password, unless a password command gives it.
+    void withPassword(std::function<void()> then);
     void begin();
     void fetched();
     void finish(const std::string& error);
@@ -58,6 +66,9 @@ private:
     QTimer* minute_ = nullptr;
     QThread* worker_ = nullptr;
     std::shared_ptr<SyncSession> session_;
+    QtSyncPasswords* passwords_ = nullptr;
+    std::string passwordFor_;  // the server and user the password is for
+    std::optional<std::string> password_;
     DataDigests stored_;
     int round_ = 0;
     bool allowMassDelete_ = false;

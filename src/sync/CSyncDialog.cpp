@@ -70,7 +70,6 @@ CSyncDialog::CSyncDialog(const SyncConfig& config, QWidget* parent) : QDialog(pa
     password_->setEchoMode(QLineEdit::Password);
     form->addRow(QStringLiteral("Pass&word:"), password_);
     storeNote_ = new QLabel;
-    storeNote_->setWordWrap(true);
     storeNote_->hide();
     form->addRow(QString(), storeNote_);
     command_ = new QLineEdit(QString::fromStdString(config.passwordCommand));
@@ -151,8 +150,9 @@ void CSyncDialog::setSecretStoreAvailable(bool available) {
     storeNote_->setVisible(!available);
     if (!available)
         storeNote_->setText(
-            QStringLiteral("The desktop's password store is not available, so no password can be kept. "
-                           "Give a password command instead."));
+            QStringLiteral("The desktop's password store is not available,\n"
+                           "so no password can be kept: give a password command instead."));
+    if (isVisible()) resize(size().expandedTo(sizeHint()));
 }
 
 void CSyncDialog::setStatus(const QString& text) { status_->setText(text); }

@@ -10,6 +10,7 @@
 #include "support/Fakes.h"
 #include "support/RadicaleServer.h"
 #include "sync/Dav.h"
+#include "sync/QtSyncPasswords.h"
 #include "sync/SyncConfig.h"
 #include "sync/SyncRun.h"
 
@@ -162,4 +163,38 @@ TEST_F(QtSyncServiceTest, AnEditWhileOnTheNetworkIsStoredAndSyncedAgain) {
     EXPECT_EQ(reloads, 0);
     EXPECT_EQ(test::readAll(folder.file(kEventsFile.fileName)), before);
     EXPECT_NE(restless.stateText().toStdString().find("kept changing"), std::string::npos);
+}
+
+// Without a Secret Service on a session bus no password is kept anywhere:
+// the sync says so plainly, and the password command works all the same.
+TEST_F(QtSyncServiceTest, WithoutASecretStoreASyncThatNeedsAPasswordSaysWhereToGiveOne) {
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS"), display = qgetenv("DISPLAY");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    qunsetenv("DISPLAY");  // nor one started for the X session
+    QtSyncService sync(folder.data().string(), Hooks());
+    bool answered = false;
+    QtSyncPasswords::Answer answer;
+    sync.passwords()->read(server.url(), RadicaleServer::kUser, [&](const QtSyncPasswords::Answer& a) {
+        answered = true;
+        answer = a;
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, 30000));
+    EXPECT_FALSE(answer.storeAvailable);
+    EXPECT_FALSE(answer.found);
+
+    Configure("");
+    SyncNow(sync);
+    const std::string text = sync.stateText().toStdString();
+    EXPECT_NE(text.find("password store is not available"), std::string::npos) << text;
+    EXPECT_NE(text.find("password command"), std::string::npos) << text;
+    EXPECT_EQ(OnServer(), 0u);
+    EXPECT_EQ(stores, 0) << "nothing stored for a sync that cannot run";
+
+    // Given in the dialog, it serves this run of the program.
+    sync.setPassword(server.url(), RadicaleServer::kUser, RadicaleServer::kPassword);
+    SyncNow(sync);
+    EXPECT_EQ(sync.stateText().toStdString(), "Synced just now");
+    EXPECT_EQ(OnServer(), 4u);
+    if (!bus.isEmpty()) qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    if (!display.isEmpty()) qputenv("DISPLAY", display);
 }

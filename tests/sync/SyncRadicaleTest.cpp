@@ -104,16 +104,33 @@ protected:
     fs::path b() const { return folder.root / "other"; }
     std::string calendar() const { return server.userUrl() + "calendar/"; }
 
-    SyncReport Sync(const fs::path& data, HttpTransport* transport = nullptr) {
+    static SyncRequest Request(const fs::path& data) {
         SyncRequest request;
         request.dataFolder = data.string();
         request.now = kNow;
-        request.transport = transport;
-        if (!transport) {
-            request.passwordGiven = true;
-            request.password = RadicaleServer::kPassword;
+        request.passwordGiven = true;
+        request.password = RadicaleServer::kPassword;
+        return request;
+    }
+    SyncReport Sync(const fs::path& data, HttpTransport* transport = nullptr) {
+        SyncRequest request = Request(data);
+        if (transport) {
+            request.transport = transport;
+            request.passwordGiven = false;
         }
         return SyncDataFolder(request);
+    }
+
+    // Both folders synced, then "Event 1" given another comment in each.
+    void ChangeOnBothSides(int count) {
+        StoreEvents(a(), Samples(count));
+        ASSERT_TRUE(Sync(a()).ok);
+        ASSERT_TRUE(Sync(b()).ok);
+        EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
+        Named(inA, "Event 1")->details.comment = "as A has it";
+        Named(inB, "Event 1")->details.comment = "as B has it";
+        StoreEvents(a(), inA);
+        StoreEvents(b(), inB);
     }
 
     // Events in two groups, one nested, with every kind of schedule.
@@ -350,14 +367,7 @@ TEST_F(SyncRadicaleTest, AfterTheFirstSyncOnlyWhatChangedIsAskedForAndABadTokenL
 }
 
 TEST_F(SyncRadicaleTest, ChangedOnBothSidesKeepsBothAndSaysSo) {
-    StoreEvents(a(), Samples(4));
-    ASSERT_TRUE(Sync(a()).ok);
-    ASSERT_TRUE(Sync(b()).ok);
-    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
-    Named(inA, "Event 1")->details.comment = "as A has it";
-    Named(inB, "Event 1")->details.comment = "as B has it";
-    StoreEvents(a(), inA);
-    StoreEvents(b(), inB);
+    ChangeOnBothSides(4);
 
     ASSERT_TRUE(Sync(b()).ok);
     const SyncReport r = Sync(a());
@@ -391,13 +401,8 @@ TEST_F(SyncRadicaleTest, ASessionNeverAppliedLeavesTheFilesAndTheNextSyncComplet
     StoreEvents(b(), inB);
     const std::string before = ReadBytes(b() / kEventsFile.fileName);
 
-    SyncRequest request;
-    request.dataFolder = b().string();
-    request.now = kNow;
-    request.passwordGiven = true;
-    request.password = RadicaleServer::kPassword;
     {
-        SyncSession session(request);
+        SyncSession session(Request(b()));
         ASSERT_TRUE(session.Load()) << session.report().error;
         session.Fetch();
         EXPECT_TRUE(session.report().error.empty()) << session.report().error;
@@ -426,23 +431,10 @@ TEST_F(SyncRadicaleTest, ASessionNeverAppliedLeavesTheFilesAndTheNextSyncComplet
 }
 
 TEST_F(SyncRadicaleTest, AConflictCopyOfADroppedSessionComesDownOnceAndTheLocalVersionStays) {
-    StoreEvents(a(), Samples(3));
+    ChangeOnBothSides(3);
     ASSERT_TRUE(Sync(a()).ok);
-    ASSERT_TRUE(Sync(b()).ok);
-    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
-    Named(inA, "Event 1")->details.comment = "as A has it";
-    Named(inB, "Event 1")->details.comment = "as B has it";
-    StoreEvents(a(), inA);
-    StoreEvents(b(), inB);
-    ASSERT_TRUE(Sync(a()).ok);
-
-    SyncRequest request;
-    request.dataFolder = b().string();
-    request.now = kNow;
-    request.passwordGiven = true;
-    request.password = RadicaleServer::kPassword;
     {
-        SyncSession session(request);
+        SyncSession session(Request(b()));
         ASSERT_TRUE(session.Load());
         session.Fetch();
         EXPECT_EQ(session.report().events.conflicts, 1);

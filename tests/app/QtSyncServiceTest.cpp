@@ -198,3 +198,48 @@ TEST_F(QtSyncServiceTest, WithoutASecretStoreASyncThatNeedsAPasswordSaysWhereToG
     if (!bus.isEmpty()) qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
     if (!display.isEmpty()) qputenv("DISPLAY", display);
 }
+
+// Run by ctest under a private session bus with gnome-keyring
+// (sync.secret_store); skipped where no such store was set up for it.
+TEST_F(QtSyncServiceTest, APasswordKeptInTheSecretStoreServesTheSyncAndStaysOutOfTheDataFolder) {
+    if (qgetenv("VELTRIN_SECRET_SERVICE") != "1")
+        GTEST_SKIP() << "needs tests/support/with_secret_service.sh";
+    QtSyncService sync(folder.data().string(), Hooks());
+    const auto wait = [&](auto call) {
+        bool answered = false;
+        QtSyncPasswords::Answer answer;
+        call([&](const QtSyncPasswords::Answer& a) {
+            answered = true;
+            answer = a;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, 30000));
+        return answer;
+    };
+    const auto write = [&](const std::string& password) {
+        return wait(
+            [&](auto done) { sync.passwords()->write(server.url(), RadicaleServer::kUser, password, done); });
+    };
+    const auto read = [&] {
+        return wait([&](auto done) { sync.passwords()->read(server.url(), RadicaleServer::kUser, done); });
+    };
+    const QtSyncPasswords::Answer written = write(RadicaleServer::kPassword);
+    ASSERT_TRUE(written.storeAvailable) << written.error;
+    ASSERT_EQ(written.error, "");
+    const QtSyncPasswords::Answer back = read();
+    EXPECT_TRUE(back.found);
+    EXPECT_EQ(back.password, RadicaleServer::kPassword);
+
+    // No password command: the sync asks the store.
+    Configure("");
+    SyncNow(sync);
+    EXPECT_EQ(sync.stateText().toStdString(), "Synced just now");
+    EXPECT_EQ(OnServer(), 4u);
+    for (const auto& entry : fs::recursive_directory_iterator(folder.data()))
+        if (entry.is_regular_file())
+            EXPECT_EQ(test::readAll(entry.path()).find(RadicaleServer::kPassword), std::string::npos)
+                << entry.path();
+
+    // An empty password removes the entry.
+    EXPECT_EQ(write("").error, "");
+    EXPECT_FALSE(read().found);
+}

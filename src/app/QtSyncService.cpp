@@ -140,18 +140,15 @@ void QtSyncService::fetched() {
     const SyncReport& report = session->report();
     if (report.dataChanged) hooks_.reload();
     if (report.massDelete && !allowMassDelete_) {
-        state_.running = false;
-        state_.error = report.error;
-        emit stateChanged();
+        // Still running while asked: a sync by hand or by the timer waits.
         const bool yes = messages().show(report.error + "\n\nSync anyway?", "Sync", Messages::Icon::Question,
                                          Messages::Buttons::YesNo) == Messages::Answer::Yes;
         if (yes) {
             allowMassDelete_ = true;
-            state_.running = true;
             round_ = 0;
             begin();
+            return;
         }
-        return;
     }
     finish(report.ok ? std::string() : report.error);
 }

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -21,8 +22,11 @@
 #include "app/CTipOfTheDayDialog.h"
 #include "app/Notifications.h"
 #include "app/OptionsRules.h"
+#include "app/QtSyncService.h"
+#include "app/SyncRounds.h"
 #include "app/WindowRules.h"
 #include "contacts/CContactsView.h"
+#include "contacts/ContactRecords.h"
 #include "contacts/ContactTrees.h"
 #include "controls/CGroupTree.h"
 #include "controls/CPopupMenu.h"
@@ -35,6 +39,7 @@
 #include "documents/DocumentTrees.h"
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
+#include "events/EventRecords.h"
 #include "events/EventTrees.h"
 #include "events/QtReminderService.h"
 #include "events/Snoozes.h"
@@ -51,6 +56,9 @@
 #include "settings/QtSettingsFont.h"
 #include "storage/Identifier.h"
 #include "storage/QtStoredText.h"
+#include "sync/CSyncDialog.h"
+#include "sync/QtSyncPasswords.h"
+#include "sync/SyncConfig.h"
 #include "today/CTodayView.h"
 
 namespace veltrin {
@@ -146,10 +154,27 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
         if (!autoSave_->isActive()) autoSave_->start();
     });
     reminders_->start();
+
+    QtSyncService::Hooks hooks;
+    hooks.store = [this] { return SaveAll(); };
+    hooks.digests = [this] {
+        AppData now = GatherAll(data_, viewStates());
+        return DigestRecords(now);
+    };
+    hooks.reload = [this] { reloadSyncedData(); };
+    sync_ = new QtSyncService(DataFolder(), hooks, this);
+    connect(sync_, &QtSyncService::stateChanged, this, [this] {
+        if (tray_) tray_->setToolTip(trayTip());
+    });
+    // Once the window's loop runs: the first sync never holds up the start.
+    if (sync_->configure()) QTimer::singleShot(0, sync_, &QtSyncService::syncNow);
 }
 
 CMainDialog::~CMainDialog() {
     removeTrayIcon();
+    // A sync still talking to the server ends first and is never applied.
+    delete sync_;
+    sync_ = nullptr;
     SaveAll();
 }
 
@@ -173,15 +198,103 @@ bool CMainDialog::IsAutorun(const QStringList& arguments) {
     return IsAutorunStart(args);
 }
 
-void CMainDialog::SaveAll() {
+bool CMainDialog::SaveAll() {
     // A failing store shows a message box; a timer tick inside it must not
     // start a second save and a second box.
-    if (saving_) return;
+    if (saving_) return false;
     saving_ = true;
     // Each view hands over what its controls hold, after taking in any edit
     // in progress; the core writes the files in their fixed order.
-    veltrin::SaveAll(data_, viewStates());
+    const bool ok = veltrin::SaveAll(data_, viewStates());
     saving_ = false;
+    return ok;
+}
+
+void CMainDialog::reloadSyncedData() {
+    // Nothing changed in the views since their store, so the rows can go
+    // back and the files take their place.
+    const bool todayHeld = today_->holdsListRows();
+    const bool eventsHeld = events_->holdsListRows();
+    if (todayHeld) today_->commitList();
+    events_->showStoredGroups([this] {
+        EventStore fresh;
+        if (SerializeEventsFile(fresh, false)) data_.events = std::move(fresh);
+    });
+    if (!eventsHeld) events_->commitList();
+    if (todayHeld) today_->FillComingEvents();
+    contacts_->showStoredGroups([this] {
+        ContactStore fresh;
+        if (SerializeContactsFile(fresh, false)) data_.contacts = std::move(fresh);
+    });
+    reminders_->wake();
+}
+
+QString CMainDialog::trayTip() const {
+    const SyncState& s = sync_ ? sync_->state() : SyncState{};
+    if (s.syncedAt == 0 && s.error.empty() && !s.running) return QStringLiteral("Veltrin");
+    return QStringLiteral("Veltrin\n") + sync_->stateText();
+}
+
+CSyncDialog* CMainDialog::syncDialog() const { return syncDialog_; }
+
+void CMainDialog::RunSync() {
+    if (syncDialog_) {
+        syncDialog_->raise();
+        syncDialog_->activateWindow();
+        return;
+    }
+    const std::string folder = DataFolder();
+    SyncConfig config;
+    std::string why;
+    LoadSyncConfig(folder, config, why);  // none yet: the defaults
+    CSyncDialog dialog(config, this);
+    syncDialog_ = &dialog;
+    const auto showState = [this, &dialog] {
+        dialog.setStatus(sync_->stateText());
+        dialog.syncNowButton()->setEnabled(!sync_->running());
+    };
+    showState();
+    connect(sync_, &QtSyncService::stateChanged, &dialog, showState);
+    // The password box shows what the secret store keeps for the account;
+    // without a store it stays off and the dialog says so.
+    std::string stored;
+    dialog.passwordBox()->setEnabled(false);
+    QPointer<CSyncDialog> open = &dialog;
+    sync_->passwords()->read(config.url, config.user, [open, &stored](const QtSyncPasswords::Answer& a) {
+        if (!open) return;
+        open->setSecretStoreAvailable(a.storeAvailable);
+        if (a.found) open->setPassword(stored = a.password);
+    });
+    const auto keep = [&] {
+        const SyncConfig chosen = dialog.chosen();
+        if (!SaveSyncConfig(folder, chosen, why)) {
+            messages().show("The sync settings could not be saved: " + why, "Sync",
+                            Messages::Icon::Exclamation, Messages::Buttons::Ok);
+            return false;
+        }
+        const std::string password = dialog.password();
+        if (dialog.passwordBox()->isEnabled() &&
+            (password != stored || chosen.url != config.url || chosen.user != config.user)) {
+            sync_->setPassword(chosen.url, chosen.user, password);
+            sync_->passwords()->write(
+                chosen.url, chosen.user, password, [](const QtSyncPasswords::Answer& a) {
+                    if (!a.error.empty())
+                        messages().show(
+                            "The password could not be kept in the desktop's password store: " + a.error,
+                            "Sync", Messages::Icon::Exclamation, Messages::Buttons::Ok);
+                });
+            stored = password;
+            config = chosen;
+        }
+        sync_->configure();
+        return true;
+    };
+    connect(&dialog, &CSyncDialog::syncNowClicked, &dialog, [&] {
+        if (keep()) sync_->syncNow();
+    });
+    if (!isVisible()) RestoreFromTray();
+    while (dialog.exec() == QDialog::Accepted)
+        if (keep()) break;
 }
 
 ViewStates CMainDialog::viewStates() {
@@ -357,6 +470,7 @@ void CMainDialog::showInfoMenu() {
     menu.addSeparator();
     menu.addCommand(kInfoMinimizeToTray, QStringLiteral("Minimize to System Tray"),
                     ThemeIcon(QStringLiteral("go-down")));
+    menu.addCommand(kInfoSync, QStringLiteral("Sync..."), ThemeIcon(QStringLiteral("view-refresh")));
     menu.addCommand(kInfoExitVeltrin, QStringLiteral("Exit Veltrin"),
                     ThemeIcon(QStringLiteral("system-log-out")));
     OnInfoCommand(menu.execUnder(button(kInfoButton)));
@@ -373,6 +487,7 @@ void CMainDialog::OnInfoCommand(int command) {
     case kInfoMinimizeToTray: HideToTray(); break;
     case kInfoExitVeltrin: ExitVeltrin(false); break;
     case kInfoSearch: RunSearch(); break;
+    case kInfoSync: RunSync(); break;
     default: break;
     }
 }
@@ -425,6 +540,7 @@ void CMainDialog::showTrayMenu() {
     menu.addCommand(kTraySearch, QStringLiteral("Search..."), ThemeIcon(QStringLiteral("edit-find")));
     menu.addCommand(kTrayAbout, QStringLiteral("About Veltrin..."),
                     ThemeIcon(QStringLiteral("help-browser")));
+    menu.addCommand(kTraySync, QStringLiteral("Sync..."), ThemeIcon(QStringLiteral("view-refresh")));
     menu.addCommand(kTrayExit, QStringLiteral("Exit Veltrin"), ThemeIcon(QStringLiteral("system-log-out")));
     OnTrayCommand(menu.execAbove(QCursor::pos()));
 }
@@ -432,6 +548,10 @@ void CMainDialog::showTrayMenu() {
 void CMainDialog::OnTrayCommand(int command) {
     if (command == kTraySearch) {
         RunSearch();
+        return;
+    }
+    if (command == kTraySync) {
+        RunSync();
         return;
     }
     if (command < kTrayRestore || command > kTrayExit) return;
@@ -554,7 +674,7 @@ bool CMainDialog::trayIconShown() const { return tray_ && tray_->isVisible(); }
 void CMainDialog::showTrayIcon() {
     if (!tray_) {
         tray_ = new QSystemTrayIcon(TrayIcon(), this);
-        tray_->setToolTip(QStringLiteral("Veltrin"));
+        tray_->setToolTip(trayTip());
         // A single left click does nothing; the menu is our own, opened upwards.
         // Queued: restoring or exiting removes the icon, which must not happen
         // inside the icon's own mouse handling (it is deleted under it).

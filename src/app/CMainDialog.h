@@ -22,11 +22,13 @@ class CDiaryView;
 class CDigitalClock;
 class CEventsView;
 class CSearchWindow;
+class CSyncDialog;
 class CNotesView;
 class CSkinButton;
 class CTodayView;
 class CViewBase;
 class QtReminderService;
+class QtSyncService;
 class QtSkinAssets;
 struct SearchEntry;
 struct ViewStates;
@@ -57,8 +59,9 @@ public:
     // the event loop until the window is ended. Hiding it does not end it.
     void RunSession();
 
-    // Writes every data file; each reports its own failure and the rest go on.
-    void SaveAll();
+    // Writes every data file; each reports its own failure and the rest go
+    // on. False when a store failed.
+    bool SaveAll();
     void ShowView();
     void ApplySettings();
 
@@ -83,7 +86,8 @@ public:
         kInfoAbout = 314,
         kInfoMinimizeToTray = 315,
         kInfoExitVeltrin = 316,
-        kInfoSearch = 325
+        kInfoSearch = 325,
+        kInfoSync = 327
     };
     void OnInfoCommand(int command);
 
@@ -93,7 +97,8 @@ public:
         kTrayFirstView = 318,
         kTrayAbout = 323,
         kTrayExit = 324,
-        kTraySearch = 326
+        kTraySearch = 326,
+        kTraySync = 328
     };
     void OnTrayCommand(int command);
 
@@ -106,6 +111,10 @@ public:
     // tray menu) over the records as the views hold them now.
     void RunSearch();
     CSearchWindow* searchWindow() const;
+    // "Sync...": the server and account, "Sync now" and how the last sync went.
+    void RunSync();
+    QtSyncService* syncService() const { return sync_; }
+    CSyncDialog* syncDialog() const;
 
     int shownView() const { return shownView_; }
     CViewBase* view(int index) const { return views_[static_cast<std::size_t>(index)]; }
@@ -166,6 +175,10 @@ private:
     void followScreen();
     // What each view holds, after it has taken in any edit in progress.
     ViewStates viewStates();
+    // The data files changed under the views (a sync brought records down):
+    // the views show them again, keeping the selection.
+    void reloadSyncedData();
+    QString trayTip() const;
     // Shows a search result in its view, selected.
     void openSearchResult(const SearchEntry& entry, const std::string& hit);
 
@@ -174,6 +187,8 @@ private:
     bool maximizeOnRestore_ = false;
     QPointer<QDialog> about_;
     QPointer<CSearchWindow> search_;
+    QPointer<CSyncDialog> syncDialog_;
+    QtSyncService* sync_ = nullptr;
     std::unique_ptr<AppData> searched_;  // the records the search window shows
     bool ended_ = false;
     bool saving_ = false;

@@ -65,11 +65,12 @@ void CContactsView::buildGroupTree() {
     if (first != kNoNode) tree.SelectItem(first, -1, true);
 }
 
-void CContactsView::showStoredGroups() {
+void CContactsView::showStoredGroups(const std::function<void()>& replaceStore) {
     contactList()->FinishEdit();
     groupTree()->FinishEdit();
     setUpdatesEnabled(false);
     handBack();
+    if (replaceStore) replaceStore();
     GroupTreeModel& tree = groupTree()->model();
     groupTree()->SetListener(nullptr);
     while (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild)) tree.DeleteItem(n);

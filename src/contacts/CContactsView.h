@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,8 +40,10 @@ public:
     CGroupTree* contactList() const { return recordList(); }
     // After contacts and groups were added to the store (an import, which
     // first took the tree's groups into it): shows the store's groups again
-    // with the same group selected, and stores the file.
-    void showStoredGroups();
+    // with the same group selected, and stores the file. replaceStore, when
+    // given, runs once the rows are back in the store: it may put another
+    // store in its place (the file as a sync left it).
+    void showStoredGroups(const std::function<void()>& replaceStore = {});
 
 protected:
     void listCommand(int command) override;

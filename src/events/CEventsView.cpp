@@ -70,8 +70,9 @@ void CEventsView::buildGroupTree() {
     if (current != kNoNode) tree.SelectItem(current, 0, true);
 }
 
-void CEventsView::showStoredGroups() {
+void CEventsView::showStoredGroups(const std::function<void()>& replaceStore) {
     commitList();
+    if (replaceStore) replaceStore();
     GroupTreeModel& tree = groupTree()->model();
     groupTree()->FinishEdit();
     groupTree()->SetListener(nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <functional>
 #include <vector>
 
 #include "controls/CTreeListView.h"
@@ -36,8 +37,10 @@ public:
     void commitList();
     // After events and groups were added to the store (an import, which
     // first took the tree's groups into it): shows the store's groups again
-    // with the same group selected, and stores the file.
-    void showStoredGroups();
+    // with the same group selected, and stores the file. replaceStore, when
+    // given, runs once the rows are back in the store: it may put another
+    // store in its place (the file as a sync left it).
+    void showStoredGroups(const std::function<void()>& replaceStore = {});
     // A new tick period: restarts the tick and ticks once at once; 0 stops it.
     void setTickPeriod(int tickMs);
 

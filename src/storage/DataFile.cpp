@@ -85,15 +85,6 @@ void storeInto(Archive& ar, const char* signature, std::uint32_t version, const 
     body(ar);
 }
 
-// What a store would write, without writing it.
-DigestValue digestOfStore(const char* signature, std::uint32_t version, const ArchiveBody& body) {
-    Digest digest;
-    Archive ar(nullptr, Archive::Mode::Store, 0, &digest);
-    storeInto(ar, signature, version, body);
-    ar.Close();
-    return digest.value();
-}
-
 bool storeFile(const std::string& path, const char* signature, std::uint32_t version, const ArchiveBody& body,
                std::string* why, Digest* digest, FileState* written) {
     return ReplaceFileSafely(
@@ -158,7 +149,7 @@ bool storeDataFile(const DataFileKind& kind, const std::string& path, const Arch
     if (const std::optional<KnownFile> last = known(path)) {
         const std::optional<FileState> now = StateOfFile(path);
         if (now && *now == last->state) {
-            stored = digestOfStore(kind.signature, version, body);
+            stored = DigestOfStore(kind.signature, version, body);
             // The same bytes would go in: the file is as a store would leave it.
             if (*stored == last->digest) return true;
         }
@@ -195,6 +186,14 @@ bool IsDataFileTemporary(const std::string& name) {
 std::uint32_t& SharedVersion() {
     static std::uint32_t version = kDefaultVersionBits;
     return version;
+}
+
+DigestValue DigestOfStore(const char* signature, std::uint32_t version, const ArchiveBody& body) {
+    Digest digest;
+    Archive ar(nullptr, Archive::Mode::Store, 0, &digest);
+    storeInto(ar, signature, version, body);
+    ar.Close();
+    return digest.value();
 }
 
 std::string PreserveDamagedFile(const std::string& path) { return KeepCopyAside(path, ".damaged"); }

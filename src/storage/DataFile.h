@@ -6,6 +6,7 @@
 #include <string>
 
 #include "storage/Archive.h"
+#include "storage/Digest.h"
 
 namespace veltrin {
 
@@ -55,6 +56,9 @@ LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signatur
 // it once everything is on disk: a failure leaves the old file as it was.
 bool StoreArchiveFile(const std::string& path, const char* signature, std::uint32_t version,
                       const ArchiveBody& body, std::string* why = nullptr);
+
+// What a store would write, without writing it.
+DigestValue DigestOfStore(const char* signature, std::uint32_t version, const ArchiveBody& body);
 
 // The shared skeleton of the five serialize operations: builds the path,
 // loads or stores, and tells the user of every failure. A file that fails to

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "contacts/ContactRecords.h"
 #include "events/EventRecords.h"
@@ -30,6 +31,13 @@ std::string CountsLine(const char* what, const SyncCounts& c) {
     return line;
 }
 
+bool TakesEvents(const DavCollection& c) {
+    if (!c.calendar) return false;
+    bool takes = c.components.empty();
+    for (const std::string& comp : c.components) takes = takes || comp == "VEVENT";
+    return takes;
+}
+
 // The calendar for events and the address book: the configured ones, or the
 // first the account has (a calendar that takes VEVENTs). An account without
 // an address book syncs its events only.
@@ -45,13 +53,24 @@ bool FindCollections(DavClient& dav, const SyncConfig& config, std::string& even
         return false;
     }
     for (const DavCollection& c : found) {
-        bool takesEvents = c.components.empty();
-        for (const std::string& comp : c.components) takesEvents = takesEvents || comp == "VEVENT";
-        if (events.empty() && c.calendar && takesEvents) events = c.url;
+        if (events.empty() && TakesEvents(c)) events = c.url;
         if (contacts.empty() && c.addressBook) contacts = c.url;
     }
     if (events.empty()) why = "The server has no calendar for events at " + config.url;
     return !events.empty();
+}
+
+// The password given, or what the configuration's password command prints.
+bool OptionsFor(const SyncConfig& config, const std::string* password, HttpOptions& options,
+                std::string& why) {
+    options.user = config.user;
+    options.allowUnencrypted = config.allowUnencrypted;
+    if (password) {
+        options.password = *password;
+        return true;
+    }
+    return config.passwordCommand.empty() ||
+           RunPasswordCommand(config.passwordCommand, options.password, why);
 }
 
 // One data file and its kind of record, as a sync reads and changes it.
@@ -94,77 +113,162 @@ std::string SyncReport::Summary() const {
 
 std::string SyncStatusPath(const std::string& dataFolder) { return SyncFolderOf(dataFolder) + "/status"; }
 
-SyncReport SyncDataFolder(const SyncRequest& request) {
+// What a session holds between its steps. The files' bodies and the kinds
+// refer to the stores here, so it never moves.
+struct SyncSession::State {
+    // A collection whose network part is done, waiting for its file.
+    struct Fetched {
+        SyncKind* kind;
+        SyncedFile* file;
+        std::string url;
+        PendingStatus pending;
+        std::string token;
+    };
+
+    SyncRequest request;
     SyncReport report;
     SyncConfig config;
-    if (!LoadSyncConfig(request.dataFolder, config, report.error)) return report;
-    HttpOptions options;
-    options.user = config.user;
-    options.allowUnencrypted = config.allowUnencrypted;
-    if (request.passwordGiven) {
-        options.password = request.password;
-    } else if (!config.passwordCommand.empty() &&
-               !RunPasswordCommand(config.passwordCommand, options.password, report.error)) {
-        return report;
-    }
-    std::unique_ptr<CurlTransport> own;
-    HttpTransport* http = request.transport;
-    if (!http) http = (own = std::make_unique<CurlTransport>(options)).get();
-    DavClient dav(*http);
-
     SyncStatus status;
-    const std::string statusPath = SyncStatusPath(request.dataFolder);
-    if (!status.Load(statusPath, report.error)) return report;
-
+    std::string statusPath;
+    bool loaded = false;
+    bool found = false;  // the collections are known: the status may have changed
     EventStore events;
     ContactStore contacts;
     SyncedFile eventsFile{kEventsFile, request.dataFolder + "/" + kEventsFile.fileName, SharedVersion(),
-                          [&](Archive& ar) { TransferEventStore(ar, events); }};
+                          [this](Archive& ar) { TransferEventStore(ar, events); }};
     SyncedFile contactsFile{kContactsFile, request.dataFolder + "/" + kContactsFile.fileName, SharedVersion(),
-                            [&](Archive& ar) { TransferContactStore(ar, contacts); }};
-    if (!eventsFile.Load(report.error) || !contactsFile.Load(report.error)) return report;
+                            [this](Archive& ar) { TransferContactStore(ar, contacts); }};
+    std::unique_ptr<EventSyncKind> eventKind;
+    std::unique_ptr<ContactSyncKind> contactKind;
+    std::vector<Fetched> fetched;
+
+    explicit State(const SyncRequest& r) : request(r), statusPath(SyncStatusPath(r.dataFolder)) {}
+
+    bool SaveStatus(std::string& why) {
+        if (::mkdir(SyncFolderOf(request.dataFolder).c_str(), 0700) != 0 && errno != EEXIST) {
+            why = SyncFolderOf(request.dataFolder) + " could not be made";
+            return false;
+        }
+        return status.Save(statusPath, why);
+    }
+    // The status saved, or the error saying it was not.
+    void KeepStatus() {
+        std::string why;
+        if (SaveStatus(why)) return;
+        report.ok = false;
+        report.error = report.error.empty()
+                           ? "The sync status could not be written: " + why
+                           : report.error + "; the sync status could not be written either: " + why;
+    }
+};
+
+SyncSession::SyncSession(const SyncRequest& request) : state_(std::make_unique<State>(request)) {}
+
+SyncSession::~SyncSession() = default;
+
+const SyncReport& SyncSession::report() const { return state_->report; }
+
+bool SyncSession::Load() {
+    State& s = *state_;
+    SyncReport& report = s.report;
+    if (!LoadSyncConfig(s.request.dataFolder, s.config, report.error)) return false;
+    if (!s.status.Load(s.statusPath, report.error)) return false;
+    if (!s.eventsFile.Load(report.error) || !s.contactsFile.Load(report.error)) return false;
+    s.loaded = true;
+    return true;
+}
+
+void SyncSession::Fetch() {
+    State& s = *state_;
+    SyncReport& report = s.report;
+    if (!s.loaded) return;
+    HttpOptions options;
+    if (!OptionsFor(s.config, s.request.passwordGiven ? &s.request.password : nullptr, options, report.error))
+        return;
+    std::unique_ptr<CurlTransport> own;
+    HttpTransport* http = s.request.transport;
+    if (!http) http = (own = std::make_unique<CurlTransport>(options)).get();
+    DavClient dav(*http);
 
     std::string eventsUrl, contactsUrl;
-    if (!FindCollections(dav, config, eventsUrl, contactsUrl, report.error)) return report;
-    std::string why;
-    const auto keepStatus = [&] {
-        if (::mkdir(SyncFolderOf(request.dataFolder).c_str(), 0700) != 0 && errno != EEXIST) return false;
-        return status.Save(statusPath, why);
-    };
-    // Each kind in turn, its file changed only once its network part is
-    // done; a kind that fails stops the sync, keeping what the server took.
+    if (!FindCollections(dav, s.config, eventsUrl, contactsUrl, report.error)) return;
+    s.found = true;
+    // Each kind in turn; a kind that fails stops the sync, keeping what the
+    // server took and what the kinds before it brought down.
     const auto syncKind = [&](const std::string& url, SyncKind& kind, SyncedFile& file, SyncCounts& counts) {
-        std::map<std::string, SyncEntry>& entries = status.of(url);
-        const CollectionSync done =
-            SyncCollection(dav, url, kind, entries, status.token(url), request.allowMassDelete);
+        std::map<std::string, SyncEntry>& entries = s.status.of(url);
+        CollectionSync done =
+            SyncCollection(dav, url, kind, entries, s.status.token(url), s.request.allowMassDelete);
         counts = done.counts;
         report.massDelete = done.massDelete;
         if (!done.ok) {
             report.error = done.error;
             return false;
         }
-        if (kind.HasStaged()) {
-            if (!file.Store(kind, request.now, report.error)) return false;
-            report.dataChanged = true;
-        }
-        CommitPending(done.pending, entries);
-        status.token(url) = done.token;
+        s.fetched.push_back({&kind, &file, url, std::move(done.pending), std::move(done.token)});
         return true;
     };
-    EventSyncKind eventKind(events, request.now);
-    bool synced = syncKind(eventsUrl, eventKind, eventsFile, report.events);
+    s.eventKind = std::make_unique<EventSyncKind>(s.events, s.request.now);
+    const bool synced = syncKind(eventsUrl, *s.eventKind, s.eventsFile, report.events);
     if (synced && !contactsUrl.empty()) {
-        ContactSyncKind contactKind(contacts, status.of(contactsUrl));
+        s.contactKind = std::make_unique<ContactSyncKind>(s.contacts, s.status.of(contactsUrl));
         report.contactsSynced = true;
-        synced = syncKind(contactsUrl, contactKind, contactsFile, report.contacts);
+        syncKind(contactsUrl, *s.contactKind, s.contactsFile, report.contacts);
     }
-    if (!keepStatus()) {
-        report.error = synced ? "The sync status could not be written: " + why
-                              : report.error + "; the sync status could not be written either: " + why;
-        return report;
+    // What the server took is kept now, whether or not Apply follows.
+    s.KeepStatus();
+}
+
+void SyncSession::Apply() {
+    State& s = *state_;
+    SyncReport& report = s.report;
+    if (!s.found) return;
+    bool stored = true;
+    for (State::Fetched& f : s.fetched) {
+        if (f.kind->HasStaged()) {
+            std::string why;
+            if (!f.file->Store(*f.kind, s.request.now, why)) {
+                report.error = report.error.empty() ? why : report.error + "; " + why;
+                stored = false;
+                break;
+            }
+            report.dataChanged = true;
+        }
+        std::map<std::string, SyncEntry>& entries = s.status.of(f.url);
+        CommitPending(f.pending, entries);
+        s.status.token(f.url) = f.token;
     }
-    report.ok = synced;
-    return report;
+    s.fetched.clear();
+    report.ok = stored && report.error.empty();
+    s.KeepStatus();
+}
+
+bool FindSyncCollections(const SyncConfig& config, const std::string* password, SyncCollections& found,
+                         std::string& why) {
+    HttpOptions options;
+    if (!OptionsFor(config, password, options, why)) return false;
+    CurlTransport http(options);
+    DavClient dav(http);
+    std::vector<DavCollection> all;
+    const DavResult r = dav.Discover(config.url, all);
+    if (!r.ok()) {
+        why = r.error;
+        return false;
+    }
+    for (DavCollection& c : all) {
+        if (TakesEvents(c)) found.calendars.push_back(c);
+        if (c.addressBook) found.addressBooks.push_back(c);
+    }
+    return true;
+}
+
+SyncReport SyncDataFolder(const SyncRequest& request) {
+    SyncSession session(request);
+    if (session.Load()) {
+        session.Fetch();
+        session.Apply();
+    }
+    return session.report();
 }
 
 }  // namespace veltrin

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "sync/Dav.h"
 #include "sync/Http.h"
+#include "sync/SyncConfig.h"
 #include "sync/SyncEngine.h"
 
 namespace veltrin {
@@ -30,10 +34,45 @@ struct SyncReport {
     std::string Summary() const;
 };
 
-// Syncs a data folder with the server its data/sync/config names. The
-// network part comes first; the data files change only after it succeeded,
-// all at once through the safe store, with the day's backup kept first.
-// Whoever calls it holds the folder: no program may store meanwhile.
+// One sync of a data folder in its steps, so that the network part can run
+// away from the thread that owns the records. Load reads the configuration,
+// the status and the data files; Fetch does the network part (the server's
+// side, kept in the status at once); Apply stores what came down into the
+// data files and completes the status. A session never applied leaves the
+// data files as they were, and the next sync takes up what it brought down.
+// Whoever runs it holds the folder: no program may store meanwhile.
+class SyncSession {
+public:
+    explicit SyncSession(const SyncRequest& request);
+    ~SyncSession();
+    SyncSession(const SyncSession&) = delete;
+    SyncSession& operator=(const SyncSession&) = delete;
+
+    // False with report().error when something is missing or does not load.
+    bool Load();
+    // Talks to the server; may run on another thread than Load and Apply.
+    void Fetch();
+    // The staged changes into the data files, the day's backup first, each
+    // file in one safe store; then the status with them.
+    void Apply();
+    const SyncReport& report() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// What the account at config.url offers, for the user to choose from: the
+// calendars that take events and the address books. The password given, or
+// else the configuration's password command's.
+struct SyncCollections {
+    std::vector<DavCollection> calendars, addressBooks;
+};
+bool FindSyncCollections(const SyncConfig& config, const std::string* password, SyncCollections& found,
+                         std::string& why);
+
+// Syncs a data folder with the server its data/sync/config names: the
+// three steps of a SyncSession in a row.
 SyncReport SyncDataFolder(const SyncRequest& request);
 
 std::string SyncStatusPath(const std::string& dataFolder);

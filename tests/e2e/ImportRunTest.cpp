@@ -50,11 +50,7 @@ TEST_F(ProgramRun, EventsImportedThroughTheTreeMenuAreStoredBelowTheGroupAndNoth
     fs::create_directories(out);
 
     startOnView(kEventsView);
-    const std::int32_t later = static_cast<std::int32_t>(std::time(nullptr)) + 30 * 86400;
-    EventStore store;
-    store.groups = {{0, "Work", 0, 0, 1, 11}, {0, "Home", 1, 0, 0, 12}};
-    store.events = {SampleEvent("Call the bank", 11, 101, Once, later),
-                    SampleEvent("Water the roses", 12, 102, Once, later)};
+    EventStore store = WorkAndHome();
     ASSERT_TRUE(SerializeEventsFile(store, true));
     const fs::path ics = folder.root / "trip.ics";
     std::ofstream(ics, std::ios::binary) << kTrip;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <poll.h>
@@ -78,6 +79,17 @@ inline EventItem SampleEvent(const std::string& name, std::int32_t group, std::i
     e.details.schedule.nextDue = at;
     e.details.schedule.lastCheck = at - 3600;
     return e;
+}
+
+// Two top-level groups, "Work" (the current one) and "Home", with an event
+// each, due in a month.
+inline EventStore WorkAndHome() {
+    const std::int32_t later = static_cast<std::int32_t>(std::time(nullptr)) + 30 * 86400;
+    EventStore store;
+    store.groups = {{0, "Work", 0, 0, 1, 11}, {0, "Home", 1, 0, 0, 12}};
+    store.events = {SampleEvent("Call the bank", 11, 101, Once, later),
+                    SampleEvent("Water the roses", 12, 102, Once, later)};
+    return store;
 }
 
 // The same once, reminding with its message box and by running `file`.

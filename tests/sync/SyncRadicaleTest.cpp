@@ -104,16 +104,33 @@ protected:
     fs::path b() const { return folder.root / "other"; }
     std::string calendar() const { return server.userUrl() + "calendar/"; }
 
-    SyncReport Sync(const fs::path& data, HttpTransport* transport = nullptr) {
+    static SyncRequest Request(const fs::path& data) {
         SyncRequest request;
         request.dataFolder = data.string();
         request.now = kNow;
-        request.transport = transport;
-        if (!transport) {
-            request.passwordGiven = true;
-            request.password = RadicaleServer::kPassword;
+        request.passwordGiven = true;
+        request.password = RadicaleServer::kPassword;
+        return request;
+    }
+    SyncReport Sync(const fs::path& data, HttpTransport* transport = nullptr) {
+        SyncRequest request = Request(data);
+        if (transport) {
+            request.transport = transport;
+            request.passwordGiven = false;
         }
         return SyncDataFolder(request);
+    }
+
+    // Both folders synced, then "Event 1" given another comment in each.
+    void ChangeOnBothSides(int count) {
+        StoreEvents(a(), Samples(count));
+        ASSERT_TRUE(Sync(a()).ok);
+        ASSERT_TRUE(Sync(b()).ok);
+        EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
+        Named(inA, "Event 1")->details.comment = "as A has it";
+        Named(inB, "Event 1")->details.comment = "as B has it";
+        StoreEvents(a(), inA);
+        StoreEvents(b(), inB);
     }
 
     // Events in two groups, one nested, with every kind of schedule.
@@ -350,14 +367,7 @@ TEST_F(SyncRadicaleTest, AfterTheFirstSyncOnlyWhatChangedIsAskedForAndABadTokenL
 }
 
 TEST_F(SyncRadicaleTest, ChangedOnBothSidesKeepsBothAndSaysSo) {
-    StoreEvents(a(), Samples(4));
-    ASSERT_TRUE(Sync(a()).ok);
-    ASSERT_TRUE(Sync(b()).ok);
-    EventStore inA = LoadEvents(a()), inB = LoadEvents(b());
-    Named(inA, "Event 1")->details.comment = "as A has it";
-    Named(inB, "Event 1")->details.comment = "as B has it";
-    StoreEvents(a(), inA);
-    StoreEvents(b(), inB);
+    ChangeOnBothSides(4);
 
     ASSERT_TRUE(Sync(b()).ok);
     const SyncReport r = Sync(a());
@@ -373,6 +383,72 @@ TEST_F(SyncRadicaleTest, ChangedOnBothSidesKeepsBothAndSaysSo) {
         EXPECT_EQ(Named(store, "Event 1")->details.comment, "as A has it");
         ASSERT_NE(Named(store, "Event 1 (conflict copy)"), nullptr);
         EXPECT_EQ(Named(store, "Event 1 (conflict copy)")->details.comment, "as B has it");
+    }
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+// The program runs the network part beside the window and applies it only
+// when the user changed nothing meanwhile; otherwise it drops what came down
+// and syncs again. Dropping must lose nothing and double nothing.
+TEST_F(SyncRadicaleTest, ASessionNeverAppliedLeavesTheFilesAndTheNextSyncCompletesIt) {
+    StoreEvents(a(), Samples(4));
+    ASSERT_TRUE(Sync(a()).ok);
+    EventStore inB = Samples(0);
+    EventItem mine = Samples(1).events[0];
+    mine.name = "Typed in B";
+    mine.details.eventId = 5001;
+    inB.events.push_back(mine);
+    StoreEvents(b(), inB);
+    const std::string before = ReadBytes(b() / kEventsFile.fileName);
+
+    {
+        SyncSession session(Request(b()));
+        ASSERT_TRUE(session.Load()) << session.report().error;
+        session.Fetch();
+        EXPECT_TRUE(session.report().error.empty()) << session.report().error;
+        EXPECT_EQ(session.report().events.broughtDown, 4);
+        EXPECT_EQ(session.report().events.sentUp, 1);
+    }
+    // Dropped: the file is as it was, the server has what went up.
+    EXPECT_EQ(ReadBytes(b() / kEventsFile.fileName), before);
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 5u);
+
+    // Meanwhile the user typed another event.
+    mine.name = "Typed in B meanwhile";
+    mine.details.eventId = 5002;
+    inB.events.push_back(mine);
+    StoreEvents(b(), inB);
+    const SyncReport again = Sync(b());
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.events.broughtDown, 4);
+    EXPECT_EQ(again.events.sentUp, 1);
+    EXPECT_EQ(again.events.conflicts, 0);
+    ASSERT_TRUE(Sync(a()).ok);
+    EXPECT_EQ(LoadEvents(b()).events.size(), 6u);
+    EXPECT_EQ(Mapped(a()), Mapped(b()));
+}
+
+TEST_F(SyncRadicaleTest, AConflictCopyOfADroppedSessionComesDownOnceAndTheLocalVersionStays) {
+    ChangeOnBothSides(3);
+    ASSERT_TRUE(Sync(a()).ok);
+    {
+        SyncSession session(Request(b()));
+        ASSERT_TRUE(session.Load());
+        session.Fetch();
+        EXPECT_EQ(session.report().events.conflicts, 1);
+    }
+    const SyncReport again = Sync(b());
+    ASSERT_TRUE(again.ok) << again.error;
+    ASSERT_TRUE(Sync(a()).ok);
+    for (const fs::path& data : {a(), b()}) {
+        EventStore store = LoadEvents(data);
+        EXPECT_EQ(store.events.size(), 4u) << data;
+        ASSERT_NE(Named(store, "Event 1"), nullptr);
+        EXPECT_EQ(Named(store, "Event 1")->details.comment, "as B has it");
+        ASSERT_NE(Named(store, "Event 1 (conflict copy)"), nullptr);
+        EXPECT_EQ(Named(store, "Event 1 (conflict copy)")->details.comment, "as A has it");
     }
     EXPECT_EQ(Mapped(a()), Mapped(b()));
 }
@@ -630,6 +706,26 @@ protected:
 };
 
 }  // namespace
+
+// The Sync dialog's "Find": a base URL is enough to list what to choose from.
+TEST_F(ContactSyncRadicaleTest, FindingCollectionsListsTheCalendarsAndAddressBooksOrSaysWhyNot) {
+    SyncConfig config;
+    config.url = server.url();
+    config.user = RadicaleServer::kUser;
+    config.passwordCommand = "echo wrong-password";
+    SyncCollections found;
+    std::string why;
+    EXPECT_FALSE(FindSyncCollections(config, nullptr, found, why));
+    EXPECT_NE(why.find("401"), std::string::npos) << why;
+    EXPECT_EQ(why.find("wrong-password"), std::string::npos);
+
+    const std::string password = RadicaleServer::kPassword;
+    ASSERT_TRUE(FindSyncCollections(config, &password, found, why)) << why;
+    ASSERT_EQ(found.calendars.size(), 1u);
+    EXPECT_EQ(found.calendars[0].url, calendar());
+    ASSERT_EQ(found.addressBooks.size(), 1u);
+    EXPECT_EQ(found.addressBooks[0].url, book());
+}
 
 TEST_F(ContactSyncRadicaleTest, FirstSyncGoesUpAndAnEmptyFolderComesDownEqual) {
     StoreContacts(a(), People(12));

@@ -1,0 +1,114 @@
+// The main window's sync against a Radicale of the test's own: what came
+// down shows in the view that holds the event rows, each event once.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <ctime>
+#include <set>
+
+#include "app/AppData.h"
+#include "app/CMainDialog.h"
+#include "app/QtSyncService.h"
+#include "events/CEventList.h"
+#include "events/EventRecords.h"
+#include "events/EventTrees.h"
+#include "settings/ViewIndex.h"
+#include "support/Fakes.h"
+#include "support/RadicaleServer.h"
+#include "support/ShippedTemplates.h"
+#include "sync/Dav.h"
+#include "sync/SyncConfig.h"
+#include "today/CTodayView.h"
+
+using namespace veltrin;
+using test::RadicaleServer;
+
+namespace {
+
+std::string UtcStamp(std::time_t t) {
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &tm);
+    return text;
+}
+
+std::set<std::string> RowNames(const GroupTreeModel& list) {
+    std::set<std::string> names;
+    for (NodeHandle row = list.GetNextItem(kRootNode, kFirstChild); row != kNoNode;
+         row = list.GetNextItem(row, kNextSibling))
+        names.insert(EventItemFromRow(list, row, false).name);
+    return names;
+}
+
+}  // namespace
+
+TEST(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) {
+    test::ProgramFolder folder;
+    test::CopyShippedTemplates(folder.root);
+    CMainDialog::SetTrayAvailableForTesting(1);
+    const std::time_t now = std::time(nullptr);
+    folder.clock.t = now;
+    RadicaleServer server(folder.root / "radicale");
+    ASSERT_TRUE(server.up()) << server.log();
+    CurlTransport http{HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword}};
+    const std::string calendar = server.userUrl() + "calendar/";
+    ASSERT_EQ(http.Send({"MKCALENDAR", calendar, {}, {}}).status, 201);
+    const std::string phone =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//Phone//EN\r\n"
+        "BEGIN:VEVENT\r\nUID:phone-1@elsewhere.example\r\nDTSTAMP:20261201T100000Z\r\n"
+        "DTSTART:" +
+        UtcStamp(now + 86400) + "\r\nSUMMARY:Dentist from the phone\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    ASSERT_EQ(http.Send({"PUT", calendar + "phone-1.ics", {{"Content-Type", "text/calendar"}}, phone}).status,
+              201);
+    SyncConfig config;
+    config.url = server.url();
+    config.user = RadicaleServer::kUser;
+    config.passwordCommand = std::string("echo '") + RadicaleServer::kPassword + "'";
+    std::string why;
+    ASSERT_TRUE(SaveSyncConfig(folder.data().string(), config, why)) << why;
+
+    AppData data;
+    ApplySettingsDefaults(data.settings);
+    data.settings.currentView = kTodayView;
+    data.settings.comingEventsPeriod = 3;  // the year
+    data.events.groups = {{0, "Work", 0, 0, 1, 11}};
+    for (const char* name : {"Call the bank", "Water the roses"}) {
+        EventItem e;
+        e.name = name;
+        e.actual = 1;
+        e.details.groupId = 11;
+        e.details.eventId = static_cast<std::int32_t>(data.events.events.size()) + 101;
+        e.details.schedule.eventTime = static_cast<std::int32_t>(now + 2 * 86400);
+        e.details.schedule.nextDue = e.details.schedule.eventTime;
+        data.events.events.push_back(e);
+    }
+    {
+        CMainDialog dlg(data, {"veltrin"});
+        dlg.show();
+        // The sync at start, once the window's loop runs.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                const SyncState& s = dlg.syncService()->state();
+                return !s.running && (s.syncedAt != 0 || !s.error.empty());
+            },
+            60000));
+        ASSERT_EQ(dlg.syncService()->state().error, "");
+        EXPECT_EQ(RowNames(dlg.todayView()->list()->model()),
+                  (std::set<std::string>{"Call the bank", "Water the roses", "Dentist from the phone"}));
+        EXPECT_TRUE(dlg.SaveAll());
+        dlg.EndSession();
+    }
+    CMainDialog::SetTrayAvailableForTesting(-1);
+    EventStore back;
+    ASSERT_TRUE(SerializeEventsFile(back, false));
+    std::multiset<std::string> names;
+    for (const EventItem& e : back.events) names.insert(e.name);
+    EXPECT_EQ(names,
+              (std::multiset<std::string>{"Call the bank", "Water the roses", "Dentist from the phone"}));
+    std::map<std::string, std::string> etags;
+    DavClient dav(http);
+    ASSERT_TRUE(dav.ListEtags(calendar, etags).ok());
+    EXPECT_EQ(etags.size(), 3u);
+}

@@ -2,8 +2,6 @@
 // storing and loading the same records as the program's data files in the
 // same run.
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "SampleData.h"
@@ -14,6 +12,7 @@
 #include "interop/ICalendar.h"
 #include "platform/ModuleFolder.h"
 #include "storage/DataFile.h"
+#include "storage/SafeFile.h"
 
 using namespace veltrin;
 
@@ -46,11 +45,11 @@ bool WriteAll(const std::string& path, const std::string& text) {
     return std::fclose(f) == 0 && ok;
 }
 
+// Read as the program reads a file to import.
 std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    std::string text, why;
+    ReadWholeFile(path, text, why);
+    return text;
 }
 
 void Shape(benchmark::internal::Benchmark* b) {

@@ -146,10 +146,10 @@ private:
         out_.resize(start_);
         AppendFoldedLine(out_, line_);
     }
-    // The field's text in UTF-8, as it is when plain ASCII.
+    // The field's text in UTF-8, as it is when it is UTF-8 already.
     std::string_view Utf8(std::size_t place) {
         const std::string_view bytes = c_->fields[place];
-        if (IsPlainAscii(bytes)) return bytes;
+        if (IsUtf8(bytes)) return bytes;
         converted_ = StoredTextToUtf8(std::string(bytes));
         return converted_;
     }
@@ -364,9 +364,9 @@ private:
     int& photos_;
 };
 
-// Appends a field's text in UTF-8: as it is when plain ASCII, as most texts are.
+// Appends a field's text in UTF-8: as it is when it is UTF-8 already, as most texts are.
 void AppendUtf8(std::string& out, std::string_view bytes) {
-    if (IsPlainAscii(bytes))
+    if (IsUtf8(bytes))
         out.append(bytes);
     else
         out += StoredTextToUtf8(std::string(bytes));

@@ -234,7 +234,7 @@ bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
     }
     // Whatever CHARSET says, bytes that are not UTF-8 are read as Windows-1252
     // (a superset of Latin-1 for letters), the same reading stored texts get.
-    if (!IsPlainAscii(value)) {
+    if (!IsUtf8(value)) {
         scratch.converted = StoredTextToUtf8(std::string(value));
         value = scratch.converted;
     }
@@ -250,19 +250,6 @@ bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
 }
 
 }  // namespace
-
-bool IsPlainAscii(std::string_view text) {
-    // Eight bytes at a time: values are long enough for it to count.
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (word & 0x8080808080808080u) return false;
-    }
-    for (; i < text.size(); ++i)
-        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
-    return true;
-}
 
 std::string CardProperty::text() const {
     std::string all;

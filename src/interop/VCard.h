@@ -33,10 +33,6 @@ std::vector<Card> ReadCards(const std::string& text);
 // The same, one card at a time, without keeping them all.
 void ForEachCard(const std::string& text, const std::function<void(Card&)>& take);
 
-// Whether every byte of text is 7-bit ASCII, which is UTF-8 and needs no
-// conversion whatever it was stored as.
-bool IsPlainAscii(std::string_view text);
-
 // A vCard 4.0 text value with \, ; and newlines escaped.
 std::string EscapeCardText(const std::string& text);
 // The same, appended to out.

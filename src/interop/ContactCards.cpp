@@ -215,13 +215,15 @@ Kind KindOf(std::string_view name) {
 
 // Fills a contact from a card: the first value of a kind goes into its field,
 // every further one, and every property without a field, into the notes. One
-// reader serves every card of a file, so its buffers are used again.
+// reader serves every card of a file, so its buffers are used again. The
+// fields mostly view the card's own texts, so they hold only while the card
+// does.
 class CardReader {
 public:
     explicit CardReader(int& photos) : photos_(photos) {}
 
     void Read(const Card& card) {
-        for (std::string& f : fields_) f.clear();
+        fields_.fill({});
         notes_.clear();
         overflow_.clear();
         category_.clear();
@@ -233,14 +235,20 @@ public:
                 uid_ = p.text();
             Take(p);
         }
-        std::string& notes = fields_[P().notes];
-        notes = notes_;
-        if (!notes.empty() && !overflow_.empty()) notes += '\n';
-        notes += overflow_;
+        const std::size_t notes = P().notes;
+        if (overflow_.empty()) {
+            fields_[notes] = notes_;
+            return;
+        }
+        std::string& joined = own_[notes];
+        joined = notes_;
+        if (!joined.empty()) joined += '\n';
+        joined += overflow_;
+        fields_[notes] = joined;
     }
 
     // The fields' texts as read, in UTF-8, in record order.
-    const std::array<std::string, kContactFieldCount>& fields() const { return fields_; }
+    const std::array<std::string_view, kContactFieldCount>& fields() const { return fields_; }
 
     // The contact read, its group not set.
     ContactItem Contact() const {
@@ -256,11 +264,13 @@ public:
 private:
     void Put(std::size_t field, std::string_view text, std::string_view label) {
         if (text.empty()) return;
-        std::string& held = fields_[field];
-        if (held.empty())
-            held.assign(text);
-        else if (held != text)
+        std::string_view& held = fields_[field];
+        if (held.empty()) {
+            // A text joined in text_ is copied: text_ serves the next property.
+            held = text.data() == text_.data() ? std::string_view(own_[field].assign(text)) : text;
+        } else if (held != text) {
             Overflow(label, text);
+        }
     }
     // "Label: text" into the notes, after the card's own.
     void Overflow(std::string_view label, std::string_view text) {
@@ -350,16 +360,20 @@ private:
             return;
         }
         // Post office box and extended address go in front of the street.
-        std::string& street = fields_[fields[0]];
+        std::string& street = own_[fields[0]];
+        street.clear();
         for (std::size_t i = 0; i < 3; ++i) {
             if (At(p, i).empty()) continue;
             if (!street.empty()) street += ", ";
             street += At(p, i);
         }
-        for (std::size_t i = 1; i < 5; ++i) fields_[fields[i]].assign(At(p, i + 2));
+        fields_[fields[0]] = street;
+        for (std::size_t i = 1; i < 5; ++i) fields_[fields[i]] = At(p, i + 2);
     }
 
-    std::array<std::string, kContactFieldCount> fields_;
+    std::array<std::string_view, kContactFieldCount> fields_;
+    // The texts of fields that no single component of the card holds.
+    std::array<std::string, kContactFieldCount> own_;
     std::string notes_, overflow_, category_, uid_, text_;
     int& photos_;
 };

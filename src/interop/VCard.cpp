@@ -282,7 +282,23 @@ void ForEachCard(const std::string& text, const std::function<void(Card&)>& take
     };
     CardProperty mark;
     Scratch scratch;
+    const auto startCard = [&] {
+        // A card without END keeps what it had.
+        if (have) give();
+        used = 0;
+        inside = have = true;
+    };
     ForEachUnfoldedLine(text, [&](std::string_view line) {
+        // A card's first and last line, as nearly every file writes them,
+        // without reading them as properties.
+        if (IsWord(line, "BEGIN:VCARD")) {
+            startCard();
+            return;
+        }
+        if (IsWord(line, "END:VCARD")) {
+            inside = false;
+            return;
+        }
         if (used == card.properties.size()) {
             if (spare.empty()) {
                 card.properties.emplace_back();
@@ -297,10 +313,7 @@ void ForEachCard(const std::string& text, const std::function<void(Card&)>& take
         if ((begin || end) && (p.components.empty() || !IsWord(p.components[0], "VCARD"))) {
             if (inside) ++used;
         } else if (begin) {
-            // A card without END keeps what it had.
-            if (have) give();
-            used = 0;
-            inside = have = true;
+            startCard();
         } else if (end) {
             inside = false;
         } else if (inside) {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "base/LocalTime.h"
 #include "interop/ContactCards.h"
 #include "interop/HtmlText.h"
 #include "interop/ICalendar.h"
+#include "storage/Identifier.h"
 #include "support/ScopedZone.h"
 
 using namespace veltrin;
@@ -354,6 +357,19 @@ TEST(ImportGroupsTest, ANestedTreeComesBackBelowTheChosenGroupReusingGroupsOfThe
         GroupPaths(fresh.groups),
         (std::vector<std::string>{"Imported", "Imported/Work", "Imported/Work/Projects",
                                   "Imported/Work/Projects/Alpha", "Imported/Work/Admin", "Imported/Home"}));
+}
+
+TEST(ImportGroupsTest, ANewGroupNeverTakesAnIdAlreadyInUse) {
+    DrawIdentifier();  // seeds the generator once; from here the test sets it
+    std::srand(7);
+    const std::int32_t taken = DrawIdentifier();
+    std::vector<ContactGroup> groups = {{0, "Kept", 0, 0, 0, 1, taken}};
+    std::srand(7);  // the next draw is the id in use
+    const std::int32_t made = TopGroupNamed(groups, "Imported");
+    EXPECT_NE(made, taken);
+    ASSERT_EQ(groups.size(), 2u);
+    std::srand(7);
+    EXPECT_NE(ChildGroupNamed(groups, made, "Friends"), taken);
 }
 
 TEST(ImportGroupsTest, AForeignCardsFirstCategoryNamesItsGroup) {

@@ -223,13 +223,13 @@ class CardReader {
 public:
     explicit CardReader(int& photos) : photos_(photos) {}
 
-    void Read(const Card& card) {
+    void Read(const CardLines& card) {
         fields_.fill({});
         notes_.clear();
         overflow_.clear();
         category_.clear();
         uid_.clear();
-        for (const CardProperty& p : card.properties) {
+        for (const CardLine& p : card) {
             if (p.name == "CATEGORIES"sv && category_.empty() && !p.components.empty())
                 category_ = p.components[0];
             else if (p.name == "UID"sv && uid_.empty())
@@ -278,13 +278,13 @@ private:
         if (!overflow_.empty()) overflow_ += '\n';
         overflow_.append(label).append(": ").append(text);
     }
-    static std::string_view At(const CardProperty& p, std::size_t i) {
-        return i < p.components.size() ? std::string_view(p.components[i]) : std::string_view();
+    static std::string_view At(const CardLine& p, std::size_t i) {
+        return i < p.components.size() ? p.components[i] : std::string_view();
     }
-    // As CardProperty::text(), without a copy when one component holds it all.
-    std::string_view Text(const CardProperty& p) {
-        const std::string* only = nullptr;
-        for (const std::string& c : p.components) {
+    // As CardLine::text(), without a copy when one component holds it all.
+    std::string_view Text(const CardLine& p) {
+        const std::string_view* only = nullptr;
+        for (const std::string_view& c : p.components) {
             if (c.empty()) continue;
             if (only) {
                 text_ = p.text();
@@ -292,10 +292,10 @@ private:
             }
             only = &c;
         }
-        return only ? std::string_view(*only) : std::string_view();
+        return only ? *only : std::string_view();
     }
 
-    void Take(const CardProperty& p) {
+    void Take(const CardLine& p) {
         const Kind kind = KindOf(p.name);
         if (p.binary || kind == Kind::Picture) {
             if (kind == Kind::Picture) ++photos_;
@@ -350,7 +350,7 @@ private:
         }
     }
 
-    void Address(const CardProperty& p) {
+    void Address(const CardLine& p) {
         const bool work = p.hasType("WORK");
         const std::size_t(&fields)[5] = work ? P().work : P().home;
         bool free = true;
@@ -490,7 +490,7 @@ ReadContact ReadOneContact(const std::string& text) {
     ReadContact read;
     int photos = 0;
     CardReader reader(photos);
-    ForEachCard(text, [&](const Card& card) {
+    ForEachCard(text, [&](const CardLines& card) {
         if (read.ok) return;
         reader.Read(card);
         read.ok = true;
@@ -517,7 +517,7 @@ ImportReport ImportVCard(ContactStore& store, const std::string& text, const Imp
     }
     ImportGroups<ContactGroup> groups(store.groups, target);
     CardReader reader(report.photosSkipped);
-    ForEachCard(text, [&](const Card& card) {
+    ForEachCard(text, [&](const CardLines& card) {
         reader.Read(card);
         Identity(reader.fields(), id);
         if (id == " \n" && reader.fields()[P().notes].empty()) {

@@ -175,6 +175,9 @@ int main(int argc, char** argv) {
     // In CPU time: a share of one run in another is only meaningful without
     // the machine's other work in both.
     auto cpuOf = [&cpu](const char* run) { return bench::bestTime(cpu, run); };
+    std::printf("breakdown: contacts import %.1f ms CPU, load %.1f ms CPU (%.2f times)\n",
+                cpuOf("contacts import"), cpuOf("contacts load"),
+                cpuOf("contacts import") / cpuOf("contacts load"));
     const double import = cpuOf("events import"), parse = cpuOf("events import: libical parse and free");
     std::printf(
         "breakdown: events import %.1f ms CPU, of it libical parse and free %.1f ms (%.0f%%), the rest "

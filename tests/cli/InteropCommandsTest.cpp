@@ -415,7 +415,8 @@ TEST_F(InteropCommandsTest, BadRequestsAreSaidPlainly) {
     // A file that cannot be read says why, not what it holds.
     r = RunCommand({"import", "--data", data, out("absent.ics")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "veltrin-data: " + out("absent.ics") + " cannot be opened (No such file or directory).\n");
+    EXPECT_EQ(r.err,
+              "veltrin-data: " + out("absent.ics") + " cannot be opened (No such file or directory).\n");
     r = RunCommand({"import", "--data", data, folder.root.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "veltrin-data: " + folder.root.string() + " cannot be opened (Is a directory).\n");

@@ -1,10 +1,8 @@
 #include <CLI/CLI.hpp>
 
-#include <fstream>
 #include <map>
 #include <memory>
 #include <ostream>
-#include <sstream>
 
 #include "cli/DataFiles.h"
 #include "interop/ContactCards.h"
@@ -13,6 +11,7 @@
 #include "interop/ViewTransfer.h"
 #include "platform/Platform.h"
 #include "storage/Backups.h"
+#include "storage/SafeFile.h"
 #include "storage/StoredText.h"
 
 namespace veltrin::cli {
@@ -93,14 +92,11 @@ int RunExport(const ExportOptions& o, Output io) {
 void Report(Output io, const char* what, const ImportReport& r) { io.out << r.Sentence(what) << "\n"; }
 
 int RunImport(const ImportOptions& o, Output io) {
-    std::ifstream in(o.file, std::ios::binary);
-    if (!in) {
-        io.err << "veltrin-data: " << o.file << " cannot be opened.\n";
+    std::string text, why;
+    if (!ReadWholeFile(o.file, text, why)) {
+        io.err << "veltrin-data: " << o.file << " cannot be opened (" << why << ").\n";
         return 1;
     }
-    std::ostringstream read;
-    read << in.rdbuf();
-    const std::string text = read.str();
     const InteropText kind = KindOfInteropText(text);
     const bool cards = kind == InteropText::Cards;
     if (kind == InteropText::Neither) {

@@ -60,27 +60,36 @@ void ContactFieldTexts::Transfer(Archive& ar) {
     // Read whole before anything changes, so that a damaged contact leaves
     // the texts as they were, and packed with one allocation.
     std::array<std::string, kContactFieldCount> read;
+    std::array<std::string_view, kContactFieldCount> views;
     std::size_t total = 0;
-    for (std::string& f : read) {
-        ar.countedString(f);
-        total += f.size();
+    for (std::size_t i = 0; i < read.size(); ++i) {
+        ar.countedString(read[i]);
+        views[i] = read[i];
+        total += read[i].size();
     }
     if (!ar.ok()) return;
     if (total > kMaxFieldBytes) {
         ar.fail("a contact is longer than Veltrin can hold");
         return;
     }
-    Pack(read, total);
+    Pack(views, total);
 }
 
-void ContactFieldTexts::assign(const std::array<std::string, kContactFieldCount>& texts) {
+void ContactFieldTexts::assign(const std::array<std::string_view, kContactFieldCount>& texts) {
     std::size_t total = 0;
-    for (const std::string& t : texts) total += t.size();
+    for (const std::string_view t : texts) total += t.size();
     if (total > kMaxFieldBytes) throw std::length_error("a contact's fields are too long");
     Pack(texts, total);
 }
 
-void ContactFieldTexts::Pack(const std::array<std::string, kContactFieldCount>& texts, std::size_t total) {
+void ContactFieldTexts::assign(const std::array<std::string, kContactFieldCount>& texts) {
+    std::array<std::string_view, kContactFieldCount> views;
+    for (std::size_t i = 0; i < texts.size(); ++i) views[i] = texts[i];
+    assign(views);
+}
+
+void ContactFieldTexts::Pack(const std::array<std::string_view, kContactFieldCount>& texts,
+                             std::size_t total) {
     std::string packed(total, '\0');
     std::size_t end = 0;
     for (std::size_t i = 0; i < texts.size(); ++i) {

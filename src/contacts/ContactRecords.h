@@ -39,6 +39,7 @@ public:
     }
     void set(std::size_t index, std::string_view text);
     // Every field at once, packed with one allocation.
+    void assign(const std::array<std::string_view, kContactFieldCount>& texts);
     void assign(const std::array<std::string, kContactFieldCount>& texts);
 
     void Transfer(Archive& ar);
@@ -47,7 +48,7 @@ public:
     bool operator!=(const ContactFieldTexts& o) const { return !(*this == o); }
 
 private:
-    void Pack(const std::array<std::string, kContactFieldCount>& texts, std::size_t total);
+    void Pack(const std::array<std::string_view, kContactFieldCount>& texts, std::size_t total);
 
     std::string text_;
     std::array<std::uint32_t, kContactFieldCount> ends_{};

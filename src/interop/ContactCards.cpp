@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
@@ -146,10 +147,10 @@ private:
         out_.resize(start_);
         AppendFoldedLine(out_, line_);
     }
-    // The field's text in UTF-8, as it is when plain ASCII.
+    // The field's text in UTF-8, as it is when it is UTF-8 already.
     std::string_view Utf8(std::size_t place) {
         const std::string_view bytes = c_->fields[place];
-        if (IsPlainAscii(bytes)) return bytes;
+        if (IsUtf8(bytes)) return bytes;
         converted_ = StoredTextToUtf8(std::string(bytes));
         return converted_;
     }
@@ -215,32 +216,40 @@ Kind KindOf(std::string_view name) {
 
 // Fills a contact from a card: the first value of a kind goes into its field,
 // every further one, and every property without a field, into the notes. One
-// reader serves every card of a file, so its buffers are used again.
+// reader serves every card of a file, so its buffers are used again. The
+// fields mostly view the card's own texts, so they hold only while the card
+// does.
 class CardReader {
 public:
     explicit CardReader(int& photos) : photos_(photos) {}
 
-    void Read(const Card& card) {
-        for (std::string& f : fields_) f.clear();
+    void Read(const CardLines& card) {
+        fields_.fill({});
         notes_.clear();
         overflow_.clear();
         category_.clear();
         uid_.clear();
-        for (const CardProperty& p : card.properties) {
+        for (const CardLine& p : card) {
             if (p.name == "CATEGORIES"sv && category_.empty() && !p.components.empty())
                 category_ = p.components[0];
             else if (p.name == "UID"sv && uid_.empty())
                 uid_ = p.text();
             Take(p);
         }
-        std::string& notes = fields_[P().notes];
-        notes = notes_;
-        if (!notes.empty() && !overflow_.empty()) notes += '\n';
-        notes += overflow_;
+        const std::size_t notes = P().notes;
+        if (overflow_.empty()) {
+            fields_[notes] = notes_;
+            return;
+        }
+        std::string& joined = own_[notes];
+        joined = notes_;
+        if (!joined.empty()) joined += '\n';
+        joined += overflow_;
+        fields_[notes] = joined;
     }
 
     // The fields' texts as read, in UTF-8, in record order.
-    const std::array<std::string, kContactFieldCount>& fields() const { return fields_; }
+    const std::array<std::string_view, kContactFieldCount>& fields() const { return fields_; }
 
     // The contact read, its group not set.
     ContactItem Contact() const {
@@ -256,24 +265,26 @@ public:
 private:
     void Put(std::size_t field, std::string_view text, std::string_view label) {
         if (text.empty()) return;
-        std::string& held = fields_[field];
-        if (held.empty())
-            held.assign(text);
-        else if (held != text)
+        std::string_view& held = fields_[field];
+        if (held.empty()) {
+            // A text joined in text_ is copied: text_ serves the next property.
+            held = text.data() == text_.data() ? std::string_view(own_[field].assign(text)) : text;
+        } else if (held != text) {
             Overflow(label, text);
+        }
     }
     // "Label: text" into the notes, after the card's own.
     void Overflow(std::string_view label, std::string_view text) {
         if (!overflow_.empty()) overflow_ += '\n';
         overflow_.append(label).append(": ").append(text);
     }
-    static std::string_view At(const CardProperty& p, std::size_t i) {
-        return i < p.components.size() ? std::string_view(p.components[i]) : std::string_view();
+    static std::string_view At(const CardLine& p, std::size_t i) {
+        return i < p.components.size() ? p.components[i] : std::string_view();
     }
-    // As CardProperty::text(), without a copy when one component holds it all.
-    std::string_view Text(const CardProperty& p) {
-        const std::string* only = nullptr;
-        for (const std::string& c : p.components) {
+    // As CardLine::text(), without a copy when one component holds it all.
+    std::string_view Text(const CardLine& p) {
+        const std::string_view* only = nullptr;
+        for (const std::string_view& c : p.components) {
             if (c.empty()) continue;
             if (only) {
                 text_ = p.text();
@@ -281,10 +292,10 @@ private:
             }
             only = &c;
         }
-        return only ? std::string_view(*only) : std::string_view();
+        return only ? *only : std::string_view();
     }
 
-    void Take(const CardProperty& p) {
+    void Take(const CardLine& p) {
         const Kind kind = KindOf(p.name);
         if (p.binary || kind == Kind::Picture) {
             if (kind == Kind::Picture) ++photos_;
@@ -339,7 +350,7 @@ private:
         }
     }
 
-    void Address(const CardProperty& p) {
+    void Address(const CardLine& p) {
         const bool work = p.hasType("WORK");
         const std::size_t(&fields)[5] = work ? P().work : P().home;
         bool free = true;
@@ -350,23 +361,27 @@ private:
             return;
         }
         // Post office box and extended address go in front of the street.
-        std::string& street = fields_[fields[0]];
+        std::string& street = own_[fields[0]];
+        street.clear();
         for (std::size_t i = 0; i < 3; ++i) {
             if (At(p, i).empty()) continue;
             if (!street.empty()) street += ", ";
             street += At(p, i);
         }
-        for (std::size_t i = 1; i < 5; ++i) fields_[fields[i]].assign(At(p, i + 2));
+        fields_[fields[0]] = street;
+        for (std::size_t i = 1; i < 5; ++i) fields_[fields[i]] = At(p, i + 2);
     }
 
-    std::array<std::string, kContactFieldCount> fields_;
+    std::array<std::string_view, kContactFieldCount> fields_;
+    // The texts of fields that no single component of the card holds.
+    std::array<std::string, kContactFieldCount> own_;
     std::string notes_, overflow_, category_, uid_, text_;
     int& photos_;
 };
 
-// Appends a field's text in UTF-8: as it is when plain ASCII, as most texts are.
+// Appends a field's text in UTF-8: as it is when it is UTF-8 already, as most texts are.
 void AppendUtf8(std::string& out, std::string_view bytes) {
-    if (IsPlainAscii(bytes))
+    if (IsUtf8(bytes))
         out.append(bytes);
     else
         out += StoredTextToUtf8(std::string(bytes));
@@ -396,7 +411,7 @@ public:
     // False when id was already there.
     bool Insert(std::string_view id) {
         if (2 * (entries_.size() + 1) > slots_.size()) Grow();
-        const std::size_t hash = std::hash<std::string_view>()(id);
+        const auto hash = static_cast<std::uint32_t>(std::hash<std::string_view>()(id));
         std::size_t at = hash & (slots_.size() - 1);
         for (; slots_[at].entry; at = (at + 1) & (slots_.size() - 1)) {
             if (slots_[at].hash != hash) continue;
@@ -405,7 +420,7 @@ public:
         }
         entries_.push_back({text_.size(), id.size()});
         text_.append(id);
-        slots_[at] = {hash, entries_.size()};
+        slots_[at] = {hash, static_cast<std::uint32_t>(entries_.size())};
         return true;
     }
 
@@ -413,9 +428,10 @@ private:
     struct Entry {
         std::size_t begin, size;
     };
-    // The hash beside the entry, so a miss reads one place.
+    // The hash beside the entry, so a miss reads one place; eight bytes, so
+    // a large table still keeps in the cache.
     struct Slot {
-        std::size_t hash, entry;  // entry: its index + 1, 0 when the slot is free
+        std::uint32_t hash, entry;  // entry: its index + 1, 0 when the slot is free
     };
 
     void Grow() {
@@ -474,7 +490,7 @@ ReadContact ReadOneContact(const std::string& text) {
     ReadContact read;
     int photos = 0;
     CardReader reader(photos);
-    ForEachCard(text, [&](const Card& card) {
+    ForEachCard(text, [&](const CardLines& card) {
         if (read.ok) return;
         reader.Read(card);
         read.ok = true;
@@ -501,7 +517,7 @@ ImportReport ImportVCard(ContactStore& store, const std::string& text, const Imp
     }
     ImportGroups<ContactGroup> groups(store.groups, target);
     CardReader reader(report.photosSkipped);
-    ForEachCard(text, [&](const Card& card) {
+    ForEachCard(text, [&](const CardLines& card) {
         reader.Read(card);
         Identity(reader.fields(), id);
         if (id == " \n" && reader.fields()[P().notes].empty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -77,13 +78,13 @@ std::set<std::int32_t> GroupWithSubgroups(const std::vector<Group>& groups, cons
 
 namespace group_paths_detail {
 
+// One look along the groups per draw: an import that makes a group for each
+// of thousands of paths would otherwise sort every id for each new group.
 template <class Group>
 std::int32_t UnusedGroupId(const std::vector<Group>& groups) {
-    std::set<std::int32_t> used;
-    for (const Group& g : groups) used.insert(g.groupId);
     std::int32_t id;
     do id = DrawIdentifier();
-    while (used.count(id));
+    while (std::any_of(groups.begin(), groups.end(), [id](const Group& g) { return g.groupId == id; }));
     return id;
 }
 

@@ -7,9 +7,11 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <unistd.h>
 
 #include "base/LocalTime.h"
@@ -42,7 +44,8 @@ void AddX(icalcomponent* c, const char* name, const std::string& value, icalpara
 }
 
 // A component's X- properties, read in one pass: an import asks each event
-// for several. The first of a name counts.
+// for several. The first of a name counts. The texts stay libical's, so
+// this holds only while the component does.
 class XValues {
 public:
     explicit XValues(icalcomponent* c) {
@@ -55,17 +58,17 @@ public:
     }
     bool Has(const char* name) const { return Find(name) != nullptr; }
     std::string Get(const char* name) const {
-        const std::string* v = Find(name);
-        return v ? *v : std::string();
+        const char* v = Find(name);
+        return v ? v : std::string();
     }
 
 private:
-    const std::string* Find(const char* name) const {
+    const char* Find(const char* name) const {
         for (const auto& [n, v] : values_)
-            if (n == name) return &v;
+            if (std::strcmp(n, name) == 0) return v;
         return nullptr;
     }
-    std::vector<std::pair<std::string, std::string>> values_;
+    std::vector<std::pair<const char*, const char*>> values_;
 };
 
 std::string Text(const char* s) { return s ? s : ""; }
@@ -164,31 +167,40 @@ std::string ScheduleText(const EventSchedule& s) {
 }
 
 bool ReadScheduleText(const std::string& text, EventSchedule& s) {
-    std::map<std::string, std::string> fields;
+    static const char* const kNames[] = {"kind",  "time",    "minute", "monthday", "annualday", "annualmonth",
+                                         "which", "weekday", "next",   "check",    "days"};
+    constexpr std::size_t kDays = 10;
+    // The last value of each name counts; other names are passed over.
+    std::string values[std::size(kNames)];
+    bool found[std::size(kNames)] = {};
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find(';', start);
         if (end == std::string::npos) end = text.size();
-        const std::string part = text.substr(start, end - start);
+        const std::string_view part(text.data() + start, end - start);
         const std::size_t eq = part.find('=');
-        if (eq != std::string::npos) fields[part.substr(0, eq)] = part.substr(eq + 1);
+        if (eq != std::string_view::npos) {
+            for (std::size_t i = 0; i < std::size(kNames); ++i) {
+                if (part.substr(0, eq) != kNames[i]) continue;
+                values[i].assign(part.substr(eq + 1));
+                found[i] = true;
+                break;
+            }
+        }
         start = end + 1;
     }
-    const char* const kNumbers[] = {"kind",        "time",  "minute",  "monthday", "annualday",
-                                    "annualmonth", "which", "weekday", "next",     "check"};
     EventSchedule read = s;
     std::int32_t* const readTargets[] = {
         &read.kind,        &read.eventTime, &read.minutesAfterHour, &read.dayOfMonth, &read.annualDay,
         &read.annualMonth, &read.whichDays, &read.weekday,          &read.nextDue,    &read.lastCheck};
-    for (std::size_t i = 0; i < std::size(kNumbers); ++i) {
-        const auto it = fields.find(kNumbers[i]);
-        if (it == fields.end() || it->second.empty()) return false;
+    for (std::size_t i = 0; i < kDays; ++i) {
+        if (!found[i] || values[i].empty()) return false;
         char* end = nullptr;
-        const long long v = std::strtoll(it->second.c_str(), &end, 10);
+        const long long v = std::strtoll(values[i].c_str(), &end, 10);
         if (*end || v < INT32_MIN || v > INT32_MAX) return false;
         *readTargets[i] = static_cast<std::int32_t>(v);
     }
-    read.customDays = Unpercent(fields["days"]);
+    read.customDays = Unpercent(values[kDays]);
     s = read;
     return true;
 }

@@ -5,8 +5,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
-#include <fstream>
-#include <sstream>
 
 #include "contacts/CContactsView.h"
 #include "controls/CGroupTree.h"
@@ -16,6 +14,7 @@
 #include "interop/ViewTransfer.h"
 #include "platform/Platform.h"
 #include "storage/QtStoredText.h"
+#include "storage/SafeFile.h"
 #include "tree/GroupTreeCommands.h"
 
 namespace veltrin {
@@ -200,13 +199,11 @@ QString QtInteropCommands::askSave(QWidget* parent, const QString& filters, cons
 }
 
 bool QtInteropCommands::readFile(const QString& path, bool cards, std::string& text) {
-    std::ifstream in(Local(path), std::ios::binary);
-    std::ostringstream read;
-    if (!in || !(read << in.rdbuf())) {
+    std::string why;
+    if (!ReadWholeFile(Local(path), text, why)) {
         messages().fileError("Cannot open file " + ToStored(path) + "!");
         return false;
     }
-    text = read.str();
     const InteropText kind = KindOfInteropText(text);
     if (kind != (cards ? InteropText::Cards : InteropText::Calendar)) {
         messages().fileError(ToStored(QFileInfo(path).fileName()) +

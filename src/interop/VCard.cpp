@@ -34,10 +34,11 @@ bool IsQuotedPrintable(std::string_view line) {
     return Upper(std::string(line.substr(0, line.find(':')))).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
-// Calls take with each logical line: folded lines continue with a space or
-// tab; 2.1's quoted-printable lines continue after a soft break ("=" at the
-// end). A line that continues nowhere is passed as it stands in the text;
-// the others are joined in one buffer that serves every line.
+// Calls take with each logical line and whether it lies in the text itself:
+// folded lines continue with a space or tab; 2.1's quoted-printable lines
+// continue after a soft break ("=" at the end). A line that continues
+// nowhere is passed as it stands in the text; the others are joined in one
+// buffer that serves every line.
 template <class Take>
 void ForEachUnfoldedLine(const std::string& text, Take&& take) {
     std::string line;
@@ -54,11 +55,11 @@ void ForEachUnfoldedLine(const std::string& text, Take&& take) {
         } else if (have && softBreak) {
             line.append(text, i, stop - i);
         } else {
-            if (have) take(std::string_view(line));
+            if (have) take(std::string_view(line), false);
             const std::string_view whole(text.data() + i, stop - i);
             const bool nextFolded = end + 1 < text.size() && (text[end + 1] == ' ' || text[end + 1] == '\t');
             if (!nextFolded && !(!whole.empty() && whole.back() == '=' && IsQuotedPrintable(whole))) {
-                take(whole);
+                take(whole, true);
                 have = softBreak = false;
                 i = end + 1;
                 continue;
@@ -70,7 +71,7 @@ void ForEachUnfoldedLine(const std::string& text, Take&& take) {
         softBreak = !line.empty() && line.back() == '=' && IsQuotedPrintable(line);
         if (softBreak) line.pop_back();
     }
-    if (have) take(std::string_view(line));
+    if (have) take(std::string_view(line), false);
 }
 
 int HexDigit(char c) {
@@ -112,67 +113,67 @@ std::size_t NextOf(const char* text, std::size_t i, std::size_t size, char separ
     return i;
 }
 
-// Splits at unescaped separators and undoes \n \, \; \\ in each part. The
-// parts' buffers are used again; parts left over wait in spare.
-void SplitComponents(std::string_view value, char separator, std::vector<std::string>& parts,
-                     std::vector<std::string>& spare) {
-    std::size_t count = 0;
-    const auto next = [&parts, &spare, &count]() -> std::string& {
-        if (count == parts.size()) {
-            if (spare.empty()) {
-                parts.emplace_back();
-            } else {
-                parts.push_back(std::move(spare.back()));
-                spare.pop_back();
-            }
-        }
-        std::string& part = parts[count++];
-        part.clear();
-        return part;
-    };
-    std::string* part = &next();
+// Buffers kept from one line to the next.
+struct Scratch {
+    std::string decoded, converted;
+    std::vector<std::pair<std::size_t, std::size_t>> places;
+};
+
+// Splits at unescaped separators into p's components. Where value lies in
+// the text read and holds no escape, the parts view it there; otherwise it
+// is copied into the line's buffer and \n \, \; \\ are undone in place.
+void SplitComponents(std::string_view value, char separator, bool inText, CardLine& p, Scratch& scratch) {
+    p.components.clear();
     const char* const text = value.data();
     const std::size_t size = value.size();
-    std::size_t from = 0;
-    for (std::size_t i = NextOf(text, 0, size, separator); i < size;
-         i = NextOf(text, i + 1, size, separator)) {
-        if (text[i] == '\\') {
-            if (i + 1 == size) continue;  // a backslash at the end is kept
-            part->append(text + from, i - from);
-            const char n = text[++i];
-            *part += (n == 'n' || n == 'N') ? '\n' : n;
-        } else {
-            part->append(text + from, i - from);
-            part = &next();
+    if (inText) {
+        std::size_t from = 0;
+        for (std::size_t i = NextOf(text, 0, size, separator);; i = NextOf(text, i + 1, size, separator)) {
+            if (i < size && text[i] == '\\') break;
+            p.components.push_back(value.substr(from, i - from));
+            if (i == size) return;
+            from = i + 1;
         }
-        from = i + 1;
+        p.components.clear();
     }
-    part->append(text + from, size - from);
-    for (; parts.size() > count; parts.pop_back()) spare.push_back(std::move(parts.back()));
+    std::string& b = p.buffer;
+    b.assign(value);
+    // The parts' places first: the buffer is written over as it is read.
+    scratch.places.clear();
+    std::size_t w = 0, start = 0;
+    for (std::size_t r = 0; r < size; ++r) {
+        const char c = b[r];
+        if (c == '\\' && r + 1 < size) {  // a backslash at the end is kept
+            const char n = b[++r];
+            b[w++] = (n == 'n' || n == 'N') ? '\n' : n;
+        } else if (c == separator) {
+            scratch.places.emplace_back(start, w - start);
+            start = w;
+        } else {
+            b[w++] = c;
+        }
+    }
+    scratch.places.emplace_back(start, w - start);
+    const std::string_view kept(b);
+    for (const auto& [at, length] : scratch.places) p.components.push_back(kept.substr(at, length));
 }
 
 // Adds the comma-separated words of a TYPE list, quotes left out.
-void AddTypes(CardProperty& p, std::string_view list) {
+void AddTypes(std::vector<std::string>& types, std::string_view list) {
     std::size_t start = 0;
     for (std::size_t i = 0; i <= list.size(); ++i) {
         if (i < list.size() && list[i] != ',') continue;
-        std::string& word = p.types.emplace_back();
+        std::string& word = types.emplace_back();
         for (std::size_t k = start; k < i; ++k)
             if (list[k] != '"') word += UpperChar(list[k]);
-        if (word.empty()) p.types.pop_back();
+        if (word.empty()) types.pop_back();
         start = i + 1;
     }
 }
 
-// Buffers kept from one property to the next.
-struct Scratch {
-    std::string decoded, converted;
-    std::vector<std::string> parts;
-};
-
-// Reads a content line into p, using its buffers again. False when the line
-// is not a property.
-bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
+// Reads a content line into p, using its buffers again. inText: the line
+// lies in the text read. False when the line is not a property.
+bool ReadProperty(std::string_view line, bool inText, CardLine& p, Scratch& scratch) {
     // The name and parameters end at the first colon outside quotes. Most
     // lines have no parameters and no quotes: one look along the name finds it.
     std::size_t nameEnd = 0;
@@ -217,9 +218,9 @@ bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
             else if (IsWord(key, "BASE64"))
                 base64 = true;
             else
-                AddTypes(p, key);
+                AddTypes(p.types, key);
         } else if (IsWord(key, "TYPE")) {
-            AddTypes(p, value);
+            AddTypes(p.types, value);
         } else if (IsWord(key, "ENCODING")) {
             qp = qp || IsWord(value, "QUOTED-PRINTABLE");
             base64 = base64 || IsWord(value, "B") || IsWord(value, "BASE64");
@@ -231,42 +232,30 @@ bool ReadProperty(std::string_view line, CardProperty& p, Scratch& scratch) {
     if (qp) {
         DecodeQuotedPrintable(value, scratch.decoded);
         value = scratch.decoded;
+        inText = false;
     }
     // Whatever CHARSET says, bytes that are not UTF-8 are read as Windows-1252
     // (a superset of Latin-1 for letters), the same reading stored texts get.
-    if (!IsPlainAscii(value)) {
+    if (!IsUtf8(value)) {
         scratch.converted = StoredTextToUtf8(std::string(value));
         value = scratch.converted;
+        inText = false;
     }
     p.binary = base64 || value.substr(0, 5) == "data:";
     // A URL is a URI, written without text escapes; CATEGORIES is a list.
     if (p.name == "URL"sv) {
-        SplitComponents({}, ';', p.components, scratch.parts);
-        p.components[0].assign(value);
+        p.components.clear();
+        p.components.push_back(inText ? value : std::string_view(p.buffer.assign(value)));
     } else {
-        SplitComponents(value, p.name == "CATEGORIES"sv ? ',' : ';', p.components, scratch.parts);
+        SplitComponents(value, p.name == "CATEGORIES"sv ? ',' : ';', inText, p, scratch);
     }
     return true;
 }
 
-}  // namespace
-
-bool IsPlainAscii(std::string_view text) {
-    // Eight bytes at a time: values are long enough for it to count.
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (word & 0x8080808080808080u) return false;
-    }
-    for (; i < text.size(); ++i)
-        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
-    return true;
-}
-
-std::string CardProperty::text() const {
+template <class Components>
+std::string Joined(const Components& components) {
     std::string all;
-    for (const std::string& c : components) {
+    for (const auto& c : components) {
         if (c.empty()) continue;
         if (!all.empty()) all += "; ";
         all += c;
@@ -274,46 +263,57 @@ std::string CardProperty::text() const {
     return all;
 }
 
-bool CardProperty::hasType(std::string_view type) const {
+bool HasType(const std::vector<std::string>& types, std::string_view type) {
     for (const std::string& t : types)
         if (IsWord(t, type)) return true;  // t is upper case already
     return false;
 }
 
-void ForEachCard(const std::string& text, const std::function<void(Card&)>& take) {
-    // The card's properties are read into the slots of the card before, so
-    // their buffers are used again; only the first `used` belong to the card.
-    // Slots a card does not fill wait in spare, buffers and all.
-    Card card;
-    std::vector<CardProperty> spare;
+}  // namespace
+
+std::string CardProperty::text() const { return Joined(components); }
+bool CardProperty::hasType(std::string_view type) const { return HasType(types, type); }
+std::string CardLine::text() const { return Joined(components); }
+bool CardLine::hasType(std::string_view type) const { return HasType(types, type); }
+
+void ForEachCard(const std::string& text, const std::function<void(const CardLines&)>& take) {
+    // The card's lines are read into the slots of the card before, so their
+    // buffers are used again; only the first `used` belong to the card. A
+    // deque never moves its slots, so the lines' views into their own
+    // buffers hold.
+    std::deque<CardLine> lines;
     std::size_t used = 0;
     bool inside = false, have = false;
     const auto give = [&] {
-        for (; card.properties.size() > used; card.properties.pop_back())
-            spare.push_back(std::move(card.properties.back()));
-        take(card);
+        take(CardLines(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(used)));
     };
-    CardProperty mark;
+    CardLine mark;
     Scratch scratch;
-    ForEachUnfoldedLine(text, [&](std::string_view line) {
-        if (used == card.properties.size()) {
-            if (spare.empty()) {
-                card.properties.emplace_back();
-            } else {
-                card.properties.push_back(std::move(spare.back()));
-                spare.pop_back();
-            }
+    const auto startCard = [&] {
+        // A card without END keeps what it had.
+        if (have) give();
+        used = 0;
+        inside = have = true;
+    };
+    ForEachUnfoldedLine(text, [&](std::string_view line, bool inText) {
+        // A card's first and last line, as nearly every file writes them,
+        // without reading them as properties.
+        if (IsWord(line, "BEGIN:VCARD")) {
+            startCard();
+            return;
         }
-        CardProperty& p = inside ? card.properties[used] : mark;
-        if (!ReadProperty(line, p, scratch)) return;
+        if (IsWord(line, "END:VCARD")) {
+            inside = false;
+            return;
+        }
+        if (inside && used == lines.size()) lines.emplace_back();
+        CardLine& p = inside ? lines[used] : mark;
+        if (!ReadProperty(line, inText, p, scratch)) return;
         const bool begin = p.name == "BEGIN"sv, end = !begin && p.name == "END"sv;
         if ((begin || end) && (p.components.empty() || !IsWord(p.components[0], "VCARD"))) {
             if (inside) ++used;
         } else if (begin) {
-            // A card without END keeps what it had.
-            if (have) give();
-            used = 0;
-            inside = have = true;
+            startCard();
         } else if (end) {
             inside = false;
         } else if (inside) {
@@ -325,7 +325,16 @@ void ForEachCard(const std::string& text, const std::function<void(Card&)>& take
 
 std::vector<Card> ReadCards(const std::string& text) {
     std::vector<Card> cards;
-    ForEachCard(text, [&cards](Card& card) { cards.push_back(card); });
+    ForEachCard(text, [&cards](const CardLines& lines) {
+        Card& card = cards.emplace_back();
+        for (const CardLine& line : lines) {
+            CardProperty& p = card.properties.emplace_back();
+            p.name = line.name;
+            p.types = line.types;
+            for (const std::string_view c : line.components) p.components.emplace_back(c);
+            p.binary = line.binary;
+        }
+    });
     return cards;
 }
 

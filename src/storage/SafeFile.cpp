@@ -201,4 +201,38 @@ std::vector<std::string> NamesInFolder(const std::string& folder, std::string* w
     return names;
 }
 
+bool ReadWholeFile(const std::string& path, std::string& text, std::string& why) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        why = std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    // Sized once from what the file system says; a file that grows meanwhile,
+    // or says nothing of its size (a pipe), is still read to its end.
+    std::string read(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1 : 65536, '\0');
+    std::size_t used = 0;
+    for (;;) {
+        if (used == read.size()) read.resize(2 * read.size());
+        const ssize_t n = ::read(fd, &read[used], read.size() - used);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            why = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        used += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    read.resize(used);
+    text = std::move(read);
+    return true;
+}
+
 }  // namespace veltrin

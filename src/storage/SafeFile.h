@@ -57,6 +57,10 @@ bool IsTemporaryOf(const std::string& name, const std::string& fileName);
 // why, when given, then says why, unless the folder is simply not there.
 std::vector<std::string> NamesInFolder(const std::string& folder, std::string* why = nullptr);
 
+// The whole content of the file at path, read in one go; false with the
+// reason in why when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& text, std::string& why);
+
 // Keeps a copy of a file beside it under a name not yet in use (path +
 // suffix, then suffix-2, ...). Returns the copy's path, or an empty string
 // when no copy could be made.

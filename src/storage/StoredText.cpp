@@ -1,6 +1,7 @@
 #include "storage/StoredText.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace veltrin {
 
@@ -16,22 +17,51 @@ constexpr std::uint16_t kHighControls[32] = {
 
 }  // namespace
 
-std::string StoredTextToUtf8(const std::string& bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        std::size_t n = 0;
-        DecodeUtf8At(bytes, i, n);
-        if (n != 0) {
-            out.append(bytes, i, n);
-            i += n;
+namespace {
+
+// The place of the first byte at or after i that starts no well-formed UTF-8
+// sequence; size when there is none.
+std::size_t NextStrayByte(std::string_view s, std::size_t i) {
+    while (i < s.size()) {
+        // Eight ASCII bytes at a time: most texts are mostly ASCII.
+        std::uint64_t word;
+        if (i + 8 <= s.size() && (std::memcpy(&word, s.data() + i, 8), (word & 0x8080808080808080u) == 0)) {
+            i += 8;
             continue;
         }
-        const unsigned char b = static_cast<unsigned char>(bytes[i++]);
-        AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b);
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t n = 0;
+        DecodeUtf8At(s, i, n);
+        if (n == 0) return i;
+        i += n;
     }
+    return i;
+}
+
+}  // namespace
+
+std::string StoredTextToUtf8(const std::string& bytes) {
+    std::size_t stray = NextStrayByte(bytes, 0);
+    if (stray == bytes.size()) return bytes;
+    std::string out;
+    out.reserve(bytes.size() + 16);
+    std::size_t from = 0;
+    // Runs of UTF-8 go over whole, each stray byte as its Windows-1252 letter.
+    while (stray < bytes.size()) {
+        out.append(bytes, from, stray - from);
+        const unsigned char b = static_cast<unsigned char>(bytes[stray]);
+        AppendUtf8(out, b < 0xA0 ? kHighControls[b - 0x80] : b);
+        from = stray + 1;
+        stray = NextStrayByte(bytes, from);
+    }
+    out.append(bytes, from, std::string::npos);
     return out;
 }
+
+bool IsUtf8(std::string_view text) { return NextStrayByte(text, 0) == text.size(); }
 
 void AppendUtf8(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) {

@@ -13,6 +13,9 @@ namespace veltrin {
 // the code page of files carried over from Windows. Texts that mix both (an
 // old note edited here) come out whole.
 std::string StoredTextToUtf8(const std::string& bytes);
+// Whether text is well-formed UTF-8 throughout, which StoredTextToUtf8 keeps
+// as it is.
+bool IsUtf8(std::string_view text);
 
 // Appends a code point (at most U+10FFFF) as UTF-8.
 void AppendUtf8(std::string& out, std::uint32_t cp);

@@ -412,6 +412,14 @@ TEST_F(InteropCommandsTest, BadRequestsAreSaidPlainly) {
     r = RunCommand({"import", "--data", data, out("plain.txt")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "veltrin-data: " + out("plain.txt") + " is neither an iCalendar nor a vCard file.\n");
+    // A file that cannot be read says why, not what it holds.
+    r = RunCommand({"import", "--data", data, out("absent.ics")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "veltrin-data: " + out("absent.ics") + " cannot be opened (No such file or directory).\n");
+    r = RunCommand({"import", "--data", data, folder.root.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "veltrin-data: " + folder.root.string() + " cannot be opened (Is a directory).\n");
     r = RunCommand({"export", "--data", other().string(), "--kind", "events", out("x")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Cannot find Events.dat\n");

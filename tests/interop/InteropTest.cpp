@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "base/LocalTime.h"
 #include "interop/ContactCards.h"
 #include "interop/HtmlText.h"
 #include "interop/ICalendar.h"
+#include "storage/Identifier.h"
 #include "support/ScopedZone.h"
 
 using namespace veltrin;
@@ -356,6 +359,19 @@ TEST(ImportGroupsTest, ANestedTreeComesBackBelowTheChosenGroupReusingGroupsOfThe
                                   "Imported/Work/Projects/Alpha", "Imported/Work/Admin", "Imported/Home"}));
 }
 
+TEST(ImportGroupsTest, ANewGroupNeverTakesAnIdAlreadyInUse) {
+    DrawIdentifier();  // seeds the generator once; from here the test sets it
+    std::srand(7);
+    const std::int32_t taken = DrawIdentifier();
+    std::vector<ContactGroup> groups = {{0, "Kept", 0, 0, 0, 1, taken}};
+    std::srand(7);  // the next draw is the id in use
+    const std::int32_t made = TopGroupNamed(groups, "Imported");
+    EXPECT_NE(made, taken);
+    ASSERT_EQ(groups.size(), 2u);
+    std::srand(7);
+    EXPECT_NE(ChildGroupNamed(groups, made, "Friends"), taken);
+}
+
 TEST(ImportGroupsTest, AForeignCardsFirstCategoryNamesItsGroup) {
     ContactStore store;
     ImportVCard(store,
@@ -390,6 +406,32 @@ TEST(ContactCardsTest, NothingOfOneCardCarriesOverIntoTheNext) {
     // No name and no address, but words: kept.
     EXPECT_EQ(Get(store.contacts[2], "Notes"), "only words");
     EXPECT_EQ(Get(store.contacts[2], "Name"), "");
+}
+
+TEST(ContactCardsTest, TextsJoinedFromSeveralPartsEachKeepTheirOwn) {
+    // Each of these is joined from its parts; none may take another's words.
+    const std::string text =
+        "BEGIN:VCARD\r\nFN:Ann;Lee\r\nNICKNAME:Annie;Nan\r\nORG:Acme;Sales;East\r\n"
+        "ADR;TYPE=work:PO 1;Flat 2;1 Road;Town;;123;Land\r\nTITLE:Chief;Cook\r\n"
+        "ADR;TYPE=work:;;2 Lane;City;;;\r\nX-VELTRIN-OFFICE:Tower;3\r\nEMAIL:a@x.org\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nFN:Bob;Ray\r\nORG:;Stores;North\r\nEND:VCARD\r\n";
+    ContactStore store;
+    EXPECT_EQ(ImportVCard(store, text, "Imported").added, 2);
+    ASSERT_EQ(store.contacts.size(), 2u);
+    const ContactItem& ann = store.contacts[0];
+    EXPECT_EQ(Get(ann, "Name"), "Ann; Lee");
+    EXPECT_EQ(Get(ann, "Nickname"), "Annie; Nan");
+    EXPECT_EQ(Get(ann, "Department"), "Sales; East");
+    EXPECT_EQ(Get(ann, "Job Title"), "Chief; Cook");
+    EXPECT_EQ(Get(ann, "Office Location"), "Tower; 3");
+    EXPECT_EQ(Get(ann, "Business Street"), "PO 1, Flat 2, 1 Road");
+    EXPECT_EQ(Get(ann, "Business City"), "Town");
+    EXPECT_EQ(Get(ann, "Notes"), "Business address: 2 Lane; City");
+    const ContactItem& bob = store.contacts[1];
+    EXPECT_EQ(Get(bob, "Name"), "Bob; Ray");
+    EXPECT_EQ(Get(bob, "Department"), "Stores; North");
+    EXPECT_EQ(Get(bob, "Business Street"), "");
+    EXPECT_EQ(Get(bob, "Notes"), "");
 }
 
 TEST(ContactCardsTest, ManyCardsAreEachFoundAgainLaterInTheFileAndInTheStore) {

@@ -121,3 +121,46 @@ TEST(VCardTest, ColonsInQuotedParametersAndBackslashesAtTheEnd) {
     EXPECT_EQ(Find(cards[0], "TEL")->text(), "9");
     EXPECT_EQ(Find(cards[0], "TEL")->types, std::vector<std::string>{"Q"});
 }
+
+TEST(VCardTest, EveryLineKeepsItsTextsWhateverBufferTheyPassedThrough) {
+    // Short values (kept inside their buffer's own object) that were folded,
+    // escaped, quoted-printable or Windows-1252, many in a card after a
+    // small one: each line's parts must still be its own when the card is
+    // handed over.
+    std::string second = "BEGIN:VCARD\r\n";
+    std::vector<std::string> expected;
+    for (int i = 0; i < 40; ++i) {
+        const std::string n = std::to_string(i);
+        switch (i % 5) {
+        case 0: second += "X-A:f" + n + "\r\n o\r\n", expected.push_back("f" + n + "o"); break;
+        case 1: second += "X-A:e\\;" + n + "\r\n", expected.push_back("e;" + n); break;
+        case 2:
+            second += "X-A;ENCODING=QUOTED-PRINTABLE:q=3D" + n + "\r\n", expected.push_back("q=" + n);
+            break;
+        case 3: second += "X-A:w\xE9" + n + "\r\n", expected.push_back("w\xC3\xA9" + n); break;
+        default: second += "X-A:p" + n + "\r\n", expected.push_back("p" + n);
+        }
+    }
+    second += "END:VCARD\r\n";
+    const std::string text = "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n" + second + second;
+
+    const std::vector<Card> cards = ReadCards(text);
+    ASSERT_EQ(cards.size(), 3u);
+    for (std::size_t c = 1; c < 3; ++c) {
+        ASSERT_EQ(cards[c].properties.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(cards[c].properties[i].text(), expected[i]) << c << " " << i;
+    }
+
+    // The same while the card is handed over, before the next one is read.
+    std::vector<std::string> seen;
+    ForEachCard(text, [&seen](const CardLines& lines) {
+        for (const CardLine& line : lines) seen.push_back(line.text());
+    });
+    ASSERT_EQ(seen.size(), 1 + 2 * expected.size());
+    EXPECT_EQ(seen[0], "A");
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(seen[1 + i], expected[i]) << i;
+        EXPECT_EQ(seen[1 + expected.size() + i], expected[i]) << i;
+    }
+}

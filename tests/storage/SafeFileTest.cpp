@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -152,4 +153,48 @@ TEST_F(SafeFileTest, CopiesAsideTakeTheFirstFreeName) {
     EXPECT_EQ(readAll(target() + ".before-restore"), "one");
     EXPECT_EQ(readAll(target() + ".before-restore-2"), "two");
     EXPECT_EQ(KeepCopyAside(folder.file("Missing.dat").string(), ".x"), "");
+}
+
+TEST_F(SafeFileTest, ReadWholeFileGivesEveryByte) {
+    std::string bytes;
+    for (int i = 0; i < 300000; ++i) bytes += static_cast<char>(i * 7);  // NULs and high bytes too
+    writeAll(target(), bytes);
+    std::string text = "held before", why;
+    ASSERT_TRUE(ReadWholeFile(target(), text, why)) << why;
+    EXPECT_EQ(text, bytes);
+
+    writeAll(target(), "");
+    ASSERT_TRUE(ReadWholeFile(target(), text, why)) << why;
+    EXPECT_EQ(text, "");
+}
+
+TEST_F(SafeFileTest, ReadWholeFileReadsWhatHasNoSize) {
+    // A pipe says nothing of its size: the text still comes whole.
+    const fs::path fifo = folder.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string bytes(200000, 'q');
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        writeAll(fifo.string(), bytes);
+        ::_exit(0);
+    }
+    std::string text, why;
+    EXPECT_TRUE(ReadWholeFile(fifo.string(), text, why)) << why;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(text, bytes);
+}
+
+TEST_F(SafeFileTest, ReadWholeFileSaysWhyItFailed) {
+    std::string text = "held", why;
+    EXPECT_FALSE(ReadWholeFile(folder.file("absent.ics").string(), text, why));
+    EXPECT_EQ(why, std::strerror(ENOENT));
+    EXPECT_EQ(text, "held");
+
+    // A folder opens but cannot be read.
+    why.clear();
+    EXPECT_FALSE(ReadWholeFile(folder.root.string(), text, why));
+    EXPECT_EQ(why, std::strerror(EISDIR));
+    EXPECT_EQ(text, "held");
 }

@@ -53,3 +53,20 @@ TEST(StoredText, EveryByteStringComesOutAsUtf8) {
             EXPECT_GE(decoded.size(), 2u) << b;
     }
 }
+
+TEST(StoredText, StrayBytesBetweenRunsOfUtf8) {
+    // Runs before, between and after stray bytes each come out whole, in order.
+    EXPECT_EQ(StoredTextToUtf8("\xE9"
+                               "abc \xC3\xBC\x80\x80 d\xE2\x82\xAC\xFF"),
+              "éabc ü€€ d€ÿ");
+    EXPECT_EQ(StoredTextToUtf8("x\xC3"), "xÃ");
+    EXPECT_EQ(StoredTextToUtf8(std::string("\0\xA0\0", 3)), std::string("\0\xC2\xA0\0", 4));
+
+    EXPECT_TRUE(veltrin::IsUtf8(""));
+    EXPECT_TRUE(
+        veltrin::IsUtf8("plain and Gr\xC3\xBC\xC3\x9F"
+                        "e \xF0\x9F\x8E\x82"));
+    EXPECT_FALSE(veltrin::IsUtf8("Caf\xE9"));
+    EXPECT_FALSE(veltrin::IsUtf8("ab\xE2\x82"));  // cut short at the end
+    EXPECT_FALSE(veltrin::IsUtf8("\xED\xA0\x80"));
+}

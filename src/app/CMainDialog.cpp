@@ -30,7 +30,7 @@
 #include "controls/QtSkinAssets.h"
 #include "controls/QtThemeIcons.h"
 #include "documents/CDiaryView.h"
-#include "documents/CHtmlEditor.h"
+#include "documents/CDocumentEditor.h"
 #include "documents/CNotesView.h"
 #include "documents/DocumentTrees.h"
 #include "events/CEventList.h"
@@ -234,14 +234,14 @@ void CMainDialog::openSearchResult(const SearchEntry& entry, const std::string& 
         GroupTreeModel& tree = view->tree()->model();
         const NodeHandle node = NodeOfRecord(tree, entry.record);
         if (node == kNoNode) return;
-        CHtmlEditor* editor = view->editor();
+        CDocumentEditor* editor = view->editor();
         const QString text = QString::fromStdString(hit);
         if (!text.isEmpty()) {
             if (tree.GetSelectedItem() == node && editor->isLoaded())
                 editor->Find(text);
             else
                 connect(
-                    editor, &CHtmlEditor::documentLoaded, editor, [editor, text] { editor->Find(text); },
+                    editor, &CDocumentEditor::documentLoaded, editor, [editor, text] { editor->Find(text); },
                     Qt::SingleShotConnection);
         }
         selectIn(tree, node);

@@ -22,7 +22,9 @@
 #include "controls/CToolStrip.h"
 #include "controls/QtGroupTreeActions.h"
 #include "controls/QtThemeIcons.h"
-#include "documents/CHtmlEditor.h"
+#include "documents/CDocumentEditor.h"
+#include "documents/CMissingEditor.h"
+#include "documents/QtEditorModule.h"
 #include "documents/Templates.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
@@ -151,13 +153,13 @@ CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBas
     }
 }
 
-CHtmlEditor* CDocumentView::editor() {
+CDocumentEditor* CDocumentView::editor() {
     if (!editor_) createEditor();
     return editor_;
 }
 
 void CDocumentView::createEditor() {
-    editor_ = new CHtmlEditor(this);
+    editor_ = MakeDocumentEditor(this);
     editor_->setObjectName(QStringLiteral("editor"));
     editor_->setGeometry(editorRect_);
     editor_->show();
@@ -179,10 +181,10 @@ void CDocumentView::showEvent(QShowEvent* event) {
     if (!editor_ && !window()->isMinimized()) createEditor();
 }
 
-void CDocumentView::commitEditor() { commitWithin(CHtmlEditor::kWaitMs); }
+void CDocumentView::commitEditor() { commitWithin(CDocumentEditor::kWaitMs); }
 
 void CDocumentView::finishEditing() {
-    commitWithin(CHtmlEditor::kExitWaitMs);
+    commitWithin(CDocumentEditor::kExitWaitMs);
     finished_ = true;
 }
 
@@ -215,10 +217,13 @@ void CDocumentView::focusEditor() {
 
 bool CDocumentView::templateBody(const std::string& name, TemplateUse use, std::string& html) {
     const std::string path = TemplateStartDocument(name);
-    const CHtmlEditor::Body body =
-        !path.empty() && editor()->LoadTemplateFile(path) ? editor_->ReadBody() : CHtmlEditor::Body();
+    const CDocumentEditor::Body body =
+        !path.empty() && editor()->LoadTemplateFile(path) ? editor_->ReadBody() : CDocumentEditor::Body();
     if (!body.ok) {
-        messages().fileError(MissingTemplateMessage(name, use));
+        // Without the editor no template can be read: say why, not that it is missing.
+        const QString noEditor = EditorModuleError();
+        messages().fileError(noEditor.isEmpty() ? MissingTemplateMessage(name, use)
+                                                : CMissingEditor::Explanation(noEditor).toStdString());
         clearEditor();
         return false;
     }

@@ -14,7 +14,7 @@
 int main(int argc, char** argv) {
     veltrin::PrepareDocumentEngine();
     QApplication app(argc, argv);
-    const QString html = QString::fromStdString(bench::makeDiary(1, 1500).front().html);
+    const QString html = QString::fromStdString(veltrin::bench::makeDiary(1, 1500).front().html);
     const auto t0 = std::chrono::steady_clock::now();
     QWebEngineView view;
     auto* page = new QWebEnginePage(&view);

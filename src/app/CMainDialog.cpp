@@ -33,6 +33,7 @@
 #include "documents/CDocumentEditor.h"
 #include "documents/CNotesView.h"
 #include "documents/DocumentTrees.h"
+#include "documents/QtEditorModule.h"
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
 #include "events/EventTrees.h"
@@ -583,10 +584,14 @@ void CMainDialog::setVisible(bool visible) {
             // Without a notification area the window could never be brought
             // back from hiding: start minimized instead.
             setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
+            PrepareEditorSurface(this);
             QDialog::setVisible(true);
         }
         return;
     }
+    // Only as the window comes up, before it is mapped (a window made anew
+    // then is not seen): one that stays in the tray never loads the GL driver.
+    if (visible && !isVisible()) PrepareEditorSurface(this);
     QDialog::setVisible(visible);
 }
 

@@ -9,7 +9,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMimeDatabase>
-#include <QOpenGLWidget>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -139,18 +138,6 @@ CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBas
     f.setPointSize(f.pointSize() + 5);
     f.setBold(true);
     caption_->setFont(f);
-
-    // The editor draws through the window's GL surface. A window made
-    // without one is made anew when the editor comes (it flickers, and the
-    // desktop sees a new window), so a hidden stand-in asks for that surface
-    // from the start; it makes no context of its own while hidden. Only on
-    // a desktop's display: the offscreen platform cannot draw a window so.
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"))) {
-        auto* surface = new QOpenGLWidget(this);
-        surface->setObjectName(QStringLiteral("surface"));
-        surface->hide();
-    }
 }
 
 CDocumentEditor* CDocumentView::editor() {

@@ -18,7 +18,7 @@
 #include "controls/CGroupTree.h"
 #include "documents/CDiaryView.h"
 #include "documents/DocumentRecords.h"
-#include "documents/QtWebEngineSetup.h"
+#include "documents/QtEditorModule.h"
 #include "events/EventRecords.h"
 #include "platform/ModuleFolder.h"
 #include "platform/QtServices.h"
@@ -145,7 +145,8 @@ BENCHMARK(BM_StartUp)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrepareWebEngine();
+    qputenv(kEditorModuleVariable, VELTRIN_EDITOR_MODULE_FILE);
+    PrepareDocumentEngine();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     Folders f;

@@ -9,12 +9,10 @@
 //  - SIGTERM to the end of the process with nothing changed, 20 MB against
 //    empty data;
 //  - the Diary view's first show against a bare engine page's first load,
-//    each in a fresh process of its own.
+//    each in a fresh process of its own (the bare page in a program that
+//    links the engine, as this one does not).
 // Start-up and exit are the median of five runs, interleaved.
 #include <QApplication>
-#include <QEventLoop>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <xcb/xcb.h>
 
 #include <fcntl.h>
@@ -43,8 +41,8 @@
 #include "Target.h"
 #include "controls/CGroupTree.h"
 #include "documents/CDiaryView.h"
-#include "documents/CHtmlEditor.h"
-#include "documents/QtWebEngineSetup.h"
+#include "documents/CDocumentEditor.h"
+#include "documents/QtEditorModule.h"
 #include "events/EventList.h"
 #include "events/EventTrees.h"
 #include "platform/QtServices.h"
@@ -62,7 +60,7 @@ constexpr int kIdleSeconds = 60;
 constexpr int kEvents = 10000, kEventGroups = 20;
 constexpr int kContacts = 50000, kContactGroups = 50;
 constexpr int kDiaryPages = 3000;
-constexpr std::size_t kDiaryPageBytes = 1500;
+constexpr std::size_t kDiaryPageBytes = 1500;      // as bench_bare_page shows
 constexpr int kNotes = 1000, kNoteSentences = 55;  // about 2 KB each
 
 double Ms(Steady::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -342,9 +340,11 @@ double OneTickNs() {
 
 std::string PageHtml() { return bench::makeDiary(1, kDiaryPageBytes).front().html; }
 
-// The Diary view's first show: from show() to its page loaded.
+// The Diary view's first show: from show() to its page loaded, the editor
+// module's load included.
 int FirstDiaryShow(const fs::path& folder) {
-    PrepareWebEngine();
+    qputenv(kEditorModuleVariable, VELTRIN_EDITOR_MODULE_FILE);
+    PrepareDocumentEngine();
     int argc = 1;
     char name[] = "bench_tray";
     char* argv[] = {name, nullptr};
@@ -365,39 +365,14 @@ int FirstDiaryShow(const fs::path& folder) {
     return 0;
 }
 
-// A bare engine page of the same size: from making the view to the page loaded.
-int FirstBareLoad() {
-    PrepareWebEngine();
-    int argc = 1;
-    char name[] = "bench_tray";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    const QString html = QString::fromStdString(PageHtml());
-    const auto t0 = Steady::now();
-    QWebEngineView view;
-    auto* page = new QWebEnginePage(&view);
-    view.setPage(page);
-    view.resize(860, 560);
-    view.show();
-    QEventLoop loop;
-    bool ok = false;
-    QObject::connect(page, &QWebEnginePage::loadFinished, &loop, [&](bool done) {
-        ok = done;
-        loop.quit();
-    });
-    page->setHtml(html);
-    loop.exec();
-    const double ms = Ms(Steady::now() - t0);
-    if (!ok) return 1;
-    std::printf("%.3f\n", ms);
-    return 0;
-}
-
 double RunFirstShow(const Env& env, const std::string& self, const std::string& which,
                     const fs::path& folder) {
+    const std::string program = which == "diary"
+                                    ? "'" + self + "' --first-show diary '" + folder.string() + "'"
+                                    : std::string("'" BARE_PAGE_EXE "'");
     const std::string command = "DISPLAY=" + env.display + " QT_QPA_PLATFORM=xcb HOME='" + env.home.string() +
-                                "' XDG_RUNTIME_DIR='" + env.runtime.string() + "' '" + self +
-                                "' --first-show " + which + " '" + folder.string() + "' 2>/dev/null";
+                                "' XDG_RUNTIME_DIR='" + env.runtime.string() + "' " + program +
+                                " 2>/dev/null";
     double ms = -1;
     if (FILE* p = ::popen(command.c_str(), "r")) {
         if (std::fscanf(p, "%lf", &ms) != 1) ms = -1;
@@ -415,8 +390,7 @@ int main(int argc, char** argv) {
         std::printf("%ju bytes in %s/data\n", WriteData(argv[2], true), argv[2]);
         return 0;
     }
-    if (argc >= 3 && std::string(argv[1]) == "--first-show")
-        return std::string(argv[2]) == "diary" && argc >= 4 ? FirstDiaryShow(argv[3]) : FirstBareLoad();
+    if (argc >= 4 && std::string(argv[1]) == "--first-show") return FirstDiaryShow(argv[3]);
 
     char tmpl[] = "/tmp/veltrin-tray-bench-XXXXXX";
     if (!::mkdtemp(tmpl)) Fail("mkdtemp");

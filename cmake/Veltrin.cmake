@@ -37,7 +37,9 @@ function(veltrin_test name)
   if(ARG_WEB)
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/ui_web_main.cpp)
     target_link_libraries(${name} PRIVATE Qt6::Test Qt6::Widgets veltrin_documents_ui veltrin_base)
-    target_compile_definitions(${name} PRIVATE VELTRIN_TEMPLATE_SOURCE="${PROJECT_SOURCE_DIR}/templates")
+    target_compile_definitions(${name} PRIVATE VELTRIN_TEMPLATE_SOURCE="${PROJECT_SOURCE_DIR}/templates"
+      VELTRIN_EDITOR_MODULE_FILE="$<TARGET_FILE:veltrin_webeditor>")
+    add_dependencies(${name} veltrin_webeditor)
     gtest_discover_tests(${name}
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${engine_properties}
       DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)

@@ -34,9 +34,10 @@
 #include "controls/QtSkinAssets.h"
 #include "controls/QtThemeIcons.h"
 #include "documents/CDiaryView.h"
-#include "documents/CHtmlEditor.h"
+#include "documents/CDocumentEditor.h"
 #include "documents/CNotesView.h"
 #include "documents/DocumentTrees.h"
+#include "documents/QtEditorModule.h"
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
 #include "events/EventRecords.h"
@@ -347,14 +348,14 @@ void CMainDialog::openSearchResult(const SearchEntry& entry, const std::string& 
         GroupTreeModel& tree = view->tree()->model();
         const NodeHandle node = NodeOfRecord(tree, entry.record);
         if (node == kNoNode) return;
-        CHtmlEditor* editor = view->editor();
+        CDocumentEditor* editor = view->editor();
         const QString text = QString::fromStdString(hit);
         if (!text.isEmpty()) {
             if (tree.GetSelectedItem() == node && editor->isLoaded())
                 editor->Find(text);
             else
                 connect(
-                    editor, &CHtmlEditor::documentLoaded, editor, [editor, text] { editor->Find(text); },
+                    editor, &CDocumentEditor::documentLoaded, editor, [editor, text] { editor->Find(text); },
                     Qt::SingleShotConnection);
         }
         selectIn(tree, node);
@@ -703,10 +704,14 @@ void CMainDialog::setVisible(bool visible) {
             // Without a notification area the window could never be brought
             // back from hiding: start minimized instead.
             setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
+            PrepareEditorSurface(this);
             QDialog::setVisible(true);
         }
         return;
     }
+    // Only as the window comes up, before it is mapped (a window made anew
+    // then is not seen): one that stays in the tray never loads the GL driver.
+    if (visible && !isVisible()) PrepareEditorSurface(this);
     QDialog::setVisible(visible);
 }
 

@@ -12,7 +12,7 @@
 #include "app/CMainDialog.h"
 #include "app/QtSignalWatcher.h"
 #include "app/QtSingleInstance.h"
-#include "documents/QtWebEngineSetup.h"
+#include "documents/QtEditorModule.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/DataLocation.h"
 #include "platform/InstanceLock.h"
@@ -23,7 +23,7 @@
 namespace veltrin {
 
 int CVeltrinApp::InitInstance(int argc, char** argv) {
-    PrepareWebEngine();
+    PrepareDocumentEngine();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrin"));
     // Desktops match the window to its menu entry by this name.

@@ -8,7 +8,7 @@
 #include "controls/CToolStrip.h"
 #include "controls/QtGroupTreeActions.h"
 #include "controls/QtThemeIcons.h"
-#include "documents/CHtmlEditor.h"
+#include "documents/CDocumentEditor.h"
 #include "documents/CNewDiaryPageDialog.h"
 #include "documents/Templates.h"
 #include "platform/Platform.h"

@@ -9,7 +9,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMimeDatabase>
-#include <QOpenGLWidget>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -22,7 +21,9 @@
 #include "controls/CToolStrip.h"
 #include "controls/QtGroupTreeActions.h"
 #include "controls/QtThemeIcons.h"
-#include "documents/CHtmlEditor.h"
+#include "documents/CDocumentEditor.h"
+#include "documents/CMissingEditor.h"
+#include "documents/QtEditorModule.h"
 #include "documents/Templates.h"
 #include "imaging/QtPicture.h"
 #include "imaging/QtSkinResources.h"
@@ -137,27 +138,15 @@ CDocumentView::CDocumentView(const QString& caption, QWidget* parent) : CViewBas
     f.setPointSize(f.pointSize() + 5);
     f.setBold(true);
     caption_->setFont(f);
-
-    // The editor draws through the window's GL surface. A window made
-    // without one is made anew when the editor comes (it flickers, and the
-    // desktop sees a new window), so a hidden stand-in asks for that surface
-    // from the start; it makes no context of its own while hidden. Only on
-    // a desktop's display: the offscreen platform cannot draw a window so.
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"))) {
-        auto* surface = new QOpenGLWidget(this);
-        surface->setObjectName(QStringLiteral("surface"));
-        surface->hide();
-    }
 }
 
-CHtmlEditor* CDocumentView::editor() {
+CDocumentEditor* CDocumentView::editor() {
     if (!editor_) createEditor();
     return editor_;
 }
 
 void CDocumentView::createEditor() {
-    editor_ = new CHtmlEditor(this);
+    editor_ = MakeDocumentEditor(this);
     editor_->setObjectName(QStringLiteral("editor"));
     editor_->setGeometry(editorRect_);
     editor_->show();
@@ -179,10 +168,10 @@ void CDocumentView::showEvent(QShowEvent* event) {
     if (!editor_ && !window()->isMinimized()) createEditor();
 }
 
-void CDocumentView::commitEditor() { commitWithin(CHtmlEditor::kWaitMs); }
+void CDocumentView::commitEditor() { commitWithin(CDocumentEditor::kWaitMs); }
 
 void CDocumentView::finishEditing() {
-    commitWithin(CHtmlEditor::kExitWaitMs);
+    commitWithin(CDocumentEditor::kExitWaitMs);
     finished_ = true;
 }
 
@@ -215,10 +204,13 @@ void CDocumentView::focusEditor() {
 
 bool CDocumentView::templateBody(const std::string& name, TemplateUse use, std::string& html) {
     const std::string path = TemplateStartDocument(name);
-    const CHtmlEditor::Body body =
-        !path.empty() && editor()->LoadTemplateFile(path) ? editor_->ReadBody() : CHtmlEditor::Body();
+    const CDocumentEditor::Body body =
+        !path.empty() && editor()->LoadTemplateFile(path) ? editor_->ReadBody() : CDocumentEditor::Body();
     if (!body.ok) {
-        messages().fileError(MissingTemplateMessage(name, use));
+        // Without the editor no template can be read: say why, not that it is missing.
+        const QString noEditor = EditorModuleError();
+        messages().fileError(noEditor.isEmpty() ? MissingTemplateMessage(name, use)
+                                                : CMissingEditor::Explanation(noEditor).toStdString());
         clearEditor();
         return false;
     }

@@ -16,7 +16,7 @@ class QLabel;
 namespace veltrin {
 
 class CGroupTree;
-class CHtmlEditor;
+class CDocumentEditor;
 class CSplitter;
 class CToolStrip;
 
@@ -32,8 +32,8 @@ public:
 
     CGroupTree* tree() const { return tree_; }
     // The editor, made now if the view has not been shown yet: the document
-    // engine starts only when a page is first needed.
-    CHtmlEditor* editor();
+    // engine is loaded and started only when a page is first needed.
+    CDocumentEditor* editor();
     bool hasEditor() const { return editor_ != nullptr; }
     CToolStrip* ownToolbar() const { return ownBar_; }
     QLabel* captionLabel() const { return caption_; }
@@ -105,7 +105,7 @@ private:
     void print();
 
     CGroupTree* tree_ = nullptr;
-    CHtmlEditor* editor_ = nullptr;
+    CDocumentEditor* editor_ = nullptr;
     CToolStrip* clipboardBar_ = nullptr;
     CToolStrip* formatBar_ = nullptr;
     QComboBox* fontName_ = nullptr;

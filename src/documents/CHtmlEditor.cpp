@@ -14,7 +14,6 @@
 
 #include "documents/DocumentRules.h"
 #include "documents/QtWebEngineSetup.h"
-#include "platform/Platform.h"
 #include "storage/QtStoredText.h"
 
 namespace veltrin {
@@ -97,7 +96,7 @@ protected:
 
 }  // namespace
 
-CHtmlEditor::CHtmlEditor(QWidget* parent) : QWidget(parent) {
+CHtmlEditor::CHtmlEditor(QWidget* parent) : CDocumentEditor(parent) {
     view_ = new DocumentView(this);
     auto* page = new DocumentPage(DocumentProfile(), view_);
     view_->setPage(page);
@@ -127,12 +126,12 @@ CHtmlEditor::CHtmlEditor(QWidget* parent) : QWidget(parent) {
 }
 
 void CHtmlEditor::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+    CDocumentEditor::showEvent(event);
     observer_->start();
 }
 
 void CHtmlEditor::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
+    CDocumentEditor::hideEvent(event);
     observer_->stop();
 }
 
@@ -150,7 +149,7 @@ bool CHtmlEditor::SetDocumentHtml(const std::string& stored) {
     gaveUp_ = false;
     changed_ = false;
     copy_.clear();
-    return load(QByteArray::fromStdString(StoredTextToUtf8(stored)));
+    return load(Utf8OfStored(stored));
 }
 
 bool CHtmlEditor::LoadTemplateFile(const std::string& path) {
@@ -209,7 +208,7 @@ void CHtmlEditor::restart(quint64 serial) {
     if (serial != serial_ || gaveUp_) return;  // the page has moved on since
     if (++restarts_ > kRestarts) {
         gaveUp_ = true;
-        messages().fileError("The editor stopped working. The text written up to now is kept.");
+        ReportStopped();
         return;
     }
     // An edited page starts again from its last good copy, which stays marked
@@ -369,7 +368,7 @@ void CHtmlEditor::InsertPicture(const QString& dataUrl) {
 }
 
 void CHtmlEditor::CreateLink(const QString& address) {
-    if (address.isEmpty() || !IsSafeLinkAddress(address.toStdString())) return;
+    if (address.isEmpty() || !IsSafeLink(address)) return;
     run(QStringLiteral("document.execCommand('createLink',false,%1)").arg(JsString(address)));
 }
 

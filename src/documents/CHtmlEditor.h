@@ -1,85 +1,60 @@
 #pragma once
 
 #include <QUrl>
-#include <QWidget>
 #include <string>
 
-class QPrinter;
+#include "documents/CDocumentEditor.h"
+
 class QTimer;
 class QWebEnginePage;
 class QWebEngineView;
 
 namespace veltrin {
 
-// The document editor of the Diary and Notes views: an HTML page switched
-// into design mode. It keeps a copy of the body's HTML and whether the page
-// changed since it was loaded, kept current by an observer in the
-// program's own script world; every read first does a bounded flush, so
-// callers see a synchronous editor.
-class CHtmlEditor : public QWidget {
+// The document editor on the HTML engine: a page switched into design mode.
+// It keeps a copy of the body's HTML and whether the page changed since it
+// was loaded, kept current by an observer in the program's own script world;
+// every read first does a bounded flush. It lives in the editor module.
+class CHtmlEditor : public CDocumentEditor {
     Q_OBJECT
 public:
-    // How long a load or a read may take before it counts as failed.
-    static constexpr int kWaitMs = 20000;
-    // How long the flush on the way out may hold up the end of the program.
-    static constexpr int kExitWaitMs = 2000;
     // How often a failed renderer is started again for one document.
     static constexpr int kRestarts = 3;
 
     explicit CHtmlEditor(QWidget* parent = nullptr);
     ~CHtmlEditor() override;
 
-    // Shows a stored text (a body's outer HTML or a whole document; old
-    // Windows-1252 bytes are decoded). True once the page has loaded.
-    bool SetDocumentHtml(const std::string& stored);
-    // Shows a template's start document from its file.
-    bool LoadTemplateFile(const std::string& path);
+    bool SetDocumentHtml(const std::string& stored) override;
+    bool LoadTemplateFile(const std::string& path) override;
 
-    // The body as the page holds it now. ok is false when the page is still
-    // loading, failed to load, or could not be read: such a read must never
-    // overwrite a record.
-    struct Body {
-        bool ok = false;
-        bool changed = false;  // since the document was loaded
-        std::string html;
-    };
-    Body ReadBody(int waitMs = kWaitMs);
-    // The text to commit into the record the page was loaded from: true only
-    // for a successful, non-empty read of a page changed since its load.
+    Body ReadBody(int waitMs = kWaitMs) override;
     // When the read does not answer in time, the last good copy of this same
     // document stands in, so a slow renderer costs at most the latest second.
-    bool TakeChangedBody(std::string& html, int waitMs = kWaitMs);
+    bool TakeChangedBody(std::string& html, int waitMs = kWaitMs) override;
 
-    std::string GetBodyHtml();
-    // ok, when given, tells a failed or timed-out read from an empty page.
-    std::string GetBodyText(bool* ok = nullptr);
-    std::string GetDocumentSource(bool* ok = nullptr);
+    std::string GetBodyHtml() override;
+    std::string GetBodyText(bool* ok = nullptr) override;
+    std::string GetDocumentSource(bool* ok = nullptr) override;
 
-    bool SetDesignMode(bool on);
-    bool IsDesignMode() const { return design_; }
+    bool SetDesignMode(bool on) override;
+    bool IsDesignMode() const override { return design_; }
+    bool isLoaded() const override { return loaded_; }
 
-    // The editing commands (the view checks design mode first).
-    void RunCommand(int command);
-    void PasteAtSelection(const QString& html);
-    void SetFontName(const QString& name);
-    void SetFontSize(int size);
-    void InsertPicture(const QString& dataUrl);
-    void CreateLink(const QString& address);
-    void Find(const QString& text);
-    // Prints the page and waits until it has been drawn.
-    bool Print(QPrinter* printer);
-    // Select all, then clear the selection.
-    void ClearSelection();
+    void RunCommand(int command) override;
+    void PasteAtSelection(const QString& html) override;
+    void SetFontName(const QString& name) override;
+    void SetFontSize(int size) override;
+    void InsertPicture(const QString& dataUrl) override;
+    void CreateLink(const QString& address) override;
+    void Find(const QString& text) override;
+    bool Print(QPrinter* printer) override;
+    void ClearSelection() override;
 
     QWebEngineView* view() const { return view_; }
     QWebEnginePage* page() const;
-    bool isLoaded() const { return loaded_; }
     QTimer* observerTimer() const { return observer_; }
     // Navigations the page refused (links, refreshes, frames, forms).
     int refusedNavigations() const;
-
-signals:
-    void documentLoaded(bool ok);
 
 protected:
     void showEvent(QShowEvent* event) override;

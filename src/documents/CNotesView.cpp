@@ -7,7 +7,7 @@
 #include "controls/CPopupMenu.h"
 #include "controls/CToolStrip.h"
 #include "controls/QtGroupTreeActions.h"
-#include "documents/CHtmlEditor.h"
+#include "documents/CDocumentEditor.h"
 #include "documents/CNoteDialog.h"
 #include "documents/QtNoteIcons.h"
 #include "documents/Templates.h"

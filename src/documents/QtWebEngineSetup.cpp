@@ -11,7 +11,6 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 #include <atomic>
-#include <unistd.h>
 
 namespace veltrin {
 
@@ -66,17 +65,12 @@ DocumentSchemeHandler* schemeHandler = nullptr;
 
 }  // namespace
 
-void PrepareWebEngine() {
-    QWebEngineUrlScheme scheme(kScheme);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme);
-    QWebEngineUrlScheme::registerScheme(scheme);
-    if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
-
 QWebEngineProfile* DocumentProfile() {
     static QWebEngineProfile* profile = [] {
+        QWebEngineUrlScheme scheme(kScheme);
+        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+        scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme);
+        QWebEngineUrlScheme::registerScheme(scheme);
         auto* p = new QWebEngineProfile(QCoreApplication::instance());  // no name: off the record
         p->setHttpCacheType(QWebEngineProfile::NoCache);
         p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);

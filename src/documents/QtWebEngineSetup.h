@@ -8,18 +8,14 @@ class QWebEngineProfile;
 
 namespace veltrin {
 
-// The HTML engine as the document editors use it. Stored pages are the
-// user's own diary: they may never run code, reach the network or read files.
-
-// Before QApplication exists (in the program and in every test program that
-// shows a view): registers the document scheme, turns the engine's sandbox
-// off when running as root (it refuses to start otherwise) and shares GL
-// contexts.
-void PrepareWebEngine();
+// The HTML engine as the document editors use it, in the editor module.
+// Stored pages are the user's own diary: they may never run code, reach the
+// network or read files.
 
 // The one off-the-record profile of every editor: no cache, no downloads,
 // page settings off, and only the document scheme and data: addresses let
-// through.
+// through. The first call registers the scheme, which the engine accepts
+// until its first profile exists.
 QWebEngineProfile* DocumentProfile();
 
 // Documents reach the engine through the program's own scheme, whatever their

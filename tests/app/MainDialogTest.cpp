@@ -21,7 +21,7 @@
 #include "controls/CGroupTree.h"
 #include "controls/CSkinButton.h"
 #include "documents/CDiaryView.h"
-#include "documents/CHtmlEditor.h"
+#include "documents/CDocumentEditor.h"
 #include "documents/CNotesView.h"
 #include "events/CEventList.h"
 #include "events/CEventsView.h"
@@ -453,13 +453,15 @@ TEST_F(MainDialogTest, SearchOpensEachKindOfResultInItsViewAndSeesUnsavedEdits) 
         return QTest::qWaitFor([&spy] { return spy.count() > 0; }, 30000) &&
                spy.last().at(0).value<QWebEngineFindTextResult>().numberOfMatches() == 1;
     };
-    QSignalSpy diaryFind(dlg.diaryView()->editor()->page(), &QWebEnginePage::findTextFinished);
+    QSignalSpy diaryFind(dlg.diaryView()->editor()->findChild<QWebEnginePage*>(),
+                         &QWebEnginePage::findTextFinished);
     ASSERT_EQ(results->topLevelItem(2)->text(0).toStdString(), "2026, December 07");
     open(2);
     EXPECT_EQ(dlg.shownView(), kDiaryView);
     EXPECT_EQ(selected(dlg.diaryView()->tree()->model()), "2026, December 07");
     EXPECT_TRUE(found(diaryFind));
-    QSignalSpy noteFind(dlg.notesView()->editor()->page(), &QWebEnginePage::findTextFinished);
+    QSignalSpy noteFind(dlg.notesView()->editor()->findChild<QWebEnginePage*>(),
+                        &QWebEnginePage::findTextFinished);
     ASSERT_EQ(results->topLevelItem(3)->text(0).toStdString(), "Kitchen / Recipes");
     open(3);
     EXPECT_EQ(dlg.shownView(), kNotesView);

@@ -8,7 +8,7 @@
 #include "controls/CGroupTree.h"
 #include "controls/CSplitter.h"
 #include "documents/CDiaryView.h"
-#include "documents/CHtmlEditor.h"
+#include "documents/CDocumentEditor.h"
 #include "documents/DocumentRecords.h"
 #include "settings/AppSettings.h"
 #include "support/DragSplitter.h"

@@ -10,7 +10,7 @@
 #include "controls/CGroupTree.h"
 #include "controls/CPictureButton.h"
 #include "controls/CToolStrip.h"
-#include "documents/CHtmlEditor.h"
+#include "documents/CDocumentEditor.h"
 #include "documents/CNoteDialog.h"
 #include "documents/CNotesView.h"
 #include "documents/DocumentRecords.h"
@@ -197,8 +197,8 @@ TEST_F(NotesView, ATemplateThatCannotBeReadLeavesTheNoteAsItWasWithItsTyping) {
     tree.SelectItem(find(*view, "Garden"), 0);
     ASSERT_EQ(view->editor()->GetBodyText(), "Roses");
     // Words added to the note and not yet taken into it.
-    view->editor()->page()->runJavaScript("document.body.insertAdjacentHTML('beforeend','<p>Tulips</p>')",
-                                          QWebEngineScript::ApplicationWorld);
+    view->editor()->findChild<QWebEnginePage*>()->runJavaScript(
+        "document.body.insertAdjacentHTML('beforeend','<p>Tulips</p>')", QWebEngineScript::ApplicationWorld);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return view->editor()->GetBodyText().find("Tulips") != std::string::npos; }, 30000));
 

@@ -27,6 +27,12 @@ protected:
                                     (root / "install.log").string() + "' 2>&1";
         ASSERT_EQ(std::system(install.c_str()), 0) << test::readAll(root / "install.log");
         ASSERT_TRUE(fs::exists(bin("veltrin")));
+        // The editor module in the library folder, where the program looks.
+        bool module = false;
+        for (const auto& entry : fs::recursive_directory_iterator(root / "stage/usr/lib"))
+            module = module || (entry.path().filename() == fs::path(VELTRIN_EDITOR_MODULE_FILE).filename() &&
+                                entry.path().parent_path().filename() == "veltrin");
+        ASSERT_TRUE(module);
         socket = runtime / (InstanceLock::keyFor(data().string()) + ".socket");
     }
     void TearDown() override {

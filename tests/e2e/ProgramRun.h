@@ -106,6 +106,9 @@ class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::copy_file(VELTRIN_EXE, folder.root / "veltrin");
+        // As in the build tree: the editor module beside the program.
+        fs::copy_file(VELTRIN_EDITOR_MODULE_FILE,
+                      folder.root / fs::path(VELTRIN_EDITOR_MODULE_FILE).filename());
         test::CopyShippedTemplates(folder.root);
         runtime = folder.root / "run";
         fs::create_directories(runtime);

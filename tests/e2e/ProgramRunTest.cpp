@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 
 #include "cli/RunCommand.h"
 #include "e2e/ProgramRun.h"
@@ -347,4 +349,56 @@ TEST_F(ProgramRun, DiaryPageTypedOnTheScreenSurvivesTerminationAndRestart) {
     ::kill(pid, SIGTERM);
     ASSERT_EQ(waitExit(pid, 60), 0);
     EXPECT_EQ(test::readAll(folder.file("Notes.dat")), notesBefore);
+}
+
+// An editor module that cannot be loaded (here a file that is no library):
+// opening the Diary says so, the page and the notes keep their bytes through
+// the save at the end, and the program ends as ever.
+TEST_F(ProgramRun, AnUnloadableEditorModuleIsSaidAndNoPageIsTouched) {
+    VirtualDisplay display;
+    if (display.name().empty()) GTEST_SKIP() << "no Xvfb";
+    if (!HaveXdotool()) GTEST_SKIP() << "no xdotool";
+    const fs::path out = fs::path(SCREENSHOT_DIR);
+    fs::create_directories(out);
+    std::ofstream(folder.root / fs::path(VELTRIN_EDITOR_MODULE_FILE).filename(), std::ios::trunc)
+        << "not a library\n";
+    AppSettings s;
+    ApplySettingsDefaults(s);
+    s.currentView = kDiaryView;
+    writeSettings(s);
+    DiaryTable diary(1);
+    diary[0].title = "2004, March 05";
+    diary[0].html = "<body><p>Sm\xf8rrebr\xf8\x64 at noon</p></body>";  // Windows-1252
+    diary[0].date = 1'078'444'800;
+    diary[0].isCurrent = 1;
+    ASSERT_TRUE(SerializeDiaryFile(diary, true));
+    NoteTable notes(1);
+    notes[0].name = "Caf\xe9";
+    notes[0].html = "<body><p>Cr\xe8me \x80 2</p></body>";
+    notes[0].isCurrent = 1;
+    ASSERT_TRUE(SerializeNotesFile(notes, true));
+    const std::string diaryBefore = test::readAll(folder.file("Diary.dat"));
+    const std::string notesBefore = test::readAll(folder.file("Notes.dat"));
+
+    const pid_t pid = start(display.name());
+    ASSERT_TRUE(waitListening(30));
+    ASSERT_FALSE(waitWindow(display.name(), "^Veltrin$").empty());
+    // The notice stands beside the main window, both called "Veltrin".
+    const auto windows = [&] {
+        std::istringstream ids(Output("DISPLAY=" + display.name() +
+                                      " xdotool search --onlyvisible --name '^Veltrin$' 2>/dev/null"));
+        int n = 0;
+        for (long id; ids >> id;) ++n;
+        return n;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return windows() >= 2; }, 30)) << "no message about the editor";
+    grab(display.name(), out / "diary-without-editor.png");
+    // Nothing of the engine was started.
+    EXPECT_EQ(test::readAll(fs::path("/proc") / std::to_string(pid) / "maps").find("WebEngine"),
+              std::string::npos);
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(waitExit(pid, 60), 0);
+    EXPECT_EQ(test::readAll(folder.file("Diary.dat")), diaryBefore);
+    EXPECT_EQ(test::readAll(folder.file("Notes.dat")), notesBefore);
+    EXPECT_TRUE(fs::exists(folder.file("Settings.dat")));
 }

@@ -83,6 +83,13 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     ASSERT_LT(std::time(nullptr), due) << "the program came up after the event was due";
     EXPECT_FALSE(mainWindowShown(display.name(), pid)) << shownWindows(display.name(), pid);
     EXPECT_EQ(engineHelpers(pid), "") << "the document engine runs before any document is shown";
+    // Nor are its libraries, the editor module or a GL driver loaded.
+    const auto mapped = [pid](const char* name) {
+        return test::readAll(fs::path("/proc") / std::to_string(pid) / "maps").find(name) !=
+               std::string::npos;
+    };
+    for (const char* name : {"WebEngine", "veltrin-webeditor", "swrast_dri", "libLLVM"})
+        EXPECT_FALSE(mapped(name)) << name << " is loaded in the tray";
 
     // The reminder comes on time, the window stays in the tray.
     ASSERT_TRUE(waitForLine("bank", 60)) << "the reminder's file never ran";
@@ -115,6 +122,7 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     ASSERT_EQ(shot.areas.size(), 1u);
     EXPECT_GE(shot.areas[0].contrast, 3.0) << "the page's text is not shown";
     EXPECT_NE(engineHelpers(pid), "") << "the document engine did not start for the Diary";
+    EXPECT_TRUE(mapped("veltrin-webeditor"));
 
     ::kill(pid, SIGTERM);
     ASSERT_EQ(waitExit(pid, 60), 0);

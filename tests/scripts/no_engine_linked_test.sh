@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The programs start without the HTML engine: neither names a library of it,
+# nor does anything they load at start. The editor module alone needs it (so
+# this check looks at the right names).
+# Usage: no_engine_linked_test.sh MODULE PROGRAM...
+set -euo pipefail
+module="$1"
+shift
+status=0
+for program in "$@"; do
+  if readelf -d "$program" | grep 'NEEDED' | grep -i 'webengine'; then
+    echo "$program names the HTML engine's libraries"
+    status=1
+  fi
+  if ldd "$program" | grep -i 'webengine'; then
+    echo "$program loads the HTML engine's libraries at start"
+    status=1
+  fi
+done
+if ! readelf -d "$module" | grep 'NEEDED' | grep -qi 'libQt6WebEngineWidgets'; then
+  echo "$module does not name the engine: the check above looks for the wrong names"
+  status=1
+fi
+exit $status

@@ -58,19 +58,19 @@ void ContactFieldTexts::Transfer(Archive& ar) {
         return;
     }
     // Read whole before anything changes, so that a damaged contact leaves
-    // the texts as they were, and packed with one allocation.
-    std::array<std::string, kContactFieldCount> read;
-    std::size_t total = 0;
-    for (std::string& f : read) {
-        ar.countedString(f);
-        total += f.size();
+    // the texts as they were; each text goes straight onto the packed ones.
+    std::string packed;
+    std::array<std::uint32_t, kContactFieldCount> ends{};
+    for (std::uint32_t& end : ends) {
+        if (!ar.appendText(packed)) return;
+        if (packed.size() > kMaxFieldBytes) {
+            ar.fail("a contact is longer than Veltrin can hold");
+            return;
+        }
+        end = static_cast<std::uint32_t>(packed.size());
     }
-    if (!ar.ok()) return;
-    if (total > kMaxFieldBytes) {
-        ar.fail("a contact is longer than Veltrin can hold");
-        return;
-    }
-    Pack(read, total);
+    text_ = std::move(packed);
+    ends_ = ends;
 }
 
 void ContactFieldTexts::assign(const std::array<std::string, kContactFieldCount>& texts) {

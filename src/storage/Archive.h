@@ -40,6 +40,9 @@ public:
     void float32(std::uint32_t& bits);  // kept as bits: a load and store is exact
     void time32(std::int32_t& v);
     void countedString(std::string& s);
+    // Loads a counted string onto the end of out, which keeps its length
+    // when the text cannot be read whole. False on failure.
+    bool appendText(std::string& out);
     // Stores a text as countedString does, from wherever it is held.
     void storeText(std::string_view s);
 

@@ -148,6 +148,11 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     reminders_->start();
 }
 
+void CMainDialog::FinalSave() {
+    removeTrayIcon();
+    SaveAll();
+}
+
 CMainDialog::~CMainDialog() {
     removeTrayIcon();
     SaveAll();

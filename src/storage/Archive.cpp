@@ -191,7 +191,7 @@ bool Archive::readLength(std::uint64_t& n, bool& utf16) {
     return true;
 }
 
-void Archive::storeText(std::string_view s) {
+void Archive::storeLongText(std::string_view s) {
     unsigned char prefix[7];
     writeBytes(prefix, putLengthPrefix(s.size(), prefix));
     writeBytes(s.data(), s.size());

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,7 +45,19 @@ public:
     // when the text cannot be read whole. False on failure.
     bool appendText(std::string& out);
     // Stores a text as countedString does, from wherever it is held.
-    void storeText(std::string_view s);
+    void storeText(std::string_view s) {
+        // A short text that fits the buffer goes in at once: this runs for
+        // every field of every record of every save.
+        if (s.size() < 0xFF && s.size() < kBufferSize - bufLen_ && error_.empty()) {
+            unsigned char* at = buffer_.data() + bufLen_;
+            *at = static_cast<unsigned char>(s.size());
+            if (!s.empty()) std::memcpy(at + 1, s.data(), s.size());
+            bufLen_ += s.size() + 1;
+            position_ += s.size() + 1;
+            return;
+        }
+        storeLongText(s);
+    }
 
     // Reads a count for a collection and checks that each of its elements,
     // being at least minElementSize bytes, can still follow. A count of 0 or
@@ -66,6 +79,7 @@ public:
     static std::string lengthPrefix(std::uint64_t n);
 
 private:
+    void storeLongText(std::string_view s);
     bool readBytes(void* dst, std::size_t n);
     void writeBytes(const void* src, std::size_t n);
     bool readU8(std::uint8_t& v);

@@ -39,6 +39,7 @@ void ContactGroup::Transfer(Archive& ar) {
 namespace {
 
 constexpr std::size_t kMaxFieldBytes = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kKeptBufferBytes = 64 * 1024;
 
 }  // namespace
 
@@ -58,8 +59,10 @@ void ContactFieldTexts::Transfer(Archive& ar) {
         return;
     }
     // Read whole before anything changes, so that a damaged contact leaves
-    // the texts as they were; each text goes straight onto the packed ones.
-    std::string packed;
+    // the texts as they were. The texts go one after another into a buffer
+    // that is kept from contact to contact, then into one allocation.
+    thread_local std::string packed;
+    packed.clear();
     std::array<std::uint32_t, kContactFieldCount> ends{};
     for (std::uint32_t& end : ends) {
         if (!ar.appendText(packed)) return;
@@ -69,8 +72,9 @@ void ContactFieldTexts::Transfer(Archive& ar) {
         }
         end = static_cast<std::uint32_t>(packed.size());
     }
-    text_ = std::move(packed);
+    text_.assign(packed);
     ends_ = ends;
+    if (packed.capacity() > kKeptBufferBytes) std::string().swap(packed);  // not held for one huge contact
 }
 
 void ContactFieldTexts::assign(const std::array<std::string, kContactFieldCount>& texts) {

@@ -206,7 +206,7 @@ void Archive::countedString(std::string& s) {
     if (appendText(read)) s = std::move(read);
 }
 
-bool Archive::appendText(std::string& out) {
+bool Archive::appendLongText(std::string& out) {
     std::uint64_t n;
     bool utf16;
     if (!readLength(n, utf16)) return false;

@@ -43,7 +43,21 @@ public:
     void countedString(std::string& s);
     // Loads a counted string onto the end of out, which keeps its length
     // when the text cannot be read whole. False on failure.
-    bool appendText(std::string& out);
+    bool appendText(std::string& out) {
+        // A short text that lies whole in the buffer is taken at once: this
+        // runs for every field of every contact at start.
+        const std::size_t buffered = bufLen_ - bufPos_;
+        if (buffered > 0 && error_.empty()) {
+            const std::size_t n = buffer_[bufPos_];
+            if (n < 0xFF && n < buffered && n < remaining()) {
+                out.append(reinterpret_cast<const char*>(buffer_.data() + bufPos_ + 1), n);
+                bufPos_ += n + 1;
+                position_ += n + 1;
+                return true;
+            }
+        }
+        return appendLongText(out);
+    }
     // Stores a text as countedString does, from wherever it is held.
     void storeText(std::string_view s) {
         // A short text that fits the buffer goes in at once: this runs for
@@ -80,6 +94,7 @@ public:
 
 private:
     void storeLongText(std::string_view s);
+    bool appendLongText(std::string& out);
     bool readBytes(void* dst, std::size_t n);
     void writeBytes(const void* src, std::size_t n);
     bool readU8(std::uint8_t& v);

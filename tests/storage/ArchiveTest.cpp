@@ -282,4 +282,13 @@ TEST(Archive, BytesBufferedPastTheGivenSizeAreNotRead) {
     EXPECT_EQ(b, 9);
     EXPECT_FALSE(ar.ok());
     std::fclose(f);
+
+    // The same for a text whose last byte lies past that size.
+    std::string text = bytesOf({0x02, 'a', 'b', 0x01, 'c'});
+    std::FILE* g = fmemopen(text.data(), text.size(), "rb");
+    Archive cut(g, Archive::Mode::Load, 2);
+    std::string out = "kept";
+    EXPECT_FALSE(cut.appendText(out));
+    EXPECT_EQ(out, "kept");
+    std::fclose(g);
 }

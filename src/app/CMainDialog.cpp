@@ -171,13 +171,16 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     if (sync_->configure()) QTimer::singleShot(0, sync_, &QtSyncService::syncNow);
 }
 
-CMainDialog::~CMainDialog() {
+void CMainDialog::FinalSave() {
     removeTrayIcon();
-    // A sync still talking to the server ends first and is never applied.
+    // A sync still talking to the server ends first and is never applied;
+    // what the server took is in its status before the process ends.
     delete sync_;
     sync_ = nullptr;
     SaveAll();
 }
+
+CMainDialog::~CMainDialog() { FinalSave(); }
 
 void CMainDialog::RunSession() {
     // Not exec(): that would make the window application modal, so that no

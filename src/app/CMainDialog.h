@@ -75,6 +75,9 @@ public:
     void RestoreFromTray();
     // The session or a signal ends the program: no questions, save, end.
     void EndSession();
+    // The last save of a run that has ended: the tray icon goes and every
+    // data file is written, as the window's destruction would do.
+    void FinalSave();
 
     // Info menu commands.
     enum InfoCommand {

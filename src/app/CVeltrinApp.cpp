@@ -91,8 +91,15 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     // arrive before the window can take it: end the session with a save.
     if (watcher.received()) QTimer::singleShot(0, dialog.get(), &CMainDialog::EndSession);
     dialog->RunSession();
-    dialog.reset();  // destruction runs SaveAll
-    return 0;
+    dialog->FinalSave();
+    // Everything is on disk now. Handing the memory of every record and
+    // window back piece by piece would only keep the user (or the session
+    // manager) waiting, so the process ends here; only what outlives it
+    // (the socket file, the lock) is let go first.
+    instance.close();
+    lock.release();
+    std::fflush(nullptr);
+    std::_Exit(0);
 }
 
 }  // namespace veltrin

@@ -37,6 +37,10 @@ bool QtSingleInstance::listen() {
     return true;
 }
 
+void QtSingleInstance::close() {
+    if (server_) server_->close();
+}
+
 bool QtSingleInstance::notifyRunning(const QString& key, int timeoutMs) {
     // The running program may still be starting: knock again until it listens.
     const QDeadlineTimer deadline(timeoutMs);

@@ -16,6 +16,8 @@ public:
 
     // The running program listens; a stale socket of a dead one is replaced.
     bool listen();
+    // Stops listening; the socket goes with it.
+    void close();
     // A second start knocks; true when the running program answered.
     static bool notifyRunning(const QString& key, int timeoutMs = 15000);
     static QString socketPath(const QString& key);

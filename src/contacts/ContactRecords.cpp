@@ -39,6 +39,7 @@ void ContactGroup::Transfer(Archive& ar) {
 namespace {
 
 constexpr std::size_t kMaxFieldBytes = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kKeptBufferBytes = 64 * 1024;
 
 }  // namespace
 
@@ -58,21 +59,22 @@ void ContactFieldTexts::Transfer(Archive& ar) {
         return;
     }
     // Read whole before anything changes, so that a damaged contact leaves
-    // the texts as they were, and packed with one allocation.
-    std::array<std::string, kContactFieldCount> read;
-    std::array<std::string_view, kContactFieldCount> views;
-    std::size_t total = 0;
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        ar.countedString(read[i]);
-        views[i] = read[i];
-        total += read[i].size();
+    // the texts as they were. The texts go one after another into a buffer
+    // that is kept from contact to contact, then into one allocation.
+    thread_local std::string packed;
+    packed.clear();
+    std::array<std::uint32_t, kContactFieldCount> ends{};
+    for (std::uint32_t& end : ends) {
+        if (!ar.appendText(packed)) return;
+        if (packed.size() > kMaxFieldBytes) {
+            ar.fail("a contact is longer than Veltrin can hold");
+            return;
+        }
+        end = static_cast<std::uint32_t>(packed.size());
     }
-    if (!ar.ok()) return;
-    if (total > kMaxFieldBytes) {
-        ar.fail("a contact is longer than Veltrin can hold");
-        return;
-    }
-    Pack(views, total);
+    text_.assign(packed);
+    ends_ = ends;
+    if (packed.capacity() > kKeptBufferBytes) std::string().swap(packed);  // not held for one huge contact
 }
 
 void ContactFieldTexts::assign(const std::array<std::string_view, kContactFieldCount>& texts) {

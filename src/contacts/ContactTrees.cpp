@@ -126,10 +126,12 @@ void GatherContacts(ContactStore& store, const ContactViews& views) {
 
 bool SaveContacts(ContactStore& store, ContactColumns& columns, const ContactViews& views) {
     if (views.list) StoreColumnWidths(*views.list, columns);
-    const std::vector<ContactItem> snapshot = store.contacts;
+    // The list's rows go on the end for the store and come off again after
+    // it: the array itself is never copied.
+    const std::size_t held = store.contacts.size();
     GatherContacts(store, views);
     const bool ok = SerializeContactsFile(store, true);
-    store.contacts = snapshot;
+    store.contacts.erase(store.contacts.begin() + static_cast<std::ptrdiff_t>(held), store.contacts.end());
     return ok;
 }
 

@@ -12,6 +12,7 @@
 #include "events/Countdown.h"
 #include "platform/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/ViewIndex.h"
 #include "storage/Identifier.h"
 #include "storage/QtStoredText.h"
 #include "storage/StoredText.h"
@@ -58,7 +59,11 @@ CEventsView::CEventsView(EventStore& store, AppSettings& settings, QWidget* pare
 
     groupTree()->SetListener(this);
     list_->SetListener(this);
+    // At a start on another view the rows would be handed straight back:
+    // they are taken when the view is first shown.
+    rowsDeferred_ = settings_.currentView != kEventsView;
     buildGroupTree();
+    rowsDeferred_ = false;
 }
 
 void CEventsView::buildGroupTree() {
@@ -131,7 +136,7 @@ void CEventsView::commitList() {
 bool CEventsView::holdsListRows() const { return list_->model().GetChildCount(kRootNode) > 0; }
 
 void CEventsView::showGroup(NodeHandle group) {
-    if (group == shownGroup_ && holdsListRows()) return;
+    if (rowsDeferred_ || (group == shownGroup_ && holdsListRows())) return;
     commitList();
     fillList();
 }

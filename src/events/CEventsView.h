@@ -94,6 +94,7 @@ private:
     CEventList* list_;
     QTimer* timer_;
     NodeHandle shownGroup_ = kNoNode;
+    bool rowsDeferred_ = false;  // building at a start on another view
     QString commentShown_;
     bool settingComment_ = false;
 };

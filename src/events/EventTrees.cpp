@@ -89,6 +89,7 @@ namespace {
 // neighbour moves nothing; then the ones from nowhere.
 void PutBack(EventStore& store, std::vector<std::pair<StorePlace, EventItem>> placed,
              std::vector<EventItem> unplaced) {
+    if (placed.empty() && unplaced.empty()) return;  // the array stays as it is
     std::vector<EventItem> kept = std::move(store.events);
     store.events.clear();
     store.events.reserve(kept.size() + placed.size() + unplaced.size());
@@ -176,10 +177,10 @@ std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree) {
 namespace {
 
 bool saveEvents(EventStore& store, const EventViews& views) {
-    const std::vector<EventItem> snapshot = store.events;
+    std::vector<EventItem> snapshot = store.events;
     GatherEvents(store, views);
     const bool ok = SerializeEventsFile(store, true);
-    store.events = snapshot;
+    store.events = std::move(snapshot);
     return ok;
 }
 

@@ -20,6 +20,13 @@ void Archive::fail(const std::string& why) {
 }
 
 bool Archive::readBytes(void* dst, std::size_t n) {
+    // Most fields lie whole in the buffer already.
+    if (n <= bufLen_ - bufPos_ && n <= remaining() && ok()) {
+        std::memcpy(dst, buffer_.data() + bufPos_, n);
+        bufPos_ += n;
+        position_ += n;
+        return true;
+    }
     if (!ok()) return false;
     if (n > remaining()) {
         fail("the file ends too early");
@@ -48,6 +55,12 @@ bool Archive::readBytes(void* dst, std::size_t n) {
 
 void Archive::writeBytes(const void* src, std::size_t n) {
     if (!ok()) return;
+    if (n <= buffer_.size() - bufLen_) {
+        std::memcpy(buffer_.data() + bufLen_, src, n);
+        bufLen_ += n;
+        position_ += n;
+        return;
+    }
     auto* in = static_cast<const unsigned char*>(src);
     if (n >= buffer_.size()) {  // large texts go straight through
         flush();
@@ -178,7 +191,7 @@ bool Archive::readLength(std::uint64_t& n, bool& utf16) {
     return true;
 }
 
-void Archive::storeText(std::string_view s) {
+void Archive::storeLongText(std::string_view s) {
     unsigned char prefix[7];
     writeBytes(prefix, putLengthPrefix(s.size(), prefix));
     writeBytes(s.data(), s.size());
@@ -189,25 +202,34 @@ void Archive::countedString(std::string& s) {
         storeText(s);
         return;
     }
+    std::string read;
+    if (appendText(read)) s = std::move(read);
+}
+
+bool Archive::appendLongText(std::string& out) {
     std::uint64_t n;
     bool utf16;
-    if (!readLength(n, utf16)) return;
+    if (!readLength(n, utf16)) return false;
     const std::uint64_t bytes = utf16 ? n * 2 : n;
     if (bytes > remaining()) {
         fail("a text is longer than the rest of the file");
-        return;
+        return false;
+    }
+    const std::size_t at = out.size();
+    if (!utf16) {
+        out.resize(at + static_cast<std::size_t>(bytes));
+        if (readBytes(out.data() + at, static_cast<std::size_t>(bytes))) return true;
+        out.resize(at);
+        return false;
     }
     std::string raw(static_cast<std::size_t>(bytes), '\0');
-    if (!readBytes(raw.data(), raw.size())) return;
-    if (!utf16) {
-        s = std::move(raw);
-        return;
-    }
+    if (!readBytes(raw.data(), raw.size())) return false;
     std::vector<std::uint16_t> units(static_cast<std::size_t>(n));
     for (std::size_t i = 0; i < units.size(); ++i)
         units[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(raw[2 * i]) |
                                               (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
-    s = Utf16ToUtf8(units);
+    out += Utf16ToUtf8(units);
+    return true;
 }
 
 std::int32_t Archive::count(std::int32_t n, std::size_t minElementSize) {

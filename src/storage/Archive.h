@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,37 @@ public:
     void float32(std::uint32_t& bits);  // kept as bits: a load and store is exact
     void time32(std::int32_t& v);
     void countedString(std::string& s);
+    // Loads a counted string onto the end of out, which keeps its length
+    // when the text cannot be read whole. False on failure.
+    bool appendText(std::string& out) {
+        // A short text that lies whole in the buffer is taken at once: this
+        // runs for every field of every contact at start.
+        const std::size_t buffered = bufLen_ - bufPos_;
+        if (buffered > 0 && error_.empty()) {
+            const std::size_t n = buffer_[bufPos_];
+            if (n < 0xFF && n < buffered && n < remaining()) {
+                out.append(reinterpret_cast<const char*>(buffer_.data() + bufPos_ + 1), n);
+                bufPos_ += n + 1;
+                position_ += n + 1;
+                return true;
+            }
+        }
+        return appendLongText(out);
+    }
     // Stores a text as countedString does, from wherever it is held.
-    void storeText(std::string_view s);
+    void storeText(std::string_view s) {
+        // A short text that fits the buffer goes in at once: this runs for
+        // every field of every record of every save.
+        if (s.size() < 0xFF && s.size() < kBufferSize - bufLen_ && error_.empty()) {
+            unsigned char* at = buffer_.data() + bufLen_;
+            *at = static_cast<unsigned char>(s.size());
+            if (!s.empty()) std::memcpy(at + 1, s.data(), s.size());
+            bufLen_ += s.size() + 1;
+            position_ += s.size() + 1;
+            return;
+        }
+        storeLongText(s);
+    }
 
     // Reads a count for a collection and checks that each of its elements,
     // being at least minElementSize bytes, can still follow. A count of 0 or
@@ -63,6 +93,8 @@ public:
     static std::string lengthPrefix(std::uint64_t n);
 
 private:
+    void storeLongText(std::string_view s);
+    bool appendLongText(std::string& out);
     bool readBytes(void* dst, std::size_t n);
     void writeBytes(const void* src, std::size_t n);
     bool readU8(std::uint8_t& v);

@@ -8,6 +8,7 @@
 using namespace veltrin;
 using veltrin::test::ProgramFolder;
 using veltrin::test::readAll;
+using veltrin::test::writeAll;
 
 namespace {
 
@@ -138,4 +139,31 @@ TEST_F(ContactsFileTest, GroupsAndContactsRoundTripWithTheDisplayNameInPlace) {
         ASSERT_TRUE(SerializeContactsFile(back, true));
         EXPECT_EQ(readAll(folder.file("Contacts.dat")), bytes);
     }
+}
+
+// Contacts are read through one buffer kept from contact to contact: a long
+// contact, then a short one, then one cut short each keep their own texts.
+TEST_F(ContactsFileTest, EachContactReadKeepsOnlyItsOwnTexts) {
+    ContactStore store;
+    ContactItem large, small;
+    large.groupId = small.groupId = 7;
+    for (int i = 0; i < kContactFieldCount; ++i)
+        large.fields.set(i, std::string(5000, static_cast<char>('a' + i)));
+    small.fields.set(ContactFieldRecordIndex("Name"), "Bo");
+    store.contacts = {large, small, small, large, small};
+    ASSERT_TRUE(SerializeContactsFile(store, true));
+    ContactStore back;
+    ASSERT_TRUE(SerializeContactsFile(back, false));
+    ASSERT_EQ(back.contacts.size(), store.contacts.size());
+    for (std::size_t i = 0; i < store.contacts.size(); ++i)
+        EXPECT_EQ(back.contacts[i].fields, store.contacts[i].fields) << "contact " << i;
+
+    // The last contact's texts end early: the ones before stay whole.
+    const std::string bytes = readAll(folder.file("Contacts.dat"));
+    writeAll(folder.file("Contacts.dat"), bytes.substr(0, bytes.size() - 30));
+    ContactStore cut;
+    EXPECT_FALSE(SerializeContactsFile(cut, false));
+    ASSERT_EQ(cut.contacts.size(), 4u);
+    EXPECT_EQ(cut.contacts[3].fields, large.fields);
+    EXPECT_EQ(cut.contacts[2].fields, small.fields);
 }

@@ -8,6 +8,7 @@
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
 #include "storage/Identifier.h"
+#include "storage/SafeFile.h"
 #include "support/Fakes.h"
 #include "tree/GroupTreeCommands.h"
 
@@ -122,6 +123,53 @@ TEST_F(ContactViewsTest, SaveWritesEveryContactAndLeavesTheStoreAsItWas) {
     int inFriends = 0;
     for (const ContactItem& c : back.contacts) inFriends += c.groupId == 10;
     EXPECT_EQ(inFriends, 2);
+}
+
+TEST_F(ContactViewsTest, RepeatedSavesWriteEveryEditAndLeaveAnUnchangedFileAlone) {
+    BuildContactGroupTree(groups, store.groups);
+    groups.SelectItem(groups.GetNextItem(kRootNode, kFirstChild), 0);
+    TakeContactsIntoList(store, list, 10, 0);
+    const std::vector<ContactItem> held = store.contacts;
+    const auto sameAsHeld = [&] {
+        if (store.contacts.size() != held.size()) return false;
+        for (std::size_t i = 0; i < held.size(); ++i)
+            if (store.contacts[i].groupId != held[i].groupId || store.contacts[i].fields != held[i].fields ||
+                store.contacts[i].isCurrent != held[i].isCurrent)
+                return false;
+        return true;
+    };
+    const std::string path = folder.file("Contacts.dat").string();
+
+    ASSERT_TRUE(SaveContacts(store, columns, {&groups, &list}));
+    const std::optional<FileState> first = StateOfFile(path);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(sameAsHeld());
+    ASSERT_TRUE(SaveContacts(store, columns, {&groups, &list}));
+    EXPECT_EQ(StateOfFile(path), first) << "rewritten with nothing changed";
+    EXPECT_TRUE(sameAsHeld());
+
+    // One letter of a shown row, then a contact of another group: each is written.
+    const NodeHandle row = list.GetNextItem(kRootNode, kFirstChild);
+    ContactItem edited = list.GetContactRecord<ContactItem>(row);
+    edited.fields.set(ContactFieldRecordIndex("Name"), "Anm");
+    list.SetContactRecord(row, edited);
+    ASSERT_TRUE(SaveContacts(store, columns, {&groups, &list}));
+    EXPECT_NE(StateOfFile(path)->inode, first->inode);
+    EXPECT_TRUE(sameAsHeld());
+    store.contacts[0].fields.set(ContactFieldRecordIndex("Company"), "Bo plc");
+    ASSERT_TRUE(SaveContacts(store, columns, {&groups, &list}));
+
+    ContactStore back;
+    ASSERT_TRUE(SerializeContactsFile(back, false));
+    ASSERT_EQ(back.contacts.size(), 4u);
+    std::vector<std::string> names, companies;
+    for (const ContactItem& c : back.contacts) {
+        names.emplace_back(c.fields[ContactFieldRecordIndex("Name")]);
+        companies.emplace_back(c.fields[ContactFieldRecordIndex("Company")]);
+    }
+    EXPECT_NE(std::find(names.begin(), names.end(), "Anm"), names.end());
+    EXPECT_NE(std::find(companies.begin(), companies.end(), "Bo plc"), companies.end());
+    EXPECT_TRUE(folder.messages.shown.empty());
 }
 
 TEST_F(ContactViewsTest, RepeatedGroupIdShowsTheContactsOfBoth) {

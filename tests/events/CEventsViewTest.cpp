@@ -244,6 +244,28 @@ TEST_F(EventsView, HandingTheListBackKeepsEveryEventOnce) {
     EXPECT_FALSE(v.tickTimer()->isActive());
 }
 
+// At a start on another view the rows would only be handed back: the list
+// takes them when the view is first shown, and a save meanwhile writes every
+// event from the store.
+TEST_F(EventsView, AtAStartOnAnotherViewTheRowsAreTakenOnlyWhenShown) {
+    settings.currentView = kTodayView;
+    CEventsView v(store, settings);
+    EXPECT_FALSE(v.holdsListRows());
+    EXPECT_EQ(store.events.size(), 4u);
+    settings.currentView = kContactsView;
+    ASSERT_TRUE(SaveEventsFromEventsView(store, settings.currentView, v.saveState()));
+    EXPECT_EQ(loaded().events.size(), 4u);
+
+    settings.currentView = kEventsView;
+    v.viewShown(60000);
+    EXPECT_EQ(rowNames(v), (std::vector<std::string>{"Report", "Review"}));
+    EXPECT_EQ(store.events.size(), 2u);
+    v.groupTree()->model().SelectItem(group(v, "Home"), 0);
+    EXPECT_EQ(rowNames(v), std::vector<std::string>{"Garden"});
+    ASSERT_TRUE(SaveEventsFromEventsView(store, settings.currentView, v.saveState()));
+    EXPECT_EQ(loaded().events.size(), 4u);
+}
+
 TEST_F(EventsView, GroupsAreInsertedAndEditedThroughTheGroupDialogAndSavedAtOnce) {
     CEventsView v(store, settings);
     v.groupTree()->model().SelectItem(group(v, "Work"), 0);

@@ -232,3 +232,63 @@ TEST(Archive, DigestSeesExactlyTheBytesStoredOrLoaded) {
     EXPECT_NE(digestOf("abc"), digestOf("abd"));
     EXPECT_NE(digestOf(std::string(1, '\0')), digestOf(std::string(2, '\0')));
 }
+
+TEST(CountedString, AppendedTextsFollowEachOtherAndAFailureKeepsWhatCameBefore) {
+    const std::string bytes = store([](Archive& ar) {
+        for (const char* t : {"Ann", "", "Berlin", "x"}) ar.storeText(t);
+    });
+    std::string packed = "head:";
+    EXPECT_EQ(load(bytes,
+                   [&](Archive& ar) {
+                       EXPECT_TRUE(ar.appendText(packed));
+                       EXPECT_TRUE(ar.appendText(packed));
+                       EXPECT_TRUE(ar.appendText(packed));
+                   }),
+              "");
+    EXPECT_EQ(packed, "head:AnnBerlin");
+
+    // The last text is cut short in a file that ends before its measured
+    // size: the packed texts keep their length.
+    std::string cut = bytes.substr(0, bytes.size() - 2) + bytesOf({0x05, 'a', 'b'});
+    std::FILE* f = fmemopen(cut.data(), cut.size(), "rb");
+    {
+        Archive ar(f, Archive::Mode::Load, cut.size() + 3);
+        std::string kept = "kept";
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(ar.appendText(kept));
+        EXPECT_FALSE(ar.appendText(kept));
+        EXPECT_FALSE(ar.ok());
+        EXPECT_EQ(kept, "keptAnnBerlin");
+    }
+    std::fclose(f);
+
+    // The UTF-16 form is appended as UTF-8.
+    std::string wide = "<";
+    EXPECT_EQ(load(bytesOf({0xFF, 0xFE, 0xFF, 0x02, 'H', 0, 0xE9, 0}),
+                   [&](Archive& ar) { EXPECT_TRUE(ar.appendText(wide)); }),
+              "");
+    EXPECT_EQ(wide, "<H\xC3\xA9");
+}
+
+TEST(Archive, BytesBufferedPastTheGivenSizeAreNotRead) {
+    // The stream holds more than the size the archive was told of (a file
+    // that grew after it was measured): nothing past that size is read.
+    std::string bytes = bytesOf({1, 0, 0, 0, 2, 0, 0, 0});
+    std::FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
+    Archive ar(f, Archive::Mode::Load, 4);
+    std::int32_t a = 0, b = 9;
+    ar.int32(a);
+    ar.int32(b);
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 9);
+    EXPECT_FALSE(ar.ok());
+    std::fclose(f);
+
+    // The same for a text whose last byte lies past that size.
+    std::string text = bytesOf({0x02, 'a', 'b', 0x01, 'c'});
+    std::FILE* g = fmemopen(text.data(), text.size(), "rb");
+    Archive cut(g, Archive::Mode::Load, 2);
+    std::string out = "kept";
+    EXPECT_FALSE(cut.appendText(out));
+    EXPECT_EQ(out, "kept");
+    std::fclose(g);
+}

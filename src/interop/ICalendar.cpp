@@ -568,6 +568,19 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
 // A journal's text as a page; an empty text gives an empty page.
 std::string PageOf(const std::string& text) { return text.empty() ? text : HtmlOfPlainText(text); }
 
+// The page a journal carries: its HTML while the plain text beside it still
+// says the same, else the plain text, which another program has edited.
+std::string HtmlOfJournal(icalcomponent* j) {
+    const XValues x(j);
+    const std::string text = Text(icalcomponent_get_description(j));
+    if (x.Has(kAltDesc)) {
+        std::string html = x.Get(kAltDesc);
+        if (!icalcomponent_get_first_property(j, ICAL_DESCRIPTION_PROPERTY) || PlainTextOfHtml(html) == text)
+            return html;
+    }
+    return PageOf(text);
+}
+
 // A dated journal as a page; false when its day is out of range.
 bool PageOfJournal(icalcomponent* j, const icaltimetype& start, DiaryPage& page) {
     const std::optional<std::int64_t> midnight = MakeLocalTime(start.year, start.month, start.day, 0, 0, 0);
@@ -575,8 +588,7 @@ bool PageOfJournal(icalcomponent* j, const icaltimetype& start, DiaryPage& page)
     page.date = ClampToTime32(*midnight);
     page.title = Text(icalcomponent_get_summary(j));
     if (page.title.empty()) page.title = DiaryTitle(page.date);
-    const XValues x(j);
-    page.html = x.Has(kAltDesc) ? x.Get(kAltDesc) : PageOf(Text(icalcomponent_get_description(j)));
+    page.html = HtmlOfJournal(j);
     return true;
 }
 
@@ -606,8 +618,7 @@ ReadNote NoteOfJournal(icalcomponent* c, std::int64_t now) {
     ReadNote r;
     r.uid = Text(icalcomponent_get_uid(c));
     r.note.name = Text(icalcomponent_get_summary(c));
-    const XValues x(c);
-    r.note.html = x.Has(kAltDesc) ? x.Get(kAltDesc) : PageOf(Text(icalcomponent_get_description(c)));
+    r.note.html = HtmlOfJournal(c);
     icalproperty* created = icalcomponent_get_first_property(c, ICAL_CREATED_PROPERTY);
     const icaltimetype when = created ? icalproperty_get_created(created) : icalcomponent_get_dtstamp(c);
     r.note.created = icaltime_is_null_time(when) ? ClampToTime32(now) : ClampToTime32(LocalMoment(when));

@@ -7,11 +7,13 @@
 #include <memory>
 
 #include "contacts/ContactRecords.h"
+#include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
 #include "storage/Backups.h"
 #include "storage/DataFile.h"
 #include "sync/ContactSyncKind.h"
 #include "sync/EventSyncKind.h"
+#include "sync/JournalSyncKind.h"
 #include "sync/SyncConfig.h"
 
 namespace veltrin {
@@ -30,14 +32,16 @@ std::string CountsLine(const char* what, const SyncCounts& c) {
     return line;
 }
 
-// The calendar for events and the address book: the configured ones, or the
-// first the account has (a calendar that takes VEVENTs). An account without
-// an address book syncs its events only.
+// The calendars for events and for journals and the address book: the
+// configured ones, or the first the account has (a calendar that takes
+// VEVENTs, one that takes VJOURNALs; often the same). An account without an
+// address book or a calendar for journals syncs its events only.
 bool FindCollections(DavClient& dav, const SyncConfig& config, std::string& events, std::string& contacts,
-                     std::string& why) {
+                     std::string& journals, std::string& why) {
     if (!config.eventsCollection.empty()) events = ResolveUrl(config.url, config.eventsCollection);
     if (!config.contactsCollection.empty()) contacts = ResolveUrl(config.url, config.contactsCollection);
-    if (!events.empty() && !contacts.empty()) return true;
+    if (!config.journalsCollection.empty()) journals = ResolveUrl(config.url, config.journalsCollection);
+    if (!events.empty() && !contacts.empty() && !journals.empty()) return true;
     std::vector<DavCollection> found;
     const DavResult r = dav.Discover(config.url, found);
     if (!r.ok()) {
@@ -45,9 +49,13 @@ bool FindCollections(DavClient& dav, const SyncConfig& config, std::string& even
         return false;
     }
     for (const DavCollection& c : found) {
-        bool takesEvents = c.components.empty();
-        for (const std::string& comp : c.components) takesEvents = takesEvents || comp == "VEVENT";
+        bool takesEvents = c.components.empty(), takesJournals = c.components.empty();
+        for (const std::string& comp : c.components) {
+            takesEvents = takesEvents || comp == "VEVENT";
+            takesJournals = takesJournals || comp == "VJOURNAL";
+        }
         if (events.empty() && c.calendar && takesEvents) events = c.url;
+        if (journals.empty() && c.calendar && takesJournals) journals = c.url;
         if (contacts.empty() && c.addressBook) contacts = c.url;
     }
     if (events.empty()) why = "The server has no calendar for events at " + config.url;
@@ -68,8 +76,7 @@ struct SyncedFile {
         return false;
     }
     // The staged changes into the file: the day's backup first, then one safe store.
-    bool Store(SyncKind& kind, std::int64_t now, std::string& why) {
-        kind.Apply();
+    bool Store(std::int64_t now, std::string& why) {
         std::string reason;
         if (!BackUpBeforeReplace(path, now, reason)) {
             why = std::string(file.fileName) + " could not be backed up (" + reason +
@@ -87,12 +94,22 @@ struct SyncedFile {
 }  // namespace
 
 std::string SyncReport::Summary() const {
-    return CountsLine("Events", events) +
-           (contactsSynced ? CountsLine("Contacts", contacts)
-                           : std::string("Contacts: not synced, the server has no address book.\n"));
+    std::string text =
+        CountsLine("Events", events) +
+        (contactsSynced ? CountsLine("Contacts", contacts)
+                        : std::string("Contacts: not synced, the server has no address book.\n"));
+    if (!journalsSynced)
+        return text + "Diary pages and notes: not synced, the server has no calendar for journals.\n";
+    text += CountsLine("Diary pages", diaryPages) + CountsLine("Notes", notes);
+    if (journals.failed)
+        text += "Diary pages and notes: " + std::to_string(journals.failed) + " left for the next sync.\n";
+    for (const std::string& note : journals.notes) text += "  " + note + "\n";
+    return text;
 }
 
 std::string SyncStatusPath(const std::string& dataFolder) { return SyncFolderOf(dataFolder) + "/status"; }
+
+std::string JournalsStatusKey(const std::string& calendarUrl) { return calendarUrl + "#journals"; }
 
 SyncReport SyncDataFolder(const SyncRequest& request) {
     SyncReport report;
@@ -122,10 +139,18 @@ SyncReport SyncDataFolder(const SyncRequest& request) {
                           [&](Archive& ar) { TransferEventStore(ar, events); }};
     SyncedFile contactsFile{kContactsFile, request.dataFolder + "/" + kContactsFile.fileName, SharedVersion(),
                             [&](Archive& ar) { TransferContactStore(ar, contacts); }};
-    if (!eventsFile.Load(report.error) || !contactsFile.Load(report.error)) return report;
+    DiaryTable diary;
+    NoteTable notes;
+    SyncedFile diaryFile{kDiaryFile, request.dataFolder + "/" + kDiaryFile.fileName, SharedVersion(),
+                         [&](Archive& ar) { TransferRecords(ar, diary); }};
+    SyncedFile notesFile{kNotesFile, request.dataFolder + "/" + kNotesFile.fileName, SharedVersion(),
+                         [&](Archive& ar) { TransferRecords(ar, notes); }};
+    if (!eventsFile.Load(report.error) || !contactsFile.Load(report.error) || !diaryFile.Load(report.error) ||
+        !notesFile.Load(report.error))
+        return report;
 
-    std::string eventsUrl, contactsUrl;
-    if (!FindCollections(dav, config, eventsUrl, contactsUrl, report.error)) return report;
+    std::string eventsUrl, contactsUrl, journalsUrl;
+    if (!FindCollections(dav, config, eventsUrl, contactsUrl, journalsUrl, report.error)) return report;
     std::string why;
     const auto keepStatus = [&] {
         if (::mkdir(SyncFolderOf(request.dataFolder).c_str(), 0700) != 0 && errno != EEXIST) return false;
@@ -133,23 +158,31 @@ SyncReport SyncDataFolder(const SyncRequest& request) {
     };
     // Each kind in turn, its file changed only once its network part is
     // done; a kind that fails stops the sync, keeping what the server took.
-    const auto syncKind = [&](const std::string& url, SyncKind& kind, SyncedFile& file, SyncCounts& counts) {
-        std::map<std::string, SyncEntry>& entries = status.of(url);
+    const auto syncFiles = [&](const std::string& url, const std::string& statusKey, SyncKind& kind,
+                               const std::vector<SyncedFile*>& files, SyncCounts& counts,
+                               std::map<std::string, SyncCounts>* parts) {
+        std::map<std::string, SyncEntry>& entries = status.of(statusKey);
         const CollectionSync done =
-            SyncCollection(dav, url, kind, entries, status.token(url), request.allowMassDelete);
+            SyncCollection(dav, url, kind, entries, status.token(statusKey), request.allowMassDelete);
         counts = done.counts;
+        if (parts) *parts = done.parts;
         report.massDelete = done.massDelete;
         if (!done.ok) {
             report.error = done.error;
             return false;
         }
         if (kind.HasStaged()) {
-            if (!file.Store(kind, request.now, report.error)) return false;
+            kind.Apply();
+            for (SyncedFile* file : files)
+                if (!file->Store(request.now, report.error)) return false;
             report.dataChanged = true;
         }
         CommitPending(done.pending, entries);
-        status.token(url) = done.token;
+        status.token(statusKey) = done.token;
         return true;
+    };
+    const auto syncKind = [&](const std::string& url, SyncKind& kind, SyncedFile& file, SyncCounts& counts) {
+        return syncFiles(url, url, kind, {&file}, counts, nullptr);
     };
     EventSyncKind eventKind(events, request.now);
     bool synced = syncKind(eventsUrl, eventKind, eventsFile, report.events);
@@ -157,6 +190,15 @@ SyncReport SyncDataFolder(const SyncRequest& request) {
         ContactSyncKind contactKind(contacts, status.of(contactsUrl));
         report.contactsSynced = true;
         synced = syncKind(contactsUrl, contactKind, contactsFile, report.contacts);
+    }
+    if (synced && !journalsUrl.empty()) {
+        const std::string key = JournalsStatusKey(journalsUrl);
+        JournalSyncKind journalKind(diary, notes, status.of(key), request.now);
+        report.journalsSynced = true;
+        std::map<std::string, SyncCounts> parts;
+        synced = syncFiles(journalsUrl, key, journalKind, {&diaryFile, &notesFile}, report.journals, &parts);
+        report.diaryPages = parts["diary pages"];
+        report.notes = parts["notes"];
     }
     if (!keepStatus()) {
         report.error = synced ? "The sync status could not be written: " + why

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "sync/Dav.h"
 #include "sync/Http.h"
 
 namespace veltrin::test {
@@ -52,7 +53,7 @@ public:
                     continue;
                 }
                 body += Response(href, "<d:getetag>" + item->second.etag + "</d:getetag><c:calendar-data>" +
-                                           Escaped(item->second.text) + "</c:calendar-data>");
+                                           XmlEscaped(item->second.text) + "</c:calendar-data>");
             }
             return Answer(207, body + "</d:multistatus>");
         }
@@ -101,22 +102,6 @@ private:
     static std::string Response(const std::string& href, const std::string& props) {
         return "<d:response><d:href>" + href + "</d:href><d:propstat><d:prop>" + props +
                "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
-    }
-    static std::string Escaped(const std::string& s) {
-        std::string out;
-        for (char c : s) {
-            if (c == '&')
-                out += "&amp;";
-            else if (c == '<')
-                out += "&lt;";
-            else if (c == '>')
-                out += "&gt;";
-            else if (c == '\r')
-                out += "&#13;";
-            else
-                out += c;
-        }
-        return out;
     }
     static std::string Header(const HttpRequest& r, const std::string& name) {
         for (const auto& [n, v] : r.headers)

@@ -202,9 +202,11 @@ bool Run::JoinNew(const std::string& onto, const std::string& href, const DavRes
     }
     Tally(&SyncCounts::conflicts, onto);
     const HttpResponse r = dav_.Delete(Full(href), theirs.etag);
-    if (!r.ok() && r.status != 404 && !Check(r, "Deleting " + href)) return false;
-    out_.counts.notes.push_back("Two items for " + onto + ": " + href +
-                                " is joined below it and removed from the server");
+    if (r.ok() || r.status == 404)
+        out_.counts.notes.push_back("Two items for " + onto + ": " + href +
+                                    " is joined below it and removed from the server");
+    else if (!Check(r, "Deleting " + href))
+        return false;
     return true;
 }
 

@@ -2,7 +2,8 @@
 // a Radicale of its own with 10000 events. Also prints how long a first sync
 // takes: up (1000 events: Radicale's PUT looks through the whole calendar, so
 // 10000 one by one take the better part of an hour), of a folder against a
-// calendar that already holds its 10000 events, and down into an empty folder.
+// calendar that already holds its 10000 events, and down into an empty folder;
+// and 3000 diary pages and 500 notes down from a calendar of their own.
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -11,19 +12,23 @@
 
 #include "SampleData.h"
 #include "Target.h"
+#include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
 #include "interop/CalendarItems.h"
+#include "interop/ICalendar.h"
 #include "storage/DataFile.h"
 #include "support/RadicaleServer.h"
 #include "sync/Dav.h"
 #include "sync/SyncConfig.h"
 #include "sync/SyncRun.h"
+#include "tree/LevelSteps.h"
 
 using namespace veltrin;
 
 namespace {
 
 constexpr int kEvents = 10000;
+constexpr int kPages = 3000, kNotes = 500;
 constexpr std::int64_t kNow = 1'796'601'600;
 
 double Seconds(const std::function<void()>& run) {
@@ -69,13 +74,41 @@ int main() {
         std::ofstream(stored / ("veltrin-event-" + std::to_string(e.details.eventId) + ".ics"),
                       std::ios::binary)
             << EventToICalendar(e, events.groups, {}, kNow);
+    // Pages and notes as another client sent them, in a calendar of their own.
+    const std::string journalsUrl = server.userUrl() + "journals/";
+    const std::filesystem::path journals = stored.parent_path() / "journals";
+    std::filesystem::create_directories(journals);
+    std::ofstream(journals / ".Radicale.props") << R"({"tag": "VCALENDAR"})";
+    // Each page a whole document, as the editor keeps it: a content line would
+    // lose the blanks at the ends of a piece cut out of one.
+    DiaryTable pages = bench::makeDiary(kPages, 2000);
+    for (DiaryPage& p : pages) p.html = "<html><body>" + p.html + "</body></html>";
+    const NoteTable notes = bench::makeNotes(kNotes, 3);
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        std::ofstream(journals / ("page-" + std::to_string(i) + ".ics"), std::ios::binary)
+            << DiaryPageToICalendar(pages[i], {}, kNow);
+    std::vector<std::string> parents;  // parents[d - 1]: the last note's UID at depth d
+    int depth = 0;
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        depth = DepthAfterLevelStep(depth, notes[i].levelStep);
+        parents.resize(static_cast<std::size_t>(depth - 1));
+        const std::string uid = NoteUid(notes[i].created, 0);
+        std::ofstream(journals / ("note-" + std::to_string(i) + ".ics"), std::ios::binary)
+            << NoteToICalendar(notes[i], uid, parents.empty() ? std::string() : parents.back(), kNow);
+        parents.push_back(uid);
+    }
+    const std::string c = (folder.root / "c").string();
     if (http.Send({"MKCALENDAR", server.userUrl() + "small/", {}, {}}).status != 201) return 1;
-    for (const std::string& data : {a, b, small}) {
+    for (const std::string& data : {a, b, small, c}) {
         std::filesystem::create_directories(data);
         SyncConfig config;
         config.url = server.url();
         config.user = test::RadicaleServer::kUser;
-        config.eventsCollection = data == small ? server.userUrl() + "small/" : calendar;
+        config.eventsCollection = data == small ? server.userUrl() + "small/"
+                                  : data == c   ? journalsUrl
+                                                : calendar;
+        // Journals beside the events, as in a calendar that takes every kind.
+        config.journalsCollection = data == c ? journalsUrl : config.eventsCollection;
         std::string why;
         if (!SaveSyncConfig(data, config, why)) return 1;
     }
@@ -98,6 +131,9 @@ int main() {
     std::printf("Radicale reading the %d stored events once: %.1f s\n", kEvents,
                 Seconds([&] { warm.ListEtags(calendar, seeded); }));
     if (seeded.size() != kEvents) return 1;
+    seeded.clear();
+    warm.ListEtags(journalsUrl, seeded);
+    if (seeded.size() != kPages + kNotes) return 1;
 
     SyncReport up, same, down;
     std::printf("first sync up of 1000 events: %.1f s\n", Seconds([&] { up = Sync(small); }));
@@ -109,6 +145,27 @@ int main() {
         same.dataChanged || down.events.broughtDown != kEvents) {
         std::printf("sync failed: %s%s%s\n%s%s", up.error.c_str(), same.error.c_str(), down.error.c_str(),
                     same.Summary().c_str(), down.Summary().c_str());
+        return 1;
+    }
+    SyncReport journalsDown;
+    std::printf("first sync down of %d pages and %d notes into an empty folder: %.1f s\n", kPages, kNotes,
+                Seconds([&] { journalsDown = Sync(c); }));
+    DiaryTable pagesDown;
+    NoteTable notesDown;
+    std::uint32_t version = SharedVersion();
+    LoadArchiveFile(c + "/" + kDiaryFile.fileName, kDiaryFile.signature, version,
+                    [&](Archive& ar) { TransferRecords(ar, pagesDown); });
+    LoadArchiveFile(c + "/" + kNotesFile.fileName, kNotesFile.signature, version,
+                    [&](Archive& ar) { TransferRecords(ar, notesDown); });
+    bool whole = journalsDown.ok && pagesDown.size() == pages.size() && notesDown.size() == notes.size();
+    for (std::size_t i = 0; whole && i < pages.size(); ++i)
+        whole = pagesDown[i].title == pages[i].title && pagesDown[i].html == pages[i].html;
+    for (std::size_t i = 0; whole && i < notes.size(); ++i)
+        whole = notesDown[i].name == notes[i].name && notesDown[i].html == notes[i].html &&
+                notesDown[i].created == notes[i].created && notesDown[i].levelStep == notes[i].levelStep;
+    if (!whole) {
+        std::printf("pages and notes did not come down whole: %s\n%s", journalsDown.error.c_str(),
+                    journalsDown.Summary().c_str());
         return 1;
     }
     bool ok = true;

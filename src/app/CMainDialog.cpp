@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSystemTrayIcon>
@@ -230,7 +231,32 @@ void CMainDialog::reloadSyncedData() {
         ContactStore fresh;
         if (SerializeContactsFile(fresh, false)) data_.contacts = std::move(fresh);
     });
+    reloadSyncedDocuments();
     reminders_->wake();
+}
+
+void CMainDialog::reloadSyncedDocuments() {
+    // Listed again only when the sync changed their file, since listing
+    // moves the Diary to the day's page; the views still hold what was
+    // stored before the sync, so a digest tells.
+    AppData before = GatherAll(data_, viewStates());
+    const DataDigests was = DigestRecords(before);
+    DiaryTable diary;
+    NoteTable notes;
+    const bool diaryChanged = SerializeDiaryFile(diary, false) && DigestOfDiary(diary) != was.diary;
+    const bool notesChanged = SerializeNotesFile(notes, false) && DigestOfNotes(notes) != was.notes;
+    if (!diaryChanged && !notesChanged) return;
+    // A hidden view's editor must not take the keyboard from where the user is.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    if (diaryChanged) {
+        data_.diary = std::move(diary);
+        diary_->showStoredPages();
+    }
+    if (notesChanged) {
+        data_.notes = std::move(notes);
+        notes_->showStoredNotes();
+    }
+    if (focused) focused->setFocus();
 }
 
 QString CMainDialog::trayTip() const {

@@ -181,6 +181,7 @@ private:
     // The data files changed under the views (a sync brought records down):
     // the views show them again, keeping the selection.
     void reloadSyncedData();
+    void reloadSyncedDocuments();
     QString trayTip() const;
     // Shows a search result in its view, selected.
     void openSearchResult(const SearchEntry& entry, const std::string& hit);

@@ -7,13 +7,21 @@
 
 namespace veltrin {
 
+DigestValue DigestOfDiary(DiaryTable& diary) {
+    return DigestOfStore(kDiaryFile.signature, SharedVersion(),
+                         [&](Archive& ar) { TransferRecords(ar, diary); });
+}
+
+DigestValue DigestOfNotes(NoteTable& notes) {
+    return DigestOfStore(kNotesFile.signature, SharedVersion(),
+                         [&](Archive& ar) { TransferRecords(ar, notes); });
+}
+
 DataDigests DigestRecords(AppData& data) {
     const std::uint32_t version = SharedVersion();
     DataDigests d;
-    d.diary =
-        DigestOfStore(kDiaryFile.signature, version, [&](Archive& ar) { TransferRecords(ar, data.diary); });
-    d.notes =
-        DigestOfStore(kNotesFile.signature, version, [&](Archive& ar) { TransferRecords(ar, data.notes); });
+    d.diary = DigestOfDiary(data.diary);
+    d.notes = DigestOfNotes(data.notes);
     d.events = DigestOfStore(kEventsFile.signature, version,
                              [&](Archive& ar) { TransferEventStore(ar, data.events); });
     d.contacts = DigestOfStore(kContactsFile.signature, version,

@@ -18,6 +18,9 @@ struct DataDigests {
 };
 // data as GatherAll gives it: what the views hold, edits in progress included.
 DataDigests DigestRecords(AppData& data);
+// What the diary or notes file would hold.
+DigestValue DigestOfDiary(DiaryTable& diary);
+DigestValue DigestOfNotes(NoteTable& notes);
 
 // The program stores the records, lets the network part of a sync run on
 // them beside the window, and then decides by what the views hold now.

@@ -42,9 +42,10 @@ Command AddSyncCommand(CLI::App& program, Output io) {
     auto options = std::make_shared<SyncOptions>();
     CLI::App* parser = program.add_subcommand(
         "sync",
-        "Sync the events and contacts of a data folder both ways with the CalDAV and CardDAV server named "
-        "in its sync/config. "
-        "Nothing is lost: what changed on both sides is kept twice. The day's backup is kept before a "
+        "Sync the events, diary pages, notes and contacts of a data folder both ways with the CalDAV and "
+        "CardDAV server named in its sync/config. "
+        "Nothing is lost: what changed on both sides is kept twice (a diary page holds both versions, "
+        "since a day has one page). The day's backup is kept before a "
         "data file changes. Refused (exit status 1) while Veltrin runs with that data folder.");
     parser->add_option("--data", options->data, "The data folder")->required();
     parser->add_flag("--allow-mass-delete", options->allowMassDelete,

@@ -2,6 +2,8 @@
 
 #include <libical/ical.h>
 
+#include <strings.h>
+
 #include <cstring>
 #include <memory>
 
@@ -57,6 +59,19 @@ ReadEvent ReadOneEvent(const std::string& text, std::int64_t now) {
     if (icalproperty* c = icalcomponent_get_first_property(ev, ICAL_CATEGORIES_PROPERTY))
         if (const char* path = icalproperty_get_categories(c)) read.groupPath = path;
     return read;
+}
+
+bool CalendarHolds(const std::string& text, const char* component) {
+    const std::string begin = std::string("BEGIN:") + component;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::size_t length = end - at;
+        if (length && text[at + length - 1] == '\r') --length;
+        if (length == begin.size() && strncasecmp(text.c_str() + at, begin.c_str(), length) == 0) return true;
+        at = end + 1;
+    }
+    return false;
 }
 
 }  // namespace veltrin

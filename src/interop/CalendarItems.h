@@ -24,4 +24,8 @@ struct ReadEvent {
 };
 ReadEvent ReadOneEvent(const std::string& text, std::int64_t now);
 
+// Whether a calendar resource holds a component of that name ("VEVENT",
+// "VJOURNAL"), without reading the rest of it.
+bool CalendarHolds(const std::string& text, const char* component);
+
 }  // namespace veltrin

@@ -335,19 +335,51 @@ icalcomponent* Journal(const std::string& uid, const std::string& title, const s
     return j;
 }
 
+std::string DateDigits(std::int32_t date) {
+    const DateTime day = BreakDownLocal(date);
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04lld%02d%02d", static_cast<long long>(day.year), day.month,
+                  day.day);
+    return digits;
+}
+
+icalcomponent* PageJournal(const DiaryPage& p, const std::string& uid, std::int64_t now) {
+    const std::string date = DateDigits(p.date);
+    icalcomponent* j = Journal(uid.empty() ? DiaryPageUid(p.date) : uid, p.title, p.html, now);
+    icalcomponent_set_dtstart(j, icaltime_from_string(date.c_str()));
+    return j;
+}
+
+icalcomponent* NoteJournal(const NoteItem& n, const std::string& uid, const std::string& parentUid,
+                           std::int64_t now) {
+    icalcomponent* j = Journal(uid, n.name, n.html, now);
+    icalcomponent_add_property(j, icalproperty_new_created(Moment(n.created, nullptr)));
+    if (!parentUid.empty()) {
+        icalproperty* rel = icalproperty_new_relatedto(parentUid.c_str());
+        icalproperty_add_parameter(rel, icalparameter_new_reltype(ICAL_RELTYPE_PARENT));
+        icalcomponent_add_property(j, rel);
+    }
+    return j;
+}
+
+std::string OneJournal(icalcomponent* j) {
+    CalendarText cal(nullptr);
+    cal.Add(j);
+    return cal.Done();
+}
+
 }  // namespace
+
+std::string DiaryPageUid(std::int32_t date) { return "veltrin-diary-" + DateDigits(date) + kUidDomain; }
+
+std::string NoteUid(std::int32_t created, int sameSecond) {
+    return "veltrin-note-" + std::to_string(created) +
+           (sameSecond ? "-" + std::to_string(sameSecond) : std::string()) + kUidDomain;
+}
 
 std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now) {
     CalendarText cal(nullptr);
-    for (const DiaryPage& p : diary) {
-        const DateTime day = BreakDownLocal(p.date);
-        char date[16];
-        std::snprintf(date, sizeof date, "%04lld%02d%02d", static_cast<long long>(day.year), day.month,
-                      day.day);
-        icalcomponent* j = Journal(std::string("veltrin-diary-") + date + kUidDomain, p.title, p.html, now);
-        icalcomponent_set_dtstart(j, icaltime_from_string(date));
-        cal.Add(j);
-    }
+    for (const DiaryPage& p : diary) cal.Add(PageJournal(p, {}, now));
     return cal.Done();
 }
 
@@ -359,21 +391,21 @@ std::string NotesToICalendar(const NoteTable& notes, std::int64_t now) {
     int depth = 0;
     for (const NoteItem& n : notes) {
         depth = DepthAfterLevelStep(depth, n.levelStep);
-        const int seen = sameSecond[n.created]++;
-        const std::string uid = "veltrin-note-" + std::to_string(n.created) +
-                                (seen ? "-" + std::to_string(seen) : std::string()) + kUidDomain;
-        icalcomponent* j = Journal(uid, n.name, n.html, now);
-        icalcomponent_add_property(j, icalproperty_new_created(Moment(n.created, nullptr)));
+        const std::string uid = NoteUid(n.created, sameSecond[n.created]++);
         parents.resize(static_cast<std::size_t>(depth - 1));
-        if (!parents.empty()) {
-            icalproperty* rel = icalproperty_new_relatedto(parents.back().c_str());
-            icalproperty_add_parameter(rel, icalparameter_new_reltype(ICAL_RELTYPE_PARENT));
-            icalcomponent_add_property(j, rel);
-        }
+        cal.Add(NoteJournal(n, uid, parents.empty() ? std::string() : parents.back(), now));
         parents.push_back(uid);
-        cal.Add(j);
     }
     return cal.Done();
+}
+
+std::string DiaryPageToICalendar(const DiaryPage& page, const std::string& uid, std::int64_t now) {
+    return OneJournal(PageJournal(page, uid, now));
+}
+
+std::string NoteToICalendar(const NoteItem& note, const std::string& uid, const std::string& parentUid,
+                            std::int64_t now) {
+    return OneJournal(NoteJournal(note, uid, parentUid, now));
 }
 
 namespace {
@@ -548,25 +580,42 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
 // A journal's text as a page; an empty text gives an empty page.
 std::string PageOf(const std::string& text) { return text.empty() ? text : HtmlOfPlainText(text); }
 
-void ImportDiaryPage(icalcomponent* j, const icaltimetype& start, DiaryTable& diary, ImportReport& report) {
+// The page a journal carries: its HTML while the plain text beside it still
+// says the same, else the plain text, which another program has edited.
+std::string HtmlOfJournal(icalcomponent* j) {
+    const XValues x(j);
+    const std::string text = Text(icalcomponent_get_description(j));
+    if (x.Has(kAltDesc)) {
+        std::string html = x.Get(kAltDesc);
+        if (!icalcomponent_get_first_property(j, ICAL_DESCRIPTION_PROPERTY) || PlainTextOfHtml(html) == text)
+            return html;
+    }
+    return PageOf(text);
+}
+
+// A dated journal as a page; false when its day is out of range.
+bool PageOfJournal(icalcomponent* j, const icaltimetype& start, DiaryPage& page) {
     const std::optional<std::int64_t> midnight = MakeLocalTime(start.year, start.month, start.day, 0, 0, 0);
-    if (!midnight) {
+    if (!midnight) return false;
+    page.date = ClampToTime32(*midnight);
+    page.title = Text(icalcomponent_get_summary(j));
+    if (page.title.empty()) page.title = DiaryTitle(page.date);
+    page.html = HtmlOfJournal(j);
+    return true;
+}
+
+void ImportDiaryPage(icalcomponent* j, const icaltimetype& start, DiaryTable& diary, ImportReport& report) {
+    DiaryPage page;
+    if (!PageOfJournal(j, start, page)) {
         ++report.skipped;
         return;
     }
-    const std::int32_t date = ClampToTime32(*midnight);
     auto place = diary.begin();
-    while (place != diary.end() && place->date < date) ++place;
-    if (place != diary.end() && place->date == date) {
+    while (place != diary.end() && place->date < page.date) ++place;
+    if (place != diary.end() && place->date == page.date) {
         ++report.alreadyThere;
         return;
     }
-    DiaryPage page;
-    page.date = date;
-    page.title = Text(icalcomponent_get_summary(j));
-    if (page.title.empty()) page.title = DiaryTitle(date);
-    const XValues x(j);
-    page.html = x.Has(kAltDesc) ? x.Get(kAltDesc) : PageOf(Text(icalcomponent_get_description(j)));
     diary.insert(place, std::move(page));
     ++report.added;
 }
@@ -575,6 +624,24 @@ struct ReadNote {
     std::string uid, parent;
     NoteItem note;
 };
+
+// An undated journal as a note, with its UID and its parent's.
+ReadNote NoteOfJournal(icalcomponent* c, std::int64_t now) {
+    ReadNote r;
+    r.uid = Text(icalcomponent_get_uid(c));
+    r.note.name = Text(icalcomponent_get_summary(c));
+    r.note.html = HtmlOfJournal(c);
+    icalproperty* created = icalcomponent_get_first_property(c, ICAL_CREATED_PROPERTY);
+    const icaltimetype when = created ? icalproperty_get_created(created) : icalcomponent_get_dtstamp(c);
+    r.note.created = icaltime_is_null_time(when) ? ClampToTime32(now) : ClampToTime32(LocalMoment(when));
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RELATEDTO_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_RELATEDTO_PROPERTY)) {
+        icalparameter* type = icalproperty_get_first_parameter(p, ICAL_RELTYPE_PARAMETER);
+        if (!type || icalparameter_get_reltype(type) == ICAL_RELTYPE_PARENT)
+            r.parent = Text(icalproperty_get_relatedto(p));
+    }
+    return r;
+}
 
 // Appends the new notes at the top level, each under its parent when the
 // parent came in the same file.
@@ -655,24 +722,7 @@ CalendarImport ImportICalendar(const std::string& text, EventStore& events, Diar
                     ImportDiaryPage(c, start, diary, result.diary);
                     continue;
                 }
-                ReadNote r;
-                r.uid = Text(icalcomponent_get_uid(c));
-                r.note.name = Text(icalcomponent_get_summary(c));
-                const XValues x(c);
-                r.note.html =
-                    x.Has(kAltDesc) ? x.Get(kAltDesc) : PageOf(Text(icalcomponent_get_description(c)));
-                icalproperty* created = icalcomponent_get_first_property(c, ICAL_CREATED_PROPERTY);
-                const icaltimetype when =
-                    created ? icalproperty_get_created(created) : icalcomponent_get_dtstamp(c);
-                r.note.created =
-                    icaltime_is_null_time(when) ? ClampToTime32(now) : ClampToTime32(LocalMoment(when));
-                for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RELATEDTO_PROPERTY); p;
-                     p = icalcomponent_get_next_property(c, ICAL_RELATEDTO_PROPERTY)) {
-                    icalparameter* type = icalproperty_get_first_parameter(p, ICAL_RELTYPE_PARAMETER);
-                    if (!type || icalparameter_get_reltype(type) == ICAL_RELTYPE_PARENT)
-                        r.parent = Text(icalproperty_get_relatedto(p));
-                }
-                read.push_back(std::move(r));
+                read.push_back(NoteOfJournal(c, now));
             } else if (kind != ICAL_VTIMEZONE_COMPONENT) {
                 ++result.events.skipped;
             }
@@ -680,6 +730,29 @@ CalendarImport ImportICalendar(const std::string& text, EventStore& events, Diar
     }
     ImportNotes(std::move(read), notes, result.notes);
     return result;
+}
+
+ReadJournal ReadOneJournal(const std::string& text, std::int64_t now) {
+    ReadJournal read;
+    Component root(icalparser_parse_string(text.c_str()), icalcomponent_free);
+    if (!root) return read;
+    icalcomponent* j = icalcomponent_isa(root.get()) == ICAL_VJOURNAL_COMPONENT
+                           ? root.get()
+                           : icalcomponent_get_first_component(root.get(), ICAL_VJOURNAL_COMPONENT);
+    if (!j) return read;
+    const icaltimetype start = icalcomponent_get_dtstart(j);
+    read.dated = !icaltime_is_null_time(start);
+    if (read.dated) {
+        if (!PageOfJournal(j, start, read.page)) return read;
+        read.uid = Text(icalcomponent_get_uid(j));
+    } else {
+        ReadNote note = NoteOfJournal(j, now);
+        read.note = std::move(note.note);
+        read.uid = std::move(note.uid);
+        read.parentUid = std::move(note.parent);
+    }
+    read.ok = true;
+    return read;
 }
 
 }  // namespace veltrin

@@ -21,6 +21,28 @@ std::string EventsToICalendar(const EventStore& store, const std::set<std::int32
 std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now);
 std::string NotesToICalendar(const NoteTable& notes, std::int64_t now);
 
+// The UIDs the export gives: a page's by its day, a note's by its creation
+// time and how many notes before it were made in the same second.
+std::string DiaryPageUid(std::int32_t date);
+std::string NoteUid(std::int32_t created, int sameSecond);
+
+// One page or note as a calendar resource of its own. An empty UID gives a
+// page its own; a note's parent is named by its UID (none: top level).
+std::string DiaryPageToICalendar(const DiaryPage& page, const std::string& uid, std::int64_t now);
+std::string NoteToICalendar(const NoteItem& note, const std::string& uid, const std::string& parentUid,
+                            std::int64_t now);
+
+// The first VJOURNAL of a calendar resource as an import reads it: a page
+// when it has a date, else a note with its parent's UID.
+struct ReadJournal {
+    bool ok = false;
+    bool dated = false;
+    DiaryPage page;
+    NoteItem note;
+    std::string uid, parentUid;
+};
+ReadJournal ReadOneJournal(const std::string& text, std::int64_t now);
+
 // What an iCalendar file holds, to be merged into what is kept. A null target
 // leaves its kind of item out (and unreported). ok is false when the text is
 // not an iCalendar at all.

@@ -82,6 +82,8 @@ const char* const kCollectionQuery =
 const char* const kEtagQuery = R"(<?xml version="1.0" encoding="utf-8"?>)"
                                R"(<d:propfind xmlns:d="DAV:"><d:prop><d:getetag/></d:prop></d:propfind>)";
 
+}  // namespace
+
 std::string XmlEscaped(const std::string& s) {
     std::string out;
     for (char c : s) {
@@ -91,13 +93,13 @@ std::string XmlEscaped(const std::string& s) {
             out += "&lt;";
         else if (c == '>')
             out += "&gt;";
+        else if (c == '\r')
+            out += "&#13;";  // a parser would make a line end of it
         else
             out += c;
     }
     return out;
 }
-
-}  // namespace
 
 std::vector<DavResource> ParseMultistatus(const std::string& xml, bool* wellFormed, std::string* syncToken) {
     std::vector<DavResource> out;

@@ -79,6 +79,9 @@ private:
     HttpTransport& http_;
 };
 
+// A text as XML character data.
+std::string XmlEscaped(const std::string& s);
+
 // The message for an answer that is not a success.
 std::string DescribeFailure(const HttpResponse& r, const std::string& what);
 

@@ -159,6 +159,8 @@ void EventSyncKind::StageRemove(const std::string& key) {
     staged_.push_back({Change::Remove, IdOf(key), {}, {}});
 }
 
+bool EventSyncKind::Holds(const std::string& text) const { return CalendarHolds(text, "VEVENT"); }
+
 void EventSyncKind::Apply() {
     std::vector<Change> changes;
     changes.swap(staged_);

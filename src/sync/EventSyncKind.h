@@ -24,6 +24,7 @@ public:
     Staged StageAdd(const std::string& text, bool conflictCopy) override;
     std::string StageReplace(const std::string& key, const std::string& text) override;
     void StageRemove(const std::string& key) override;
+    bool Holds(const std::string& text) const override;
     bool HasStaged() const override { return !staged_.empty(); }
     void Apply() override;
 

@@ -53,6 +53,8 @@ bool LoadSyncConfig(const std::string& dataFolder, SyncConfig& config, std::stri
             config.eventsCollection = value;
         else if (name == "contacts")
             config.contactsCollection = value;
+        else if (name == "journals")
+            config.journalsCollection = value;
         else if (name == "allow-unencrypted")
             config.allowUnencrypted = value == "yes" || value == "1" || value == "true";
         else if (name == "interval")
@@ -84,6 +86,7 @@ bool SaveSyncConfig(const std::string& dataFolder, const SyncConfig& config, std
     if (!config.passwordCommand.empty()) out << "password-command = " << config.passwordCommand << "\n";
     if (!config.eventsCollection.empty()) out << "events = " << config.eventsCollection << "\n";
     if (!config.contactsCollection.empty()) out << "contacts = " << config.contactsCollection << "\n";
+    if (!config.journalsCollection.empty()) out << "journals = " << config.journalsCollection << "\n";
     out << "allow-unencrypted = " << (config.allowUnencrypted ? "yes" : "no") << "\n";
     out << "interval = " << config.intervalMinutes << "\n";
     const std::string text = out.str();

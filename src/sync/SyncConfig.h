@@ -13,6 +13,7 @@ struct SyncConfig {
     std::string passwordCommand;     // run by the shell; its first line of output is the password
     std::string eventsCollection;    // a calendar URL; empty: the first calendar that takes VEVENTs
     std::string contactsCollection;  // an address book URL; empty: the account's first
+    std::string journalsCollection;  // a calendar URL; empty: the first calendar that takes VJOURNALs
     bool allowUnencrypted = false;
     int intervalMinutes = 15;  // the program's timer; 0 only by hand
 };

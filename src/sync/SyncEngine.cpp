@@ -33,6 +33,11 @@ private:
         status_[href] = {key, href, etag, hash, uid};
         if (etag.empty()) needEtags_ = true;
     }
+    // Counted in all and in the part of the kind the record belongs to.
+    void Tally(int SyncCounts::*what, const std::string& key) {
+        ++(out_.counts.*what);
+        if (const char* part = kind_.Part(key)) ++(out_.parts[part].*what);
+    }
     void Pending(const std::string& href, std::optional<SyncEntry> entry) {
         if (entry && entry->etag.empty()) needEtags_ = true;
         out_.pending.emplace_back(href, std::move(entry));
@@ -55,6 +60,9 @@ private:
                   const std::string& etag, const std::string& uid);
     bool BothNew(const std::string& key, const std::string& href, const std::string& text,
                  const std::string& etag);
+    bool SendJoined(const std::string& key, const std::string& href, const std::string& etag,
+                    const std::string& uid, const std::string& text, bool& sent);
+    bool JoinNew(const std::string& onto, const std::string& href, const DavResource& theirs);
     bool GetAgain(const std::string& href, std::string& text, std::string& etag);
     bool List(const std::string& token);
 
@@ -91,7 +99,7 @@ bool Run::PushLocal(const std::string& key, const std::string& href, const std::
             const HttpResponse again = dav_.Put(Full(href), kind_.Text(key, uid), kind_.ContentType(), {});
             if (!Check(again, "Sending " + href)) return false;
             if (again.ok()) Record(href, key, again.etag, local_[key], uid);
-            ++out_.counts.restored;
+            Tally(&SyncCounts::restored, key);
             return true;
         }
         return ifMatch.empty() ? BothNew(key, href, text, etag) : Conflict(key, href, text, etag, uid);
@@ -99,7 +107,7 @@ bool Run::PushLocal(const std::string& key, const std::string& href, const std::
     if (!Check(r, "Sending " + href)) return false;
     if (r.ok()) {
         Record(href, key, r.etag, local_[key], uid);
-        ++out_.counts.sentUp;
+        Tally(&SyncCounts::sentUp, key);
     }
     return true;
 }
@@ -120,7 +128,17 @@ bool Run::Conflict(const std::string& key, const std::string& href, const std::s
         out_.counts.notes.push_back(href + " could not be read");
         return true;
     }
-    ++out_.counts.conflicts;
+    Tally(&SyncCounts::conflicts, key);
+    const std::string itsUid = uid.empty() ? theirs.uid : uid;
+    const std::string joined = kind_.Joined(key, itsUid, text);
+    if (!joined.empty()) {
+        bool sent = false;
+        if (!SendJoined(key, href, etag, itsUid, joined, sent)) return false;
+        if (sent)
+            out_.counts.notes.push_back("Changed on both sides: " + key +
+                                        " holds the server's version below its own (" + href + ")");
+        return true;
+    }
     const std::string copyHref =
         base_ + "conflict-" + HexDigest(href + etag, true) + ExtensionOf(kind_.NewName(key));
     // Already up from a sync that failed later: it comes down as a new item.
@@ -141,6 +159,54 @@ bool Run::Conflict(const std::string& key, const std::string& href, const std::s
     }
     if (!Check(r, "Sending " + href)) return false;
     if (r.ok()) Record(href, key, r.etag, local_[key], uid.empty() ? theirs.uid : uid);
+    return true;
+}
+
+// The joined text goes up in place of the server's version; once it is
+// there the record here becomes the same.
+bool Run::SendJoined(const std::string& key, const std::string& href, const std::string& etag,
+                     const std::string& uid, const std::string& text, bool& sent) {
+    const HttpResponse r = dav_.Put(Full(href), text, kind_.ContentType(), etag);
+    if (r.status == 412) {
+        ++out_.counts.failed;
+        out_.counts.notes.push_back(href + " changed again meanwhile; the next sync takes it up");
+        return true;
+    }
+    if (!Check(r, "Sending " + href)) return false;
+    if (!r.ok()) return true;
+    Pending(href, SyncEntry{key, href, r.etag, kind_.StageReplace(key, text), uid});
+    sent = true;
+    return true;
+}
+
+// A second item on the server for a record that cannot be doubled: its
+// text is joined below the record, which goes up to the record's own item,
+// and only then is the second item deleted.
+bool Run::JoinNew(const std::string& onto, const std::string& href, const DavResource& theirs) {
+    std::optional<SyncEntry> target;
+    for (auto it = out_.pending.rbegin(); it != out_.pending.rend() && !target; ++it)
+        if (it->second && it->second->key == onto) target = it->second;
+    for (auto it = status_.begin(); it != status_.end() && !target; ++it)
+        if (it->second.key == onto) target = it->second;
+    if (!target) {
+        ++out_.counts.failed;
+        out_.counts.notes.push_back(href + " is a second item for " + onto + "; left for the next sync");
+        return true;
+    }
+    const SyncKind::Staged read = kind_.Read(theirs.data);
+    if (!read.ok || read.hash != target->hash) {
+        bool sent = false;
+        const std::string joined = kind_.Joined(onto, target->uid, theirs.data);
+        if (!SendJoined(onto, target->href, target->etag, target->uid, joined, sent)) return false;
+        if (!sent) return true;
+    }
+    Tally(&SyncCounts::conflicts, onto);
+    const HttpResponse r = dav_.Delete(Full(href), theirs.etag);
+    if (r.ok() || r.status == 404)
+        out_.counts.notes.push_back("Two items for " + onto + ": " + href +
+                                    " is joined below it and removed from the server");
+    else if (!Check(r, "Deleting " + href))
+        return false;
     return true;
 }
 
@@ -181,7 +247,15 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
     // What each item needs, from the status of the last sync.
     std::set<std::string> fetch, claimedKeys;
     int deleteHere = 0, deleteThere = 0;
+    int others = 0;  // other kinds' items in a shared calendar
     for (const auto& [href, e] : status_) {
+        if (e.key.empty()) {
+            const auto s = etags_.find(href);
+            if (s == etags_.end()) continue;
+            ++others;
+            if (s->second != e.etag) fetch.insert(href);  // it may be ours now
+            continue;
+        }
         claimedKeys.insert(e.key);
         const auto l = local_.find(e.key);
         const auto s = etags_.find(href);
@@ -204,14 +278,15 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
     const auto tooMany = [](int deletes, std::size_t of) {
         return deletes > 0 && 2 * deletes > static_cast<int>(of);
     };
-    if (!allowMassDelete && (tooMany(deleteHere, local_.size()) || tooMany(deleteThere, etags_.size()))) {
+    const std::size_t ours = etags_.size() - static_cast<std::size_t>(others);
+    if (!allowMassDelete && (tooMany(deleteHere, local_.size()) || tooMany(deleteThere, ours))) {
         out_.massDelete = true;
         out_.error = std::string("Sync stopped before changing any ") + kind_.Noun() + ": it would delete " +
                      (tooMany(deleteHere, local_.size())
                           ? std::to_string(deleteHere) + " of " + std::to_string(local_.size()) + " " +
                                 kind_.Noun() + " here"
-                          : std::to_string(deleteThere) + " of " + std::to_string(etags_.size()) + " " +
-                                kind_.Noun() + " on the server") +
+                          : std::to_string(deleteThere) + " of " + std::to_string(ours) + " " + kind_.Noun() +
+                                " on the server") +
                      ", more than half";
         return out_;
     }
@@ -224,8 +299,16 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
         return out_;
     }
 
-    // Items the last sync saw.
-    const std::map<std::string, SyncEntry> before = status_;
+    // Items the last sync saw; of other kinds' items only those still there.
+    std::map<std::string, SyncEntry> before;
+    for (auto it = status_.begin(); it != status_.end();) {
+        if (!it->second.key.empty())
+            before.insert(*it++);
+        else if (!etags_.count(it->first))
+            it = status_.erase(it);
+        else
+            ++it;
+    }
     for (const auto& [href, e] : before) {
         const auto l = local_.find(e.key);
         const auto s = etags_.find(href);
@@ -246,7 +329,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
                 } else if (theirs.ok) {
                     const std::string hash = kind_.StageReplace(e.key, f->second.data);
                     Pending(href, SyncEntry{e.key, href, f->second.etag, hash, e.uid});
-                    ++out_.counts.broughtDown;
+                    Tally(&SyncCounts::broughtDown, e.key);
                 } else {
                     ++out_.counts.failed;
                     out_.counts.notes.push_back(href + " could not be read");
@@ -258,7 +341,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
             if (!changedHere) {
                 kind_.StageRemove(e.key);
                 Pending(href, std::nullopt);
-                ++out_.counts.deletedHere;
+                Tally(&SyncCounts::deletedHere, e.key);
             } else {
                 // Deleted there, changed here: the change wins and goes back up.
                 const HttpResponse r =
@@ -266,7 +349,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
                 if (!Check(r, "Sending " + href)) return out_;
                 if (r.ok()) {
                     Record(href, e.key, r.etag, l->second, e.uid);
-                    ++out_.counts.restored;
+                    Tally(&SyncCounts::restored, e.key);
                 }
             }
         } else if (there) {
@@ -275,7 +358,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
                 const HttpResponse r = dav_.Delete(Full(href), e.etag);
                 if (r.ok() || r.status == 404) {
                     status_.erase(href);
-                    ++out_.counts.deletedThere;
+                    Tally(&SyncCounts::deletedThere, e.key);
                     continue;
                 }
                 if (r.status != 412) {
@@ -289,7 +372,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
             const SyncKind::Staged back = kind_.StageAdd(text, false);
             if (back.ok) {
                 Pending(href, SyncEntry{back.key, href, etag, back.hash, e.uid});
-                ++out_.counts.restored;
+                Tally(&SyncCounts::restored, back.key);
             }
         } else {
             status_.erase(href);
@@ -311,6 +394,15 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
     // Items new on the server.
     for (const auto& [href, res] : fetched) {
         if (before.count(href)) continue;
+        if (!kind_.Holds(res.data)) {
+            Record(href, {}, res.etag, {}, {});  // another kind's: not fetched again until it changes
+            continue;
+        }
+        const std::string onto = kind_.Doubles(res.data);
+        if (!onto.empty()) {
+            if (!JoinNew(onto, href, res)) return out_;
+            continue;
+        }
         const SyncKind::Staged added = kind_.StageAdd(res.data, false);
         if (!added.ok) {
             ++out_.counts.failed;
@@ -318,7 +410,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
             continue;
         }
         Pending(href, SyncEntry{added.key, href, res.etag, added.hash, added.uid});
-        ++out_.counts.broughtDown;
+        Tally(&SyncCounts::broughtDown, added.key);
     }
 
     // A server that did not tell the new ETags is asked once more for all.

@@ -32,6 +32,7 @@ struct CollectionSync {
     bool massDelete = false;  // stopped before anything was changed
     std::string error;
     SyncCounts counts;
+    std::map<std::string, SyncCounts> parts;  // of a kind that has parts, without the notes
     PendingStatus pending;
     std::string token;  // to keep once pending is in: empty when the next sync must list everything
 };

@@ -19,6 +19,11 @@ public:
     };
 
     virtual const char* Noun() const = 0;  // "events", for the report
+    // For a kind of two kinds of record: which a key names, for the report.
+    virtual const char* Part(const std::string& key) const {
+        (void)key;
+        return nullptr;
+    }
     virtual const char* ContentType() const = 0;
     virtual bool AddressBook() const = 0;
 
@@ -37,6 +42,27 @@ public:
     // Returns the hash the record will have.
     virtual std::string StageReplace(const std::string& key, const std::string& text) = 0;
     virtual void StageRemove(const std::string& key) = 0;
+
+    // Whether a server text is an item of this kind at all: a calendar may
+    // hold other kinds' items beside its own, which are left alone.
+    virtual bool Holds(const std::string& text) const {
+        (void)text;
+        return true;
+    }
+    // A record that cannot be kept twice (a day has one page) is joined with
+    // the server's version instead: the text of the local record with theirs
+    // below it, under the given UID. Empty: both are kept as two records.
+    virtual std::string Joined(const std::string& key, const std::string& uid,
+                               const std::string& theirs) const {
+        (void)key, (void)uid, (void)theirs;
+        return {};
+    }
+    // The record here that a server text new to the sync would double (the
+    // page of its day); empty when it is a record of its own.
+    virtual std::string Doubles(const std::string& text) const {
+        (void)text;
+        return {};
+    }
     virtual bool HasStaged() const = 0;
     virtual void Apply() = 0;
 };

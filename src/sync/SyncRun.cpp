@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "contacts/ContactRecords.h"
+#include "documents/DocumentRecords.h"
 #include "events/EventRecords.h"
 #include "storage/Backups.h"
 #include "storage/DataFile.h"
 #include "sync/ContactSyncKind.h"
 #include "sync/EventSyncKind.h"
+#include "sync/JournalSyncKind.h"
 #include "sync/SyncConfig.h"
 
 namespace veltrin {
@@ -38,14 +40,23 @@ bool TakesEvents(const DavCollection& c) {
     return takes;
 }
 
-// The calendar for events and the address book: the configured ones, or the
-// first the account has (a calendar that takes VEVENTs). An account without
-// an address book syncs its events only.
+bool TakesJournals(const DavCollection& c) {
+    if (!c.calendar) return false;
+    bool takes = c.components.empty();
+    for (const std::string& comp : c.components) takes = takes || comp == "VJOURNAL";
+    return takes;
+}
+
+// The calendars for events and for journals and the address book: the
+// configured ones, or the first the account has (a calendar that takes
+// VEVENTs, one that takes VJOURNALs; often the same). An account without an
+// address book or a calendar for journals syncs its events only.
 bool FindCollections(DavClient& dav, const SyncConfig& config, std::string& events, std::string& contacts,
-                     std::string& why) {
+                     std::string& journals, std::string& why) {
     if (!config.eventsCollection.empty()) events = ResolveUrl(config.url, config.eventsCollection);
     if (!config.contactsCollection.empty()) contacts = ResolveUrl(config.url, config.contactsCollection);
-    if (!events.empty() && !contacts.empty()) return true;
+    if (!config.journalsCollection.empty()) journals = ResolveUrl(config.url, config.journalsCollection);
+    if (!events.empty() && !contacts.empty() && !journals.empty()) return true;
     std::vector<DavCollection> found;
     const DavResult r = dav.Discover(config.url, found);
     if (!r.ok()) {
@@ -54,6 +65,7 @@ bool FindCollections(DavClient& dav, const SyncConfig& config, std::string& even
     }
     for (const DavCollection& c : found) {
         if (events.empty() && TakesEvents(c)) events = c.url;
+        if (journals.empty() && TakesJournals(c)) journals = c.url;
         if (contacts.empty() && c.addressBook) contacts = c.url;
     }
     if (events.empty()) why = "The server has no calendar for events at " + config.url;
@@ -87,8 +99,7 @@ struct SyncedFile {
         return false;
     }
     // The staged changes into the file: the day's backup first, then one safe store.
-    bool Store(SyncKind& kind, std::int64_t now, std::string& why) {
-        kind.Apply();
+    bool Store(std::int64_t now, std::string& why) {
         std::string reason;
         if (!BackUpBeforeReplace(path, now, reason)) {
             why = std::string(file.fileName) + " could not be backed up (" + reason +
@@ -106,21 +117,31 @@ struct SyncedFile {
 }  // namespace
 
 std::string SyncReport::Summary() const {
-    return CountsLine("Events", events) +
-           (contactsSynced ? CountsLine("Contacts", contacts)
-                           : std::string("Contacts: not synced, the server has no address book.\n"));
+    std::string text =
+        CountsLine("Events", events) +
+        (contactsSynced ? CountsLine("Contacts", contacts)
+                        : std::string("Contacts: not synced, the server has no address book.\n"));
+    if (!journalsSynced)
+        return text + "Diary pages and notes: not synced, the server has no calendar for journals.\n";
+    text += CountsLine("Diary pages", diaryPages) + CountsLine("Notes", notes);
+    if (journals.failed)
+        text += "Diary pages and notes: " + std::to_string(journals.failed) + " left for the next sync.\n";
+    for (const std::string& note : journals.notes) text += "  " + note + "\n";
+    return text;
 }
 
 std::string SyncStatusPath(const std::string& dataFolder) { return SyncFolderOf(dataFolder) + "/status"; }
 
+std::string JournalsStatusKey(const std::string& calendarUrl) { return calendarUrl + "#journals"; }
+
 // What a session holds between its steps. The files' bodies and the kinds
 // refer to the stores here, so it never moves.
 struct SyncSession::State {
-    // A collection whose network part is done, waiting for its file.
+    // A collection whose network part is done, waiting for its files.
     struct Fetched {
         SyncKind* kind;
-        SyncedFile* file;
-        std::string url;
+        std::vector<SyncedFile*> files;
+        std::string statusKey;
         PendingStatus pending;
         std::string token;
     };
@@ -138,8 +159,15 @@ struct SyncSession::State {
                           [this](Archive& ar) { TransferEventStore(ar, events); }};
     SyncedFile contactsFile{kContactsFile, request.dataFolder + "/" + kContactsFile.fileName, SharedVersion(),
                             [this](Archive& ar) { TransferContactStore(ar, contacts); }};
+    DiaryTable diary;
+    NoteTable notes;
+    SyncedFile diaryFile{kDiaryFile, request.dataFolder + "/" + kDiaryFile.fileName, SharedVersion(),
+                         [this](Archive& ar) { TransferRecords(ar, diary); }};
+    SyncedFile notesFile{kNotesFile, request.dataFolder + "/" + kNotesFile.fileName, SharedVersion(),
+                         [this](Archive& ar) { TransferRecords(ar, notes); }};
     std::unique_ptr<EventSyncKind> eventKind;
     std::unique_ptr<ContactSyncKind> contactKind;
+    std::unique_ptr<JournalSyncKind> journalKind;
     std::vector<Fetched> fetched;
 
     explicit State(const SyncRequest& r) : request(r), statusPath(SyncStatusPath(r.dataFolder)) {}
@@ -173,7 +201,9 @@ bool SyncSession::Load() {
     SyncReport& report = s.report;
     if (!LoadSyncConfig(s.request.dataFolder, s.config, report.error)) return false;
     if (!s.status.Load(s.statusPath, report.error)) return false;
-    if (!s.eventsFile.Load(report.error) || !s.contactsFile.Load(report.error)) return false;
+    if (!s.eventsFile.Load(report.error) || !s.contactsFile.Load(report.error) ||
+        !s.diaryFile.Load(report.error) || !s.notesFile.Load(report.error))
+        return false;
     s.loaded = true;
     return true;
 }
@@ -190,30 +220,46 @@ void SyncSession::Fetch() {
     if (!http) http = (own = std::make_unique<CurlTransport>(options)).get();
     DavClient dav(*http);
 
-    std::string eventsUrl, contactsUrl;
-    if (!FindCollections(dav, s.config, eventsUrl, contactsUrl, report.error)) return;
+    std::string eventsUrl, contactsUrl, journalsUrl;
+    if (!FindCollections(dav, s.config, eventsUrl, contactsUrl, journalsUrl, report.error)) return;
     s.found = true;
     // Each kind in turn; a kind that fails stops the sync, keeping what the
     // server took and what the kinds before it brought down.
-    const auto syncKind = [&](const std::string& url, SyncKind& kind, SyncedFile& file, SyncCounts& counts) {
-        std::map<std::string, SyncEntry>& entries = s.status.of(url);
+    const auto syncFiles = [&](const std::string& url, const std::string& statusKey, SyncKind& kind,
+                               std::vector<SyncedFile*> files, SyncCounts& counts,
+                               std::map<std::string, SyncCounts>* parts) {
+        std::map<std::string, SyncEntry>& entries = s.status.of(statusKey);
         CollectionSync done =
-            SyncCollection(dav, url, kind, entries, s.status.token(url), s.request.allowMassDelete);
+            SyncCollection(dav, url, kind, entries, s.status.token(statusKey), s.request.allowMassDelete);
         counts = done.counts;
+        if (parts) *parts = done.parts;
         report.massDelete = done.massDelete;
         if (!done.ok) {
             report.error = done.error;
             return false;
         }
-        s.fetched.push_back({&kind, &file, url, std::move(done.pending), std::move(done.token)});
+        s.fetched.push_back(
+            {&kind, std::move(files), statusKey, std::move(done.pending), std::move(done.token)});
         return true;
     };
+    const auto syncKind = [&](const std::string& url, SyncKind& kind, SyncedFile& file, SyncCounts& counts) {
+        return syncFiles(url, url, kind, {&file}, counts, nullptr);
+    };
     s.eventKind = std::make_unique<EventSyncKind>(s.events, s.request.now);
-    const bool synced = syncKind(eventsUrl, *s.eventKind, s.eventsFile, report.events);
+    bool synced = syncKind(eventsUrl, *s.eventKind, s.eventsFile, report.events);
     if (synced && !contactsUrl.empty()) {
         s.contactKind = std::make_unique<ContactSyncKind>(s.contacts, s.status.of(contactsUrl));
         report.contactsSynced = true;
-        syncKind(contactsUrl, *s.contactKind, s.contactsFile, report.contacts);
+        synced = syncKind(contactsUrl, *s.contactKind, s.contactsFile, report.contacts);
+    }
+    if (synced && !journalsUrl.empty()) {
+        const std::string key = JournalsStatusKey(journalsUrl);
+        s.journalKind = std::make_unique<JournalSyncKind>(s.diary, s.notes, s.status.of(key), s.request.now);
+        report.journalsSynced = true;
+        std::map<std::string, SyncCounts> parts;
+        syncFiles(journalsUrl, key, *s.journalKind, {&s.diaryFile, &s.notesFile}, report.journals, &parts);
+        report.diaryPages = parts["diary pages"];
+        report.notes = parts["notes"];
     }
     // What the server took is kept now, whether or not Apply follows.
     s.KeepStatus();
@@ -226,17 +272,21 @@ void SyncSession::Apply() {
     bool stored = true;
     for (State::Fetched& f : s.fetched) {
         if (f.kind->HasStaged()) {
+            f.kind->Apply();
             std::string why;
-            if (!f.file->Store(*f.kind, s.request.now, why)) {
-                report.error = report.error.empty() ? why : report.error + "; " + why;
-                stored = false;
-                break;
+            for (SyncedFile* file : f.files) {
+                if (!file->Store(s.request.now, why)) {
+                    report.error = report.error.empty() ? why : report.error + "; " + why;
+                    stored = false;
+                    break;
+                }
             }
+            if (!stored) break;
             report.dataChanged = true;
         }
-        std::map<std::string, SyncEntry>& entries = s.status.of(f.url);
+        std::map<std::string, SyncEntry>& entries = s.status.of(f.statusKey);
         CommitPending(f.pending, entries);
-        s.status.token(f.url) = f.token;
+        s.status.token(f.statusKey) = f.token;
     }
     s.fetched.clear();
     report.ok = stored && report.error.empty();

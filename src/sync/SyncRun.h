@@ -29,6 +29,10 @@ struct SyncReport {
     std::string error;
     SyncCounts events, contacts;
     bool contactsSynced = false;  // false when the server has no address book
+    // Diary pages and notes share a calendar: each one's counts, and the
+    // calendar's own for what neither can claim (an item left, its notes).
+    SyncCounts diaryPages, notes, journals;
+    bool journalsSynced = false;  // false when the server has no calendar that takes journals
     bool dataChanged = false;
     // "Events: 3 sent, 1 brought down, ..." one line a kind.
     std::string Summary() const;
@@ -76,5 +80,9 @@ bool FindSyncCollections(const SyncConfig& config, const std::string* password, 
 SyncReport SyncDataFolder(const SyncRequest& request);
 
 std::string SyncStatusPath(const std::string& dataFolder);
+
+// The status of the journals of a calendar: apart from its events', since
+// both may share one calendar and each keeps its own entries and token.
+std::string JournalsStatusKey(const std::string& calendarUrl);
 
 }  // namespace veltrin

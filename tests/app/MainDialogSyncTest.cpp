@@ -10,6 +10,7 @@
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
 #include "app/QtSyncService.h"
+#include "documents/DocumentRecords.h"
 #include "events/CEventList.h"
 #include "events/EventRecords.h"
 #include "events/EventTrees.h"
@@ -111,4 +112,88 @@ TEST(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) 
     DavClient dav(http);
     ASSERT_TRUE(dav.ListEtags(calendar, etags).ok());
     EXPECT_EQ(etags.size(), 3u);
+}
+
+// Pages and notes that come down show in their views, so that the next save
+// (which writes what the views hold) keeps them beside the local ones.
+TEST(MainDialogSync, PagesAndNotesThatComeDownAreInTheViewsAndTheNextSave) {
+    test::ProgramFolder folder;
+    test::CopyShippedTemplates(folder.root);
+    CMainDialog::SetTrayAvailableForTesting(1);
+    folder.clock.t = std::time(nullptr);
+    RadicaleServer server(folder.root / "radicale");
+    ASSERT_TRUE(server.up()) << server.log();
+    CurlTransport http{HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword}};
+    const std::string calendar = server.userUrl() + "calendar/";
+    ASSERT_EQ(http.Send({"MKCALENDAR", calendar, {}, {}}).status, 201);
+    const auto put = [&](const std::string& name, const std::string& journal) {
+        const std::string text =
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//Phone//EN\r\n"
+            "BEGIN:VJOURNAL\r\nDTSTAMP:20261201T100000Z\r\n" +
+            journal + "END:VJOURNAL\r\nEND:VCALENDAR\r\n";
+        return http.Send({"PUT", calendar + name, {{"Content-Type", "text/calendar"}}, text}).status;
+    };
+    ASSERT_EQ(put("page.ics",
+                  "UID:page-1@elsewhere.example\r\nDTSTART;VALUE=DATE:20261120\r\n"
+                  "SUMMARY:Walk\r\nDESCRIPTION:Up the hill from the phone\r\n"),
+              201);
+    ASSERT_EQ(put("note.ics",
+                  "UID:note-1@elsewhere.example\r\nSUMMARY:Shopping\r\n"
+                  "DESCRIPTION:Bread and milk\r\n"),
+              201);
+    SyncConfig config;
+    config.url = server.url();
+    config.user = RadicaleServer::kUser;
+    config.passwordCommand = std::string("echo '") + RadicaleServer::kPassword + "'";
+    std::string why;
+    ASSERT_TRUE(SaveSyncConfig(folder.data().string(), config, why)) << why;
+
+    AppData data;
+    ApplySettingsDefaults(data.settings);
+    data.settings.currentView = kEventsView;
+    std::tm day{};
+    day.tm_year = 2026 - 1900;
+    day.tm_mon = 10;
+    day.tm_mday = 10;
+    day.tm_isdst = -1;
+    DiaryPage local;
+    local.title = "2026, November 10";
+    local.html = "<html><body><p>Typed here</p></body></html>";
+    local.date = static_cast<std::int32_t>(std::mktime(&day));
+    data.diary.push_back(local);
+    NoteItem note;
+    note.name = "Ideas";
+    note.html = "<html><body><p>Mine</p></body></html>";
+    note.created = 1700000000;
+    data.notes.push_back(note);
+    {
+        CMainDialog dlg(data, {"veltrin"});
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                const SyncState& s = dlg.syncService()->state();
+                return !s.running && (s.syncedAt != 0 || !s.error.empty());
+            },
+            60000));
+        ASSERT_EQ(dlg.syncService()->state().error, "");
+        EXPECT_TRUE(dlg.SaveAll());
+        dlg.EndSession();
+    }
+    CMainDialog::SetTrayAvailableForTesting(-1);
+    // What the views held at the save, and so the files.
+    std::set<std::string> pages, notes;
+    const auto whose = [](const DiaryPage& p) {
+        if (p.html.find("Typed here") != std::string::npos) return "mine";
+        return p.html.find("Up the hill") != std::string::npos ? "phone" : "?";
+    };
+    for (const DiaryPage& p : data.diary) pages.insert(p.title + ": " + whose(p));
+    for (const NoteItem& n : data.notes) notes.insert(n.name);
+    EXPECT_EQ(pages, (std::set<std::string>{"2026, November 10: mine", "Walk: phone"}));
+    EXPECT_EQ(notes, (std::set<std::string>{"Ideas", "Shopping"}));
+    DiaryTable diary;
+    ASSERT_TRUE(SerializeDiaryFile(diary, false));
+    EXPECT_EQ(diary.size(), 2u);
+    NoteTable notesBack;
+    ASSERT_TRUE(SerializeNotesFile(notesBack, false));
+    EXPECT_EQ(notesBack.size(), 2u);
 }

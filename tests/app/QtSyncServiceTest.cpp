@@ -234,10 +234,11 @@ TEST_F(QtSyncServiceTest, APasswordKeptInTheSecretStoreServesTheSyncAndStaysOutO
     SyncNow(sync);
     EXPECT_EQ(sync.stateText().toStdString(), "Synced just now");
     EXPECT_EQ(OnServer(), 4u);
-    for (const auto& entry : fs::recursive_directory_iterator(folder.data()))
-        if (entry.is_regular_file())
-            EXPECT_EQ(test::readAll(entry.path()).find(RadicaleServer::kPassword), std::string::npos)
-                << entry.path();
+    for (const auto& entry : fs::recursive_directory_iterator(folder.data())) {
+        if (!entry.is_regular_file()) continue;
+        EXPECT_EQ(test::readAll(entry.path()).find(RadicaleServer::kPassword), std::string::npos)
+            << entry.path();
+    }
 
     // An empty password removes the entry.
     EXPECT_EQ(write("").error, "");

@@ -267,6 +267,37 @@ TEST(ICalendarTest, DiaryPagesAndTheNotesTreeRoundTripAndMergeWithoutReplacing) 
     EXPECT_TRUE(events.groups.empty());
 }
 
+// Another program edits the plain text of a journal and leaves the HTML
+// beside it as it was: the edit is what counts.
+TEST(ICalendarTest, AJournalsHtmlCountsOnlyWhileItsPlainTextStillSaysTheSame) {
+    test::ScopedZone zone("Europe/Berlin");
+    const DiaryPage page{"Walk", "<p>Sun &amp; rain,</p><p><b>warm</b></p>", 1'796'601'600, 0};
+    const std::string ours = DiaryPageToICalendar(page, {}, kNow);
+    ReadJournal read = ReadOneJournal(ours, kNow);
+    ASSERT_TRUE(read.ok && read.dated);
+    EXPECT_EQ(read.page.html, page.html);
+    EXPECT_EQ(read.uid, DiaryPageUid(page.date));
+
+    std::string edited = ours;
+    const std::size_t at = edited.find("DESCRIPTION:");
+    edited.replace(at, edited.find("\r\n", at) - at, "DESCRIPTION:Snow\\, all day");
+    read = ReadOneJournal(edited, kNow);
+    EXPECT_EQ(read.page.html, "<p>Snow, all day</p>");
+    EXPECT_EQ(read.page.title, "Walk");
+
+    NoteItem note;
+    note.name = "Child";
+    note.html = "<p>c</p>";
+    note.created = 100;
+    read = ReadOneJournal(NoteToICalendar(note, "mine@example.org", "parent@example.org", kNow), kNow);
+    ASSERT_TRUE(read.ok);
+    EXPECT_FALSE(read.dated);
+    EXPECT_EQ(read.note.html, "<p>c</p>");
+    EXPECT_EQ(read.note.created, 100);
+    EXPECT_EQ(read.uid, "mine@example.org");
+    EXPECT_EQ(read.parentUid, "parent@example.org");
+}
+
 // Work > Projects > Alpha, Work > Admin, Home: one record in each.
 template <class Store>
 Store NestedGroups() {

@@ -9,8 +9,11 @@
 #include <functional>
 #include <sstream>
 
+#include "base/LocalTime.h"
 #include "cli/RunCommand.h"
 #include "contacts/ContactRecords.h"
+#include "documents/DocumentRecords.h"
+#include "documents/DocumentRules.h"
 #include "events/EventRecords.h"
 #include "interop/CalendarItems.h"
 #include "interop/GroupPaths.h"
@@ -343,8 +346,9 @@ TEST_F(SyncRadicaleTest, AfterTheFirstSyncOnlyWhatChangedIsAskedForAndABadTokenL
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.events.broughtDown, 1);
     EXPECT_EQ(r.events.deletedHere, 1);
-    // One report of the changes, one fetch of the renamed event; no listing of all.
-    EXPECT_EQ(std::count(asked.begin(), asked.end(), "REPORT changes"), 1) << testing::PrintToString(asked);
+    // One report of the changes for each kind the calendar holds (events, and
+    // the journals beside them), one fetch of the renamed event; no listing of all.
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), "REPORT changes"), 2) << testing::PrintToString(asked);
     for (const std::string& request : asked)
         EXPECT_EQ(request.find("PROPFIND " + calendar()), std::string::npos) << request;
 
@@ -584,7 +588,10 @@ TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForThePro
     EXPECT_EQ(
         first.out,
         "Events: 4 sent, 0 brought down, 0 deleted here, 0 deleted on the server, 0 changed on both sides "
-        "(both kept), 0 restored.\nContacts: not synced, the server has no address book.\n");
+        "(both kept), 0 restored.\nContacts: not synced, the server has no address book.\n"
+        "Diary pages: 0 sent, 0 brought down, 0 deleted here, 0 deleted on the server, 0 changed on both "
+        "sides (both kept), 0 restored.\nNotes: 0 sent, 0 brought down, 0 deleted here, 0 deleted on the "
+        "server, 0 changed on both sides (both kept), 0 restored.\n");
     EXPECT_EQ(first.out.find(RadicaleServer::kPassword), std::string::npos);
     ASSERT_EQ(RunCommand({"sync", "--data", b().string()}).status, 0);
     EventStore inB = LoadEvents(b());
@@ -1122,4 +1129,191 @@ TEST_F(ContactSyncRadicaleTest, AnotherClientsContactsComeInExactlyAndOursShowUp
     EXPECT_TRUE(FileHolding(vdir, "FN:Person 2").empty());
     // And goes up without the group it was given here.
     EXPECT_EQ(ReadBytes(FileHolding(vdir, "UID:" + uid)).find("CATEGORIES"), std::string::npos);
+}
+
+namespace {
+
+DiaryTable LoadDiary(const fs::path& folder) {
+    DiaryTable diary;
+    std::uint32_t version = SharedVersion();
+    LoadArchiveFile((folder / kDiaryFile.fileName).string(), kDiaryFile.signature, version,
+                    [&](Archive& ar) { TransferRecords(ar, diary); });
+    return diary;
+}
+
+NoteTable LoadNotes(const fs::path& folder) {
+    NoteTable notes;
+    std::uint32_t version = SharedVersion();
+    LoadArchiveFile((folder / kNotesFile.fileName).string(), kNotesFile.signature, version,
+                    [&](Archive& ar) { TransferRecords(ar, notes); });
+    return notes;
+}
+
+void StoreJournals(const fs::path& folder, DiaryTable diary, NoteTable notes) {
+    ASSERT_TRUE(StoreArchiveFile((folder / kDiaryFile.fileName).string(), kDiaryFile.signature,
+                                 SharedVersion(), [&](Archive& ar) { TransferRecords(ar, diary); }));
+    ASSERT_TRUE(StoreArchiveFile((folder / kNotesFile.fileName).string(), kNotesFile.signature,
+                                 SharedVersion(), [&](Archive& ar) { TransferRecords(ar, notes); }));
+}
+
+// The pages and notes of a folder's dump, with what their items carry: not
+// the selection, nor a note's icon, bold face or collapsed state.
+json Journals(const fs::path& data) {
+    json out;
+    for (const DataFileKind* kind : {&kDiaryFile, &kNotesFile}) {
+        const test::Outcome r = RunCommand({"dump", (data / kind->fileName).string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        json records = json::parse(r.out)[kind == &kDiaryFile ? "pages" : "notes"];
+        for (json& record : records)
+            for (const char* k : {"iconIndex", "bold", "isCurrent", "collapsed"}) record.erase(k);
+        out[kind->fileName] = records;
+    }
+    return out;
+}
+
+}  // namespace
+
+// Pages and notes share the calendar with the events (Radicale's takes every kind).
+class JournalSyncRadicaleTest : public SyncRadicaleTest {
+protected:
+    static std::int32_t Day(int month, int day) {
+        return static_cast<std::int32_t>(*MakeLocalTime(2026, month, day, 0, 0, 0));
+    }
+    // Pages on days apart, some titled as the program titles them; a tree of
+    // notes three levels deep with texts in several scripts.
+    static void Samples(const fs::path& data, int pages, int notes) {
+        DiaryTable diary;
+        for (int i = 0; i < pages; ++i)
+            diary.push_back(
+                {i % 3 ? "Page " + std::to_string(i) + " \xC3\xBC" : DiaryTitle(Day(1 + i / 28, 1 + i % 28)),
+                 "<BODY><P>Day " + std::to_string(i) + "</P><P>&lt;b&gt; &amp; more</P></BODY>",
+                 Day(1 + i / 28, 1 + i % 28), 0});
+        NoteTable tree;
+        for (int i = 0; i < notes; ++i) {
+            NoteItem n;
+            n.levelStep = i == 0 ? 0 : i % 4 == 0 ? -2 : i % 4 == 1 ? 1 : i % 4 == 2 ? 1 : 0;
+            n.name = "Note " + std::to_string(i) + (i % 2 ? " \xD0\x96" : "");
+            n.html = "<BODY><P>Text " + std::to_string(i) + "</P></BODY>";
+            // In the order they were made, two in one second: the order in which
+            // notes new to a folder take their places.
+            n.created = static_cast<std::int32_t>(kNow - 86400 * ((notes - i) / 2));
+            tree.push_back(n);
+        }
+        StoreJournals(data, diary, tree);
+    }
+};
+
+TEST_F(JournalSyncRadicaleTest, PagesAndNotesGoUpBesideTheEventsAndAnEmptyFolderComesDownEqual) {
+    StoreEvents(a(), SyncRadicaleTest::Samples(6));
+    Samples(a(), 40, 21);
+    const SyncReport up = Sync(a());
+    ASSERT_TRUE(up.ok) << up.error;
+    EXPECT_TRUE(up.journalsSynced);
+    EXPECT_EQ(up.events.sentUp, 6) << up.Summary();
+    EXPECT_EQ(up.diaryPages.sentUp, 40) << up.Summary();
+    EXPECT_EQ(up.notes.sentUp, 21) << up.Summary();
+    EXPECT_NE(up.Summary().find("\nDiary pages: 40 sent, 0 brought down"), std::string::npos) << up.Summary();
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 67u);
+
+    const SyncReport down = Sync(b());
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(down.events.broughtDown, 6) << down.Summary();
+    EXPECT_EQ(down.events.failed + down.journals.failed, 0) << down.Summary();
+    EXPECT_EQ(down.diaryPages.broughtDown, 40);
+    EXPECT_EQ(down.notes.broughtDown, 21);
+    EXPECT_EQ(Journals(b()), Journals(a()));
+    EXPECT_EQ(Mapped(b()), Mapped(a()));
+
+    // Nothing to do: nothing goes either way and no file is written.
+    const auto written = StateOfFile((a() / kNotesFile.fileName).string());
+    for (const fs::path& data : {a(), b()}) {
+        const SyncReport again = Sync(data);
+        ASSERT_TRUE(again.ok) << again.error;
+        EXPECT_FALSE(again.dataChanged) << again.Summary();
+        EXPECT_EQ(again.journals.sentUp + again.journals.broughtDown + again.journals.failed, 0)
+            << again.Summary();
+    }
+    EXPECT_TRUE(StateOfFile((a() / kNotesFile.fileName).string()) == written);
+}
+
+// vdirsyncer keeps a folder of .ics files in step with the calendar; another
+// program writes journals there with the icalendar module.
+const char* const kOtherClient = R"(
+import sys, pathlib, datetime, icalendar
+vdir = pathlib.Path(sys.argv[1])
+def holding(summary):
+    for p in sorted(vdir.glob('*.ics')):
+        cal = icalendar.Calendar.from_ical(p.read_bytes())
+        if any(str(j.get('SUMMARY')) == summary for j in cal.walk('VJOURNAL')):
+            return p, cal
+    raise SystemExit('no journal ' + summary)
+cal = icalendar.Calendar()
+cal.add('prodid', '-//Another client//EN')
+cal.add('version', '2.0')
+j = icalendar.Journal()
+j.add('uid', 'another-client-1@example.org')
+j.add('dtstamp', datetime.datetime(2026, 12, 7, 8, 0, tzinfo=datetime.timezone.utc))
+j.add('dtstart', datetime.date(2026, 12, 20))
+j.add('summary', 'Written elsewhere')
+j.add('description', 'Line one\nLine two & more')
+cal.add_component(j)
+(vdir / 'another-client-1.ics').write_bytes(cal.to_ical())
+path, cal = holding(sys.argv[2])
+for j in cal.walk('VJOURNAL'):
+    j['DESCRIPTION'] = icalendar.vText('Edited elsewhere')
+path.write_bytes(cal.to_ical())
+holding(sys.argv[3])[0].unlink()
+)";
+
+TEST_F(JournalSyncRadicaleTest, AnotherClientsJournalsComeInExactlyAndOursGoThere) {
+    Samples(a(), 4, 4);  // Note 0 > Note 1 > Note 2, Note 3
+    ASSERT_TRUE(Sync(a()).ok);
+    const json before = Journals(a());
+
+    const fs::path other = folder.root / "vdirsyncer";
+    const fs::path vdir = other / "calendar";
+    const std::string vdirsyncer = Vdirsyncer(other, vdir, "caldav", calendar(), ".ics");
+    std::string out;
+    ASSERT_TRUE(RunShell("yes | " + vdirsyncer + "discover", &out)) << out;
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    ASSERT_EQ(std::distance(fs::directory_iterator(vdir), fs::directory_iterator()), 8);
+    std::ofstream(other / "client.py") << kOtherClient;
+    ASSERT_TRUE(RunShell("/usr/bin/python3 '" + (other / "client.py").string() + "' '" + vdir.string() +
+                             "' 'Page 1 \xC3\xBC' 'Note 3 \xD0\x96'",
+                         &out))
+        << out;
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.diaryPages.broughtDown, 2) << r.Summary();
+    EXPECT_EQ(r.notes.deletedHere, 1) << r.Summary();
+    EXPECT_EQ(r.journals.sentUp + r.journals.conflicts + r.journals.failed, 0) << r.Summary();
+    // Exactly those three changes: a page made, a page's text edited, a note deleted.
+    json expected = before;
+    json& pages = expected["Diary.dat"];
+    pages[1]["html"] = "<p>Edited elsewhere</p>";
+    pages.push_back({{"title", "Written elsewhere"},
+                     {"html", "<p>Line one<br>Line two &amp; more</p>"},
+                     {"date", Day(12, 20)}});
+    expected["Notes.dat"].erase(3);
+    EXPECT_EQ(Journals(a()), expected);
+
+    // Ours go there: a page made and a note renamed here show up in the other's files.
+    DiaryTable diary = LoadDiary(a());
+    NoteTable notes = LoadNotes(a());
+    diary.push_back({"New year", "<BODY><P>Fireworks</P></BODY>", Day(12, 31), 0});
+    notes[1].name = "Note 1, renamed";
+    StoreJournals(a(), diary, notes);
+    const SyncReport back = Sync(a());
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.journals.sentUp, 2) << back.Summary();
+    ASSERT_TRUE(RunShell(vdirsyncer + "sync", &out)) << out;
+    EXPECT_FALSE(FileHolding(vdir, "SUMMARY:New year").empty());
+    const fs::path renamed = FileHolding(vdir, "SUMMARY:Note 1\\, renamed");
+    ASSERT_FALSE(renamed.empty());
+    EXPECT_NE(ReadBytes(renamed).find("RELATED-TO;RELTYPE=PARENT:"), std::string::npos);
+    EXPECT_TRUE(FileHolding(vdir, "SUMMARY:Note 3 \xD0\x96").empty());
 }

@@ -1,0 +1,379 @@
+// Diary pages and notes against a calendar in memory: every rule of sync
+// for journals, and a calendar shared with events.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/LocalTime.h"
+#include "documents/DocumentRecords.h"
+#include "events/EventRecords.h"
+#include "support/ScopedZone.h"
+#include "sync/Dav.h"
+#include "sync/EventSyncKind.h"
+#include "sync/FakeCalendar.h"
+#include "sync/JournalSyncKind.h"
+#include "sync/SyncEngine.h"
+
+using namespace veltrin;
+using veltrin::test::FakeCalendar;
+
+namespace {
+
+constexpr std::int64_t kNow = 1'796'601'600;  // 2026-12-07 00:00 UT
+const std::string kMark = "Also on the server for this day (kept by sync):";
+
+std::int32_t Day(int day) { return static_cast<std::int32_t>(*MakeLocalTime(2026, 12, day, 0, 0, 0)); }
+
+DiaryPage Page(int day, const std::string& title, const std::string& text) {
+    return DiaryPage{title, "<BODY><P>" + text + "</P></BODY>", Day(day), 0};
+}
+
+NoteItem Note(std::int32_t levelStep, const std::string& name, const std::string& text,
+              std::int32_t created) {
+    NoteItem n;
+    n.levelStep = levelStep;
+    n.name = name;
+    n.html = "<BODY><P>" + text + "</P></BODY>";
+    n.created = created;
+    return n;
+}
+
+// A journal as another client writes it.
+std::string Foreign(const std::string& uid, const std::string& dtstart, const std::string& summary,
+                    const std::string& description) {
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VJOURNAL\r\nUID:" + uid +
+           "\r\nDTSTAMP:20261207T080000Z\r\n" +
+           (dtstart.empty() ? "" : "DTSTART;VALUE=DATE:" + dtstart + "\r\n") + "SUMMARY:" + summary +
+           "\r\nDESCRIPTION:" + description + "\r\nEND:VJOURNAL\r\nEND:VCALENDAR\r\n";
+}
+
+// One data folder's pages and notes with their status, synced as the command
+// does: the network part, then the staged changes, then the status.
+struct Folder {
+    DiaryTable diary;
+    NoteTable notes;
+    std::map<std::string, SyncEntry> status;
+
+    CollectionSync Sync(FakeCalendar& server, bool allowMassDelete = false) {
+        DavClient dav(server);
+        JournalSyncKind kind(diary, notes, status, kNow);
+        CollectionSync done = SyncCollection(dav, FakeCalendar::kUrl, kind, status, {}, allowMassDelete);
+        if (done.ok) {
+            kind.Apply();
+            CommitPending(done.pending, status);
+        }
+        return done;
+    }
+    NoteItem* NoteNamed(const std::string& name) {
+        for (NoteItem& n : notes)
+            if (n.name == name) return &n;
+        return nullptr;
+    }
+};
+
+int Moved(const CollectionSync& s) {
+    const SyncCounts& c = s.counts;
+    return c.sentUp + c.broughtDown + c.deletedHere + c.deletedThere + c.conflicts + c.restored + c.failed;
+}
+
+std::string ItemOf(const FakeCalendar& server, const std::string& needle) {
+    for (const auto& [href, item] : server.items)
+        if (item.text.find(needle) != std::string::npos) return href;
+    return {};
+}
+
+class JournalSync : public ::testing::Test {
+protected:
+    test::ScopedZone zone{"Europe/Berlin"};
+    FakeCalendar server;
+    Folder a, b;
+
+    // Two pages (one title in Windows-1252) and a tree:
+    // Plans > Garden > Seeds, Books, and two notes made in the same second.
+    void SetUp() override {
+        a.diary = {Page(3, "Caf\xE9 day", "coffee"), Page(5, "2026, December 05", "rain")};
+        a.notes = {Note(0, "Plans", "p", 1000),  Note(1, "Garden", "g", 2000), Note(1, "Seeds", "s", 3000),
+                   Note(-2, "Books", "b", 4000), Note(0, "Twin A", "x", 5000), Note(0, "Twin B", "y", 5000)};
+    }
+    void InStep() {
+        ASSERT_TRUE(a.Sync(server).ok);
+        ASSERT_TRUE(b.Sync(server).ok);
+    }
+};
+
+}  // namespace
+
+TEST_F(JournalSync, PagesAndNotesGoUpAndComeDownWholeAndANoOpSyncDoesNothing) {
+    const CollectionSync up = a.Sync(server);
+    ASSERT_TRUE(up.ok) << up.error;
+    EXPECT_EQ(up.counts.sentUp, 8);
+    EXPECT_EQ(up.parts.at("diary pages").sentUp, 2);
+    EXPECT_EQ(up.parts.at("notes").sentUp, 6);
+    EXPECT_EQ(server.items.size(), 8u);
+    EXPECT_FALSE(ItemOf(server, "DTSTART;VALUE=DATE:20261203").empty());
+    // The tree travels as each note's parent.
+    const std::string seeds = server.items.at(ItemOf(server, "SUMMARY:Seeds")).text;
+    EXPECT_NE(seeds.find("RELATED-TO;RELTYPE=PARENT:veltrin-note-2000@veltrin"), std::string::npos) << seeds;
+
+    const CollectionSync down = b.Sync(server);
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(down.counts.broughtDown, 8);
+    ASSERT_EQ(b.diary.size(), 2u);
+    EXPECT_EQ(b.diary[0].date, Day(3));
+    EXPECT_EQ(b.diary[0].title, "Caf\xC3\xA9 day");
+    EXPECT_EQ(b.diary[1].html, a.diary[1].html);
+    ASSERT_EQ(b.notes.size(), a.notes.size());
+    for (std::size_t i = 0; i < a.notes.size(); ++i) {
+        EXPECT_EQ(b.notes[i].name, a.notes[i].name);
+        EXPECT_EQ(b.notes[i].html, a.notes[i].html);
+        EXPECT_EQ(b.notes[i].created, a.notes[i].created);
+        EXPECT_EQ(b.notes[i].levelStep, a.notes[i].levelStep) << b.notes[i].name;
+    }
+
+    // Nothing to do on either side: nothing sent, nothing changed here.
+    const int puts = server.puts;
+    const DiaryTable diary = a.diary;
+    EXPECT_EQ(Moved(a.Sync(server)), 0);
+    EXPECT_EQ(Moved(b.Sync(server)), 0);
+    EXPECT_EQ(server.puts, puts);
+    EXPECT_EQ(a.diary[0].title, "Caf\xE9 day");
+}
+
+TEST_F(JournalSync, AChangeOnOneSideCrossesAndUnchangedTextsKeepTheirBytes) {
+    InStep();
+    b.diary[0].html = "<BODY><P>coffee and cake</P></BODY>";
+    b.NoteNamed("Books")->name = "Books to read";
+    const CollectionSync sent = b.Sync(server);
+    EXPECT_EQ(sent.parts.at("diary pages").sentUp, 1);
+    EXPECT_EQ(sent.parts.at("notes").sentUp, 1);
+
+    const CollectionSync came = a.Sync(server);
+    EXPECT_EQ(came.counts.broughtDown, 2);
+    EXPECT_EQ(came.counts.conflicts, 0);
+    EXPECT_EQ(a.diary[0].html, "<BODY><P>coffee and cake</P></BODY>");
+    EXPECT_EQ(a.diary[0].title, "Caf\xE9 day");  // as stored, not as the item carried it
+    ASSERT_NE(a.NoteNamed("Books to read"), nullptr);
+    EXPECT_EQ(a.notes.size(), 6u);
+
+    // Deleted on one side, unchanged on the other: deleted there too.
+    a.notes.pop_back();  // Twin B
+    a.diary.erase(a.diary.begin() + 1);
+    const CollectionSync deleted = a.Sync(server);
+    EXPECT_EQ(deleted.counts.deletedThere, 2);
+    EXPECT_EQ(b.Sync(server).counts.deletedHere, 2);
+    EXPECT_EQ(b.NoteNamed("Twin B"), nullptr);
+    EXPECT_EQ(b.diary.size(), 1u);
+    EXPECT_EQ(server.items.size(), 6u);
+}
+
+// A day has one page: both versions stay on it, the local one first.
+TEST_F(JournalSync, APageChangedOnBothSidesHoldsBothVersionsAndGoesUpSo) {
+    InStep();
+    a.diary[1].html = "<BODY><P>rain, then sun</P></BODY>";
+    b.diary[1].html = "<BODY><P>rain all day</P></BODY>";
+    ASSERT_EQ(b.Sync(server).counts.sentUp, 1);
+    const CollectionSync both = a.Sync(server);
+    ASSERT_TRUE(both.ok) << both.error;
+    EXPECT_EQ(both.counts.conflicts, 1);
+    EXPECT_EQ(both.parts.at("diary pages").conflicts, 1);
+    ASSERT_EQ(a.diary.size(), 2u);
+    const std::string& page = a.diary[1].html;
+    EXPECT_LT(page.find("rain, then sun"), page.find(kMark));
+    EXPECT_LT(page.find(kMark), page.find("rain all day"));
+    EXPECT_EQ(page.substr(page.size() - 7), "</BODY>");
+    EXPECT_NE(both.counts.notes.at(0).find("holds the server's version below its own"), std::string::npos);
+    // The joined page is what the server holds now, in the page's own item.
+    EXPECT_EQ(server.items.size(), 8u);
+    EXPECT_NE(server.items.at(ItemOf(server, "20261205")).text.find("rain all day"), std::string::npos);
+
+    EXPECT_EQ(b.Sync(server).counts.broughtDown, 1);
+    EXPECT_EQ(b.diary[1].html, page);
+    EXPECT_EQ(Moved(a.Sync(server)), 0);
+    EXPECT_EQ(Moved(b.Sync(server)), 0);
+}
+
+TEST_F(JournalSync, ASecondItemForADayIsJoinedIntoItsPageAndRemovedFromTheServer) {
+    InStep();
+    server.Write("/cal/phone-1.ics", Foreign("phone-1", "20261203", "Lake", "Walked to the lake"));
+    server.Write("/cal/phone-2.ics", Foreign("phone-2", "20261209", "Snow", "First snow"));
+    const CollectionSync s = a.Sync(server);
+    ASSERT_TRUE(s.ok) << s.error;
+    EXPECT_EQ(s.counts.broughtDown, 1);  // the 9th, a day without a page
+    EXPECT_EQ(s.counts.conflicts, 1);
+    ASSERT_EQ(a.diary.size(), 3u);
+    EXPECT_EQ(a.diary[2].title, "Snow");
+    EXPECT_NE(a.diary[0].html.find(kMark), std::string::npos);
+    EXPECT_NE(a.diary[0].html.find("<p>Walked to the lake</p>"), std::string::npos) << a.diary[0].html;
+    EXPECT_EQ(server.items.count("/cal/phone-1.ics"), 0u);
+    EXPECT_NE(server.items.at("/cal/veltrin-diary-20261203.ics").text.find("Walked to the lake"),
+              std::string::npos);
+
+    // A folder that never synced meets two items for one day: one page holds both.
+    server.Write("/cal/phone-3.ics", Foreign("phone-3", "20261209", "Snow", "Built a snowman"));
+    Folder c;
+    const CollectionSync first = c.Sync(server);
+    ASSERT_TRUE(first.ok) << first.error;
+    ASSERT_EQ(c.diary.size(), 3u);
+    EXPECT_NE(c.diary[2].html.find("First snow"), std::string::npos);
+    EXPECT_NE(c.diary[2].html.find("Built a snowman"), std::string::npos);
+    EXPECT_EQ(server.items.count("/cal/phone-2.ics") + server.items.count("/cal/phone-3.ics"), 1u);
+    EXPECT_EQ(Moved(c.Sync(server)), 0);
+    EXPECT_EQ(a.Sync(server).counts.broughtDown, 1);
+    EXPECT_EQ(a.diary[2].html, c.diary[2].html);
+}
+
+TEST_F(JournalSync, ANoteChangedOnBothSidesIsKeptTwiceAndAnEditWinsOverADelete) {
+    InStep();
+    a.NoteNamed("Garden")->html = "<BODY><P>roses</P></BODY>";
+    b.NoteNamed("Garden")->html = "<BODY><P>tulips</P></BODY>";
+    b.Sync(server);
+    const CollectionSync both = a.Sync(server);
+    EXPECT_EQ(both.counts.conflicts, 1);
+    EXPECT_EQ(both.parts.at("notes").conflicts, 1);
+    ASSERT_NE(a.NoteNamed("Garden (conflict copy)"), nullptr);
+    EXPECT_EQ(a.NoteNamed("Garden (conflict copy)")->html, "<BODY><P>tulips</P></BODY>");
+    EXPECT_EQ(a.NoteNamed("Garden")->html, "<BODY><P>roses</P></BODY>");
+    b.Sync(server);
+    EXPECT_EQ(b.NoteNamed("Garden")->html, "<BODY><P>roses</P></BODY>");
+    ASSERT_NE(b.NoteNamed("Garden (conflict copy)"), nullptr);
+    EXPECT_EQ(b.notes.size(), 7u);
+
+    // Deleted on one side, changed on the other: the change wins, both ways.
+    b.notes.erase(std::find_if(b.notes.begin(), b.notes.end(), [](auto& n) { return n.name == "Books"; }));
+    a.NoteNamed("Books")->html = "<BODY><P>more books</P></BODY>";
+    a.diary.erase(a.diary.begin());
+    b.diary[0].html = "<BODY><P>coffee, later tea</P></BODY>";
+    b.Sync(server);
+    const CollectionSync restored = a.Sync(server);
+    EXPECT_EQ(restored.counts.restored, 2);
+    ASSERT_EQ(a.diary.size(), 2u);
+    EXPECT_EQ(a.diary[0].html, "<BODY><P>coffee, later tea</P></BODY>");
+    b.Sync(server);
+    ASSERT_NE(b.NoteNamed("Books"), nullptr);
+    EXPECT_EQ(b.NoteNamed("Books")->html, "<BODY><P>more books</P></BODY>");
+}
+
+// Notes have no ids in their file: a note moved in the tree and edited must
+// go up in place, never as a new item with the old one deleted.
+TEST_F(JournalSync, ANoteMovedAndEditedKeepsItsItemAndTheTreeFollows) {
+    InStep();
+    const std::string seedsItem = ItemOf(server, "SUMMARY:Seeds");
+    // Books first, then Plans > Garden, Seeds moved up beside Garden and edited.
+    a.notes = {Note(0, "Books", "b", 4000),  Note(0, "Plans", "p", 1000),   Note(1, "Garden", "g", 2000),
+               Note(0, "Seeds", "s2", 3000), Note(-1, "Twin B", "y", 5000), Note(0, "Twin A", "x", 5000)};
+    const CollectionSync moved = a.Sync(server);
+    ASSERT_TRUE(moved.ok) << moved.error;
+    EXPECT_EQ(moved.counts.sentUp, 1);
+    EXPECT_EQ(moved.counts.deletedThere, 0);
+    EXPECT_EQ(server.items.size(), 8u);
+    const std::string seeds = server.items.at(seedsItem).text;
+    EXPECT_NE(seeds.find("RELATED-TO;RELTYPE=PARENT:veltrin-note-1000@veltrin"), std::string::npos) << seeds;
+    EXPECT_NE(seeds.find("s2"), std::string::npos);
+
+    b.Sync(server);
+    // Plans > Garden, Seeds; Books; Twin A; Twin B (b keeps its own order).
+    ASSERT_EQ(b.notes.size(), 6u);
+    EXPECT_EQ(b.notes[2].name, "Seeds");
+    EXPECT_EQ(b.notes[2].levelStep, 0);
+    EXPECT_EQ(b.notes[2].html, "<BODY><P>s2</P></BODY>");
+    EXPECT_EQ(Moved(a.Sync(server)), 0);
+    EXPECT_EQ(Moved(b.Sync(server)), 0);
+}
+
+TEST_F(JournalSync, ANoteFromAnotherClientComesUnderItsParentAndAParentDeletedThereLeavesItsChildren) {
+    InStep();
+    std::string tomatoes = Foreign("phone-n", {}, "Tomatoes", "plant in May");
+    tomatoes.insert(tomatoes.find("END:VJOURNAL"), "RELATED-TO;RELTYPE=PARENT:veltrin-note-2000@veltrin\r\n");
+    server.Write("/cal/phone-n.ics", tomatoes);
+    a.Sync(server);
+    // Plans > Garden > Seeds, Tomatoes
+    ASSERT_EQ(a.notes.size(), 7u);
+    EXPECT_EQ(a.notes[3].name, "Tomatoes");
+    EXPECT_EQ(a.notes[3].levelStep, 0);
+    EXPECT_EQ(a.notes[3].html, "<p>plant in May</p>");
+    EXPECT_EQ(Moved(a.Sync(server)), 0);
+
+    // Garden deleted by the other client: its children stay, one level up.
+    server.items.erase(ItemOf(server, "SUMMARY:Garden"));
+    a.Sync(server);
+    ASSERT_EQ(a.notes.size(), 6u);
+    EXPECT_EQ(a.notes[1].name, "Seeds");
+    EXPECT_EQ(a.notes[1].levelStep, 1);
+    EXPECT_EQ(a.notes[2].name, "Tomatoes");
+    EXPECT_EQ(a.notes[2].levelStep, 0);
+}
+
+// Events and journals in one calendar: each kind keeps to its own items.
+TEST(SharedCalendar, EventsAndJournalsLeaveEachOthersItemsAlone) {
+    test::ScopedZone zone{"Europe/Berlin"};
+    FakeCalendar server;
+    EventStore events;
+    for (int i = 0; i < 4; ++i) {
+        EventItem e;
+        e.name = "Event " + std::to_string(i);
+        e.details.eventId = 100 + i;
+        e.details.schedule.eventTime = static_cast<std::int32_t>(kNow + 3600 * (i + 1));
+        events.events.push_back(e);
+    }
+    std::map<std::string, SyncEntry> eventStatus;
+    Folder journals;
+    journals.diary = {Page(3, "Mon", "a"), Page(4, "Tue", "b")};
+    journals.notes = {Note(0, "N1", "x", 1000), Note(0, "N2", "y", 2000)};
+    const auto syncEvents = [&](bool allowMassDelete = false) {
+        DavClient dav(server);
+        EventSyncKind kind(events, kNow);
+        CollectionSync done = SyncCollection(dav, FakeCalendar::kUrl, kind, eventStatus, {}, allowMassDelete);
+        if (done.ok) {
+            kind.Apply();
+            CommitPending(done.pending, eventStatus);
+        }
+        return done;
+    };
+    ASSERT_TRUE(syncEvents().ok);
+    const CollectionSync first = journals.Sync(server);
+    ASSERT_TRUE(first.ok) << first.error;
+    EXPECT_EQ(first.counts.sentUp, 4);
+    EXPECT_EQ(first.counts.failed, 0);
+    EXPECT_EQ(first.counts.broughtDown, 0);  // the events are not journals
+
+    int fetches = 0;
+    server.before = [&](const HttpRequest& r) {
+        fetches += r.body.find("calendar-multiget") != std::string::npos;
+    };
+    const CollectionSync again = syncEvents();
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(Moved(again), 0);  // the journals are neither new events nor unreadable ones
+    EXPECT_EQ(Moved(journals.Sync(server)), 0);
+    EXPECT_EQ(fetches, 1);  // the events sync fetched the journals once; after that neither kind asks
+    EXPECT_EQ(events.events.size(), 4u);
+    EXPECT_EQ(server.items.size(), 8u);
+
+    // Another client adds one of each: each kind takes its own.
+    server.Write("/cal/phone-j.ics", Foreign("phone-j", "20261210", "Quiet", "nothing"));
+    std::string event = server.items.at(ItemOf(server, "BEGIN:VEVENT")).text;
+    event.replace(event.find("UID:"), event.find("\r\n", event.find("UID:")) - event.find("UID:"),
+                  "UID:phone-e");
+    event.replace(event.find("SUMMARY:"), event.find("\r\n", event.find("SUMMARY:")) - event.find("SUMMARY:"),
+                  "SUMMARY:From the phone");
+    server.Write("/cal/phone-e.ics", event);
+    const CollectionSync eventsIn = syncEvents();
+    EXPECT_EQ(eventsIn.counts.broughtDown, 1);
+    EXPECT_EQ(eventsIn.counts.failed, 0);
+    const CollectionSync journalsIn = journals.Sync(server);
+    EXPECT_EQ(journalsIn.counts.broughtDown, 1);
+    EXPECT_EQ(journalsIn.counts.failed, 0);
+    EXPECT_EQ(events.events.size(), 5u);
+    EXPECT_EQ(journals.diary.size(), 3u);
+
+    // Deleting events deletes only events; the journals do not hide a mass delete.
+    events.events.erase(events.events.begin(), events.events.begin() + 3);
+    const CollectionSync stopped = syncEvents();
+    EXPECT_TRUE(stopped.massDelete);
+    EXPECT_EQ(server.items.size(), 10u);
+    const CollectionSync deleted = syncEvents(true);
+    EXPECT_EQ(deleted.counts.deletedThere, 3);
+    EXPECT_EQ(server.items.size(), 7u);
+    EXPECT_EQ(Moved(journals.Sync(server)), 0);
+    EXPECT_EQ(journals.diary.size(), 3u);
+    EXPECT_EQ(journals.notes.size(), 2u);
+}

@@ -43,6 +43,27 @@ std::set<std::string> RowNames(const GroupTreeModel& list) {
     return names;
 }
 
+// The folder syncs with the server, its password given by a command.
+void ConfigureSync(const test::ProgramFolder& folder, const RadicaleServer& server) {
+    SyncConfig config;
+    config.url = server.url();
+    config.user = RadicaleServer::kUser;
+    config.passwordCommand = std::string("echo '") + RadicaleServer::kPassword + "'";
+    std::string why;
+    ASSERT_TRUE(SaveSyncConfig(folder.data().string(), config, why)) << why;
+}
+
+// The sync at start, once the window's loop runs.
+void WaitForTheSyncAtStart(CMainDialog& dlg) {
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const SyncState& s = dlg.syncService()->state();
+            return !s.running && (s.syncedAt != 0 || !s.error.empty());
+        },
+        60000));
+    ASSERT_EQ(dlg.syncService()->state().error, "");
+}
+
 }  // namespace
 
 TEST(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) {
@@ -63,12 +84,7 @@ TEST(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) 
         UtcStamp(now + 86400) + "\r\nSUMMARY:Dentist from the phone\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
     ASSERT_EQ(http.Send({"PUT", calendar + "phone-1.ics", {{"Content-Type", "text/calendar"}}, phone}).status,
               201);
-    SyncConfig config;
-    config.url = server.url();
-    config.user = RadicaleServer::kUser;
-    config.passwordCommand = std::string("echo '") + RadicaleServer::kPassword + "'";
-    std::string why;
-    ASSERT_TRUE(SaveSyncConfig(folder.data().string(), config, why)) << why;
+    ASSERT_NO_FATAL_FAILURE(ConfigureSync(folder, server));
 
     AppData data;
     ApplySettingsDefaults(data.settings);
@@ -88,14 +104,7 @@ TEST(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) 
     {
         CMainDialog dlg(data, {"veltrin"});
         dlg.show();
-        // The sync at start, once the window's loop runs.
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                const SyncState& s = dlg.syncService()->state();
-                return !s.running && (s.syncedAt != 0 || !s.error.empty());
-            },
-            60000));
-        ASSERT_EQ(dlg.syncService()->state().error, "");
+        ASSERT_NO_FATAL_FAILURE(WaitForTheSyncAtStart(dlg));
         EXPECT_EQ(RowNames(dlg.todayView()->list()->model()),
                   (std::set<std::string>{"Call the bank", "Water the roses", "Dentist from the phone"}));
         EXPECT_TRUE(dlg.SaveAll());
@@ -141,12 +150,7 @@ TEST(MainDialogSync, PagesAndNotesThatComeDownAreInTheViewsAndTheNextSave) {
                   "UID:note-1@elsewhere.example\r\nSUMMARY:Shopping\r\n"
                   "DESCRIPTION:Bread and milk\r\n"),
               201);
-    SyncConfig config;
-    config.url = server.url();
-    config.user = RadicaleServer::kUser;
-    config.passwordCommand = std::string("echo '") + RadicaleServer::kPassword + "'";
-    std::string why;
-    ASSERT_TRUE(SaveSyncConfig(folder.data().string(), config, why)) << why;
+    ASSERT_NO_FATAL_FAILURE(ConfigureSync(folder, server));
 
     AppData data;
     ApplySettingsDefaults(data.settings);
@@ -169,13 +173,7 @@ TEST(MainDialogSync, PagesAndNotesThatComeDownAreInTheViewsAndTheNextSave) {
     {
         CMainDialog dlg(data, {"veltrin"});
         dlg.show();
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                const SyncState& s = dlg.syncService()->state();
-                return !s.running && (s.syncedAt != 0 || !s.error.empty());
-            },
-            60000));
-        ASSERT_EQ(dlg.syncService()->state().error, "");
+        ASSERT_NO_FATAL_FAILURE(WaitForTheSyncAtStart(dlg));
         EXPECT_TRUE(dlg.SaveAll());
         dlg.EndSession();
     }

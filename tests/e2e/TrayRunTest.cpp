@@ -124,8 +124,21 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     EXPECT_NE(engineHelpers(pid), "") << "the document engine did not start for the Diary";
     EXPECT_TRUE(mapped("veltrin-webeditor"));
 
+    const std::string helpers = engineHelpers(pid);
     ::kill(pid, SIGTERM);
     ASSERT_EQ(waitExit(pid, 60), 0);
+    // The process ends without tearing its windows down: the engine's
+    // processes must still go with it, not linger for the session.
+    std::istringstream helperPids(helpers);
+    for (std::string helper; helperPids >> helper;) {
+        const fs::path stat = fs::path("/proc") / helper / "stat";
+        const auto gone = [&] {
+            const std::string line = test::readAll(stat);
+            const std::size_t close = line.rfind(')');
+            return line.empty() || (close != std::string::npos && line.compare(close + 2, 1, "Z") == 0);
+        };
+        EXPECT_TRUE(test::WaitUntil(gone, 30)) << "engine process " << helper << " outlived the program";
+    }
     // Shown, not edited: the page keeps its bytes; the reminder is done.
     DiaryTable back;
     ASSERT_TRUE(SerializeDiaryFile(back, false));

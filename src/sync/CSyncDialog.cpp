@@ -96,6 +96,8 @@ CSyncDialog::CSyncDialog(const SyncConfig& config, QWidget* parent) : QDialog(pa
     form->addRow(calendarLabel, calendarRow);
     addressBook_ = CollectionBox(config.contactsCollection);
     form->addRow(QStringLiteral("A&ddress book:"), addressBook_);
+    journals_ = CollectionBox(config.journalsCollection);
+    form->addRow(QStringLiteral("Diary and no&tes:"), journals_);
 
     auto* statusRow = new QHBoxLayout;
     status_ = new QLabel;
@@ -136,6 +138,7 @@ SyncConfig CSyncDialog::chosen() const {
     c.intervalMinutes = interval_->value();
     c.eventsCollection = Chosen(calendar_);
     c.contactsCollection = Chosen(addressBook_);
+    c.journalsCollection = Chosen(journals_);
     return c;
 }
 
@@ -186,6 +189,7 @@ void CSyncDialog::showFound(bool ok, const SyncCollections& collections, const s
     }
     Fill(calendar_, collections.calendars);
     Fill(addressBook_, collections.addressBooks);
+    Fill(journals_, collections.journals);
     setStatus(QStringLiteral("Calendars found: %1, address books found: %2.")
                   .arg(collections.calendars.size())
                   .arg(collections.addressBooks.size()));

@@ -17,8 +17,8 @@ namespace veltrin {
 
 struct SyncCollections;
 
-// "Sync...": the server, the account, how often, and which calendar and
-// address book. "Find" asks the server what the account has, beside the
+// "Sync...": the server, the account, how often, and which calendar,
+// address book and calendar for diary pages and notes. "Find" asks the server what the account has, beside the
 // dialog; "Sync now" and the status line are the program's.
 class CSyncDialog : public QDialog {
     Q_OBJECT
@@ -43,6 +43,7 @@ public:
     QSpinBox* intervalBox() const { return interval_; }
     QComboBox* calendarBox() const { return calendar_; }
     QComboBox* addressBookBox() const { return addressBook_; }
+    QComboBox* journalsBox() const { return journals_; }
     QPushButton* findButton() const { return find_; }
     QPushButton* syncNowButton() const { return syncNow_; }
     QLabel* statusLabel() const { return status_; }
@@ -65,6 +66,7 @@ private:
     QSpinBox* interval_ = nullptr;
     QComboBox* calendar_ = nullptr;
     QComboBox* addressBook_ = nullptr;
+    QComboBox* journals_ = nullptr;
     QPushButton* find_ = nullptr;
     QPushButton* syncNow_ = nullptr;
     QLabel* status_ = nullptr;

@@ -307,6 +307,7 @@ bool FindSyncCollections(const SyncConfig& config, const std::string* password, 
     }
     for (DavCollection& c : all) {
         if (TakesEvents(c)) found.calendars.push_back(c);
+        if (TakesJournals(c)) found.journals.push_back(c);
         if (c.addressBook) found.addressBooks.push_back(c);
     }
     return true;

@@ -71,6 +71,7 @@ private:
 // else the configuration's password command's.
 struct SyncCollections {
     std::vector<DavCollection> calendars, addressBooks;
+    std::vector<DavCollection> journals;  // calendars that take diary pages and notes
 };
 bool FindSyncCollections(const SyncConfig& config, const std::string* password, SyncCollections& found,
                          std::string& why);

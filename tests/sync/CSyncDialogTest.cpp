@@ -21,10 +21,11 @@ using test::RadicaleServer;
 
 TEST(CSyncDialog, GivesBackWhatItShowsAndWhatWasTyped) {
     SyncConfig config;
-    config.url = "https://dav.example/";
+    config.url = "https://dav.example.org/";
     config.user = "anna";
     config.passwordCommand = "pass show dav";
-    config.eventsCollection = "https://dav.example/anna/work/";
+    config.eventsCollection = "https://dav.example.org/anna/work/";
+    config.journalsCollection = "https://dav.example.org/anna/journal/";
     config.intervalMinutes = 0;
     CSyncDialog dialog(config);
     EXPECT_EQ(dialog.intervalBox()->text(), QStringLiteral("only by hand"));
@@ -34,19 +35,20 @@ TEST(CSyncDialog, GivesBackWhatItShowsAndWhatWasTyped) {
     EXPECT_EQ(same.passwordCommand, config.passwordCommand);
     EXPECT_EQ(same.eventsCollection, config.eventsCollection);
     EXPECT_EQ(same.contactsCollection, "");
+    EXPECT_EQ(same.journalsCollection, config.journalsCollection) << "saving the dialog keeps it";
     EXPECT_EQ(same.intervalMinutes, 0);
     EXPECT_FALSE(same.allowUnencrypted);
 
-    dialog.urlBox()->setText(QStringLiteral("  http://192.0.2.7:5232/  "));
+    dialog.urlBox()->setText(QStringLiteral("  http://dav.example.org:5232/  "));
     dialog.unencryptedBox()->setChecked(true);
     dialog.intervalBox()->setValue(30);
-    dialog.addressBookBox()->setEditText(QStringLiteral("http://192.0.2.7:5232/anna/book/"));
+    dialog.addressBookBox()->setEditText(QStringLiteral("http://dav.example.org:5232/anna/book/"));
     QTest::keyClicks(dialog.passwordBox(), QStringLiteral("s3cret"));
     const SyncConfig typed = dialog.chosen();
-    EXPECT_EQ(typed.url, "http://192.0.2.7:5232/");
+    EXPECT_EQ(typed.url, "http://dav.example.org:5232/");
     EXPECT_TRUE(typed.allowUnencrypted);
     EXPECT_EQ(typed.intervalMinutes, 30);
-    EXPECT_EQ(typed.contactsCollection, "http://192.0.2.7:5232/anna/book/");
+    EXPECT_EQ(typed.contactsCollection, "http://dav.example.org:5232/anna/book/");
     EXPECT_EQ(dialog.password(), "s3cret");
     EXPECT_EQ(SyncConfig{}.intervalMinutes, 15) << "a new configuration syncs every 15 minutes";
 }
@@ -88,5 +90,7 @@ TEST(CSyncDialog, FindListsTheAccountsCollectionsFromABaseUrlOrSaysWhyNot) {
     ASSERT_EQ(dialog.calendarBox()->count(), 1);
     EXPECT_EQ(dialog.chosen().eventsCollection, server.userUrl() + "calendar/");
     EXPECT_EQ(dialog.chosen().contactsCollection, "");
+    ASSERT_EQ(dialog.journalsBox()->count(), 1) << "a calendar of every kind takes journals too";
+    EXPECT_EQ(dialog.chosen().journalsCollection, server.userUrl() + "calendar/");
     EXPECT_TRUE(dialog.findButton()->isEnabled());
 }

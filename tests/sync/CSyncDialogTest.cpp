@@ -21,11 +21,11 @@ using test::RadicaleServer;
 
 TEST(CSyncDialog, GivesBackWhatItShowsAndWhatWasTyped) {
     SyncConfig config;
-    config.url = "https://dav.example.org/";
+    config.url = "https://example.org/";
     config.user = "anna";
     config.passwordCommand = "pass show dav";
-    config.eventsCollection = "https://dav.example.org/anna/work/";
-    config.journalsCollection = "https://dav.example.org/anna/journal/";
+    config.eventsCollection = "https://example.org/anna/work/";
+    config.journalsCollection = "https://example.org/anna/journal/";
     config.intervalMinutes = 0;
     CSyncDialog dialog(config);
     EXPECT_EQ(dialog.intervalBox()->text(), QStringLiteral("only by hand"));
@@ -39,16 +39,16 @@ TEST(CSyncDialog, GivesBackWhatItShowsAndWhatWasTyped) {
     EXPECT_EQ(same.intervalMinutes, 0);
     EXPECT_FALSE(same.allowUnencrypted);
 
-    dialog.urlBox()->setText(QStringLiteral("  http://dav.example.org:5232/  "));
+    dialog.urlBox()->setText(QStringLiteral("  http://example.org:5232/  "));
     dialog.unencryptedBox()->setChecked(true);
     dialog.intervalBox()->setValue(30);
-    dialog.addressBookBox()->setEditText(QStringLiteral("http://dav.example.org:5232/anna/book/"));
+    dialog.addressBookBox()->setEditText(QStringLiteral("http://example.org:5232/anna/book/"));
     QTest::keyClicks(dialog.passwordBox(), QStringLiteral("s3cret"));
     const SyncConfig typed = dialog.chosen();
-    EXPECT_EQ(typed.url, "http://dav.example.org:5232/");
+    EXPECT_EQ(typed.url, "http://example.org:5232/");
     EXPECT_TRUE(typed.allowUnencrypted);
     EXPECT_EQ(typed.intervalMinutes, 30);
-    EXPECT_EQ(typed.contactsCollection, "http://dav.example.org:5232/anna/book/");
+    EXPECT_EQ(typed.contactsCollection, "http://example.org:5232/anna/book/");
     EXPECT_EQ(dialog.password(), "s3cret");
     EXPECT_EQ(SyncConfig{}.intervalMinutes, 15) << "a new configuration syncs every 15 minutes";
 }

@@ -20,6 +20,7 @@
 #include "events/Schedule.h"
 #include "interop/GroupPaths.h"
 #include "interop/HtmlText.h"
+#include "interop/VCard.h"
 #include "storage/StoredText.h"
 
 namespace veltrin {
@@ -97,12 +98,59 @@ Component NewCalendar(icaltimezone* zone) {
     return cal;
 }
 
-std::string Finish(const Component& cal) {
-    char* text = icalcomponent_as_ical_string_r(cal.get());
+// libical writes an X- property's value as it stands but for backslashes and
+// line breaks. Bare commas and semicolons read as lists elsewhere (a server
+// cut a page's HTML at its first comma), so they are escaped here, as a TEXT
+// value wants them; libical reads them back either way.
+void EscapeXTextValues(std::string& text) {
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t from = 0; (from = text.find("\r\nX-", from)) != std::string::npos;) {
+        const std::size_t start = from + 2;
+        std::size_t end = text.find("\r\n", start);
+        while (end != std::string::npos && end + 2 < text.size() &&
+               (text[end + 2] == ' ' || text[end + 2] == '\t'))
+            end = text.find("\r\n", end + 2);
+        if (end == std::string::npos) break;
+        from = end;
+        std::string line;
+        for (std::size_t i = start; i < end; ++i) {
+            if (text.compare(i, 2, "\r\n") == 0) {
+                i += 2;  // and the blank that folds
+                continue;
+            }
+            line += text[i];
+        }
+        bool quoted = false;
+        std::size_t colon = 0;
+        while (colon < line.size() && (line[colon] != ':' || quoted)) quoted ^= line[colon++] == '"';
+        if (line.find_first_of(",;", colon) == std::string::npos) continue;
+        std::string escaped = line.substr(0, colon);
+        std::size_t backslashes = 0;
+        for (std::size_t i = colon; i < line.size(); ++i) {
+            const char c = line[i];
+            if ((c == ',' || c == ';') && backslashes % 2 == 0) escaped += '\\';
+            backslashes = c == '\\' ? backslashes + 1 : 0;
+            escaped += c;
+        }
+        out.append(text, copied, start - copied);
+        AppendFoldedLine(out, escaped);
+        copied = end + 2;
+    }
+    if (copied == 0) return;
+    out.append(text, copied, std::string::npos);
+    text = std::move(out);
+}
+
+std::string ComponentText(icalcomponent* c) {
+    char* text = icalcomponent_as_ical_string_r(c);
     std::string out = text ? text : "";
     std::free(text);
+    EscapeXTextValues(out);
     return out;
 }
+
+std::string Finish(const Component& cal) { return ComponentText(cal.get()); }
 
 // A calendar written a component at a time: serializing and freeing one
 // tree of thousands of components costs libical several times more.
@@ -115,9 +163,7 @@ public:
     }
     // Takes the component.
     void Add(icalcomponent* c) {
-        char* text = icalcomponent_as_ical_string_r(c);
-        if (text) text_ += text;
-        std::free(text);
+        text_ += ComponentText(c);
         icalcomponent_free(c);
     }
     std::string Done() { return std::move(text_ += kEnd); }
@@ -580,6 +626,18 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
 // A journal's text as a page; an empty text gives an empty page.
 std::string PageOf(const std::string& text) { return text.empty() ? text : HtmlOfPlainText(text); }
 
+// A plain text as edits see it: readers drop the blanks around a value, and
+// some write line ends as CR LF.
+std::string EditedText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r') out += c;
+    const std::size_t first = out.find_first_not_of(" \t\n");
+    if (first == std::string::npos) return std::string();
+    return out.substr(first, out.find_last_not_of(" \t\n") + 1 - first);
+}
+
 // The page a journal carries: its HTML while the plain text beside it still
 // says the same, else the plain text, which another program has edited.
 std::string HtmlOfJournal(icalcomponent* j) {
@@ -587,7 +645,8 @@ std::string HtmlOfJournal(icalcomponent* j) {
     const std::string text = Text(icalcomponent_get_description(j));
     if (x.Has(kAltDesc)) {
         std::string html = x.Get(kAltDesc);
-        if (!icalcomponent_get_first_property(j, ICAL_DESCRIPTION_PROPERTY) || PlainTextOfHtml(html) == text)
+        if (!icalcomponent_get_first_property(j, ICAL_DESCRIPTION_PROPERTY) ||
+            EditedText(PlainTextOfHtml(html)) == EditedText(text))
             return html;
     }
     return PageOf(text);

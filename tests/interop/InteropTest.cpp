@@ -285,6 +285,29 @@ TEST(ICalendarTest, AJournalsHtmlCountsOnlyWhileItsPlainTextStillSaysTheSame) {
     EXPECT_EQ(read.page.html, "<p>Snow, all day</p>");
     EXPECT_EQ(read.page.title, "Walk");
 
+    // Commas and semicolons in the HTML go out escaped, also where a long
+    // line folds, or other readers cut the page at the first comma. Blanks at
+    // the ends of the plain text, which readers drop, are no edit.
+    std::string html = "<p>Rain, then sun; a\\b, ";
+    for (int i = 0; i < 12; ++i) html += "<b>" + std::to_string(i) + "</b>,;, ";
+    html += "</p>";
+    const std::string escaped = DiaryPageToICalendar({"Walk", html, 1'796'601'600, 0}, {}, kNow);
+    std::string unfolded;
+    for (std::size_t i = 0; i < escaped.size(); ++i)
+        if (escaped.compare(i, 3, "\r\n ") == 0)
+            i += 2;
+        else
+            unfolded += escaped[i];
+    EXPECT_NE(
+        unfolded.find("X-ALT-DESC;FMTTYPE=text/html:<p>Rain\\, then sun\\; a\\\\b\\, <b>0</b>\\,\\;\\, "),
+        std::string::npos)
+        << escaped;
+    for (std::size_t line = 0, next; (next = escaped.find("\r\n", line)) != std::string::npos;
+         line = next + 2)
+        EXPECT_LE(next - line, 75u) << escaped.substr(line, next - line);
+    read = ReadOneJournal(escaped, kNow);
+    EXPECT_EQ(read.page.html, html);
+
     NoteItem note;
     note.name = "Child";
     note.html = "<p>c</p>";

@@ -732,6 +732,66 @@ CalendarImport ImportICalendar(const std::string& text, EventStore& events, Diar
     return result;
 }
 
+namespace {
+
+// A text as a content line carries it: a text value loses its CRs, form
+// feeds and backspaces on the way out and the blanks at its ends on the way
+// in; a blank one does not come back at all.
+struct Carried {
+    bool there = false;
+    std::string text;
+};
+
+Carried AsCarried(const std::string& utf8) {
+    Carried c{true, utf8};
+    c.text.erase(std::remove_if(c.text.begin(), c.text.end(),
+                                [](char ch) { return ch == '\r' || ch == '\f' || ch == '\b'; }),
+                 c.text.end());
+    const char* const blanks = " \t\v";
+    const std::size_t first = c.text.find_first_not_of(blanks);
+    if (first == std::string::npos) return {};
+    c.text.erase(c.text.find_last_not_of(blanks) + 1);
+    c.text.erase(0, first);
+    return c;
+}
+
+// What HtmlOfJournal gives for a journal the export wrote from this page.
+std::string HtmlAsRead(const std::string& stored) {
+    const std::string page = StoredTextToUtf8(stored);
+    const Carried alt = AsCarried(page);
+    const std::string plain = PlainTextOfHtml(page);
+    const Carried text = AsCarried(plain);
+    if (alt.there &&
+        (!text.there || (alt.text == page && text.text == plain) || PlainTextOfHtml(alt.text) == text.text))
+        return alt.text;
+    return PageOf(text.text);
+}
+
+}  // namespace
+
+ReadJournal JournalAsRead(const DiaryPage& page) {
+    ReadJournal read;
+    read.dated = true;
+    const DateTime day = BreakDownLocal(page.date);
+    const std::optional<std::int64_t> midnight = MakeLocalTime(day.year, day.month, day.day, 0, 0, 0);
+    if (!midnight) return read;
+    read.page.date = ClampToTime32(*midnight);
+    read.page.title = AsCarried(StoredTextToUtf8(page.title)).text;
+    if (read.page.title.empty()) read.page.title = DiaryTitle(read.page.date);
+    read.page.html = HtmlAsRead(page.html);
+    read.ok = true;
+    return read;
+}
+
+ReadJournal JournalAsRead(const NoteItem& note) {
+    ReadJournal read;
+    read.note.name = AsCarried(StoredTextToUtf8(note.name)).text;
+    read.note.html = HtmlAsRead(note.html);
+    read.note.created = note.created;
+    read.ok = true;
+    return read;
+}
+
 ReadJournal ReadOneJournal(const std::string& text, std::int64_t now) {
     ReadJournal read;
     Component root(icalparser_parse_string(text.c_str()), icalcomponent_free);

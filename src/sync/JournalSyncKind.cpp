@@ -116,7 +116,7 @@ JournalSyncKind::JournalSyncKind(DiaryTable& diary, NoteTable& notes,
         path.resize(static_cast<std::size_t>(depth - 1));
         if (!path.empty()) parentOf[i] = static_cast<long>(path.back());
         path.push_back(i);
-        read[i] = ReadOneJournal(NoteToICalendar(notes[i], "-", {}, now), now).note;
+        read[i] = JournalAsRead(notes[i]).note;
         nodes_.push_back(Node{notes[i], {}, {}, {}, false, false});
     }
     // Each entry is taken once: by the same creation time with the same name
@@ -154,7 +154,7 @@ JournalSyncKind::JournalSyncKind(DiaryTable& diary, NoteTable& notes,
         hashes_[nodes_[i].key] =
             NoteHash(read[i], nodes_[i].parentKey.empty() ? std::string() : UidOf(nodes_[i].parentKey));
     }
-    for (const auto& [key, page] : pages_) hashes_[key] = HashOf(ReadOneJournal(Text(key, {}), now_));
+    for (const auto& [key, page] : pages_) hashes_[key] = HashOf(JournalAsRead(page));
 }
 
 const char* JournalSyncKind::Part(const std::string& key) const {

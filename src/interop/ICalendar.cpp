@@ -20,6 +20,7 @@
 #include "events/Schedule.h"
 #include "interop/GroupPaths.h"
 #include "interop/HtmlText.h"
+#include "interop/ICalGuard.h"
 #include "storage/StoredText.h"
 
 namespace veltrin {
@@ -311,6 +312,7 @@ std::string EventsOf(const EventStore& store, const std::set<std::int32_t>* grou
 }  // namespace
 
 std::string EventsToICalendar(const EventStore& store, const std::string& group, std::int64_t now) {
+    const ICalGuard guard;
     if (group.empty()) return EventsOf(store, nullptr, now);
     const std::set<std::int32_t> ids = GroupWithSubgroups(store.groups, group);
     return EventsOf(store, &ids, now);
@@ -318,6 +320,7 @@ std::string EventsToICalendar(const EventStore& store, const std::string& group,
 
 std::string EventsToICalendar(const EventStore& store, const std::set<std::int32_t>& groupIds,
                               std::int64_t now) {
+    const ICalGuard guard;
     return EventsOf(store, &groupIds, now);
 }
 
@@ -378,6 +381,7 @@ std::string NoteUid(std::int32_t created, int sameSecond) {
 }
 
 std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now) {
+    const ICalGuard guard;
     CalendarText cal(nullptr);
     for (const DiaryPage& p : diary) cal.Add(PageJournal(p, {}, now));
     return cal.Done();
@@ -385,6 +389,7 @@ std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now) {
 
 // A note's UID: its creation time, and a count among notes created in the same second.
 std::string NotesToICalendar(const NoteTable& notes, std::int64_t now) {
+    const ICalGuard guard;
     CalendarText cal(nullptr);
     std::map<std::int32_t, int> sameSecond;
     std::vector<std::string> parents;  // parents[d - 1]: the last note's UID at depth d
@@ -400,11 +405,13 @@ std::string NotesToICalendar(const NoteTable& notes, std::int64_t now) {
 }
 
 std::string DiaryPageToICalendar(const DiaryPage& page, const std::string& uid, std::int64_t now) {
+    const ICalGuard guard;
     return OneJournal(PageJournal(page, uid, now));
 }
 
 std::string NoteToICalendar(const NoteItem& note, const std::string& uid, const std::string& parentUid,
                             std::int64_t now) {
+    const ICalGuard guard;
     return OneJournal(NoteJournal(note, uid, parentUid, now));
 }
 
@@ -693,6 +700,7 @@ CalendarImport ImportICalendar(const std::string& text, EventStore& events, Diar
 
 CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
                                NoteTable& notes, const ImportTarget& target, std::int64_t now) {
+    const ICalGuard guard;
     CalendarImport result;
     Component root(icalparser_parse_string(text.c_str()), icalcomponent_free);
     if (!root) return result;
@@ -793,6 +801,7 @@ ReadJournal JournalAsRead(const NoteItem& note) {
 }
 
 ReadJournal ReadOneJournal(const std::string& text, std::int64_t now) {
+    const ICalGuard guard;
     ReadJournal read;
     Component root(icalparser_parse_string(text.c_str()), icalcomponent_free);
     if (!root) return read;

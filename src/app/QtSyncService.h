@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/SyncRounds.h"
+#include "sync/SyncConfig.h"
 
 class QThread;
 class QTimer;
@@ -53,9 +54,16 @@ signals:
     void stateChanged();
 
 private:
+    // The configuration as one round reads it: once, for the password and the session.
+    struct RoundConfig {
+        bool read = false;
+        SyncConfig config;
+        std::string why;
+    };
+    RoundConfig readConfig() const;
     // The secret store's password, unless a password command gives it.
-    void withPassword(std::function<void()> then);
-    void begin();
+    void withPassword(const RoundConfig& round, std::function<void()> then);
+    void begin(const RoundConfig& round);
     void fetched();
     void finish(const std::string& error);
 

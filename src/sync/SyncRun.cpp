@@ -199,7 +199,10 @@ const SyncReport& SyncSession::report() const { return state_->report; }
 bool SyncSession::Load() {
     State& s = *state_;
     SyncReport& report = s.report;
-    if (!LoadSyncConfig(s.request.dataFolder, s.config, report.error)) return false;
+    if (s.request.config)
+        s.config = *s.request.config;
+    else if (!LoadSyncConfig(s.request.dataFolder, s.config, report.error))
+        return false;
     if (!s.status.Load(s.statusPath, report.error)) return false;
     if (!s.eventsFile.Load(report.error) || !s.contactsFile.Load(report.error) ||
         !s.diaryFile.Load(report.error) || !s.notesFile.Load(report.error))

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct SyncRequest {
     bool passwordGiven = false;
     std::string password;
     HttpTransport* transport = nullptr;  // null: a CurlTransport from the configuration
+    // The configuration when the caller has read it; otherwise Load reads it.
+    std::optional<SyncConfig> config;
     std::int64_t now = 0;
 };
 

@@ -240,7 +240,7 @@ SyncKind::Staged JournalSyncKind::StageAdd(const std::string& text, bool conflic
     const ReadJournal r = ReadOneJournal(text, now_);
     Staged s;
     if (!r.ok) return s;
-    changed_ = true;
+    (r.dated ? pagesChanged_ : notesChanged_) = true;
     s.ok = true;
     s.uid = r.uid;
     if (r.dated) {
@@ -284,7 +284,7 @@ SyncKind::Staged JournalSyncKind::StageAdd(const std::string& text, bool conflic
 std::string JournalSyncKind::StageReplace(const std::string& key, const std::string& text) {
     const ReadJournal r = ReadOneJournal(text, now_);
     if (!r.ok) return {};
-    changed_ = true;
+    (Part(key) == kPages ? pagesChanged_ : notesChanged_) = true;
     const ReadJournal mine = ReadOneJournal(Text(key, {}), now_);
     if (Part(key) == kPages) {
         const auto page = pages_.find(key);
@@ -328,23 +328,29 @@ std::string JournalSyncKind::StageReplace(const std::string& key, const std::str
 }
 
 void JournalSyncKind::StageRemove(const std::string& key) {
-    changed_ = true;
     if (Part(key) == kPages) {
+        pagesChanged_ = true;
         pages_.erase(key);
         return;
     }
+    notesChanged_ = true;
     const auto at = nodeOf_.find(key);
     if (at != nodeOf_.end()) nodes_[at->second].removed = true;
 }
 
+// Each table is made again only when its records changed, so that the
+// other file need not be stored.
 void JournalSyncKind::Apply() {
-    if (!changed_) return;
-    changed_ = false;
-    DiaryTable diary = unsynced_;
-    for (auto& [key, page] : pages_) diary.push_back(page);
-    std::stable_sort(diary.begin(), diary.end(),
-                     [](const DiaryPage& a, const DiaryPage& b) { return a.date < b.date; });
-    diaryStore_.swap(diary);
+    if (pagesChanged_) {
+        DiaryTable diary = unsynced_;
+        for (auto& [key, page] : pages_) diary.push_back(page);
+        std::stable_sort(diary.begin(), diary.end(),
+                         [](const DiaryPage& a, const DiaryPage& b) { return a.date < b.date; });
+        diaryStore_.swap(diary);
+    }
+    pagesChanged_ = false;
+    if (!notesChanged_) return;
+    notesChanged_ = false;
 
     // Each note under its parent: a note from the server under the note its
     // parent UID names (at the top when none here has it), a note whose

@@ -26,6 +26,11 @@ struct SyncRequest {
     std::int64_t now = 0;
 };
 
+// The data files a sync stored, so that a program shows exactly those again.
+struct StoredFiles {
+    bool events = false, contacts = false, diary = false, notes = false;
+};
+
 struct SyncReport {
     bool ok = false;
     bool massDelete = false;
@@ -36,7 +41,8 @@ struct SyncReport {
     // calendar's own for what neither can claim (an item left, its notes).
     SyncCounts diaryPages, notes, journals;
     bool journalsSynced = false;  // false when the server has no calendar that takes journals
-    bool dataChanged = false;
+    bool dataChanged = false;     // any file stored
+    StoredFiles stored;
     // "Events: 3 sent, 1 brought down, ..." one line a kind.
     std::string Summary() const;
 };

@@ -147,7 +147,7 @@ void QtSyncService::fetched() {
     }
     session->Apply();
     const SyncReport& report = session->report();
-    if (report.dataChanged) hooks_.reload();
+    if (report.dataChanged) hooks_.reload(report.stored);
     if (report.massDelete && !allowMassDelete_) {
         // Still running while asked: a sync by hand or by the timer waits.
         const bool yes = messages().show(report.error + "\n\nSync anyway?", "Sync", Messages::Icon::Question,

@@ -9,6 +9,7 @@
 
 #include "app/SyncRounds.h"
 #include "sync/SyncConfig.h"
+#include "sync/SyncRun.h"
 
 class QThread;
 class QTimer;
@@ -26,10 +27,10 @@ class QtSyncService : public QObject {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<bool()> store;            // the program's own save: false when a store failed
-        std::function<DataDigests()> digests;   // what the views would store now
-        std::function<void()> reload;           // the data files changed: show them again
-        std::function<std::string()> password;  // the secret store's, or empty
+        std::function<bool()> store;                     // the program's own save: false when a store failed
+        std::function<DataDigests()> digests;            // what the views would store now
+        std::function<void(const StoredFiles&)> reload;  // these data files changed: show them again
+        std::function<std::string()> password;           // the secret store's, or empty
     };
     QtSyncService(std::string dataFolder, Hooks hooks, QObject* parent = nullptr);
     // A network part still running is waited for and never applied.

@@ -71,7 +71,7 @@ protected:
             return true;
         };
         h.digests = [this] { return viewsNow; };
-        h.reload = [this] { ++reloads; };
+        h.reload = [this](const StoredFiles&) { ++reloads; };
         return h;
     }
     // Runs one sync by hand and waits for it to end.

@@ -72,19 +72,28 @@ void WaitForTheSyncAtStart(CMainDialog& dlg) {
     ASSERT_EQ(dlg.syncService()->state().error, "");
 }
 
-}  // namespace
+// A program folder with the shipped templates, a tray, and a Radicale of
+// the test's own with a calendar.
+class MainDialogSync : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::CopyShippedTemplates(folder.root);
+        CMainDialog::SetTrayAvailableForTesting(1);
+        folder.clock.t = std::time(nullptr);
+        ASSERT_TRUE(server.up()) << server.log();
+        ASSERT_EQ(http.Send({"MKCALENDAR", calendar, {}, {}}).status, 201);
+    }
 
-TEST(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) {
     test::ProgramFolder folder;
-    test::CopyShippedTemplates(folder.root);
-    CMainDialog::SetTrayAvailableForTesting(1);
-    const std::time_t now = std::time(nullptr);
-    folder.clock.t = now;
-    RadicaleServer server(folder.root / "radicale");
-    ASSERT_TRUE(server.up()) << server.log();
+    RadicaleServer server{folder.root / "radicale"};
     CurlTransport http{HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword}};
     const std::string calendar = server.userUrl() + "calendar/";
-    ASSERT_EQ(http.Send({"MKCALENDAR", calendar, {}, {}}).status, 201);
+};
+
+}  // namespace
+
+TEST_F(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) {
+    const std::time_t now = folder.clock.t;
     const std::string phone =
         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//Phone//EN\r\n"
         "BEGIN:VEVENT\r\nUID:phone-1@elsewhere.example\r\nDTSTAMP:20261201T100000Z\r\n"
@@ -133,16 +142,7 @@ TEST(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) 
 
 // Pages and notes that come down show in their views, so that the next save
 // (which writes what the views hold) keeps them beside the local ones.
-TEST(MainDialogSync, PagesAndNotesThatComeDownAreInTheViewsAndTheNextSave) {
-    test::ProgramFolder folder;
-    test::CopyShippedTemplates(folder.root);
-    CMainDialog::SetTrayAvailableForTesting(1);
-    folder.clock.t = std::time(nullptr);
-    RadicaleServer server(folder.root / "radicale");
-    ASSERT_TRUE(server.up()) << server.log();
-    CurlTransport http{HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword}};
-    const std::string calendar = server.userUrl() + "calendar/";
-    ASSERT_EQ(http.Send({"MKCALENDAR", calendar, {}, {}}).status, 201);
+TEST_F(MainDialogSync, PagesAndNotesThatComeDownAreInTheViewsAndTheNextSave) {
     const auto put = [&](const std::string& name, const std::string& journal) {
         const std::string text =
             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//Phone//EN\r\n"
@@ -206,15 +206,7 @@ TEST(MainDialogSync, PagesAndNotesThatComeDownAreInTheViewsAndTheNextSave) {
 
 // A sync that stored only the contacts shows them and leaves the Diary as
 // it is: the page shown, the keyboard and what is being typed there stay.
-TEST(MainDialogSync, ASyncThatChangedOnlyContactsLeavesTheDiaryAsItIs) {
-    test::ProgramFolder folder;
-    test::CopyShippedTemplates(folder.root);
-    CMainDialog::SetTrayAvailableForTesting(1);
-    folder.clock.t = std::time(nullptr);
-    RadicaleServer server(folder.root / "radicale");
-    ASSERT_TRUE(server.up()) << server.log();
-    CurlTransport http{HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword}};
-    ASSERT_EQ(http.Send({"MKCALENDAR", server.userUrl() + "calendar/", {}, {}}).status, 201);
+TEST_F(MainDialogSync, ASyncThatChangedOnlyContactsLeavesTheDiaryAsItIs) {
     const std::string book = server.userUrl() + "contacts/";
     const char* const makeBook =
         R"(<?xml version="1.0"?><d:mkcol xmlns:d="DAV:" xmlns:a="urn:ietf:params:xml:ns:carddav"><d:set>)"

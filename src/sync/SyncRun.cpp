@@ -138,9 +138,9 @@ std::string JournalsStatusKey(const std::string& calendarUrl) { return calendarU
 // What a session holds between its steps. The files' bodies and the kinds
 // refer to the stores here, so it never moves.
 struct SyncSession::State {
-    // A collection whose network part is done, waiting for its files.
     // A file and whether the kind's staged changes are in it.
     using FileOfKind = std::pair<SyncedFile*, std::function<bool()>>;
+    // A collection whose network part is done, waiting for its files.
     struct Fetched {
         SyncKind* kind;
         std::vector<FileOfKind> files;

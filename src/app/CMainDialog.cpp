@@ -163,7 +163,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
         AppData now = GatherAll(data_, viewStates());
         return DigestRecords(now);
     };
-    hooks.reload = [this] { reloadSyncedData(); };
+    hooks.reload = [this](const StoredFiles& stored) { reloadSyncedData(stored); };
     sync_ = new QtSyncService(DataFolder(), hooks, this);
     connect(sync_, &QtSyncService::stateChanged, this, [this] {
         if (tray_) tray_->setToolTip(trayTip());
@@ -215,44 +215,42 @@ bool CMainDialog::SaveAll() {
     return ok;
 }
 
-void CMainDialog::reloadSyncedData() {
+void CMainDialog::reloadSyncedData(const StoredFiles& stored) {
     // Nothing changed in the views since their store, so the rows can go
-    // back and the files take their place.
-    const bool todayHeld = today_->holdsListRows();
-    const bool eventsHeld = events_->holdsListRows();
-    if (todayHeld) today_->commitList();
-    events_->showStoredGroups([this] {
-        EventStore fresh;
-        if (SerializeEventsFile(fresh, false)) data_.events = std::move(fresh);
-    });
-    if (!eventsHeld) events_->commitList();
-    if (todayHeld) today_->FillComingEvents();
-    contacts_->showStoredGroups([this] {
-        ContactStore fresh;
-        if (SerializeContactsFile(fresh, false)) data_.contacts = std::move(fresh);
-    });
-    reloadSyncedDocuments();
-    reminders_->wake();
+    // back and the files take their place; a view whose file the sync did
+    // not store stays as it is.
+    if (stored.events) {
+        const bool todayHeld = today_->holdsListRows();
+        const bool eventsHeld = events_->holdsListRows();
+        if (todayHeld) today_->commitList();
+        events_->showStoredGroups([this] {
+            EventStore fresh;
+            if (SerializeEventsFile(fresh, false)) data_.events = std::move(fresh);
+        });
+        if (!eventsHeld) events_->commitList();
+        if (todayHeld) today_->FillComingEvents();
+        reminders_->wake();
+    }
+    if (stored.contacts) {
+        contacts_->showStoredGroups([this] {
+            ContactStore fresh;
+            if (SerializeContactsFile(fresh, false)) data_.contacts = std::move(fresh);
+        });
+    }
+    if (stored.diary || stored.notes) reloadSyncedDocuments(stored);
 }
 
-void CMainDialog::reloadSyncedDocuments() {
-    // Listed again only when the sync changed their file, since listing
-    // moves the Diary to the day's page; the views still hold what was
-    // stored before the sync, so a digest tells.
-    AppData before = GatherAll(data_, viewStates());
-    const DataDigests was = DigestRecords(before);
-    DiaryTable diary;
-    NoteTable notes;
-    const bool diaryChanged = SerializeDiaryFile(diary, false) && DigestOfDiary(diary) != was.diary;
-    const bool notesChanged = SerializeNotesFile(notes, false) && DigestOfNotes(notes) != was.notes;
-    if (!diaryChanged && !notesChanged) return;
-    // A hidden view's editor must not take the keyboard from where the user is.
+void CMainDialog::reloadSyncedDocuments(const StoredFiles& stored) {
+    // Listing the Diary again moves it to the day's page, and a hidden
+    // view's editor must not take the keyboard from where the user is.
     const QPointer<QWidget> focused = QApplication::focusWidget();
-    if (diaryChanged) {
+    DiaryTable diary;
+    if (stored.diary && SerializeDiaryFile(diary, false)) {
         data_.diary = std::move(diary);
         diary_->showStoredPages();
     }
-    if (notesChanged) {
+    NoteTable notes;
+    if (stored.notes && SerializeNotesFile(notes, false)) {
         data_.notes = std::move(notes);
         notes_->showStoredNotes();
     }

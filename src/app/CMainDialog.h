@@ -31,6 +31,7 @@ class QtReminderService;
 class QtSyncService;
 class QtSkinAssets;
 struct SearchEntry;
+struct StoredFiles;
 struct ViewStates;
 
 // The program's one top-level window. It runs for the whole session, though
@@ -180,8 +181,8 @@ private:
     ViewStates viewStates();
     // The data files changed under the views (a sync brought records down):
     // the views show them again, keeping the selection.
-    void reloadSyncedData();
-    void reloadSyncedDocuments();
+    void reloadSyncedData(const StoredFiles& stored);
+    void reloadSyncedDocuments(const StoredFiles& stored);
     QString trayTip() const;
     // Shows a search result in its view, selected.
     void openSearchResult(const SearchEntry& entry, const std::string& hit);

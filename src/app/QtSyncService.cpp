@@ -56,7 +56,14 @@ void QtSyncService::syncNow() {
     round_ = 0;
     state_.running = true;
     emit stateChanged();
-    withPassword([this] { begin(); });
+    const RoundConfig round = readConfig();
+    withPassword(round, [this, round] { begin(round); });
+}
+
+QtSyncService::RoundConfig QtSyncService::readConfig() const {
+    RoundConfig round;
+    round.read = LoadSyncConfig(dataFolder_, round.config, round.why);
+    return round;
 }
 
 void QtSyncService::setPassword(const std::string& url, const std::string& user,
@@ -65,10 +72,9 @@ void QtSyncService::setPassword(const std::string& url, const std::string& user,
     password_ = password;
 }
 
-void QtSyncService::withPassword(std::function<void()> then) {
-    SyncConfig config;
-    std::string why;
-    if (!LoadSyncConfig(dataFolder_, config, why) || !config.passwordCommand.empty()) {
+void QtSyncService::withPassword(const RoundConfig& round, std::function<void()> then) {
+    const SyncConfig& config = round.config;
+    if (!round.read || !config.passwordCommand.empty()) {
         then();
         return;
     }
@@ -94,21 +100,24 @@ void QtSyncService::withPassword(std::function<void()> then) {
 }
 
 // One round: store, load what was stored, the network part on the worker.
-void QtSyncService::begin() {
+void QtSyncService::begin(const RoundConfig& round) {
     ++round_;
     if (!hooks_.store()) {
         finish("The data files could not be stored, so nothing was synced.");
         return;
     }
     stored_ = hooks_.digests();
+    if (!round.read) {
+        finish(round.why);
+        return;
+    }
     SyncRequest request;
     request.dataFolder = dataFolder_;
     request.allowMassDelete = allowMassDelete_;
     request.now = clock().now();
-    SyncConfig config;
-    std::string why;
-    if (LoadSyncConfig(dataFolder_, config, why) && config.passwordCommand.empty() && password_ &&
-        passwordFor_ == PasswordKey(config.url, config.user)) {
+    request.config = round.config;
+    const SyncConfig& config = round.config;
+    if (config.passwordCommand.empty() && password_ && passwordFor_ == PasswordKey(config.url, config.user)) {
         request.password = *password_;
         request.passwordGiven = true;
     }
@@ -132,13 +141,13 @@ void QtSyncService::fetched() {
     case SyncStep::Apply: break;
     case SyncStep::SyncAgain:
         // What came down is dropped; the server's side is in the status.
-        begin();
+        begin(readConfig());
         return;
     case SyncStep::GiveUp: finish("The records kept changing; the next sync tries again."); return;
     }
     session->Apply();
     const SyncReport& report = session->report();
-    if (report.dataChanged) hooks_.reload();
+    if (report.dataChanged) hooks_.reload(report.stored);
     if (report.massDelete && !allowMassDelete_) {
         // Still running while asked: a sync by hand or by the timer waits.
         const bool yes = messages().show(report.error + "\n\nSync anyway?", "Sync", Messages::Icon::Question,
@@ -146,7 +155,7 @@ void QtSyncService::fetched() {
         if (yes) {
             allowMassDelete_ = true;
             round_ = 0;
-            begin();
+            begin(readConfig());
             return;
         }
     }

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "app/SyncRounds.h"
+#include "sync/SyncConfig.h"
+#include "sync/SyncRun.h"
 
 class QThread;
 class QTimer;
@@ -25,10 +27,10 @@ class QtSyncService : public QObject {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<bool()> store;            // the program's own save: false when a store failed
-        std::function<DataDigests()> digests;   // what the views would store now
-        std::function<void()> reload;           // the data files changed: show them again
-        std::function<std::string()> password;  // the secret store's, or empty
+        std::function<bool()> store;                     // the program's own save: false when a store failed
+        std::function<DataDigests()> digests;            // what the views would store now
+        std::function<void(const StoredFiles&)> reload;  // these data files changed: show them again
+        std::function<std::string()> password;           // the secret store's, or empty
     };
     QtSyncService(std::string dataFolder, Hooks hooks, QObject* parent = nullptr);
     // A network part still running is waited for and never applied.
@@ -53,9 +55,16 @@ signals:
     void stateChanged();
 
 private:
+    // The configuration as one round reads it: once, for the password and the session.
+    struct RoundConfig {
+        bool read = false;
+        SyncConfig config;
+        std::string why;
+    };
+    RoundConfig readConfig() const;
     // The secret store's password, unless a password command gives it.
-    void withPassword(std::function<void()> then);
-    void begin();
+    void withPassword(const RoundConfig& round, std::function<void()> then);
+    void begin(const RoundConfig& round);
     void fetched();
     void finish(const std::string& error);
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "interop/ICalGuard.h"
 #include "interop/ICalendar.h"
 #include "interop/VCard.h"
 
@@ -37,6 +38,7 @@ std::string EventToICalendar(const EventItem& event, const std::vector<EventGrou
 }
 
 ReadEvent ReadOneEvent(const std::string& text, std::int64_t now) {
+    const ICalGuard guard;
     ReadEvent read;
     EventStore store;
     DiaryTable diary;

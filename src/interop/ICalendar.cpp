@@ -20,6 +20,7 @@
 #include "events/Schedule.h"
 #include "interop/GroupPaths.h"
 #include "interop/HtmlText.h"
+#include "interop/ICalGuard.h"
 #include "interop/VCard.h"
 #include "storage/StoredText.h"
 
@@ -357,6 +358,7 @@ std::string EventsOf(const EventStore& store, const std::set<std::int32_t>* grou
 }  // namespace
 
 std::string EventsToICalendar(const EventStore& store, const std::string& group, std::int64_t now) {
+    const ICalGuard guard;
     if (group.empty()) return EventsOf(store, nullptr, now);
     const std::set<std::int32_t> ids = GroupWithSubgroups(store.groups, group);
     return EventsOf(store, &ids, now);
@@ -364,6 +366,7 @@ std::string EventsToICalendar(const EventStore& store, const std::string& group,
 
 std::string EventsToICalendar(const EventStore& store, const std::set<std::int32_t>& groupIds,
                               std::int64_t now) {
+    const ICalGuard guard;
     return EventsOf(store, &groupIds, now);
 }
 
@@ -424,6 +427,7 @@ std::string NoteUid(std::int32_t created, int sameSecond) {
 }
 
 std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now) {
+    const ICalGuard guard;
     CalendarText cal(nullptr);
     for (const DiaryPage& p : diary) cal.Add(PageJournal(p, {}, now));
     return cal.Done();
@@ -431,6 +435,7 @@ std::string DiaryToICalendar(const DiaryTable& diary, std::int64_t now) {
 
 // A note's UID: its creation time, and a count among notes created in the same second.
 std::string NotesToICalendar(const NoteTable& notes, std::int64_t now) {
+    const ICalGuard guard;
     CalendarText cal(nullptr);
     std::map<std::int32_t, int> sameSecond;
     std::vector<std::string> parents;  // parents[d - 1]: the last note's UID at depth d
@@ -446,11 +451,13 @@ std::string NotesToICalendar(const NoteTable& notes, std::int64_t now) {
 }
 
 std::string DiaryPageToICalendar(const DiaryPage& page, const std::string& uid, std::int64_t now) {
+    const ICalGuard guard;
     return OneJournal(PageJournal(page, uid, now));
 }
 
 std::string NoteToICalendar(const NoteItem& note, const std::string& uid, const std::string& parentUid,
                             std::int64_t now) {
+    const ICalGuard guard;
     return OneJournal(NoteJournal(note, uid, parentUid, now));
 }
 
@@ -752,6 +759,7 @@ CalendarImport ImportICalendar(const std::string& text, EventStore& events, Diar
 
 CalendarImport ImportICalendar(const std::string& text, EventStore& events, DiaryTable& diary,
                                NoteTable& notes, const ImportTarget& target, std::int64_t now) {
+    const ICalGuard guard;
     CalendarImport result;
     Component root(icalparser_parse_string(text.c_str()), icalcomponent_free);
     if (!root) return result;
@@ -791,7 +799,68 @@ CalendarImport ImportICalendar(const std::string& text, EventStore& events, Diar
     return result;
 }
 
+namespace {
+
+// A text as a content line carries it: a text value loses its CRs, form
+// feeds and backspaces on the way out and the blanks at its ends on the way
+// in; a blank one does not come back at all.
+struct Carried {
+    bool there = false;
+    std::string text;
+};
+
+Carried AsCarried(const std::string& utf8) {
+    Carried c{true, utf8};
+    c.text.erase(std::remove_if(c.text.begin(), c.text.end(),
+                                [](char ch) { return ch == '\r' || ch == '\f' || ch == '\b'; }),
+                 c.text.end());
+    const char* const blanks = " \t\v";
+    const std::size_t first = c.text.find_first_not_of(blanks);
+    if (first == std::string::npos) return {};
+    c.text.erase(c.text.find_last_not_of(blanks) + 1);
+    c.text.erase(0, first);
+    return c;
+}
+
+// What HtmlOfJournal gives for a journal the export wrote from this page.
+std::string HtmlAsRead(const std::string& stored) {
+    const std::string page = StoredTextToUtf8(stored);
+    const Carried alt = AsCarried(page);
+    const std::string plain = PlainTextOfHtml(page);
+    const Carried text = AsCarried(plain);
+    if (alt.there && (!text.there || EditedText(alt.text == page ? plain : PlainTextOfHtml(alt.text)) ==
+                                         EditedText(text.text)))
+        return alt.text;
+    return PageOf(text.text);
+}
+
+}  // namespace
+
+ReadJournal JournalAsRead(const DiaryPage& page) {
+    ReadJournal read;
+    read.dated = true;
+    const DateTime day = BreakDownLocal(page.date);
+    const std::optional<std::int64_t> midnight = MakeLocalTime(day.year, day.month, day.day, 0, 0, 0);
+    if (!midnight) return read;
+    read.page.date = ClampToTime32(*midnight);
+    read.page.title = AsCarried(StoredTextToUtf8(page.title)).text;
+    if (read.page.title.empty()) read.page.title = DiaryTitle(read.page.date);
+    read.page.html = HtmlAsRead(page.html);
+    read.ok = true;
+    return read;
+}
+
+ReadJournal JournalAsRead(const NoteItem& note) {
+    ReadJournal read;
+    read.note.name = AsCarried(StoredTextToUtf8(note.name)).text;
+    read.note.html = HtmlAsRead(note.html);
+    read.note.created = note.created;
+    read.ok = true;
+    return read;
+}
+
 ReadJournal ReadOneJournal(const std::string& text, std::int64_t now) {
+    const ICalGuard guard;
     ReadJournal read;
     Component root(icalparser_parse_string(text.c_str()), icalcomponent_free);
     if (!root) return read;

@@ -43,6 +43,12 @@ struct ReadJournal {
 };
 ReadJournal ReadOneJournal(const std::string& text, std::int64_t now);
 
+// What ReadOneJournal reads back from the text DiaryPageToICalendar or
+// NoteToICalendar writes, found without writing it: a sync hashes every page
+// and note that way. The UIDs are left empty.
+ReadJournal JournalAsRead(const DiaryPage& page);
+ReadJournal JournalAsRead(const NoteItem& note);
+
 // What an iCalendar file holds, to be merged into what is kept. A null target
 // leaves its kind of item out (and unreported). ok is false when the text is
 // not an iCalendar at all.

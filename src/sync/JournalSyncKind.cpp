@@ -116,7 +116,7 @@ JournalSyncKind::JournalSyncKind(DiaryTable& diary, NoteTable& notes,
         path.resize(static_cast<std::size_t>(depth - 1));
         if (!path.empty()) parentOf[i] = static_cast<long>(path.back());
         path.push_back(i);
-        read[i] = ReadOneJournal(NoteToICalendar(notes[i], "-", {}, now), now).note;
+        read[i] = JournalAsRead(notes[i]).note;
         nodes_.push_back(Node{notes[i], {}, {}, {}, false, false});
     }
     // Each entry is taken once: by the same creation time with the same name
@@ -154,7 +154,7 @@ JournalSyncKind::JournalSyncKind(DiaryTable& diary, NoteTable& notes,
         hashes_[nodes_[i].key] =
             NoteHash(read[i], nodes_[i].parentKey.empty() ? std::string() : UidOf(nodes_[i].parentKey));
     }
-    for (const auto& [key, page] : pages_) hashes_[key] = HashOf(ReadOneJournal(Text(key, {}), now_));
+    for (const auto& [key, page] : pages_) hashes_[key] = HashOf(JournalAsRead(page));
 }
 
 const char* JournalSyncKind::Part(const std::string& key) const {
@@ -240,7 +240,7 @@ SyncKind::Staged JournalSyncKind::StageAdd(const std::string& text, bool conflic
     const ReadJournal r = ReadOneJournal(text, now_);
     Staged s;
     if (!r.ok) return s;
-    changed_ = true;
+    (r.dated ? pagesChanged_ : notesChanged_) = true;
     s.ok = true;
     s.uid = r.uid;
     if (r.dated) {
@@ -284,7 +284,7 @@ SyncKind::Staged JournalSyncKind::StageAdd(const std::string& text, bool conflic
 std::string JournalSyncKind::StageReplace(const std::string& key, const std::string& text) {
     const ReadJournal r = ReadOneJournal(text, now_);
     if (!r.ok) return {};
-    changed_ = true;
+    (Part(key) == kPages ? pagesChanged_ : notesChanged_) = true;
     const ReadJournal mine = ReadOneJournal(Text(key, {}), now_);
     if (Part(key) == kPages) {
         const auto page = pages_.find(key);
@@ -328,23 +328,29 @@ std::string JournalSyncKind::StageReplace(const std::string& key, const std::str
 }
 
 void JournalSyncKind::StageRemove(const std::string& key) {
-    changed_ = true;
     if (Part(key) == kPages) {
+        pagesChanged_ = true;
         pages_.erase(key);
         return;
     }
+    notesChanged_ = true;
     const auto at = nodeOf_.find(key);
     if (at != nodeOf_.end()) nodes_[at->second].removed = true;
 }
 
+// Each table is made again only when its records changed, so that the
+// other file need not be stored.
 void JournalSyncKind::Apply() {
-    if (!changed_) return;
-    changed_ = false;
-    DiaryTable diary = unsynced_;
-    for (auto& [key, page] : pages_) diary.push_back(page);
-    std::stable_sort(diary.begin(), diary.end(),
-                     [](const DiaryPage& a, const DiaryPage& b) { return a.date < b.date; });
-    diaryStore_.swap(diary);
+    if (pagesChanged_) {
+        DiaryTable diary = unsynced_;
+        for (auto& [key, page] : pages_) diary.push_back(page);
+        std::stable_sort(diary.begin(), diary.end(),
+                         [](const DiaryPage& a, const DiaryPage& b) { return a.date < b.date; });
+        diaryStore_.swap(diary);
+    }
+    pagesChanged_ = false;
+    if (!notesChanged_) return;
+    notesChanged_ = false;
 
     // Each note under its parent: a note from the server under the note its
     // parent UID names (at the top when none here has it), a note whose

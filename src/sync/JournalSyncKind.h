@@ -40,7 +40,10 @@ public:
     std::string Joined(const std::string& key, const std::string& uid,
                        const std::string& theirs) const override;
     std::string Doubles(const std::string& text) const override;
-    bool HasStaged() const override { return changed_; }
+    bool HasStaged() const override { return pagesChanged_ || notesChanged_; }
+    // Which of the two files the staged changes are in.
+    bool PagesStaged() const { return pagesChanged_; }
+    bool NotesStaged() const { return notesChanged_; }
     void Apply() override;
 
     // The key each note has for this sync, in store order.
@@ -69,7 +72,7 @@ private:
     std::map<std::string, std::string> uids_;  // the server's UID of each key that has one
     std::map<std::string, std::string> hashes_;
     std::set<std::string> usedKeys_;
-    bool changed_ = false;
+    bool pagesChanged_ = false, notesChanged_ = false;
 };
 
 }  // namespace veltrin

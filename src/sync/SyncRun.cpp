@@ -88,6 +88,7 @@ bool OptionsFor(const SyncConfig& config, const std::string* password, HttpOptio
 // One data file and its kind of record, as a sync reads and changes it.
 struct SyncedFile {
     const DataFileKind& file;
+    bool StoredFiles::*stored;
     std::string path;
     std::uint32_t version = SharedVersion();
     std::function<void(Archive&)> body;
@@ -137,10 +138,12 @@ std::string JournalsStatusKey(const std::string& calendarUrl) { return calendarU
 // What a session holds between its steps. The files' bodies and the kinds
 // refer to the stores here, so it never moves.
 struct SyncSession::State {
+    // A file and whether the kind's staged changes are in it.
+    using FileOfKind = std::pair<SyncedFile*, std::function<bool()>>;
     // A collection whose network part is done, waiting for its files.
     struct Fetched {
         SyncKind* kind;
-        std::vector<SyncedFile*> files;
+        std::vector<FileOfKind> files;
         std::string statusKey;
         PendingStatus pending;
         std::string token;
@@ -155,16 +158,17 @@ struct SyncSession::State {
     bool found = false;  // the collections are known: the status may have changed
     EventStore events;
     ContactStore contacts;
-    SyncedFile eventsFile{kEventsFile, request.dataFolder + "/" + kEventsFile.fileName, SharedVersion(),
-                          [this](Archive& ar) { TransferEventStore(ar, events); }};
-    SyncedFile contactsFile{kContactsFile, request.dataFolder + "/" + kContactsFile.fileName, SharedVersion(),
+    SyncedFile eventsFile{kEventsFile, &StoredFiles::events, request.dataFolder + "/" + kEventsFile.fileName,
+                          SharedVersion(), [this](Archive& ar) { TransferEventStore(ar, events); }};
+    SyncedFile contactsFile{kContactsFile, &StoredFiles::contacts,
+                            request.dataFolder + "/" + kContactsFile.fileName, SharedVersion(),
                             [this](Archive& ar) { TransferContactStore(ar, contacts); }};
     DiaryTable diary;
     NoteTable notes;
-    SyncedFile diaryFile{kDiaryFile, request.dataFolder + "/" + kDiaryFile.fileName, SharedVersion(),
-                         [this](Archive& ar) { TransferRecords(ar, diary); }};
-    SyncedFile notesFile{kNotesFile, request.dataFolder + "/" + kNotesFile.fileName, SharedVersion(),
-                         [this](Archive& ar) { TransferRecords(ar, notes); }};
+    SyncedFile diaryFile{kDiaryFile, &StoredFiles::diary, request.dataFolder + "/" + kDiaryFile.fileName,
+                         SharedVersion(), [this](Archive& ar) { TransferRecords(ar, diary); }};
+    SyncedFile notesFile{kNotesFile, &StoredFiles::notes, request.dataFolder + "/" + kNotesFile.fileName,
+                         SharedVersion(), [this](Archive& ar) { TransferRecords(ar, notes); }};
     std::unique_ptr<EventSyncKind> eventKind;
     std::unique_ptr<ContactSyncKind> contactKind;
     std::unique_ptr<JournalSyncKind> journalKind;
@@ -199,7 +203,10 @@ const SyncReport& SyncSession::report() const { return state_->report; }
 bool SyncSession::Load() {
     State& s = *state_;
     SyncReport& report = s.report;
-    if (!LoadSyncConfig(s.request.dataFolder, s.config, report.error)) return false;
+    if (s.request.config)
+        s.config = *s.request.config;
+    else if (!LoadSyncConfig(s.request.dataFolder, s.config, report.error))
+        return false;
     if (!s.status.Load(s.statusPath, report.error)) return false;
     if (!s.eventsFile.Load(report.error) || !s.contactsFile.Load(report.error) ||
         !s.diaryFile.Load(report.error) || !s.notesFile.Load(report.error))
@@ -226,7 +233,7 @@ void SyncSession::Fetch() {
     // Each kind in turn; a kind that fails stops the sync, keeping what the
     // server took and what the kinds before it brought down.
     const auto syncFiles = [&](const std::string& url, const std::string& statusKey, SyncKind& kind,
-                               std::vector<SyncedFile*> files, SyncCounts& counts,
+                               std::vector<State::FileOfKind> files, SyncCounts& counts,
                                std::map<std::string, SyncCounts>* parts) {
         std::map<std::string, SyncEntry>& entries = s.status.of(statusKey);
         CollectionSync done =
@@ -243,7 +250,7 @@ void SyncSession::Fetch() {
         return true;
     };
     const auto syncKind = [&](const std::string& url, SyncKind& kind, SyncedFile& file, SyncCounts& counts) {
-        return syncFiles(url, url, kind, {&file}, counts, nullptr);
+        return syncFiles(url, url, kind, {{&file, [&kind] { return kind.HasStaged(); }}}, counts, nullptr);
     };
     s.eventKind = std::make_unique<EventSyncKind>(s.events, s.request.now);
     bool synced = syncKind(eventsUrl, *s.eventKind, s.eventsFile, report.events);
@@ -257,7 +264,11 @@ void SyncSession::Fetch() {
         s.journalKind = std::make_unique<JournalSyncKind>(s.diary, s.notes, s.status.of(key), s.request.now);
         report.journalsSynced = true;
         std::map<std::string, SyncCounts> parts;
-        syncFiles(journalsUrl, key, *s.journalKind, {&s.diaryFile, &s.notesFile}, report.journals, &parts);
+        JournalSyncKind* journals = s.journalKind.get();
+        syncFiles(journalsUrl, key, *journals,
+                  {{&s.diaryFile, [journals] { return journals->PagesStaged(); }},
+                   {&s.notesFile, [journals] { return journals->NotesStaged(); }}},
+                  report.journals, &parts);
         report.diaryPages = parts["diary pages"];
         report.notes = parts["notes"];
     }
@@ -272,17 +283,21 @@ void SyncSession::Apply() {
     bool stored = true;
     for (State::Fetched& f : s.fetched) {
         if (f.kind->HasStaged()) {
+            std::vector<SyncedFile*> changed;
+            for (const auto& [file, staged] : f.files)
+                if (staged()) changed.push_back(file);
             f.kind->Apply();
             std::string why;
-            for (SyncedFile* file : f.files) {
+            for (SyncedFile* file : changed) {
                 if (!file->Store(s.request.now, why)) {
                     report.error = report.error.empty() ? why : report.error + "; " + why;
                     stored = false;
                     break;
                 }
+                report.stored.*(file->stored) = true;
+                report.dataChanged = true;
             }
             if (!stored) break;
-            report.dataChanged = true;
         }
         std::map<std::string, SyncEntry>& entries = s.status.of(f.statusKey);
         CommitPending(f.pending, entries);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,14 @@ struct SyncRequest {
     bool passwordGiven = false;
     std::string password;
     HttpTransport* transport = nullptr;  // null: a CurlTransport from the configuration
+    // The configuration when the caller has read it; otherwise Load reads it.
+    std::optional<SyncConfig> config;
     std::int64_t now = 0;
+};
+
+// The data files a sync stored, so that a program shows exactly those again.
+struct StoredFiles {
+    bool events = false, contacts = false, diary = false, notes = false;
 };
 
 struct SyncReport {
@@ -33,7 +41,8 @@ struct SyncReport {
     // calendar's own for what neither can claim (an item left, its notes).
     SyncCounts diaryPages, notes, journals;
     bool journalsSynced = false;  // false when the server has no calendar that takes journals
-    bool dataChanged = false;
+    bool dataChanged = false;     // any file stored
+    StoredFiles stored;
     // "Events: 3 sent, 1 brought down, ..." one line a kind.
     std::string Summary() const;
 };

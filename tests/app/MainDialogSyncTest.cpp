@@ -4,17 +4,25 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
 #include <ctime>
 #include <set>
 
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
 #include "app/QtSyncService.h"
+#include "controls/CGroupTree.h"
+#include "documents/CDiaryView.h"
+#include "documents/CDocumentEditor.h"
 #include "documents/DocumentRecords.h"
+#include "documents/DocumentRules.h"
 #include "events/CEventList.h"
 #include "events/EventRecords.h"
 #include "events/EventTrees.h"
 #include "settings/ViewIndex.h"
+#include "storage/DataFile.h"
 #include "support/Fakes.h"
 #include "support/RadicaleServer.h"
 #include "support/ShippedTemplates.h"
@@ -64,19 +72,28 @@ void WaitForTheSyncAtStart(CMainDialog& dlg) {
     ASSERT_EQ(dlg.syncService()->state().error, "");
 }
 
-}  // namespace
+// A program folder with the shipped templates, a tray, and a Radicale of
+// the test's own with a calendar.
+class MainDialogSync : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::CopyShippedTemplates(folder.root);
+        CMainDialog::SetTrayAvailableForTesting(1);
+        folder.clock.t = std::time(nullptr);
+        ASSERT_TRUE(server.up()) << server.log();
+        ASSERT_EQ(http.Send({"MKCALENDAR", calendar, {}, {}}).status, 201);
+    }
 
-TEST(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) {
     test::ProgramFolder folder;
-    test::CopyShippedTemplates(folder.root);
-    CMainDialog::SetTrayAvailableForTesting(1);
-    const std::time_t now = std::time(nullptr);
-    folder.clock.t = now;
-    RadicaleServer server(folder.root / "radicale");
-    ASSERT_TRUE(server.up()) << server.log();
+    RadicaleServer server{folder.root / "radicale"};
     CurlTransport http{HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword}};
     const std::string calendar = server.userUrl() + "calendar/";
-    ASSERT_EQ(http.Send({"MKCALENDAR", calendar, {}, {}}).status, 201);
+};
+
+}  // namespace
+
+TEST_F(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) {
+    const std::time_t now = folder.clock.t;
     const std::string phone =
         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//Phone//EN\r\n"
         "BEGIN:VEVENT\r\nUID:phone-1@elsewhere.example\r\nDTSTAMP:20261201T100000Z\r\n"
@@ -125,16 +142,7 @@ TEST(MainDialogSync, WhatComesDownShowsInTheTodayListAndEveryEventIsStoredOnce) 
 
 // Pages and notes that come down show in their views, so that the next save
 // (which writes what the views hold) keeps them beside the local ones.
-TEST(MainDialogSync, PagesAndNotesThatComeDownAreInTheViewsAndTheNextSave) {
-    test::ProgramFolder folder;
-    test::CopyShippedTemplates(folder.root);
-    CMainDialog::SetTrayAvailableForTesting(1);
-    folder.clock.t = std::time(nullptr);
-    RadicaleServer server(folder.root / "radicale");
-    ASSERT_TRUE(server.up()) << server.log();
-    CurlTransport http{HttpOptions{RadicaleServer::kUser, RadicaleServer::kPassword}};
-    const std::string calendar = server.userUrl() + "calendar/";
-    ASSERT_EQ(http.Send({"MKCALENDAR", calendar, {}, {}}).status, 201);
+TEST_F(MainDialogSync, PagesAndNotesThatComeDownAreInTheViewsAndTheNextSave) {
     const auto put = [&](const std::string& name, const std::string& journal) {
         const std::string text =
             "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//Phone//EN\r\n"
@@ -194,4 +202,85 @@ TEST(MainDialogSync, PagesAndNotesThatComeDownAreInTheViewsAndTheNextSave) {
     NoteTable notesBack;
     ASSERT_TRUE(SerializeNotesFile(notesBack, false));
     EXPECT_EQ(notesBack.size(), 2u);
+}
+
+// A sync that stored only the contacts shows them and leaves the Diary as
+// it is: the page shown, the keyboard and what is being typed there stay.
+TEST_F(MainDialogSync, ASyncThatChangedOnlyContactsLeavesTheDiaryAsItIs) {
+    const std::string book = server.userUrl() + "contacts/";
+    const char* const makeBook =
+        R"(<?xml version="1.0"?><d:mkcol xmlns:d="DAV:" xmlns:a="urn:ietf:params:xml:ns:carddav"><d:set>)"
+        R"(<d:prop><d:resourcetype><d:collection/><a:addressbook/></d:resourcetype></d:prop></d:set></d:mkcol>)";
+    ASSERT_EQ(http.Send({"MKCOL", book, {{"Content-Type", "application/xml"}}, makeBook}).status, 201);
+    const std::string card =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:phone-card-1\r\nFN:Dana from the phone\r\n"
+        "N:phone;Dana;;;\r\nEND:VCARD\r\n";
+    ASSERT_EQ(http.Send({"PUT", book + "dana.vcf", {{"Content-Type", "text/vcard"}}, card}).status, 201);
+
+    AppData data;
+    ApplySettingsDefaults(data.settings);
+    data.settings.currentView = kDiaryView;
+    for (int day : {10, 20}) {
+        std::tm tm{};
+        tm.tm_year = 2026 - 1900;
+        tm.tm_mon = 10;
+        tm.tm_mday = day;
+        tm.tm_isdst = -1;
+        DiaryPage page;
+        page.title = "2026, November " + std::to_string(day);
+        page.html = "<html><body><p>Day " + std::to_string(day) + "</p></body></html>";
+        page.date = static_cast<std::int32_t>(std::mktime(&tm));
+        page.isCurrent = day == 20;
+        data.diary.push_back(page);
+    }
+    {
+        // No sync at start: the configuration comes once the user is typing.
+        CMainDialog dlg(data, {"veltrin"});
+        dlg.show();
+        QApplication::setActiveWindow(&dlg);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg, 30000));
+        CDiaryView* diary = dlg.diaryView();
+        GroupTreeModel& pages = diary->tree()->model();
+        const NodeHandle first = pages.GetChildItem(kRootNode, 0);
+        pages.SelectItem(first, 0);
+        ASSERT_EQ(diary->currentNode(), first);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return diary->hasEditor() && diary->editor()->isLoaded(); }, 60000));
+        diary->runCommand(kDocDesignMode);
+        ASSERT_TRUE(diary->editor()->IsDesignMode());
+        auto* view = dlg.findChild<QWebEngineView*>();
+        ASSERT_NE(view, nullptr);
+        view->setFocus();
+        QWidget* keys = view->focusProxy() ? view->focusProxy() : view;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return keys->hasFocus(); }, 30000));
+        view->page()->runJavaScript(
+            "document.body.focus();var r=document.createRange();r.selectNodeContents(document.body);"
+            "r.collapse(false);var s=getSelection();s.removeAllRanges();s.addRange(r);",
+            QWebEngineScript::ApplicationWorld);
+        diary->editor()->GetBodyText();  // a round trip: the caret is placed
+        QTest::keyClicks(keys, " typed");
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return diary->editor()->GetBodyText().find("Day 10 typed") != std::string::npos; }, 30000));
+
+        ASSERT_NO_FATAL_FAILURE(ConfigureSync(folder, server));
+        dlg.syncService()->syncNow();
+        ASSERT_NO_FATAL_FAILURE(WaitForTheSyncAtStart(dlg));
+        EXPECT_NE(test::readAll(folder.file(kContactsFile.fileName)).find("Dana from the phone"),
+                  std::string::npos);
+        // Not listed again: the same page, its editor and the keyboard where they were.
+        EXPECT_EQ(diary->currentNode(), first);
+        EXPECT_TRUE(pages.IsValid(first));
+        EXPECT_TRUE(keys->hasFocus());
+        QTest::keyClicks(keys, " more");
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return diary->editor()->GetBodyText().find("Day 10 typed more") != std::string::npos; },
+            30000));
+        EXPECT_TRUE(dlg.SaveAll());
+        dlg.EndSession();
+    }
+    CMainDialog::SetTrayAvailableForTesting(-1);
+    DiaryTable stored;
+    ASSERT_TRUE(SerializeDiaryFile(stored, false));
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_NE(stored[0].html.find("Day 10 typed more"), std::string::npos) << stored[0].html;
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include "app/QtSyncService.h"
 #include "events/EventRecords.h"
@@ -69,7 +71,7 @@ protected:
             return true;
         };
         h.digests = [this] { return viewsNow; };
-        h.reload = [this] { ++reloads; };
+        h.reload = [this](const StoredFiles&) { ++reloads; };
         return h;
     }
     // Runs one sync by hand and waits for it to end.
@@ -163,6 +165,35 @@ TEST_F(QtSyncServiceTest, AnEditWhileOnTheNetworkIsStoredAndSyncedAgain) {
     EXPECT_EQ(reloads, 0);
     EXPECT_EQ(test::readAll(folder.file(kEventsFile.fileName)), before);
     EXPECT_NE(restless.stateText().toStdString().find("kept changing"), std::string::npos);
+}
+
+// The configuration is read once a round and serves the password, the
+// session and the server it names alike.
+TEST_F(QtSyncServiceTest, EachRoundReadsTheConfigurationOnce) {
+    const std::string config = SyncFolderOf(folder.data().string()) + "/config";
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    // Each open is followed by its close: equal events in a row would be told as one.
+    ASSERT_GE(inotify_add_watch(watch, config.c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
+    int asked = 0;
+    QtSyncService::Hooks h = Hooks();
+    h.digests = [&] {  // an edit during the first network part: two rounds
+        DataDigests d;
+        d.events.length = ++asked >= 2 ? 1 : 0;
+        return d;
+    };
+    QtSyncService sync(folder.data().string(), h);
+    SyncNow(sync);
+    EXPECT_EQ(sync.stateText().toStdString(), "Synced just now");
+    EXPECT_EQ(stores, 2);
+    int opened = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; (n = read(watch, events, sizeof events)) > 0;)
+        for (char* at = events; at < events + n;
+             at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+            opened += (reinterpret_cast<inotify_event*>(at)->mask & IN_OPEN) != 0;
+    close(watch);
+    EXPECT_EQ(opened, 2);
 }
 
 // Without a Secret Service on a session bus no password is kept anywhere:

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
+#include <vector>
 
 #include "base/LocalTime.h"
 #include "interop/ContactCards.h"
@@ -319,6 +321,78 @@ TEST(ICalendarTest, AJournalsHtmlCountsOnlyWhileItsPlainTextStillSaysTheSame) {
     EXPECT_EQ(read.note.created, 100);
     EXPECT_EQ(read.uid, "mine@example.org");
     EXPECT_EQ(read.parentUid, "parent@example.org");
+}
+
+// Sync hashes pages and notes as they would read back without writing them:
+// any text, in any zone, must give what the round trip through libical gives.
+TEST(ICalendarTest, APageOrNoteAsReadIsWhatTheRoundTripReadsBack) {
+    const char* const pieces[] = {"a",
+                                  " ",
+                                  "\t",
+                                  "\v",
+                                  "\f",
+                                  "\b",
+                                  "\r",
+                                  "\n",
+                                  "\r\n",
+                                  "\\",
+                                  ";",
+                                  ",",
+                                  ":",
+                                  "\"",
+                                  "\x01",
+                                  "\x7f",
+                                  "\xE9",
+                                  "\xC3\xA9",
+                                  "\xE2\x82\xAC",
+                                  "\xF0\x9F\x98\x80",
+                                  "<p>",
+                                  "</p>",
+                                  "<br>",
+                                  "&amp;",
+                                  "&lt;",
+                                  "<b>x</b>",
+                                  "<body>",
+                                  "</body>",
+                                  "<script>s</script>",
+                                  "\\n",
+                                  "Word "};
+    std::uint32_t seed = 7;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    const auto text = [&] {
+        std::string t;
+        const std::uint32_t n = next() % 5 == 0 ? 60 + next() % 200 : next() % 10;
+        for (std::uint32_t i = 0; i < n; ++i) t += pieces[next() % std::size(pieces)];
+        return t;
+    };
+    for (const char* name : {"Europe/Berlin", "America/Sao_Paulo", "UTC"}) {
+        test::ScopedZone zone(name);
+        // Midnight did not happen in Sao Paulo on 2018-11-04: that day reads back as no page.
+        std::vector<std::int32_t> times = {INT32_MIN, -1, 0, 1'541'300'400, 1'541'304'000, INT32_MAX};
+        for (int i = 0; i < 400; ++i) times.push_back(static_cast<std::int32_t>(next()));
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            const DiaryPage page{i % 7 == 0 ? std::string() : text(), text(), times[i], 0};
+            const ReadJournal direct = JournalAsRead(page);
+            const ReadJournal back = ReadOneJournal(DiaryPageToICalendar(page, {}, kNow), kNow);
+            ASSERT_EQ(direct.ok, back.ok) << name << " " << page.date;
+            ASSERT_TRUE(direct.dated && back.dated);
+            EXPECT_EQ(direct.page.date, back.page.date) << name << " " << page.date;
+            EXPECT_EQ(direct.page.title, back.page.title) << name;
+            EXPECT_EQ(direct.page.html, back.page.html) << name << " from " << page.html;
+
+            NoteItem note;
+            note.name = text();
+            note.html = text();
+            note.created = times[i];
+            const ReadJournal noteDirect = JournalAsRead(note);
+            const ReadJournal noteBack = ReadOneJournal(NoteToICalendar(note, "n@x", "p@x", kNow), kNow);
+            ASSERT_TRUE(noteDirect.ok && noteBack.ok);
+            EXPECT_FALSE(noteDirect.dated || noteBack.dated);
+            EXPECT_EQ(noteDirect.note.name, noteBack.note.name) << name;
+            EXPECT_EQ(noteDirect.note.html, noteBack.note.html) << name << " from " << note.html;
+            EXPECT_EQ(noteDirect.note.created, noteBack.note.created) << name;
+        }
+    }
 }
 
 // Work > Projects > Alpha, Work > Admin, Home: one record in each.

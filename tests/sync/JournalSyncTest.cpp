@@ -139,6 +139,45 @@ TEST_F(JournalSync, PagesAndNotesGoUpAndComeDownWholeAndANoOpSyncDoesNothing) {
     EXPECT_EQ(a.diary[0].title, "Caf\xE9 day");
 }
 
+// The hash of a page or note is kept in the status; a status written by
+// the versions that hashed each record's calendar text must still say
+// "unchanged" of the same records, or every page changed on the server too
+// would become a conflict. These are the hashes those versions kept.
+TEST_F(JournalSync, AStatusOfEarlierVersionsSeesTheSameRecordsUnchanged) {
+    a.diary.push_back(DiaryPage{"  Tab\there\r\n",
+                                "\r\n<html><body>\r\n<p>Two\r\nlines \f</p>\r\n</body></html>  ", Day(7), 0});
+    a.diary.push_back(DiaryPage{"", "", Day(8), 0});
+    a.notes.push_back(Note(0, " Caf\xE9\r\n", "a &amp; b<br>\r\nc\v", 6000));
+    const std::map<std::string, std::string> earlier = {
+        {"diary:20261203", "f27ef10847b64fe81042be5db0814215"},
+        {"diary:20261205", "709d6cc8d9bfcb2c9550ecedeb542b7d"},
+        {"diary:20261207", "7ffaa1ae72a0e705aad683af1225dda9"},
+        {"diary:20261208", "f61213e140e4fe1584c9b86465d876b0"},
+        {"note:1000", "09c2590bcc6d64fe77782d2ea5716042.3e3d93c53232ab4a.34a57efe4d4edd77"},
+        {"note:2000", "4f0a2e2da04c50ab078eafb7cf38c4c8.353c2e9be620d309.0adba14d7fe1f243"},
+        {"note:3000", "2b0514b62df4e0c617478e6aaf2f6888.9ef2a6491e82205f.77ca47d6eb3db073"},
+        {"note:4000", "74c495ab4ca260f6efa33edd33454782.12a7794120085d10.e5513d0f997cfc3d"},
+        {"note:5000-1", "d6f6a37a43b931d9a15a49d3001748ed.d1549a1f0536a1ea.d69d9f56f658e6e3"},
+        {"note:5000", "e0db210fbb1cca57f3bbacc48f7a243c.c794643cfecf3a35.908c357c1f452b68"},
+        {"note:6000", "99fbfe8049b65307f3033d41f57965f7.cbdce6cf2d50fa8e.ffe355f23306dbdd"},
+    };
+    ASSERT_TRUE(a.Sync(server).ok);
+    ASSERT_EQ(a.status.size(), earlier.size());
+    for (const auto& [href, e] : a.status) EXPECT_EQ(e.hash, earlier.at(e.key)) << e.key;
+
+    // Nothing to do; a page changed on the server comes down without a conflict.
+    const int puts = server.puts;
+    EXPECT_EQ(Moved(a.Sync(server)), 0);
+    EXPECT_EQ(server.puts, puts);
+    ASSERT_TRUE(b.Sync(server).ok);
+    b.diary[2].html = "<p>changed elsewhere</p>";
+    ASSERT_EQ(b.Sync(server).counts.sentUp, 1);
+    const CollectionSync came = a.Sync(server);
+    EXPECT_EQ(came.counts.broughtDown, 1);
+    EXPECT_EQ(came.counts.conflicts, 0);
+    EXPECT_EQ(a.diary[2].html, "<p>changed elsewhere</p>");
+}
+
 TEST_F(JournalSync, AChangeOnOneSideCrossesAndUnchangedTextsKeepTheirBytes) {
     InStep();
     b.diary[0].html = "<BODY><P>coffee and cake</P></BODY>";

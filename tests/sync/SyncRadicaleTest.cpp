@@ -1238,6 +1238,43 @@ TEST_F(JournalSyncRadicaleTest, PagesAndNotesGoUpBesideTheEventsAndAnEmptyFolder
     EXPECT_TRUE(StateOfFile((a() / kNotesFile.fileName).string()) == written);
 }
 
+// The report names the files a sync stored, and only a file whose records
+// changed is stored: a program shows exactly those again.
+TEST_F(JournalSyncRadicaleTest, ASyncStoresOnlyTheFilesWhoseRecordsChangedAndNamesThem) {
+    StoreEvents(a(), SyncRadicaleTest::Samples(2));
+    Samples(a(), 3, 3);
+    ASSERT_TRUE(Sync(a()).ok);
+    ASSERT_TRUE(Sync(b()).ok);
+    const auto state = [this](const DataFileKind& kind) {
+        return StateOfFile((a() / kind.fileName).string());
+    };
+    const auto events = state(kEventsFile), diary = state(kDiaryFile);
+
+    NoteTable notes = LoadNotes(b());
+    notes[1].name = "Renamed elsewhere";
+    StoreJournals(b(), LoadDiary(b()), notes);
+    ASSERT_EQ(Sync(b()).notes.sentUp, 1);
+    const SyncReport noteOnly = Sync(a());
+    ASSERT_TRUE(noteOnly.ok) << noteOnly.error;
+    EXPECT_TRUE(noteOnly.dataChanged);
+    EXPECT_TRUE(noteOnly.stored.notes);
+    EXPECT_FALSE(noteOnly.stored.diary || noteOnly.stored.events || noteOnly.stored.contacts);
+    EXPECT_EQ(LoadNotes(a())[1].name, "Renamed elsewhere");
+    EXPECT_TRUE(state(kDiaryFile) == diary) << "the diary was written again";
+    EXPECT_TRUE(state(kEventsFile) == events);
+
+    DiaryTable pages = LoadDiary(b());
+    pages[0].html = "<BODY><P>Edited elsewhere</P></BODY>";
+    StoreJournals(b(), pages, LoadNotes(b()));
+    ASSERT_EQ(Sync(b()).diaryPages.sentUp, 1);
+    const auto notesNow = state(kNotesFile);
+    const SyncReport pageOnly = Sync(a());
+    EXPECT_TRUE(pageOnly.stored.diary);
+    EXPECT_FALSE(pageOnly.stored.notes || pageOnly.stored.events);
+    EXPECT_EQ(LoadDiary(a())[0].html, "<BODY><P>Edited elsewhere</P></BODY>");
+    EXPECT_TRUE(state(kNotesFile) == notesNow) << "the notes were written again";
+}
+
 // vdirsyncer keeps a folder of .ics files in step with the calendar; another
 // program writes journals there with the icalendar module.
 const char* const kOtherClient = R"(

@@ -19,7 +19,8 @@ bool QtSkinAssets::ApplyButtonColour(std::uint32_t colour) {
 
 bool QtSkinAssets::ApplySkinColour(std::uint32_t colour) {
     if (!skin_.ApplySkinColour(colour)) return false;
-    background_ = ToQImage(skin_.background());
+    // Kept once, as the window draws it.
+    background_ = ToQImage(skin_.takeBackground());
     stripColour_ = ToQColor(skin_.stripColour());
     panelColour_ = ToQColor(skin_.panelColour());
     return true;

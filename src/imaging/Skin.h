@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "imaging/Picture.h"
 
@@ -71,6 +72,9 @@ public:
     const ButtonFaces& topFaces() const { return topFaces_; }
     const ButtonFaces& smallFaces() const { return smallFaces_; }
     const Picture& background() const { return background_; }
+    // The tinted background, handed over to a window that keeps it in its
+    // own form: the skin then holds none until its colour is applied again.
+    Picture takeBackground() { return std::exchange(background_, Picture()); }
     // Column 10 of the tenth row from the bottom: the main window's surface
     // and the Today view's background.
     Rgb stripColour() const { return strip_; }

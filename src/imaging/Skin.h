@@ -63,11 +63,16 @@ public:
     explicit Skin(SkinPictures pictures) : pictures_(std::move(pictures)) {}
 
     const SkinPictures& pictures() const { return pictures_; }
+    // The background as decoded, for a holder that can decode it again and
+    // need not keep it between tints.
+    Picture takeBackgroundPicture() { return std::exchange(pictures_.background, Picture()); }
+    void setBackgroundPicture(Picture p) { pictures_.background = std::move(p); }
 
     // Tints the top and small pictures and cuts both face sets.
     bool ApplyButtonColour(std::uint32_t colour);
     // Tints the background and samples the strip and panel colours.
     bool ApplySkinColour(std::uint32_t colour);
+    bool SkinColourApplied(std::uint32_t colour) const { return skinApplied_ && colour == skinColour_; }
 
     const ButtonFaces& topFaces() const { return topFaces_; }
     const ButtonFaces& smallFaces() const { return smallFaces_; }

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
+#include <malloc.h>
 #include <memory>
 #include <vector>
 
@@ -90,6 +91,10 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     // The window's editors load while it is built, so an ending signal may
     // arrive before the window can take it: end the session with a save.
     if (watcher.received()) QTimer::singleShot(0, dialog.get(), &CMainDialog::EndSession);
+    // The loads' read buffers and the records copied while the window was
+    // built are free now, scattered through the heap; the allocator would
+    // keep their pages for the whole day in the tray.
+    QTimer::singleShot(0, [] { malloc_trim(0); });
     dialog->RunSession();
     dialog->FinalSave();
     // Everything is on disk now. Handing the memory of every record and

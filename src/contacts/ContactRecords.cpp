@@ -1,7 +1,5 @@
 #include "contacts/ContactRecords.h"
 
-#include <algorithm>
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -43,19 +41,34 @@ constexpr std::size_t kKeptBufferBytes = 64 * 1024;
 
 }  // namespace
 
+std::string_view ContactFieldTexts::encoded() const {
+    // Every field empty: a length of 0 for each.
+    static const std::string kNoTexts(kContactFieldCount, '\0');
+    return encoded_.empty() ? std::string_view(kNoTexts) : std::string_view(encoded_);
+}
+
+std::string_view ContactFieldTexts::operator[](std::size_t index) const {
+    if (encoded_.empty()) return {};
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < index; ++i) Archive::EncodedTextAt(encoded_, pos);
+    return Archive::EncodedTextAt(encoded_, pos);
+}
+
 void ContactFieldTexts::set(std::size_t index, std::string_view text) {
-    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
-    const std::size_t old = ends_[index] - begin;
-    if (text_.size() - old > kMaxFieldBytes - std::min(text.size(), kMaxFieldBytes))
-        throw std::length_error("a contact's fields are too long");
-    text_.replace(begin, old, text.data(), text.size());
-    for (std::size_t i = index; i < ends_.size(); ++i)
-        ends_[i] = static_cast<std::uint32_t>(ends_[i] - old + text.size());
+    if (text.size() > kMaxFieldBytes) throw std::length_error("a contact's fields are too long");
+    if (encoded_.empty()) encoded_ = encoded();
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < index; ++i) Archive::EncodedTextAt(encoded_, begin);
+    std::size_t end = begin;
+    Archive::EncodedTextAt(encoded_, end);
+    std::string field;
+    Archive::AppendEncoded(field, text);
+    encoded_.replace(begin, end - begin, field);
 }
 
 void ContactFieldTexts::Transfer(Archive& ar) {
     if (ar.IsStoring()) {
-        for (std::size_t i = 0; i < ends_.size(); ++i) ar.storeText((*this)[i]);
+        ar.storeEncoded(encoded());
         return;
     }
     // Read whole before anything changes, so that a damaged contact leaves
@@ -63,43 +76,36 @@ void ContactFieldTexts::Transfer(Archive& ar) {
     // that is kept from contact to contact, then into one allocation.
     thread_local std::string packed;
     packed.clear();
-    std::array<std::uint32_t, kContactFieldCount> ends{};
-    for (std::uint32_t& end : ends) {
+    for (int i = 0; i < kContactFieldCount; ++i) {
+        const std::size_t at = packed.size();
+        packed.push_back('\0');  // the length of a short text, set below
         if (!ar.appendText(packed)) return;
-        if (packed.size() > kMaxFieldBytes) {
+        const std::size_t n = packed.size() - at - 1;
+        if (n > kMaxFieldBytes) {
             ar.fail("a contact is longer than Veltrin can hold");
             return;
         }
-        end = static_cast<std::uint32_t>(packed.size());
+        if (n < 0xFF)
+            packed[at] = static_cast<char>(n);
+        else
+            packed.replace(at, 1, Archive::lengthPrefix(n));
     }
-    text_.assign(packed);
-    ends_ = ends;
+    encoded_.assign(packed);
     if (packed.capacity() > kKeptBufferBytes) std::string().swap(packed);  // not held for one huge contact
 }
 
 void ContactFieldTexts::assign(const std::array<std::string_view, kContactFieldCount>& texts) {
-    std::size_t total = 0;
-    for (const std::string_view t : texts) total += t.size();
-    if (total > kMaxFieldBytes) throw std::length_error("a contact's fields are too long");
-    Pack(texts, total);
+    for (const std::string_view t : texts)
+        if (t.size() > kMaxFieldBytes) throw std::length_error("a contact's fields are too long");
+    std::string packed;
+    for (const std::string_view t : texts) Archive::AppendEncoded(packed, t);
+    encoded_.assign(packed);  // no room kept past the texts
 }
 
 void ContactFieldTexts::assign(const std::array<std::string, kContactFieldCount>& texts) {
     std::array<std::string_view, kContactFieldCount> views;
     for (std::size_t i = 0; i < texts.size(); ++i) views[i] = texts[i];
     assign(views);
-}
-
-void ContactFieldTexts::Pack(const std::array<std::string_view, kContactFieldCount>& texts,
-                             std::size_t total) {
-    std::string packed(total, '\0');
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (!texts[i].empty()) std::memcpy(&packed[end], texts[i].data(), texts[i].size());
-        end += texts[i].size();
-        ends_[i] = static_cast<std::uint32_t>(end);
-    }
-    text_ = std::move(packed);
 }
 
 void ContactItem::Transfer(Archive& ar) {

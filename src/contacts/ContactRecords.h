@@ -28,15 +28,13 @@ struct ContactGroup {
     static constexpr std::size_t kMinStoredSize = 6 * 4 + 1;
 };
 
-// The texts of a contact's fields, in record order, packed into one string:
-// 29 separate strings would take close to a kilobyte per contact however
-// few fields are filled, several times what the contact takes in its file.
+// The texts of a contact's fields, in record order, held in one string in
+// the form the file stores them (each text after its length): 29 separate
+// strings would take close to a kilobyte per contact however few fields are
+// filled, and a store then copies the contact in one piece.
 class ContactFieldTexts {
 public:
-    std::string_view operator[](std::size_t index) const {
-        const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
-        return std::string_view(text_).substr(begin, ends_[index] - begin);
-    }
+    std::string_view operator[](std::size_t index) const;
     void set(std::size_t index, std::string_view text);
     // Every field at once, packed with one allocation.
     void assign(const std::array<std::string_view, kContactFieldCount>& texts);
@@ -44,14 +42,13 @@ public:
 
     void Transfer(Archive& ar);
 
-    bool operator==(const ContactFieldTexts& o) const { return ends_ == o.ends_ && text_ == o.text_; }
+    bool operator==(const ContactFieldTexts& o) const { return encoded() == o.encoded(); }
     bool operator!=(const ContactFieldTexts& o) const { return !(*this == o); }
 
 private:
-    void Pack(const std::array<std::string_view, kContactFieldCount>& texts, std::size_t total);
+    std::string_view encoded() const;
 
-    std::string text_;
-    std::array<std::uint32_t, kContactFieldCount> ends_{};
+    std::string encoded_;  // empty while every field is: a new record allocates nothing
 };
 
 // One contact. fields[] is in record order: first, last and middle name come

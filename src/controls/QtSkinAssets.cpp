@@ -5,7 +5,9 @@
 
 namespace veltrin {
 
-QtSkinAssets::QtSkinAssets() : QtSkinAssets(LoadSkinPictures(), LoadClockPictures()) {}
+QtSkinAssets::QtSkinAssets() : QtSkinAssets(LoadSkinPictures(), LoadClockPictures()) {
+    reloadBackground_ = LoadSkinBackground;
+}
 
 QtSkinAssets::QtSkinAssets(SkinPictures pictures, ClockPictures clock)
     : skin_(std::move(pictures)), clockOriginal_(std::move(clock)) {}
@@ -18,8 +20,15 @@ bool QtSkinAssets::ApplyButtonColour(std::uint32_t colour) {
 }
 
 bool QtSkinAssets::ApplySkinColour(std::uint32_t colour) {
+    if (skin_.SkinColourApplied(colour)) return false;
+    if (reloadBackground_ && skin_.pictures().background.isNull())
+        skin_.setBackgroundPicture(reloadBackground_());
     if (!skin_.ApplySkinColour(colour)) return false;
-    background_ = ToQImage(skin_.background());
+    // Kept once, as the window draws it.
+    background_ = ToQImage(skin_.takeBackground());
+    // Decoded again for another colour, which the user seldom picks: the
+    // tray holds one copy of the picture, not three.
+    if (reloadBackground_) skin_.takeBackgroundPicture();
     stripColour_ = ToQColor(skin_.stripColour());
     panelColour_ = ToQColor(skin_.panelColour());
     return true;

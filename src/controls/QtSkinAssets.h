@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
+#include <functional>
 
 #include "controls/QtSkinPainting.h"
 #include "imaging/Skin.h"
@@ -52,6 +53,9 @@ private:
     QImage background_;
     QColor stripColour_ = Qt::white, panelColour_ = Qt::white;
     QImage clockFace_, clockLarge_, clockSmall_;
+    // Decodes the untinted background again for a new colour; unset when
+    // the pictures were given, which are then kept.
+    std::function<Picture()> reloadBackground_;
     bool clockApplied_ = false;
     std::uint32_t clockBack_ = 0, clockDigit_ = 0;
 };

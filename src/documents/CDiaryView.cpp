@@ -26,20 +26,26 @@ CDiaryView::CDiaryView(DiaryTable& table, const AppSettings& settings, QWidget* 
     ownBar_->addButton(kDocDeleteDiaryPage, ThemeIcon(QStringLiteral("edit-delete")),
                        QStringLiteral("Delete Diary page"));
 
-    GroupTreeModel& list = tree()->model();
+    GroupTreeModel& list = treeControl()->model();
     list.SetFullRowSelect(false);
-    tree()->InsertColumn(0, QStringLiteral("Diary pages"), ColumnAlign::Left, 100);
+    treeControl()->InsertColumn(0, QStringLiteral("Diary pages"), ColumnAlign::Left, 100);
     list.SetTreeColumn(-1);
-    tree()->SetImageList({ThemeIcon(QStringLiteral("x-office-document")).pixmap(16, 16)});
+    treeControl()->SetImageList({ThemeIcon(QStringLiteral("x-office-document")).pixmap(16, 16)});
 
     startWithTemplate(settings_.defaultDiaryTemplate, TemplateUse::Diary);
-    BuildDiaryList(list, table_);
-    for (NodeHandle n = list.GetNextItem(kRootNode, kFirstChild); n; n = list.GetNextItem(n, kNextSibling))
-        list.SetItemImage(n, 0, 0);
     focusEditor();
 }
 
+void CDiaryView::listRecords() {
+    GroupTreeModel& list = treeControl()->model();
+    BuildDiaryList(list, table_);
+    for (NodeHandle n = list.GetNextItem(kRootNode, kFirstChild); n; n = list.GetNextItem(n, kNextSibling))
+        list.SetItemImage(n, 0, 0);
+}
+
 DiaryViews CDiaryView::saveState() {
+    // Pages never listed are the table's as loaded.
+    if (!recordsListed()) return {};
     commitEditor();
     return DiaryViews{&tree()->model(), currentNode()};
 }
@@ -47,6 +53,10 @@ DiaryViews CDiaryView::saveState() {
 void CDiaryView::store() { SaveDiary(table_, saveState()); }
 
 void CDiaryView::showStoredPages() {
+    if (!recordsListed()) {
+        store();  // listed from the table when first asked for
+        return;
+    }
     GroupTreeModel& list = tree()->model();
     setCurrent(kNoNode);
     // Rebuilt quietly: the old pages' selection must not reach the editor.

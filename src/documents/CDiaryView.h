@@ -33,6 +33,7 @@ protected:
     std::string exportName(NodeHandle node) const override;
     std::string noRecordMessage() const override { return "Please select Diary page!"; }
     void store() override;
+    void listRecords() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

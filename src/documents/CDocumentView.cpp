@@ -160,8 +160,17 @@ void CDocumentView::createEditor() {
     editor_->setFocus();
 }
 
+CGroupTree* CDocumentView::tree() {
+    if (!listed_) {
+        listed_ = true;
+        listRecords();
+    }
+    return tree_;
+}
+
 void CDocumentView::showEvent(QShowEvent* event) {
     CViewBase::showEvent(event);
+    tree();
     // Made on the first show on the screen, so a program that sits in the
     // tray or the task bar never starts the document engine and its helper
     // processes. Restoring a minimized window shows its children again.

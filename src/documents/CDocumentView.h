@@ -30,7 +30,13 @@ class CDocumentView : public CViewBase, protected GroupTreeListener {
 public:
     CDocumentView(const QString& caption, QWidget* parent = nullptr);
 
-    CGroupTree* tree() const { return tree_; }
+    // The record list or tree, with the view's records in it. They are
+    // listed when first asked for (at the latest when the view is first
+    // shown): a program that only sits in the tray keeps each page once, in
+    // its table, and stores the table as loaded.
+    CGroupTree* tree();
+    const CGroupTree* tree() const { return tree_; }
+    bool recordsListed() const { return listed_; }
     // The editor, made now if the view has not been shown yet: the document
     // engine is loaded and started only when a page is first needed.
     CDocumentEditor* editor();
@@ -71,6 +77,10 @@ protected:
     virtual std::string noRecordMessage() const = 0;
     // Stores the view's data file.
     virtual void store() = 0;
+    // Lists the table's records in the tree, selecting the current one.
+    virtual void listRecords() = 0;
+    // The tree without listing: for the view's own set-up.
+    CGroupTree* treeControl() const { return tree_; }
 
     // Shows a record in the editor (or an empty page for none).
     void showRecord(NodeHandle node);
@@ -120,6 +130,7 @@ private:
     QColor panel_ = QColor(0xe8, 0xf0, 0xfa);
     NodeHandle current_ = kNoNode;
     bool finished_ = false;
+    bool listed_ = false;
     SavePathAsker askSavePath_;
 };
 

@@ -24,21 +24,27 @@ CNotesView::CNotesView(NoteTable& table, const AppSettings& settings, QWidget* p
     setObjectName(QStringLiteral("CNotesView"));
     AddGroupTreeCommands(*ownBar_);
 
-    GroupTreeModel& tree = this->tree()->model();
+    GroupTreeModel& tree = treeControl()->model();
     tree.SetFullRowSelect(false);
-    this->tree()->InsertColumn(0, QStringLiteral("Notes"), ColumnAlign::Left, 100);
+    treeControl()->InsertColumn(0, QStringLiteral("Notes"), ColumnAlign::Left, 100);
     tree.SetTreeColumn(0);
-    this->tree()->SetImageList(NoteIcons());
+    treeControl()->SetImageList(NoteIcons());
     editableStyle_ = tree.AddCellStyle(kStyleEditable);
 
     startWithTemplate(settings_.defaultNoteTemplate, TemplateUse::Note);
-    BuildNotesTree(tree, table_);
-    for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n; n = tree.NextInPreorder(n))
-        tree.SetCellStyle(n, 0, editableStyle_);
     focusEditor();
 }
 
+void CNotesView::listRecords() {
+    GroupTreeModel& tree = treeControl()->model();
+    BuildNotesTree(tree, table_);
+    for (NodeHandle n = tree.GetNextItem(kRootNode, kFirstChild); n; n = tree.NextInPreorder(n))
+        tree.SetCellStyle(n, 0, editableStyle_);
+}
+
 NoteViews CNotesView::saveState() {
+    // Notes never listed are the table's as loaded.
+    if (!recordsListed()) return {};
     commitEditor();
     tree()->TakeEdit();  // a name being typed, with its editor left open
     return NoteViews{&tree()->model(), currentNode()};
@@ -47,6 +53,10 @@ NoteViews CNotesView::saveState() {
 void CNotesView::store() { SaveNotes(table_, saveState()); }
 
 void CNotesView::showStoredNotes() {
+    if (!recordsListed()) {
+        store();  // listed from the table when first asked for
+        return;
+    }
     GroupTreeModel& tree = this->tree()->model();
     this->tree()->FinishEdit();
     setCurrent(kNoNode);

@@ -35,6 +35,7 @@ protected:
     std::string exportName(NodeHandle node) const override;
     std::string noRecordMessage() const override { return "No note selected!"; }
     void store() override;
+    void listRecords() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

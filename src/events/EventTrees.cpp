@@ -88,25 +88,32 @@ namespace {
 // as many of the events left there as when it was taken, so a removed
 // neighbour moves nothing; then the ones from nowhere.
 void PutBack(EventStore& store, std::vector<std::pair<StorePlace, EventItem>> placed,
-             std::vector<EventItem> unplaced) {
+             std::vector<EventItem> unplaced, std::vector<bool>* fromRows) {
     if (placed.empty() && unplaced.empty()) return;  // the array stays as it is
     std::vector<EventItem> kept = std::move(store.events);
     store.events.clear();
     store.events.reserve(kept.size() + placed.size() + unplaced.size());
+    std::vector<bool> marks;
+    const auto keep = [&](std::size_t i) {
+        store.events.push_back(std::move(kept[i]));
+        if (fromRows) marks.push_back(i < fromRows->size() && (*fromRows)[i]);
+    };
+    const auto add = [&](EventItem& item) {
+        store.events.push_back(std::move(item));
+        if (fromRows) marks.push_back(true);
+    };
     std::size_t next = 0;
     for (auto& [place, item] : placed) {
-        while (static_cast<std::int64_t>(next) < place.after && next < kept.size())
-            store.events.push_back(std::move(kept[next++]));
-        store.events.push_back(std::move(item));
+        while (static_cast<std::int64_t>(next) < place.after && next < kept.size()) keep(next++);
+        add(item);
     }
-    for (; next < kept.size(); ++next) store.events.push_back(std::move(kept[next]));
-    for (EventItem& item : unplaced) store.events.push_back(std::move(item));
+    for (; next < kept.size(); ++next) keep(next);
+    for (EventItem& item : unplaced) add(item);
+    if (fromRows) *fromRows = std::move(marks);
 }
 
-}  // namespace
-
-void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId, bool markCurrent,
-                       bool remove) {
+void handBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId, bool markCurrent,
+                       bool remove, std::vector<bool>* fromRows) {
     std::vector<StorePlace> places;
     std::vector<std::pair<StorePlace, EventItem>> placed;
     std::vector<EventItem> unplaced;
@@ -124,7 +131,29 @@ void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32
     // The rows' own order (moved up or down) fills the places they came from.
     std::sort(places.begin(), places.end());
     for (std::size_t i = 0; i < placed.size(); ++i) placed[i].first = places[i];
-    PutBack(store, std::move(placed), std::move(unplaced));
+    PutBack(store, std::move(placed), std::move(unplaced), fromRows);
+}
+
+void handBackEventRowsInPlace(EventStore& store, GroupTreeModel& list, bool remove,
+                              std::vector<bool>* fromRows) {
+    std::vector<std::pair<StorePlace, EventItem>> placed;
+    std::vector<EventItem> unplaced;
+    for (NodeHandle row : RowsInStoreOrder(list)) {
+        const StorePlace place = RowStorePlace(list, row);
+        if (place.after < 0)
+            unplaced.push_back(EventItemFromRow(list, row, false));
+        else
+            placed.emplace_back(place, EventItemFromRow(list, row, false));
+    }
+    PutBack(store, std::move(placed), std::move(unplaced), fromRows);
+    if (remove) HandBackRows(list, true, [](NodeHandle, bool) {});
+}
+
+}  // namespace
+
+void HandBackEventRows(EventStore& store, GroupTreeModel& list, const std::int32_t* groupId, bool markCurrent,
+                       bool remove) {
+    handBackEventRows(store, list, groupId, markCurrent, remove, nullptr);
 }
 
 // The place rides in the values of the name and time cells, which only
@@ -157,17 +186,7 @@ std::vector<NodeHandle> RowsInStoreOrder(const GroupTreeModel& list) {
 }
 
 void HandBackEventRowsInPlace(EventStore& store, GroupTreeModel& list, bool remove) {
-    std::vector<std::pair<StorePlace, EventItem>> placed;
-    std::vector<EventItem> unplaced;
-    for (NodeHandle row : RowsInStoreOrder(list)) {
-        const StorePlace place = RowStorePlace(list, row);
-        if (place.after < 0)
-            unplaced.push_back(EventItemFromRow(list, row, false));
-        else
-            placed.emplace_back(place, EventItemFromRow(list, row, false));
-    }
-    PutBack(store, std::move(placed), std::move(unplaced));
-    if (remove) HandBackRows(list, true, [](NodeHandle, bool) {});
+    handBackEventRowsInPlace(store, list, remove, nullptr);
 }
 
 std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree) {
@@ -177,23 +196,34 @@ std::int32_t DrawUnusedGroupId(const GroupTreeModel& tree) {
 namespace {
 
 bool saveEvents(EventStore& store, const EventViews& views) {
-    std::vector<EventItem> snapshot = store.events;
-    GatherEvents(store, views);
+    // The rows go in among the array's events for the store and come out
+    // again after it: the array itself is never copied.
+    std::vector<bool> fromLists;
+    GatherEvents(store, views, &fromLists);
     const bool ok = SerializeEventsFile(store, true);
-    store.events = std::move(snapshot);
+    if (!fromLists.empty()) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < store.events.size(); ++i) {
+            if (fromLists[i]) continue;
+            if (kept != i) store.events[kept] = std::move(store.events[i]);
+            ++kept;
+        }
+        store.events.erase(store.events.begin() + static_cast<std::ptrdiff_t>(kept), store.events.end());
+    }
     return ok;
 }
 
 }  // namespace
 
-void GatherEvents(EventStore& store, const EventViews& views) {
+void GatherEvents(EventStore& store, const EventViews& views, std::vector<bool>* fromLists) {
     if (views.eventsList) {
         // Rows of the Events view belong to the group selected in its tree.
         const NodeHandle group = views.eventsGroups ? views.eventsGroups->GetSelectedItem() : kNoNode;
         const std::int32_t groupId = group != kNoNode ? views.eventsGroups->GetGroupId(group) : 0;
-        HandBackEventRows(store, *views.eventsList, group != kNoNode ? &groupId : nullptr, true, false);
+        handBackEventRows(store, *views.eventsList, group != kNoNode ? &groupId : nullptr, true, false,
+                          fromLists);
     }
-    if (views.todayList) HandBackEventRowsInPlace(store, *views.todayList, false);
+    if (views.todayList) handBackEventRowsInPlace(store, *views.todayList, false, fromLists);
     // The tree is the live copy of the groups whichever view is current: a
     // group moved or renamed before the Today view was shown is kept too.
     if (views.eventsGroups) FillEventGroups(*views.eventsGroups, store.groups);

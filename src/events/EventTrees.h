@@ -90,8 +90,9 @@ struct EventViews {
 
 // Adds the rows of both lists to the event array, without taking them from
 // the lists, and rebuilds the groups from the Events view's tree: the events
-// as a save writes them.
-void GatherEvents(EventStore& store, const EventViews& views);
+// as a save writes them. fromLists, when given, gets a mark for each event
+// of the array: whether it came from a list.
+void GatherEvents(EventStore& store, const EventViews& views, std::vector<bool>* fromLists = nullptr);
 
 // Saves from the Events view (skipped while Today is the current view) and
 // from the Today view (skipped while Events is current). Either writes the

@@ -36,14 +36,26 @@ Picture LoadResourcePicture(const QString& name, const QString& type) {
                          static_cast<std::size_t>(bytes.size()));
 }
 
+namespace {
+
+Picture LoadSkinPicture(const SkinPictureSize& entry) {
+    Picture p = LoadResourcePicture(QString::fromLatin1(entry.resource), QStringLiteral("JPG"));
+    p.addAlpha();
+    return p;
+}
+
+}  // namespace
+
 SkinPictures LoadSkinPictures() {
     SkinPictures s;
-    for (const SkinPictureSize& entry : kSkinPictureSizes) {
-        Picture p = LoadResourcePicture(QString::fromLatin1(entry.resource), QStringLiteral("JPG"));
-        p.addAlpha();
-        s.*entry.picture = std::move(p);
-    }
+    for (const SkinPictureSize& entry : kSkinPictureSizes) s.*entry.picture = LoadSkinPicture(entry);
     return s;
+}
+
+Picture LoadSkinBackground() {
+    for (const SkinPictureSize& entry : kSkinPictureSizes)
+        if (entry.picture == &SkinPictures::background) return LoadSkinPicture(entry);
+    return {};
 }
 
 ClockPictures LoadClockPictures() {

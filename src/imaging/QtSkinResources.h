@@ -20,6 +20,8 @@ Picture LoadResourcePicture(const QString& name, const QString& type);
 // The seven skin pictures in their load order (small 261–263, top normal,
 // hover and selected, background), each given full alpha with ceiling 255.
 SkinPictures LoadSkinPictures();
+// The skin's background alone, as LoadSkinPictures decodes it.
+Picture LoadSkinBackground();
 
 // The clock's face (220), large digits (221) and small digits (219) in
 // their original colours.

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "imaging/Picture.h"
 
@@ -62,15 +63,23 @@ public:
     explicit Skin(SkinPictures pictures) : pictures_(std::move(pictures)) {}
 
     const SkinPictures& pictures() const { return pictures_; }
+    // The background as decoded, for a holder that can decode it again and
+    // need not keep it between tints.
+    Picture takeBackgroundPicture() { return std::exchange(pictures_.background, Picture()); }
+    void setBackgroundPicture(Picture p) { pictures_.background = std::move(p); }
 
     // Tints the top and small pictures and cuts both face sets.
     bool ApplyButtonColour(std::uint32_t colour);
     // Tints the background and samples the strip and panel colours.
     bool ApplySkinColour(std::uint32_t colour);
+    bool SkinColourApplied(std::uint32_t colour) const { return skinApplied_ && colour == skinColour_; }
 
     const ButtonFaces& topFaces() const { return topFaces_; }
     const ButtonFaces& smallFaces() const { return smallFaces_; }
     const Picture& background() const { return background_; }
+    // The tinted background, handed over to a window that keeps it in its
+    // own form: the skin then holds none until its colour is applied again.
+    Picture takeBackground() { return std::exchange(background_, Picture()); }
     // Column 10 of the tenth row from the bottom: the main window's surface
     // and the Today view's background.
     Rgb stripColour() const { return strip_; }

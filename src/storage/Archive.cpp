@@ -160,6 +160,30 @@ std::string Archive::lengthPrefix(std::uint64_t n) {
     return std::string(reinterpret_cast<const char*>(p), putLengthPrefix(n, p));
 }
 
+void Archive::AppendEncoded(std::string& out, std::string_view s) {
+    unsigned char p[7];
+    out.append(reinterpret_cast<const char*>(p), putLengthPrefix(s.size(), p));
+    out.append(s);
+}
+
+std::string_view Archive::EncodedTextAt(std::string_view encoded, std::size_t& pos) {
+    const auto byte = [&encoded](std::size_t at) {
+        return static_cast<std::uint64_t>(static_cast<unsigned char>(encoded[at]));
+    };
+    std::uint64_t n = byte(pos);
+    if (n < 0xFF) {
+        pos += 1;
+    } else if ((n = byte(pos + 1) | byte(pos + 2) << 8) < 0xFFFF) {
+        pos += 3;
+    } else {
+        n = byte(pos + 3) | byte(pos + 4) << 8 | byte(pos + 5) << 16 | byte(pos + 6) << 24;
+        pos += 7;
+    }
+    const std::string_view text = encoded.substr(pos, static_cast<std::size_t>(n));
+    pos += static_cast<std::size_t>(n);
+    return text;
+}
+
 bool Archive::readLength(std::uint64_t& n, bool& utf16) {
     utf16 = false;
     std::uint8_t b;

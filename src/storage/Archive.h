@@ -91,6 +91,14 @@ public:
 
     // The length prefix of a counted string of n bytes.
     static std::string lengthPrefix(std::uint64_t n);
+    // Appends a text in the form storeText writes it, prefix and bytes, so
+    // that texts held that way are stored by one storeEncoded.
+    static void AppendEncoded(std::string& out, std::string_view s);
+    // The text in that form that starts at pos of encoded, which must hold
+    // only what AppendEncoded wrote; pos moves past it.
+    static std::string_view EncodedTextAt(std::string_view encoded, std::size_t& pos);
+    // Stores bytes that AppendEncoded made, as they are.
+    void storeEncoded(std::string_view bytes) { writeBytes(bytes.data(), bytes.size()); }
 
 private:
     void storeLongText(std::string_view s);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+#include <string>
+
 #include "contacts/ContactRecords.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
@@ -166,4 +170,80 @@ TEST_F(ContactsFileTest, EachContactReadKeepsOnlyItsOwnTexts) {
     ASSERT_EQ(cut.contacts.size(), 4u);
     EXPECT_EQ(cut.contacts[3].fields, large.fields);
     EXPECT_EQ(cut.contacts[2].fields, small.fields);
+}
+
+namespace {
+
+// A contact's bytes as the file holds them: group, 29 counted strings, flag.
+std::string ContactBytes(std::int32_t group, const std::array<std::string, kContactFieldCount>& texts) {
+    const auto int32 = [](std::int32_t v) {
+        const auto u = static_cast<std::uint32_t>(v);
+        return std::string{static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16),
+                           static_cast<char>(u >> 24)};
+    };
+    std::string s = int32(group);
+    for (const std::string& t : texts) s += Archive::lengthPrefix(t.size()) + t;
+    return s + int32(0);
+}
+
+}  // namespace
+
+TEST_F(ContactsFileTest, TextsOfEveryLengthFormComeBackByteForByte) {
+    // Lengths on both sides of each change of the prefix's form, in Windows-1252.
+    std::array<std::string, kContactFieldCount> texts;
+    const std::size_t lengths[] = {0, 1, 254, 255, 256, 0xFFFD, 0xFFFE, 0xFFFF, 70000};
+    for (std::size_t i = 0; i < std::size(lengths); ++i)
+        texts[i * 3 + 1] = std::string(lengths[i], static_cast<char>(0xE0 + i));
+    const std::string head = std::string(
+        "\xCD\xCC\x8C\x3F\x08"
+        "Contacts\0\0\0\0\x01\0\0\0",
+        21);
+    const std::string bytes = head + ContactBytes(12, texts);
+    writeAll(folder.file("Contacts.dat"), bytes);
+
+    ContactStore store;
+    ASSERT_TRUE(SerializeContactsFile(store, false));
+    ASSERT_EQ(store.contacts.size(), 1u);
+    for (int i = 0; i < kContactFieldCount; ++i) EXPECT_EQ(store.contacts[0].fields[i], texts[i]) << i;
+    std::remove(folder.file("Contacts.dat").c_str());
+    ASSERT_TRUE(SerializeContactsFile(store, true));
+    EXPECT_EQ(readAll(folder.file("Contacts.dat")), bytes);
+
+    // Fields grown and shrunk across those forms keep every other field.
+    ContactFieldTexts& f = store.contacts[0].fields;
+    for (std::size_t n : {std::size_t{300}, std::size_t{70000}, std::size_t{3}, std::size_t{0}}) {
+        f.set(4, std::string(n, 'g'));
+        texts[4] = std::string(n, 'g');
+        f.set(28, std::string(n + 1, 'n'));
+        texts[28] = std::string(n + 1, 'n');
+        for (int i = 0; i < kContactFieldCount; ++i) ASSERT_EQ(f[i], texts[i]) << n << " field " << i;
+    }
+    ASSERT_TRUE(SerializeContactsFile(store, true));
+    EXPECT_EQ(readAll(folder.file("Contacts.dat")), head + ContactBytes(12, texts));
+}
+
+TEST_F(ContactsFileTest, ATextStoredInSixteenBitUnitsIsWrittenBackInEightBits) {
+    std::array<std::string, kContactFieldCount> texts;
+    texts[3] = "Zoë";
+    // "Zoë" as 16-bit units, under the prefix that announces them.
+    std::string bytes = ContactBytes(1, texts);
+    const std::string eight = Archive::lengthPrefix(4) + "Zo\xC3\xAB";
+    const std::string sixteen = std::string("\xFF\xFE\xFF\x03Z\0o\0\xEB\0", 10);
+    bytes.replace(bytes.find(eight), eight.size(), sixteen);
+    const std::string head = std::string(
+        "\xCD\xCC\x8C\x3F\x08"
+        "Contacts\0\0\0\0\x01\0\0\0",
+        21);
+    writeAll(folder.file("Contacts.dat"), head + bytes);
+    ContactStore store;
+    ASSERT_TRUE(SerializeContactsFile(store, false));
+    ASSERT_EQ(store.contacts.size(), 1u);
+    EXPECT_EQ(store.contacts[0].fields[3], "Zo\xC3\xAB");
+    EXPECT_EQ(store.contacts[0].fields[4], "");
+    ContactItem same;
+    same.groupId = 1;
+    same.fields.set(3, "Zo\xC3\xAB");
+    EXPECT_EQ(store.contacts[0].fields, same.fields);
+    ASSERT_TRUE(SerializeContactsFile(store, true));
+    EXPECT_EQ(readAll(folder.file("Contacts.dat")), head + ContactBytes(1, texts));
 }

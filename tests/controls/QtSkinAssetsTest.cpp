@@ -4,6 +4,7 @@
 #include "controls/CSkinPanel.h"
 #include "controls/QtSkinAssets.h"
 #include "imaging/QtPicture.h"
+#include "imaging/QtSkinResources.h"
 
 namespace veltrin {
 namespace {
@@ -21,6 +22,7 @@ TEST(QtSkinAssets, BuiltInSkinAppliesAndFacesFitTheRows) {
     EXPECT_EQ(assets.topFaces().selected.size(), QSize(90, 73));
     EXPECT_EQ(assets.smallFaces().selected.size(), QSize(100, 30));
     EXPECT_EQ(assets.background().size(), QSize(1024, 653));
+    EXPECT_TRUE(assets.skin().background().isNull()) << "the tinted background is kept once, as a QImage";
     EXPECT_EQ(assets.clockFace().size(), QSize(151, 72));
     EXPECT_EQ(assets.clockLargeDigits().size(), QSize(240, 34));
     EXPECT_EQ(assets.clockSmallDigits().size(), QSize(120, 17));
@@ -48,10 +50,29 @@ TEST(QtSkinAssets, OnlyChangedGroupsAreRedone) {
 
     EXPECT_TRUE(assets.ApplySkinColour(0x00000000));
     EXPECT_EQ(PictureWork().blends, before.blends + 1);
+    EXPECT_EQ(PictureWork().decodes, before.decodes + 1);  // the background alone, not kept between tints
     EXPECT_EQ(assets.topFaces().normal[1].cacheKey(), faceKey);  // buttons untouched
     EXPECT_TRUE(assets.ApplyClockColours(0x00FFFFFF, 0x000000FF));
     EXPECT_EQ(PictureWork().blends, before.blends + 1);  // recolouring is no tint
-    EXPECT_EQ(PictureWork().decodes, before.decodes);
+    EXPECT_EQ(PictureWork().decodes, before.decodes + 1);
+}
+
+TEST(QtSkinAssets, TheBuiltInBackgroundIsKeptOnceAndTintedAgainFromTheResource) {
+    QtSkinAssets assets;
+    ASSERT_TRUE(assets.ApplySkinColour(0x00FFFFFF));
+    EXPECT_TRUE(assets.skin().pictures().background.isNull()) << "decoded again for another colour";
+    EXPECT_TRUE(assets.skin().background().isNull()) << "kept as the QImage the window draws";
+    ASSERT_TRUE(assets.ApplySkinColour(0x00336699));
+    QtSkinAssets fresh;
+    ASSERT_TRUE(fresh.ApplySkinColour(0x00336699));
+    EXPECT_EQ(assets.background(), fresh.background());
+    EXPECT_EQ(assets.stripColour(), fresh.stripColour());
+    EXPECT_EQ(assets.panelColour(), fresh.panelColour());
+
+    // Pictures handed in are kept: there is nothing to decode them from.
+    QtSkinAssets given(LoadSkinPictures(), LoadClockPictures());
+    ASSERT_TRUE(given.ApplySkinColour(0x00FFFFFF));
+    EXPECT_FALSE(given.skin().pictures().background.isNull());
 }
 
 TEST(QtSkinAssets, ClockColoursReplaceTheExactPixels) {

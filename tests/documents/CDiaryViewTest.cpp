@@ -205,7 +205,6 @@ TEST_F(DiaryView, TheEditorIsMadeOnFirstShowAndAPageSavedBeforeKeepsItsBytes) {
     CDiaryView view(table, settings);
     view.resize(900, 600);
     EXPECT_FALSE(view.hasEditor());
-    EXPECT_EQ(view.captionLabel()->text(), QStringLiteral("March 05, 2004"));
     // Saved before it was ever shown: the page as stored, byte for byte.
     ASSERT_TRUE(SaveDiary(table, view.saveState()));
     ASSERT_EQ(stored().at(0).html, page);
@@ -213,6 +212,7 @@ TEST_F(DiaryView, TheEditorIsMadeOnFirstShowAndAPageSavedBeforeKeepsItsBytes) {
     EXPECT_FALSE(view.hasEditor());
 
     view.show();
+    EXPECT_EQ(view.captionLabel()->text(), QStringLiteral("March 05, 2004"));
     ASSERT_TRUE(view.hasEditor());
     EXPECT_TRUE(view.editor()->isVisible());
     EXPECT_EQ(view.editor()->GetBodyText(), "Sm\xc3\xb8rrebr\xc3\xb8\x64 at noon");
@@ -236,4 +236,38 @@ TEST_F(DiaryView, WithoutPagesTheFirstShowOpensTheTemplateAndAMissingOneIsSaidAt
     view.show();
     EXPECT_EQ(folder.messages.shown.size(), 1u);
     EXPECT_EQ(view.editor()->GetBodyText(), "");
+}
+
+TEST_F(DiaryView, PagesAreListedOnlyWhenAskedForAndEditedRowsAreSavedFromThen) {
+    const std::string kept = "<body><p>Sm\xf8rrebr\xf8\x64</p></body>";  // Windows-1252
+    table.push_back({"2004, March 05", kept, Day(2004, 3, 5), 0});
+    table.push_back({"2004, March 06", "<body><p>Rain</p></body>", Day(2004, 3, 6), 1});
+    ASSERT_TRUE(SerializeDiaryFile(table, true));
+    const std::string bytes = test::readAll(folder.file("Diary.dat"));
+
+    CDiaryView view(table, settings);
+    EXPECT_FALSE(view.recordsListed());
+    EXPECT_EQ(view.saveState().list, nullptr) << "nothing listed: the table is what a save writes";
+    ASSERT_TRUE(SaveDiary(table, view.saveState()));
+    view.showStoredPages();  // a sync or import while never shown
+    EXPECT_FALSE(view.recordsListed());
+    EXPECT_EQ(test::readAll(folder.file("Diary.dat")), bytes);
+
+    // Asked for (as a show does), the pages are there with the current one chosen.
+    EXPECT_EQ(titles(view), (std::vector<std::string>{"2004, March 05", "2004, March 06"}));
+    EXPECT_TRUE(view.recordsListed());
+    EXPECT_EQ(view.captionLabel()->text(), QStringLiteral("March 06, 2004"));
+    EXPECT_EQ(view.currentNode(), view.tree()->model().GetSelectedItem());
+
+    // From now on the rows are what a save writes.
+    GroupTreeModel& list = view.tree()->model();
+    TextPayload p = list.GetPagePayload(view.currentNode());
+    p.html = "<body><p>Sun</p></body>";
+    list.SetPagePayload(view.currentNode(), p);
+    ASSERT_TRUE(SaveDiary(table, view.saveState()));
+    const DiaryTable back = stored();
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].html, kept);
+    EXPECT_EQ(back[1].html, "<body><p>Sun</p></body>");
+    EXPECT_EQ(back[1].isCurrent, 1);
 }

@@ -271,3 +271,32 @@ TEST_F(NotesView, ANameBeingTypedIsSavedWithoutEndingTheEditAndCommandsEndItFirs
     SaveNotes(table, view->saveState());
     EXPECT_EQ(stored()[0].name, "Allotment");
 }
+
+TEST_F(NotesView, NotesAreListedOnlyWhenAskedForAndEditedNotesAreSavedFromThen) {
+    ASSERT_TRUE(SerializeNotesFile(table, true));
+    const std::string bytes = test::readAll(folder.file("Notes.dat"));
+
+    CNotesView view(table, settings);
+    EXPECT_FALSE(view.recordsListed());
+    EXPECT_EQ(view.saveState().tree, nullptr) << "nothing listed: the table is what a save writes";
+    ASSERT_TRUE(SaveNotes(table, view.saveState()));
+    view.showStoredNotes();  // a sync or import while never shown
+    EXPECT_FALSE(view.recordsListed());
+    EXPECT_EQ(test::readAll(folder.file("Notes.dat")), bytes);
+
+    // Asked for (as a show does), the tree is there with the current note chosen.
+    const NodeHandle cafe = find(view, "Caf\xe9");
+    ASSERT_NE(cafe, kNoNode);
+    EXPECT_TRUE(view.recordsListed());
+    EXPECT_EQ(view.currentNode(), cafe);
+
+    // From now on the tree is what a save writes.
+    view.tree()->model().SetItemText(find(view, "Books/Films"), 0, "Books");
+    ASSERT_TRUE(SaveNotes(table, view.saveState()));
+    const NoteTable back = stored();
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(back[1].name, "Caf\xe9");
+    EXPECT_EQ(back[1].html, table[1].html);
+    EXPECT_EQ(back[1].isCurrent, 1);
+    EXPECT_EQ(back[2].name, "Books");
+}

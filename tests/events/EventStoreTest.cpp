@@ -213,6 +213,38 @@ TEST_F(EventStoreTest, TodaysRowsGoBackWhereTheyWereTakenFrom) {
     EXPECT_EQ(names(store), (std::vector<std::string>{"zeta", "Alpha", "Omega", "new"}));
 }
 
+TEST_F(EventStoreTest, ASaveWithRowsInBothListsLeavesTheArrayAsItWas) {
+    store.events = {event(10, "a", 1), event(20, "b", 2), event(10, "c", 3),
+                    event(20, "d", 4), event(30, "e", 5), event(10, "f", 6)};
+    BuildEventGroupTree(groups, store.groups);
+    groups.SelectItem(groups.GetNextItem(kRootNode, kFirstChild), 0);  // Home, id 10
+    TakeEventsIntoList(
+        store, eventsList, [](const EventItem& e) { return e.details.groupId == 10; }, 12, 18);
+    TakeEventsIntoList(
+        store, todayList, [](const EventItem& e) { return e.details.groupId == 20; }, 12, 18);
+    AddEventRow(eventsList, event(10, "new in group"), 12, 18);
+    AddEventRow(todayList, event(20, "new today"), 12, 18);
+    todayList.SortChildren(kEventNameColumn, kRootNode, false);
+    const std::vector<std::string> held = names(store);
+    const EventViews views{&todayList, &eventsList, &groups};
+    EventStore gathered = store;
+    GatherEvents(gathered, views);
+
+    for (int current : {kTodayView, kEventsView, kDiaryView}) {
+        ASSERT_TRUE(SaveEventsFromTodayView(store, current, views));
+        ASSERT_TRUE(SaveEventsFromEventsView(store, current, views));
+        EventStore written;
+        ASSERT_TRUE(SerializeEventsFile(written, false));
+        EXPECT_EQ(names(written), names(gathered)) << current;
+        EXPECT_EQ(names(store), held) << current;
+        ASSERT_EQ(store.events.size(), 1u);
+        EXPECT_EQ(store.events[0].details.comment, "e comment");
+        EXPECT_EQ(eventsList.GetChildCount(kRootNode), 4) << current;
+        EXPECT_EQ(todayList.GetChildCount(kRootNode), 3) << current;
+    }
+    EXPECT_EQ(gathered.events.size(), 8u) << "every event and both new rows";
+}
+
 TEST_F(EventStoreTest, AGroupsRowsFillTheirOwnPlacesInListOrder) {
     store.events = {event(10, "a", 1), event(20, "b", 2), event(10, "c", 3), event(20, "d", 4),
                     event(10, "e", 5)};

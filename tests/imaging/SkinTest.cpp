@@ -133,6 +133,19 @@ TEST(Skin, EachGroupIsRedoneOnlyWhenItsColourChanges) {
     EXPECT_EQ(skin.background().pixel(0, 0), TintPicture(skin.pictures().background, {}).pixel(0, 0));
 }
 
+TEST(Skin, TheTintedBackgroundCanBeHandedOverAndIsMadeAgainForANewColour) {
+    Skin skin(RampSkin());
+    ASSERT_TRUE(skin.ApplySkinColour(0x00FFFFFF));
+    const Rgb strip = skin.stripColour();
+    const Picture taken = skin.takeBackground();
+    EXPECT_EQ(taken.width(), 1024);
+    EXPECT_EQ(taken.pixel(0, 0), TintPicture(skin.pictures().background, {255, 255, 255}).pixel(0, 0));
+    EXPECT_TRUE(skin.background().isNull());
+    EXPECT_EQ(skin.stripColour(), strip);
+    ASSERT_TRUE(skin.ApplySkinColour(0x00000000));
+    EXPECT_EQ(skin.background().pixel(0, 0), TintPicture(skin.pictures().background, {}).pixel(0, 0));
+}
+
 TEST(Skin, WithoutPicturesTheViewsGetThePlainColour) {
     Skin skin;
     skin.ApplySkinColour(0x00336699);

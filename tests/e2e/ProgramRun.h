@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <poll.h>
 #include <sstream>
@@ -265,10 +266,15 @@ public:
                 ::_exit(127);
             }
             // It listens once its socket is there; a slow machine gets 30 s.
+            // Tests run side by side may start a server on the same number:
+            // the display is ours only when the lock names our server.
+            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
             bool ended = false;
             WaitUntil(
                 [&] {
-                    if (fs::exists(socket)) name_ = display;
+                    long holder = 0;
+                    if (fs::exists(socket) && (std::ifstream(lock) >> holder) && holder == pid_)
+                        name_ = display;
                     ended = ::waitpid(pid_, nullptr, WNOHANG) == pid_;  // lost the race for it
                     return !name_.empty() || ended;
                 },

@@ -6,17 +6,11 @@
 # relocating them.
 # Usage: lean_start_test.sh PROGRAM...
 set -euo pipefail
+source "$(dirname "$0")/not_at_start.sh"
 status=0
 for program in "$@"; do
   for library in libcurl libQt6Multimedia; do
-    if readelf -d "$program" | grep 'NEEDED' | grep -i "$library"; then
-      echo "$program names $library"
-      status=1
-    fi
-    if ldd "$program" | grep -i "$library"; then
-      echo "$program loads $library at start"
-      status=1
-    fi
+    NotAtStart "$program" "$library" || status=1
   done
 done
 exit $status

@@ -22,7 +22,7 @@ RANK = {area: i for i, area in enumerate(LAYERS)}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([A-Za-z0-9_]+)/([^"]+)"')
 LIBRARY = re.compile(r'\bveltrin_([a-z0-9]+?)(_ui)?\b')
 # Words of the build files that look like libraries but are not areas.
-NOT_AREAS = {"core", "test", "bench", "resources", "chime", "help", "webeditor"}
+NOT_AREAS = {"core", "test", "bench", "resources", "chime", "help", "webeditor", "sound"}
 
 
 UI_NAME = re.compile(r"^(C|Qt)[A-Z]")

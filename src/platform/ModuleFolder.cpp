@@ -3,7 +3,9 @@
 #include "platform/DataLocation.h"
 
 #include <climits>
+#include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <unistd.h>
 
 namespace veltrin {
@@ -36,6 +38,17 @@ std::string ModuleFolderOf(const std::string& executablePath) {
 }
 
 std::string ModuleFolder() { return ModuleFolderOf(ExecutablePath()); }
+
+std::string ModuleFilePathOf(const std::string& executablePath, const std::string& fileName,
+                             const char* overridePath) {
+    namespace fs = std::filesystem;
+    if (overridePath && *overridePath) return overridePath;
+    const fs::path folder = fs::path(executablePath).parent_path();
+    const fs::path beside = folder / fileName;
+    std::error_code ec;
+    if (fs::is_regular_file(beside, ec)) return beside.string();
+    return (folder.parent_path() / VELTRIN_INSTALL_LIBDIR / "veltrin" / fileName).lexically_normal().string();
+}
 
 namespace {
 // A path written with backslashes keeps them, so a Windows-style executable

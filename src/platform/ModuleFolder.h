@@ -14,6 +14,13 @@ void SetExecutablePathForTesting(const std::string& path);
 std::string ModuleFolderOf(const std::string& executablePath);
 std::string ModuleFolder();
 
+// A module the program loads when first needed (the document editor, the
+// sound player): beside the executable in a build tree, else in the
+// installed layout's library folder (lib/<arch>/veltrin beside the bin
+// folder). A non-empty override names it instead.
+std::string ModuleFilePathOf(const std::string& executablePath, const std::string& fileName,
+                             const char* overridePath);
+
 // The folder beside the executable that may hold the five data files. It is
 // worked out anew each time and never created by the program.
 std::string DataFolderOf(const std::string& executablePath);

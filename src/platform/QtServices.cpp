@@ -3,15 +3,18 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
-#include <QSoundEffect>
 #include <QTextBrowser>
 #include <QUrl>
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/DataLocation.h"
+#include "platform/ModuleFolder.h"
+#include "platform/QtSoundModule.h"
 
 namespace veltrin {
 
@@ -76,24 +79,26 @@ bool QtShell::startProgram(const std::string& path) {
     return QProcess::startDetached(QString::fromStdString(path), {});
 }
 
-QtSound::QtSound() = default;
-QtSound::~QtSound() = default;
-
 void QtSound::play(const std::string& path) {
     const QString file = QString::fromStdString(path);
     if (!QFileInfo(file).isFile()) {
         QApplication::beep();
         return;
     }
-    if (!effect_) {
-        effect_ = std::make_unique<QSoundEffect>();
-        // A file that is there but cannot be played still makes a sound.
-        QObject::connect(effect_.get(), &QSoundEffect::statusChanged, effect_.get(), [e = effect_.get()] {
-            if (e->status() == QSoundEffect::Error) QApplication::beep();
-        });
+    if (!tried_) {
+        tried_ = true;
+        QLibrary library(QString::fromStdString(ModuleFilePathOf(ExecutablePath(), VELTRIN_SOUND_MODULE_NAME,
+                                                                 std::getenv(kSoundModuleVariable))));
+        // Kept loaded for the rest of the run.
+        player_ = reinterpret_cast<SoundPlayer>(library.resolve(kSoundPlayerName));
+        if (!player_)
+            messages().notice("Veltrin cannot play sounds, so it beeps instead.\n\n" +
+                              library.errorString().toStdString());
     }
-    effect_->setSource(QUrl::fromLocalFile(file));
-    effect_->play();
+    if (player_)
+        player_(file);
+    else
+        QApplication::beep();
 }
 
 QtHelp::~QtHelp() { delete browser_.data(); }

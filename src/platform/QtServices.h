@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/QtSoundModule.h"
 
 class QMessageBox;
-class QSoundEffect;
+class QString;
 class QTextBrowser;
 
 namespace veltrin {
@@ -33,14 +34,16 @@ public:
     bool startProgram(const std::string& path) override;
 };
 
+// Plays through the sound module, loaded with the first sound; without it,
+// every sound is a beep, and the user is told why once.
 class QtSound : public Sound {
 public:
-    QtSound();
-    ~QtSound() override;
     void play(const std::string& path) override;
+    bool moduleLoaded() const { return player_ != nullptr; }
 
 private:
-    std::unique_ptr<QSoundEffect> effect_;
+    bool tried_ = false;
+    SoundPlayer player_ = nullptr;
 };
 
 // Help pages are HTML files in the "help" folder beside the program; a topic

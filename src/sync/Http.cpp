@@ -2,18 +2,65 @@
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
+#include <dlfcn.h>
 #include <netinet/in.h>
 
 #include <cctype>
-#include <mutex>
 
 namespace veltrin {
 
 namespace {
 
-void StartCurl() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+constexpr char kCurlLibraryName[] = "libcurl.so.4";
+
+// libcurl and the dozens of libraries below it (TLS, Kerberos, LDAP, ...) are
+// opened with the first connection, not at every start: most runs never sync.
+struct CurlLibrary {
+    decltype(&curl_global_init) globalInit = nullptr;
+    decltype(&curl_easy_init) init = nullptr;
+    decltype(&curl_easy_cleanup) cleanup = nullptr;
+    decltype(&curl_easy_reset) reset = nullptr;
+    decltype(&curl_easy_setopt) setopt = nullptr;
+    decltype(&curl_easy_perform) perform = nullptr;
+    decltype(&curl_easy_getinfo) getinfo = nullptr;
+    decltype(&curl_easy_strerror) strerror = nullptr;
+    decltype(&curl_slist_append) slistAppend = nullptr;
+    decltype(&curl_slist_free_all) slistFreeAll = nullptr;
+    std::string error;  // why it could not be opened
+};
+
+template <typename F>
+bool Find(void* library, const char* name, F& function) {
+    function = reinterpret_cast<F>(::dlsym(library, name));
+    return function != nullptr;
+}
+
+const CurlLibrary& Curl() {
+    static const CurlLibrary curl = [] {
+        CurlLibrary c;
+        // Kept open for the rest of the run.
+        void* library = ::dlopen(kCurlLibraryName, RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            const char* why = ::dlerror();
+            c.error = why ? why : kCurlLibraryName;
+            return c;
+        }
+        if (!Find(library, "curl_global_init", c.globalInit) || !Find(library, "curl_easy_init", c.init) ||
+            !Find(library, "curl_easy_cleanup", c.cleanup) || !Find(library, "curl_easy_reset", c.reset) ||
+            !Find(library, "curl_easy_setopt", c.setopt) || !Find(library, "curl_easy_perform", c.perform) ||
+            !Find(library, "curl_easy_getinfo", c.getinfo) ||
+            !Find(library, "curl_easy_strerror", c.strerror) ||
+            !Find(library, "curl_slist_append", c.slistAppend) ||
+            !Find(library, "curl_slist_free_all", c.slistFreeAll)) {
+            const char* why = ::dlerror();
+            c = CurlLibrary{};
+            c.error = why ? why : kCurlLibraryName;
+            return c;
+        }
+        c.globalInit(CURL_GLOBAL_DEFAULT);
+        return c;
+    }();
+    return curl;
 }
 
 std::size_t Collect(char* data, std::size_t size, std::size_t count, void* target) {
@@ -82,12 +129,11 @@ std::string ResolveUrl(const std::string& base, const std::string& reference) {
     return (slash == std::string::npos ? base + "/" : base.substr(0, slash + 1)) + reference;
 }
 
-CurlTransport::CurlTransport(HttpOptions options) : options_(std::move(options)) {
-    StartCurl();
-    handle_ = curl_easy_init();
-}
+CurlTransport::CurlTransport(HttpOptions options) : options_(std::move(options)), handle_(nullptr) {}
 
-CurlTransport::~CurlTransport() { curl_easy_cleanup(static_cast<CURL*>(handle_)); }
+CurlTransport::~CurlTransport() {
+    if (handle_) Curl().cleanup(static_cast<CURL*>(handle_));
+}
 
 HttpResponse CurlTransport::Send(const HttpRequest& request) {
     HttpResponse response;
@@ -101,50 +147,53 @@ HttpResponse CurlTransport::Send(const HttpRequest& request) {
                          " is not encrypted (http://); use https:// or allow an unencrypted connection";
         return response;
     }
+    const CurlLibrary& lib = Curl();
+    if (!handle_ && lib.init) handle_ = lib.init();
     CURL* curl = static_cast<CURL*>(handle_);
     if (!curl) {
         response.error = "the network library could not be started";
+        if (!lib.error.empty()) response.error += " (" + lib.error + ")";
         return response;
     }
-    curl_easy_reset(curl);
+    lib.reset(curl);
     char problem[CURL_ERROR_SIZE] = "";
     curl_slist* headers = nullptr;
     for (const auto& [name, value] : request.headers)
-        headers = curl_slist_append(headers, (name + ": " + value).c_str());
-    headers = curl_slist_append(headers, "Expect:");
-    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options_.connectSeconds);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, options_.totalSeconds);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, problem);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response.body);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Header);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &response);
+        headers = lib.slistAppend(headers, (name + ": " + value).c_str());
+    headers = lib.slistAppend(headers, "Expect:");
+    lib.setopt(curl, CURLOPT_URL, request.url.c_str());
+    lib.setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+    lib.setopt(curl, CURLOPT_HTTPHEADER, headers);
+    lib.setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    lib.setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    lib.setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    lib.setopt(curl, CURLOPT_CONNECTTIMEOUT, options_.connectSeconds);
+    lib.setopt(curl, CURLOPT_TIMEOUT, options_.totalSeconds);
+    lib.setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    lib.setopt(curl, CURLOPT_ERRORBUFFER, problem);
+    lib.setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
+    lib.setopt(curl, CURLOPT_WRITEDATA, &response.body);
+    lib.setopt(curl, CURLOPT_HEADERFUNCTION, Header);
+    lib.setopt(curl, CURLOPT_HEADERDATA, &response);
     if (!request.body.empty() || request.method == "PUT") {
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+        lib.setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
+        lib.setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
     }
     if (!options_.user.empty()) {
-        curl_easy_setopt(curl, CURLOPT_HTTPAUTH, CURLAUTH_BASIC | CURLAUTH_DIGEST);
-        curl_easy_setopt(curl, CURLOPT_USERNAME, options_.user.c_str());
-        curl_easy_setopt(curl, CURLOPT_PASSWORD, options_.password.c_str());
+        lib.setopt(curl, CURLOPT_HTTPAUTH, CURLAUTH_BASIC | CURLAUTH_DIGEST);
+        lib.setopt(curl, CURLOPT_USERNAME, options_.user.c_str());
+        lib.setopt(curl, CURLOPT_PASSWORD, options_.password.c_str());
     }
-    const CURLcode code = curl_easy_perform(curl);
-    curl_slist_free_all(headers);
+    const CURLcode code = lib.perform(curl);
+    lib.slistFreeAll(headers);
     if (code != CURLE_OK) {
-        response.error = problem[0] ? problem : curl_easy_strerror(code);
+        response.error = problem[0] ? problem : lib.strerror(code);
         if (code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_SSL_CACERT_BADFILE ||
             code == CURLE_SSL_CONNECT_ERROR)
             response.error = "the server's certificate was not accepted: " + response.error;
         return response;
     }
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    lib.getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
     response.url = request.url;
     return response;
 }

@@ -1,4 +1,4 @@
-// The services the program installs: message boxes, the shell, the help window.
+// The services the program installs: message boxes, the shell, the sound, the help window.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
@@ -9,6 +9,10 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "platform/QtServices.h"
 #include "support/Fakes.h"
@@ -124,6 +128,59 @@ TEST(QtShellStart, SaysWhetherTheProgramCouldBeStarted) {
     EXPECT_FALSE(shell.startProgram((folder.root / "missing").string()));
     ASSERT_TRUE(shell.startProgram(good.string()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(mark); }, 30000)) << "the program did not run";
+}
+
+bool MultimediaMapped() {
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);)
+        if (line.find("libQt6Multimedia") != std::string::npos) return true;
+    return false;
+}
+
+// Points QtSound at a module file for the life of the object.
+class ScopedSoundModule {
+public:
+    explicit ScopedSoundModule(const std::string& file) { ::setenv(kSoundModuleVariable, file.c_str(), 1); }
+    ~ScopedSoundModule() { ::unsetenv(kSoundModuleVariable); }
+};
+
+// Qt's multimedia libraries are loaded with the first sound, never at start;
+// a missing file beeps without loading them.
+TEST(QtSoundPlayer, TheModuleLoadsWithTheFirstSoundThatIsThere) {
+    test::ProgramFolder folder;
+    const test::RecordingMessages& shown = folder.messages;
+    ScopedSoundModule module(VELTRIN_SOUND_MODULE_FILE);
+    ASSERT_FALSE(MultimediaMapped()) << "the test links the multimedia libraries itself";
+
+    QtSound sound;
+    sound.play((folder.root / "missing.wav").string());
+    EXPECT_FALSE(sound.moduleLoaded());
+    EXPECT_FALSE(MultimediaMapped());
+
+    const std::filesystem::path wav = folder.root / "chime.wav";
+    test::writeAll(wav, "not a sound");  // cannot be played: a beep, from inside the module
+    sound.play(wav.string());
+    EXPECT_TRUE(sound.moduleLoaded());
+    EXPECT_TRUE(MultimediaMapped());
+    sound.play(wav.string());
+    QTest::qWait(0);
+    EXPECT_TRUE(shown.shown.empty()) << shown.texts().front();
+}
+
+TEST(QtSoundPlayer, WithoutTheModuleEverySoundBeepsAndTheUserIsToldWhyOnce) {
+    test::ProgramFolder folder;
+    const test::RecordingMessages& shown = folder.messages;
+    ScopedSoundModule module((folder.root / "no-such-module.so").string());
+    const std::filesystem::path wav = folder.root / "chime.wav";
+    test::writeAll(wav, "RIFF");
+
+    QtSound sound;
+    sound.play(wav.string());
+    sound.play(wav.string());
+    EXPECT_FALSE(sound.moduleLoaded());
+    ASSERT_EQ(shown.shown.size(), 1u);
+    EXPECT_EQ(shown.shown[0].text.rfind("Veltrin cannot play sounds, so it beeps instead.", 0), 0u);
+    EXPECT_NE(shown.shown[0].text.find("no-such-module.so"), std::string::npos) << shown.shown[0].text;
 }
 
 // The main window runs without modality, so help opened from it has no owner

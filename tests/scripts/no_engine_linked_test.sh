@@ -6,16 +6,10 @@
 set -euo pipefail
 module="$1"
 shift
+source "$(dirname "$0")/not_at_start.sh"
 status=0
 for program in "$@"; do
-  if readelf -d "$program" | grep 'NEEDED' | grep -i 'webengine'; then
-    echo "$program names the HTML engine's libraries"
-    status=1
-  fi
-  if ldd "$program" | grep -i 'webengine'; then
-    echo "$program loads the HTML engine's libraries at start"
-    status=1
-  fi
+  NotAtStart "$program" webengine || status=1
 done
 if ! readelf -d "$module" | grep 'NEEDED' | grep -qi 'libQt6WebEngineWidgets'; then
   echo "$module does not name the engine: the check above looks for the wrong names"

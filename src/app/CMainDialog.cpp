@@ -116,11 +116,11 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
 
     AppSettings& s = data_.settings;
     if (!IsViewIndex(s.currentView)) s.currentView = kTodayView;
+    startHidden_ = IsAutorun(arguments) && s.minimizeOnAutorun != 0;
+    maximizeOnRestore_ = startHidden_;
     ApplySettings();
     ShowView();
 
-    startHidden_ = IsAutorun(arguments) && s.minimizeOnAutorun != 0;
-    maximizeOnRestore_ = startHidden_;
     if (startHidden_) {
         // Stays hidden until restored; the first show request is swallowed.
         if (trayAvailable()) showTrayIcon();
@@ -657,10 +657,11 @@ void CMainDialog::ApplySettings() {
         for (CViewBase* v : views_) v->setCommandFaces(skin_->smallFaces());
     }
     if (g & kSkinColourGroup) {
-        skin_->ApplySkinColour(s.skinColour);
-        for (CViewBase* v : views_) {
-            v->setSkin(skin_->background());
-            v->setPanelColour(v == today_ ? skin_->stripColour() : skin_->panelColour());
+        if (startHidden_ && trayAvailable()) {
+            skinDeferred_ = true;
+            skin_->DropUntintedBackground();
+        } else {
+            applySkinColour();
         }
     }
     if (g & kToolbarGroup)
@@ -721,6 +722,20 @@ void CMainDialog::removeTrayIcon() {
     if (tray_) tray_->hide();
 }
 
+void CMainDialog::applySkinColour() {
+    skin_->ApplySkinColour(data_.settings.skinColour);
+    for (CViewBase* v : views_) {
+        v->setSkin(skin_->background());
+        v->setPanelColour(v == today_ ? skin_->stripColour() : skin_->panelColour());
+    }
+}
+
+void CMainDialog::applyDeferredSkin() {
+    if (!skinDeferred_) return;
+    skinDeferred_ = false;
+    applySkinColour();
+}
+
 void CMainDialog::setVisible(bool visible) {
     if (visible && startHidden_) {
         // The hidden start: keep the window out of sight, but make its next
@@ -731,6 +746,7 @@ void CMainDialog::setVisible(bool visible) {
             // Without a notification area the window could never be brought
             // back from hiding: start minimized instead.
             setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowMinimized);
+            applyDeferredSkin();
             PrepareEditorSurface(this);
             QDialog::setVisible(true);
         }
@@ -738,7 +754,10 @@ void CMainDialog::setVisible(bool visible) {
     }
     // Only as the window comes up, before it is mapped (a window made anew
     // then is not seen): one that stays in the tray never loads the GL driver.
-    if (visible && !isVisible()) PrepareEditorSurface(this);
+    if (visible && !isVisible()) {
+        applyDeferredSkin();
+        PrepareEditorSurface(this);
+    }
     QDialog::setVisible(visible);
 }
 

@@ -184,11 +184,18 @@ private:
     void reloadSyncedData(const StoredFiles& stored);
     void reloadSyncedDocuments(const StoredFiles& stored);
     QString trayTip() const;
+    // Gives the views the skin's background in the settings' colour.
+    void applySkinColour();
+    // Before the window is first seen after a start in the tray.
+    void applyDeferredSkin();
     // Shows a search result in its view, selected.
     void openSearchResult(const SearchEntry& entry, const std::string& hit);
 
     AppData& data_;
     bool startHidden_ = true;
+    // A start that stays in the tray holds no background picture until the
+    // window comes up: it is a few megabytes no one sees.
+    bool skinDeferred_ = false;
     bool maximizeOnRestore_ = false;
     QPointer<QDialog> about_;
     QPointer<CSearchWindow> search_;

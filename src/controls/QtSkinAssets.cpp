@@ -34,6 +34,10 @@ bool QtSkinAssets::ApplySkinColour(std::uint32_t colour) {
     return true;
 }
 
+void QtSkinAssets::DropUntintedBackground() {
+    if (reloadBackground_) skin_.takeBackgroundPicture();
+}
+
 bool QtSkinAssets::ApplyClockColours(std::uint32_t back, std::uint32_t digit) {
     if (clockApplied_ && back == clockBack_ && digit == clockDigit_) return false;
     const ClockPictures c = RecolourClock(clockOriginal_, RgbFromColour(back), RgbFromColour(digit));

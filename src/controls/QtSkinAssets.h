@@ -26,6 +26,9 @@ public:
     bool ApplyButtonColour(std::uint32_t colour);
     // Tints the background; samples the strip and panel colours.
     bool ApplySkinColour(std::uint32_t colour);
+    // Lets go of the background as decoded, where it can be decoded again:
+    // the next ApplySkinColour does.
+    void DropUntintedBackground();
     // Recolours the clock's face and digit strips.
     bool ApplyClockColours(std::uint32_t back, std::uint32_t digit);
 

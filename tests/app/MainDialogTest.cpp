@@ -20,6 +20,7 @@
 #include "contacts/CContactsView.h"
 #include "controls/CGroupTree.h"
 #include "controls/CSkinButton.h"
+#include "controls/QtSkinAssets.h"
 #include "documents/CDiaryView.h"
 #include "documents/CDocumentEditor.h"
 #include "documents/CNotesView.h"
@@ -198,6 +199,24 @@ TEST_F(MainDialogTest, AutorunStartStaysHiddenAndRestoresMaximized) {
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_TRUE(dlg.windowState() & Qt::WindowMaximized);
     EXPECT_FALSE(dlg.trayIconShown());
+}
+
+// A start that stays in the tray holds no skin background (megabytes no one
+// sees); the window has it, in the settings' colour, before it is seen.
+TEST_F(MainDialogTest, AStartInTheTrayHoldsNoSkinPictureUntilTheWindowComesUp) {
+    data.settings.skinColour = 0x00406080;
+    CMainDialog dlg(data, {"veltrin", "/autorun"});
+    dlg.show();
+    ASSERT_FALSE(dlg.isVisible());
+    const QList<CViewBase*> views = dlg.findChildren<CViewBase*>();
+    ASSERT_FALSE(views.isEmpty());
+    for (CViewBase* v : views) EXPECT_TRUE(v->skin().isNull()) << v->metaObject()->className();
+    dlg.RestoreFromTray();
+    QtSkinAssets skin;
+    skin.ApplySkinColour(data.settings.skinColour);
+    ASSERT_FALSE(skin.background().isNull());
+    for (CViewBase* v : views) EXPECT_EQ(v->skin(), skin.background()) << v->metaObject()->className();
+    EXPECT_EQ(dlg.stripColour(), skin.stripColour());
 }
 
 TEST_F(MainDialogTest, OtherStartsShowTheWindowMaximized) {

@@ -45,8 +45,6 @@ CivilDate ToCivil(const QDate& d) { return CivilDate{d.year(), d.month(), d.day(
 CTodayView::CTodayView(EventStore& store, AppSettings& settings, QWidget* parent)
     : CViewBase(QStringLiteral("Today"), parent), store_(store), settings_(settings) {
     setObjectName(QStringLiteral("CTodayView"));
-    headerPicture_ =
-        ToQImage(LoadResourcePicture(QStringLiteral("IDR_TODAY_HEAD_JPG"), QStringLiteral("JPG")));
 
     calendar_ = new QCalendarWidget(this);
     calendar_->setObjectName(QStringLiteral("calendar"));
@@ -320,6 +318,12 @@ void CTodayView::paintEvent(QPaintEvent*) {
     }
     const QRect label = dateLabel_->geometry();
     const QRect listRect = list_->geometry();
+    // Decoded with the first paint: a program that only sits in the tray never draws it.
+    if (!headerDecoded_) {
+        headerPicture_ =
+            ToQImage(LoadResourcePicture(QStringLiteral("IDR_TODAY_HEAD_JPG"), QStringLiteral("JPG")));
+        headerDecoded_ = true;
+    }
     if (!headerPicture_.isNull())
         TilePicture(
             p, headerPicture_,

@@ -100,6 +100,7 @@ private:
     AppSettings& settings_;
     CityTable cities_;
     QImage headerPicture_;
+    bool headerDecoded_ = false;
     QImage panel_;
     QColor panelBack_;
     std::vector<std::string> panelLines_;

@@ -15,6 +15,8 @@
 #include "events/CReminderWindow.h"
 #include "events/QtReminderService.h"
 #include "events/QtReminderWindows.h"
+#include "imaging/QtPicture.h"
+#include "imaging/QtSkinResources.h"
 #include "settings/AppSettings.h"
 #include "support/Fakes.h"
 #include "support/Looks.h"
@@ -313,6 +315,23 @@ TEST_F(TodayViewTest, DayPanelAndDateLabelStayReadableOnADarkSkin) {
     for (int y = 0; y < panel.height() && !black; ++y)
         for (int x = 0; x < panel.width() && !black; ++x) black = QColor(panel.pixel(x, y)) == Qt::black;
     EXPECT_TRUE(black);
+}
+
+// The header picture, decoded with the first paint, tiles the strip between
+// the date label and the list.
+TEST_F(TodayViewTest, TheHeaderPictureIsDrawnUnderTheDateLabel) {
+    view->resize(1000, 700);
+    view->show();
+    const QImage drawn = view->grab().toImage();
+    const QImage header =
+        ToQImage(LoadResourcePicture(QStringLiteral("IDR_TODAY_HEAD_JPG"), QStringLiteral("JPG")));
+    ASSERT_FALSE(header.isNull());
+    const QRect label = view->dateLabel()->geometry();
+    const QPoint at(label.left(), label.bottom() + 1);
+    ASSERT_LT(at.y() + 4, view->list()->geometry().top());
+    for (const QPoint& offset : {QPoint(0, 0), QPoint(40, 2), QPoint(300, 3)})
+        EXPECT_EQ(QColor(drawn.pixel(at + offset)), QColor(header.pixel(offset)))
+            << offset.x() << "," << offset.y();
 }
 
 TEST_F(TodayViewTest, ASmallWindowGivesNoNegativeSizes) {

@@ -723,6 +723,7 @@ void CMainDialog::removeTrayIcon() {
 }
 
 void CMainDialog::applySkinColour() {
+    skinDeferred_ = false;
     skin_->ApplySkinColour(data_.settings.skinColour);
     for (CViewBase* v : views_) {
         v->setSkin(skin_->background());
@@ -731,9 +732,7 @@ void CMainDialog::applySkinColour() {
 }
 
 void CMainDialog::applyDeferredSkin() {
-    if (!skinDeferred_) return;
-    skinDeferred_ = false;
-    applySkinColour();
+    if (skinDeferred_) applySkinColour();
 }
 
 void CMainDialog::setVisible(bool visible) {

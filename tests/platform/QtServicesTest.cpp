@@ -8,8 +8,10 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -144,6 +146,31 @@ public:
     ~ScopedSoundModule() { ::unsetenv(kSoundModuleVariable); }
 };
 
+// A wave file of silence: the header, then `samples` 16-bit mono samples.
+std::string SilentWave(int samples) {
+    std::string bytes = "RIFF....WAVEfmt ";
+    auto put32 = [&bytes](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes += char((v >> (8 * i)) & 0xff);
+    };
+    put32(16);
+    bytes += std::string("\x01\x00\x01\x00", 4);  // PCM, one channel
+    put32(8000);
+    put32(16000);
+    bytes += std::string("\x02\x00\x10\x00", 4);  // two bytes a frame, 16 bits
+    bytes += "data";
+    put32(std::uint32_t(samples) * 2);
+    bytes += std::string(std::size_t(samples) * 2, '\0');
+    const std::uint32_t riffLength = std::uint32_t(bytes.size() - 8);
+    for (int i = 0; i < 4; ++i) bytes[4 + i] = char((riffLength >> (8 * i)) & 0xff);
+    return bytes;
+}
+
+const QObject* SoundEffectOfTheModule() {
+    for (const QObject* child : qApp->children())
+        if (child->inherits("QSoundEffect")) return child;
+    return nullptr;
+}
+
 // Qt's multimedia libraries are loaded with the first sound, never at start;
 // a missing file beeps without loading them.
 TEST(QtSoundPlayer, TheModuleLoadsWithTheFirstSoundThatIsThere) {
@@ -158,12 +185,48 @@ TEST(QtSoundPlayer, TheModuleLoadsWithTheFirstSoundThatIsThere) {
     EXPECT_FALSE(MultimediaMapped());
 
     const std::filesystem::path wav = folder.root / "chime.wav";
-    test::writeAll(wav, "not a sound");  // cannot be played: a beep, from inside the module
+    test::writeAll(wav, SilentWave(400));
     sound.play(wav.string());
     EXPECT_TRUE(sound.moduleLoaded());
     EXPECT_TRUE(MultimediaMapped());
+    const QObject* effect = SoundEffectOfTheModule();
+    ASSERT_NE(effect, nullptr);
+    // Waited for: an effect torn down while Qt still reads its file leaks Qt's sample.
+    const auto statusBecomes = [effect](int status) {
+        return QTest::qWaitFor([&] { return effect->property("status").toInt() == status; }, 30000);
+    };
+    constexpr int kReady = 2;  // QSoundEffect::Status
+    EXPECT_TRUE(statusBecomes(kReady)) << effect->property("status").toInt();
+    EXPECT_TRUE(shown.shown.empty()) << shown.texts().front();
+}
+
+// A file that is there but cannot be played beeps (in Qt's error state);
+// one cut short never reaches Qt, whose reader would wait for the rest of it
+// for ever without a sound.
+TEST(QtSoundPlayer, AFileThatCannotBePlayedEndsInABeep) {
+    test::ProgramFolder folder;
+    const test::RecordingMessages& shown = folder.messages;
+    ScopedSoundModule module(VELTRIN_SOUND_MODULE_FILE);
+    QtSound sound;
+    const std::filesystem::path wav = folder.root / "chime.wav";
+    const std::string whole = SilentWave(400);
+
+    std::string foreign = whole;
+    foreign[20] = 0x55;  // a compressed format Qt does not read
+    test::writeAll(wav, foreign);
     sound.play(wav.string());
-    QTest::qWait(0);
+    const QObject* effect = SoundEffectOfTheModule();
+    ASSERT_NE(effect, nullptr);
+    constexpr int kLoading = 1, kError = 3;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return effect->property("status").toInt() == kError; }, 30000));
+
+    for (const std::size_t cut : {std::size_t(11), std::size_t(30), std::size_t(40), std::size_t(43), std::size_t(44), std::size_t(100)}) {
+        const std::filesystem::path part = folder.root / ("cut" + std::to_string(cut) + ".wav");
+        test::writeAll(part, whole.substr(0, cut));
+        sound.play(part.string());
+        EXPECT_NE(effect->property("status").toInt(), kLoading) << "cut at " << cut;
+        EXPECT_NE(effect->property("source").toUrl().fileName().toStdString(), part.filename().string());
+    }
     EXPECT_TRUE(shown.shown.empty()) << shown.texts().front();
 }
 

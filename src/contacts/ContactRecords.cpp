@@ -71,6 +71,9 @@ void ContactFieldTexts::Transfer(Archive& ar) {
         ar.storeEncoded(encoded());
         return;
     }
+    // Most contacts' texts are short and lie whole in the read buffer:
+    // their bytes in the file are already the form kept.
+    if (ar.takeShortTexts(kContactFieldCount, encoded_)) return;
     // Read whole before anything changes, so that a damaged contact leaves
     // the texts as they were. The texts go one after another into a buffer
     // that is kept from contact to contact, then into one allocation.

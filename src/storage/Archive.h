@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +58,25 @@ public:
             }
         }
         return appendLongText(out);
+    }
+    // Takes count texts in one piece, as their bytes in the file (each a
+    // length byte, then the text), when every one is short and all lie in
+    // the buffer: a contact's fields are kept in that form. False, having
+    // taken nothing, otherwise.
+    bool takeShortTexts(int count, std::string& out) {
+        if (!error_.empty()) return false;
+        const std::size_t limit =
+            static_cast<std::size_t>(std::min<std::uint64_t>(bufLen_ - bufPos_, remaining()));
+        std::size_t at = 0;
+        for (int i = 0; i < count; ++i) {
+            if (at >= limit || buffer_[bufPos_ + at] == 0xFF) return false;
+            at += std::size_t(buffer_[bufPos_ + at]) + 1;
+        }
+        if (at > limit) return false;
+        out.assign(reinterpret_cast<const char*>(buffer_.data() + bufPos_), at);
+        bufPos_ += at;
+        position_ += at;
+        return true;
     }
     // Stores a text as countedString does, from wherever it is held.
     void storeText(std::string_view s) {

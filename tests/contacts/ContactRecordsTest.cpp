@@ -222,6 +222,53 @@ TEST_F(ContactsFileTest, TextsOfEveryLengthFormComeBackByteForByte) {
     EXPECT_EQ(readAll(folder.file("Contacts.dat")), head + ContactBytes(12, texts));
 }
 
+// Contacts whose texts lie whole in the read buffer are taken in one piece,
+// the others text by text: contacts of many sizes, so that every kind of
+// contact meets the buffer's end at many points, come back as they were.
+TEST_F(ContactsFileTest, ContactsAcrossTheReadBuffersEndsComeBackByteForByte) {
+    const std::string head = std::string(
+        "\xCD\xCC\x8C\x3F\x08"
+        "Contacts\0\0\0\0",
+        17);
+    std::vector<std::array<std::string, kContactFieldCount>> all;
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int c = 0; c < 600; ++c) {
+        std::array<std::string, kContactFieldCount> texts;
+        for (std::string& t : texts) {
+            const std::uint32_t r = next();
+            const std::size_t n = r % 97 == 0 ? 254 + r % 4 : r % 23;  // now and then at the long form
+            t = std::string(n, static_cast<char>(0x80 + r % 100));
+        }
+        all.push_back(texts);
+    }
+    std::string bytes = head;
+    for (char b : {char(all.size()), char(all.size() >> 8), '\0', '\0'}) bytes += b;
+    for (std::size_t c = 0; c < all.size(); ++c) bytes += ContactBytes(static_cast<std::int32_t>(c), all[c]);
+    ASSERT_GT(bytes.size(), 20 * Archive::kBufferSize);
+    writeAll(folder.file("Contacts.dat"), bytes);
+
+    ContactStore store;
+    ASSERT_TRUE(SerializeContactsFile(store, false));
+    ASSERT_EQ(store.contacts.size(), all.size());
+    for (std::size_t c = 0; c < all.size(); ++c) {
+        ASSERT_EQ(store.contacts[c].groupId, static_cast<std::int32_t>(c));
+        for (int i = 0; i < kContactFieldCount; ++i)
+            ASSERT_EQ(store.contacts[c].fields[i], all[c][i]) << "contact " << c << " field " << i;
+    }
+    std::remove(folder.file("Contacts.dat").c_str());
+    ASSERT_TRUE(SerializeContactsFile(store, true));
+    EXPECT_EQ(readAll(folder.file("Contacts.dat")), bytes);
+
+    // Cut inside the last contact: the ones before it are whole, and it is
+    // not half taken.
+    writeAll(folder.file("Contacts.dat"), bytes.substr(0, bytes.size() - 7));
+    ContactStore cut;
+    EXPECT_FALSE(SerializeContactsFile(cut, false));
+    ASSERT_EQ(cut.contacts.size(), all.size() - 1);
+    for (int i = 0; i < kContactFieldCount; ++i) EXPECT_EQ(cut.contacts.back().fields[i], all[all.size() - 2][i]);
+}
+
 TEST_F(ContactsFileTest, ATextStoredInSixteenBitUnitsIsWrittenBackInEightBits) {
     std::array<std::string, kContactFieldCount> texts;
     texts[3] = "Zoë";

@@ -1,17 +1,60 @@
 #include "app/AppData.h"
 
+#include <string>
+#include <utility>
+
+#include "platform/ModuleFolder.h"
 #include "storage/DataFile.h"
 
 namespace veltrin {
 
-void LoadAll(AppData& data, bool firstStart) {
+namespace {
+
+// The record files in start-up order, with what each one's records go into.
+constexpr const DataFileKind* kRecordFiles[] = {&kDiaryFile, &kNotesFile, &kEventsFile, &kContactsFile};
+
+ArchiveBody RecordsOf(AppData& data, std::size_t file) {
+    switch (file) {
+    case 0: return [&data](Archive& ar) { TransferRecords(ar, data.diary); };
+    case 1: return [&data](Archive& ar) { TransferRecords(ar, data.notes); };
+    case 2: return [&data](Archive& ar) { TransferEventStore(ar, data.events); };
+    default: return [&data](Archive& ar) { TransferContactStore(ar, data.contacts); };
+    }
+}
+
+}  // namespace
+
+RecordsReadAhead::RecordsReadAhead(AppData& data) : data_(data) {
+    std::array<std::string, 4> paths;
+    for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = DataFilePath(kRecordFiles[i]->fileName);
+    thread_ = std::thread([this, paths] {
+        try {
+            for (std::size_t i = 0; i < paths.size(); ++i)
+                reads_[i] = ReadDataFile(paths[i], *kRecordFiles[i], RecordsOf(data_, i));
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+    });
+}
+
+RecordsReadAhead::~RecordsReadAhead() { Wait(); }
+
+void RecordsReadAhead::Wait() {
+    if (thread_.joinable()) thread_.join();
+}
+
+void RecordsReadAhead::Finish(bool firstStart) {
+    Wait();
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     SetAbsentFilesExpected(firstStart);
-    SerializeSettings(data.settings, false);
-    SerializeDiaryFile(data.diary, false);
-    SerializeNotesFile(data.notes, false);
-    SerializeEventsFile(data.events, false);
-    SerializeContactsFile(data.contacts, false);
+    SerializeSettings(data_.settings, false);
+    for (std::size_t i = 0; i < reads_.size(); ++i) FinishDataFileLoad(*kRecordFiles[i], reads_[i]);
     SetAbsentFilesExpected(false);
+}
+
+void LoadAll(AppData& data, bool firstStart) {
+    RecordsReadAhead ahead(data);
+    ahead.Finish(firstStart);
 }
 
 bool SaveAll(AppData& data, const ViewStates& views) {

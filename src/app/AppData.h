@@ -1,9 +1,14 @@
 #pragma once
 
+#include <array>
+#include <exception>
+#include <thread>
+
 #include "contacts/ContactTrees.h"
 #include "documents/DocumentTrees.h"
 #include "events/EventTrees.h"
 #include "settings/AppSettings.h"
+#include "storage/DataFile.h"
 
 namespace veltrin {
 
@@ -22,6 +27,29 @@ struct AppData {
 // what it read; the next file is loaded all the same. In a data folder the
 // program has just made (firstStart), absent files are not reported.
 void LoadAll(AppData& data, bool firstStart = false);
+
+// LoadAll in two halves: the four record files are read on a thread of
+// their own from construction, while the window system starts; Finish waits
+// for them, loads the settings and finishes each load in LoadAll's order,
+// with the same messages and the same result. Until Finish, nothing else may
+// touch data. The data folder must be chosen before construction.
+class RecordsReadAhead {
+public:
+    explicit RecordsReadAhead(AppData& data);
+    ~RecordsReadAhead();
+    RecordsReadAhead(const RecordsReadAhead&) = delete;
+    RecordsReadAhead& operator=(const RecordsReadAhead&) = delete;
+
+    void Finish(bool firstStart);
+
+private:
+    void Wait();
+
+    AppData& data_;
+    std::array<DataFileRead, 4> reads_;
+    std::exception_ptr failure_;
+    std::thread thread_;
+};
 
 // What the views hand to a save: their models, after each has taken in any
 // edit in progress. The Today view fills events.todayList, the Events view

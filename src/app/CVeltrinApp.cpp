@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <malloc.h>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/AppData.h"
@@ -25,6 +26,32 @@ namespace veltrin {
 
 int CVeltrinApp::InitInstance(int argc, char** argv) {
     PrepareDocumentEngine();
+
+    // The data folder is chosen and locked before the window system starts,
+    // so that its files are read meanwhile; what goes wrong is told once
+    // messages can be shown.
+    std::string badArgument;
+    const std::string requested =
+        DataArgument(std::vector<std::string>(argv + std::min(argc, 1), argv + argc), &badArgument);
+    const DataFolderChoice choice =
+        ChooseDataFolder(ExecutablePath(), requested, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const DataFolderState state =
+        badArgument.empty() ? PrepareDataFolder(choice.folder) : DataFolderState::Failed;
+    if (state != DataFolderState::Failed) SetDataFolderChoice(choice);
+    // One program per data folder: a second start hands over to the first
+    // and ends without loading or writing anything.
+    const std::string dataFolder = DataFolder();
+    InstanceLock lock;
+    const bool locked = state != DataFolderState::Failed && lock.acquire(dataFolder);
+    AppData data;
+    std::optional<RecordsReadAhead> reading;
+    if (locked) {
+        // Holding the lock, nothing else stores here: temporaries are leftovers
+        // of stores that were killed. Without a lock that is not known.
+        if (lock.held()) RemoveStaleTemporaries(dataFolder);
+        reading.emplace(data);
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrin"));
     // Desktops match the window to its menu entry by this name.
@@ -34,38 +61,23 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
 
     QtServices services;
 
-    std::string badArgument;
-    const std::string requested =
-        DataArgument(std::vector<std::string>(argv + std::min(argc, 1), argv + argc), &badArgument);
     if (!badArgument.empty()) {
         messages().show(badArgument, "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
         return 2;
     }
-    const DataFolderChoice choice =
-        ChooseDataFolder(ExecutablePath(), requested, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
-    const DataFolderState state = PrepareDataFolder(choice.folder);
     if (state == DataFolderState::Failed) {
         messages().show("Cannot create the data folder \"" + choice.folder + "\".", "Veltrin",
                         Messages::Icon::Exclamation, Messages::Buttons::Ok);
         return 1;
     }
-    SetDataFolderChoice(choice);
-
-    // One program per data folder: a second start hands over to the first
-    // and ends without loading or writing anything.
-    const std::string dataFolder = DataFolder();
     const QString key = QString::fromStdString(InstanceLock::keyFor(dataFolder));
-    InstanceLock lock;
-    if (!lock.acquire(dataFolder)) {
+    if (!locked) {
         if (!QtSingleInstance::notifyRunning(key))
             messages().show("Veltrin is already running with the data folder \"" + dataFolder +
                                 "\", but does not answer.",
                             "Veltrin", Messages::Icon::Exclamation, Messages::Buttons::Ok);
         return 0;
     }
-    // Holding the lock, nothing else stores here: temporaries are leftovers
-    // of stores that were killed. Without a lock that is not known.
-    if (lock.held()) RemoveStaleTemporaries(dataFolder);
     // A signal before the window exists ends the start without writing:
     // the data may be only partly loaded.
     QtSignalWatcher watcher;
@@ -75,8 +87,8 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
             if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->done(QDialog::Rejected);
     });
 
-    AppData data;
-    LoadAll(data, state == DataFolderState::Created);
+    reading->Finish(state == DataFolderState::Created);
+    reading.reset();
     if (watcher.received()) return 0;
 
     const QStringList arguments = QApplication::arguments();

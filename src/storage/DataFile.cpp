@@ -204,7 +204,10 @@ LoadResult LoadArchive(std::FILE* file, std::uint64_t size, const char* signatur
     Archive ar(file, Archive::Mode::Load, size, digest);
     std::uint32_t headVersion = 0;
     ar.float32(headVersion);
-    if (ar.ok()) version = headVersion;
+    if (ar.ok()) {
+        version = headVersion;
+        result.versionRead = true;
+    }
     std::string found;
     ar.countedString(found);
     if (ar.ok() && found != signature) {
@@ -274,12 +277,25 @@ bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody
         return storeDataFile(kind, path, body);
     }
 
+    return FinishDataFileLoad(kind, ReadDataFile(path, kind, body));
+}
+
+DataFileRead ReadDataFile(const std::string& path, const DataFileKind& kind, const ArchiveBody& body) {
+    DataFileRead read;
+    read.path = path;
     Digest digest;
-    std::optional<FileState> seen;
-    const LoadResult r = loadFile(path, kind.signature, SharedVersion(), body, &digest, &seen);
+    read.result = loadFile(path, kind.signature, read.version, body, &digest, &read.seen);
+    read.digest = digest.value();
+    return read;
+}
+
+bool FinishDataFileLoad(const DataFileKind& kind, const DataFileRead& read) {
+    const std::string& path = read.path;
+    const LoadResult& r = read.result;
+    if (r.versionRead) SharedVersion() = read.version;
     // Only a file read whole is known: bytes past the records would not be written back.
-    if (r.ok() && r.readToEnd && seen)
-        remember(path, *seen, digest.value());
+    if (r.ok() && r.readToEnd && read.seen)
+        remember(path, *read.seen, read.digest);
     else
         forget(path);
     switch (r.status) {

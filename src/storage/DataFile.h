@@ -3,10 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "storage/Archive.h"
 #include "storage/Digest.h"
+#include "storage/SafeFile.h"
 
 namespace veltrin {
 
@@ -43,6 +45,7 @@ struct LoadResult {
     std::string why;           // for Damaged: what is wrong
     std::uint64_t offset = 0;  // for Damaged: where it was found
     bool readToEnd = false;    // every byte of the file was read
+    bool versionRead = false;  // the version at the head was read
     bool ok() const { return status == Status::Ok; }
 };
 LoadResult LoadArchiveFile(const std::string& path, const char* signature, std::uint32_t& version,
@@ -70,6 +73,21 @@ DigestValue DigestOfStore(const char* signature, std::uint32_t version, const Ar
 // write. The first replacement of a file on a day keeps the old version in
 // the backup folder first.
 bool SerializeDataFile(bool storing, const DataFileKind& kind, const ArchiveBody& body);
+
+// A load of a data file in two halves, so that the reading can run on
+// another thread: ReadDataFile only reads, into what the body fills;
+// FinishDataFileLoad, on the thread that keeps the program's state, takes the
+// version, notes what the file held and tells the user of a failure.
+// SerializeDataFile loads the same way, in one go.
+struct DataFileRead {
+    std::string path;
+    LoadResult result;
+    std::uint32_t version = 0;
+    DigestValue digest{};
+    std::optional<FileState> seen;
+};
+DataFileRead ReadDataFile(const std::string& path, const DataFileKind& kind, const ArchiveBody& body);
+bool FinishDataFileLoad(const DataFileKind& kind, const DataFileRead& read);
 
 // In a data folder the program has just made, no file is there yet and none
 // is missed: a load of an absent file then fails quietly. Every other load

@@ -24,23 +24,32 @@ ArchiveBody RecordsOf(AppData& data, std::size_t file) {
 
 }  // namespace
 
-RecordsReadAhead::RecordsReadAhead(AppData& data) : data_(data) {
+RecordsReadAhead::RecordsReadAhead(AppData& data, std::function<void()> afterwards) : data_(data) {
     std::array<std::string, 4> paths;
     for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = DataFilePath(kRecordFiles[i]->fileName);
-    thread_ = std::thread([this, paths] {
+    thread_ = std::thread([this, paths, afterwards = std::move(afterwards)] {
         try {
             for (std::size_t i = 0; i < paths.size(); ++i)
                 reads_[i] = ReadDataFile(paths[i], *kRecordFiles[i], RecordsOf(data_, i));
         } catch (...) {
             failure_ = std::current_exception();
         }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            read_ = true;
+        }
+        readDone_.notify_all();
+        if (afterwards) afterwards();
     });
 }
 
-RecordsReadAhead::~RecordsReadAhead() { Wait(); }
+RecordsReadAhead::~RecordsReadAhead() {
+    if (thread_.joinable()) thread_.join();
+}
 
 void RecordsReadAhead::Wait() {
-    if (thread_.joinable()) thread_.join();
+    std::unique_lock<std::mutex> lock(mutex_);
+    readDone_.wait(lock, [this] { return read_; });
 }
 
 void RecordsReadAhead::Finish(bool firstStart) {

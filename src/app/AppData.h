@@ -1,7 +1,10 @@
 #pragma once
 
 #include <array>
+#include <condition_variable>
 #include <exception>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 #include "contacts/ContactTrees.h"
@@ -32,10 +35,12 @@ void LoadAll(AppData& data, bool firstStart = false);
 // their own from construction, while the window system starts; Finish waits
 // for them, loads the settings and finishes each load in LoadAll's order,
 // with the same messages and the same result. Until Finish, nothing else may
-// touch data. The data folder must be chosen before construction.
+// touch data. The data folder must be chosen before construction. Once the
+// files are read, the thread runs afterwards, if given; Finish does not wait
+// for that, the destructor does.
 class RecordsReadAhead {
 public:
-    explicit RecordsReadAhead(AppData& data);
+    explicit RecordsReadAhead(AppData& data, std::function<void()> afterwards = {});
     ~RecordsReadAhead();
     RecordsReadAhead(const RecordsReadAhead&) = delete;
     RecordsReadAhead& operator=(const RecordsReadAhead&) = delete;
@@ -46,6 +51,9 @@ private:
     void Wait();
 
     AppData& data_;
+    std::mutex mutex_;
+    std::condition_variable readDone_;
+    bool read_ = false;
     std::array<DataFileRead, 4> reads_;
     std::exception_ptr failure_;
     std::thread thread_;

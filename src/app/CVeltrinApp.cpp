@@ -14,6 +14,7 @@
 #include "app/CMainDialog.h"
 #include "app/QtSignalWatcher.h"
 #include "app/QtSingleInstance.h"
+#include "app/WindowRules.h"
 #include "documents/QtEditorModule.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/DataLocation.h"
@@ -49,7 +50,10 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
         // Holding the lock, nothing else stores here: temporaries are leftovers
         // of stores that were killed. Without a lock that is not known.
         if (lock.held()) RemoveStaleTemporaries(dataFolder);
-        reading.emplace(data);
+        // A window shown at start loads the GL driver as it is first made.
+        const DriverWarmUp warmUp =
+            IsAutorunStart(std::vector<std::string>(argv, argv + argc)) ? nullptr : EditorSurfaceDriverWarmUp();
+        reading.emplace(data, warmUp);
     }
 
     QApplication app(argc, argv);
@@ -87,8 +91,8 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
             if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->done(QDialog::Rejected);
     });
 
+    // Only the files are waited for; the driver may still be loading.
     reading->Finish(state == DataFolderState::Created);
-    reading.reset();
     if (watcher.received()) return 0;
 
     const QStringList arguments = QApplication::arguments();

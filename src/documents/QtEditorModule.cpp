@@ -5,6 +5,10 @@
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <link.h>
+#include <string>
 #include <unistd.h>
 
 #include "documents/CMissingEditor.h"
@@ -79,6 +83,25 @@ void PrepareEditorSurface(QWidget* window) {
     auto* surface = new QOpenGLWidget(window);
     surface->setObjectName(QStringLiteral("surface"));
     surface->hide();
+}
+
+DriverWarmUp EditorSurfaceDriverWarmUp() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool xcb = platform ? std::strncmp(platform, "xcb", 3) == 0 : !std::getenv("WAYLAND_DISPLAY");
+    if (!xcb || !std::getenv("DISPLAY")) return nullptr;
+    return [] {
+        // The handles stay open: the window's own loads then find the
+        // libraries there, bound already. Nothing here is needed: a library
+        // that is not found is left to the window's load to report.
+        void* glx = ::dlopen("libGLX_mesa.so.0", RTLD_LAZY | RTLD_LOCAL);
+        link_map* map = nullptr;
+        if (!glx || ::dlinfo(glx, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return;
+        // The drivers are one library under many names, beside the GLX one.
+        std::string driver = map->l_name;
+        driver.erase(driver.find_last_of('/') + 1);
+        driver += "dri/swrast_dri.so";
+        if (::access(driver.c_str(), R_OK) == 0) ::dlopen(driver.c_str(), RTLD_NOW | RTLD_GLOBAL);
+    };
 }
 
 CDocumentEditor* MakeDocumentEditor(QWidget* parent) {

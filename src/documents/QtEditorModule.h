@@ -27,6 +27,14 @@ void PrepareDocumentEngine();
 // a window so.
 void PrepareEditorSurface(QWidget* window);
 
+// The GL driver that a window drawn through GL loads when it is first made
+// (tens of megabytes to map and bind), as a function that loads it ahead,
+// for a thread of its own while the files are read; null where no window
+// will draw through GLX. Decided before QApplication, from the environment
+// the application object will read.
+using DriverWarmUp = void (*)();
+DriverWarmUp EditorSurfaceDriverWarmUp();
+
 // A new document editor. The first call loads the editor module; when that
 // fails, the user is told once, and every editor is a stand-in that shows
 // why and leaves every page as stored.

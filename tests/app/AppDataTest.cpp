@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
+#include <future>
+
 #include "app/AppData.h"
 #include "app/CMainDialog.h"
 #include "storage/DataFile.h"
@@ -52,4 +56,65 @@ TEST(StartUp, SaveAllWritesAllFiveFilesAndTheyLoadBackWhole) {
         ASSERT_EQ(back.contacts.contacts.size(), 1u);
         EXPECT_EQ(back.contacts.contacts[0].fields[3], "Ann");
     }
+}
+
+// The files are read on a thread of their own, but finished in start-up
+// order: the version last read is the one every store writes, whichever
+// file was read first, and a damaged file's version counts as it did.
+TEST(StartUp, TheVersionHeldIsTheLastFilesReadInStartUpOrder) {
+    ProgramFolder folder;
+    const auto path = [&folder](const DataFileKind& kind) { return (folder.data() / kind.fileName).string(); };
+    // Files with no records: one count of none, or two with groups.
+    const auto store = [&path](const DataFileKind& kind, std::uint32_t version, int counts) {
+        ASSERT_TRUE(StoreArchiveFile(path(kind), kind.signature, version, [counts](Archive& ar) {
+            std::int32_t none = 0;
+            for (int i = 0; i < counts; ++i) ar.int32(none);
+        }));
+    };
+    store(kDiaryFile, 0x3F800001, 1);
+    store(kEventsFile, 0x3F800003, 2);
+    store(kContactsFile, 0x3F800004, 2);
+    AppData data;
+    LoadAll(data);
+    EXPECT_EQ(SharedVersion(), 0x3F800004u);
+
+    // Contacts missing, Events cut after its head: the version is Events'.
+    std::remove(path(kContactsFile).c_str());
+    const std::string events = test::readAll(path(kEventsFile));
+    test::writeAll(path(kEventsFile), events.substr(0, 6));
+    AppData again;
+    LoadAll(again);
+    EXPECT_EQ(SharedVersion(), 0x3F800003u);
+    const std::vector<std::string> texts = folder.messages.texts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[texts.size() - 2].rfind("Events.dat is damaged", 0), 0u) << texts[texts.size() - 2];
+    EXPECT_EQ(texts.back(), "Cannot find Contacts.dat");
+}
+
+// What runs after the reading (loading the GL driver at a start) never holds
+// up the start: Finish has the records while it still runs.
+TEST(StartUp, TheRecordsAreThereWhileWhatRunsAfterTheReadingStillRuns) {
+    ProgramFolder folder;
+    AppData stored;
+    ApplySettingsDefaults(stored.settings);
+    stored.diary.push_back({"2026, December 08", "<p>snow</p>", 1'796'688'000, 1});
+    ASSERT_TRUE(SerializeDiaryFile(stored.diary, true));
+    ASSERT_TRUE(SerializeSettings(stored.settings, true));
+
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> ran{false};
+    AppData data;
+    {
+        RecordsReadAhead reading(data, [released, &ran] {
+            released.wait();
+            ran = true;
+        });
+        reading.Finish(false);
+        EXPECT_FALSE(ran);
+        ASSERT_EQ(data.diary.size(), 1u);
+        EXPECT_EQ(data.diary[0].html, "<p>snow</p>");
+        release.set_value();
+    }
+    EXPECT_TRUE(ran);
 }

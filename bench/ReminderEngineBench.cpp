@@ -75,7 +75,8 @@ void BM_EngineWake(benchmark::State& state) {
         benchmark::DoNotOptimize(engine.NextWake(kNow));
         state.SetIterationTime(bench::threadSeconds() - start);
     }
-    if (fired != state.iterations()) state.SkipWithError("the due event did not fire once per wake-up");
+    if (fired != static_cast<std::size_t>(state.iterations()))
+        state.SkipWithError("the due event did not fire once per wake-up");
 }
 
 void BM_NextOccurrencePass(benchmark::State& state) {

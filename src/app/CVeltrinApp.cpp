@@ -51,8 +51,9 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
         // of stores that were killed. Without a lock that is not known.
         if (lock.held()) RemoveStaleTemporaries(dataFolder);
         // A window shown at start loads the GL driver as it is first made.
-        const DriverWarmUp warmUp =
-            IsAutorunStart(std::vector<std::string>(argv, argv + argc)) ? nullptr : EditorSurfaceDriverWarmUp();
+        const DriverWarmUp warmUp = IsAutorunStart(std::vector<std::string>(argv, argv + argc))
+                                        ? nullptr
+                                        : EditorSurfaceDriverWarmUp();
         reading.emplace(data, warmUp);
     }
 

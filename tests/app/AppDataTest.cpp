@@ -63,7 +63,9 @@ TEST(StartUp, SaveAllWritesAllFiveFilesAndTheyLoadBackWhole) {
 // file was read first, and a damaged file's version counts as it did.
 TEST(StartUp, TheVersionHeldIsTheLastFilesReadInStartUpOrder) {
     ProgramFolder folder;
-    const auto path = [&folder](const DataFileKind& kind) { return (folder.data() / kind.fileName).string(); };
+    const auto path = [&folder](const DataFileKind& kind) {
+        return (folder.data() / kind.fileName).string();
+    };
     // Files with no records: one count of none, or two with groups.
     const auto store = [&path](const DataFileKind& kind, std::uint32_t version, int counts) {
         ASSERT_TRUE(StoreArchiveFile(path(kind), kind.signature, version, [counts](Archive& ar) {

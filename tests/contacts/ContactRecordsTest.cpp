@@ -266,7 +266,8 @@ TEST_F(ContactsFileTest, ContactsAcrossTheReadBuffersEndsComeBackByteForByte) {
     ContactStore cut;
     EXPECT_FALSE(SerializeContactsFile(cut, false));
     ASSERT_EQ(cut.contacts.size(), all.size() - 1);
-    for (int i = 0; i < kContactFieldCount; ++i) EXPECT_EQ(cut.contacts.back().fields[i], all[all.size() - 2][i]);
+    for (int i = 0; i < kContactFieldCount; ++i)
+        EXPECT_EQ(cut.contacts.back().fields[i], all[all.size() - 2][i]);
 }
 
 TEST_F(ContactsFileTest, ATextStoredInSixteenBitUnitsIsWrittenBackInEightBits) {

@@ -220,7 +220,8 @@ TEST(QtSoundPlayer, AFileThatCannotBePlayedEndsInABeep) {
     constexpr int kLoading = 1, kError = 3;
     EXPECT_TRUE(QTest::qWaitFor([&] { return effect->property("status").toInt() == kError; }, 30000));
 
-    for (const std::size_t cut : {std::size_t(11), std::size_t(30), std::size_t(40), std::size_t(43), std::size_t(44), std::size_t(100)}) {
+    for (const std::size_t cut : {std::size_t(11), std::size_t(30), std::size_t(40), std::size_t(43),
+                                  std::size_t(44), std::size_t(100)}) {
         const std::filesystem::path part = folder.root / ("cut" + std::to_string(cut) + ".wav");
         test::writeAll(part, whole.substr(0, cut));
         sound.play(part.string());

@@ -93,8 +93,8 @@ public:
             const std::string display = ":" + std::to_string(n);
             pid_ = ::fork();
             if (pid_ == 0) {
-                ::execl("/usr/bin/Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-                        "tcp", static_cast<char*>(nullptr));
+                ::execl("/usr/bin/Xvfb", "Xvfb", display.c_str(), "-noreset", "-screen", "0", "1280x1024x24",
+                        "-nolisten", "tcp", static_cast<char*>(nullptr));
                 ::_exit(127);
             }
             const auto end = Steady::now() + std::chrono::seconds(30);

@@ -10,27 +10,25 @@ namespace veltrin {
 
 namespace {
 
-// The record files in start-up order, with what each one's records go into.
-constexpr const DataFileKind* kRecordFiles[] = {&kDiaryFile, &kNotesFile, &kEventsFile, &kContactsFile};
-
-ArchiveBody RecordsOf(AppData& data, std::size_t file) {
-    switch (file) {
-    case 0: return [&data](Archive& ar) { TransferRecords(ar, data.diary); };
-    case 1: return [&data](Archive& ar) { TransferRecords(ar, data.notes); };
-    case 2: return [&data](Archive& ar) { TransferEventStore(ar, data.events); };
-    default: return [&data](Archive& ar) { TransferContactStore(ar, data.contacts); };
-    }
+// The record files in start-up order, each with what its records go into.
+std::array<RecordsReadAhead::RecordFile, 4> RecordFilesOf(AppData& data) {
+    return {{{&kDiaryFile, [&data](Archive& ar) { TransferRecords(ar, data.diary); }},
+             {&kNotesFile, [&data](Archive& ar) { TransferRecords(ar, data.notes); }},
+             {&kEventsFile, [&data](Archive& ar) { TransferEventStore(ar, data.events); }},
+             {&kContactsFile, [&data](Archive& ar) { TransferContactStore(ar, data.contacts); }}}};
 }
 
 }  // namespace
 
-RecordsReadAhead::RecordsReadAhead(AppData& data, std::function<void()> afterwards) : data_(data) {
+RecordsReadAhead::RecordsReadAhead(AppData& data, std::function<void()> afterwards)
+    : data_(data), files_(RecordFilesOf(data)) {
+    // The paths are made here: the data folder is the caller's to read.
     std::array<std::string, 4> paths;
-    for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = DataFilePath(kRecordFiles[i]->fileName);
+    for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = DataFilePath(files_[i].kind->fileName);
     thread_ = std::thread([this, paths, afterwards = std::move(afterwards)] {
         try {
-            for (std::size_t i = 0; i < paths.size(); ++i)
-                reads_[i] = ReadDataFile(paths[i], *kRecordFiles[i], RecordsOf(data_, i));
+            for (std::size_t i = 0; i < files_.size(); ++i)
+                reads_[i] = ReadDataFile(paths[i], *files_[i].kind, files_[i].body);
         } catch (...) {
             failure_ = std::current_exception();
         }
@@ -57,7 +55,7 @@ void RecordsReadAhead::Finish(bool firstStart) {
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     SetAbsentFilesExpected(firstStart);
     SerializeSettings(data_.settings, false);
-    for (std::size_t i = 0; i < reads_.size(); ++i) FinishDataFileLoad(*kRecordFiles[i], reads_[i]);
+    for (std::size_t i = 0; i < files_.size(); ++i) FinishDataFileLoad(*files_[i].kind, reads_[i]);
     SetAbsentFilesExpected(false);
 }
 

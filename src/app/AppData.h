@@ -47,10 +47,16 @@ public:
 
     void Finish(bool firstStart);
 
+    struct RecordFile {
+        const DataFileKind* kind;
+        ArchiveBody body;
+    };
+
 private:
     void Wait();
 
     AppData& data_;
+    const std::array<RecordFile, 4> files_;
     std::mutex mutex_;
     std::condition_variable readDone_;
     bool read_ = false;

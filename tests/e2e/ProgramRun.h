@@ -266,6 +266,11 @@ public:
         int names[2];
         if (::pipe2(names, O_CLOEXEC) != 0) return;
         pid_ = ::fork();
+        if (pid_ < 0) {
+            ::close(names[0]);
+            ::close(names[1]);
+            return;
+        }
         if (pid_ == 0) {
             ::fcntl(names[1], F_SETFD, 0);
             const std::string fd = std::to_string(names[1]);
@@ -277,7 +282,7 @@ public:
         std::string number;
         // A slow machine gets 30 s.
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (pid_ > 0 && (number.empty() || number.back() != '\n')) {
+        while (number.empty() || number.back() != '\n') {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 until - std::chrono::steady_clock::now());
             pollfd p{names[0], POLLIN, 0};
@@ -291,7 +296,7 @@ public:
         if (!number.empty() && number.back() == '\n') {
             number.pop_back();
             name_ = ":" + number;
-        } else if (pid_ > 0) {
+        } else {
             ::kill(pid_, SIGTERM);
             ::waitpid(pid_, nullptr, 0);
             pid_ = -1;

@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -256,50 +255,40 @@ class VirtualDisplay {
 public:
     VirtualDisplay() {
         if (::access(kXvfb, X_OK) != 0) return;
-        // The server takes a free number itself and names it once it takes
-        // connections. Tests run side by side once picked numbers of their
-        // own, and a server that lost one to another could take the other's
-        // socket down with it as it ended. Without -noreset the server
-        // starts over whenever its last client leaves, and a client coming
-        // in at that moment (trayer, while xdotool looks for its panel) is
-        // turned away.
-        int names[2];
-        if (::pipe2(names, O_CLOEXEC) != 0) return;
-        pid_ = ::fork();
-        if (pid_ < 0) {
-            ::close(names[0]);
-            ::close(names[1]);
-            return;
-        }
-        if (pid_ == 0) {
-            ::fcntl(names[1], F_SETFD, 0);
-            const std::string fd = std::to_string(names[1]);
-            ::execl(kXvfb, "Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0", "1024x768x24",
-                    "-nolisten", "tcp", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(names[1]);
-        std::string number;
-        // A slow machine gets 30 s.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (number.empty() || number.back() != '\n') {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                until - std::chrono::steady_clock::now());
-            pollfd p{names[0], POLLIN, 0};
-            char c = 0;
-            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0 ||
-                ::read(names[0], &c, 1) != 1)
-                break;
-            number += c;
-        }
-        ::close(names[0]);
-        if (!number.empty() && number.back() == '\n') {
-            number.pop_back();
-            name_ = ":" + number;
-        } else {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-            pid_ = -1;
+        for (int n = 90; n < 130 && name_.empty(); ++n) {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+            if (fs::exists(socket) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+            const std::string display = ":" + std::to_string(n);
+            pid_ = ::fork();
+            if (pid_ == 0) {
+                ::execl(kXvfb, "Xvfb", display.c_str(), "-noreset", "-screen", "0", "1024x768x24",
+                        "-nolisten", "tcp", static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            // Without -noreset the server starts over whenever its last
+            // client leaves, and a client coming in at that moment (trayer,
+            // while xdotool looks for its panel) is turned away.
+            // It listens once its socket is there; a slow machine gets 30 s.
+            // Tests run side by side may start a server on the same number:
+            // the display is ours only when the lock names our server.
+            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+            bool ended = false;
+            WaitUntil(
+                [&] {
+                    long holder = 0;
+                    if (fs::exists(socket) && (std::ifstream(lock) >> holder) && holder == pid_)
+                        name_ = display;
+                    ended = ::waitpid(pid_, nullptr, WNOHANG) == pid_;  // lost the race for it
+                    return !name_.empty() || ended;
+                },
+                30);
+            if (name_.empty()) {
+                if (!ended) {
+                    ::kill(pid_, SIGTERM);
+                    ::waitpid(pid_, nullptr, 0);
+                }
+                pid_ = -1;
+            }
         }
     }
     ~VirtualDisplay() {

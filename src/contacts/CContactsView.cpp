@@ -101,12 +101,18 @@ void CContactsView::showGroup() {
     const NodeHandle group = tree.GetSelectedItem();
     setUpdatesEnabled(false);
     handBack();
-    if (group != kNoNode) {
+    rowsOnShow_ = group != kNoNode && !window()->isVisible();
+    if (group != kNoNode && !rowsOnShow_) {
         shownGroup_ = tree.GetContactGroupId(group);
         TakeContactsIntoList(store_, contactList()->model(), *shownGroup_, listStyle_);
     }
     setUpdatesEnabled(true);
     showComment();
+}
+
+void CContactsView::showEvent(QShowEvent* event) {
+    CTreeListView::showEvent(event);
+    if (rowsOnShow_) showGroup();
 }
 
 void CContactsView::showComment() {

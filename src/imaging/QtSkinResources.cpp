@@ -1,6 +1,8 @@
 #include "imaging/QtSkinResources.h"
 
 #include <QFile>
+#include <QIconEngine>
+#include <QPainter>
 
 #include "VeltrinResources.h"
 #include "imaging/Decode.h"
@@ -18,6 +20,43 @@ QIcon iconFromSizes(const QString& id) {
     }
     return icon;
 }
+
+// An icon whose pictures are read when one is first asked for: a program
+// started into the tray never shows its window's icon, and the largest size
+// alone is a quarter of a megabyte.
+class OnFirstUseIconEngine : public QIconEngine {
+public:
+    explicit OnFirstUseIconEngine(QString id) : id_(std::move(id)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        loaded().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return loaded().pixmap(size, 1.0, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return loaded().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return loaded().availableSizes(mode, state);
+    }
+    bool isNull() override { return loaded().isNull(); }
+    QString key() const override { return QStringLiteral("veltrin-on-first-use"); }
+    QIconEngine* clone() const override { return new OnFirstUseIconEngine(*this); }
+
+private:
+    const QIcon& loaded() {
+        if (!read_) {
+            icon_ = iconFromSizes(id_);
+            read_ = true;
+        }
+        return icon_;
+    }
+
+    QString id_;
+    QIcon icon_;
+    bool read_ = false;
+};
 
 }  // namespace
 
@@ -65,7 +104,7 @@ ClockPictures LoadClockPictures() {
             LoadResourcePicture(QStringLiteral("219"), bitmap)};
 }
 
-QIcon ApplicationIcon() { return iconFromSizes(QStringLiteral("128")); }
-QIcon TrayIcon() { return iconFromSizes(QStringLiteral("264")); }
+QIcon ApplicationIcon() { return QIcon(new OnFirstUseIconEngine(QStringLiteral("128"))); }
+QIcon TrayIcon() { return QIcon(new OnFirstUseIconEngine(QStringLiteral("264"))); }
 
 }  // namespace veltrin

@@ -137,10 +137,18 @@ void CTodayView::viewShown(int tickMs) {
     checkPeriodButton();
     list_->fitColumns(list_->width(), settings_.showSeconds != 0);
     ReturnComingEvents(true);
-    FillComingEvents();
+    if (window()->isVisible())
+        FillComingEvents();
+    else
+        fillOnShow_ = true;
     if (tickMs > 0) tick_->start(tickMs);
     DrawDayPanel();
     setUpdatesEnabled(true);
+}
+
+void CTodayView::showEvent(QShowEvent* event) {
+    CViewBase::showEvent(event);
+    if (fillOnShow_) FillComingEvents();
 }
 
 void CTodayView::viewHidden() { tick_->stop(); }
@@ -173,6 +181,7 @@ void CTodayView::SelectPeriod(int period) {
 EventTickContext CTodayView::tickContext() const { return list_->tickContext(settings_.showSeconds != 0); }
 
 void CTodayView::FillComingEvents() {
+    fillOnShow_ = false;
     FillAndUpdateComingEvents(store_, list_->model(), ToCivil(calendar_->selectedDate()),
                               ValidComingEventsPeriod(settings_.comingEventsPeriod), tickContext(),
                               clock().now());
@@ -202,13 +211,14 @@ void CTodayView::onDateSelected() {
 void CTodayView::DrawDayPanel() {
     const CityInfo& town = cities_.at(CurrentTownIndex(settings_.townIndex, cities_));
     panelLines_ = DayPanelLines(town, clock().now(), settings_.showSeconds != 0);
-    renderDayPanel();
+    panelStale_ = true;
     update();
 }
 
 void CTodayView::renderDayPanel() {
     const int step = DayPanelLineStep(settings_.dayInfoFontSize);
     panelBack_ = panelColour();
+    panelStale_ = false;
     // Drawn every tick: the picture is made anew only when its size changes.
     const QSize size(std::max(1, calendar_->width() - kMargin), kDayPanelHeight);
     if (panel_.size() != size) panel_ = QImage(size, QImage::Format_RGB32);
@@ -299,7 +309,7 @@ void CTodayView::layOut() {
 void CTodayView::resizeEvent(QResizeEvent* event) {
     CViewBase::resizeEvent(event);
     layOut();
-    if (!panel_.isNull() && panel_.width() != std::max(1, calendar_->width() - kMargin)) renderDayPanel();
+    if (panel_.width() != std::max(1, calendar_->width() - kMargin)) panelStale_ = true;
 }
 
 void CTodayView::paintEvent(QPaintEvent*) {
@@ -330,16 +340,12 @@ void CTodayView::paintEvent(QPaintEvent*) {
             QRect(QPoint(label.left(), label.bottom() + 1), QPoint(listRect.right(), listRect.top() - 1)));
     p.fillRect(QRect(QPoint(kMargin, calBottom_ + kMargin), QPoint(calRight_ - kMargin - 1, calBottom_ + 69)),
                panelColour());
-    // A new skin colour reaches the view as its panel colour; the panel
-    // follows on its next paint.
-    if (!panel_.isNull() && panelBack_ != panelColour()) renderDayPanel();
-    if (!panel_.isNull()) {
-        const int w = std::max(0, calendar_->width() - kMargin);
-        const int h = std::max(0, listRect.height() - 40);
-        DrawPicture(
-            p, panel_, QPoint(kMargin, calBottom_ + 40),
-            QRect(kMargin, calBottom_ + 40, std::min(w, panel_.width()), std::min(h, panel_.height())));
-    }
+    // New lines, a new size or a new skin colour: the panel follows here.
+    if (panelStale_ || panelBack_ != panelColour()) renderDayPanel();
+    const int w = std::max(0, calendar_->width() - kMargin);
+    const int h = std::max(0, listRect.height() - 40);
+    DrawPicture(p, panel_, QPoint(kMargin, calBottom_ + 40),
+                QRect(kMargin, calBottom_ + 40, std::min(w, panel_.width()), std::min(h, panel_.height())));
 }
 
 }  // namespace veltrin

@@ -71,7 +71,11 @@ public:
     CSkinButton* periodButton(int period) const { return periods_[static_cast<std::size_t>(period)]; }
     CEventList* list() const { return list_; }
     QTimer* tickTimer() const { return tick_; }
-    const QImage& dayPanel() const { return panel_; }
+    // The panel's picture as the next paint shows it.
+    const QImage& dayPanel() {
+        if (panelStale_) renderDayPanel();
+        return panel_;
+    }
     const std::vector<std::string>& dayPanelLines() const { return panelLines_; }
 
 signals:
@@ -82,6 +86,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     unsigned OnTreeNotify(const TreeNotification& n) override;
@@ -102,6 +107,13 @@ private:
     QImage headerPicture_;
     bool headerDecoded_ = false;
     QImage panel_;
+    // The lines changed since the picture was painted: it is painted again
+    // with the view's next paint, so a view never on screen holds none.
+    bool panelStale_ = true;
+    // Shown in a window not yet on screen (a start into the tray): the rows
+    // are made when it shows. Until then the events stay in the store, where
+    // the reminders find them as well.
+    bool fillOnShow_ = false;
     QColor panelBack_;
     std::vector<std::string> panelLines_;
     QFont dayFont_;

@@ -696,6 +696,9 @@ TEST_F(MainDialogTest, SwitchingBetweenTodayAndEventsKeepsEveryEventOnce) {
     }
     data.settings.currentView = kTodayView;
     CMainDialog dlg(data, {"veltrin"});
+    // Not on screen yet: the rows wait for the window.
+    EXPECT_FALSE(dlg.todayView()->holdsListRows());
+    dlg.show();
     ASSERT_TRUE(dlg.todayView()->holdsListRows());
     const auto count = [&] {
         const EventViews today = dlg.todayView()->saveState();

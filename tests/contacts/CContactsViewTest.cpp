@@ -62,7 +62,10 @@ protected:
     ~ContactsView() override { SharedVersion() = kDefaultVersionBits; }
 
     CContactsView& view() {
-        if (!view_) view_ = std::make_unique<CContactsView>(store, settings);
+        if (!view_) {
+            view_ = std::make_unique<CContactsView>(store, settings);
+            view_->show();  // a view takes its rows once it is on screen
+        }
         return *view_;
     }
     GroupTreeModel& groups() { return view().groupTree()->model(); }
@@ -124,6 +127,36 @@ TEST_F(ContactsView, StartsOnTheCurrentGroupAndRowWithItsLayout) {
     }
     EXPECT_EQ(listRect.right(), view().width() - 10 - 11);
     EXPECT_GT(view().commentBox()->geometry().top(), view().groupTree()->geometry().bottom());
+}
+
+// A start into the tray: the view is built in a window not on screen. The
+// contacts stay in the store, a save in between writes every one of them as
+// it was, and the rows come with the first show.
+TEST_F(ContactsView, AWindowNotOnScreenTakesItsRowsWhenItShows) {
+    QWidget window;
+    auto* hidden = new CContactsView(store, settings, &window);
+    EXPECT_EQ(hidden->contactList()->model().GetChildCount(kRootNode), 0);
+    EXPECT_EQ(store.contacts.size(), 6u);
+    EXPECT_TRUE(hidden->commentBox()->isReadOnly());
+    const ContactStore before = store;
+    ASSERT_TRUE(SaveContacts(store, settings.contactColumns, hidden->saveState()));
+    const ContactStore written = loaded();
+    ASSERT_EQ(written.contacts.size(), before.contacts.size());
+    for (std::size_t i = 0; i < before.contacts.size(); ++i) {
+        EXPECT_EQ(written.contacts[i].fields, before.contacts[i].fields) << i;
+        EXPECT_EQ(written.contacts[i].groupId, before.contacts[i].groupId) << i;
+        EXPECT_EQ(written.contacts[i].isCurrent, before.contacts[i].isCurrent) << i;
+    }
+    window.show();
+    GroupTreeModel& rows = hidden->contactList()->model();
+    ASSERT_EQ(rows.GetChildCount(kRootNode), 3);
+    EXPECT_EQ(rows.GetItemText(rows.GetSelectedItem(), 0), "Di");
+    EXPECT_EQ(store.contacts.size(), 3u);
+    // Hidden to the tray and shown again: nothing is taken twice.
+    window.hide();
+    window.show();
+    EXPECT_EQ(rows.GetChildCount(kRootNode), 3);
+    EXPECT_EQ(store.contacts.size(), 3u);
 }
 
 // The help page names the buttons as they read.

@@ -38,9 +38,26 @@ TEST(SkinResources, OtherPicturesAndIconsArePresent) {
     EXPECT_TRUE(LoadResourcePicture("IDR_NOTHING_JPG", "JPG").isNull());
     EXPECT_TRUE(LoadResourcePicture("IDR_TODAY_HEAD_JPG", "GIF").isNull());  // wrong decoder
     EXPECT_TRUE(LoadResourcePicture("IDR_TODAY_HEAD_JPG", "PNG").isNull());
-    EXPECT_FALSE(ApplicationIcon().isNull());
-    EXPECT_FALSE(TrayIcon().isNull());
-    EXPECT_FALSE(TrayIcon().pixmap(16, 16).isNull());
+}
+
+// The icons read their files on first use; every size must still be there,
+// each picture drawn at its own size, and a disabled form made from them.
+TEST(SkinResources, IconsOfferEverySizeTheyHold) {
+    const QIcon app = ApplicationIcon();
+    EXPECT_FALSE(app.isNull());
+    EXPECT_EQ(
+        app.availableSizes(),
+        (QList<QSize>{{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+    EXPECT_EQ(app.pixmap(48, 48).size(), QSize(48, 48));
+    EXPECT_EQ(app.pixmap(256, 256).size(), QSize(256, 256));
+    const QImage normal = app.pixmap(32, 32).toImage(),
+                 disabled = app.pixmap(32, 32, QIcon::Disabled).toImage();
+    EXPECT_EQ(disabled.size(), QSize(32, 32));
+    EXPECT_NE(disabled, normal);
+    const QIcon tray = TrayIcon();
+    EXPECT_FALSE(tray.isNull());
+    EXPECT_FALSE(tray.pixmap(16, 16).isNull());
+    EXPECT_EQ(tray.availableSizes().size(), 5);
 }
 
 TEST(SkinResources, ClockPicturesUseOnlyTheirExactColours) {

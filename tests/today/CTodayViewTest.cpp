@@ -53,6 +53,7 @@ protected:
                         OnceAt("New year", LibraryTime(2027, 1, 1, 9, 0, 0))};
         view = std::make_unique<CTodayView>(store, settings);
         view->resize(1000, 700);
+        view->show();  // the list is filled for a view on screen
     }
     std::vector<std::string> rows() const {
         std::vector<std::string> names;
@@ -78,6 +79,31 @@ protected:
 };
 
 }  // namespace
+
+// A start into the tray: the view is shown in a window not on screen. The
+// events stay in the store (where reminders and saves find them) and become
+// rows, once, when the window shows.
+TEST_F(TodayViewTest, AWindowNotOnScreenGetsItsRowsWhenItShows) {
+    view->hide();
+    view->viewShown(0);
+    EXPECT_TRUE(rows().empty());
+    EXPECT_FALSE(view->holdsListRows());
+    EXPECT_EQ(store.events.size(), 6u);
+    view->show();
+    EXPECT_EQ(rows(), (Names{"apple", "walk"}));
+    EXPECT_EQ(storeNames(), (Names{"Sunday", "Christmas", "August", "New year"}));
+    // Hidden to the tray and shown again: the rows are not made twice.
+    view->hide();
+    view->show();
+    EXPECT_EQ(rows(), (Names{"apple", "walk"}));
+    EXPECT_EQ(store.events.size(), 4u);
+    // A period chosen while not on screen fills at once; the show adds nothing.
+    view->hide();
+    view->viewShown(0);
+    view->SelectPeriod(kPeriodWeek);
+    view->show();
+    EXPECT_EQ(rows(), (Names{"apple", "Sunday", "walk"}));
+}
 
 TEST_F(TodayViewTest, PeriodButtonsAndMenuChooseTheListedEvents) {
     view->viewShown(60000);

@@ -14,8 +14,9 @@ QtSkinAssets::QtSkinAssets(SkinPictures pictures, ClockPictures clock)
 
 bool QtSkinAssets::ApplyButtonColour(std::uint32_t colour) {
     if (!skin_.ApplyButtonColour(colour)) return false;
-    top_ = ToFacePixmaps(skin_.topFaces());
-    small_ = ToFacePixmaps(skin_.smallFaces());
+    // Kept once, as the buttons draw them.
+    top_ = ToFacePixmaps(skin_.takeTopFaces());
+    small_ = ToFacePixmaps(skin_.takeSmallFaces());
     return true;
 }
 

@@ -76,6 +76,10 @@ public:
 
     const ButtonFaces& topFaces() const { return topFaces_; }
     const ButtonFaces& smallFaces() const { return smallFaces_; }
+    // The faces handed over to a window that keeps them in its own form,
+    // as for the background.
+    ButtonFaces takeTopFaces() { return std::exchange(topFaces_, ButtonFaces()); }
+    ButtonFaces takeSmallFaces() { return std::exchange(smallFaces_, ButtonFaces()); }
     const Picture& background() const { return background_; }
     // The tinted background, handed over to a window that keeps it in its
     // own form: the skin then holds none until its colour is applied again.

@@ -23,6 +23,8 @@ TEST(QtSkinAssets, BuiltInSkinAppliesAndFacesFitTheRows) {
     EXPECT_EQ(assets.smallFaces().selected.size(), QSize(100, 30));
     EXPECT_EQ(assets.background().size(), QSize(1024, 653));
     EXPECT_TRUE(assets.skin().background().isNull()) << "the tinted background is kept once, as a QImage";
+    EXPECT_TRUE(assets.skin().topFaces().normal[0].isNull()) << "the faces are kept once, as pixmaps";
+    EXPECT_TRUE(assets.skin().smallFaces().selected.isNull());
     EXPECT_EQ(assets.clockFace().size(), QSize(151, 72));
     EXPECT_EQ(assets.clockLargeDigits().size(), QSize(240, 34));
     EXPECT_EQ(assets.clockSmallDigits().size(), QSize(120, 17));

@@ -1,5 +1,6 @@
 #include "app/AppData.h"
 
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -20,37 +21,61 @@ std::array<RecordsReadAhead::RecordFile, 4> RecordFilesOf(AppData& data) {
 
 }  // namespace
 
-RecordsReadAhead::RecordsReadAhead(AppData& data, std::function<void()> afterwards)
+RecordsReadAhead::RecordsReadAhead(AppData& data, std::function<void()> beforeReading)
     : data_(data), files_(RecordFilesOf(data)) {
     // The paths are made here: the data folder is the caller's to read.
     std::array<std::string, 4> paths;
     for (std::size_t i = 0; i < paths.size(); ++i) paths[i] = DataFilePath(files_[i].kind->fileName);
-    thread_ = std::thread([this, paths, afterwards = std::move(afterwards)] {
-        try {
-            for (std::size_t i = 0; i < files_.size(); ++i)
-                reads_[i] = ReadDataFile(paths[i], *files_[i].kind, files_[i].body);
-        } catch (...) {
-            failure_ = std::current_exception();
+    // Two threads, as a machine has at least two cores: the largest file on
+    // one, the others on the other. Each file's records go only where its
+    // own reader puts them.
+    std::size_t largest = 0;
+    std::uintmax_t largestSize = 0;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(paths[i], error);
+        if (!error && size > largestSize) {
+            largest = i;
+            largestSize = size;
         }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            read_ = true;
-        }
-        readDone_.notify_all();
-        if (afterwards) afterwards();
-    });
+    }
+    for (std::size_t t = 0; t < threads_.size(); ++t)
+        threads_[t] = std::thread([this, paths, beforeReading, largest, alone = t == 0] {
+            std::exception_ptr failure;
+            try {
+                if (beforeReading) beforeReading();
+                for (std::size_t i = 0; i < files_.size(); ++i)
+                    if ((i == largest) == alone)
+                        reads_[i] = ReadDataFile(paths[i], *files_[i].kind, files_[i].body);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (failure && !failure_) failure_ = failure;
+                ++threadsDone_;
+            }
+            readDone_.notify_all();
+        });
 }
 
 RecordsReadAhead::~RecordsReadAhead() {
-    if (thread_.joinable()) thread_.join();
+    for (std::thread& t : threads_)
+        if (t.joinable()) t.join();
+}
+
+bool RecordsReadAhead::AllRead() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return threadsDone_ == threads_.size();
 }
 
 void RecordsReadAhead::Wait() {
     std::unique_lock<std::mutex> lock(mutex_);
-    readDone_.wait(lock, [this] { return read_; });
+    readDone_.wait(lock, [this] { return threadsDone_ == threads_.size(); });
 }
 
-void RecordsReadAhead::Finish(bool firstStart) {
+void RecordsReadAhead::Finish(bool firstStart, const std::function<void()>& whileReading) {
+    if (whileReading && !AllRead()) whileReading();
     Wait();
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     SetAbsentFilesExpected(firstStart);

@@ -31,21 +31,22 @@ struct AppData {
 // program has just made (firstStart), absent files are not reported.
 void LoadAll(AppData& data, bool firstStart = false);
 
-// LoadAll in two halves: the four record files are read on a thread of
+// LoadAll in two halves: the four record files are read on two threads of
 // their own from construction, while the window system starts; Finish waits
 // for them, loads the settings and finishes each load in LoadAll's order,
 // with the same messages and the same result. Until Finish, nothing else may
-// touch data. The data folder must be chosen before construction. Once the
-// files are read, the thread runs afterwards, if given; Finish does not wait
-// for that, the destructor does.
+// touch data. The data folder must be chosen before construction.
 class RecordsReadAhead {
 public:
-    explicit RecordsReadAhead(AppData& data, std::function<void()> afterwards = {});
+    // beforeReading, if given, runs first on each reading thread.
+    explicit RecordsReadAhead(AppData& data, std::function<void()> beforeReading = {});
     ~RecordsReadAhead();
     RecordsReadAhead(const RecordsReadAhead&) = delete;
     RecordsReadAhead& operator=(const RecordsReadAhead&) = delete;
 
-    void Finish(bool firstStart);
+    // whileReading, if given, runs on the calling thread first when the
+    // files are still being read: work for a thread that would only wait.
+    void Finish(bool firstStart, const std::function<void()>& whileReading = {});
 
     struct RecordFile {
         const DataFileKind* kind;
@@ -53,16 +54,17 @@ public:
     };
 
 private:
+    bool AllRead();
     void Wait();
 
     AppData& data_;
     const std::array<RecordFile, 4> files_;
     std::mutex mutex_;
     std::condition_variable readDone_;
-    bool read_ = false;
+    std::size_t threadsDone_ = 0;
     std::array<DataFileRead, 4> reads_;
     std::exception_ptr failure_;
-    std::thread thread_;
+    std::array<std::thread, 2> threads_;
 };
 
 // What the views hand to a save: their models, after each has taken in any

@@ -50,12 +50,12 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
         // Holding the lock, nothing else stores here: temporaries are leftovers
         // of stores that were killed. Without a lock that is not known.
         if (lock.held()) RemoveStaleTemporaries(dataFolder);
-        // A window shown at start loads the GL driver as it is first made.
-        const DriverWarmUp warmUp = IsAutorunStart(std::vector<std::string>(argv, argv + argc))
-                                        ? nullptr
-                                        : EditorSurfaceDriverWarmUp();
-        reading.emplace(data, warmUp);
+        reading.emplace(data);
     }
+    // A window shown at start loads the GL driver as it is first made.
+    const DriverWarmUp warmUp = locked && !IsAutorunStart(std::vector<std::string>(argv, argv + argc))
+                                    ? EditorSurfaceDriverWarmUp()
+                                    : nullptr;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrin"));
@@ -92,8 +92,11 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
             if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->done(QDialog::Rejected);
     });
 
-    // Only the files are waited for; the driver may still be loading.
-    reading->Finish(state == DataFolderState::Created);
+    // The GL driver a window shown at start loads as it is first made is
+    // loaded while this thread would only wait for the files. Not on a
+    // thread of its own: the loader serves one thread at a time, and the
+    // window being built would wait for it.
+    reading->Finish(state == DataFolderState::Created, warmUp);
     if (watcher.received()) return 0;
 
     const QStringList arguments = QApplication::arguments();

@@ -29,7 +29,7 @@ void PrepareEditorSurface(QWidget* window);
 
 // The GL driver that a window drawn through GL loads when it is first made
 // (tens of megabytes to map and bind), as a function that loads it ahead,
-// for a thread of its own while the files are read; null where no window
+// for the window's thread while it waits for the files; null where no window
 // will draw through GLX. Decided before QApplication, from the environment
 // the application object will read.
 using DriverWarmUp = void (*)();

@@ -40,6 +40,44 @@ protected:
                    "' " + std::to_string(w.width) + "x" + std::to_string(w.height) + "; ";
         return all;
     }
+    // A notification area along the screen's edge.
+    pid_t startTrayer(const std::string& display) {
+        const fs::path log = folder.root / "trayer.log";
+        const pid_t tray = ::fork();
+        if (tray == 0) {
+            ::setenv("DISPLAY", display.c_str(), 1);
+            const std::string command = TrayerCommand(log);
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        started.push_back(tray);
+        EXPECT_TRUE(WaitTrayer(display)) << "trayer did not come up: " << test::readAll(log);
+        return tray;
+    }
+    // A double click on the program's icon in the notification area.
+    bool restoreByIcon(const std::string& display, pid_t pid) {
+        WindowAt icon;
+        if (!WaitUntil(
+                [&] {
+                    for (const WindowAt& w : windowsOf(display, pid))
+                        if (w.width > 0 && w.width <= 64 && w.height <= 64) icon = w;
+                    return icon.id != 0;
+                },
+                30)) {
+            ADD_FAILURE() << "no icon in the notification area";
+            return false;
+        }
+        Xdo(display, "mousemove --window " + std::to_string(icon.id) + " " + std::to_string(icon.width / 2) +
+                         " " + std::to_string(icon.height / 2) + " click --repeat 2 --delay 80 1");
+        return WaitUntil([&] { return mainWindowShown(display, pid); }, 60);
+    }
+    // The record files' bytes and the times they were written.
+    std::map<std::string, std::pair<std::string, long long>> recordFiles() const {
+        auto files = dataFolder();
+        files.erase("Settings.dat");
+        files.erase("backup");
+        return files;
+    }
     // The process ids of the document engine's helpers under the program.
     std::string engineHelpers(pid_t pid) {
         return Output("pgrep -P " + std::to_string(pid) + " 2>/dev/null");
@@ -56,16 +94,8 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     const fs::path out = fs::path(SCREENSHOT_DIR);
     fs::create_directories(out);
 
-    const fs::path trayLog = folder.root / "trayer.log";
-    const pid_t tray = ::fork();
-    if (tray == 0) {
-        ::setenv("DISPLAY", display.name().c_str(), 1);
-        const std::string command = TrayerCommand(trayLog);
-        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    started.push_back(tray);
-    ASSERT_TRUE(WaitTrayer(display.name())) << "trayer did not come up: " << test::readAll(trayLog);
+    const pid_t tray = startTrayer(display.name());
+    ASSERT_FALSE(HasFailure());
 
     // The Diary is the current view; its page in large letters.
     startOnView(kDiaryView);
@@ -101,20 +131,7 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     Xdo(display.name(), "windowclose " + std::to_string(reminder.id));
 
     // A double click on the icon brings the window back on the Diary.
-    WindowAt icon;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            for (const WindowAt& w : windowsOf(display.name(), pid))
-                if (w.width > 0 && w.width <= 64 && w.height <= 64) icon = w;
-            return icon.id != 0;
-        },
-        30))
-        << "no icon in the notification area";
-    Xdo(display.name(), "mousemove --window " + std::to_string(icon.id) + " " +
-                            std::to_string(icon.width / 2) + " " + std::to_string(icon.height / 2) +
-                            " click --repeat 2 --delay 80 1");
-    ASSERT_TRUE(WaitUntil([&] { return mainWindowShown(display.name(), pid); }, 60))
-        << "a double click did not bring it back";
+    ASSERT_TRUE(restoreByIcon(display.name(), pid)) << "a double click did not bring it back";
     ASSERT_TRUE(FillScreen(display.name()));
     // The page's heading, where the editor shows the top of the page.
     const Area heading{330, 230, 560, 60};
@@ -148,6 +165,106 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     ASSERT_TRUE(SerializeEventsFile(after, false));
     ASSERT_EQ(after.events.size(), 1u);
     EXPECT_GE(after.events[0].details.schedule.lastCheck, due);
+    ::kill(tray, SIGTERM);
+    waitExit(tray, 30);
+}
+
+// A start in the tray leaves the Today list's events and the shown group's
+// contacts in their stores until the window shows: ended hidden, it writes
+// nothing over them; restored, it lists them, and ended then, every record
+// is as it was, a field in Windows-1252 too.
+TEST_F(TrayRun, RecordsNotYetListedAreKeptWholeAndListedOnRestore) {
+    if (!HaveXdotool()) GTEST_SKIP() << "no xdotool";
+    if (::access("/usr/bin/trayer", X_OK) != 0) GTEST_SKIP() << "no trayer";
+    VirtualDisplay display;
+    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+    const fs::path out = fs::path(SCREENSHOT_DIR);
+    fs::create_directories(out);
+    const pid_t tray = startTrayer(display.name());
+    ASSERT_FALSE(HasFailure());
+
+    // The shown group's contacts last, as a save puts them back.
+    ContactStore contacts;
+    contacts.groups = {{0, "Friends", 1, 0, 1, 1, 21}, {0, "Work", 2, 0, 0, 1, 22}};
+    const auto contact = [](std::int32_t group, const std::string& name, const std::string& notes) {
+        ContactItem c;
+        c.groupId = group;
+        c.fields.set(ContactFieldRecordIndex("Name"), name);
+        c.fields.set(ContactFieldRecordIndex("First Name"), name);
+        c.fields.set(ContactFieldRecordIndex("Notes"), notes);
+        return c;
+    };
+    contacts.contacts = {contact(22, "Bo", "desk 4"), contact(21, "Ann", "Caf\xe9 on Fridays"),
+                         contact(21, "Cy", "chess")};
+    contacts.contacts.back().isCurrent = 1;
+    ASSERT_TRUE(SerializeContactsFile(contacts, true));
+    // Due later today and in a month: the Today list shows the first two.
+    const std::int32_t now = static_cast<std::int32_t>(std::time(nullptr));
+    EventStore events;
+    events.groups = {{0, "Home", 0, 0, 1, 501}};
+    for (const auto& [name, due] : std::vector<std::pair<std::string, std::int32_t>>{
+             {"Water the plants", now + 3600}, {"Call Ann", now + 7200}, {"Dentist", now + 30 * 86400}}) {
+        EventItem e;
+        e.name = name;
+        e.actual = 1;
+        e.details.groupId = 501;
+        e.details.schedule.kind = Once;
+        e.details.schedule.eventTime = due;
+        events.events.push_back(e);
+    }
+    ASSERT_TRUE(SerializeEventsFile(events, true));
+    AppSettings s;
+    ApplySettingsDefaults(s);
+    s.currentView = kTodayView;
+    s.comingEventsPeriod = 3;  // the year: the events whatever the hour
+    writeSettings(s);
+    const auto before = recordFiles();
+
+    // Ended in the tray: no record file is written.
+    pid_t pid = start(display.name(), "/autorun");
+    ASSERT_TRUE(waitListening(60)) << "the program did not come up";
+    EXPECT_FALSE(mainWindowShown(display.name(), pid)) << shownWindows(display.name(), pid);
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(waitExit(pid, 60), 0);
+    EXPECT_EQ(recordFiles(), before);
+
+    // Restored from the tray on the Today view: the events are listed.
+    pid = start(display.name(), "/autorun");
+    ASSERT_TRUE(waitListening(60)) << "the program did not come up";
+    ASSERT_TRUE(restoreByIcon(display.name(), pid)) << "a double click did not bring it back";
+    ASSERT_TRUE(FillScreen(display.name()));
+    // The rows' names, and the row below the two events due this year.
+    const Area firstEvent{287, 292, 90, 14}, emptyRow{287, 328, 90, 14};
+    Shot shot = grab(display.name(), out / "tray-today-restored.png", {firstEvent, emptyRow});
+    ASSERT_EQ(shot.areas.size(), 2u);
+    EXPECT_GE(shot.areas[0].contrast, 3.0) << "no event listed";
+    EXPECT_LT(shot.areas[1].contrast, 1.5) << "more rows than events";
+    // Then the Contacts view, from its button on the main row.
+    Xdo(display.name(), "mousemove 405 35 click 1");
+    // Ann's row, the row below Cy's, and the comment box with Cy's notes.
+    const Area firstContact{296, 183, 60, 14}, belowLast{296, 219, 60, 14}, comment{24, 492, 60, 14};
+    shot = grab(display.name(), out / "tray-contacts-restored.png", {firstContact, belowLast, comment});
+    ASSERT_EQ(shot.areas.size(), 3u);
+    EXPECT_GE(shot.areas[0].contrast, 3.0) << "no contact listed";
+    EXPECT_LT(shot.areas[1].contrast, 1.5) << "a contact of another group listed";
+    EXPECT_GE(shot.areas[2].contrast, 3.0) << "the current contact's notes are not shown";
+    ::kill(pid, SIGTERM);
+    ASSERT_EQ(waitExit(pid, 60), 0);
+
+    // Listed and handed back unedited: the same records, the same bytes.
+    ContactStore contactsBack;
+    ASSERT_TRUE(SerializeContactsFile(contactsBack, false));
+    ASSERT_EQ(contactsBack.contacts.size(), 3u);
+    EXPECT_EQ(contactsBack.contacts[1].fields[ContactFieldRecordIndex("Notes")], "Caf\xe9 on Fridays");
+    EXPECT_EQ(contactsBack.contacts[2].isCurrent, 1);
+    EventStore eventsBack;
+    ASSERT_TRUE(SerializeEventsFile(eventsBack, false));
+    ASSERT_EQ(eventsBack.events.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(eventsBack.events[i].name, events.events[i].name) << i;
+    const auto after = recordFiles();
+    EXPECT_EQ(after.at("Diary.dat"), before.at("Diary.dat"));
+    EXPECT_EQ(after.at("Notes.dat"), before.at("Notes.dat"));
+    EXPECT_EQ(after.at("Contacts.dat"), before.at("Contacts.dat"));
     ::kill(tray, SIGTERM);
     waitExit(tray, 30);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <optional>
 #include <sstream>
 
 #include "e2e/ProgramRun.h"
@@ -17,6 +18,21 @@ namespace {
 
 class TrayRun : public ReminderScriptsRun {
 protected:
+    // A display of its own with a notification area along its edge.
+    void SetUp() override {
+        ReminderScriptsRun::SetUp();
+        if (!HaveXdotool()) GTEST_SKIP() << "no xdotool";
+        if (::access("/usr/bin/trayer", X_OK) != 0) GTEST_SKIP() << "no trayer";
+        display.emplace();
+        ASSERT_FALSE(display->name().empty()) << "Xvfb did not start";
+        fs::create_directories(out);
+        startTrayer(display->name());
+    }
+    void TearDown() override {
+        ReminderScriptsRun::TearDown();  // the program and trayer end before their display
+        display.reset();
+    }
+
     std::vector<WindowAt> windowsOf(const std::string& display, pid_t pid) {
         std::vector<WindowAt> windows;
         std::istringstream ids(Output("DISPLAY=" + display + " xdotool search --onlyvisible --pid " +
@@ -41,7 +57,7 @@ protected:
         return all;
     }
     // A notification area along the screen's edge.
-    pid_t startTrayer(const std::string& display) {
+    void startTrayer(const std::string& display) {
         const fs::path log = folder.root / "trayer.log";
         const pid_t tray = ::fork();
         if (tray == 0) {
@@ -51,8 +67,7 @@ protected:
             ::_exit(127);
         }
         started.push_back(tray);
-        EXPECT_TRUE(WaitTrayer(display)) << "trayer did not come up: " << test::readAll(log);
-        return tray;
+        ASSERT_TRUE(WaitTrayer(display)) << "trayer did not come up: " << test::readAll(log);
     }
     // A double click on the program's icon in the notification area.
     bool restoreByIcon(const std::string& display, pid_t pid) {
@@ -82,19 +97,14 @@ protected:
     std::string engineHelpers(pid_t pid) {
         return Output("pgrep -P " + std::to_string(pid) + " 2>/dev/null");
     }
+
+    std::optional<VirtualDisplay> display;
+    const fs::path out = fs::path(SCREENSHOT_DIR);
 };
 
 }  // namespace
 
 TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
-    if (!HaveXdotool()) GTEST_SKIP() << "no xdotool";
-    if (::access("/usr/bin/trayer", X_OK) != 0) GTEST_SKIP() << "no trayer";
-    VirtualDisplay display;
-    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
-    const fs::path out = fs::path(SCREENSHOT_DIR);
-    fs::create_directories(out);
-
-    const pid_t tray = startTrayer(display.name());
     ASSERT_FALSE(HasFailure());
 
     // The Diary is the current view; its page in large letters.
@@ -108,10 +118,10 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     events.events = {SampleReminder("Call the bank", 0, 501, due, script("bank").string())};
     ASSERT_TRUE(SerializeEventsFile(events, true));
 
-    const pid_t pid = start(display.name(), "/autorun");
+    const pid_t pid = start(display->name(), "/autorun");
     ASSERT_TRUE(waitListening(60)) << "the program did not come up";
     ASSERT_LT(std::time(nullptr), due) << "the program came up after the event was due";
-    EXPECT_FALSE(mainWindowShown(display.name(), pid)) << shownWindows(display.name(), pid);
+    EXPECT_FALSE(mainWindowShown(display->name(), pid)) << shownWindows(display->name(), pid);
     EXPECT_EQ(engineHelpers(pid), "") << "the document engine runs before any document is shown";
     // Nor are its libraries, the editor module or a GL driver loaded.
     const auto mapped = [pid](const char* name) {
@@ -124,18 +134,18 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     // The reminder comes on time, the window stays in the tray.
     ASSERT_TRUE(waitForLine("bank", 60)) << "the reminder's file never ran";
     EXPECT_GE(std::time(nullptr), due);
-    const WindowAt reminder = WaitWindow(display.name(), "Event");
+    const WindowAt reminder = WaitWindow(display->name(), "Event");
     EXPECT_GT(reminder.id, 0) << "no \"Event\" window appeared";
-    EXPECT_FALSE(mainWindowShown(display.name(), pid)) << shownWindows(display.name(), pid);
-    EXPECT_GT(grab(display.name(), out / "tray-reminder-hidden.png").colours, 50);
-    Xdo(display.name(), "windowclose " + std::to_string(reminder.id));
+    EXPECT_FALSE(mainWindowShown(display->name(), pid)) << shownWindows(display->name(), pid);
+    EXPECT_GT(grab(display->name(), out / "tray-reminder-hidden.png").colours, 50);
+    Xdo(display->name(), "windowclose " + std::to_string(reminder.id));
 
     // A double click on the icon brings the window back on the Diary.
-    ASSERT_TRUE(restoreByIcon(display.name(), pid)) << "a double click did not bring it back";
-    ASSERT_TRUE(FillScreen(display.name()));
+    ASSERT_TRUE(restoreByIcon(display->name(), pid)) << "a double click did not bring it back";
+    ASSERT_TRUE(FillScreen(display->name()));
     // The page's heading, where the editor shows the top of the page.
     const Area heading{330, 230, 560, 60};
-    const Shot shot = grab(display.name(), out / "tray-diary-first-show.png", {heading});
+    const Shot shot = grab(display->name(), out / "tray-diary-first-show.png", {heading});
     ASSERT_EQ(shot.areas.size(), 1u);
     EXPECT_GE(shot.areas[0].contrast, 3.0) << "the page's text is not shown";
     EXPECT_NE(engineHelpers(pid), "") << "the document engine did not start for the Diary";
@@ -165,8 +175,6 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
     ASSERT_TRUE(SerializeEventsFile(after, false));
     ASSERT_EQ(after.events.size(), 1u);
     EXPECT_GE(after.events[0].details.schedule.lastCheck, due);
-    ::kill(tray, SIGTERM);
-    waitExit(tray, 30);
 }
 
 // A start in the tray leaves the Today list's events and the shown group's
@@ -174,13 +182,6 @@ TEST_F(TrayRun, AReminderComesWhileHiddenAndTheDiaryFirstShownShowsItsPage) {
 // nothing over them; restored, it lists them, and ended then, every record
 // is as it was, a field in Windows-1252 too.
 TEST_F(TrayRun, RecordsNotYetListedAreKeptWholeAndListedOnRestore) {
-    if (!HaveXdotool()) GTEST_SKIP() << "no xdotool";
-    if (::access("/usr/bin/trayer", X_OK) != 0) GTEST_SKIP() << "no trayer";
-    VirtualDisplay display;
-    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
-    const fs::path out = fs::path(SCREENSHOT_DIR);
-    fs::create_directories(out);
-    const pid_t tray = startTrayer(display.name());
     ASSERT_FALSE(HasFailure());
 
     // The shown group's contacts last, as a save puts them back.
@@ -221,29 +222,29 @@ TEST_F(TrayRun, RecordsNotYetListedAreKeptWholeAndListedOnRestore) {
     const auto before = recordFiles();
 
     // Ended in the tray: no record file is written.
-    pid_t pid = start(display.name(), "/autorun");
+    pid_t pid = start(display->name(), "/autorun");
     ASSERT_TRUE(waitListening(60)) << "the program did not come up";
-    EXPECT_FALSE(mainWindowShown(display.name(), pid)) << shownWindows(display.name(), pid);
+    EXPECT_FALSE(mainWindowShown(display->name(), pid)) << shownWindows(display->name(), pid);
     ::kill(pid, SIGTERM);
     ASSERT_EQ(waitExit(pid, 60), 0);
     EXPECT_EQ(recordFiles(), before);
 
     // Restored from the tray on the Today view: the events are listed.
-    pid = start(display.name(), "/autorun");
+    pid = start(display->name(), "/autorun");
     ASSERT_TRUE(waitListening(60)) << "the program did not come up";
-    ASSERT_TRUE(restoreByIcon(display.name(), pid)) << "a double click did not bring it back";
-    ASSERT_TRUE(FillScreen(display.name()));
+    ASSERT_TRUE(restoreByIcon(display->name(), pid)) << "a double click did not bring it back";
+    ASSERT_TRUE(FillScreen(display->name()));
     // The rows' names, and the row below the two events due this year.
     const Area firstEvent{287, 292, 90, 14}, emptyRow{287, 328, 90, 14};
-    Shot shot = grab(display.name(), out / "tray-today-restored.png", {firstEvent, emptyRow});
+    Shot shot = grab(display->name(), out / "tray-today-restored.png", {firstEvent, emptyRow});
     ASSERT_EQ(shot.areas.size(), 2u);
     EXPECT_GE(shot.areas[0].contrast, 3.0) << "no event listed";
     EXPECT_LT(shot.areas[1].contrast, 1.5) << "more rows than events";
     // Then the Contacts view, from its button on the main row.
-    Xdo(display.name(), "mousemove 405 35 click 1");
+    Xdo(display->name(), "mousemove 405 35 click 1");
     // Ann's row, the row below Cy's, and the comment box with Cy's notes.
     const Area firstContact{296, 183, 60, 14}, belowLast{296, 219, 60, 14}, comment{24, 492, 60, 14};
-    shot = grab(display.name(), out / "tray-contacts-restored.png", {firstContact, belowLast, comment});
+    shot = grab(display->name(), out / "tray-contacts-restored.png", {firstContact, belowLast, comment});
     ASSERT_EQ(shot.areas.size(), 3u);
     EXPECT_GE(shot.areas[0].contrast, 3.0) << "no contact listed";
     EXPECT_LT(shot.areas[1].contrast, 1.5) << "a contact of another group listed";
@@ -265,6 +266,4 @@ TEST_F(TrayRun, RecordsNotYetListedAreKeptWholeAndListedOnRestore) {
     EXPECT_EQ(after.at("Diary.dat"), before.at("Diary.dat"));
     EXPECT_EQ(after.at("Notes.dat"), before.at("Notes.dat"));
     EXPECT_EQ(after.at("Contacts.dat"), before.at("Contacts.dat"));
-    ::kill(tray, SIGTERM);
-    waitExit(tray, 30);
 }

@@ -15,6 +15,7 @@
 #include "app/QtSignalWatcher.h"
 #include "app/QtSingleInstance.h"
 #include "app/WindowRules.h"
+#include "controls/QtThemeIcons.h"
 #include "documents/QtEditorModule.h"
 #include "imaging/QtSkinResources.h"
 #include "platform/DataLocation.h"
@@ -63,6 +64,7 @@ int CVeltrinApp::InitInstance(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral(VELTRIN_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);  // hiding in the tray is not quitting
     QApplication::setWindowIcon(ApplicationIcon());
+    UseProgramIconTheme();
 
     QtServices services;
 

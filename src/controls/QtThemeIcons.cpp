@@ -9,7 +9,7 @@
 
 namespace veltrin {
 
-QIcon ThemeIcon(const QString& name) {
+void UseProgramIconTheme() {
     static const bool themed = [] {
         // Some platforms (offscreen, bare X servers) know no icon folders.
         QStringList paths = QIcon::themeSearchPaths();
@@ -24,6 +24,10 @@ QIcon ThemeIcon(const QString& name) {
         return true;
     }();
     (void)themed;
+}
+
+QIcon ThemeIcon(const QString& name) {
+    UseProgramIconTheme();
     return QIcon::fromTheme(name);
 }
 

@@ -6,6 +6,12 @@
 
 namespace veltrin {
 
+// Sets the icon theme the program's icons come from: the desktop's, else
+// Tango. ThemeIcon does it on first use; called before the first widget,
+// Qt's own icons (a calendar's arrows) are looked up once, in that theme,
+// not first in Qt's fallback folders.
+void UseProgramIconTheme();
+
 // An icon of the desktop's icon theme (Tango when none is set).
 QIcon ThemeIcon(const QString& name);
 

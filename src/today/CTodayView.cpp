@@ -219,7 +219,8 @@ void CTodayView::renderDayPanel() {
     const int step = DayPanelLineStep(settings_.dayInfoFontSize);
     panelBack_ = panelColour();
     panelStale_ = false;
-    // Drawn every tick: the picture is made anew only when its size changes.
+    // Painted after each change of its lines (each tick while shown): the
+    // picture is made anew only when its size changes.
     const QSize size(std::max(1, calendar_->width() - kMargin), kDayPanelHeight);
     if (panel_.size() != size) panel_ = QImage(size, QImage::Format_RGB32);
     panel_.fill(panelBack_);

@@ -48,6 +48,7 @@
 #include "platform/QtServices.h"
 #include "settings/AppSettings.h"
 #include "storage/DataFile.h"
+#include "support/VirtualDisplay.h"
 
 using namespace veltrin;
 namespace fs = std::filesystem;
@@ -82,39 +83,6 @@ std::string List(const std::vector<double>& v) {
 }
 
 // ---- the display ------------------------------------------------------------
-
-// An Xvfb of the benchmark's own.
-class VirtualScreen {
-public:
-    VirtualScreen() {
-        for (int n = 140; n < 200 && name_.empty(); ++n) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-            if (fs::exists(socket) || fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-            const std::string display = ":" + std::to_string(n);
-            pid_ = ::fork();
-            if (pid_ == 0) {
-                ::execl("/usr/bin/Xvfb", "Xvfb", display.c_str(), "-noreset", "-screen", "0", "1280x1024x24",
-                        "-nolisten", "tcp", static_cast<char*>(nullptr));
-                ::_exit(127);
-            }
-            const auto end = Steady::now() + std::chrono::seconds(30);
-            while (Steady::now() < end && !fs::exists(socket) && ::waitpid(pid_, nullptr, WNOHANG) == 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (fs::exists(socket)) name_ = display;
-        }
-    }
-    ~VirtualScreen() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& name() const { return name_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
 
 // Hears every top-level window the display maps, at the moment it is mapped.
 class MapWatch {
@@ -411,7 +379,8 @@ int main(int argc, char** argv) {
     std::printf("data: %.1f MB in the five files (empty: %ju bytes)\n", static_cast<double>(fullBytes) / 1e6,
                 emptyBytes);
 
-    VirtualScreen display;
+    // Numbers apart from the tests', which may run at the same time.
+    test::VirtualDisplay display("1280x1024x24", 140);
     if (display.name().empty()) Fail("Xvfb did not start");
     env.display = display.name();
     MapWatch watch(env.display);

@@ -101,8 +101,9 @@ void CContactsView::showGroup() {
     const NodeHandle group = tree.GetSelectedItem();
     setUpdatesEnabled(false);
     handBack();
-    rowsOnShow_ = group != kNoNode && !window()->isVisible();
-    if (group != kNoNode && !rowsOnShow_) {
+    // A window not yet on screen (a start into the tray) takes no rows: the
+    // selected group's contacts stay in the store until the view shows.
+    if (group != kNoNode && window()->isVisible()) {
         shownGroup_ = tree.GetContactGroupId(group);
         TakeContactsIntoList(store_, contactList()->model(), *shownGroup_, listStyle_);
     }
@@ -112,7 +113,8 @@ void CContactsView::showGroup() {
 
 void CContactsView::showEvent(QShowEvent* event) {
     CTreeListView::showEvent(event);
-    if (rowsOnShow_) showGroup();
+    // A group selected but not taken was left for this show.
+    if (!shownGroup_ && groupTree()->model().GetSelectedItem() != kNoNode) showGroup();
 }
 
 void CContactsView::showComment() {

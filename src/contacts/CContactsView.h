@@ -75,9 +75,6 @@ private:
     AppSettings& settings_;
     int listStyle_ = -1;
     std::optional<std::int32_t> shownGroup_;  // the id whose contacts the list holds
-    // A window not yet on screen (a start into the tray) takes no rows: the
-    // selected group's contacts stay in the store until the view shows.
-    bool rowsOnShow_ = false;
     std::string commentStored_;
     QString commentShown_;
     bool settingComment_ = false;

@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev libgif-dev libxxhash-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev tzdata libical-dev
-  python3-icalendar python3-vobject khal
+  python3-icalendar python3-vobject khal khard
   libcurl4-openssl-dev libpugixml-dev qtkeychain-qt6-dev gnome-keyring libsecret-1-0 dbus radicale vdirsyncer openssl
   xvfb xauth xdotool fonts-liberation fonts-dejavu-core tango-icon-theme
   desktop-file-utils appstream lintian dpkg-dev file trayer x11-utils

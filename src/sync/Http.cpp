@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <cctype>
 
 namespace veltrin {
@@ -63,9 +64,25 @@ const CurlLibrary& Curl() {
     return curl;
 }
 
+// One request's answer as it comes in, with what it may grow to.
+struct Transfer {
+    HttpResponse& response;
+    std::size_t maxBody;
+    std::size_t headerBytes = 0;
+    bool bodyTooLarge = false, headersTooLarge = false;
+    const std::atomic<bool>* cancel;
+};
+
 std::size_t Collect(char* data, std::size_t size, std::size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
+    Transfer& t = *static_cast<Transfer*>(target);
+    const std::size_t n = size * count;
+    if (n > t.maxBody - std::min(t.maxBody, t.response.body.size())) {
+        t.bodyTooLarge = true;
+        std::string().swap(t.response.body);
+        return 0;  // curl ends the transfer
+    }
+    t.response.body.append(data, n);
+    return n;
 }
 
 std::string Lower(std::string s) {
@@ -74,6 +91,12 @@ std::string Lower(std::string s) {
 }
 
 std::size_t Header(char* data, std::size_t size, std::size_t count, void* target) {
+    Transfer& t = *static_cast<Transfer*>(target);
+    t.headerBytes += size * count;
+    if (t.headerBytes > kMaxHeaderBytes) {
+        t.headersTooLarge = true;
+        return 0;
+    }
     const std::string line(data, size * count);
     const std::size_t colon = line.find(':');
     if (colon == std::string::npos) return size * count;
@@ -81,11 +104,20 @@ std::size_t Header(char* data, std::size_t size, std::size_t count, void* target
     std::string value = line.substr(colon + 1);
     while (!value.empty() && std::isspace(static_cast<unsigned char>(value.front()))) value.erase(0, 1);
     while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back()))) value.pop_back();
-    HttpResponse& response = *static_cast<HttpResponse*>(target);
+    HttpResponse& response = t.response;
     if (name == "etag") response.etag = value;
     if (name == "location") response.location = value;
+    if (name == "content-type") response.contentType = Lower(value);
+    if (name == "retry-after") response.retryAfter = value;
     return size * count;
 }
+
+int Progress(void* target, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const Transfer& t = *static_cast<Transfer*>(target);
+    return t.cancel && t.cancel->load() ? 1 : 0;
+}
+
+std::string Megabytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
 
 // "scheme://host:port" and the host alone.
 std::string OriginOf(const std::string& url) {
@@ -95,7 +127,36 @@ std::string OriginOf(const std::string& url) {
     return path == std::string::npos ? url : url.substr(0, path);
 }
 
+// The port a URL names, or its scheme's usual one.
+std::string PortOf(const std::string& url) {
+    const std::string origin = OriginOf(url);
+    const std::size_t scheme = origin.find("://");
+    if (scheme == std::string::npos) return {};
+    std::string rest = origin.substr(scheme + 3);
+    if (const std::size_t at = rest.rfind('@'); at != std::string::npos) rest = rest.substr(at + 1);
+    if (const std::size_t bracket = rest.find(']'); bracket != std::string::npos) rest = rest.substr(bracket);
+    const std::size_t colon = rest.find(':');
+    if (colon != std::string::npos && colon + 1 < rest.size()) return rest.substr(colon + 1);
+    return Lower(origin.substr(0, scheme)) == "https" ? "443" : "80";
+}
+
+std::string SchemeOf(const std::string& url) {
+    const std::size_t scheme = url.find("://");
+    return scheme == std::string::npos ? std::string() : Lower(url.substr(0, scheme));
+}
+
 }  // namespace
+
+bool SameHost(const std::string& from, const std::string& to) {
+    if (HostOfUrl(from).empty() || HostOfUrl(from) != HostOfUrl(to)) return false;
+    return !(SchemeOf(from) == "https" && SchemeOf(to) != "https");
+}
+
+bool SameServer(const std::string& from, const std::string& to) {
+    if (HostOfUrl(from).empty() || HostOfUrl(from) != HostOfUrl(to)) return false;
+    const std::string a = SchemeOf(from) + ":" + PortOf(from), b = SchemeOf(to) + ":" + PortOf(to);
+    return a == b || (a == "http:80" && b == "https:443");
+}
 
 std::string HostOfUrl(const std::string& url) {
     std::string origin = OriginOf(url);
@@ -147,6 +208,18 @@ HttpResponse CurlTransport::Send(const HttpRequest& request) {
                          " is not encrypted (http://); use https:// or allow an unencrypted connection";
         return response;
     }
+    if (!options_.servers.empty() &&
+        std::none_of(options_.servers.begin(), options_.servers.end(),
+                     [&](const std::string& server) { return SameHost(server, request.url); })) {
+        response.error =
+            "the address " + request.url +
+            " is on another server than the one the sync was set up with, so nothing was sent there";
+        return response;
+    }
+    if (options_.cancel && options_.cancel->load()) {
+        response.error = "the sync was stopped";
+        return response;
+    }
     const CurlLibrary& lib = Curl();
     if (!handle_ && lib.init) handle_ = lib.init();
     CURL* curl = static_cast<CURL*>(handle_);
@@ -169,12 +242,19 @@ HttpResponse CurlTransport::Send(const HttpRequest& request) {
     lib.setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     lib.setopt(curl, CURLOPT_CONNECTTIMEOUT, options_.connectSeconds);
     lib.setopt(curl, CURLOPT_TIMEOUT, options_.totalSeconds);
+    lib.setopt(curl, CURLOPT_LOW_SPEED_TIME, options_.lowSpeedSeconds);
+    lib.setopt(curl, CURLOPT_LOW_SPEED_LIMIT, options_.lowSpeedBytes);
+    lib.setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBody));
     lib.setopt(curl, CURLOPT_NOSIGNAL, 1L);
     lib.setopt(curl, CURLOPT_ERRORBUFFER, problem);
+    Transfer transfer{response, request.maxBody, 0, false, false, options_.cancel};
     lib.setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
-    lib.setopt(curl, CURLOPT_WRITEDATA, &response.body);
+    lib.setopt(curl, CURLOPT_WRITEDATA, &transfer);
     lib.setopt(curl, CURLOPT_HEADERFUNCTION, Header);
-    lib.setopt(curl, CURLOPT_HEADERDATA, &response);
+    lib.setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    lib.setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+    lib.setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    lib.setopt(curl, CURLOPT_NOPROGRESS, 0L);
     if (!request.body.empty() || request.method == "PUT") {
         lib.setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
         lib.setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
@@ -187,7 +267,18 @@ HttpResponse CurlTransport::Send(const HttpRequest& request) {
     const CURLcode code = lib.perform(curl);
     lib.slistFreeAll(headers);
     if (code != CURLE_OK) {
+        std::string().swap(response.body);
         response.error = problem[0] ? problem : lib.strerror(code);
+        if (transfer.bodyTooLarge || code == CURLE_FILESIZE_EXCEEDED)
+            response.error = "the server's answer was larger than " + Megabytes(request.maxBody) +
+                             ", the most Veltrin reads of one answer";
+        else if (transfer.headersTooLarge)
+            response.error = "the server's answer had more than " + std::to_string(kMaxHeaderBytes >> 10) +
+                             " KB of header lines";
+        else if (code == CURLE_ABORTED_BY_CALLBACK)
+            response.error = "the sync was stopped";
+        else if (code == CURLE_OPERATION_TIMEDOUT)
+            response.error = "the server did not answer in time (" + response.error + ")";
         if (code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_SSL_CACERT_BADFILE ||
             code == CURLE_SSL_CONNECT_ERROR)
             response.error = "the server's certificate was not accepted: " + response.error;

@@ -59,7 +59,13 @@ bool LoadSyncConfig(const std::string& dataFolder, SyncConfig& config, std::stri
             config.allowUnencrypted = value == "yes" || value == "1" || value == "true";
         else if (name == "interval")
             config.intervalMinutes = std::atoi(value.c_str());
-        else if (name == "password") {
+        else if (name == "timeout") {
+            config.timeoutSeconds = std::atoi(value.c_str());
+            if (config.timeoutSeconds < 1 || value.find_first_not_of("0123456789") != std::string::npos) {
+                why = path + ", line " + std::to_string(number) + ": timeout is a number of seconds";
+                return false;
+            }
+        } else if (name == "password") {
             why = path + ": a password is never kept here; give a password-command instead";
             return false;
         } else {
@@ -89,6 +95,8 @@ bool SaveSyncConfig(const std::string& dataFolder, const SyncConfig& config, std
     if (!config.journalsCollection.empty()) out << "journals = " << config.journalsCollection << "\n";
     out << "allow-unencrypted = " << (config.allowUnencrypted ? "yes" : "no") << "\n";
     out << "interval = " << config.intervalMinutes << "\n";
+    if (config.timeoutSeconds != SyncConfig{}.timeoutSeconds)
+        out << "timeout = " << config.timeoutSeconds << "\n";
     const std::string text = out.str();
     return ReplaceFileSafely(folder + "/config", BytesOf(text), &why, nullptr, 0600);
 }

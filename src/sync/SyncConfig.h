@@ -16,6 +16,7 @@ struct SyncConfig {
     std::string journalsCollection;  // a calendar URL; empty: the first calendar that takes VJOURNALs
     bool allowUnencrypted = false;
     int intervalMinutes = 15;  // the program's timer; 0 only by hand
+    int timeoutSeconds = 120;  // the most one request to the server may take
 };
 
 std::string SyncFolderOf(const std::string& dataFolder);

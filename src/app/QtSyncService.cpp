@@ -3,6 +3,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cstdio>
+
 #include "platform/Platform.h"
 #include "sync/QtSyncPasswords.h"
 #include "sync/SyncConfig.h"
@@ -28,6 +30,7 @@ QtSyncService::QtSyncService(std::string dataFolder, Hooks hooks, QObject* paren
 }
 
 QtSyncService::~QtSyncService() {
+    stopping_ = true;  // a slow server is not waited for
     if (worker_) {
         worker_->disconnect(this);
         worker_->wait();
@@ -116,6 +119,7 @@ void QtSyncService::begin(const RoundConfig& round) {
     request.allowMassDelete = allowMassDelete_;
     request.now = clock().now();
     request.config = round.config;
+    request.cancel = &stopping_;
     const SyncConfig& config = round.config;
     if (config.passwordCommand.empty() && password_ && passwordFor_ == PasswordKey(config.url, config.user)) {
         request.password = *password_;
@@ -167,6 +171,8 @@ void QtSyncService::finish(const std::string& error) {
     state_.running = false;
     state_.error = error;
     if (error.empty()) state_.syncedAt = clock().now();
+    // Also for the session's log: a sync at start or by the timer is not watched.
+    if (!error.empty()) std::fprintf(stderr, "veltrin: the sync failed: %s\n", error.c_str());
     if (!minute_->isActive()) minute_->start();
     emit stateChanged();
     if (again_) {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -74,6 +75,7 @@ private:
     QTimer* timer_ = nullptr;
     QTimer* minute_ = nullptr;
     QThread* worker_ = nullptr;
+    std::atomic<bool> stopping_{false};
     std::shared_ptr<SyncSession> session_;
     QtSyncPasswords* passwords_ = nullptr;
     std::string passwordFor_;  // the server and user the password is for

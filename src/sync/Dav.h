@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,10 +21,26 @@ struct DavResource {
     std::string principal, calendarHome, addressBookHome;  // hrefs
 };
 
-// The responses of a multistatus body; empty when it is none. syncToken
-// receives the token a sync-collection report ends with.
-std::vector<DavResource> ParseMultistatus(const std::string& xml, bool* wellFormed = nullptr,
-                                          std::string* syncToken = nullptr);
+// The most a multistatus answer may hold; a larger one is not read at all.
+constexpr std::size_t kMaxDavResponses = 100000;
+constexpr std::size_t kMaxDavElements = 2000000;
+
+// The responses of a multistatus body; none when it is none. syncToken is
+// the token a sync-collection report ends with.
+struct Multistatus {
+    std::vector<DavResource> responses;
+    bool wellFormed = false;
+    std::string notRead;  // why it was not read: more than the most, or entities of its own
+    std::string syncToken;
+};
+// Parsed in the text's own memory, which it takes.
+Multistatus ReadMultistatus(std::string xml);
+
+// The path of the member of the collection an href names, for requests to
+// the collection's own server; empty when it names anything else: another
+// server, a path outside the collection or below a member, the collection.
+std::string MemberPath(const std::string& collectionUrl, const std::string& href);
+bool IsCollectionItself(const std::string& collectionUrl, const std::string& href);
 
 // What changed in a collection since a sync token (everything when the token
 // is empty): members by href with their new ETags, the removed ones, and the
@@ -45,6 +62,7 @@ struct DavCollection {
 struct DavResult {
     std::string error;
     long status = 0;
+    std::vector<std::string> notes{};  // what was passed over in the server's answers
     bool ok() const { return error.empty(); }
 };
 
@@ -76,6 +94,8 @@ public:
 
 private:
     HttpResponse Propfind(const std::string& url, const std::string& depth, const std::string& body);
+    // The answer read as a multistatus, or the error saying why it is none.
+    DavResult Read(HttpResponse r, const std::string& what, Multistatus& out);
     HttpTransport& http_;
 };
 

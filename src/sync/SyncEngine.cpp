@@ -8,8 +8,35 @@ namespace veltrin {
 
 namespace {
 
-// A failure after which nothing more can be asked of the server.
-bool Unreachable(const HttpResponse& r) { return r.status == 0 || r.status == 401; }
+// A failure after which nothing more is asked of the server: it cannot be
+// reached, refuses the password or asks to be left alone for a while.
+bool Unreachable(long status) { return status == 0 || status == 401 || status == 429 || status == 503; }
+
+// The value of the first UID line of an item, unfolded; read without parsing
+// the item, since most items new on the server are read whole just after.
+std::string FirstUid(const std::string& text) {
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        if (end - at > 4 && (text[at] == 'U' || text[at] == 'u') &&
+            (text[at + 1] == 'I' || text[at + 1] == 'i') && (text[at + 2] == 'D' || text[at + 2] == 'd') &&
+            (text[at + 3] == ':' || text[at + 3] == ';')) {
+            std::string value;
+            for (std::size_t line = at;;) {
+                const std::size_t stop = end > line && text[end - 1] == '\r' ? end - 1 : end;
+                value.append(text, line, stop - line);
+                if (end + 1 >= text.size() || (text[end + 1] != ' ' && text[end + 1] != '\t')) break;
+                line = end + 2;
+                end = text.find('\n', line);
+                if (end == std::string::npos) end = text.size();
+            }
+            const std::size_t colon = value.find(':');
+            return colon == std::string::npos ? std::string() : value.substr(colon + 1);
+        }
+        at = end + 1;
+    }
+    return {};
+}
 
 std::string ExtensionOf(const std::string& name) {
     const std::size_t dot = name.rfind('.');
@@ -44,7 +71,7 @@ private:
     }
     // False when the server cannot be reached any more: the sync ends.
     bool Check(const HttpResponse& r, const std::string& what) {
-        if (Unreachable(r)) {
+        if (Unreachable(r.status)) {
             out_.error = DescribeFailure(r, what);
             return false;
         }
@@ -64,6 +91,9 @@ private:
                     const std::string& uid, const std::string& text, bool& sent);
     bool JoinNew(const std::string& onto, const std::string& href, const DavResource& theirs);
     bool GetAgain(const std::string& href, std::string& text, std::string& etag);
+    void Note(const DavResult& r) {
+        out_.counts.notes.insert(out_.counts.notes.end(), r.notes.begin(), r.notes.end());
+    }
     bool List(const std::string& token);
 
     DavClient& dav_;
@@ -78,7 +108,7 @@ private:
 
 bool Run::GetAgain(const std::string& href, std::string& text, std::string& etag) {
     const HttpResponse r = dav_.Get(Full(href));
-    if (Unreachable(r)) {
+    if (Unreachable(r.status)) {
         out_.error = DescribeFailure(r, "Fetching " + href);
         return false;
     }
@@ -219,14 +249,17 @@ bool Run::BothNew(const std::string& key, const std::string& href, const std::st
 // Every member's ETag: from the changes since the token where the server
 // offers sync-collection, else from one PROPFIND.
 bool Run::List(const std::string& token) {
-    for (const std::string& since : {token, std::string()}) {
+    const std::vector<std::string> tries =
+        token.empty() ? std::vector<std::string>{token} : std::vector<std::string>{token, std::string()};
+    for (const std::string& since : tries) {
         DavChanges changes;
         const DavResult r = dav_.ListChanges(url_, since, changes);
-        if (!r.ok() && (r.status == 0 || r.status == 401)) {
+        if (!r.ok() && Unreachable(r.status)) {
             out_.error = r.error;
             return false;
         }
         if (!r.ok()) continue;  // not offered, or the token is no longer good
+        Note(r);
         if (!since.empty())
             for (const auto& [href, e] : status_) etags_[href] = e.etag;
         for (const std::string& href : changes.removed) etags_.erase(href);
@@ -237,6 +270,7 @@ bool Run::List(const std::string& token) {
     etags_.clear();
     const DavResult listed = dav_.ListEtags(url_, etags_);
     if (!listed.ok()) out_.error = listed.error;
+    Note(listed);
     return listed.ok();
 }
 
@@ -298,6 +332,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
         out_.error = got.error;
         return out_;
     }
+    Note(got);
 
     // Items the last sync saw; of other kinds' items only those still there.
     std::map<std::string, SyncEntry> before;
@@ -391,16 +426,28 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
             return out_;
         }
     }
-    // Items new on the server.
+    // Items new on the server. One whose UID another item has already is
+    // the server's fault (a UID names one item): it is left alone, like
+    // another kind's, and not fetched again until it changes.
+    std::set<std::string> uids;
+    for (const auto& [href, e] : status_)
+        if (!e.key.empty() && !e.uid.empty() && etags_.count(href)) uids.insert(e.uid);
+    std::size_t repeated = 0;
     for (const auto& [href, res] : fetched) {
         if (before.count(href)) continue;
         if (!kind_.Holds(res.data)) {
-            Record(href, {}, res.etag, {}, {});  // another kind's: not fetched again until it changes
+            Record(href, {}, res.etag, {}, {});
             continue;
         }
         const std::string onto = kind_.Doubles(res.data);
         if (!onto.empty()) {
             if (!JoinNew(onto, href, res)) return out_;
+            continue;
+        }
+        const std::string uid = FirstUid(res.data);
+        if (!uid.empty() && !uids.insert(uid).second) {
+            Record(href, {}, res.etag, {}, {});
+            ++repeated;
             continue;
         }
         const SyncKind::Staged added = kind_.StageAdd(res.data, false);
@@ -412,6 +459,9 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
         Pending(href, SyncEntry{added.key, href, res.etag, added.hash, added.uid});
         Tally(&SyncCounts::broughtDown, added.key);
     }
+    if (repeated)
+        out_.counts.notes.push_back(std::to_string(repeated) + (repeated == 1 ? " item" : " items") +
+                                    " on the server repeat the UID of another item; left there as they are");
 
     // A server that did not tell the new ETags is asked once more for all.
     if (needEtags_) {

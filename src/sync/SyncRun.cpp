@@ -2,9 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "contacts/ContactRecords.h"
@@ -77,6 +79,13 @@ bool OptionsFor(const SyncConfig& config, const std::string* password, HttpOptio
                 std::string& why) {
     options.user = config.user;
     options.allowUnencrypted = config.allowUnencrypted;
+    options.totalSeconds = config.timeoutSeconds;
+    options.lowSpeedSeconds = std::min<long>(options.lowSpeedSeconds, config.timeoutSeconds);
+    // The password goes only to the servers the user named.
+    options.servers.push_back(config.url);
+    for (const std::string* collection :
+         {&config.eventsCollection, &config.contactsCollection, &config.journalsCollection})
+        if (!collection->empty()) options.servers.push_back(ResolveUrl(config.url, *collection));
     if (password) {
         options.password = *password;
         return true;
@@ -215,13 +224,14 @@ bool SyncSession::Load() {
     return true;
 }
 
-void SyncSession::Fetch() {
+void SyncSession::FetchFromServer() {
     State& s = *state_;
     SyncReport& report = s.report;
     if (!s.loaded) return;
     HttpOptions options;
     if (!OptionsFor(s.config, s.request.passwordGiven ? &s.request.password : nullptr, options, report.error))
         return;
+    options.cancel = s.request.cancel;
     std::unique_ptr<CurlTransport> own;
     HttpTransport* http = s.request.transport;
     if (!http) http = (own = std::make_unique<CurlTransport>(options)).get();
@@ -272,8 +282,19 @@ void SyncSession::Fetch() {
         report.diaryPages = parts["diary pages"];
         report.notes = parts["notes"];
     }
+}
+
+void SyncSession::Fetch() {
+    // Answers are bounded, but what they ask of memory is not all ours to
+    // count: a sync that runs out ends as a failed one, never the program.
+    try {
+        FetchFromServer();
+    } catch (const std::bad_alloc&) {
+        state_->fetched.clear();
+        state_->report.error = "The sync ran out of memory and was stopped; nothing it brought down was kept";
+    }
     // What the server took is kept now, whether or not Apply follows.
-    s.KeepStatus();
+    if (state_->found) state_->KeepStatus();
 }
 
 void SyncSession::Apply() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,6 +25,8 @@ struct SyncRequest {
     // The configuration when the caller has read it; otherwise Load reads it.
     std::optional<SyncConfig> config;
     std::int64_t now = 0;
+    // Set from another thread to end the network part at once (the program ends).
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // The data files a sync stored, so that a program shows exactly those again.
@@ -71,6 +74,7 @@ public:
     const SyncReport& report() const;
 
 private:
+    void FetchFromServer();
     struct State;
     std::unique_ptr<State> state_;
 };

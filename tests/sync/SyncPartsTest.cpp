@@ -41,9 +41,9 @@ END:VCALENDAR</C:calendar-data></x:prop><x:status>HTTP/1.1 200 OK</x:status></x:
    <C:calendar-home-set><x:href> /anna/ </x:href></C:calendar-home-set>
   </x:prop><x:status>HTTP/1.1 200 OK</x:status></x:propstat></x:response>
 </x:multistatus>)";
-    bool wellFormed = false;
-    const std::vector<DavResource> r = ParseMultistatus(xml, &wellFormed);
-    ASSERT_TRUE(wellFormed);
+    const Multistatus m = ReadMultistatus(xml);
+    ASSERT_TRUE(m.wellFormed);
+    const std::vector<DavResource>& r = m.responses;
     ASSERT_EQ(r.size(), 3u);
     EXPECT_TRUE(r[0].collection && r[0].calendar && !r[0].addressBook);
     EXPECT_EQ(r[0].components, (std::vector<std::string>{"VEVENT", "VJOURNAL"}));
@@ -55,10 +55,68 @@ END:VCALENDAR</C:calendar-data></x:prop><x:status>HTTP/1.1 200 OK</x:status></x:
     EXPECT_EQ(r[2].principal, "/anna/");
     EXPECT_EQ(r[2].calendarHome, "/anna/");
 
-    ParseMultistatus("<html><body>Proxy error</body></html>", &wellFormed);
-    EXPECT_FALSE(wellFormed);
-    ParseMultistatus("<d:multistatus xmlns:d='DAV:'><d:response>", &wellFormed);
-    EXPECT_FALSE(wellFormed);
+    EXPECT_FALSE(ReadMultistatus("<html><body>Proxy error</body></html>").wellFormed);
+    EXPECT_FALSE(ReadMultistatus("<d:multistatus xmlns:d='DAV:'><d:response>").wellFormed);
+}
+
+TEST(DavAnswers, AnAnswerTooLargeToHoldOrDeclaringEntitiesIsNotRead) {
+    // Elements cost memory whatever their size: counted before parsing.
+    std::string many = "<d:multistatus xmlns:d='DAV:'>";
+    for (std::size_t i = 0; i <= kMaxDavElements; ++i) many += "<a/>";
+    many += "</d:multistatus>";
+    Multistatus m = ReadMultistatus(many);
+    EXPECT_FALSE(m.notRead.empty());
+    EXPECT_TRUE(m.responses.empty());
+
+    std::string responses = "<d:multistatus xmlns:d='DAV:'>";
+    for (std::size_t i = 0; i <= kMaxDavResponses; ++i) responses += "<d:response/>";
+    responses += "</d:multistatus>";
+    m = ReadMultistatus(responses);
+    EXPECT_NE(m.notRead.find("more than"), std::string::npos) << m.notRead;
+    EXPECT_TRUE(m.responses.empty());
+
+    // An answer that declares entities of its own is not read at all.
+    std::string laughs = "<?xml version='1.0'?><!DOCTYPE m [<!ENTITY l0 'ha'>";
+    for (int i = 1; i < 10; ++i)
+        laughs += "<!ENTITY l" + std::to_string(i) + " '" + std::string(10, '&') + "'>";
+    laughs +=
+        "]><d:multistatus xmlns:d='DAV:'><d:response><d:href>/a/c/x.ics</d:href><d:propstat><d:prop>"
+        "<d:getetag>&l9;</d:getetag></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>"
+        "</d:response></d:multistatus>";
+    m = ReadMultistatus(laughs);
+    EXPECT_NE(m.notRead.find("entities"), std::string::npos) << m.notRead;
+    EXPECT_TRUE(m.responses.empty());
+}
+
+TEST(DavAddresses, OnlyTheCollectionsOwnMembersAreItsItems) {
+    const std::string c = "http://127.0.0.1:5232/anna/calendar/";
+    EXPECT_EQ(MemberPath(c, "/anna/calendar/x.ics"), "/anna/calendar/x.ics");
+    EXPECT_EQ(MemberPath(c, "x.ics"), "/anna/calendar/x.ics");
+    EXPECT_EQ(MemberPath(c, "http://127.0.0.1:5232/anna/calendar/a%20b.ics"), "/anna/calendar/a%20b.ics");
+    // Escapes may differ between the collection's address and the server's hrefs.
+    EXPECT_EQ(MemberPath("https://h.example/dav/anna%40example.org/cal/", "/dav/anna@example.org/cal/1.ics"),
+              "/dav/anna@example.org/cal/1.ics");
+    for (const char* outside :
+         {"http://127.0.0.1:5233/anna/calendar/x.ics", "https://127.0.0.1:5232/anna/calendar/x.ics",
+          "http://dav.example/anna/calendar/x.ics", "/anna/contacts/x.vcf",
+          "/anna/calendar/../contacts/x.vcf", "/anna/calendar/%2e%2e/contacts/x.vcf",
+          "/anna/calendar/sub/x.ics", "/anna/calendar/", "/anna/calendar", "/anna/calendar/x.ics?delete=all",
+          "/anna/calendarx/y.ics", "/"})
+        EXPECT_EQ(MemberPath(c, outside), "") << outside;
+    EXPECT_TRUE(IsCollectionItself(c, "/anna/calendar"));
+    EXPECT_TRUE(IsCollectionItself(c, "/anna/calendar/"));
+    EXPECT_FALSE(IsCollectionItself(c, "http://dav.example/anna/calendar/"));
+
+    EXPECT_TRUE(SameServer("http://h.example/", "http://H.example:80/x"));
+    EXPECT_TRUE(SameServer("http://h.example/", "https://h.example/x"));  // sent on to https
+    EXPECT_FALSE(SameServer("https://h.example/", "http://h.example/x"));
+    EXPECT_FALSE(SameServer("http://127.0.0.1:5232/", "http://127.0.0.1:5233/"));
+    EXPECT_FALSE(SameServer("http://h.example/", "http://h.example.evil.example/"));
+    EXPECT_FALSE(SameServer("http://h.example/", "http://other@evil.example/"));
+    // Redirects may move to another port of the host, never down to http.
+    EXPECT_TRUE(SameHost("https://h.example/", "https://h.example:8443/dav/"));
+    EXPECT_FALSE(SameHost("https://h.example/", "http://h.example/dav/"));
+    EXPECT_FALSE(SameHost("https://h.example/", "https://dav.example/"));
 }
 
 TEST(DavAddresses, ReferencesResolveAgainstTheUrlTheyCameFrom) {
@@ -85,6 +143,16 @@ TEST(DavAddresses, PlainHttpToAnotherMachineIsRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(r.error.find("secret"), std::string::npos);
     const HttpResponse other = plain.Send({"GET", "ftp://127.0.0.1/", {}, {}});
     EXPECT_NE(other.error.find("not an http:// or https:// address"), std::string::npos) << other.error;
+
+    // Set up for one host, a request to any other is never sent, nor one down to plain http.
+    HttpOptions options{"anna", "secret"};
+    options.servers = {"https://127.0.0.1:5232/anna/"};
+    CurlTransport bound(options);
+    for (const char* url : {"https://dav.example/anna/x.ics", "http://127.0.0.1:5232/anna/x.ics"}) {
+        const HttpResponse elsewhere = bound.Send({"GET", url, {}, {}});
+        EXPECT_EQ(elsewhere.status, 0);
+        EXPECT_NE(elsewhere.error.find("another server"), std::string::npos) << elsewhere.error;
+    }
 }
 
 class SyncFilesTest : public ::testing::Test {
@@ -127,6 +195,7 @@ TEST_F(SyncFilesTest, TheConfigurationNeverHoldsAPassword) {
     config.user = "anna";
     config.passwordCommand = "pass show dav";
     config.intervalMinutes = 0;
+    config.timeoutSeconds = 7;
     std::string why;
     ASSERT_TRUE(SaveSyncConfig(data(), config, why)) << why;
     EXPECT_EQ(fs::status(SyncFolderOf(data()) + "/config").permissions() & fs::perms::others_read,
@@ -136,7 +205,12 @@ TEST_F(SyncFilesTest, TheConfigurationNeverHoldsAPassword) {
     EXPECT_EQ(read.url, config.url);
     EXPECT_EQ(read.passwordCommand, "pass show dav");
     EXPECT_EQ(read.intervalMinutes, 0);
+    EXPECT_EQ(read.timeoutSeconds, 7);
 
+    std::ofstream(SyncFolderOf(data()) + "/config", std::ios::app) << "timeout = 0\n";
+    EXPECT_FALSE(LoadSyncConfig(data(), read, why));
+    EXPECT_NE(why.find("timeout is a number of seconds"), std::string::npos) << why;
+    ASSERT_TRUE(SaveSyncConfig(data(), config, why)) << why;
     std::ofstream(SyncFolderOf(data()) + "/config", std::ios::app) << "password = hunter2\n";
     EXPECT_FALSE(LoadSyncConfig(data(), read, why));
     EXPECT_NE(why.find("a password is never kept here"), std::string::npos);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -155,6 +157,11 @@ protected:
                     ::setenv("ASAN_OPTIONS", options.c_str(), 1);
                 }
             }
+            if (!output.empty()) {
+                const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+                ::dup2(out, 1);
+                ::dup2(out, 2);
+            }
             ::setenv("XDG_CONFIG_HOME", (folder.root / "config").c_str(), 1);
             ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             const std::string exe = (folder.root / "veltrin").string();
@@ -202,6 +209,7 @@ protected:
     test::ProgramFolder folder;
     fs::path runtime;  // the login's runtime folder, which holds the hand-over socket
     fs::path socket;
+    fs::path output;  // where the program's output goes; empty: the test's own
     std::vector<pid_t> started;
 };
 

@@ -24,6 +24,10 @@ struct ReadEvent {
 };
 ReadEvent ReadOneEvent(const std::string& text, std::int64_t now);
 
+// The event id an item with this UID gets: ours give their own back, any
+// other a number of its own, the same on every machine.
+std::int32_t EventIdOfUid(const std::string& uid);
+
 // Whether a calendar resource holds a component of that name ("VEVENT",
 // "VJOURNAL"), without reading the rest of it.
 bool CalendarHolds(const std::string& text, const char* component);

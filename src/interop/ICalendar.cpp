@@ -18,6 +18,7 @@
 #include "documents/DocumentRules.h"
 #include "events/EventList.h"
 #include "events/Schedule.h"
+#include "interop/CalendarItems.h"
 #include "interop/GroupPaths.h"
 #include "interop/HtmlText.h"
 #include "interop/ICalGuard.h"
@@ -882,5 +883,7 @@ ReadJournal ReadOneJournal(const std::string& text, std::int64_t now) {
     read.ok = true;
     return read;
 }
+
+std::int32_t EventIdOfUid(const std::string& uid) { return IdOfUid(uid); }
 
 }  // namespace veltrin

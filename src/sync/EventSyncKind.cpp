@@ -116,7 +116,7 @@ SyncKind::Staged EventSyncKind::Read(const std::string& text) const {
     if (!r.ok) return s;
     s.ok = true;
     s.uid = r.uid;
-    s.hash = EventSyncHash(r.event, r.groupPath);
+    s.hash = EventSyncHash(r.event, TravellingPath(r.groupPath));
     return s;
 }
 
@@ -141,7 +141,7 @@ SyncKind::Staged EventSyncKind::StageAdd(const std::string& text, bool conflictC
         shown.details.groupId = GroupOfPath(groups, r.groupPath);
         s.text = EventToICalendar(shown, groups, {}, now_);
     }
-    s.hash = EventSyncHash(r.event, r.groupPath);
+    s.hash = EventSyncHash(r.event, TravellingPath(r.groupPath));
     staged_.push_back({Change::Add, id, r.event, r.groupPath});
     return s;
 }
@@ -152,7 +152,7 @@ std::string EventSyncKind::StageReplace(const std::string& key, const std::strin
     if (!r.ok) return {};
     r.event.details.eventId = id;
     staged_.push_back({Change::Replace, id, r.event, r.groupPath});
-    return EventSyncHash(r.event, r.groupPath);
+    return EventSyncHash(r.event, TravellingPath(r.groupPath));
 }
 
 void EventSyncKind::StageRemove(const std::string& key) {
@@ -160,6 +160,11 @@ void EventSyncKind::StageRemove(const std::string& key) {
 }
 
 bool EventSyncKind::Holds(const std::string& text) const { return CalendarHolds(text, "VEVENT"); }
+
+std::string EventSyncKind::KeyOfUid(const std::string& uid) const {
+    const std::int32_t id = EventIdOfUid(uid);
+    return Find(id) ? KeyOf(id) : std::string();
+}
 
 void EventSyncKind::Apply() {
     std::vector<Change> changes;

@@ -25,6 +25,7 @@ public:
     std::string StageReplace(const std::string& key, const std::string& text) override;
     void StageRemove(const std::string& key) override;
     bool Holds(const std::string& text) const override;
+    std::string KeyOfUid(const std::string& uid) const override;
     bool HasStaged() const override { return !staged_.empty(); }
     void Apply() override;
 

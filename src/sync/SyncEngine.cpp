@@ -1,5 +1,6 @@
 #include "sync/SyncEngine.h"
 
+#include <algorithm>
 #include <set>
 
 #include "sync/SyncHash.h"
@@ -89,7 +90,6 @@ private:
                  const std::string& etag);
     bool SendJoined(const std::string& key, const std::string& href, const std::string& etag,
                     const std::string& uid, const std::string& text, bool& sent);
-    bool JoinNew(const std::string& onto, const std::string& href, const DavResource& theirs);
     bool GetAgain(const std::string& href, std::string& text, std::string& etag);
     void Note(const DavResult& r) {
         out_.counts.notes.insert(out_.counts.notes.end(), r.notes.begin(), r.notes.end());
@@ -209,37 +209,6 @@ bool Run::SendJoined(const std::string& key, const std::string& href, const std:
     return true;
 }
 
-// A second item on the server for a record that cannot be doubled: its
-// text is joined below the record, which goes up to the record's own item,
-// and only then is the second item deleted.
-bool Run::JoinNew(const std::string& onto, const std::string& href, const DavResource& theirs) {
-    std::optional<SyncEntry> target;
-    for (auto it = out_.pending.rbegin(); it != out_.pending.rend() && !target; ++it)
-        if (it->second && it->second->key == onto) target = it->second;
-    for (auto it = status_.begin(); it != status_.end() && !target; ++it)
-        if (it->second.key == onto) target = it->second;
-    if (!target) {
-        ++out_.counts.failed;
-        out_.counts.notes.push_back(href + " is a second item for " + onto + "; left for the next sync");
-        return true;
-    }
-    const SyncKind::Staged read = kind_.Read(theirs.data);
-    if (!read.ok || read.hash != target->hash) {
-        bool sent = false;
-        const std::string joined = kind_.Joined(onto, target->uid, theirs.data);
-        if (!SendJoined(onto, target->href, target->etag, target->uid, joined, sent)) return false;
-        if (!sent) return true;
-    }
-    Tally(&SyncCounts::conflicts, onto);
-    const HttpResponse r = dav_.Delete(Full(href), theirs.etag);
-    if (r.ok() || r.status == 404)
-        out_.counts.notes.push_back("Two items for " + onto + ": " + href +
-                                    " is joined below it and removed from the server");
-    else if (!Check(r, "Deleting " + href))
-        return false;
-    return true;
-}
-
 bool Run::BothNew(const std::string& key, const std::string& href, const std::string& text,
                   const std::string& etag) {
     const SyncKind::Staged theirs = kind_.Read(text);
@@ -280,14 +249,23 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
 
     // What each item needs, from the status of the last sync.
     std::set<std::string> fetch, claimedKeys;
-    int deleteHere = 0, deleteThere = 0;
-    int others = 0;  // other kinds' items in a shared calendar
+    // What the sync would delete, and of how many, for each part of the kind
+    // apart (pages and notes apart): a part's mass delete is not hidden by another.
+    struct Deletes {
+        int here = 0, there = 0;
+        int ofHere = 0, ofThere = 0;
+    };
+    std::map<std::string, Deletes> deletes;
+    const auto partOf = [&](const std::string& key) {
+        const char* part = kind_.Part(key);
+        return std::string(part ? part : kind_.Noun());
+    };
+    for (const auto& [key, hash] : local_) ++deletes[partOf(key)].ofHere;
     for (const auto& [href, e] : status_) {
         if (e.key.empty()) {
             const auto s = etags_.find(href);
             if (s == etags_.end()) continue;
-            ++others;
-            if (s->second != e.etag) fetch.insert(href);  // it may be ours now
+            if (s->second != e.etag) fetch.insert(href);  // another kind's item: it may be ours now
             continue;
         }
         claimedKeys.insert(e.key);
@@ -295,9 +273,11 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
         const auto s = etags_.find(href);
         const bool here = l != local_.end(), there = s != etags_.end();
         const bool changedHere = here && l->second != e.hash, changedThere = there && s->second != e.etag;
+        Deletes& d = deletes[partOf(e.key)];
+        if (there) ++d.ofThere;
         if (changedThere) fetch.insert(href);
-        if (there && !here && !changedThere) ++deleteThere;
-        if (here && !there && !changedHere) ++deleteHere;
+        if (there && !here && !changedThere) ++d.there;
+        if (here && !there && !changedHere) ++d.here;
     }
     std::vector<std::string> fresh;  // local records the server has never seen
     for (const auto& [key, hash] : local_) {
@@ -309,19 +289,24 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
     for (const auto& [href, etag] : etags_)
         if (!status_.count(href)) fetch.insert(href);
 
-    const auto tooMany = [](int deletes, std::size_t of) {
-        return deletes > 0 && 2 * deletes > static_cast<int>(of);
-    };
-    const std::size_t ours = etags_.size() - static_cast<std::size_t>(others);
-    if (!allowMassDelete && (tooMany(deleteHere, local_.size()) || tooMany(deleteThere, ours))) {
+    // More than a quarter of a part, and at least five, asks first; so does
+    // emptying a part on either side (a file lost here, a server reset).
+    const auto many = [](int n, int of) { return n >= 5 && 4 * n > of; };
+    std::string stopped;
+    for (const auto& [part, d] : deletes) {
+        const bool there = many(d.there, d.ofThere) || (d.there > 0 && d.ofHere == 0);
+        const bool here = many(d.here, d.ofHere) || (d.here > 0 && d.here == d.ofHere);
+        if (there)
+            stopped += std::string(stopped.empty() ? "" : " and ") + std::to_string(d.there) + " of " +
+                       std::to_string(d.ofThere) + " " + part + " on the server";
+        if (here)
+            stopped += std::string(stopped.empty() ? "" : " and ") + std::to_string(d.here) + " of " +
+                       std::to_string(d.ofHere) + " " + part + " here";
+    }
+    if (!allowMassDelete && !stopped.empty()) {
         out_.massDelete = true;
-        out_.error = std::string("Sync stopped before changing any ") + kind_.Noun() + ": it would delete " +
-                     (tooMany(deleteHere, local_.size())
-                          ? std::to_string(deleteHere) + " of " + std::to_string(local_.size()) + " " +
-                                kind_.Noun() + " here"
-                          : std::to_string(deleteThere) + " of " + std::to_string(ours) + " " + kind_.Noun() +
-                                " on the server") +
-                     ", more than half";
+        out_.error =
+            std::string("Sync stopped before changing any ") + kind_.Noun() + ": it would delete " + stopped;
         return out_;
     }
 
@@ -414,6 +399,46 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
         }
     }
 
+    // Records the status does not know that the server holds all the same (a
+    // lost status, a folder copied before its first sync): found by UID, by
+    // their day, then by content, and compared rather than sent up twice.
+    if (!fresh.empty()) {
+        std::map<std::string, std::string> freshHash;
+        for (const std::string& key : fresh) freshHash[key] = local_[key];
+        std::map<std::string, std::string> byContent;
+        std::set<std::string> ownNames;  // compared below, as items both sides made
+        for (const auto& [key, hash] : freshHash) {
+            byContent.emplace(hash, key);
+            ownNames.insert(base_ + kind_.NewName(key));
+        }
+        for (auto it = fetched.begin(); it != fetched.end();) {
+            const std::string& href = it->first;
+            const DavResource& res = it->second;
+            if (before.count(href) || ownNames.count(href) || !kind_.Holds(res.data)) {
+                ++it;
+                continue;
+            }
+            const SyncKind::Staged theirs = kind_.Read(res.data);
+            std::string key = theirs.ok ? kind_.KeyOfUid(theirs.uid) : std::string();
+            if (key.empty() || !freshHash.count(key)) key = kind_.Doubles(res.data);
+            if ((key.empty() || !freshHash.count(key)) && theirs.ok && byContent.count(theirs.hash))
+                key = byContent[theirs.hash];
+            if (!theirs.ok || key.empty() || !freshHash.count(key)) {
+                ++it;
+                continue;
+            }
+            if (theirs.hash == freshHash[key]) {
+                Record(href, key, res.etag, theirs.hash, theirs.uid);
+            } else if (!Conflict(key, href, res.data, res.etag, theirs.uid)) {
+                return out_;
+            }
+            byContent.erase(freshHash[key]);
+            freshHash.erase(key);
+            fresh.erase(std::find(fresh.begin(), fresh.end(), key));
+            it = fetched.erase(it);
+        }
+    }
+
     // Records new here; one the server already holds under its name is compared.
     for (const std::string& key : fresh) {
         const std::string href = base_ + kind_.NewName(key);
@@ -439,9 +464,13 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
             Record(href, {}, res.etag, {}, {});
             continue;
         }
+        // A second item for a record that cannot be doubled (a day's page) is
+        // another device's: never joined into ours or deleted, only left alone.
         const std::string onto = kind_.Doubles(res.data);
         if (!onto.empty()) {
-            if (!JoinNew(onto, href, res)) return out_;
+            Record(href, {}, res.etag, {}, {});
+            out_.counts.notes.push_back(href + " is a second item for " + onto +
+                                        ", which holds one; it is left on the server as it is");
             continue;
         }
         const std::string uid = FirstUid(res.data);

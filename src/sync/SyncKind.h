@@ -63,6 +63,12 @@ public:
         (void)text;
         return {};
     }
+    // The local record a server item's UID names, for a sync without a status
+    // to find its records by; empty when the UID names none.
+    virtual std::string KeyOfUid(const std::string& uid) const {
+        (void)uid;
+        return {};
+    }
     virtual bool HasStaged() const = 0;
     virtual void Apply() = 0;
 };

@@ -80,7 +80,9 @@ void RecordsReadAhead::Finish(bool firstStart, const std::function<void()>& whil
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     SetAbsentFilesExpected(firstStart);
     SerializeSettings(data_.settings, false);
-    for (std::size_t i = 0; i < files_.size(); ++i) FinishDataFileLoad(*files_[i].kind, reads_[i]);
+    for (std::size_t i = 0; i < files_.size(); ++i)
+        if (!FinishDataFileLoad(*files_[i].kind, reads_[i]))
+            data_.filesNotWhole.push_back(files_[i].kind->fileName);
     SetAbsentFilesExpected(false);
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "contacts/ContactTrees.h"
 #include "documents/DocumentTrees.h"
@@ -23,6 +24,9 @@ struct AppData {
     NoteTable notes;
     EventStore events;
     ContactStore contacts;
+    // The record files the start did not read whole ("Events.dat"): missing,
+    // damaged or foreign. A sync leaves their kinds alone for the run.
+    std::vector<std::string> filesNotWhole;
 };
 
 // Loads the five files in start-up order: Settings.dat, Diary.dat, Notes.dat,

@@ -165,6 +165,7 @@ CMainDialog::CMainDialog(AppData& data, const QStringList& arguments, QWidget* p
     };
     hooks.reload = [this](const StoredFiles& stored) { reloadSyncedData(stored); };
     sync_ = new QtSyncService(DataFolder(), hooks, this);
+    sync_->setFilesNotWhole(data_.filesNotWhole);
     connect(sync_, &QtSyncService::stateChanged, this, [this] {
         if (tray_) tray_->setToolTip(trayTip());
     });

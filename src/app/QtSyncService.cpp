@@ -120,6 +120,7 @@ void QtSyncService::begin(const RoundConfig& round) {
     request.now = clock().now();
     request.config = round.config;
     request.cancel = &stopping_;
+    request.filesNotWhole = filesNotWhole_;
     const SyncConfig& config = round.config;
     if (config.passwordCommand.empty() && password_ && passwordFor_ == PasswordKey(config.url, config.user)) {
         request.password = *password_;

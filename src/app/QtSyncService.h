@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/SyncRounds.h"
 #include "sync/SyncConfig.h"
@@ -50,6 +51,8 @@ public:
     // The password the user gave for this server and user name, once kept
     // in the secret store: the next sync need not ask the store.
     void setPassword(const std::string& url, const std::string& user, const std::string& password);
+    // The record files the program's start did not read whole: never synced this run.
+    void setFilesNotWhole(std::vector<std::string> files) { filesNotWhole_ = std::move(files); }
 
 signals:
     // Also once a minute after a sync, for "Synced 2 minutes ago".
@@ -76,6 +79,7 @@ private:
     QTimer* minute_ = nullptr;
     QThread* worker_ = nullptr;
     std::atomic<bool> stopping_{false};
+    std::vector<std::string> filesNotWhole_;
     std::shared_ptr<SyncSession> session_;
     QtSyncPasswords* passwords_ = nullptr;
     std::string passwordFor_;  // the server and user the password is for

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <new>
@@ -101,10 +102,13 @@ struct SyncedFile {
     std::string path;
     std::uint32_t version = SharedVersion();
     std::function<void(Archive&)> body;
+    const char* part = nullptr;  // of a kind with parts, the one this file holds
+    bool missing = false;
 
     bool Load(std::string& why) {
         const LoadResult loaded = LoadArchiveFile(path, file.signature, version, body);
-        if (loaded.ok() || loaded.status == LoadResult::Status::Missing) return true;
+        missing = loaded.status == LoadResult::Status::Missing;
+        if (loaded.ok() || missing) return true;
         why = path + " does not load whole, so nothing was synced";
         return false;
     }
@@ -174,16 +178,44 @@ struct SyncSession::State {
                             [this](Archive& ar) { TransferContactStore(ar, contacts); }};
     DiaryTable diary;
     NoteTable notes;
-    SyncedFile diaryFile{kDiaryFile, &StoredFiles::diary, request.dataFolder + "/" + kDiaryFile.fileName,
-                         SharedVersion(), [this](Archive& ar) { TransferRecords(ar, diary); }};
-    SyncedFile notesFile{kNotesFile, &StoredFiles::notes, request.dataFolder + "/" + kNotesFile.fileName,
-                         SharedVersion(), [this](Archive& ar) { TransferRecords(ar, notes); }};
+    SyncedFile diaryFile{kDiaryFile,
+                         &StoredFiles::diary,
+                         request.dataFolder + "/" + kDiaryFile.fileName,
+                         SharedVersion(),
+                         [this](Archive& ar) { TransferRecords(ar, diary); },
+                         "diary pages"};
+    SyncedFile notesFile{kNotesFile,
+                         &StoredFiles::notes,
+                         request.dataFolder + "/" + kNotesFile.fileName,
+                         SharedVersion(),
+                         [this](Archive& ar) { TransferRecords(ar, notes); },
+                         "notes"};
     std::unique_ptr<EventSyncKind> eventKind;
     std::unique_ptr<ContactSyncKind> contactKind;
     std::unique_ptr<JournalSyncKind> journalKind;
     std::vector<Fetched> fetched;
 
     explicit State(const SyncRequest& r) : request(r), statusPath(SyncStatusPath(r.dataFolder)) {}
+
+    // Why a kind must not sync: its file is missing now, or the program read
+    // it in part, while the status knows records of it. Syncing then would
+    // delete them on the server.
+    std::string Untrusted(const SyncedFile& f, const SyncKind& kind,
+                          const std::map<std::string, SyncEntry>& entries) const {
+        const std::vector<std::string>& inPart = request.filesNotWhole;
+        const bool readInPart = std::find(inPart.begin(), inPart.end(), f.file.fileName) != inPart.end();
+        if (!f.missing && !readInPart) return {};
+        int known = 0;
+        for (const auto& [href, e] : entries) {
+            const char* part = kind.Part(e.key);
+            known += !e.key.empty() && (!f.part || (part && std::strcmp(part, f.part) == 0));
+        }
+        if (!known) return {};
+        return std::string(f.file.fileName) +
+               (f.missing ? " is missing" : " did not load whole when Veltrin started") +
+               " while the last sync knew " + std::to_string(known) + " " + (f.part ? f.part : kind.Noun()) +
+               ", so " + kind.Noun() + " were not synced and nothing was deleted";
+    }
 
     bool SaveStatus(std::string& why) {
         if (::mkdir(SyncFolderOf(request.dataFolder).c_str(), 0700) != 0 && errno != EEXIST) {
@@ -246,13 +278,20 @@ void SyncSession::FetchFromServer() {
                                std::vector<State::FileOfKind> files, SyncCounts& counts,
                                std::map<std::string, SyncCounts>* parts) {
         std::map<std::string, SyncEntry>& entries = s.status.of(statusKey);
+        for (const State::FileOfKind& f : files) {
+            const std::string why = s.Untrusted(*f.first, kind, entries);
+            if (why.empty()) continue;
+            // The other kinds go on: this one's records are not in doubt.
+            report.error = report.error.empty() ? why : report.error + "; " + why;
+            return true;
+        }
         CollectionSync done =
             SyncCollection(dav, url, kind, entries, s.status.token(statusKey), s.request.allowMassDelete);
         counts = done.counts;
         if (parts) *parts = done.parts;
         report.massDelete = done.massDelete;
         if (!done.ok) {
-            report.error = done.error;
+            report.error = report.error.empty() ? done.error : report.error + "; " + done.error;
             return false;
         }
         s.fetched.push_back(

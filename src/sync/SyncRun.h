@@ -25,6 +25,9 @@ struct SyncRequest {
     // The configuration when the caller has read it; otherwise Load reads it.
     std::optional<SyncConfig> config;
     std::int64_t now = 0;
+    // Record files the caller read in part or not at all ("Events.dat"): their
+    // kinds are not synced while the status knows records of them.
+    std::vector<std::string> filesNotWhole;
     // Set from another thread to end the network part at once (the program ends).
     const std::atomic<bool>* cancel = nullptr;
 };

@@ -582,12 +582,12 @@ TEST_F(SyncRadicaleTest, TheCommandSaysAWrongPasswordPlainlyAndChangesNothing) {
 }
 
 TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForTheProgram) {
-    StoreEvents(a(), Samples(4));
+    StoreEvents(a(), Samples(8));
     const test::Outcome first = RunCommand({"sync", "--data", a().string()});
     ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(
         first.out,
-        "Events: 4 sent, 0 brought down, 0 deleted here, 0 deleted on the server, 0 changed on both sides "
+        "Events: 8 sent, 0 brought down, 0 deleted here, 0 deleted on the server, 0 changed on both sides "
         "(both kept), 0 restored.\nContacts: not synced, the server has no address book.\n"
         "Diary pages: 0 sent, 0 brought down, 0 deleted here, 0 deleted on the server, 0 changed on both "
         "sides (both kept), 0 restored.\nNotes: 0 sent, 0 brought down, 0 deleted here, 0 deleted on the "
@@ -595,16 +595,16 @@ TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForThePro
     EXPECT_EQ(first.out.find(RadicaleServer::kPassword), std::string::npos);
     ASSERT_EQ(RunCommand({"sync", "--data", b().string()}).status, 0);
     EventStore inB = LoadEvents(b());
-    inB.events.resize(1);
+    inB.events.resize(2);
     StoreEvents(b(), inB);
 
     test::Outcome r = RunCommand({"sync", "--data", b().string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("it would delete 3 of 4 events on the server"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("it would delete 6 of 8 events on the server"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("--allow-mass-delete"), std::string::npos);
     std::map<std::string, std::string> etags;
     ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
-    EXPECT_EQ(etags.size(), 4u);
+    EXPECT_EQ(etags.size(), 8u);
 
     {
         InstanceLock program;
@@ -617,13 +617,13 @@ TEST_F(SyncRadicaleTest, TheCommandStopsAMassDeleteUntilAllowedAndWaitsForThePro
     ASSERT_EQ(r.status, 0) << r.err;
     etags.clear();
     ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
-    EXPECT_EQ(etags.size(), 1u);
+    EXPECT_EQ(etags.size(), 2u);
 
-    // The other side too: A would lose 3 of its 4 and stops.
+    // The other side too: A would lose 6 of its 8 and stops.
     r = RunCommand({"sync", "--data", a().string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("it would delete 3 of 4 events here"), std::string::npos) << r.err;
-    EXPECT_EQ(LoadEvents(a()).events.size(), 4u);
+    EXPECT_NE(r.err.find("it would delete 6 of 8 events here"), std::string::npos) << r.err;
+    EXPECT_EQ(LoadEvents(a()).events.size(), 8u);
 }
 
 namespace {
@@ -871,32 +871,32 @@ TEST_F(ContactSyncRadicaleTest, AServerGoneMidSyncLeavesTheContactsAsTheyWereAnd
 }
 
 TEST_F(ContactSyncRadicaleTest, TheCommandStopsAMassDeleteOfContactsUntilAllowed) {
-    StoreContacts(a(), People(4));
+    StoreContacts(a(), People(8));
     ASSERT_EQ(RunCommand({"sync", "--data", a().string()}).status, 0);
     ASSERT_EQ(RunCommand({"sync", "--data", b().string()}).status, 0);
     ContactStore inB = LoadContacts(b());
-    inB.contacts.resize(1);
+    inB.contacts.resize(2);
     StoreContacts(b(), inB);
 
     test::Outcome r = RunCommand({"sync", "--data", b().string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Sync stopped before changing any contacts: it would delete 3 of 4 contacts on the "
+    EXPECT_NE(r.err.find("Sync stopped before changing any contacts: it would delete 6 of 8 contacts on the "
                          "server"),
               std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("--allow-mass-delete"), std::string::npos);
-    EXPECT_EQ(OnServer(), 4u);
+    EXPECT_EQ(OnServer(), 8u);
     r = RunCommand({"sync", "--data", b().string(), "--allow-mass-delete"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("Contacts: 0 sent, 0 brought down, 0 deleted here, 3 deleted on the server"),
+    EXPECT_NE(r.out.find("Contacts: 0 sent, 0 brought down, 0 deleted here, 6 deleted on the server"),
               std::string::npos)
         << r.out;
-    EXPECT_EQ(OnServer(), 1u);
-    // A would lose 3 of its 4 and stops; its contacts stay.
+    EXPECT_EQ(OnServer(), 2u);
+    // A would lose 6 of its 8 and stops; its contacts stay.
     r = RunCommand({"sync", "--data", a().string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("it would delete 3 of 4 contacts here"), std::string::npos) << r.err;
-    EXPECT_EQ(LoadContacts(a()).contacts.size(), 4u);
+    EXPECT_NE(r.err.find("it would delete 6 of 8 contacts here"), std::string::npos) << r.err;
+    EXPECT_EQ(LoadContacts(a()).contacts.size(), 8u);
 }
 
 TEST(SyncOverHttps, ACertificateNoOneVouchesForIsAnErrorWithItsReason) {
@@ -1353,4 +1353,95 @@ TEST_F(JournalSyncRadicaleTest, AnotherClientsJournalsComeInExactlyAndOursGoTher
     ASSERT_FALSE(renamed.empty());
     EXPECT_NE(ReadBytes(renamed).find("RELATED-TO;RELTYPE=PARENT:"), std::string::npos);
     EXPECT_TRUE(FileHolding(vdir, "SUMMARY:Note 3 \xD0\x96").empty());
+}
+
+// A data file lost here (moved away, a new disk) or read in part is no
+// reason to delete anything on the server: that kind waits, the others sync.
+TEST_F(JournalSyncRadicaleTest, AFileMissingOrReadInPartStopsItsKindAndDeletesNothing) {
+    StoreEvents(a(), SyncRadicaleTest::Samples(3));
+    Samples(a(), 3, 2);
+    ASSERT_TRUE(Sync(a()).ok);
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    ASSERT_EQ(etags.size(), 8u);
+
+    fs::rename(a() / kDiaryFile.fileName, folder.root / "Diary.dat.moved");
+    EventStore events = LoadEvents(a());
+    Named(events, "Event 1")->details.comment = "changed meanwhile";
+    StoreEvents(a(), events);
+    test::Outcome r = RunCommand({"sync", "--data", a().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Diary.dat is missing while the last sync knew 3 diary pages, so diary pages and "
+                         "notes were not synced and nothing was deleted"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("Events: 1 sent"), std::string::npos) << r.out;  // the other kinds go on
+    etags.clear();
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 8u);
+    EXPECT_FALSE(fs::exists(a() / kDiaryFile.fileName));
+
+    // The program read Events.dat in part: it says so, and events wait.
+    fs::rename(folder.root / "Diary.dat.moved", a() / kDiaryFile.fileName);
+    StoreEvents(a(), EventStore{});
+    SyncRequest request = Request(a());
+    request.filesNotWhole = {kEventsFile.fileName};
+    const SyncReport partial = SyncDataFolder(request);
+    EXPECT_FALSE(partial.ok);
+    EXPECT_NE(
+        partial.error.find("Events.dat did not load whole when Veltrin started while the last sync knew 3 "
+                           "events, so events were not synced"),
+        std::string::npos)
+        << partial.error;
+    etags.clear();
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 8u);
+
+    // An empty Diary.dat asks before it empties the server, whatever the number.
+    StoreEvents(a(), events);
+    StoreJournals(a(), {}, LoadNotes(a()));
+    r = RunCommand({"sync", "--data", a().string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(
+        r.err.find("Sync stopped before changing any diary pages and notes: it would delete 3 of 3 diary "
+                   "pages on the server"),
+        std::string::npos)
+        << r.err;
+    etags.clear();
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 8u);
+}
+
+// A lost or damaged status finds the items the server already holds, ours
+// and another device's, instead of sending every record up again.
+TEST_F(SyncRadicaleTest, ALostStatusFindsTheServersItemsAgainAndDoublesNothing) {
+    StoreEvents(a(), Samples(4));
+    ASSERT_TRUE(Sync(a()).ok);
+    const HttpResponse put = http.Send({"PUT",
+                                        calendar() + "phone-meeting.ics",
+                                        {{"Content-Type", "text/calendar"}},
+                                        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//Phone//EN\r\n"
+                                        "BEGIN:VEVENT\r\nUID:meeting-7@phone.example\r\n"
+                                        "DTSTAMP:20261201T100000Z\r\nDTSTART:20301010T080000Z\r\n"
+                                        "SUMMARY:Meeting from the phone\r\nCATEGORIES:Calendar\r\n"
+                                        "END:VEVENT\r\nEND:VCALENDAR\r\n"});
+    ASSERT_EQ(put.status, 201) << put.error;
+    const SyncReport down = Sync(a());
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(down.events.broughtDown, 1);
+    // Brought down unchanged, it stays unchanged: nothing goes back up.
+    const SyncReport still = Sync(a());
+    EXPECT_EQ(still.events.sentUp + still.events.broughtDown, 0) << still.Summary();
+
+    fs::remove(SyncStatusPath(a().string()));
+    const SyncReport again = Sync(a());
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.events.sentUp + again.events.broughtDown + again.events.conflicts, 0) << again.Summary();
+    std::map<std::string, std::string> etags;
+    ASSERT_TRUE(dav.ListEtags(calendar(), etags).ok());
+    EXPECT_EQ(etags.size(), 5u);
+    EXPECT_EQ(LoadEvents(a()).events.size(), 5u);
+    // And the status is whole again: the next sync has nothing to do.
+    const SyncReport after = Sync(a());
+    EXPECT_EQ(after.events.sentUp + after.events.broughtDown + after.events.failed, 0) << after.Summary();
 }

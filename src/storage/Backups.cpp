@@ -8,11 +8,18 @@
 #include <unistd.h>
 
 #include "storage/DataFile.h"
+#include "storage/Originals.h"
 #include "storage/SafeFile.h"
 
 namespace veltrin {
 
 namespace {
+
+// The files a day's copies may hold: the data files and what is kept beside them.
+bool IsKeptFile(const std::string& name) { return IsDataFileName(name) || name == kOriginalsFileName; }
+bool IsKeptTemporary(const std::string& name) {
+    return IsDataFileTemporary(name) || IsTemporaryOf(name, kOriginalsFileName);
+}
 
 struct DayContents {
     bool onlyOurs = true;  // nothing but data files and their temporaries
@@ -24,9 +31,9 @@ DayContents contentsOf(const std::string& dayFolder) {
     for (const std::string& name : NamesInFolder(dayFolder)) {
         struct stat st {};
         const bool regular = ::lstat((dayFolder + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-        if (regular && IsDataFileName(name))
+        if (regular && IsKeptFile(name))
             c.hasCopy = true;
-        else if (!regular || !IsDataFileTemporary(name))
+        else if (!regular || !IsKeptTemporary(name))
             c.onlyOurs = false;
     }
     return c;
@@ -35,7 +42,7 @@ DayContents contentsOf(const std::string& dayFolder) {
 // Removes our files only, so that the folder stays if anything else came in.
 void removeDay(const std::string& dayFolder) {
     for (const std::string& name : NamesInFolder(dayFolder))
-        if (IsDataFileName(name) || IsDataFileTemporary(name)) ::unlink((dayFolder + "/" + name).c_str());
+        if (IsKeptFile(name) || IsKeptTemporary(name)) ::unlink((dayFolder + "/" + name).c_str());
     ::rmdir(dayFolder.c_str());
 }
 

@@ -28,6 +28,24 @@ ReadEvent ReadOneEvent(const std::string& text, std::int64_t now);
 // other a number of its own, the same on every machine.
 std::int32_t EventIdOfUid(const std::string& uid);
 
+// What an event's item carries, in parts that change apart.
+enum EventPart : unsigned {
+    kEventName = 1u << 0,      // SUMMARY
+    kEventComment = 1u << 1,   // DESCRIPTION
+    kEventPriority = 1u << 2,  // PRIORITY
+    kEventActual = 1u << 3,    // whether its reminder is on
+    kEventGroup = 1u << 4,     // the first of CATEGORIES
+    kEventSchedule = 1u << 5,  // DTSTART, the rule, its exceptions and moved occurrences
+    kEventReminders = 1u << 6  // VALARM, the sound, the message, the file to run
+};
+
+// Another program's item with only these parts taken from ours (the whole
+// item EventToICalendar writes for the event now); every other property,
+// parameter and component stays. DTSTAMP and LAST-MODIFIED become now, and
+// SEQUENCE goes up with the schedule. Empty when either cannot be read.
+std::string PatchEventItem(const std::string& original, const std::string& ours, unsigned parts,
+                           std::int64_t now);
+
 // Whether a calendar resource holds a component of that name ("VEVENT",
 // "VJOURNAL"), without reading the rest of it.
 bool CalendarHolds(const std::string& text, const char* component);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string_view>
+#include <strings.h>
 #include <unistd.h>
 
 #include "base/LocalTime.h"
@@ -104,10 +105,13 @@ Component NewCalendar(icaltimezone* zone) {
 // line breaks. Bare commas and semicolons read as lists elsewhere (a server
 // cut a page's HTML at its first comma), so they are escaped here, as a TEXT
 // value wants them; libical reads them back either way.
-void EscapeXTextValues(std::string& text) {
+// Only the X- properties whose name starts with `only` when given: another
+// program's own are left as it wrote them.
+void EscapeXTextValues(std::string& text, const char* only = "X-") {
+    const std::string head = std::string("\r\n") + only;
     std::string out;
     std::size_t copied = 0;
-    for (std::size_t from = 0; (from = text.find("\r\nX-", from)) != std::string::npos;) {
+    for (std::size_t from = 0; (from = text.find(head, from)) != std::string::npos;) {
         const std::size_t start = from + 2;
         std::size_t end = text.find("\r\n", start);
         while (end != std::string::npos && end + 2 < text.size() &&
@@ -289,8 +293,9 @@ icalcomponent* EventComponent(const EventItem& e, const std::string& groupPath, 
     icalcomponent_set_summary(ev, StoredTextToUtf8(e.name).c_str());
     if (!d.comment.empty()) icalcomponent_set_description(ev, StoredTextToUtf8(d.comment).c_str());
     // A repeating event starts at its first occurrence from the time it was set for.
-    const std::int64_t start =
-        d.schedule.kind == Once ? d.schedule.eventTime : NextOccurrence(d.schedule, d.schedule.eventTime - 2);
+    const std::int64_t start = d.schedule.kind == Once
+                                   ? d.schedule.eventTime
+                                   : NextOccurrence(d.schedule, std::int64_t{d.schedule.eventTime} - 2);
     // Written by hand: the time as the zone's wall clock, with the zone's plain name.
     icaltimetype wall = Moment(start, zone);
     if (zone) wall.zone = nullptr;  // without a named zone the time stays in UTC
@@ -885,5 +890,222 @@ ReadJournal ReadOneJournal(const std::string& text, std::int64_t now) {
 }
 
 std::int32_t EventIdOfUid(const std::string& uid) { return IdOfUid(uid); }
+
+namespace {
+
+// One content line of an item as it stands in the text: its bytes with the
+// folds and the line end, and what a reader sees of it.
+struct ContentLine {
+    std::string raw;
+    std::string name;   // upper case, without parameters
+    std::string value;  // unfolded, after the first colon outside quotes
+    std::string head;   // unfolded, up to that colon: the name and its parameters
+};
+
+std::vector<ContentLine> ContentLines(const std::string& text) {
+    std::vector<ContentLine> lines;
+    std::string unfolded;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        const std::string_view piece(text.data() + at, end - at);
+        std::string_view bare = piece;
+        while (!bare.empty() && (bare.back() == '\n' || bare.back() == '\r')) bare.remove_suffix(1);
+        if (!lines.empty() && !piece.empty() && (piece[0] == ' ' || piece[0] == '\t')) {
+            lines.back().raw += piece;
+            lines.back().value.append(bare.substr(1));
+        } else {
+            lines.push_back({std::string(piece), {}, std::string(bare), {}});
+        }
+        at = end;
+    }
+    for (ContentLine& l : lines) {
+        // Split at the first colon outside quotes.
+        const std::string all = l.value;
+        bool quoted = false;
+        std::size_t colon = 0;
+        while (colon < all.size() && (all[colon] != ':' || quoted)) quoted ^= all[colon++] == '"';
+        l.head = all.substr(0, colon);
+        l.value = colon < all.size() ? all.substr(colon + 1) : std::string();
+        const std::size_t end = l.head.find(';');
+        l.name = l.head.substr(0, end);
+        for (char& c : l.name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return lines;
+}
+
+bool Is(const ContentLine& l, const char* name, const char* value) {
+    return l.name == name && strcasecmp(l.value.c_str(), value) == 0;
+}
+
+// A component in a list of lines: [begin, end], end the END line.
+struct Block {
+    std::size_t begin = 0, end = 0;
+    bool found() const { return end > begin; }
+};
+
+// The blocks of components of a kind directly inside the calendar.
+std::vector<Block> Blocks(const std::vector<ContentLine>& lines, const char* kind) {
+    std::vector<Block> out;
+    int depth = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].name == "BEGIN" && ++depth == 2 && Is(lines[i], "BEGIN", kind)) out.push_back({i, i});
+        if (lines[i].name == "END" && depth-- == 2 && !out.empty() && out.back().end == out.back().begin &&
+            Is(lines[i], "END", kind))
+            out.back().end = i;
+    }
+    if (!out.empty() && !out.back().found()) out.pop_back();
+    return out;
+}
+
+// The value of a property directly in a block (not in its alarms).
+const ContentLine* PropertyIn(const std::vector<ContentLine>& lines, const Block& b, const char* name) {
+    int depth = 0;
+    for (std::size_t i = b.begin + 1; i < b.end; ++i) {
+        if (lines[i].name == "BEGIN") ++depth;
+        if (depth == 0 && lines[i].name == name) return &lines[i];
+        if (lines[i].name == "END") --depth;
+    }
+    return nullptr;
+}
+
+// The event itself: the VEVENT that is no moved or changed occurrence.
+Block MasterBlock(const std::vector<ContentLine>& lines) {
+    for (const Block& b : Blocks(lines, "VEVENT"))
+        if (!PropertyIn(lines, b, "RECURRENCE-ID")) return b;
+    return {};
+}
+
+std::string UtcLine(const char* name, std::int64_t now) {
+    return std::string(name) + ":" + icaltime_as_ical_string(Moment(now, nullptr)) + "\r\n";
+}
+
+}  // namespace
+
+// Another program's item is patched as text: its lines stay byte for byte
+// (folds, escapes, parameter order, what libical would write otherwise);
+// libical only works out the new end of a moved event.
+std::string PatchEventItem(const std::string& original, const std::string& ours, unsigned parts,
+                           std::int64_t now) {
+    const std::vector<ContentLine> theirs = ContentLines(original), mine = ContentLines(ours);
+    const Block ev = MasterBlock(theirs), from = MasterBlock(mine);
+    if (!ev.found() || !from.found()) return {};
+
+    // The master's own properties that go, by name, and ours that come instead.
+    std::vector<std::string> names;
+    if (parts & kEventName) names.push_back("SUMMARY");
+    if (parts & kEventComment) names.push_back("DESCRIPTION");
+    if (parts & kEventPriority) names.insert(names.end(), {"PRIORITY", kPriority});
+    if (parts & kEventActual) names.push_back(kActual);
+    if (parts & kEventSchedule) names.insert(names.end(), {"DTSTART", "RRULE", "RDATE", "EXDATE", kSchedule});
+    if (parts & kEventReminders) names.insert(names.end(), {kReminders, kRunFile});
+    const auto replaced = [&](const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    std::string added;
+    {
+        int depth = 0;
+        for (std::size_t i = from.begin + 1; i < from.end; ++i) {
+            const ContentLine& l = mine[i];
+            if (l.name == "BEGIN") ++depth;
+            const bool alarm = (parts & kEventReminders) && depth > 0;
+            if ((depth == 0 && replaced(l.name)) || alarm) added += l.raw;
+            if (l.name == "END") --depth;
+        }
+    }
+
+    // Our group is the first category; another program's others stay after it.
+    const ContentLine* ourGroup = PropertyIn(mine, from, "CATEGORIES");
+    const std::string group = ourGroup ? ourGroup->value : std::string();
+    if ((parts & kEventGroup) && !group.empty() && !PropertyIn(theirs, ev, "CATEGORIES"))
+        AppendFoldedLine(added, "CATEGORIES:" + group);
+
+    std::string sequence, end;
+    const std::string uid =
+        PropertyIn(theirs, ev, "UID") ? PropertyIn(theirs, ev, "UID")->value : std::string();
+    if (parts & kEventSchedule) {
+        const ContentLine* seq = PropertyIn(theirs, ev, "SEQUENCE");
+        sequence = "SEQUENCE:" + std::to_string((seq ? std::atoi(seq->value.c_str()) : 0) + 1) + "\r\n";
+        // The event keeps its length.
+        if (PropertyIn(theirs, ev, "DTEND")) {
+            const ICalGuard guard;
+            Component a(icalparser_parse_string(original.c_str()), icalcomponent_free);
+            Component b(icalparser_parse_string(ours.c_str()), icalcomponent_free);
+            icalcomponent* was =
+                a ? icalcomponent_get_first_component(a.get(), ICAL_VEVENT_COMPONENT) : nullptr;
+            while (was && icalcomponent_get_first_property(was, ICAL_RECURRENCEID_PROPERTY))
+                was = icalcomponent_get_next_component(a.get(), ICAL_VEVENT_COMPONENT);
+            icalcomponent* is =
+                b ? icalcomponent_get_first_component(b.get(), ICAL_VEVENT_COMPONENT) : nullptr;
+            if (was && is) {
+                const std::int64_t length =
+                    LocalMoment(icalcomponent_get_dtend(was)) - LocalMoment(icalcomponent_get_dtstart(was));
+                icaltimezone* zone = ProcessZone();
+                icaltimetype moved = Moment(LocalMoment(icalcomponent_get_dtstart(is)) + length, zone);
+                if (zone) moved.zone = nullptr;  // the wall clock with the zone's name, as DTSTART
+                icalproperty* dtend = icalproperty_new_dtend(moved);
+                if (zone)
+                    icalproperty_add_parameter(dtend,
+                                               icalparameter_new_tzid(icaltimezone_get_location(zone)));
+                char* text = icalproperty_as_ical_string_r(dtend);
+                end = text ? text : "";
+                std::free(text);
+                icalproperty_free(dtend);
+            }
+        }
+    }
+
+    // Our zone's definition, where the item has none of that name yet.
+    std::string zones;
+    if (parts & kEventSchedule) {
+        std::set<std::string> known;
+        for (const Block& z : Blocks(theirs, "VTIMEZONE"))
+            if (const ContentLine* id = PropertyIn(theirs, z, "TZID")) known.insert(id->value);
+        for (const Block& z : Blocks(mine, "VTIMEZONE")) {
+            const ContentLine* id = PropertyIn(mine, z, "TZID");
+            if (!id || known.count(id->value)) continue;
+            for (std::size_t i = z.begin; i <= z.end; ++i) zones += mine[i].raw;
+        }
+    }
+    std::set<std::size_t> overrides;  // moved occurrences: a new schedule replaces them
+    if (parts & kEventSchedule)
+        for (const Block& b : Blocks(theirs, "VEVENT")) {
+            const ContentLine* id = PropertyIn(theirs, b, "UID");
+            if (b.begin != ev.begin && id && id->value == uid)
+                for (std::size_t i = b.begin; i <= b.end; ++i) overrides.insert(i);
+        }
+
+    std::string out;
+    bool firstCategories = true;
+    int depth = 0;
+    for (std::size_t i = 0; i < theirs.size(); ++i) {
+        const ContentLine& l = theirs[i];
+        if (overrides.count(i)) continue;
+        if (i == ev.begin) out += zones;
+        const bool inside = i > ev.begin && i < ev.end;
+        if (inside && l.name == "BEGIN") ++depth;
+        const bool own = inside && depth == 0;
+        const bool alarm = inside && depth > 0 && (parts & kEventReminders);
+        if (inside && l.name == "END") --depth;
+        if (alarm) continue;
+        if (own && (replaced(l.name) || l.name == "DTSTAMP" || l.name == "LAST-MODIFIED" ||
+                    (!sequence.empty() && l.name == "SEQUENCE") || (!end.empty() && l.name == "DTEND")))
+            continue;
+        if (own && l.name == "CATEGORIES" && (parts & kEventGroup) && firstCategories) {
+            firstCategories = false;
+            std::size_t comma = 0;
+            while (comma < l.value.size() && l.value[comma] != ',') comma += l.value[comma] == '\\' ? 2 : 1;
+            const std::string rest = comma < l.value.size() ? l.value.substr(comma + 1) : std::string();
+            const std::string value = group + (group.empty() || rest.empty() ? "" : ",") + rest;
+            if (!value.empty()) AppendFoldedLine(out, l.head + ":" + value);
+            continue;
+        }
+        if (i == ev.end) {
+            out += added + end + sequence + UtcLine("DTSTAMP", now) + UtcLine("LAST-MODIFIED", now);
+        }
+        out += l.raw;
+    }
+    return out;
+}
 
 }  // namespace veltrin

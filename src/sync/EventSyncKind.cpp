@@ -14,6 +14,7 @@ namespace veltrin {
 namespace {
 
 const char* const kConflictMark = " (conflict copy)";
+const char* const kOriginalsKind = "events";
 // Where an item that names no group goes: the Events view shows an event
 // only in its group. Its events go up without a group again.
 const char* const kNoGroupPath = "Calendar";
@@ -100,14 +101,59 @@ std::string EventSyncKind::NewName(const std::string& key) const {
     return "veltrin-event-" + std::to_string(IdOf(key)) + ".ics";
 }
 
+namespace {
+
+// The parts of an event that differ between two states of it.
+unsigned ChangedParts(const EventItem& was, const std::string& wasPath, const EventItem& is,
+                      const std::string& isPath) {
+    const EventDetails &a = was.details, &b = is.details;
+    unsigned parts = 0;
+    if (Said(was.name) != Said(is.name)) parts |= kEventName;
+    if (Said(a.comment) != Said(b.comment)) parts |= kEventComment;
+    if (was.priority != is.priority) parts |= kEventPriority;
+    if ((was.actual != 0) != (is.actual != 0)) parts |= kEventActual;
+    if (wasPath != isPath) parts |= kEventGroup;
+    if (!SameRule(a.schedule, b.schedule)) parts |= kEventSchedule;
+    if (Switch(a.playSound) != Switch(b.playSound) || Switch(a.showMessage) != Switch(b.showMessage) ||
+        Switch(a.runFile) != Switch(b.runFile) || Said(a.filePath) != Said(b.filePath))
+        parts |= kEventReminders;
+    return parts;
+}
+
+}  // namespace
+
 std::string EventSyncKind::Text(const std::string& key, const std::string& uid) const {
     const EventItem* e = Find(IdOf(key));
     if (!e) return {};
-    if (!TravellingPath(GroupPathOf(e->details.groupId)).empty() || e->details.groupId == 0)
-        return EventToICalendar(*e, store_.groups, uid, now_);
-    EventItem groupless = *e;
-    groupless.details.groupId = 0;
-    return EventToICalendar(groupless, store_.groups, uid, now_);
+    const std::string path = TravellingPath(GroupPathOf(e->details.groupId));
+    EventItem shown = *e;
+    if (path.empty()) shown.details.groupId = 0;
+    const std::string whole = EventToICalendar(shown, store_.groups, uid, now_);
+    // Another program's item goes back as it came, with only what changed here.
+    const Original* original = OriginalOf(key);
+    if (!original) return whole;
+    const ReadEvent was = ReadOneEvent(original->text, original->readAt);
+    if (!was.ok) return whole;
+    const unsigned parts = ChangedParts(was.event, TravellingPath(was.groupPath), *e, path);
+    const std::string patched = PatchEventItem(original->text, whole, parts, now_);
+    return patched.empty() ? whole : patched;
+}
+
+const Original* EventSyncKind::OriginalOf(const std::string& key) const {
+    if (!originals_) return nullptr;
+    const auto o = originals_->of(kOriginalsKind).find(key);
+    return o == originals_->of(kOriginalsKind).end() ? nullptr : &o->second;
+}
+
+void EventSyncKind::KeepOriginal(const std::string& key, const std::string& text) {
+    if (!originals_) return;
+    originals_->of(kOriginalsKind)[key] = Original{text, now_};
+    originalsChanged_ = true;
+}
+
+void EventSyncKind::Sent(const std::string& key, const std::string& text) {
+    // What went up is what the server now holds: the next edit patches that.
+    if (OriginalOf(key)) KeepOriginal(key, text);
 }
 
 SyncKind::Staged EventSyncKind::Read(const std::string& text) const {
@@ -143,6 +189,7 @@ SyncKind::Staged EventSyncKind::StageAdd(const std::string& text, bool conflictC
     }
     s.hash = EventSyncHash(r.event, TravellingPath(r.groupPath));
     staged_.push_back({Change::Add, id, r.event, r.groupPath});
+    if (!conflictCopy) KeepOriginal(s.key, text);
     return s;
 }
 
@@ -152,11 +199,13 @@ std::string EventSyncKind::StageReplace(const std::string& key, const std::strin
     if (!r.ok) return {};
     r.event.details.eventId = id;
     staged_.push_back({Change::Replace, id, r.event, r.groupPath});
+    KeepOriginal(key, text);
     return EventSyncHash(r.event, TravellingPath(r.groupPath));
 }
 
 void EventSyncKind::StageRemove(const std::string& key) {
     staged_.push_back({Change::Remove, IdOf(key), {}, {}});
+    if (originals_ && originals_->of(kOriginalsKind).erase(key)) originalsChanged_ = true;
 }
 
 bool EventSyncKind::Holds(const std::string& text) const { return CalendarHolds(text, "VEVENT"); }
@@ -193,6 +242,17 @@ void EventSyncKind::Apply() {
             c.event.isCurrent = e.isCurrent;
             e = std::move(c.event);
         }
+    }
+    if (originals_) {
+        // Of events deleted here since, nothing is kept.
+        std::map<std::string, Original>& kept = originals_->of(kOriginalsKind);
+        for (auto it = kept.begin(); it != kept.end();)
+            if (!removed.count(IdOf(it->first)) && Find(IdOf(it->first))) {
+                ++it;
+            } else {
+                it = kept.erase(it);
+                originalsChanged_ = true;
+            }
     }
     if (removed.empty()) return;
     std::vector<EventItem> kept;

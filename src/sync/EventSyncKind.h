@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "events/EventRecords.h"
+#include "storage/Originals.h"
 #include "sync/SyncKind.h"
 
 namespace veltrin {
@@ -12,7 +13,10 @@ namespace veltrin {
 // Events as calendar items, one VEVENT each, keyed "event:<eventId>".
 class EventSyncKind : public SyncKind {
 public:
-    EventSyncKind(EventStore& store, std::int64_t now) : store_(store), now_(now) {}
+    // originals: what other programs wrote of the events that came from them,
+    // kept up to date as items come and go; null keeps none.
+    EventSyncKind(EventStore& store, std::int64_t now, Originals* originals = nullptr)
+        : store_(store), now_(now), originals_(originals) {}
 
     const char* Noun() const override { return "events"; }
     const char* ContentType() const override { return "text/calendar; charset=utf-8"; }
@@ -28,6 +32,9 @@ public:
     std::string KeyOfUid(const std::string& uid) const override;
     bool HasStaged() const override { return !staged_.empty(); }
     void Apply() override;
+    void Sent(const std::string& key, const std::string& text) override;
+    // Whether the kept originals changed: they are stored with the data.
+    bool OriginalsChanged() const { return originalsChanged_; }
 
 private:
     struct Change {
@@ -37,11 +44,15 @@ private:
         std::string groupPath;
     };
     const EventItem* Find(std::int32_t id) const;
+    const Original* OriginalOf(const std::string& key) const;
+    void KeepOriginal(const std::string& key, const std::string& text);
     std::string GroupPathOf(std::int32_t groupId) const;
 
     EventStore& store_;
     std::int64_t now_;
     std::vector<Change> staged_;
+    Originals* originals_;
+    bool originalsChanged_ = false;
 };
 
 // The hash of what travels of an event: everything the calendar item

@@ -120,15 +120,19 @@ bool Run::GetAgain(const std::string& href, std::string& text, std::string& etag
 // Sends a local record; a 412 means it changed meanwhile: fetched and decided again.
 bool Run::PushLocal(const std::string& key, const std::string& href, const std::string& uid,
                     const std::string& ifMatch) {
-    const HttpResponse r = dav_.Put(Full(href), kind_.Text(key, uid), kind_.ContentType(), ifMatch);
+    const std::string text = kind_.Text(key, uid);
+    const HttpResponse r = dav_.Put(Full(href), text, kind_.ContentType(), ifMatch);
     if (r.status == 412) {
         std::string text, etag;
         if (!GetAgain(href, text, etag)) return false;
         if (text.empty()) {
             // Gone meanwhile: the changed record wins and goes up as new.
-            const HttpResponse again = dav_.Put(Full(href), kind_.Text(key, uid), kind_.ContentType(), {});
+            const HttpResponse again = dav_.Put(Full(href), text, kind_.ContentType(), {});
             if (!Check(again, "Sending " + href)) return false;
-            if (again.ok()) Record(href, key, again.etag, local_[key], uid);
+            if (again.ok()) {
+                Record(href, key, again.etag, local_[key], uid);
+                kind_.Sent(key, text);
+            }
             Tally(&SyncCounts::restored, key);
             return true;
         }
@@ -137,6 +141,7 @@ bool Run::PushLocal(const std::string& key, const std::string& href, const std::
     if (!Check(r, "Sending " + href)) return false;
     if (r.ok()) {
         Record(href, key, r.etag, local_[key], uid);
+        kind_.Sent(key, text);
         Tally(&SyncCounts::sentUp, key);
     }
     return true;
@@ -181,14 +186,18 @@ bool Run::Conflict(const std::string& key, const std::string& href, const std::s
         out_.counts.notes.push_back("Changed on both sides: " + copy.key + " is the server's version (" +
                                     copyHref + ")");
     }
-    const HttpResponse r = dav_.Put(Full(href), kind_.Text(key, uid), kind_.ContentType(), etag);
+    const std::string mine = kind_.Text(key, uid);
+    const HttpResponse r = dav_.Put(Full(href), mine, kind_.ContentType(), etag);
     if (r.status == 412) {
         ++out_.counts.failed;
         out_.counts.notes.push_back(href + " changed again meanwhile; the next sync takes it up");
         return true;
     }
     if (!Check(r, "Sending " + href)) return false;
-    if (r.ok()) Record(href, key, r.etag, local_[key], uid.empty() ? theirs.uid : uid);
+    if (r.ok()) {
+        Record(href, key, r.etag, local_[key], uid.empty() ? theirs.uid : uid);
+        kind_.Sent(key, mine);
+    }
     return true;
 }
 
@@ -364,11 +373,12 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
                 Tally(&SyncCounts::deletedHere, e.key);
             } else {
                 // Deleted there, changed here: the change wins and goes back up.
-                const HttpResponse r =
-                    dav_.Put(Full(href), kind_.Text(e.key, e.uid), kind_.ContentType(), {});
+                const std::string text = kind_.Text(e.key, e.uid);
+                const HttpResponse r = dav_.Put(Full(href), text, kind_.ContentType(), {});
                 if (!Check(r, "Sending " + href)) return out_;
                 if (r.ok()) {
                     Record(href, e.key, r.etag, l->second, e.uid);
+                    kind_.Sent(e.key, text);
                     Tally(&SyncCounts::restored, e.key);
                 }
             }

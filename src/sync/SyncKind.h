@@ -63,6 +63,8 @@ public:
         (void)text;
         return {};
     }
+    // The text of a record went up: the server holds it now.
+    virtual void Sent(const std::string& key, const std::string& text) { (void)key, (void)text; }
     // The local record a server item's UID names, for a sync without a status
     // to find its records by; empty when the UID names none.
     virtual std::string KeyOfUid(const std::string& uid) const {

@@ -15,6 +15,7 @@
 #include "events/EventRecords.h"
 #include "storage/Backups.h"
 #include "storage/DataFile.h"
+#include "storage/Originals.h"
 #include "sync/ContactSyncKind.h"
 #include "sync/EventSyncKind.h"
 #include "sync/JournalSyncKind.h"
@@ -167,6 +168,8 @@ struct SyncSession::State {
     SyncConfig config;
     SyncStatus status;
     std::string statusPath;
+    Originals originals;  // stored with the data files, after them
+    std::string originalsPath;
     bool loaded = false;
     bool found = false;  // the collections are known: the status may have changed
     EventStore events;
@@ -195,7 +198,10 @@ struct SyncSession::State {
     std::unique_ptr<JournalSyncKind> journalKind;
     std::vector<Fetched> fetched;
 
-    explicit State(const SyncRequest& r) : request(r), statusPath(SyncStatusPath(r.dataFolder)) {}
+    explicit State(const SyncRequest& r)
+        : request(r),
+          statusPath(SyncStatusPath(r.dataFolder)),
+          originalsPath(SyncFolderOf(r.dataFolder) + "/" + kOriginalsFileName) {}
 
     // Why a kind must not sync: its file is missing now, or the program read
     // it in part, while the status knows records of it. Syncing then would
@@ -249,6 +255,10 @@ bool SyncSession::Load() {
     else if (!LoadSyncConfig(s.request.dataFolder, s.config, report.error))
         return false;
     if (!s.status.Load(s.statusPath, report.error)) return false;
+    if (!s.originals.Load(s.originalsPath, report.error)) {
+        report.error += ", so nothing was synced";
+        return false;
+    }
     if (!s.eventsFile.Load(report.error) || !s.contactsFile.Load(report.error) ||
         !s.diaryFile.Load(report.error) || !s.notesFile.Load(report.error))
         return false;
@@ -301,7 +311,7 @@ void SyncSession::FetchFromServer() {
     const auto syncKind = [&](const std::string& url, SyncKind& kind, SyncedFile& file, SyncCounts& counts) {
         return syncFiles(url, url, kind, {{&file, [&kind] { return kind.HasStaged(); }}}, counts, nullptr);
     };
-    s.eventKind = std::make_unique<EventSyncKind>(s.events, s.request.now);
+    s.eventKind = std::make_unique<EventSyncKind>(s.events, s.request.now, &s.originals);
     bool synced = syncKind(eventsUrl, *s.eventKind, s.eventsFile, report.events);
     if (synced && !contactsUrl.empty()) {
         s.contactKind = std::make_unique<ContactSyncKind>(s.contacts, s.status.of(contactsUrl));
@@ -364,6 +374,16 @@ void SyncSession::Apply() {
         s.status.token(f.statusKey) = f.token;
     }
     s.fetched.clear();
+    // The originals of what came down go with the records that hold it.
+    if (stored && s.eventKind && s.eventKind->OriginalsChanged()) {
+        std::string why;
+        if (!s.originals.Save(s.originalsPath, s.request.now, why)) {
+            report.error = report.error.empty()
+                               ? "The kept originals could not be written: " + why
+                               : report.error + "; the kept originals could not be written: " + why;
+            stored = false;
+        }
+    }
     report.ok = stored && report.error.empty();
     s.KeepStatus();
 }

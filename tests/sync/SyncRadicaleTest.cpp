@@ -1445,3 +1445,63 @@ TEST_F(SyncRadicaleTest, ALostStatusFindsTheServersItemsAgainAndDoublesNothing) 
     const SyncReport after = Sync(a());
     EXPECT_EQ(after.events.sentUp + after.events.broughtDown + after.events.failed, 0) << after.Summary();
 }
+
+// Items as phones and other calendar programs write them: brought down,
+// they stay as they are (a second sync sends nothing), and an edit of one
+// field here changes only that field on the server: rules, exceptions,
+// moved occurrences, attendees, alarms, zones and other programs' own
+// properties stay.
+TEST_F(SyncRadicaleTest, AnotherProgramsItemsComeDownAndGoBackWithOnlyTheEdit) {
+    std::vector<fs::path> items;
+    for (const auto& entry : fs::directory_iterator(VELTRIN_SYNC_CORPUS))
+        if (entry.path().extension() == ".ics") items.push_back(entry.path());
+    std::sort(items.begin(), items.end());
+    ASSERT_GE(items.size(), 30u);
+    std::size_t events = 0;
+    std::vector<fs::path> taken;  // Radicale refuses a few that its parser cannot read
+    for (const fs::path& item : items) {
+        const HttpResponse put = http.Send({"PUT",
+                                            calendar() + item.filename().string(),
+                                            {{"Content-Type", "text/calendar"}},
+                                            ReadBytes(item)});
+        if (put.status == 400) {
+            std::cout << "[ the server refused " << item.filename() << " ]\n";
+            continue;
+        }
+        ASSERT_EQ(put.status, 201) << item << put.error << put.body;
+        taken.push_back(item);
+        events += item.filename().string().rfind("event-", 0) == 0;
+    }
+    ASSERT_GE(taken.size() + 2, items.size());
+    items = taken;
+    const SyncReport down = Sync(a());
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(static_cast<std::size_t>(down.events.broughtDown), events) << down.Summary();
+    const SyncReport again = Sync(a());
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(again.events.sentUp + again.journals.sentUp + again.events.broughtDown, 0) << again.Summary();
+    EXPECT_FALSE(again.dataChanged) << again.Summary();
+
+    EventStore store = LoadEvents(a());
+    for (EventItem& e : store.events) e.name += " (renamed)";
+    StoreEvents(a(), store);
+    const SyncReport up = Sync(a());
+    ASSERT_TRUE(up.ok) << up.error;
+    EXPECT_EQ(static_cast<std::size_t>(up.events.sentUp), events) << up.Summary();
+    for (const fs::path& item : items) {
+        if (item.filename().string().rfind("event-", 0) != 0) continue;
+        const HttpResponse now = http.Send({"GET", calendar() + item.filename().string(), {}, {}});
+        ASSERT_EQ(now.status, 200) << item;
+        const fs::path after = folder.root / item.filename();
+        std::ofstream(after, std::ios::binary) << now.body;
+        std::string differences;
+        EXPECT_TRUE(RunShell(std::string("/usr/bin/python3 ") + VELTRIN_TEST_SUPPORT + "/compare_items.py '" +
+                                 item.string() + "' '" + after.string() + "' SUMMARY DTSTAMP LAST-MODIFIED",
+                             &differences))
+            << item.filename() << ":\n"
+            << differences;
+        EXPECT_NE(now.body.find(" (renamed)"), std::string::npos) << item.filename();
+    }
+    const SyncReport settled = Sync(a());
+    EXPECT_EQ(settled.events.sentUp + settled.events.broughtDown, 0) << settled.Summary();
+}

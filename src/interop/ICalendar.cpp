@@ -565,6 +565,21 @@ std::int64_t NextOfRule(const icalrecurrencetype& r, const icaltimetype& start, 
     return last;
 }
 
+// Whether our copy of the schedule still says what DTSTART and RRULE say,
+// as this program wrote them: another program that edits the event changes
+// those and leaves our copy as it was.
+bool ScheduleAgrees(const EventSchedule& s, std::int64_t start, icalproperty* rule) {
+    const std::int64_t first =
+        s.kind == Once ? s.eventTime : NextOccurrence(s, std::int64_t{s.eventTime} - 2);
+    if (first != start) return false;
+    const std::string ours = RuleOf(s);
+    if (!rule) return ours.empty();
+    if (ours.empty()) return false;
+    icalrecurrencetype theirs = icalproperty_get_rrule(rule);
+    icalrecurrencetype mine = icalrecurrencetype_from_string(ours.c_str());
+    return Text(icalrecurrencetype_as_string(&theirs)) == Text(icalrecurrencetype_as_string(&mine));
+}
+
 // The group path an event came from: its first category.
 std::string CategoryPath(icalcomponent* ev) {
     icalproperty* p = icalcomponent_get_first_property(ev, ICAL_CATEGORIES_PROPERTY);
@@ -594,8 +609,15 @@ void ImportEvent(icalcomponent* ev, EventStore& store, std::set<std::int32_t>& i
     s.eventTime = ClampToTime32(at);
     const XValues x(ev);
     bool exact = false;
-    if (x.Has(kSchedule)) exact = ReadScheduleText(x.Get(kSchedule), s);
     icalproperty* rule = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY);
+    if (x.Has(kSchedule)) {
+        exact = ReadScheduleText(x.Get(kSchedule), s) && ScheduleAgrees(s, at, rule);
+        if (!exact) {
+            // Another program moved the time or changed the rule: its word counts.
+            s = EventSchedule{};
+            s.eventTime = ClampToTime32(at);
+        }
+    }
     if (!exact && rule) {
         const icalrecurrencetype r = icalproperty_get_rrule(rule);
         const bool exceptions = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY) ||

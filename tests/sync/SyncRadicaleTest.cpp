@@ -1505,3 +1505,39 @@ TEST_F(SyncRadicaleTest, AnotherProgramsItemsComeDownAndGoBackWithOnlyTheEdit) {
     const SyncReport settled = Sync(a());
     EXPECT_EQ(settled.events.sentUp + settled.events.broughtDown, 0) << settled.Summary();
 }
+
+// A phone that moves one of our events changes DTSTART and leaves our own
+// copy of the schedule as it was: the phone's time counts, and stays.
+TEST_F(SyncRadicaleTest, AnotherDevicesNewTimeForOurEventWinsOverOurOwnCopy) {
+    test::ScopedZone zone{"Europe/Berlin"};
+    EventStore store;
+    store.groups = {{0, "Work", 0, 0, 1, 11}};
+    EventItem e;
+    e.name = "Dentist";
+    e.actual = 1;
+    e.details.groupId = 11;
+    e.details.eventId = 4242;
+    e.details.schedule.kind = Once;
+    e.details.schedule.eventTime = static_cast<std::int32_t>(kNow + 86400 * 10);  // 17 Dec, 01:00
+    store.events.push_back(e);
+    StoreEvents(a(), store);
+    ASSERT_TRUE(Sync(a()).ok);
+
+    const std::string href = calendar() + "veltrin-event-4242.ics";
+    std::string item = http.Send({"GET", href, {}, {}}).body;
+    const std::size_t at = item.find("\r\nDTSTART", item.find("BEGIN:VEVENT")) + 2;
+    ASSERT_GT(at, 2u) << item;
+    item.replace(at, item.find("\r\n", at) - at, "DTSTART;TZID=Europe/Berlin:20261218T143000");
+    ASSERT_EQ(http.Send({"PUT", href, {{"Content-Type", "text/calendar"}}, item}).status / 100, 2);
+
+    const SyncReport down = Sync(a());
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(down.events.broughtDown, 1) << down.Summary();
+    EventStore after = LoadEvents(a());
+    const EventItem* moved = Named(after, "Dentist");
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->details.schedule.eventTime, *MakeLocalTime(2026, 12, 18, 14, 30, 0));
+    const SyncReport again = Sync(a());
+    EXPECT_EQ(again.events.sentUp + again.events.broughtDown, 0) << again.Summary();
+    EXPECT_NE(http.Send({"GET", href, {}, {}}).body.find("20261218T143000"), std::string::npos);
+}

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <set>
@@ -35,6 +37,13 @@ struct Places {
 };
 
 const char* const kPhoneTypes[] = {"home,voice", "home,fax", "cell", "work,voice", "work,fax", "pager"};
+
+// Which of the six phone fields a TEL of these types fills, as kPhoneTypes.
+template <class Line>
+std::size_t PhoneSlot(const Line& p) {
+    const bool work = p.hasType("WORK"), fax = p.hasType("FAX");
+    return fax ? (work ? 4 : 1) : p.hasType("CELL") ? 2 : p.hasType("PAGER") ? 5 : work ? 3 : 0;
+}
 
 const Places& P() {
     static const Places p = [] {
@@ -311,17 +320,7 @@ private:
         case Kind::Nickname: Put(P().nickname, Text(p), "Nickname"); break;
         case Kind::Email: Put(P().email, Text(p), "E-mail"); break;
         case Kind::Adr: Address(p); break;
-        case Kind::Tel: {
-            const bool work = p.hasType("WORK"), fax = p.hasType("FAX");
-            // As kPhoneTypes: home, home fax, cell, work, work fax, pager.
-            const std::size_t phone = fax                  ? (work ? 4 : 1)
-                                      : p.hasType("CELL")  ? 2
-                                      : p.hasType("PAGER") ? 5
-                                      : work               ? 3
-                                                           : 0;
-            Put(P().phones[phone], Text(p), "Phone");
-            break;
-        }
+        case Kind::Tel: Put(P().phones[PhoneSlot(p)], Text(p), "Phone"); break;
         case Kind::Url:
             Put(p.hasType("WORK") ? P().businessWeb : P().personalWeb, Text(p), "Web page");
             break;
@@ -534,6 +533,273 @@ ImportReport ImportVCard(ContactStore& store, const std::string& text, const Imp
         ++report.added;
     });
     return report;
+}
+
+namespace {
+
+// One content line of a card as it stands in the text, with what a patch
+// needs to find it: its group, name and types.
+struct RawCardLine {
+    std::string raw;     // its bytes, folds and line end included
+    std::string group;   // "item1" of "item1.URL"
+    std::string name;    // upper case
+    std::string params;  // ";TYPE=work;PREF=1", as written
+    std::string value;   // unfolded, as written
+    std::vector<std::string> types;
+
+    bool hasType(std::string_view type) const {
+        return std::find(types.begin(), types.end(), type) != types.end();
+    }
+};
+
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::vector<RawCardLine> RawCardLines(const std::string& text) {
+    std::vector<RawCardLine> lines;
+    std::vector<std::string> unfolded;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        const std::string piece = text.substr(at, end - at);
+        std::string bare = piece;
+        while (!bare.empty() && (bare.back() == '\n' || bare.back() == '\r')) bare.pop_back();
+        // A folded line goes on with a blank; a quoted-printable one after a soft break.
+        const bool folded = !lines.empty() && !piece.empty() && (piece[0] == ' ' || piece[0] == '\t');
+        const bool soft =
+            !lines.empty() && !unfolded.back().empty() && unfolded.back().back() == '=' &&
+            Upper(lines.back().raw.substr(0, lines.back().raw.find(':'))).find("QUOTED-PRINTABLE") !=
+                std::string::npos;
+        if (folded || soft) {
+            lines.back().raw += piece;
+            unfolded.back() += folded ? bare.substr(1) : bare;
+        } else {
+            lines.push_back({piece, {}, {}, {}, {}, {}});
+            unfolded.push_back(bare);
+        }
+        at = end;
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        RawCardLine& l = lines[i];
+        const std::string& all = unfolded[i];
+        bool quoted = false;
+        std::size_t colon = 0;
+        while (colon < all.size() && (all[colon] != ':' || quoted)) quoted ^= all[colon++] == '"';
+        const std::string head = all.substr(0, colon);
+        l.value = colon < all.size() ? all.substr(colon + 1) : std::string();
+        const std::size_t semicolon = std::min(head.find(';'), head.size());
+        std::string name = head.substr(0, semicolon);
+        if (const std::size_t dot = name.find('.'); dot != std::string::npos) {
+            l.group = name.substr(0, dot);
+            name = name.substr(dot + 1);
+        }
+        l.name = Upper(name);
+        l.params = head.substr(semicolon);
+        for (std::size_t at = 1; at < l.params.size();) {
+            std::size_t end = l.params.find(';', at);
+            if (end == std::string::npos) end = l.params.size();
+            const std::string param = Upper(l.params.substr(at, end - at));
+            const std::size_t eq = param.find('=');
+            const std::string key = param.substr(0, eq),
+                              values = eq == std::string::npos ? key : param.substr(eq + 1);
+            if (eq == std::string::npos || key == "TYPE")
+                for (std::size_t v = 0; v <= values.size();) {
+                    std::size_t comma = values.find(',', v);
+                    if (comma == std::string::npos) comma = values.size();
+                    std::string type = values.substr(v, comma - v);
+                    type.erase(std::remove(type.begin(), type.end(), '"'), type.end());
+                    l.types.push_back(type);
+                    v = comma + 1;
+                }
+            at = end + 1;
+        }
+    }
+    return lines;
+}
+
+// The parameters of a line without those that said how its old value was
+// encoded: the new one is plain UTF-8.
+std::string PlainParams(const std::string& params) {
+    std::string out;
+    for (std::size_t at = 1; at < params.size();) {
+        std::size_t end = params.find(';', at);
+        if (end == std::string::npos) end = params.size();
+        const std::string param = params.substr(at, end - at), upper = Upper(param);
+        if (upper.rfind("ENCODING=", 0) != 0 && upper.rfind("CHARSET=", 0) != 0 &&
+            upper != "QUOTED-PRINTABLE")
+            out += ";" + param;
+        at = end + 1;
+    }
+    return out;
+}
+
+// A value's components as written, split at unescaped semicolons.
+std::vector<std::string> Components(const std::string& value) {
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            parts.back() += value.substr(i++, 2);
+        } else if (value[i] == ';') {
+            parts.emplace_back();
+        } else {
+            parts.back() += value[i];
+        }
+    }
+    return parts;
+}
+
+std::string Esc(std::string_view text) {
+    std::string out;
+    AppendCardText(out, text);
+    return out;
+}
+
+}  // namespace
+
+// Another program's card is patched as text, like its events: a changed
+// field's value replaces the property it came from, keeping that line's
+// group and parameters; every other line stays byte for byte.
+std::string PatchContactCard(const std::string& original, const ContactItem& contact,
+                             const std::string& groupPath, std::int64_t moment) {
+    const ReadContact was = ReadOneContact(original);
+    if (!was.ok) return {};
+    // Both sides as our card reads back, so that only what differs in meaning counts.
+    const ReadContact a = ReadOneContact(ContactToVCard(was.contact, was.groupPath, {}));
+    const ReadContact b = ReadOneContact(ContactToVCard(contact, groupPath, {}));
+    const auto field = [&b](std::size_t f) { return std::string(b.contact.fields[f]); };
+    const auto changed = [&](std::initializer_list<std::size_t> fields) {
+        for (std::size_t f : fields)
+            if (a.contact.fields[f] != b.contact.fields[f]) return true;
+        return false;
+    };
+    std::vector<RawCardLine> lines = RawCardLines(original);
+    std::size_t begin = lines.size(), end = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (begin == lines.size() && lines[i].name == "BEGIN" && Upper(lines[i].value) == "VCARD") begin = i;
+        if (begin < i && lines[i].name == "END" && Upper(lines[i].value) == "VCARD") {
+            end = i;
+            break;
+        }
+    }
+    if (end == lines.size()) return {};
+    std::string added;  // new lines, before the card's end
+    const auto set = [&](const std::function<bool(const RawCardLine&)>& is, const std::string& name,
+                         const std::string& newParams, const std::string& value, bool empty) {
+        for (std::size_t i = begin + 1; i < end; ++i) {
+            RawCardLine& l = lines[i];
+            if (!is(l)) continue;
+            l.raw.clear();
+            if (!empty)
+                AppendFoldedLine(l.raw, (l.group.empty() ? "" : l.group + ".") + l.name +
+                                            PlainParams(l.params) + ":" + value);
+            return;
+        }
+        if (!empty) AppendFoldedLine(added, name + newParams + ":" + value);
+    };
+    const auto named = [](const char* name) {
+        return [name](const RawCardLine& l) { return l.name == name; };
+    };
+    const Places& p = P();
+    if (changed({p.name, p.first, p.last})) {
+        const std::string shown =
+            !field(p.name).empty() ? field(p.name) : field(p.first) + " " + field(p.last);
+        set(named("FN"), "FN", "", Esc(shown), false);
+    }
+    if (changed({p.last, p.first, p.middle})) {
+        std::vector<std::string> old;
+        for (const RawCardLine& l : lines)
+            if (l.name == "N") old = Components(l.value);
+        old.resize(5);
+        set(named("N"), "N", "",
+            Esc(field(p.last)) + ";" + Esc(field(p.first)) + ";" + Esc(field(p.middle)) + ";" + old[3] + ";" +
+                old[4],
+            false);
+    }
+    for (const auto& [place, name] :
+         {std::make_pair(p.nickname, "NICKNAME"), std::make_pair(p.email, "EMAIL"),
+          std::make_pair(p.jobTitle, "TITLE"), std::make_pair(p.office, "X-VELTRIN-OFFICE")})
+        if (changed({place})) set(named(name), name, "", Esc(field(place)), field(place).empty());
+    for (const bool work : {false, true}) {
+        const std::size_t(&f)[5] = work ? p.work : p.home;
+        const auto isAdr = [work](const RawCardLine& l) {
+            return l.name == "ADR" && l.hasType("WORK") == work;
+        };
+        if (changed({f[0], f[1], f[2], f[3], f[4]})) {
+            std::vector<std::string> old;
+            for (const RawCardLine& l : lines)
+                if (isAdr(l) && old.empty()) old = Components(l.value);
+            old.resize(7);
+            // Post office box and extended address were read in front of the street.
+            const std::string street =
+                changed({f[0]}) ? ";;" + Esc(field(f[0])) : old[0] + ";" + old[1] + ";" + old[2];
+            bool any = false;
+            for (std::size_t x : f) any = any || !field(x).empty();
+            set(isAdr, "ADR", work ? ";TYPE=work" : ";TYPE=home",
+                street + ";" + Esc(field(f[1])) + ";" + Esc(field(f[2])) + ";" + Esc(field(f[3])) + ";" +
+                    Esc(field(f[4])),
+                !any);
+        }
+        const std::size_t web = work ? p.businessWeb : p.personalWeb;
+        if (changed({web}))
+            set([work](const RawCardLine& l) { return l.name == "URL" && l.hasType("WORK") == work; }, "URL",
+                work ? ";TYPE=work" : ";TYPE=home", field(web), field(web).empty());
+    }
+    for (std::size_t i = 0; i < 6; ++i)
+        if (changed({p.phones[i]}))
+            set([i](const RawCardLine& l) { return l.name == "TEL" && PhoneSlot(l) == i; }, "TEL",
+                std::string(";TYPE=") + kPhoneTypes[i], Esc(field(p.phones[i])), field(p.phones[i]).empty());
+    if (changed({p.company, p.department}))
+        set(named("ORG"), "ORG", "", Esc(field(p.company)) + ";" + Esc(field(p.department)),
+            field(p.company).empty() && field(p.department).empty());
+    if (changed({p.notes})) {
+        // The notes hold what the card had beyond the fields, after its NOTE:
+        // that part stays in its own properties.
+        std::string note;
+        for (const Card& card : ReadCards(original)) {
+            for (const CardProperty& prop : card.properties)
+                if (prop.name == "NOTE") note += (note.empty() ? "" : "\n") + prop.text();
+            break;
+        }
+        const std::string old(a.contact.fields[p.notes]);
+        const std::string beyond =
+            old.compare(0, note.size(), note) == 0 ? old.substr(note.size()) : std::string();
+        std::string now = field(p.notes);
+        if (!beyond.empty() && now.size() >= beyond.size() &&
+            now.compare(now.size() - beyond.size(), beyond.size(), beyond) == 0)
+            now.resize(now.size() - beyond.size());
+        set(named("NOTE"), "NOTE", "", Esc(now), now.empty());
+    }
+    if (a.groupPath != b.groupPath) {
+        std::vector<std::string> old;
+        for (const RawCardLine& l : lines)
+            if (l.name == "CATEGORIES" && old.empty()) old = {l.value};
+        std::string rest;
+        if (!old.empty()) {
+            const std::string& v = old[0];
+            std::size_t comma = 0;
+            while (comma < v.size() && v[comma] != ',') comma += v[comma] == '\\' ? 2 : 1;
+            if (comma < v.size()) rest = v.substr(comma + 1);
+        }
+        const std::string first = Esc(b.groupPath);
+        const std::string value = first + (first.empty() || rest.empty() ? "" : ",") + rest;
+        set(named("CATEGORIES"), "CATEGORIES", "", value, value.empty());
+    }
+    // Bookkeeping: when the card was last changed.
+    char rev[32];
+    const std::time_t t = static_cast<std::time_t>(moment);
+    std::tm utc{};
+    ::gmtime_r(&t, &utc);
+    std::strftime(rev, sizeof rev, "%Y%m%dT%H%M%SZ", &utc);
+    set(named("REV"), "REV", "", rev, false);
+
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i == end) out += added;
+        out += lines[i].raw;
+    }
+    return out;
 }
 
 }  // namespace veltrin

@@ -30,6 +30,13 @@ struct ReadContact {
 };
 ReadContact ReadOneContact(const std::string& text);
 
+// Another program's card with only what differs between it and the
+// contact replaced: each changed field in the property it came from, with
+// that line's group and parameters; every other line, photos and all, stays
+// as it was, and REV becomes moment. Empty when the card cannot be read.
+std::string PatchContactCard(const std::string& original, const ContactItem& contact,
+                             const std::string& groupPath, std::int64_t moment);
+
 // Adds the cards of a vCard text below the target group, each into the
 // subgroup its CATEGORIES path names (made when missing). A card whose name
 // and e-mail address match a contact's is already there; nothing held is

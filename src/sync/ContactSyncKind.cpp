@@ -73,8 +73,9 @@ std::string ContactSyncHash(const ContactItem& contact, const std::string& group
     return HashOfRead(CardOf(contact, groupPath));
 }
 
-ContactSyncKind::ContactSyncKind(ContactStore& store, const std::map<std::string, SyncEntry>& entries)
-    : store_(store) {
+ContactSyncKind::ContactSyncKind(ContactStore& store, const std::map<std::string, SyncEntry>& entries,
+                                 Originals* originals, std::int64_t now)
+    : store_(store), now_(now), originals_(originals, "contacts", now) {
     const std::map<std::int32_t, std::string> pathOf = GroupPathsById(store_.groups);
     const std::size_t n = store_.contacts.size();
     std::vector<std::string> hashes(n);
@@ -136,6 +137,12 @@ std::string ContactSyncKind::NewName(const std::string& key) const {
 std::string ContactSyncKind::Text(const std::string& key, const std::string& uid) const {
     const auto at = indexOf_.find(key);
     if (at == indexOf_.end()) return {};
+    // Another program's card goes back as it came, with only what changed here.
+    if (const Original* original = originals_.Find(key)) {
+        const std::string patched =
+            PatchContactCard(original->text, store_.contacts[at->second], paths_[at->second], now_);
+        if (!patched.empty()) return patched;
+    }
     return ContactToVCard(store_.contacts[at->second], paths_[at->second], uid.empty() ? UidOf(key) : uid);
 }
 
@@ -163,8 +170,11 @@ SyncKind::Staged ContactSyncKind::StageAdd(const std::string& text, bool conflic
     }
     s.hash = ContactSyncHash(r.contact, r.groupPath);
     s.key = FreshKey(s.hash);
-    if (conflictCopy) s.text = ContactToVCard(r.contact, r.groupPath, UidOf(s.key));
-    staged_.push_back({Change::Add, 0, std::move(r.contact), r.groupPath});
+    if (conflictCopy)
+        s.text = ContactToVCard(r.contact, r.groupPath, UidOf(s.key));
+    else
+        originals_.Keep(s.key, text);
+    staged_.push_back({Change::Add, 0, std::move(r.contact), r.groupPath, s.key});
     return s;
 }
 
@@ -180,13 +190,15 @@ std::string ContactSyncKind::StageReplace(const std::string& key, const std::str
     for (std::size_t i = 0; i < static_cast<std::size_t>(kContactFieldCount); ++i)
         if (oldCard.contact.fields[i] == r.contact.fields[i]) merged.fields.set(i, old.fields[i]);
     const std::string hash = ContactSyncHash(merged, r.groupPath);
-    staged_.push_back({Change::Replace, at->second, std::move(merged), r.groupPath});
+    staged_.push_back({Change::Replace, at->second, std::move(merged), r.groupPath, {}});
+    originals_.Keep(key, text);
     return hash;
 }
 
 void ContactSyncKind::StageRemove(const std::string& key) {
     const auto at = indexOf_.find(key);
-    if (at != indexOf_.end()) staged_.push_back({Change::Remove, at->second, {}, {}});
+    if (at != indexOf_.end()) staged_.push_back({Change::Remove, at->second, {}, {}, {}});
+    originals_.Drop(key);
 }
 
 void ContactSyncKind::Apply() {
@@ -212,6 +224,13 @@ void ContactSyncKind::Apply() {
         c.contact.isCurrent = store_.contacts[c.index].isCurrent;
         store_.contacts[c.index] = std::move(c.contact);
     }
+    // Of contacts deleted here since, nothing is kept.
+    std::set<std::string> stay;
+    for (std::size_t i = 0; i < keys_.size(); ++i)
+        if (!removed.count(i)) stay.insert(keys_[i]);
+    for (const Change& c : changes)
+        if (c.what == Change::Add) stay.insert(c.key);
+    originals_.DropUnless([&](const std::string& key) { return stay.count(key) > 0; });
     std::vector<ContactItem> kept;
     kept.reserve(store_.contacts.size() - removed.size() + added.size());
     for (std::size_t i = 0; i < store_.contacts.size(); ++i)

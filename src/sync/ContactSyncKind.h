@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "contacts/ContactRecords.h"
+#include "sync/KeptOriginals.h"
 #include "sync/SyncKind.h"
 #include "sync/SyncStatus.h"
 
@@ -18,8 +20,10 @@ namespace veltrin {
 // then by its name and e-mail address; one that matches nothing is new.
 class ContactSyncKind : public SyncKind {
 public:
-    // entries: the address book's status, by href.
-    ContactSyncKind(ContactStore& store, const std::map<std::string, SyncEntry>& entries);
+    // entries: the address book's status, by href. originals: what other
+    // programs wrote of the contacts that came from them; null keeps none.
+    ContactSyncKind(ContactStore& store, const std::map<std::string, SyncEntry>& entries,
+                    Originals* originals = nullptr, std::int64_t now = 0);
 
     const char* Noun() const override { return "contacts"; }
     const char* ContentType() const override { return "text/vcard; charset=utf-8"; }
@@ -33,6 +37,8 @@ public:
     void StageRemove(const std::string& key) override;
     bool HasStaged() const override { return !staged_.empty(); }
     void Apply() override;
+    void Sent(const std::string& key, const std::string& text) override { originals_.Sent(key, text); }
+    bool OriginalsChanged() const { return originals_.Changed(); }
 
     // The key each contact has for this sync, in store order.
     const std::vector<std::string>& Keys() const { return keys_; }
@@ -43,6 +49,7 @@ private:
         std::size_t index;
         ContactItem contact;
         std::string groupPath;
+        std::string key;  // of an added one
     };
     std::string FreshKey(const std::string& hash);
 
@@ -52,6 +59,8 @@ private:
     std::map<std::string, std::string> hashes_;
     std::set<std::string> usedKeys_;
     std::vector<Change> staged_;
+    std::int64_t now_;
+    KeptOriginals originals_;
 };
 
 // The hash of what travels of a contact: its fields and group path as the

@@ -14,7 +14,6 @@ namespace veltrin {
 namespace {
 
 const char* const kConflictMark = " (conflict copy)";
-const char* const kOriginalsKind = "events";
 // Where an item that names no group goes: the Events view shows an event
 // only in its group. Its events go up without a group again.
 const char* const kNoGroupPath = "Calendar";
@@ -130,7 +129,7 @@ std::string EventSyncKind::Text(const std::string& key, const std::string& uid) 
     if (path.empty()) shown.details.groupId = 0;
     const std::string whole = EventToICalendar(shown, store_.groups, uid, now_);
     // Another program's item goes back as it came, with only what changed here.
-    const Original* original = OriginalOf(key);
+    const Original* original = originals_.Find(key);
     if (!original) return whole;
     const ReadEvent was = ReadOneEvent(original->text, original->readAt);
     if (!was.ok) return whole;
@@ -139,22 +138,7 @@ std::string EventSyncKind::Text(const std::string& key, const std::string& uid) 
     return patched.empty() ? whole : patched;
 }
 
-const Original* EventSyncKind::OriginalOf(const std::string& key) const {
-    if (!originals_) return nullptr;
-    const auto o = originals_->of(kOriginalsKind).find(key);
-    return o == originals_->of(kOriginalsKind).end() ? nullptr : &o->second;
-}
-
-void EventSyncKind::KeepOriginal(const std::string& key, const std::string& text) {
-    if (!originals_) return;
-    originals_->of(kOriginalsKind)[key] = Original{text, now_};
-    originalsChanged_ = true;
-}
-
-void EventSyncKind::Sent(const std::string& key, const std::string& text) {
-    // What went up is what the server now holds: the next edit patches that.
-    if (OriginalOf(key)) KeepOriginal(key, text);
-}
+void EventSyncKind::Sent(const std::string& key, const std::string& text) { originals_.Sent(key, text); }
 
 SyncKind::Staged EventSyncKind::Read(const std::string& text) const {
     const ReadEvent r = ReadOneEvent(text, now_);
@@ -189,7 +173,7 @@ SyncKind::Staged EventSyncKind::StageAdd(const std::string& text, bool conflictC
     }
     s.hash = EventSyncHash(r.event, TravellingPath(r.groupPath));
     staged_.push_back({Change::Add, id, r.event, r.groupPath});
-    if (!conflictCopy) KeepOriginal(s.key, text);
+    if (!conflictCopy) originals_.Keep(s.key, text);
     return s;
 }
 
@@ -199,13 +183,13 @@ std::string EventSyncKind::StageReplace(const std::string& key, const std::strin
     if (!r.ok) return {};
     r.event.details.eventId = id;
     staged_.push_back({Change::Replace, id, r.event, r.groupPath});
-    KeepOriginal(key, text);
+    originals_.Keep(key, text);
     return EventSyncHash(r.event, TravellingPath(r.groupPath));
 }
 
 void EventSyncKind::StageRemove(const std::string& key) {
     staged_.push_back({Change::Remove, IdOf(key), {}, {}});
-    if (originals_ && originals_->of(kOriginalsKind).erase(key)) originalsChanged_ = true;
+    originals_.Drop(key);
 }
 
 bool EventSyncKind::Holds(const std::string& text) const { return CalendarHolds(text, "VEVENT"); }
@@ -243,17 +227,9 @@ void EventSyncKind::Apply() {
             e = std::move(c.event);
         }
     }
-    if (originals_) {
-        // Of events deleted here since, nothing is kept.
-        std::map<std::string, Original>& kept = originals_->of(kOriginalsKind);
-        for (auto it = kept.begin(); it != kept.end();)
-            if (!removed.count(IdOf(it->first)) && Find(IdOf(it->first))) {
-                ++it;
-            } else {
-                it = kept.erase(it);
-                originalsChanged_ = true;
-            }
-    }
+    // Of events deleted here since, nothing is kept.
+    originals_.DropUnless(
+        [&](const std::string& key) { return !removed.count(IdOf(key)) && Find(IdOf(key)); });
     if (removed.empty()) return;
     std::vector<EventItem> kept;
     for (EventItem& e : store_.events)

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "events/EventRecords.h"
-#include "storage/Originals.h"
+#include "sync/KeptOriginals.h"
 #include "sync/SyncKind.h"
 
 namespace veltrin {
@@ -16,7 +16,7 @@ public:
     // originals: what other programs wrote of the events that came from them,
     // kept up to date as items come and go; null keeps none.
     EventSyncKind(EventStore& store, std::int64_t now, Originals* originals = nullptr)
-        : store_(store), now_(now), originals_(originals) {}
+        : store_(store), now_(now), originals_(originals, "events", now) {}
 
     const char* Noun() const override { return "events"; }
     const char* ContentType() const override { return "text/calendar; charset=utf-8"; }
@@ -34,7 +34,7 @@ public:
     void Apply() override;
     void Sent(const std::string& key, const std::string& text) override;
     // Whether the kept originals changed: they are stored with the data.
-    bool OriginalsChanged() const { return originalsChanged_; }
+    bool OriginalsChanged() const { return originals_.Changed(); }
 
 private:
     struct Change {
@@ -44,15 +44,12 @@ private:
         std::string groupPath;
     };
     const EventItem* Find(std::int32_t id) const;
-    const Original* OriginalOf(const std::string& key) const;
-    void KeepOriginal(const std::string& key, const std::string& text);
     std::string GroupPathOf(std::int32_t groupId) const;
 
     EventStore& store_;
     std::int64_t now_;
     std::vector<Change> staged_;
-    Originals* originals_;
-    bool originalsChanged_ = false;
+    KeptOriginals originals_;
 };
 
 // The hash of what travels of an event: everything the calendar item

@@ -314,7 +314,8 @@ void SyncSession::FetchFromServer() {
     s.eventKind = std::make_unique<EventSyncKind>(s.events, s.request.now, &s.originals);
     bool synced = syncKind(eventsUrl, *s.eventKind, s.eventsFile, report.events);
     if (synced && !contactsUrl.empty()) {
-        s.contactKind = std::make_unique<ContactSyncKind>(s.contacts, s.status.of(contactsUrl));
+        s.contactKind = std::make_unique<ContactSyncKind>(s.contacts, s.status.of(contactsUrl), &s.originals,
+                                                          s.request.now);
         report.contactsSynced = true;
         synced = syncKind(contactsUrl, *s.contactKind, s.contactsFile, report.contacts);
     }
@@ -375,7 +376,9 @@ void SyncSession::Apply() {
     }
     s.fetched.clear();
     // The originals of what came down go with the records that hold it.
-    if (stored && s.eventKind && s.eventKind->OriginalsChanged()) {
+    const bool originalsChanged = (s.eventKind && s.eventKind->OriginalsChanged()) ||
+                                  (s.contactKind && s.contactKind->OriginalsChanged());
+    if (stored && originalsChanged) {
         std::string why;
         if (!s.originals.Save(s.originalsPath, s.request.now, why)) {
             report.error = report.error.empty()

@@ -38,6 +38,10 @@ def calendar_lines(text):
 
 def card_lines(text):
     import vobject
+    try:
+        text = text.decode('utf-8')
+    except UnicodeDecodeError:
+        text = text.decode('latin-1')
     card = vobject.readOne(text, allowQP=True)
     lines = []
     for child in card.getChildren():

@@ -1541,3 +1541,50 @@ TEST_F(SyncRadicaleTest, AnotherDevicesNewTimeForOurEventWinsOverOurOwnCopy) {
     EXPECT_EQ(again.events.sentUp + again.events.broughtDown, 0) << again.Summary();
     EXPECT_NE(http.Send({"GET", href, {}, {}}).body.find("20261218T143000"), std::string::npos);
 }
+
+// Cards as phones and address books write them: brought down they stay as
+// they are, and a new job title here changes only TITLE (and REV) on the
+// server; photos, birthdays, labels, groups and every parameter stay.
+TEST_F(ContactSyncRadicaleTest, AnotherProgramsCardsComeDownAndGoBackWithOnlyTheEdit) {
+    std::vector<fs::path> cards;
+    for (const auto& entry : fs::directory_iterator(VELTRIN_SYNC_CORPUS))
+        if (entry.path().extension() == ".vcf") cards.push_back(entry.path());
+    std::sort(cards.begin(), cards.end());
+    ASSERT_GE(cards.size(), 5u);
+    std::vector<fs::path> taken;  // Radicale refuses vCard 2.1, which phones only send as files
+    for (const fs::path& card : cards) {
+        const HttpResponse put = http.Send(
+            {"PUT", book() + card.filename().string(), {{"Content-Type", "text/vcard"}}, ReadBytes(card)});
+        if (put.status == 400 && card.filename().string().find("-2.1-") != std::string::npos) continue;
+        ASSERT_EQ(put.status, 201) << card << put.error << put.body;
+        taken.push_back(card);
+    }
+    cards = taken;
+    const SyncReport down = Sync(a());
+    ASSERT_TRUE(down.ok) << down.error;
+    EXPECT_EQ(static_cast<std::size_t>(down.contacts.broughtDown), cards.size()) << down.Summary();
+    const SyncReport again = Sync(a());
+    EXPECT_EQ(again.contacts.sentUp + again.contacts.broughtDown, 0) << again.Summary();
+
+    ContactStore store = LoadContacts(a());
+    for (ContactItem& c : store.contacts) c.fields.set(FieldAt("Job Title"), "Chief of tea, rooms 1;2");
+    StoreContacts(a(), store);
+    const SyncReport up = Sync(a());
+    ASSERT_TRUE(up.ok) << up.error;
+    EXPECT_EQ(static_cast<std::size_t>(up.contacts.sentUp), cards.size()) << up.Summary();
+    for (const fs::path& card : cards) {
+        const HttpResponse now = http.Send({"GET", book() + card.filename().string(), {}, {}});
+        ASSERT_EQ(now.status, 200) << card;
+        const fs::path after = folder.root / card.filename();
+        std::ofstream(after, std::ios::binary) << now.body;
+        std::string differences;
+        EXPECT_TRUE(RunShell(std::string("/usr/bin/python3 ") + VELTRIN_TEST_SUPPORT + "/compare_items.py '" +
+                                 card.string() + "' '" + after.string() + "' TITLE REV",
+                             &differences))
+            << card.filename() << ":\n"
+            << differences;
+        EXPECT_NE(now.body.find("TITLE:Chief of tea\\, rooms 1\\;2"), std::string::npos) << now.body;
+    }
+    const SyncReport settled = Sync(a());
+    EXPECT_EQ(settled.contacts.sentUp + settled.contacts.broughtDown, 0) << settled.Summary();
+}

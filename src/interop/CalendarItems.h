@@ -46,6 +46,19 @@ enum EventPart : unsigned {
 std::string PatchEventItem(const std::string& original, const std::string& ours, unsigned parts,
                            std::int64_t now);
 
+// What a journal's item carries, in parts that change apart.
+enum JournalPart : unsigned {
+    kJournalTitle = 1u << 0,  // SUMMARY
+    kJournalText = 1u << 1,   // DESCRIPTION and the page's HTML
+    kJournalParent = 1u << 2  // a note's parent: RELATED-TO of type PARENT
+};
+
+// Another program's journal with only these parts taken from ours, as
+// PatchEventItem does for events: its date and time, attachments,
+// categories, class and everything else stay.
+std::string PatchJournalItem(const std::string& original, const std::string& ours, unsigned parts,
+                             std::int64_t now);
+
 // Whether a calendar resource holds a component of that name ("VEVENT",
 // "VJOURNAL"), without reading the rest of it.
 bool CalendarHolds(const std::string& text, const char* component);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -991,15 +992,43 @@ const ContentLine* PropertyIn(const std::vector<ContentLine>& lines, const Block
     return nullptr;
 }
 
-// The event itself: the VEVENT that is no moved or changed occurrence.
-Block MasterBlock(const std::vector<ContentLine>& lines) {
-    for (const Block& b : Blocks(lines, "VEVENT"))
+// The item itself: the component of that kind that is no moved or changed occurrence.
+Block MasterBlock(const std::vector<ContentLine>& lines, const char* kind = "VEVENT") {
+    for (const Block& b : Blocks(lines, kind))
         if (!PropertyIn(lines, b, "RECURRENCE-ID")) return b;
     return {};
 }
 
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
 std::string UtcLine(const char* name, std::int64_t now) {
     return std::string(name) + ":" + icaltime_as_ical_string(Moment(now, nullptr)) + "\r\n";
+}
+
+// The item's lines as they stand, those keep() turns down left out (it may
+// write what stands instead), `before` put before the master component and
+// `added` with new stamps before its end. keep() sees each line with its
+// depth in the master: 0 for its own, more in its alarms, -1 outside it.
+std::string Spliced(const std::vector<ContentLine>& lines, const Block& master, const std::string& before,
+                    const std::string& added, std::int64_t now,
+                    const std::function<bool(std::size_t, const ContentLine&, int, std::string&)>& keep) {
+    std::string out;
+    int depth = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const ContentLine& l = lines[i];
+        if (i == master.begin) out += before;
+        if (i == master.end) out += added + UtcLine("DTSTAMP", now) + UtcLine("LAST-MODIFIED", now);
+        const bool inside = i > master.begin && i < master.end;
+        if (inside && l.name == "BEGIN") ++depth;
+        const int at = inside ? depth : -1;
+        if (inside && l.name == "END") --depth;
+        if (at == 0 && (l.name == "DTSTAMP" || l.name == "LAST-MODIFIED")) continue;
+        if (keep(i, l, at, out)) out += l.raw;
+    }
+    return out;
 }
 
 }  // namespace
@@ -1097,37 +1126,50 @@ std::string PatchEventItem(const std::string& original, const std::string& ours,
                 for (std::size_t i = b.begin; i <= b.end; ++i) overrides.insert(i);
         }
 
-    std::string out;
     bool firstCategories = true;
-    int depth = 0;
-    for (std::size_t i = 0; i < theirs.size(); ++i) {
-        const ContentLine& l = theirs[i];
-        if (overrides.count(i)) continue;
-        if (i == ev.begin) out += zones;
-        const bool inside = i > ev.begin && i < ev.end;
-        if (inside && l.name == "BEGIN") ++depth;
-        const bool own = inside && depth == 0;
-        const bool alarm = inside && depth > 0 && (parts & kEventReminders);
-        if (inside && l.name == "END") --depth;
-        if (alarm) continue;
-        if (own && (replaced(l.name) || l.name == "DTSTAMP" || l.name == "LAST-MODIFIED" ||
-                    (!sequence.empty() && l.name == "SEQUENCE") || (!end.empty() && l.name == "DTEND")))
-            continue;
-        if (own && l.name == "CATEGORIES" && (parts & kEventGroup) && firstCategories) {
-            firstCategories = false;
-            std::size_t comma = 0;
-            while (comma < l.value.size() && l.value[comma] != ',') comma += l.value[comma] == '\\' ? 2 : 1;
-            const std::string rest = comma < l.value.size() ? l.value.substr(comma + 1) : std::string();
-            const std::string value = group + (group.empty() || rest.empty() ? "" : ",") + rest;
-            if (!value.empty()) AppendFoldedLine(out, l.head + ":" + value);
-            continue;
-        }
-        if (i == ev.end) {
-            out += added + end + sequence + UtcLine("DTSTAMP", now) + UtcLine("LAST-MODIFIED", now);
-        }
-        out += l.raw;
-    }
-    return out;
+    return Spliced(theirs, ev, zones, added + end + sequence, now,
+                   [&](std::size_t i, const ContentLine& l, int depth, std::string& out) {
+                       if (overrides.count(i) || (depth > 0 && (parts & kEventReminders))) return false;
+                       if (depth != 0) return true;
+                       if (replaced(l.name) || (!sequence.empty() && l.name == "SEQUENCE") ||
+                           (!end.empty() && l.name == "DTEND"))
+                           return false;
+                       if (l.name != "CATEGORIES" || !(parts & kEventGroup) || !firstCategories) return true;
+                       firstCategories = false;
+                       std::size_t comma = 0;
+                       while (comma < l.value.size() && l.value[comma] != ',')
+                           comma += l.value[comma] == '\\' ? 2 : 1;
+                       const std::string rest =
+                           comma < l.value.size() ? l.value.substr(comma + 1) : std::string();
+                       const std::string value = group + (group.empty() || rest.empty() ? "" : ",") + rest;
+                       if (!value.empty()) AppendFoldedLine(out, l.head + ":" + value);
+                       return false;
+                   });
+}
+
+std::string PatchJournalItem(const std::string& original, const std::string& ours, unsigned parts,
+                             std::int64_t now) {
+    const std::vector<ContentLine> theirs = ContentLines(original), mine = ContentLines(ours);
+    const Block j = MasterBlock(theirs, "VJOURNAL"), from = MasterBlock(mine, "VJOURNAL");
+    if (!j.found() || !from.found()) return {};
+    // The parent is the one RELATED-TO whose type is PARENT, as RFC 5545 reads one without a type.
+    const auto parentLink = [](const ContentLine& l) {
+        if (l.name != "RELATED-TO") return false;
+        const std::string head = Upper(l.head);
+        return head.find("RELTYPE=") == std::string::npos || head.find("RELTYPE=PARENT") != std::string::npos;
+    };
+    const auto replaced = [&](const ContentLine& l) {
+        return ((parts & kJournalTitle) && l.name == "SUMMARY") ||
+               ((parts & kJournalText) && (l.name == "DESCRIPTION" || l.name == kAltDesc)) ||
+               ((parts & kJournalParent) && parentLink(l));
+    };
+    std::string added;
+    for (std::size_t i = from.begin + 1; i < from.end; ++i)
+        if (replaced(mine[i])) added += mine[i].raw;
+    return Spliced(theirs, j, {}, added, now,
+                   [&](std::size_t, const ContentLine& l, int depth, std::string&) {
+                       return depth != 0 || !replaced(l);
+                   });
 }
 
 }  // namespace veltrin

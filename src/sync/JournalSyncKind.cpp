@@ -95,8 +95,9 @@ void JoinPage(DiaryPage& page, const std::string& theirsHtml) {
 }  // namespace
 
 JournalSyncKind::JournalSyncKind(DiaryTable& diary, NoteTable& notes,
-                                 const std::map<std::string, SyncEntry>& entries, std::int64_t now)
-    : diaryStore_(diary), notesStore_(notes), now_(now) {
+                                 const std::map<std::string, SyncEntry>& entries, std::int64_t now,
+                                 Originals* originals)
+    : diaryStore_(diary), notesStore_(notes), now_(now), originals_(originals, "journals", now) {
     for (const auto& [href, e] : entries) {
         if (!Part(e.key)) continue;
         usedKeys_.insert(e.key);
@@ -193,6 +194,24 @@ std::string JournalSyncKind::NewName(const std::string& key) const {
 }
 
 std::string JournalSyncKind::Text(const std::string& key, const std::string& uid) const {
+    const std::string whole = WholeText(key, uid);
+    // Another program's journal goes back as it came, with only what changed here.
+    const Original* original = originals_.Find(key);
+    if (!original || whole.empty()) return whole;
+    const ReadJournal was = ReadOneJournal(original->text, original->readAt),
+                      is = ReadOneJournal(whole, now_);
+    if (!was.ok || !is.ok) return whole;
+    const auto title = [](const ReadJournal& r) { return r.dated ? r.page.title : r.note.name; };
+    const auto html = [](const ReadJournal& r) { return r.dated ? r.page.html : r.note.html; };
+    unsigned parts = 0;
+    if (title(was) != title(is)) parts |= kJournalTitle;
+    if (html(was) != html(is)) parts |= kJournalText;
+    if (!was.dated && !is.dated && was.parentUid != is.parentUid) parts |= kJournalParent;
+    const std::string patched = PatchJournalItem(original->text, whole, parts, now_);
+    return patched.empty() ? whole : patched;
+}
+
+std::string JournalSyncKind::WholeText(const std::string& key, const std::string& uid) const {
     const std::string own = uid.empty() ? UidOf(key) : uid;
     if (Part(key) == kPages) {
         const auto page = pages_.find(key);
@@ -251,6 +270,7 @@ SyncKind::Staged JournalSyncKind::StageAdd(const std::string& text, bool conflic
         } else {
             pages_.emplace(s.key, r.page);
             if (!r.uid.empty()) uids_[s.key] = r.uid;
+            if (!conflictCopy) originals_.Keep(s.key, text);
         }
         s.hash = HashOf(ReadOneJournal(Text(s.key, {}), now_));
         return s;
@@ -274,6 +294,7 @@ SyncKind::Staged JournalSyncKind::StageAdd(const std::string& text, bool conflic
     } else {
         if (!r.uid.empty()) uids_[node.key] = r.uid;
         s.hash = HashOf(r);
+        originals_.Keep(node.key, text);
     }
     s.key = node.key;
     nodeOf_[node.key] = nodes_.size();
@@ -298,8 +319,10 @@ std::string JournalSyncKind::StageReplace(const std::string& key, const std::str
         const std::string moved = PageKey(theirs.date);
         if (moved == key) {
             page->second = std::move(theirs);
+            originals_.Keep(key, text);
             return HashOf(ReadOneJournal(Text(key, {}), now_));
         }
+        originals_.Drop(key);
         // Moved to another day by the other side: this day's item goes at the
         // next sync and the page goes up under its new day.
         pages_.erase(page);
@@ -321,6 +344,7 @@ std::string JournalSyncKind::StageReplace(const std::string& key, const std::str
     }
     node.parentUid = r.dated ? (node.parentKey.empty() ? std::string() : UidOf(node.parentKey)) : r.parentUid;
     node.fromServer = true;
+    originals_.Keep(key, text);
     if (theirs.name != mine.note.name) node.note.name = theirs.name;
     if (theirs.html != mine.note.html) node.note.html = theirs.html;
     node.note.created = theirs.created;
@@ -328,6 +352,7 @@ std::string JournalSyncKind::StageReplace(const std::string& key, const std::str
 }
 
 void JournalSyncKind::StageRemove(const std::string& key) {
+    originals_.Drop(key);
     if (Part(key) == kPages) {
         pagesChanged_ = true;
         pages_.erase(key);
@@ -341,6 +366,12 @@ void JournalSyncKind::StageRemove(const std::string& key) {
 // Each table is made again only when its records changed, so that the
 // other file need not be stored.
 void JournalSyncKind::Apply() {
+    // Of pages and notes deleted here since, nothing is kept.
+    originals_.DropUnless([&](const std::string& key) {
+        if (Part(key) == kPages) return pages_.count(key) > 0;
+        const auto at = nodeOf_.find(key);
+        return at != nodeOf_.end() && !nodes_[at->second].removed;
+    });
     if (pagesChanged_) {
         DiaryTable diary = unsynced_;
         for (auto& [key, page] : pages_) diary.push_back(page);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "documents/DocumentRecords.h"
+#include "sync/KeptOriginals.h"
 #include "sync/SyncKind.h"
 #include "sync/SyncStatus.h"
 
@@ -22,8 +23,10 @@ namespace veltrin {
 class JournalSyncKind : public SyncKind {
 public:
     // entries: the calendar's status, by href.
+    // originals: what other programs wrote of the pages and notes that came
+    // from them; null keeps none.
     JournalSyncKind(DiaryTable& diary, NoteTable& notes, const std::map<std::string, SyncEntry>& entries,
-                    std::int64_t now);
+                    std::int64_t now, Originals* originals = nullptr);
 
     const char* Noun() const override { return "diary pages and notes"; }
     const char* Part(const std::string& key) const override;
@@ -45,6 +48,8 @@ public:
     bool PagesStaged() const { return pagesChanged_; }
     bool NotesStaged() const { return notesChanged_; }
     void Apply() override;
+    void Sent(const std::string& key, const std::string& text) override { originals_.Sent(key, text); }
+    bool OriginalsChanged() const { return originals_.Changed(); }
 
     // The key each note has for this sync, in store order.
     std::vector<std::string> NoteKeys() const;
@@ -59,6 +64,7 @@ private:
         bool removed = false;
     };
     std::string UidOf(const std::string& key) const;
+    std::string WholeText(const std::string& key, const std::string& uid) const;
     std::string FreshNoteKey(std::int32_t created);
 
     DiaryTable& diaryStore_;
@@ -73,6 +79,7 @@ private:
     std::map<std::string, std::string> hashes_;
     std::set<std::string> usedKeys_;
     bool pagesChanged_ = false, notesChanged_ = false;
+    KeptOriginals originals_;
 };
 
 }  // namespace veltrin

@@ -321,7 +321,8 @@ void SyncSession::FetchFromServer() {
     }
     if (synced && !journalsUrl.empty()) {
         const std::string key = JournalsStatusKey(journalsUrl);
-        s.journalKind = std::make_unique<JournalSyncKind>(s.diary, s.notes, s.status.of(key), s.request.now);
+        s.journalKind = std::make_unique<JournalSyncKind>(s.diary, s.notes, s.status.of(key), s.request.now,
+                                                          &s.originals);
         report.journalsSynced = true;
         std::map<std::string, SyncCounts> parts;
         JournalSyncKind* journals = s.journalKind.get();
@@ -377,7 +378,8 @@ void SyncSession::Apply() {
     s.fetched.clear();
     // The originals of what came down go with the records that hold it.
     const bool originalsChanged = (s.eventKind && s.eventKind->OriginalsChanged()) ||
-                                  (s.contactKind && s.contactKind->OriginalsChanged());
+                                  (s.contactKind && s.contactKind->OriginalsChanged()) ||
+                                  (s.journalKind && s.journalKind->OriginalsChanged());
     if (stored && originalsChanged) {
         std::string why;
         if (!s.originals.Save(s.originalsPath, s.request.now, why)) {

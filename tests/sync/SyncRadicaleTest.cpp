@@ -1485,11 +1485,17 @@ TEST_F(SyncRadicaleTest, AnotherProgramsItemsComeDownAndGoBackWithOnlyTheEdit) {
     EventStore store = LoadEvents(a());
     for (EventItem& e : store.events) e.name += " (renamed)";
     StoreEvents(a(), store);
+    DiaryTable diary = LoadDiary(a());
+    NoteTable notes = LoadNotes(a());
+    for (DiaryPage& p : diary) p.title += " (renamed)";
+    for (NoteItem& n : notes) n.name += " (renamed)";
+    StoreJournals(a(), diary, notes);
     const SyncReport up = Sync(a());
     ASSERT_TRUE(up.ok) << up.error;
     EXPECT_EQ(static_cast<std::size_t>(up.events.sentUp), events) << up.Summary();
+    EXPECT_EQ(static_cast<std::size_t>(up.journals.sentUp), diary.size() + notes.size()) << up.Summary();
+    std::size_t renamed = 0;
     for (const fs::path& item : items) {
-        if (item.filename().string().rfind("event-", 0) != 0) continue;
         const HttpResponse now = http.Send({"GET", calendar() + item.filename().string(), {}, {}});
         ASSERT_EQ(now.status, 200) << item;
         const fs::path after = folder.root / item.filename();
@@ -1500,10 +1506,13 @@ TEST_F(SyncRadicaleTest, AnotherProgramsItemsComeDownAndGoBackWithOnlyTheEdit) {
                              &differences))
             << item.filename() << ":\n"
             << differences;
-        EXPECT_NE(now.body.find(" (renamed)"), std::string::npos) << item.filename();
+        renamed += now.body.find(" (renamed)") != std::string::npos;
     }
+    // Every event, page and note; the second journal of a day stays the phone's alone.
+    EXPECT_EQ(renamed, events + diary.size() + notes.size());
     const SyncReport settled = Sync(a());
-    EXPECT_EQ(settled.events.sentUp + settled.events.broughtDown, 0) << settled.Summary();
+    EXPECT_EQ(settled.events.sentUp + settled.events.broughtDown + settled.journals.sentUp, 0)
+        << settled.Summary();
 }
 
 // A phone that moves one of our events changes DTSTART and leaves our own

@@ -285,6 +285,17 @@ std::string RuleOf(const EventSchedule& s) {
 
 std::string EventUid(std::int32_t id) { return "veltrin-event-" + std::to_string(id) + kUidDomain; }
 
+// A page is kept at midnight of its day in the zone it was written in.
+// Seen from another zone (travel) that moment is a whole quarter hour some
+// hours before or after midnight here: the page's day is the one whose
+// midnight is nearest, so that no change of zone moves a page on the server.
+// Any other moment is on its own day.
+DateTime PageDay(std::int64_t date) {
+    const DateTime at = BreakDownLocal(date);
+    const bool elsewhereMidnight = at.hour != 0 && at.minute % 15 == 0 && at.second == 0;
+    return elsewhereMidnight && at.hour >= 12 ? BreakDownLocal(date + 86400) : at;
+}
+
 icalcomponent* EventComponent(const EventItem& e, const std::string& groupPath, icaltimezone* zone,
                               std::int64_t now) {
     const EventDetails& d = e.details;
@@ -392,7 +403,7 @@ icalcomponent* Journal(const std::string& uid, const std::string& title, const s
 }
 
 std::string DateDigits(std::int32_t date) {
-    const DateTime day = BreakDownLocal(date);
+    const DateTime day = PageDay(date);
     char digits[16];
     std::snprintf(digits, sizeof digits, "%04lld%02d%02d", static_cast<long long>(day.year), day.month,
                   day.day);
@@ -868,7 +879,7 @@ std::string HtmlAsRead(const std::string& stored) {
 ReadJournal JournalAsRead(const DiaryPage& page) {
     ReadJournal read;
     read.dated = true;
-    const DateTime day = BreakDownLocal(page.date);
+    const DateTime day = PageDay(page.date);
     const std::optional<std::int64_t> midnight = MakeLocalTime(day.year, day.month, day.day, 0, 0, 0);
     if (!midnight) return read;
     read.page.date = ClampToTime32(*midnight);

@@ -424,3 +424,26 @@ TEST(SharedCalendar, EventsAndJournalsLeaveEachOthersItemsAlone) {
     EXPECT_EQ(journals.diary.size(), 3u);
     EXPECT_EQ(journals.notes.size(), 2u);
 }
+
+// Travel: the same pages seen from another zone fall on the day beside
+// theirs. They keep their days on the server; nothing is deleted or made again.
+TEST_F(JournalSync, AZoneChangeMovesNoPageOnTheServer) {
+    ASSERT_TRUE(a.Sync(server).ok);
+    const std::map<std::string, FakeCalendar::Item> before = server.items;
+    test::ScopedZone travel{"America/New_York"};
+    const CollectionSync s = a.Sync(server);
+    ASSERT_TRUE(s.ok) << s.error;
+    EXPECT_EQ(Moved(s), 0);
+    EXPECT_EQ(server.items.size(), before.size());
+
+    // An edit there goes to the page's own item, still on its day.
+    a.diary[0].html = "<BODY><P>coffee in New York</P></BODY>";
+    const CollectionSync edited = a.Sync(server);
+    ASSERT_TRUE(edited.ok) << edited.error;
+    EXPECT_EQ(edited.counts.sentUp, 1);
+    EXPECT_EQ(edited.counts.deletedThere, 0);
+    const std::string& item = server.items.at("/cal/veltrin-diary-20261203.ics").text;
+    EXPECT_NE(item.find("coffee in New York"), std::string::npos);
+    EXPECT_NE(item.find("DTSTART;VALUE=DATE:20261203"), std::string::npos) << item;
+    EXPECT_EQ(server.items.size(), before.size());
+}

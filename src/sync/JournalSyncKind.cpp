@@ -323,14 +323,21 @@ std::string JournalSyncKind::StageReplace(const std::string& key, const std::str
             return HashOf(ReadOneJournal(Text(key, {}), now_));
         }
         originals_.Drop(key);
-        // Moved to another day by the other side: this day's item goes at the
-        // next sync and the page goes up under its new day.
+        // Moved to another day by the other side: the page goes with it under
+        // its item. A day that has a page takes its text below, and the item is
+        // left as the other side has it.
         pages_.erase(page);
+        originals_.Drop(key);
         const auto there = pages_.find(moved);
-        if (there != pages_.end())
+        if (there != pages_.end()) {
             JoinPage(there->second, theirs.html);
-        else
-            pages_.emplace(moved, std::move(theirs));
+            movedTo_[key].clear();
+            return {};
+        }
+        pages_.emplace(moved, std::move(theirs));
+        movedTo_[key] = moved;
+        if (const auto uid = uids_.find(key); uid != uids_.end()) uids_[moved] = uid->second;
+        originals_.Keep(moved, text);
         return HashOf(r);
     }
     const auto at = nodeOf_.find(key);
@@ -349,6 +356,11 @@ std::string JournalSyncKind::StageReplace(const std::string& key, const std::str
     if (theirs.html != mine.note.html) node.note.html = theirs.html;
     node.note.created = theirs.created;
     return HashOf(ReadOneJournal(Text(key, {}), now_));
+}
+
+std::string JournalSyncKind::KeyAfterReplace(const std::string& key) const {
+    const auto moved = movedTo_.find(key);
+    return moved == movedTo_.end() ? key : moved->second;
 }
 
 void JournalSyncKind::StageRemove(const std::string& key) {

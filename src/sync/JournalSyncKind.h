@@ -39,6 +39,7 @@ public:
     Staged StageAdd(const std::string& text, bool conflictCopy) override;
     std::string StageReplace(const std::string& key, const std::string& text) override;
     void StageRemove(const std::string& key) override;
+    std::string KeyAfterReplace(const std::string& key) const override;
     bool Holds(const std::string& text) const override;
     std::string Joined(const std::string& key, const std::string& uid,
                        const std::string& theirs) const override;
@@ -78,6 +79,7 @@ private:
     std::map<std::string, std::string> uids_;  // the server's UID of each key that has one
     std::map<std::string, std::string> hashes_;
     std::set<std::string> usedKeys_;
+    std::map<std::string, std::string> movedTo_;  // pages the other side moved to another day
     bool pagesChanged_ = false, notesChanged_ = false;
     KeptOriginals originals_;
 };

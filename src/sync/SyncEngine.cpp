@@ -357,7 +357,10 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
                     Record(href, e.key, f->second.etag, e.hash, e.uid);
                 } else if (theirs.ok) {
                     const std::string hash = kind_.StageReplace(e.key, f->second.data);
-                    Pending(href, SyncEntry{e.key, href, f->second.etag, hash, e.uid});
+                    // A record the other side moved (a page to another day) keeps its item.
+                    const std::string key = kind_.KeyAfterReplace(e.key);
+                    Pending(href,
+                            SyncEntry{key, href, f->second.etag, key.empty() ? std::string() : hash, e.uid});
                     Tally(&SyncCounts::broughtDown, e.key);
                 } else {
                     ++out_.counts.failed;

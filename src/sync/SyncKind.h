@@ -42,6 +42,10 @@ public:
     // Returns the hash the record will have.
     virtual std::string StageReplace(const std::string& key, const std::string& text) = 0;
     virtual void StageRemove(const std::string& key) = 0;
+    // The key a replaced record goes on under: its own, another where the
+    // other side moved it (a page to another day), or empty where it went
+    // into another record and its item is left alone from now on.
+    virtual std::string KeyAfterReplace(const std::string& key) const { return key; }
 
     // Whether a server text is an item of this kind at all: a calendar may
     // hold other kinds' items beside its own, which are left alone.

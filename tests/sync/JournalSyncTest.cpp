@@ -447,3 +447,34 @@ TEST_F(JournalSync, AZoneChangeMovesNoPageOnTheServer) {
     EXPECT_NE(item.find("DTSTART;VALUE=DATE:20261203"), std::string::npos) << item;
     EXPECT_EQ(server.items.size(), before.size());
 }
+
+// The other side moves a page to another day: the page follows under its
+// item, which is neither deleted nor made again.
+TEST_F(JournalSync, APageMovedToAnotherDayThereMovesHereAndKeepsItsItem) {
+    InStep();
+    const std::string href = "/cal/veltrin-diary-20261203.ics";
+    std::string item = server.items.at(href).text;
+    const std::size_t at = item.find("DTSTART;VALUE=DATE:20261203");
+    ASSERT_NE(at, std::string::npos) << item;
+    item.replace(at, 27, "DTSTART;VALUE=DATE:20261207");
+    server.Write(href, item);
+    const int deletes = server.deletes, puts = server.puts;
+    const CollectionSync s = a.Sync(server);
+    ASSERT_TRUE(s.ok) << s.error;
+    EXPECT_EQ(s.counts.broughtDown, 1);
+    EXPECT_EQ(server.deletes, deletes);
+    EXPECT_EQ(server.puts, puts);
+    ASSERT_EQ(a.diary.size(), 2u);
+    EXPECT_EQ(a.diary[1].date, Day(7));
+    EXPECT_EQ(a.diary[1].html, "<BODY><P>coffee</P></BODY>");
+    EXPECT_EQ(Moved(a.Sync(server)), 0);
+    EXPECT_EQ(server.items.count(href), 1u);
+
+    // An edit here goes to the same item, now on its new day.
+    a.diary[1].html = "<BODY><P>coffee, later</P></BODY>";
+    EXPECT_EQ(a.Sync(server).counts.sentUp, 1);
+    EXPECT_NE(server.items.at(href).text.find("coffee\\, later"), std::string::npos)
+        << server.items.at(href).text;
+    EXPECT_NE(server.items.at(href).text.find("DTSTART;VALUE=DATE:20261207"), std::string::npos);
+    EXPECT_EQ(server.deletes, deletes);
+}

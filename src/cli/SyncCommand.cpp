@@ -48,8 +48,9 @@ Command AddSyncCommand(CLI::App& program, Output io) {
         "since a day has one page). The day's backup is kept before a "
         "data file changes. Refused (exit status 1) while Veltrin runs with that data folder.");
     parser->add_option("--data", options->data, "The data folder")->required();
-    parser->add_flag("--allow-mass-delete", options->allowMassDelete,
-                     "Go ahead when a sync would delete more than half of a collection's items");
+    parser->add_flag(
+        "--allow-mass-delete", options->allowMassDelete,
+        "Go ahead when a sync would delete more than a quarter of a kind's items, or empty a kind");
     return {parser, [options, io] { return RunSync(*options, io); }};
 }
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "storage/Backups.h"
+#include "storage/EscapedField.h"
 #include "storage/SafeFile.h"
 
 namespace veltrin {
@@ -11,49 +12,6 @@ namespace veltrin {
 namespace {
 
 const char* const kHeader = "veltrin originals 1";
-
-// One record a line: the fields are kept free of tabs and line ends.
-std::string Escaped(const std::string& s) {
-    std::string out;
-    out.reserve(s.size() + s.size() / 16);
-    for (char c : s) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
-    }
-    return out;
-}
-
-bool Unescaped(const std::string& s, std::size_t from, std::size_t to, std::string& out) {
-    out.clear();
-    out.reserve(to - from);
-    for (std::size_t i = from; i < to; ++i) {
-        if (s[i] != '\\') {
-            out += s[i];
-            continue;
-        }
-        if (++i == to) return false;
-        const char c = s[i];
-        if (c == 't')
-            out += '\t';
-        else if (c == 'n')
-            out += '\n';
-        else if (c == 'r')
-            out += '\r';
-        else if (c == '\\')
-            out += '\\';
-        else
-            return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -97,10 +55,13 @@ bool Originals::Load(const std::string& path, std::string& why) {
         }
         std::string kind, key, read;
         Original o;
-        if (!whole || text.compare(at, tabs[0] - at, "original") != 0 ||
-            !Unescaped(text, tabs[0] + 1, tabs[1], kind) || !Unescaped(text, tabs[1] + 1, tabs[2], key) ||
-            !Unescaped(text, tabs[2] + 1, tabs[3], read) || !Unescaped(text, tabs[3] + 1, end, o.text) ||
-            read.empty() || read.find_first_not_of("-0123456789") != std::string::npos) {
+        const auto field = [&](std::size_t from, std::size_t to, std::string& out) {
+            return UnescapedField(std::string_view(text).substr(from, to - from), out);
+        };
+        if (!whole || text.compare(at, tabs[0] - at, "original") != 0 || !field(tabs[0] + 1, tabs[1], kind) ||
+            !field(tabs[1] + 1, tabs[2], key) || !field(tabs[2] + 1, tabs[3], read) ||
+            !field(tabs[3] + 1, end, o.text) || read.empty() ||
+            read.find_first_not_of("-0123456789") != std::string::npos) {
             why = path + " is damaged at line " + std::to_string(number);
             kinds_.clear();
             return false;
@@ -122,8 +83,8 @@ bool Originals::Save(const std::string& path, std::int64_t now, std::string& why
     out << kHeader << "\n";
     for (const auto& [kind, originals] : kinds_)
         for (const auto& [key, o] : originals)
-            out << "original\t" << Escaped(kind) << "\t" << Escaped(key) << "\t" << o.readAt << "\t"
-                << Escaped(o.text) << "\n";
+            out << "original\t" << EscapedField(kind) << "\t" << EscapedField(key) << "\t" << o.readAt << "\t"
+                << EscapedField(o.text) << "\n";
     return ReplaceFileSafely(path, BytesOf(out.str()), &why, nullptr, 0600);
 }
 

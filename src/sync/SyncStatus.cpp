@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "storage/EscapedField.h"
 #include "storage/SafeFile.h"
 
 namespace veltrin {
@@ -13,42 +14,14 @@ namespace {
 
 const char* const kHeader = "veltrin sync status 1";
 
-std::string Escaped(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string Unescaped(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\' || i + 1 == s.size()) {
-            out += s[i];
-            continue;
-        }
-        const char c = s[++i];
-        out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
-    }
-    return out;
-}
-
+// The fields of a line; none when one is not written as a field is.
 std::vector<std::string> Fields(const std::string& line) {
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (;;) {
         const std::size_t tab = line.find('\t', start);
-        fields.push_back(Unescaped(line.substr(start, tab - start)));
+        fields.emplace_back();
+        if (!UnescapedField(std::string_view(line).substr(start, tab - start), fields.back())) return {};
         if (tab == std::string::npos) return fields;
         start = tab + 1;
     }
@@ -76,10 +49,10 @@ bool SyncStatus::Load(const std::string& path, std::string& why) {
         ++number;
         if (line.empty()) continue;
         const std::vector<std::string> f = Fields(line);
-        if (f[0] == "collection" && (f.size() == 2 || f.size() == 3)) {
+        if (!f.empty() && f[0] == "collection" && (f.size() == 2 || f.size() == 3)) {
             current = &collections_[f[1]];
             if (f.size() == 3) tokens_[f[1]] = f[2];
-        } else if (f[0] == "item" && f.size() == 6 && current) {
+        } else if (!f.empty() && f[0] == "item" && f.size() == 6 && current) {
             (*current)[f[2]] = SyncEntry{f[1], f[2], f[3], f[4], f[5]};
         } else {
             why = path + " is damaged at line " + std::to_string(number);
@@ -95,13 +68,14 @@ bool SyncStatus::Save(const std::string& path, std::string& why) const {
     std::ostringstream out;
     out << kHeader << "\n";
     for (const auto& [url, entries] : collections_) {
-        out << "collection\t" << Escaped(url);
+        out << "collection\t" << EscapedField(url);
         const auto token = tokens_.find(url);
-        if (token != tokens_.end() && !token->second.empty()) out << "\t" << Escaped(token->second);
+        if (token != tokens_.end() && !token->second.empty()) out << "\t" << EscapedField(token->second);
         out << "\n";
         for (const auto& [href, e] : entries)
-            out << "item\t" << Escaped(e.key) << "\t" << Escaped(e.href) << "\t" << Escaped(e.etag) << "\t"
-                << Escaped(e.hash) << "\t" << Escaped(e.uid) << "\n";
+            out << "item\t" << EscapedField(e.key) << "\t" << EscapedField(e.href) << "\t"
+                << EscapedField(e.etag) << "\t" << EscapedField(e.hash) << "\t" << EscapedField(e.uid)
+                << "\n";
     }
     const std::string text = out.str();
     return ReplaceFileSafely(path, BytesOf(text), &why);

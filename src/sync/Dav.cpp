@@ -392,8 +392,10 @@ DavResult DavClient::Fetch(const std::string& collectionUrl, bool addressBook,
                            std::map<std::string, DavResource>& fetched) {
     const std::size_t kBatch = 500;
     DavResult result;
-    std::size_t outside = 0, twice = 0;
-    const std::set<std::string> asked(hrefs.begin(), hrefs.end());
+    std::size_t outside = 0, twice = 0, unasked = 0;
+    // Each answer under the href it was asked by, whichever escapes the server writes.
+    std::map<std::string, std::string> asked;
+    for (const std::string& href : hrefs) asked.emplace(PercentDecoded(href), href);
     for (std::size_t at = 0; at < hrefs.size(); at += kBatch) {
         std::string body = R"(<?xml version="1.0" encoding="utf-8"?>)";
         body += addressBook
@@ -417,15 +419,17 @@ DavResult DavClient::Fetch(const std::string& collectionUrl, bool addressBook,
         for (DavResource& res : m.responses) {
             if (!(res.status >= 200 && res.status < 300 && !res.etag.empty())) continue;
             const std::string path = MemberPath(collectionUrl, res.href);
-            if (path.empty() || !asked.count(path)) {
-                ++outside;
+            const auto as = path.empty() ? asked.end() : asked.find(PercentDecoded(path));
+            if (as == asked.end()) {
+                ++(path.empty() ? outside : unasked);
                 continue;
             }
-            if (!batch.insert(path).second) ++twice;
-            fetched[path] = std::move(res);
+            if (!batch.insert(as->second).second) ++twice;
+            fetched[as->second] = std::move(res);
         }
     }
     NotePassed(result, outside, twice);
+    if (unasked) result.notes.push_back(Passed(unasked, "brought an item not asked for; passed over"));
     return result;
 }
 

@@ -407,3 +407,40 @@ TEST(ContactSyncKind, AContactAndItsCardHashTheSameAndUnchangedFieldsKeepTheirBy
     EXPECT_EQ(store.contacts[2].groupId, 7);
     EXPECT_EQ(copy.hash, ContactSyncHash(store.contacts[2], "Caf\xC3\xA9"));
 }
+
+// A server may answer a multiget with its own escapes of the hrefs asked
+// for; each item still comes under the href it was listed by, and an item
+// not asked for is passed over.
+TEST(DavAnswers, AMultigetIsTakenByTheHrefsAskedWhateverTheirEscapes) {
+    struct Rewriting : HttpTransport {
+        HttpResponse Send(const HttpRequest& r) override {
+            HttpResponse out;
+            out.status = 207;
+            out.body =
+                "<d:multistatus xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:caldav'>"
+                "<d:response><d:href>/anna/cal/a@b.ics</d:href><d:propstat><d:prop><d:getetag>\"1\"</"
+                "d:getetag>"
+                "<c:calendar-data>A</c:calendar-data></d:prop><d:status>HTTP/1.1 200 "
+                "OK</d:status></d:propstat>"
+                "</d:response><d:response><d:href>/anna/cal/extra.ics</"
+                "d:href><d:propstat><d:prop><d:getetag>\"2\""
+                "</d:getetag><c:calendar-data>B</c:calendar-data></d:prop><d:status>HTTP/1.1 200 "
+                "OK</d:status>"
+                "</d:propstat></d:response></d:multistatus>";
+            asked = r.body;
+            return out;
+        }
+        std::string asked;
+    } server;
+    DavClient dav(server);
+    std::map<std::string, DavResource> fetched;
+    const DavResult r = dav.Fetch("http://127.0.0.1:5232/anna/cal/", false, {"/anna/cal/a%40b.ics"}, fetched);
+    ASSERT_TRUE(r.ok()) << r.error;
+    ASSERT_EQ(fetched.size(), 1u);
+    EXPECT_EQ(fetched.begin()->first, "/anna/cal/a%40b.ics");
+    EXPECT_EQ(fetched.begin()->second.data, "A");
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_NE(r.notes[0].find("1 entry of the server's answer brought an item not asked for"),
+              std::string::npos)
+        << r.notes[0];
+}

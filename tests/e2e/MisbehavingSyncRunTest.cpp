@@ -118,7 +118,7 @@ TEST_F(MisbehavingSyncRun, EachFaultAtStartLeavesTheProgramRunningAndTheFilesAsT
         ASSERT_EQ(waitExit(pid, 30), 0);
         EXPECT_EQ(DataFiles(), before) << "a data file changed";
     }
-#if !defined(__SANITIZE_ADDRESS__)  // which keeps what was freed for a while
+#if !defined(VELTRIN_UNDER_ASAN)  // which keeps what was freed for a while
     // The 64 MB read of the endless answer is not held once the sync gave up.
     EXPECT_LT(settled["endless"], settled["busy"] + 32 * 1024);
 #endif
@@ -180,7 +180,7 @@ TEST_F(MisbehavingSyncRun, AfterAFailedSyncASoundServerSyncsWithoutARestart) {
     }
     EXPECT_TRUE(synced) << Said();
     ASSERT_TRUE(Running(pid));
-#if !defined(__SANITIZE_ADDRESS__)  // which keeps what was freed for a while
+#if !defined(VELTRIN_UNDER_ASAN)  // which keeps what was freed for a while
     // The 64 MB answer the failed sync read is not held any more.
     EXPECT_LT(ProcessKilobytes(pid, "VmRSS"), afterFailure + 64 * 1024);
     EXPECT_LT(afterFailure, ProcessKilobytes(pid, "VmHWM") - 32 * 1024) << "the failed answer was kept";

@@ -46,8 +46,9 @@ std::string ExtensionOf(const std::string& name) {
 
 class Run {
 public:
-    Run(DavClient& dav, const std::string& url, SyncKind& kind, std::map<std::string, SyncEntry>& status)
-        : dav_(dav), url_(url), kind_(kind), status_(status) {
+    Run(DavClient& dav, const std::string& url, SyncKind& kind, std::map<std::string, SyncEntry>& status,
+        const std::atomic<bool>* cancel)
+        : dav_(dav), url_(url), kind_(kind), status_(status), cancel_(cancel) {
         base_ = PathOfUrl(url_);
         if (base_.empty() || base_.back() != '/') base_ += '/';
     }
@@ -91,6 +92,13 @@ private:
     bool SendJoined(const std::string& key, const std::string& href, const std::string& etag,
                     const std::string& uid, const std::string& text, bool& sent);
     bool GetAgain(const std::string& href, std::string& text, std::string& etag);
+    // Reading an item can take long (a rule with a tiny interval): a
+    // program that ends does not wait for the rest.
+    bool Cancelled() {
+        if (!cancel_ || !cancel_->load()) return false;
+        out_.error = "the sync was stopped";
+        return true;
+    }
     void Note(const DavResult& r) {
         out_.counts.notes.insert(out_.counts.notes.end(), r.notes.begin(), r.notes.end());
     }
@@ -100,6 +108,7 @@ private:
     std::string url_, base_;
     SyncKind& kind_;
     std::map<std::string, SyncEntry>& status_;
+    const std::atomic<bool>* cancel_;
     std::map<std::string, std::string> etags_, local_;
     CollectionSync out_;
     bool needEtags_ = false;
@@ -339,6 +348,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
             ++it;
     }
     for (const auto& [href, e] : before) {
+        if (Cancelled()) return out_;
         const auto l = local_.find(e.key);
         const auto s = etags_.find(href);
         const bool here = l != local_.end(), there = s != etags_.end();
@@ -425,6 +435,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
             ownNames.insert(base_ + kind_.NewName(key));
         }
         for (auto it = fetched.begin(); it != fetched.end();) {
+            if (Cancelled()) return out_;
             const std::string& href = it->first;
             const DavResource& res = it->second;
             if (before.count(href) || ownNames.count(href) || !kind_.Holds(res.data)) {
@@ -454,6 +465,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
 
     // Records new here; one the server already holds under its name is compared.
     for (const std::string& key : fresh) {
+        if (Cancelled()) return out_;
         const std::string href = base_ + kind_.NewName(key);
         const auto f = fetched.find(href);
         if (f != fetched.end()) {
@@ -472,6 +484,7 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
         if (!e.key.empty() && !e.uid.empty() && etags_.count(href)) uids.insert(e.uid);
     std::size_t repeated = 0;
     for (const auto& [href, res] : fetched) {
+        if (Cancelled()) return out_;
         if (before.count(href)) continue;
         if (!kind_.Holds(res.data)) {
             Record(href, {}, res.etag, {}, {});
@@ -525,8 +538,8 @@ CollectionSync Run::Go(const std::string& token, bool allowMassDelete) {
 
 CollectionSync SyncCollection(DavClient& dav, const std::string& collectionUrl, SyncKind& kind,
                               std::map<std::string, SyncEntry>& status, const std::string& token,
-                              bool allowMassDelete) {
-    return Run(dav, collectionUrl, kind, status).Go(token, allowMassDelete);
+                              bool allowMassDelete, const std::atomic<bool>* cancel) {
+    return Run(dav, collectionUrl, kind, status, cancel).Go(token, allowMassDelete);
 }
 
 void CommitPending(const PendingStatus& pending, std::map<std::string, SyncEntry>& status) {

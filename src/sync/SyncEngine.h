@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <optional>
 #include <string>
@@ -43,9 +44,10 @@ struct CollectionSync {
 // Local changes are only staged in kind; the caller applies them and then
 // adds pending to status.
 // token: the sync-collection token status is up to (empty: list everything).
+// cancel, when set from another thread, ends it before the next item.
 CollectionSync SyncCollection(DavClient& dav, const std::string& collectionUrl, SyncKind& kind,
                               std::map<std::string, SyncEntry>& status, const std::string& token,
-                              bool allowMassDelete);
+                              bool allowMassDelete, const std::atomic<bool>* cancel = nullptr);
 
 // Puts the pending entries into the collection's status.
 void CommitPending(const PendingStatus& pending, std::map<std::string, SyncEntry>& status);

@@ -295,8 +295,8 @@ void SyncSession::FetchFromServer() {
             report.error = report.error.empty() ? why : report.error + "; " + why;
             return true;
         }
-        CollectionSync done =
-            SyncCollection(dav, url, kind, entries, s.status.token(statusKey), s.request.allowMassDelete);
+        CollectionSync done = SyncCollection(dav, url, kind, entries, s.status.token(statusKey),
+                                             s.request.allowMassDelete, s.request.cancel);
         counts = done.counts;
         if (parts) *parts = done.parts;
         report.massDelete = done.massDelete;

@@ -2,6 +2,8 @@
 // for journals, and a calendar shared with events.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <algorithm>
 
 #include "base/LocalTime.h"
@@ -477,4 +479,29 @@ TEST_F(JournalSync, APageMovedToAnotherDayThereMovesHereAndKeepsItsItem) {
         << server.items.at(href).text;
     EXPECT_NE(server.items.at(href).text.find("DTSTART;VALUE=DATE:20261207"), std::string::npos);
     EXPECT_EQ(server.deletes, deletes);
+}
+
+// A program that ends stops its sync before the next item, however many
+// the server brought and however long each takes to read.
+TEST(SyncCancel, AStoppedSyncEndsBeforeTheNextItemAndChangesNothing) {
+    test::ScopedZone zone{"Europe/Berlin"};
+    FakeCalendar server;
+    for (int i = 0; i < 50; ++i)
+        server.Write(
+            "/cal/phone-" + std::to_string(i) + ".ics",
+            Foreign("phone-" + std::to_string(i), "202612" + std::to_string(10 + i % 18), "Day", "text"));
+    std::atomic<bool> stop{false};
+    server.before = [&](const HttpRequest& r) {
+        if (r.body.find("calendar-multiget") != std::string::npos) stop = true;
+    };
+    DiaryTable diary;
+    NoteTable notes;
+    std::map<std::string, SyncEntry> status;
+    DavClient dav(server);
+    JournalSyncKind kind(diary, notes, status, kNow);
+    const CollectionSync done = SyncCollection(dav, FakeCalendar::kUrl, kind, status, {}, false, &stop);
+    EXPECT_FALSE(done.ok);
+    EXPECT_EQ(done.error, "the sync was stopped");
+    EXPECT_FALSE(kind.HasStaged());
+    EXPECT_TRUE(done.pending.empty());
 }

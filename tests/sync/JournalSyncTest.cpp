@@ -2,9 +2,8 @@
 // for journals, and a calendar shared with events.
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 #include <algorithm>
+#include <atomic>
 
 #include "base/LocalTime.h"
 #include "documents/DocumentRecords.h"

@@ -16,6 +16,7 @@ const char* const kNoGroupPath = "Address book";
 const std::size_t kKeyPrefix = 8;  // "contact:"
 
 std::size_t NameField() { return static_cast<std::size_t>(ContactFieldRecordIndex("Name")); }
+std::size_t EmailField() { return static_cast<std::size_t>(ContactFieldRecordIndex("E-mail Address")); }
 
 // A path as the groups it makes: "Work//Projects/" is "Work/Projects".
 std::string TidyPath(const std::string& path) {
@@ -112,6 +113,35 @@ ContactSyncKind::ContactSyncKind(ContactStore& store, const std::map<std::string
         for (std::size_t i = 0; i < n; ++i) {
             const std::string part = PartOf(hashes[i], kPasses[p]);
             if (keys_[i].empty() && !part.empty() && part != ".") take(byPart[p], part, i);
+        }
+    }
+    // A contact whose name and address both changed here: the card it came
+    // from, where one is kept, finds it by the other fields it still shares
+    // (at least two, and more than with any other).
+    std::vector<ReadContact> asCards(n);
+    for (std::size_t i = 0; i < n; ++i)
+        if (keys_[i].empty()) asCards[i] = CardOf(store_.contacts[i], {});
+    for (const auto& [href, e] : entries) {
+        const Original* original = originals_.Find(e.key);
+        if (!original || taken.count(e.key)) continue;
+        const ReadContact was = CardOf(ReadOneContact(original->text).contact, {});
+        std::size_t best = n, bestShared = 0;
+        bool tie = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!keys_[i].empty()) continue;
+            const ReadContact& is = asCards[i];
+            std::size_t shared = 0;
+            for (std::size_t f = 0; f < static_cast<std::size_t>(kContactFieldCount); ++f)
+                shared += f != NameField() && f != EmailField() && !is.contact.fields[f].empty() &&
+                          is.contact.fields[f] == was.contact.fields[f];
+            if (shared < 2 || shared < bestShared) continue;
+            tie = shared == bestShared;
+            best = i;
+            bestShared = shared;
+        }
+        if (best < n && !tie) {
+            keys_[best] = e.key;
+            taken.insert(e.key);
         }
     }
     for (std::size_t i = 0; i < n; ++i) {

@@ -1597,3 +1597,27 @@ TEST_F(ContactSyncRadicaleTest, AnotherProgramsCardsComeDownAndGoBackWithOnlyThe
     const SyncReport settled = Sync(a());
     EXPECT_EQ(settled.contacts.sentUp + settled.contacts.broughtDown, 0) << settled.Summary();
 }
+
+// A phone's contact given another name and e-mail address here is still
+// that contact: it goes back in place, under its UID, never deleted and made anew.
+TEST_F(ContactSyncRadicaleTest, AContactRenamedWithANewAddressHereKeepsItsCard) {
+    const std::string card = ReadBytes(fs::path(VELTRIN_SYNC_CORPUS) / "contact-3.0-full.vcf");
+    ASSERT_EQ(http.Send({"PUT", book() + "phone.vcf", {{"Content-Type", "text/vcard"}}, card}).status, 201);
+    ASSERT_TRUE(Sync(a()).ok);
+    ContactStore store = LoadContacts(a());
+    ASSERT_EQ(store.contacts.size(), 1u);
+    store.contacts[0].fields.set(FieldAt("Name"), "Someone Else");
+    store.contacts[0].fields.set(FieldAt("E-mail Address"), "someone.else@example.org");
+    StoreContacts(a(), store);
+    const SyncReport r = Sync(a());
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.contacts.sentUp, 1) << r.Summary();
+    EXPECT_EQ(r.contacts.deletedThere, 0) << r.Summary();
+    EXPECT_EQ(OnServer(), 1u);
+    const std::string now = http.Send({"GET", book() + "phone.vcf", {}, {}}).body;
+    EXPECT_NE(now.find("FN:Someone Else"), std::string::npos) << now;
+    EXPECT_NE(now.find("PHOTO"), std::string::npos) << now;
+    const std::size_t uid = card.find("UID:");
+    ASSERT_NE(uid, std::string::npos);
+    EXPECT_NE(now.find(card.substr(uid, card.find("\r\n", uid) - uid)), std::string::npos) << now;
+}

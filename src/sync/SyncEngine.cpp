@@ -89,8 +89,6 @@ private:
                   const std::string& etag, const std::string& uid);
     bool BothNew(const std::string& key, const std::string& href, const std::string& text,
                  const std::string& etag);
-    bool SendJoined(const std::string& key, const std::string& href, const std::string& etag,
-                    const std::string& uid, const std::string& text, bool& sent);
     bool GetAgain(const std::string& href, std::string& text, std::string& etag);
     // Reading an item can take long (a rule with a tiny interval): a
     // program that ends does not wait for the rest.
@@ -156,9 +154,9 @@ bool Run::PushLocal(const std::string& key, const std::string& href, const std::
     return true;
 }
 
-// Both sides changed: the local record stays and goes up in place of the
-// server's version, which comes in as a conflict copy (and goes up as an
-// item of its own first, so it is never lost on the server).
+// Both sides changed: both are kept on both sides. The server's item stays
+// as it is and its version becomes the record here; the version made here
+// becomes a conflict copy, a record and an item of its own.
 bool Run::Conflict(const std::string& key, const std::string& href, const std::string& text,
                    const std::string& etag, const std::string& uid) {
     const SyncKind::Staged theirs = kind_.Read(text);
@@ -174,56 +172,56 @@ bool Run::Conflict(const std::string& key, const std::string& href, const std::s
     }
     Tally(&SyncCounts::conflicts, key);
     const std::string itsUid = uid.empty() ? theirs.uid : uid;
+    // The server's version stays on the server, as the other device wrote
+    // it, and comes in as the record of its item.
     const std::string joined = kind_.Joined(key, itsUid, text);
     if (!joined.empty()) {
-        bool sent = false;
-        if (!SendJoined(key, href, etag, itsUid, joined, sent)) return false;
-        if (sent)
+        // A record that cannot be kept twice (a day's page) holds both, and
+        // goes up as the server's item with only its text changed to both.
+        const std::string hash = kind_.StageReplace(key, joined);
+        kind_.Sent(key, text);
+        const std::string both = kind_.Text(key, itsUid);
+        const HttpResponse r = dav_.Put(Full(href), both, kind_.ContentType(), etag);
+        if (r.status == 412) {
+            ++out_.counts.failed;
+            out_.counts.notes.push_back(href + " changed again meanwhile; the next sync takes it up");
+            return true;
+        }
+        if (!Check(r, "Sending " + href)) return false;
+        if (r.ok()) {
+            Pending(href, SyncEntry{key, href, r.etag, hash, itsUid});
+            kind_.Sent(key, both);
             out_.counts.notes.push_back("Changed on both sides: " + key +
                                         " holds the server's version below its own (" + href + ")");
+        }
         return true;
     }
+    // The version here becomes a record of its own, marked, and goes up as
+    // an item of its own; one already up from a sync that failed later comes
+    // down as a new item instead.
     const std::string copyHref =
         base_ + "conflict-" + HexDigest(href + etag, true) + ExtensionOf(kind_.NewName(key));
-    // Already up from a sync that failed later: it comes down as a new item.
-    if (!etags_.count(copyHref)) {
-        const SyncKind::Staged copy = kind_.StageAdd(text, true);
+    const bool alreadyUp = etags_.count(copyHref) > 0;
+    SyncKind::Staged copy;
+    if (!alreadyUp) {
+        copy = kind_.StageAdd(kind_.Text(key, uid), true);
+        if (!copy.ok) {
+            ++out_.counts.failed;
+            out_.counts.notes.push_back(
+                key + " could not be kept apart from the server's version; left for the next sync");
+            return true;
+        }
+    }
+    Pending(href, SyncEntry{key, href, etag, kind_.StageReplace(key, text), itsUid});
+    if (!alreadyUp) {
         const HttpResponse r = dav_.Put(Full(copyHref), copy.text, kind_.ContentType(), {});
         if (!Check(r, "Sending " + copyHref)) return false;
         Pending(copyHref,
                 SyncEntry{copy.key, copyHref, r.status == 412 ? std::string() : r.etag, copy.hash, copy.uid});
-        out_.counts.notes.push_back("Changed on both sides: " + copy.key + " is the server's version (" +
-                                    copyHref + ")");
     }
-    const std::string mine = kind_.Text(key, uid);
-    const HttpResponse r = dav_.Put(Full(href), mine, kind_.ContentType(), etag);
-    if (r.status == 412) {
-        ++out_.counts.failed;
-        out_.counts.notes.push_back(href + " changed again meanwhile; the next sync takes it up");
-        return true;
-    }
-    if (!Check(r, "Sending " + href)) return false;
-    if (r.ok()) {
-        Record(href, key, r.etag, local_[key], uid.empty() ? theirs.uid : uid);
-        kind_.Sent(key, mine);
-    }
-    return true;
-}
-
-// The joined text goes up in place of the server's version; once it is
-// there the record here becomes the same.
-bool Run::SendJoined(const std::string& key, const std::string& href, const std::string& etag,
-                     const std::string& uid, const std::string& text, bool& sent) {
-    const HttpResponse r = dav_.Put(Full(href), text, kind_.ContentType(), etag);
-    if (r.status == 412) {
-        ++out_.counts.failed;
-        out_.counts.notes.push_back(href + " changed again meanwhile; the next sync takes it up");
-        return true;
-    }
-    if (!Check(r, "Sending " + href)) return false;
-    if (!r.ok()) return true;
-    Pending(href, SyncEntry{key, href, r.etag, kind_.StageReplace(key, text), uid});
-    sent = true;
+    out_.counts.notes.push_back("Changed on both sides: " + key +
+                                " is the server's version, the version here a conflict copy (" + copyHref +
+                                ")");
     return true;
 }
 

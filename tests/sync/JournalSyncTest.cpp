@@ -276,11 +276,12 @@ TEST_F(JournalSync, ANoteChangedOnBothSidesIsKeptTwiceAndAnEditWinsOverADelete) 
     const CollectionSync both = a.Sync(server);
     EXPECT_EQ(both.counts.conflicts, 1);
     EXPECT_EQ(both.parts.at("notes").conflicts, 1);
+    // The server's version (B's) stays as it is; A's becomes the conflict copy.
     ASSERT_NE(a.NoteNamed("Garden (conflict copy)"), nullptr);
-    EXPECT_EQ(a.NoteNamed("Garden (conflict copy)")->html, "<BODY><P>tulips</P></BODY>");
-    EXPECT_EQ(a.NoteNamed("Garden")->html, "<BODY><P>roses</P></BODY>");
+    EXPECT_EQ(a.NoteNamed("Garden (conflict copy)")->html, "<BODY><P>roses</P></BODY>");
+    EXPECT_EQ(a.NoteNamed("Garden")->html, "<BODY><P>tulips</P></BODY>");
     b.Sync(server);
-    EXPECT_EQ(b.NoteNamed("Garden")->html, "<BODY><P>roses</P></BODY>");
+    EXPECT_EQ(b.NoteNamed("Garden")->html, "<BODY><P>tulips</P></BODY>");
     ASSERT_NE(b.NoteNamed("Garden (conflict copy)"), nullptr);
     EXPECT_EQ(b.notes.size(), 7u);
 

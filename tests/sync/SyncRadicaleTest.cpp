@@ -318,9 +318,11 @@ TEST_F(SyncRadicaleTest, TwoFoldersWithTheSameEventsMeetWithoutDoubles) {
     for (const fs::path& data : {a(), b()}) {
         EventStore store = LoadEvents(data);
         EXPECT_EQ(store.events.size(), 6u) << data;
+        // The server's version (A's, first up) stays; B's is the conflict copy.
         ASSERT_NE(Named(store, "Event 4"), nullptr);
-        EXPECT_EQ(Named(store, "Event 4")->details.comment, "only in the copy");
-        EXPECT_NE(Named(store, "Event 4 (conflict copy)"), nullptr);
+        EXPECT_EQ(Named(store, "Event 4")->details.comment, "");
+        ASSERT_NE(Named(store, "Event 4 (conflict copy)"), nullptr);
+        EXPECT_EQ(Named(store, "Event 4 (conflict copy)")->details.comment, "only in the copy");
     }
     EXPECT_EQ(Mapped(a()), Mapped(b()));
 }
@@ -383,10 +385,11 @@ TEST_F(SyncRadicaleTest, ChangedOnBothSidesKeepsBothAndSaysSo) {
     for (const fs::path& data : {a(), b()}) {
         EventStore store = LoadEvents(data);
         ASSERT_EQ(store.events.size(), 5u) << data;
+        // The server's version (B's) stays as it is; A's becomes the conflict copy.
         ASSERT_NE(Named(store, "Event 1"), nullptr);
-        EXPECT_EQ(Named(store, "Event 1")->details.comment, "as A has it");
+        EXPECT_EQ(Named(store, "Event 1")->details.comment, "as B has it");
         ASSERT_NE(Named(store, "Event 1 (conflict copy)"), nullptr);
-        EXPECT_EQ(Named(store, "Event 1 (conflict copy)")->details.comment, "as B has it");
+        EXPECT_EQ(Named(store, "Event 1 (conflict copy)")->details.comment, "as A has it");
     }
     EXPECT_EQ(Mapped(a()), Mapped(b()));
 }
@@ -434,7 +437,7 @@ TEST_F(SyncRadicaleTest, ASessionNeverAppliedLeavesTheFilesAndTheNextSyncComplet
     EXPECT_EQ(Mapped(a()), Mapped(b()));
 }
 
-TEST_F(SyncRadicaleTest, AConflictCopyOfADroppedSessionComesDownOnceAndTheLocalVersionStays) {
+TEST_F(SyncRadicaleTest, AConflictCopyOfADroppedSessionComesDownOnceAndTheServersVersionStays) {
     ChangeOnBothSides(3);
     ASSERT_TRUE(Sync(a()).ok);
     {
@@ -450,9 +453,9 @@ TEST_F(SyncRadicaleTest, AConflictCopyOfADroppedSessionComesDownOnceAndTheLocalV
         EventStore store = LoadEvents(data);
         EXPECT_EQ(store.events.size(), 4u) << data;
         ASSERT_NE(Named(store, "Event 1"), nullptr);
-        EXPECT_EQ(Named(store, "Event 1")->details.comment, "as B has it");
+        EXPECT_EQ(Named(store, "Event 1")->details.comment, "as A has it");
         ASSERT_NE(Named(store, "Event 1 (conflict copy)"), nullptr);
-        EXPECT_EQ(Named(store, "Event 1 (conflict copy)")->details.comment, "as A has it");
+        EXPECT_EQ(Named(store, "Event 1 (conflict copy)")->details.comment, "as B has it");
     }
     EXPECT_EQ(Mapped(a()), Mapped(b()));
 }
@@ -518,9 +521,9 @@ TEST_F(SyncRadicaleTest, APutThatMeetsA412IsDecidedAgainAndLosesNothing) {
     EXPECT_EQ(r.events.conflicts, 1);
     inA = LoadEvents(a());
     ASSERT_NE(Named(inA, "Event 2"), nullptr);
-    EXPECT_EQ(Named(inA, "Event 2")->details.comment, "from A");
+    EXPECT_EQ(Named(inA, "Event 2")->details.comment, "from the phone");
     ASSERT_NE(Named(inA, "Event 2 (conflict copy)"), nullptr);
-    EXPECT_EQ(Named(inA, "Event 2 (conflict copy)")->details.comment, "from the phone");
+    EXPECT_EQ(Named(inA, "Event 2 (conflict copy)")->details.comment, "from A");
     ASSERT_TRUE(Sync(b()).ok);
     EXPECT_EQ(Mapped(a()), Mapped(b()));
 }
@@ -792,9 +795,10 @@ TEST_F(ContactSyncRadicaleTest, BothSidesChangedKeepsBothAndAChangeWinsOverADele
         ContactStore store = LoadContacts(data);
         EXPECT_EQ(store.contacts.size(), 6u) << data;
         ASSERT_NE(Called(store, "Person 1"), nullptr) << data;
-        EXPECT_EQ(Called(store, "Person 1")->fields[FieldAt("Notes")], "as A has it");
+        // The server's version (B's) stays as it is; A's becomes the conflict copy.
+        EXPECT_EQ(Called(store, "Person 1")->fields[FieldAt("Notes")], "as B has it");
         ASSERT_NE(Called(store, "Person 1 (conflict copy)"), nullptr) << data;
-        EXPECT_EQ(Called(store, "Person 1 (conflict copy)")->fields[FieldAt("Notes")], "as B has it");
+        EXPECT_EQ(Called(store, "Person 1 (conflict copy)")->fields[FieldAt("Notes")], "as A has it");
         EXPECT_EQ(Called(store, "Person 2"), nullptr) << data;
         ASSERT_NE(Called(store, "Person 4"), nullptr) << data;
         EXPECT_EQ(Called(store, "Person 4")->fields[FieldAt("Job Title")], "still needed");

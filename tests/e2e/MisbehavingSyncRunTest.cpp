@@ -77,7 +77,55 @@ const Fault kFaults[] = {
     {"foreign-principal", "another server"},
 };
 
+// Faults a sync passes over, bringing down the rest.
+struct PassedOver {
+    const char* mode;
+    const char* cameIn;  // the event the sound part of the answer brings
+};
+
+const PassedOver kPassedOver[] = {{"foreign-hrefs", "Kept from the calendar"},
+                                  {"duplicate-hrefs", "Listed twice"},
+                                  {"same-uid", "Same UID 0"}};
+
 }  // namespace
+
+TEST_F(MisbehavingSyncRun, WhatAServerGetsWrongIsPassedOverAndTheRestComesIn) {
+    VirtualDisplay display;
+    ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+    std::map<std::string, std::string> before = DataFiles();
+    for (const PassedOver& fault : kPassedOver) {
+        SCOPED_TRACE(fault.mode);
+        const fs::path place = folder.root / fault.mode;
+        fs::create_directories(place);
+        MisbehavingServer server(place);
+        ASSERT_TRUE(server.Start(fault.mode));
+        Configure(server.url());
+        output = place / "program.out";
+
+        const pid_t pid = start(display.name());
+        ASSERT_TRUE(waitListening(60)) << "the program did not come up";
+        ASSERT_TRUE(WaitUntil(
+            [&] { return test::readAll(folder.file("Events.dat")).find(fault.cameIn) != std::string::npos; },
+            60))
+            << Said();
+        ASSERT_TRUE(Running(pid)) << "the program ended";
+        const long peak = ProcessKilobytes(pid, "VmHWM");
+        std::cout << "[ mode " << fault.mode << " ] program peak " << peak / 1024 << " MB\n";
+        EXPECT_LT(peak, MisbehavingServer::kPeakBoundKilobytes + 300 * 1024);
+        EXPECT_TRUE(server.otherServerUntouched()) << server.otherLog();
+        EXPECT_TRUE(server.onlyTheAccountWasAsked()) << server.log();
+        EXPECT_EQ(server.log().find("DELETE "), std::string::npos) << server.log();
+        ::kill(pid, SIGTERM);
+        ASSERT_EQ(waitExit(pid, 30), 0);
+        EXPECT_EQ(Said().find("the sync failed"), std::string::npos) << Said();
+        // Only the events came in; every other file is as it was.
+        std::map<std::string, std::string> now = DataFiles();
+        EXPECT_NE(now["Events.dat"].find(fault.cameIn), std::string::npos);
+        now.erase("Events.dat");
+        before.erase("Events.dat");
+        EXPECT_EQ(now, before);
+    }
+}
 
 TEST_F(MisbehavingSyncRun, EachFaultAtStartLeavesTheProgramRunningAndTheFilesAsTheyWere) {
     VirtualDisplay display;

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "e2e/ProgramRun.h"
@@ -62,6 +63,18 @@ protected:
     }
 
     std::string Said() const { return fs::exists(output) ? test::readAll(output) : std::string(); }
+
+    // A server in that mode with a folder of its own, the sync configured
+    // for it and the program's output beside it.
+    std::unique_ptr<MisbehavingServer> Serve(const std::string& mode) {
+        const fs::path place = folder.root / mode;
+        fs::create_directories(place);
+        auto server = std::make_unique<MisbehavingServer>(place);
+        if (!server->Start(mode)) return nullptr;
+        Configure(server->url());
+        output = place / "program.out";
+        return server;
+    }
 };
 
 struct Fault {
@@ -95,12 +108,9 @@ TEST_F(MisbehavingSyncRun, WhatAServerGetsWrongIsPassedOverAndTheRestComesIn) {
     std::map<std::string, std::string> before = DataFiles();
     for (const PassedOver& fault : kPassedOver) {
         SCOPED_TRACE(fault.mode);
-        const fs::path place = folder.root / fault.mode;
-        fs::create_directories(place);
-        MisbehavingServer server(place);
-        ASSERT_TRUE(server.Start(fault.mode));
-        Configure(server.url());
-        output = place / "program.out";
+        const std::unique_ptr<MisbehavingServer> serving = Serve(fault.mode);
+        ASSERT_NE(serving, nullptr) << "the test server did not start";
+        MisbehavingServer& server = *serving;
 
         const pid_t pid = start(display.name());
         ASSERT_TRUE(waitListening(60)) << "the program did not come up";
@@ -136,12 +146,9 @@ TEST_F(MisbehavingSyncRun, EachFaultAtStartLeavesTheProgramRunningAndTheFilesAsT
     std::map<std::string, long> settled;  // kB held once the sync gave up
     for (const Fault& fault : kFaults) {
         SCOPED_TRACE(fault.mode);
-        const fs::path place = folder.root / fault.mode;
-        fs::create_directories(place);
-        MisbehavingServer server(place);
-        ASSERT_TRUE(server.Start(fault.mode));
-        Configure(server.url());
-        output = place / "program.out";
+        const std::unique_ptr<MisbehavingServer> serving = Serve(fault.mode);
+        ASSERT_NE(serving, nullptr) << "the test server did not start";
+        MisbehavingServer& server = *serving;
 
         const pid_t pid = start(display.name());
         ASSERT_TRUE(waitListening(60)) << "the program did not come up";
@@ -175,11 +182,8 @@ TEST_F(MisbehavingSyncRun, EachFaultAtStartLeavesTheProgramRunningAndTheFilesAsT
 TEST_F(MisbehavingSyncRun, AfterAFailedSyncASoundServerSyncsWithoutARestart) {
     VirtualDisplay display;
     ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
-    MisbehavingServer broken(folder.root / "broken");
-    fs::create_directories(folder.root / "broken");
-    ASSERT_TRUE(broken.Start("endless"));
-    Configure(broken.url());
-    output = folder.root / "program.out";
+    const std::unique_ptr<MisbehavingServer> broken = Serve("endless");
+    ASSERT_NE(broken, nullptr) << "the test server did not start";
     const pid_t pid = start(display.name());
     ASSERT_TRUE(waitListening(60)) << "the program did not come up";
     const WindowAt main = WaitWindow(display.name(), "Veltrin");
